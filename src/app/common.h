@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+
+#include <span>
+
+// Small routines the whole program shares: version and system information,
+// the names of the manual, samples and catalogue, and a few text helpers.
+
+// major.minor, then ".release" and ".build" when asked ("1.0", "1.0.0.1").
+QString VersionString(bool withRelease, bool withBuild);
+
+// Every Linux this program builds on can run it; the description names the
+// distribution and the kernel.
+bool IsSupportedOS(QString &description);
+// Distribution and kernel for the support request.
+QString OSName();
+
+// Where the program's documents are looked for: the program folder, the
+// language code and the dealer code.
+struct DocumentPlace
+{
+    QString programDir;
+    QString LANG;
+    QString dealer;
+
+    // The running program: its folder, the loaded language, the dealer switch.
+    static DocumentPlace current();
+};
+
+// The manual for the language (and dealer), else the English one.
+bool ManualPath(const DocumentPlace &place, QString &path);
+// "Projekty probne" for Polish when it exists, else "Samples".
+bool SamplesDir(const DocumentPlace &place, QString &folder);
+// The dealer's catalogue for the language, else the English one; only with a
+// dealer code. Empty path when there is none.
+bool DealerCataloguePath(const DocumentPlace &place, QString &path);
+// The dealer's catalogue, or without a dealer (or for "KORVANEL") the maker's.
+bool CataloguePath(const DocumentPlace &place, QString &path);
+bool ManualPath(QString &path);
+bool SamplesDir(QString &folder);
+bool DealerCataloguePath(QString &path);
+bool CataloguePath(QString &path);
+
+// The side profile that goes with a front drawing of a perpendicular cut:
+// <base>_bok<ext> when it exists, else <base>_side<ext>.
+bool SideFileName(const QString &drawing, QString &sideName);
+
+// "1023b", "1KB", "1MB": bytes below 1024, else rounded kibibytes below one
+// mebibyte, else rounded mebibytes (halves to even).
+QString FileSizeText(qint64 bytes);
+QString FileSizeText(const QString &fileName);
+
+// Deletes the file. A missing file or a failed delete is shown as an error
+// and gives false.
+bool DeleteFileMsg(const QString &fileName);
+
+// Zeroes the array and copies as much of the text as leaves the last element
+// 0, so the array always ends with a terminator.
+void CopyToWideArray(const QString &text, std::span<char16_t> array);
+QString RemoveChar(QChar character, const QString &text);
+// The Polish letters replaced by their plain Latin letters (for printers
+// that know only ASCII).
+QString PlToAscii(const QString &text);
+// Decimals shown for a length unit: mm 1, inch 2, foot 3, anything else 1.
+int UnitDecimals(int lengthUnit);
+double DegToRad(double degrees);

@@ -1,0 +1,7 @@
+#include "app/definicje.h"
+
+ProgramGlobals &Globals()
+{
+    static ProgramGlobals globals;
+    return globals;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Program-wide state that several windows read. Set during start-up (the
+// main window's creation and translation) and kept for the whole run.
+struct ProgramGlobals
+{
+    // Dealer chosen with the "D:" switch, upper case; empty without one.
+    QString dealerCode;
+    // Value of the OnlyMachine'name' switch: the program talks only to the
+    // machine of that name. Empty when absent.
+    QString singleMachineName;
+    // False with the "fullPower" switch, which lifts the minimum heating
+    // power of some machine models.
+    bool powerLimit = true;
+};
+
+ProgramGlobals &Globals();
