@@ -19,7 +19,7 @@ const std::array<SettingInfo, 45> kTable = {{
     {"Mode", K::Radio, 0, 5, 1, Hidden, R::Fixed, &Settings::Mode},
     {"AutoSave", K::Check, 0, 2, 1, Shown, R::Fixed, &Settings::AutoSave},
     {"radiounit", K::Radio, 0, 2, 1, Shown, R::Fixed, &Settings::radiounit},
-    {"work_power", K::Real, 0, 30, 0.1, Shown, R::WorkPower, &Settings::work_power},
+    {"work_power", K::Real, 0, 100, 0.1, Shown, R::WorkPower, &Settings::work_power},
     {"CzasRozgrzewania", K::Real, 0, 10000, 100, Shown, R::Fixed, &Settings::CzasRozgrzewania},
     {"szybkoscObrobki", K::Length, 20, 5000, 100, Shown, R::MaxWorkSpeed, &Settings::szybkoscObrobki},
     {"PrzeSpeed", K::Length, 20, 5000, 100, Shown, R::MaxV, &Settings::PrzeSpeed},

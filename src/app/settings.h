@@ -35,7 +35,10 @@ enum class RangeSource { Fixed, WorkPower, MaxWorkSpeed, MaxV };
 // dialog is created or opened.
 struct MachineLimits
 {
-    double workPowerMax = 30.0; // amperes, or percent on machines heated by percentage
+    // Amperes, or percent on machines heated by percentage. Until a machine is
+    // known the widest maximum applies, so a file made for such a machine is
+    // read without losing its power.
+    double workPowerMax = 100.0;
     int maxWorkSpeed = 5000;    // mm/min
     int maxV = 5000;            // mm/min
     bool operator==(const MachineLimits &) const = default;

@@ -34,11 +34,11 @@ TEST(Settings, SetNumberClampsAndRoundsIntegers)
 {
     Settings s;
     const SettingInfo &power = *Settings::find(u"work_power");
+    s.setNumber(power, 50); // no machine known yet: the widest maximum
+    EXPECT_EQ(s.work_power, 50.0);
+    s.limits.workPowerMax = 30;
     s.setNumber(power, 50);
     EXPECT_EQ(s.work_power, 30.0);
-    s.limits.workPowerMax = 100;
-    s.setNumber(power, 50);
-    EXPECT_EQ(s.work_power, 50.0);
 
     const SettingInfo &speed = *Settings::find(u"PrzeSpeed");
     s.limits.maxV = 3000;

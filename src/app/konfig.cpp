@@ -1,0 +1,266 @@
+#include "app/konfig.h"
+
+#include "app/machineidentity.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLocale>
+
+namespace {
+
+constexpr qsizetype MaxMachinePath = 254;
+constexpr qsizetype MaxFolder = 79;
+
+QString dateOfExecutable()
+{
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    if (!exe.exists() || !exe.isReadable())
+        return QStringLiteral("Nieznana");
+    return QLocale::system().toString(exe.lastModified(), QLocale::ShortFormat);
+}
+
+void append(std::vector<KonfigMessage> &to, std::vector<KonfigMessage> from)
+{
+    to.insert(to.end(), from.begin(), from.end());
+}
+
+} // namespace
+
+Konfig::Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine)
+    : m_folders(std::move(folders))
+    , m_options(options)
+    , m_machine(machine)
+    , m_global(ConfigFiles::defaultGlobalConfig(defaultMachineConfigPath()))
+    , m_working(Settings::current())
+    , m_snapshot(Settings::current())
+{
+}
+
+QString Konfig::globalConfigPath() const
+{
+    return m_folders.writablePath(QStringLiteral("Prentavik.gcf"));
+}
+
+QString Konfig::defaultMachineConfigPath() const
+{
+    return m_folders.writablePath(QStringLiteral("Prentavik.mcc"));
+}
+
+KonfigMessage Konfig::writeFailure(const QString &path, const QString &reason)
+{
+    return {true, QStringLiteral("Configuration"), QStringLiteral("bladZapisu"), path + QStringLiteral("\n") + reason,
+            false};
+}
+
+std::vector<KonfigMessage> Konfig::create()
+{
+    std::vector<KonfigMessage> messages;
+    m_executableDate = dateOfExecutable();
+    ConfigFiles::FileResult written;
+    m_global = ConfigFiles::LoadGlobalConfig(globalConfigPath(), defaultMachineConfigPath(), &written);
+    if (!written.ok)
+        messages.push_back(writeFailure(globalConfigPath(), written.error));
+    // A machine file that was moved or deleted since the last run: fall back
+    // to the default file rather than recreating the old path.
+    if (!QFileInfo::exists(m_global.machineConfigPath))
+        m_global.machineConfigPath = defaultMachineConfigPath().left(MaxMachinePath);
+
+    Settings settings = Settings::current();
+    append(messages, loadInto(m_global.machineConfigPath, settings));
+    Settings::setCurrent(settings);
+    m_working = settings;
+    m_snapshot = settings;
+    return messages;
+}
+
+std::vector<KonfigMessage> Konfig::destroy()
+{
+    const auto result = ConfigFiles::SaveGlobalConfig(globalConfigPath(), m_global);
+    if (!result.ok)
+        return {writeFailure(globalConfigPath(), result.error)};
+    return {};
+}
+
+std::vector<KonfigMessage> Konfig::loadInto(const QString &path, Settings &settings)
+{
+    std::vector<KonfigMessage> messages;
+    m_flags.loading = true;
+    const Settings before = settings;
+    const auto result = ConfigFiles::LoadKonfig(path, settings);
+    switch (result.status) {
+    case ConfigFiles::LoadStatus::Missing: {
+        // The current values (the defaults on a new installation) become the file.
+        messages.push_back({false, QStringLiteral("Configuration"), QStringLiteral("brakKonfiga"), path, true});
+        const auto saved = ConfigFiles::SaveKonfig(path, settings);
+        if (!saved.ok)
+            messages.push_back(writeFailure(path, saved.error));
+        break;
+    }
+    case ConfigFiles::LoadStatus::Unreadable:
+        messages.push_back({true, QStringLiteral("Configuration"), QStringLiteral("bladOdczytu"),
+                            path + QStringLiteral("\n") + result.error, false});
+        break;
+    case ConfigFiles::LoadStatus::Loaded:
+        break;
+    }
+    noteChanges(before, settings);
+    m_flags.loading = false;
+    m_flags.powerOutputChanged = true;
+    return messages;
+}
+
+void Konfig::noteChanges(const Settings &before, const Settings &after)
+{
+    if (before.Mode != after.Mode)
+        m_flags.modeChanged = true;
+    if (before.PowerOutput != after.PowerOutput)
+        m_flags.powerOutputChanged = true;
+    if (before.KierunekObrotow != after.KierunekObrotow || before.StolikSwitch != after.StolikSwitch)
+        m_flags.rotationSettingsClicked = true;
+    if (before.feKalibracjaX != after.feKalibracjaX || before.feKalibracjaY != after.feKalibracjaY)
+        m_flags.calibrationChanged = true;
+}
+
+KonfigRules::Activation Konfig::refresh(Settings &settings)
+{
+    const Settings before = settings;
+    const KonfigRules::Activation activation = KonfigRules::updateactiv(settings);
+    noteChanges(before, settings);
+    m_flags.rotationSettingsClicked = true;
+    return activation;
+}
+
+KonfigRules::Activation Konfig::activate()
+{
+    Settings settings = Settings::current();
+    const Settings before = settings;
+    KonfigRules::applyMachineLimits(settings, m_machine);
+    noteChanges(before, settings);
+    m_modeItemCount = KonfigRules::modeItemCount(m_modeItemCount, m_machine, m_options.showAll);
+    const KonfigRules::Activation activation = refresh(settings);
+    // Forced values and limits hold whether the dialog ends with OK or
+    // Cancel, as they would for any look at the dialog.
+    Settings::setCurrent(settings);
+    m_snapshot = settings;
+    m_working = settings;
+    m_editing = true;
+    m_flags.modeChanged = false;
+    m_flags.calibrationChanged = false;
+    return activation;
+}
+
+std::vector<KonfigMessage> Konfig::accept()
+{
+    std::vector<KonfigMessage> messages;
+    // A value still being typed may lie outside its range; it must never reach
+    // the machine as it is.
+    m_working.clampToRanges();
+    Settings::setCurrent(m_working);
+    m_editing = false;
+    if (m_flags.calibrationChanged)
+        m_machine.reloadResolutions();
+    const auto global = ConfigFiles::SaveGlobalConfig(globalConfigPath(), m_global);
+    if (!global.ok)
+        messages.push_back(writeFailure(globalConfigPath(), global.error));
+    if (m_working.AutoSave == CheckState::Checked)
+        append(messages, saveKonfig(m_global.machineConfigPath));
+    return messages;
+}
+
+void Konfig::cancel()
+{
+    m_working = m_snapshot;
+    Settings::setCurrent(m_snapshot);
+    m_editing = false;
+    m_flags.modeChanged = false;
+    m_flags.powerOutputChanged = false;
+}
+
+std::optional<KonfigRules::Activation> Konfig::setWorkingNumber(const SettingInfo &info, double value)
+{
+    Settings settings = m_working;
+    settings.setNumber(info, value);
+    if (&info == Settings::find(u"work_power") || &info == Settings::find(u"feKatObrotu"))
+        settings.work_power = KonfigRules::work_powerChange(settings.work_power, m_machine);
+    if (&info == Settings::find(u"PowerOutput"))
+        KonfigRules::UpdatePowerLimit(settings, m_machine);
+    noteChanges(m_working, settings);
+    std::optional<KonfigRules::Activation> activation;
+    const QString name = info.key();
+    if (name == u"Mode" || name == u"radiounit" || name == u"CatDir")
+        activation = refresh(settings);
+    else if (name == u"KierunekObrotow" || name == u"StolikSwitch") {
+        KonfigRules::Activation a;
+        a.stepsPerTurn = KonfigRules::rotationSettingsEnable(settings);
+        m_flags.rotationSettingsClicked = true;
+        activation = a;
+    }
+    m_working = settings;
+    return activation;
+}
+
+void Konfig::setWorkingText(const SettingInfo &info, const QString &value)
+{
+    m_working.setText(info, value);
+}
+
+std::vector<KonfigMessage> Konfig::saveKonfig(const QString &path)
+{
+    const auto result = ConfigFiles::SaveKonfig(path, m_editing ? m_working : Settings::current());
+    if (!result.ok)
+        return {writeFailure(path, result.error)};
+    return {};
+}
+
+std::vector<KonfigMessage> Konfig::saveAs(const QString &path)
+{
+    auto messages = saveKonfig(path);
+    if (messages.empty())
+        setMachineConfigPath(path);
+    return messages;
+}
+
+std::vector<KonfigMessage> Konfig::loadFrom(const QString &path)
+{
+    Settings settings = m_working;
+    auto messages = loadInto(path, settings);
+    if (m_editing) {
+        KonfigRules::UpdatePowerLimit(settings, m_machine);
+        refresh(settings);
+        m_working = settings;
+    } else {
+        Settings::setCurrent(settings);
+        m_working = settings;
+        m_snapshot = settings;
+    }
+    setMachineConfigPath(path);
+    return messages;
+}
+
+std::vector<KonfigMessage> Konfig::loadKonfig(const QString &path)
+{
+    if (m_editing)
+        return loadFrom(path);
+    Settings settings = Settings::current();
+    auto messages = loadInto(path, settings);
+    Settings::setCurrent(settings);
+    m_working = settings;
+    m_snapshot = settings;
+    return messages;
+}
+
+void Konfig::setOpenFolder(const QString &folder)
+{
+    m_global.openFolder = folder.left(MaxFolder);
+}
+
+void Konfig::setFilterIndex(int index)
+{
+    m_global.filterIndex = (index >= 1 && index <= ConfigFiles::FilterCount) ? index : 1;
+}
+
+void Konfig::setMachineConfigPath(const QString &path)
+{
+    m_global.machineConfigPath = path.left(MaxMachinePath);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/configfiles.h"
+#include "app/konfigrules.h"
+#include "app/programfolders.h"
+#include "app/settings.h"
+
+#include <QString>
+
+#include <vector>
+
+class MachineIdentity;
+
+// Switches of the command line that change what the configuration offers.
+struct KonfigOptions
+{
+    bool showAll = false;      // keep the independent cutting mode selectable
+    bool rotaryCutExt = false; // show the rotary-cutting page
+};
+
+// What happened while the configuration was last edited; the main window acts
+// on these when the dialog closes (close projects, send the power output ...).
+struct KonfigFlags
+{
+    bool calibrationChanged = false;
+    bool rotationSettingsClicked = false;
+    bool loading = false;
+    bool powerOutputChanged = false;
+    bool modeChanged = false;
+    bool operator==(const KonfigFlags &) const = default;
+};
+
+// A message for the widget layer to show: texts come from the language file
+// by section and key; `detail` is shown as given (a file name, a reason).
+struct KonfigMessage
+{
+    bool error = false;
+    QString section;
+    QString key;
+    QString detail;
+    // Where the key names the caption and `detail` is the whole text.
+    bool keyIsCaption = false;
+};
+
+// The configuration store behind the configuration dialog: loads and saves
+// its files, keeps the snapshot that Cancel restores and the working copy the
+// dialog edits, and applies the mode and machine rules. No widgets.
+class Konfig
+{
+public:
+    Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine);
+
+    QString globalConfigPath() const;
+    QString defaultMachineConfigPath() const;
+
+    // Start-up: global record, then the machine configuration it names (or
+    // the default file when that one no longer exists).
+    std::vector<KonfigMessage> create();
+    // Exit: the global record is written.
+    std::vector<KonfigMessage> destroy();
+
+    // The dialog opens: machine limits, modes offered, forced values and the
+    // snapshot for Cancel.
+    KonfigRules::Activation activate();
+    // The dialog closes with OK: the working copy, clamped, becomes the
+    // program's settings; the record is saved (and the machine file with AutoSave).
+    std::vector<KonfigMessage> accept();
+    // The dialog closes with Cancel: the snapshot is restored.
+    void cancel();
+
+    // The copy the dialog edits while it is open.
+    const Settings &working() const { return m_working; }
+    // Changes one setting of the working copy (clamped); returns the
+    // activation to apply when the change refreshes the enabling.
+    std::optional<KonfigRules::Activation> setWorkingNumber(const SettingInfo &info, double value);
+    void setWorkingText(const SettingInfo &info, const QString &value);
+
+    // "zapis" and "Odczyt": the chosen file becomes the current machine file.
+    std::vector<KonfigMessage> saveAs(const QString &path);
+    std::vector<KonfigMessage> loadFrom(const QString &path);
+    // Loads a machine file into the program's settings while the dialog is
+    // closed (barcode sets).
+    std::vector<KonfigMessage> loadKonfig(const QString &path);
+    std::vector<KonfigMessage> saveKonfig(const QString &path);
+
+    const ConfigFiles::GlobalConfig &globalConfig() const { return m_global; }
+    void setOpenFolder(const QString &folder);
+    void setFilterIndex(int index);
+    void setMachineConfigPath(const QString &path);
+    // The dialog's caption: the current machine configuration file.
+    QString caption() const { return m_global.machineConfigPath; }
+
+    const KonfigFlags &flags() const { return m_flags; }
+    int modeItemCount() const { return m_modeItemCount; }
+    const KonfigOptions &options() const { return m_options; }
+    const Settings &snapshot() const { return m_snapshot; }
+    bool editing() const { return m_editing; }
+    // Date and time of the executable, or "Nieznana".
+    const QString &executableDateText() const { return m_executableDate; }
+
+private:
+    void noteChanges(const Settings &before, const Settings &after);
+    KonfigRules::Activation refresh(Settings &settings);
+    std::vector<KonfigMessage> loadInto(const QString &path, Settings &settings);
+    static KonfigMessage writeFailure(const QString &path, const QString &reason);
+
+    ProgramFolders m_folders;
+    KonfigOptions m_options;
+    MachineIdentity &m_machine;
+    ConfigFiles::GlobalConfig m_global;
+    Settings m_working;
+    Settings m_snapshot;
+    KonfigFlags m_flags;
+    int m_modeItemCount = 6;
+    bool m_editing = false;
+    QString m_executableDate;
+};

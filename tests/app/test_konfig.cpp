@@ -1,0 +1,243 @@
+#include "app/konfig.h"
+#include "app/machineidentity.h"
+#include "app/units.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class KonfigTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Settings::setCurrent(Settings());
+    }
+    void TearDown() override { Settings::setCurrent(Settings()); }
+
+    Konfig make(KonfigOptions options = {}) { return Konfig(ProgramFolders(m_dir.path()), options, m_machine); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    StubMachineIdentity m_machine;
+};
+
+// A copy of the settings with every value moved away from the defaults.
+Settings changedSettings()
+{
+    Settings s;
+    for (const SettingInfo &info : Settings::table()) {
+        if (info.kind == SettingKind::Text)
+            s.setText(info, QStringLiteral("/x y"));
+        else
+            s.setNumber(info, s.number(info) == s.maximum(info) ? s.minimum(info) : s.maximum(info));
+    }
+    return s;
+}
+
+} // namespace
+
+TEST_F(KonfigTest, FirstStartCreatesBothFilesFromTheDefaults)
+{
+    Konfig konfig = make();
+    const auto messages = konfig.create();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(messages[0].error);
+    EXPECT_EQ(messages[0].key, "brakKonfiga");
+    EXPECT_TRUE(messages[0].keyIsCaption);
+    EXPECT_EQ(messages[0].detail, path("Prentavik.mcc"));
+    EXPECT_EQ(readAll(path("Prentavik.mcc")), ConfigFiles::machineConfigText(Settings()));
+    EXPECT_EQ(QFileInfo(path("Prentavik.gcf")).size(), 864);
+    EXPECT_EQ(konfig.caption(), path("Prentavik.mcc"));
+    EXPECT_TRUE(konfig.flags().powerOutputChanged);
+}
+
+TEST_F(KonfigTest, StartUpReadsTheFileTheRecordNamesAndDerivesTheGlobals)
+{
+    write("machine.mcc", "radiounit := 1\r\nfeuZderzakX := 300\r\nfuPlt_accuracy := 0.1\r\n");
+    ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("machine.mcc"));
+    ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
+    Konfig konfig = make();
+    EXPECT_TRUE(konfig.create().empty());
+    EXPECT_EQ(Settings::current().radiounit, 1);
+    EXPECT_EQ(Units::currentLengthUnit(), 1);
+    // The stop position is derived at start-up too, not only on OK.
+    EXPECT_DOUBLE_EQ(ProgramValues::current().stopX, 300.0);
+    EXPECT_EQ(ProgramValues::current().joiningTolerance, 4);
+    EXPECT_EQ(konfig.caption(), path("machine.mcc"));
+}
+
+TEST_F(KonfigTest, AMachineFileThatNoLongerExistsFallsBackToTheDefaultFile)
+{
+    write("Prentavik.mcc", "Mode := 3\r\n");
+    ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("gone/old.mcc"));
+    ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
+    Konfig konfig = make();
+    EXPECT_TRUE(konfig.create().empty());
+    EXPECT_EQ(Settings::current().Mode, 3);
+    EXPECT_EQ(konfig.caption(), path("Prentavik.mcc"));
+    EXPECT_FALSE(QFileInfo::exists(path("gone/old.mcc")));
+}
+
+TEST_F(KonfigTest, OpeningTheDialogNeverRewritesTheDefaultFile)
+{
+    // Broke before: each opening saved the snapshot over "Prentavik.mcc".
+    Konfig konfig = make();
+    konfig.create();
+    write("Prentavik.mcc", "Mode := 1\r\n");
+    konfig.activate();
+    konfig.cancel();
+    EXPECT_EQ(readAll(path("Prentavik.mcc")), QByteArray("Mode := 1\r\n"));
+}
+
+TEST_F(KonfigTest, CancelRestoresEveryValue)
+{
+    Konfig konfig = make();
+    konfig.create();
+    m_machine.name = QStringLiteral("Q7-1");
+    const Settings before = Settings::current();
+    konfig.activate();
+    const Settings opened = Settings::current();
+    const Settings changed = changedSettings();
+    for (const SettingInfo &info : Settings::table()) {
+        if (info.kind == SettingKind::Text)
+            konfig.setWorkingText(info, changed.text(info));
+        else
+            konfig.setWorkingNumber(info, changed.number(info));
+    }
+    EXPECT_NE(konfig.working(), opened);
+    EXPECT_TRUE(konfig.flags().modeChanged);
+    konfig.cancel();
+    EXPECT_EQ(Settings::current(), opened);
+    EXPECT_EQ(konfig.working(), opened);
+    EXPECT_FALSE(konfig.flags().modeChanged);
+    EXPECT_FALSE(konfig.flags().powerOutputChanged);
+    // Opening with the defaults forces nothing but the flat mode's rotary axis.
+    Settings expected = before;
+    expected.StolikSwitch = 2;
+    expected.limits = opened.limits;
+    EXPECT_EQ(opened, expected);
+}
+
+TEST_F(KonfigTest, OpeningInSerialModeForcesTheTableAndBothDirections)
+{
+    write("Prentavik.mcc", "Mode := 2\r\nStolikSwitch := 0\r\nCatDir := 0\r\n");
+    Konfig konfig = make();
+    konfig.create();
+    EXPECT_EQ(Settings::current().StolikSwitch, 0); // as the file said
+    for (int i = 0; i < 2; ++i) {
+        const auto activation = konfig.activate();
+        EXPECT_EQ(activation.serialTab, KonfigRules::Enable::On);
+        EXPECT_EQ(konfig.working().StolikSwitch, 1);
+        EXPECT_EQ(konfig.working().CatDir, 2);
+        konfig.cancel();
+        EXPECT_EQ(Settings::current().StolikSwitch, 1);
+    }
+}
+
+TEST_F(KonfigTest, OkClampsValuesStillOutOfRange)
+{
+    Konfig konfig = make();
+    konfig.create();
+    konfig.activate();
+    konfig.setWorkingNumber(*Settings::find(u"work_power"), 25);
+    EXPECT_EQ(konfig.working().work_power, 25.0);
+    konfig.setWorkingNumber(*Settings::find(u"PowerOutput"), 1);
+    EXPECT_EQ(konfig.working().work_power, 12.0);
+    EXPECT_TRUE(konfig.flags().powerOutputChanged);
+    konfig.accept();
+    EXPECT_EQ(Settings::current().work_power, 12.0);
+    EXPECT_EQ(Settings::current().PowerOutput, 1);
+}
+
+TEST_F(KonfigTest, OkSavesTheRecordAndWithAutoSaveTheMachineFile)
+{
+    Konfig konfig = make();
+    konfig.create();
+    konfig.activate();
+    konfig.setWorkingNumber(*Settings::find(u"skala"), 55);
+    konfig.setWorkingNumber(*Settings::find(u"feKalibracjaX"), 2);
+    EXPECT_TRUE(konfig.accept().empty());
+    EXPECT_EQ(m_machine.resolutionReloads, 1);
+    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 100\r\n")); // no AutoSave
+
+    konfig.activate();
+    konfig.setWorkingNumber(*Settings::find(u"AutoSave"), 1);
+    konfig.setWorkingNumber(*Settings::find(u"feuZderzakY"), 20);
+    EXPECT_TRUE(konfig.accept().empty());
+    EXPECT_EQ(m_machine.resolutionReloads, 1); // calibration unchanged this time
+    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 55\r\n"));
+    EXPECT_DOUBLE_EQ(ProgramValues::current().stopY, 20.0);
+}
+
+TEST_F(KonfigTest, ALoadedFileStaysTheCurrentPathAfterCancel)
+{
+    write("other.mcc", "skala := 42\r\nMode := 1\r\n");
+    Konfig konfig = make();
+    konfig.create();
+    konfig.activate();
+    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).empty());
+    EXPECT_EQ(konfig.working().skala, 42.0);
+    EXPECT_TRUE(konfig.flags().modeChanged);
+    konfig.cancel();
+    EXPECT_EQ(Settings::current().skala, 100.0);
+    EXPECT_EQ(konfig.caption(), path("other.mcc"));
+    konfig.destroy();
+    const auto record = ConfigFiles::decodeGlobalConfig(readAll(path("Prentavik.gcf")));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->machineConfigPath, path("other.mcc"));
+}
+
+TEST_F(KonfigTest, SaveAsWritesTheWorkingCopyAndFailureKeepsThePath)
+{
+    Konfig konfig = make();
+    konfig.create();
+    konfig.activate();
+    konfig.setWorkingNumber(*Settings::find(u"skala"), 77);
+    EXPECT_TRUE(konfig.saveAs(path("saved.mcc")).empty());
+    EXPECT_TRUE(readAll(path("saved.mcc")).contains("skala := 77\r\n"));
+    EXPECT_EQ(konfig.caption(), path("saved.mcc"));
+    const auto failed = konfig.saveAs(path("no/such/dir.mcc"));
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_TRUE(failed[0].error);
+    EXPECT_EQ(failed[0].key, "bladZapisu");
+    EXPECT_EQ(konfig.caption(), path("saved.mcc"));
+}
+
+TEST_F(KonfigTest, LoadingWhileClosedRecomputesTheDerivedValues)
+{
+    write("set.mcc", "feuZderzakX := 99\r\nsbRozdzKrzywychDXF := 4\r\n");
+    Konfig konfig = make();
+    konfig.create();
+    EXPECT_TRUE(konfig.loadKonfig(path("set.mcc")).empty());
+    EXPECT_DOUBLE_EQ(ProgramValues::current().stopX, 99.0);
+    EXPECT_DOUBLE_EQ(ProgramValues::current().dxfCurveStep, 1.25);
+}
+
+TEST_F(KonfigTest, ModesAreTrimmedForTheMachineOnActivation)
+{
+    Konfig plain = make();
+    plain.create();
+    plain.activate();
+    EXPECT_EQ(plain.modeItemCount(), 4);
+    Konfig all = make({true, false});
+    all.activate();
+    EXPECT_EQ(all.modeItemCount(), 5);
+}
