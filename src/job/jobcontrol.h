@@ -1,0 +1,87 @@
+#pragma once
+
+#include "job/jobinterfaces.h"
+#include "job/startchecks.h"
+#include "job/startstate.h"
+
+#include <QString>
+
+#include <functional>
+
+class QFile;
+
+namespace job {
+
+// Everything a start reaches: the collaborators, the settings of the moment,
+// the test switch and the job file.
+struct JobEnvironment
+{
+    JobMachine &machine;
+    JobPanel &panel;
+    JobTransmitter &transmitter;
+    JobProjects &projects;
+    JobPrompts &prompts;
+    StartDialogs &dialogs;
+    std::function<JobSettings()> settings;
+    // The first command-line parameter is exactly "test": the job is written,
+    // nothing is asked of an absent machine.
+    bool testMode = false;
+    QString jobFile; // program folder + "out.cn"
+};
+
+// Who asked for the start: the menu and the tool-bar button tick the front
+// wire first on two-wire perpendicular cutting, the others do not.
+enum class StartSender { Menu, ToolBar, SideBar, MachineButton, Repeat };
+
+// Start, Pause and Continue: takes the active project (or every pass of a
+// serial cut) from the checks through job writing and the start point to
+// transmission.
+class JobControl
+{
+public:
+    explicit JobControl(JobEnvironment environment);
+
+    // Start command: counts from 1 again.
+    bool start(StartSender sender);
+    // The start sequence; the panel calls it directly to repeat a job.
+    // True when the transmitter was started.
+    bool startJob(StartSender sender);
+    // Checks, writes and starts the job of the active project window.
+    // True when the job was written and (outside serial cutting) started.
+    bool tnij(int direction);
+
+    void pause();
+    void continueJob();
+    void driveAwayRight();
+
+    // Whether closing the main window may go on; stops a paused job's
+    // transmitter, refuses while a job streams unpaused.
+    bool mayClose();
+
+    StartState &state() { return m_state; }
+    const StartState &state() const { return m_state; }
+
+private:
+    bool serialStart(const JobSettings &settings);
+    bool approachSerialStart(const JobSettings &settings, JobProject &active);
+    bool writeSerialPasses(const JobSettings &settings);
+    bool joinPass(QFile &joined);
+    bool writeJob(const JobSettings &settings, JobProject &project, int direction);
+    bool prepareRotary(const JobSettings &settings, JobProject &project);
+    bool startTail(const JobSettings &settings, JobProject &project);
+    bool flatTail(const JobSettings &settings);
+    bool rotaryTail(const JobSettings &settings, JobProject &project);
+    bool turningTail(const JobSettings &settings, JobProject &project);
+    bool connectedOrRefuse();
+    void sendTravelSpeed(const JobSettings &settings);
+    bool gotoXY(int speedMode, double x, double y, std::int32_t s, std::int32_t w);
+    bool refuse(const QString &section, const QString &key);
+    double scaled(std::int32_t units) const;
+
+    JobEnvironment m_env;
+    StartState m_state;
+    StartChecks m_checks;
+    double m_scale = 100.0;
+};
+
+} // namespace job

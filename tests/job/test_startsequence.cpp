@@ -1,0 +1,500 @@
+#include "recordingrig.h"
+
+#include <gtest/gtest.h>
+
+using namespace jobtest;
+using job::JobMessage;
+using job::StartSender;
+
+namespace {
+
+// The checks every window job runs first on a connected, homed machine
+// (without the broken-wire test).
+const Trace kChecks{"ReadStatus", "ReadMachineInfo", "V 00 3c 00", "ReadPositions"};
+// The broken-wire test at 1.0 of power: "T" 1 10, heating on, 300 ms, off.
+const Trace kWireTest{"ReadStatus", "T 01 0a", "R 01 01", "pause 300", "ReadStatus", "R 00 01"};
+const Trace kPrepare{"Q", "pause 10", "WaitWhileBusy", "C", "pause 10"};
+
+Trace join(std::initializer_list<Trace> parts)
+{
+    Trace all;
+    for (const Trace &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+} // namespace
+
+TEST(StartSequence, FlatStartWritesTheJobSendsTheOriginAndStartsTheTransmitter)
+{
+    Rig rig;
+    FakeProject &a = rig.projects.add("A");
+    // 10001 and 5003 hundredths at 2.5 steps each: 25002.5 and 12507.5 go to
+    // the even neighbours 25002 and 12508.
+    rig.machine.state.resX = rig.machine.state.resY = 2.5;
+    rig.machine.state.x1 = 10001;
+    rig.machine.state.y1 = 5003;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+
+    EXPECT_EQ(rig.trace, join({kChecks, kWireTest, {"write A flat type=32 turns=0.0000 dir=1 frame"}, kPrepare,
+                               {"ReadStatus", "ReadPositions", "U aa 61 00 00 dc 30 00 00", "transmitter.start"}}));
+    EXPECT_EQ(rig.machine.originX, 10001);
+    EXPECT_EQ(rig.machine.originY, 5003);
+    EXPECT_EQ(rig.jobFileBytes(), QByteArray("A>;"));
+    EXPECT_EQ(rig.control().state().jobType, job::JobTypeFlat) << "the job type is restored after the write";
+    EXPECT_EQ(a.feedSign, -1) << "alternate cutting turns the next start round";
+    EXPECT_FALSE(rig.prompts.busy);
+}
+
+TEST(StartSequence, FlatStartOnLjRampsHeatingAndSkipsTheWireTest)
+{
+    Rig rig;
+    rig.projects.add("A");
+    rig.machine.state.ljFamily = true;
+    rig.settings.workPower = 42.5; // rounds to the even 42
+    rig.settings.catDir = 0;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A flat type=32 turns=0.0000 dir=1 frame"}, kPrepare,
+                               {"ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00", "RampHeating 1 42",
+                                "transmitter.start"}}));
+    EXPECT_EQ(rig.projects.order[0]->feedSign, 1) << "only alternate cutting turns the direction";
+}
+
+TEST(StartSequence, CrossToPointGoesToTheStopPositionFirst)
+{
+    Rig rig;
+    FakeProject &a = rig.projects.add("A");
+    a.crossMaxCorner = {4000, 2000};
+    rig.settings.crossToPoint = true;
+    rig.settings.stopX = 60.5;
+    rig.settings.stopY = 12.25;
+    rig.settings.powerOutput = 1; // no wire test
+
+    EXPECT_TRUE(rig.control().start(StartSender::ToolBar));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A flat type=32 turns=0.0000 dir=1 frame"}, kPrepare,
+                               {"ReadStatus", "goto w1 m0 X1=60.50 Y1=12.25", "ReadPositions",
+                                "U 10 27 00 00 88 13 00 00", "transmitter.start"}}));
+    EXPECT_DOUBLE_EQ(rig.control().state().stopX, 60.5);
+}
+
+TEST(StartSequence, RotaryAboutAHorizontalAxisApproachesAboveTheSpindle)
+{
+    Rig rig;
+    rig.projects.add("A"); // 50 mm high, below the 250 mm material radius
+    rig.settings.mode = job::ModeRotary;
+    rig.settings.powerOutput = 1;
+    rig.machine.state.y1 = 73000; // exactly at the spindle height of 730 mm
+    rig.panel.spindle = 1234;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A rotary type=31 turns=0.0000 dir=1"}, kPrepare,
+                               {"ReadPositions", "ReadStatus", "F 00", "goto w1 m0 X1=12.00 Y1=980.00 W=1234",
+                                "transmitter.start"}}));
+    EXPECT_DOUBLE_EQ(rig.control().state().startEdgeY, 780.0);
+    EXPECT_DOUBLE_EQ(rig.control().state().startApproachY, 980.0);
+}
+
+TEST(StartSequence, RotaryAboutAVerticalAxisLiftsThenApproachesTheTable)
+{
+    Rig rig;
+    FakeProject &a = rig.projects.add("A");
+    a.horizontal = false;
+    a.pp = {-2000, 0}; // the profile reaches 50 mm left of the axis
+    rig.settings.mode = job::ModeRotary;
+    rig.settings.powerOutput = 1;
+    rig.machine.state.x2 = 20000;
+    rig.panel.table = 77;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A rotary type=311 turns=0.0000 dir=1"}, kPrepare,
+                               {"ReadPositions", "ReadStatus", "F 00",
+                                "goto w1 m0 X1=100.00 Y1=250.00 X2=200.00 Y2=250.00 S=77",
+                                "goto w1 m0 X1=750.00 Y1=250.00 S=77", "transmitter.start"}}));
+    EXPECT_DOUBLE_EQ(rig.control().state().startEdgeX, 950.0);
+}
+
+TEST(StartSequence, TurningOnTheSpindleAndOnTheTable)
+{
+    struct Case
+    {
+        int axis;
+        Trace tail;
+        std::string write;
+    };
+    const Case cases[] = {
+        {job::AxisSpindle, {"ReadPositions", "ReadStatus", "goto w1 m0 X1=32.00 Y1=980.00 W=5", "transmitter.start"},
+         "write A turningSpindle type=30 turns=0.0000 dir=1"},
+        {job::AxisTable,
+         {"ReadPositions", "ReadStatus", "goto w1 m0 X1=100.00 Y1=270.00 X2=200.00 Y2=270.00 S=7",
+          "goto w1 m0 X1=750.00 Y1=270.00 S=7", "transmitter.start"},
+         "write A turningTable type=301 turns=0.0000 dir=1"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.axis);
+        Rig rig;
+        FakeProject &a = rig.projects.add("A");
+        a.firstEntry = 20;
+        rig.settings.mode = job::ModeTurning;
+        rig.settings.rotaryAxis = c.axis;
+        rig.settings.powerOutput = 1;
+        rig.machine.state.x2 = 20000;
+        rig.panel.table = 7;
+        rig.panel.spindle = 5;
+
+        EXPECT_TRUE(rig.control().start(StartSender::Menu));
+        EXPECT_EQ(rig.trace, join({kChecks, {c.write}, kPrepare, c.tail}));
+        EXPECT_FALSE(a.cutFrame);
+    }
+}
+
+TEST(StartSequence, TurningWithoutAnAxisWritesAFlatJobAndStartsIt)
+{
+    // Fault mended: the flat job of turning without an axis was written and its
+    // heating ramped, but it was never transmitted.
+    Rig rig;
+    rig.projects.add("A");
+    rig.settings.mode = job::ModeTurning;
+    rig.settings.rotaryAxis = job::AxisNone;
+    rig.machine.state.ljFamily = true;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A flat type=32 turns=0.0000 dir=1 frame"}, kPrepare,
+                               {"ReadPositions", "ReadStatus", "RampHeating 3 1", "transmitter.start"}}));
+}
+
+TEST(StartSequence, SerialCutOnTheTableHeatsBesideTheMaterialAndJoinsThePasses)
+{
+    Rig rig;
+    rig.projects.add("P0", 0);
+    rig.projects.add("P1", 1);
+    rig.settings.mode = job::ModeSerial;
+    rig.settings.rotaryAxis = job::AxisTable;
+    rig.panel.table = 9;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace,
+              join({{"ReadStatus", "Q", "WaitWhileBusy", "C", "ReadPositions", "ReadStatus", "ReadPositions",
+                     "V 00 3c 00", "F 00", "goto w1 m0 X1=750.00 Y1=250.00 S=9", "ReadStatus", "T 01 0a",
+                     "ReadPowerInfo", "ToggleHeating", "pause 1000", "ReadPositions", "V 01 3c 00",
+                     "goto w1 m1 X1=950.00 Y1=250.00 S=9", "ReadPowerInfo", "ToggleHeating"},
+                    {"activate P0", "UstawKierunek P0 1"}, kChecks,
+                    {"write P0 flat type=33 turns=0.2500 dir=1 frame"},
+                    {"activate P1", "UstawKierunek P1 -1"}, kChecks,
+                    {"write P1 flat type=33 turns=0.2500 dir=-1 frame", "transmitter.start"}}));
+    EXPECT_EQ(rig.jobFileBytes(), QByteArray("P0>;P1<;"));
+    EXPECT_TRUE(rig.control().state().startOnTable);
+    EXPECT_FALSE(QFile::exists(rig.jobFile() + "tmp"));
+}
+
+TEST(StartSequence, SerialCutOnTheSpindleAlternatesPassesInPassAndMdiOrder)
+{
+    Rig rig;
+    rig.projects.add("A", 0);
+    rig.projects.add("B", 2);
+    rig.projects.add("C", 2);
+    rig.settings.mode = job::ModeSerial;
+    rig.settings.rotaryAxis = job::AxisSpindle;
+    rig.machine.state.y1 = 72995; // 0.05 mm below the spindle is still at it
+    rig.panel.table = 3;
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.jobFileBytes(), QByteArray("A>;B<;C>;"));
+    const Trace approach{"ReadStatus", "Q", "WaitWhileBusy", "C", "ReadPositions", "ReadStatus", "ReadPositions",
+                         "V 00 3c 00", "F 00", "goto w1 m0 X1=12.00 Y1=980.00 W=3"};
+    EXPECT_EQ(Trace(rig.trace.begin(), rig.trace.begin() + approach.size()), approach);
+    Trace writes;
+    for (const std::string &line : rig.trace) {
+        if (line.rfind("write", 0) == 0)
+            writes.push_back(line);
+    }
+    EXPECT_EQ(writes, (Trace{"write A serialSpindle type=31 turns=0.3333 dir=1 frame",
+                             "write B serialSpindle type=31 turns=0.3333 dir=-1 frame",
+                             "write C serialSpindle type=31 turns=0.3333 dir=1 frame"}));
+    const auto &position = rig.control().state().passStartPosition;
+    EXPECT_EQ(position[0], 1200);
+    EXPECT_EQ(position[4], 1200);
+    EXPECT_EQ(position[1], 98000);
+    EXPECT_EQ(position[5], 98000);
+    EXPECT_DOUBLE_EQ(rig.control().state().startEdgeX, 12.0) << "the last pass ran forward";
+}
+
+TEST(StartSequence, SerialDirectionFollowsCatDir)
+{
+    struct Case
+    {
+        int catDir;
+        QByteArray file;
+    };
+    for (const Case &c : {Case{0, "A>;B>;"}, Case{1, "A<;B<;"}, Case{2, "A>;B<;"}}) {
+        SCOPED_TRACE(c.catDir);
+        Rig rig;
+        rig.projects.add("A", 0);
+        rig.projects.add("B", 1);
+        rig.settings.mode = job::ModeSerial;
+        rig.settings.rotaryAxis = job::AxisNone;
+        rig.machine.state.y1 = 73000;
+        rig.settings.catDir = c.catDir;
+        EXPECT_TRUE(rig.control().start(StartSender::Menu));
+        EXPECT_EQ(rig.jobFileBytes(), c.file);
+    }
+}
+
+TEST(StartSequence, SerialAnglesFromTheDialog)
+{
+    Rig rig;
+    rig.projects.add("A", 0);
+    rig.projects.add("B", 1);
+    rig.settings.mode = job::ModeSerial;
+    rig.settings.rotaryAxis = job::AxisTable;
+    rig.settings.anglePerPass = 1;
+
+    // Cancel: nothing is moved or written.
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "dialog serial"}));
+    EXPECT_FALSE(rig.control().state().serialAnglesFromDialog);
+
+    rig.trace.clear();
+    rig.dialogs.serial = job::SerialCutChoice{{90, 45}, 3, 12.5};
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_TRUE(rig.control().state().serialAnglesFromDialog);
+    EXPECT_EQ(rig.control().state().serialRepetitions, 3);
+    EXPECT_DOUBLE_EQ(rig.control().state().serialShift, 12.5);
+    Trace writes;
+    for (const std::string &line : rig.trace) {
+        if (line.rfind("write", 0) == 0)
+            writes.push_back(line);
+    }
+    EXPECT_EQ(writes, (Trace{"write A flat type=33 turns=0.2500 dir=1 frame",
+                             "write B flat type=33 turns=0.1250 dir=-1 frame"}));
+}
+
+TEST(StartSequence, SerialStartRefusals)
+{
+    struct Case
+    {
+        const char *name;
+        bool connected;
+        std::uint8_t b2;
+        std::int32_t y1;
+        Trace trace;
+    };
+    const Case cases[] = {
+        {"disconnected stops silently", false, 0x04, 73000, {"ReadStatus"}},
+        {"not homed", true, 0x00, 73000, {"ReadStatus", "msg Control/wykonajBazowanie"}},
+        {"wire below the spindle",
+         true,
+         0x04,
+         72994,
+         {"ReadStatus", "Q", "WaitWhileBusy", "C", "ReadPositions", "ReadStatus",
+          "msg Main_window/ploterPonizejPunktuStart"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        rig.projects.add("A", 0);
+        rig.settings.mode = job::ModeSerial;
+        rig.machine.state.connected = c.connected;
+        rig.machine.state.status.b2 = c.b2;
+        rig.machine.state.y1 = c.y1;
+        EXPECT_FALSE(rig.control().start(StartSender::Menu));
+        EXPECT_EQ(rig.trace, c.trace);
+        EXPECT_FALSE(rig.transmitter.running);
+        EXPECT_EQ(rig.projects.order[0]->feedSign, 1) << "a refused start keeps the direction";
+    }
+}
+
+TEST(StartSequence, SerialPassThatFailsItsChecksAbortsTheWholeStart)
+{
+    // Fault mended: a refused pass appended the previous pass's job again and
+    // the joined file was transmitted anyway.
+    Rig rig;
+    rig.projects.add("A", 0);
+    rig.projects.add("B", 1).large = true;
+    rig.settings.mode = job::ModeSerial;
+    rig.settings.rotaryAxis = job::AxisTable;
+
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.messageKeys(), (std::vector<std::string>{"projektZaDuzy"}));
+    EXPECT_FALSE(rig.transmitter.running);
+    EXPECT_FALSE(QFile::exists(rig.jobFile() + "tmp"));
+}
+
+TEST(StartSequence, SerialCutWithNoPassToWriteIsRefused)
+{
+    // Fault mended: windows numbered above 9999 produced an empty job file
+    // that was transmitted.
+    Rig rig;
+    rig.projects.add("A", 10000);
+    rig.settings.mode = job::ModeSerial;
+
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "msg Main_window/brakOknaProjektu"}));
+}
+
+TEST(StartSequence, FailedWriteIsNeverTransmitted)
+{
+    // Fault mended: the job file was transmitted even when writing it failed.
+    Rig rig;
+    rig.projects.add("A").writeFails = true;
+    rig.settings.powerOutput = 1;
+
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"write A flat type=32 turns=0.0000 dir=1 frame", "msg Universal/zapisNieudany"}}));
+    EXPECT_FALSE(rig.transmitter.running);
+    EXPECT_EQ(rig.projects.order[0]->feedSign, 1);
+}
+
+TEST(StartSequence, NoProjectWindowIsRefusedWithAMessage)
+{
+    // Fault mended: with the windows closed a repeated start reached for the
+    // active window that no longer existed.
+    for (int mode : {job::ModeFlat, job::ModeSerial}) {
+        SCOPED_TRACE(mode);
+        Rig rig;
+        rig.settings.mode = mode;
+        EXPECT_FALSE(rig.control().startJob(StartSender::Repeat));
+        EXPECT_EQ(rig.messageKeys(), (std::vector<std::string>{"brakOknaProjektu"}));
+        EXPECT_FALSE(rig.transmitter.running);
+    }
+}
+
+TEST(StartSequence, TestModeWritesTheJobAndSendsNothingToAnAbsentMachine)
+{
+    Rig rig;
+    rig.projects.add("A");
+    rig.testMode = true;
+    rig.machine.state.connected = false;
+    rig.machine.state.status.b2 = 0;
+
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "write A flat type=32 turns=0.0000 dir=1 frame", "ReadStatus",
+                                "msg Control/ploterBrakLacznosci"}));
+    EXPECT_EQ(rig.jobFileBytes(), QByteArray("A>;"));
+}
+
+TEST(StartSequence, TestModeOnAConnectedMachineSkipsQAndC)
+{
+    Rig rig;
+    rig.projects.add("A");
+    rig.testMode = true;
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "ReadMachineInfo", "V 00 3c 00",
+                                "write A flat type=32 turns=0.0000 dir=1 frame", "ReadStatus", "ReadPositions",
+                                "U 10 27 00 00 88 13 00 00", "transmitter.start"}));
+}
+
+TEST(StartSequence, PassCounterCountsRepeatsAndRestartsWithStart)
+{
+    Rig rig;
+    rig.projects.add("A");
+    rig.settings.powerOutput = 1;
+    rig.control().start(StartSender::Menu);
+    EXPECT_EQ(rig.prompts.passCounterShown, 1);
+    rig.transmitter.running = false;
+    rig.control().startJob(StartSender::Repeat);
+    EXPECT_EQ(rig.prompts.passCounterShown, 2);
+    rig.control().start(StartSender::MachineButton);
+    EXPECT_EQ(rig.prompts.passCounterShown, 1);
+}
+
+TEST(StartSequence, IndependentModeAsksForTheMaterialFirst)
+{
+    Rig rig;
+    rig.projects.add("A");
+    rig.settings.mode = job::ModeIndependent;
+    rig.machine.state.family = QStringLiteral("Vq");
+    rig.machine.state.status.b2 = 0; // needs no homing
+    rig.settings.powerOutput = 1;
+
+    EXPECT_FALSE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"dialog independent"}}));
+    EXPECT_FALSE(rig.prompts.busy);
+
+    rig.trace.clear();
+    rig.dialogs.independent = true;
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace, join({kChecks, {"dialog independent", "write A flat type=32 turns=0.0000 dir=1 frame"},
+                               kPrepare,
+                               {"ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00", "transmitter.start"}}));
+}
+
+TEST(StartSequence, PerpendicularStartTicksTheFrontWireAndAsksForStartPoints)
+{
+    Rig rig;
+    rig.projects.add("Side", 1);
+    rig.projects.add("Front", 0);
+    rig.settings.mode = job::ModePerpendicular;
+    rig.machine.state.family = QStringLiteral("Q7");
+    rig.settings.powerOutput = 1;
+    rig.dialogs.perpendicular = job::PerpendicularStart{100, 200, 30, 40};
+
+    EXPECT_TRUE(rig.control().start(StartSender::Menu));
+    EXPECT_EQ(rig.trace,
+              join({{"KeyFront 1", "activate Front"}, kChecks,
+                    {"dialog perpendicular", "msg Main_window/Q7UmiescMaterial",
+                     "write Front flat type=32 turns=0.0000 dir=1 frame"},
+                    kPrepare, {"ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00", "transmitter.start"}}));
+    EXPECT_EQ(rig.prompts.messages[0].kind, JobMessage::Kind::Information);
+    EXPECT_DOUBLE_EQ(rig.control().state().sideStartX, 30);
+    EXPECT_DOUBLE_EQ(rig.control().state().frontStartY, 200);
+
+    // The machine's own button starts the side pass without asking again.
+    rig.panel.front = false;
+    rig.projects.activate(rig.projects.order[1]);
+    rig.trace.clear();
+    rig.transmitter.running = false;
+    EXPECT_TRUE(rig.control().start(StartSender::MachineButton));
+    EXPECT_EQ(rig.trace[0], "ReadStatus");
+    EXPECT_EQ(std::count(rig.trace.begin(), rig.trace.end(), "dialog perpendicular"), 0);
+}
+
+TEST(StartSequence, PauseAndContinueFollowThePanel)
+{
+    Rig rig;
+    rig.control().pause();
+    EXPECT_TRUE(rig.control().state().jobPaused);
+
+    rig.panel.mayMoveAnswer = false;
+    rig.control().continueJob();
+    EXPECT_TRUE(rig.control().state().jobPaused) << "the panel refused the move";
+
+    rig.panel.mayMoveAnswer = true;
+    rig.control().continueJob();
+    EXPECT_FALSE(rig.control().state().jobPaused);
+
+    rig.panel.pauseSucceeds = false;
+    rig.control().pause();
+    EXPECT_FALSE(rig.control().state().jobPaused);
+    EXPECT_EQ(rig.trace, (Trace{"wstrzymaj", "kontynuuj", "wstrzymaj"}));
+    EXPECT_FALSE(rig.prompts.busy);
+}
+
+TEST(StartSequence, ClosingWhilePausedStopsTheTransmitter)
+{
+    Rig rig;
+    EXPECT_TRUE(rig.control().mayClose()) << "no job";
+
+    rig.transmitter.running = true;
+    EXPECT_FALSE(rig.control().mayClose());
+    EXPECT_EQ(rig.messageKeys(), (std::vector<std::string>{"wyjscieNiemozliwe"}));
+    EXPECT_TRUE(rig.transmitter.running);
+
+    rig.control().pause();
+    EXPECT_TRUE(rig.control().mayClose());
+    EXPECT_FALSE(rig.transmitter.running);
+}
+
+TEST(StartSequence, DriveAwayRightGoesToTheFarCorner)
+{
+    Rig rig;
+    rig.control().driveAwayRight();
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "ReadPositions", "V 00 3c 00", "F 00", "MoveTo 100.00 50.00",
+                                "WaitWhileBusy", "MoveTo 1000.00 500.00", "WaitWhileBusy", "F 02"}));
+
+    rig.trace.clear();
+    rig.machine.state.connected = false;
+    rig.control().driveAwayRight();
+    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "msg Control/ploterBrakLacznosci"}));
+}
