@@ -12,8 +12,7 @@ CommandLine &currentCommandLine()
 
 CommandLine::CommandLine(QStringList params)
     : m_params(std::move(params))
-{
-}
+{ }
 
 CommandLine CommandLine::fromArguments(const QStringList &arguments)
 {

@@ -4,7 +4,6 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/programfolders.h"
-
 #include "prentavik_version.h"
 
 #include <QDir>
@@ -19,7 +18,7 @@
 QString VersionString(bool withRelease, bool withBuild)
 {
     QString text = QString::number(PRENTAVIK_VERSION_MAJOR) + QLatin1Char('.')
-                   + QString::number(PRENTAVIK_VERSION_MINOR);
+        + QString::number(PRENTAVIK_VERSION_MINOR);
     if (withRelease)
         text += QLatin1Char('.') + QString::number(PRENTAVIK_VERSION_RELEASE);
     if (withBuild)
@@ -29,21 +28,20 @@ QString VersionString(bool withRelease, bool withBuild)
 
 bool IsSupportedOS(QString &description)
 {
-    description = QSysInfo::prettyProductName() + QStringLiteral(" [kernel ")
-                  + QSysInfo::kernelVersion() + QLatin1Char(']');
+    description = QSysInfo::prettyProductName() + QStringLiteral(" [kernel ") + QSysInfo::kernelVersion()
+        + QLatin1Char(']');
     return true;
 }
 
 QString OSName()
 {
-    return QSysInfo::prettyProductName() + QLatin1Char(' ') + QSysInfo::kernelType()
-           + QLatin1Char(' ') + QSysInfo::kernelVersion();
+    return QSysInfo::prettyProductName() + QLatin1Char(' ') + QSysInfo::kernelType() + QLatin1Char(' ')
+        + QSysInfo::kernelVersion();
 }
 
 DocumentPlace DocumentPlace::current()
 {
-    return {ProgramFolders::current().programDir(), tInterfejs::instance().LANG(),
-            Globals().dealerCode};
+    return {ProgramFolders::current().programDir(), tInterfejs::instance().LANG(), Globals().dealerCode};
 }
 
 namespace {
@@ -76,7 +74,8 @@ bool ManualPath(const DocumentPlace &place, QString &path)
 {
     const QString prefix = QStringLiteral("Dervilon_manual_");
     if (!isOwnBrand(place.dealer))
-        return languageOrEnglish(place, prefix, QLatin1Char('_') + place.dealer + QStringLiteral(".pdf"), path);
+        return languageOrEnglish(place, prefix, QLatin1Char('_') + place.dealer + QStringLiteral(".pdf"),
+                                 path);
     return languageOrEnglish(place, prefix, QStringLiteral(".pdf"), path);
 }
 

@@ -18,18 +18,9 @@ struct TerritoryCountry
 };
 
 constexpr TerritoryCountry territoryCountries[] = {
-    {QLocale::UnitedStates, 1},
-    {QLocale::Russia, 7},
-    {QLocale::France, 33},
-    {QLocale::Spain, 34},
-    {QLocale::Hungary, 36},
-    {QLocale::Italy, 39},
-    {QLocale::Romania, 40},
-    {QLocale::Poland, 48},
-    {QLocale::Germany, 49},
-    {QLocale::China, 86},
-    {QLocale::Slovakia, 421},
-    {QLocale::SaudiArabia, 966},
+    {QLocale::UnitedStates, 1}, {QLocale::Russia, 7}, {QLocale::France, 33},    {QLocale::Spain, 34},
+    {QLocale::Hungary, 36},     {QLocale::Italy, 39}, {QLocale::Romania, 40},   {QLocale::Poland, 48},
+    {QLocale::Germany, 49},     {QLocale::China, 86}, {QLocale::Slovakia, 421}, {QLocale::SaudiArabia, 966},
 };
 
 struct CountryLanguage
@@ -39,7 +30,7 @@ struct CountryLanguage
 };
 
 constexpr CountryLanguage countryLanguages[] = {
-    {1, "US"}, {7, "RU"}, {33, "FR"}, {34, "ES"}, {36, "HU"}, {39, "IT"},
+    {1, "US"},  {7, "RU"},  {33, "FR"}, {34, "ES"}, {36, "HU"},  {39, "IT"},
     {40, "RO"}, {48, "PL"}, {49, "DE"}, {86, "CN"}, {421, "SK"}, {966, "SA"},
 };
 
@@ -52,12 +43,10 @@ struct LanguageWord
 
 // Tested in this order, so a later word on the list overrides an earlier one.
 constexpr LanguageWord languageWords[] = {
-    {"USA", "US", 1},     {"US", "US", 1},       {"GB", "US", 1},
-    {"POLSKA", "PL", 48}, {"PL", "PL", 48},      {"DE", "DE", 49},
-    {"RU", "RU", 7},      {"CN", "CN", 86},      {"SK", "SK", 421},
-    {"ITALY", "IT", 39},  {"IT", "IT", 39},      {"SPAIN", "ES", 34},
-    {"ESPANOL", "ES", 34}, {"ES", "ES", 34},     {"SA", "SA", 966},
-    {"HU", "HU", 36},     {"RO", "RO", 40},      {"FR", "FR", 33},
+    {"USA", "US", 1}, {"US", "US", 1},     {"GB", "US", 1},       {"POLSKA", "PL", 48}, {"PL", "PL", 48},
+    {"DE", "DE", 49}, {"RU", "RU", 7},     {"CN", "CN", 86},      {"SK", "SK", 421},    {"ITALY", "IT", 39},
+    {"IT", "IT", 39}, {"SPAIN", "ES", 34}, {"ESPANOL", "ES", 34}, {"ES", "ES", 34},     {"SA", "SA", 966},
+    {"HU", "HU", 36}, {"RO", "RO", 40},    {"FR", "FR", 33},
 };
 
 tInterfejs &installedLanguage()
@@ -69,7 +58,7 @@ tInterfejs &installedLanguage()
 QString languageFile(const LanguageFileCheck &check, const QString &lang)
 {
     return check.programDir + QLatin1Char('/') + check.title + QLatin1Char('_') + lang
-           + QStringLiteral(".xml");
+        + QStringLiteral(".xml");
 }
 
 } // namespace
@@ -130,7 +119,7 @@ bool tInterfejs::fail(const QString &text)
 {
     m_sections.clear();
     m_loaded = false;
-    m_failure = Message{text + m_fileName, QStringLiteral("Configuration error"), MessageKind::Error};
+    m_failure = Message {text + m_fileName, QStringLiteral("Configuration error"), MessageKind::Error};
     return false;
 }
 

@@ -34,9 +34,9 @@ LanguageChoice ChooseLanguageFor(int systemCountry, const CommandLine &commandLi
 // What a language file must match to be accepted.
 struct LanguageFileCheck
 {
-    QString programDir;   // folder that holds the language files
-    QString title;        // application title: file name prefix and "name"
-    QString version;      // major.minor the "version" attribute must equal
+    QString programDir; // folder that holds the language files
+    QString title; // application title: file name prefix and "name"
+    QString version; // major.minor the "version" attribute must equal
 
     // The running program: its folder, its title and its version.
     static LanguageFileCheck current();

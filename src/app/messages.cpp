@@ -41,7 +41,7 @@ void ShowMsg(const QString &text, bool isError, const QString &caption)
     if (shownCaption.isEmpty())
         shownCaption = GetText(QStringLiteral("Universal"),
                                isError ? QStringLiteral("blad") : QStringLiteral("informacja"));
-    ShowMsg(Message{text, shownCaption, isError ? MessageKind::Error : MessageKind::Information});
+    ShowMsg(Message {text, shownCaption, isError ? MessageKind::Error : MessageKind::Information});
 }
 
 void ShowMsgEn(const QString &text, bool isError, const QString &caption)
@@ -49,7 +49,7 @@ void ShowMsgEn(const QString &text, bool isError, const QString &caption)
     QString shownCaption = caption;
     if (shownCaption.isEmpty())
         shownCaption = isError ? QStringLiteral("Error") : QStringLiteral("Information");
-    ShowMsg(Message{text, shownCaption, isError ? MessageKind::Error : MessageKind::Information});
+    ShowMsg(Message {text, shownCaption, isError ? MessageKind::Error : MessageKind::Information});
 }
 
 DlgButton ConfirmDlg(const QString &text, DlgButtons buttons)

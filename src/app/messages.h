@@ -54,8 +54,7 @@ class ScopedMessageBoxes
 public:
     explicit ScopedMessageBoxes(MessageBoxes *boxes)
         : m_previous(MessageBoxes::install(boxes))
-    {
-    }
+    { }
     ~ScopedMessageBoxes() { MessageBoxes::install(m_previous); }
     ScopedMessageBoxes(const ScopedMessageBoxes &) = delete;
     ScopedMessageBoxes &operator=(const ScopedMessageBoxes &) = delete;

@@ -23,12 +23,9 @@ TEST(CommandLine, ParamPresentMatchesWholeParametersIgnoringCase)
         bool present;
     };
     const Case cases[] = {
-        {params({"FULLPOWER"}), "fullPower", true},
-        {params({"fullpower"}), "fullPower", true},
-        {params({"fullPower2"}), "fullPower", false},
-        {params({"xfullPower"}), "fullPower", false},
-        {params({"PL", "REPEAT"}), "repeat", true},
-        {params({}), "REPEAT", false},
+        {params({"FULLPOWER"}), "fullPower", true},   {params({"fullpower"}), "fullPower", true},
+        {params({"fullPower2"}), "fullPower", false}, {params({"xfullPower"}), "fullPower", false},
+        {params({"PL", "REPEAT"}), "repeat", true},   {params({}), "REPEAT", false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.line.params().join(' ').toStdString() + " / " + c.word);
@@ -39,7 +36,7 @@ TEST(CommandLine, ParamPresentMatchesWholeParametersIgnoringCase)
 TEST(CommandLine, FromArgumentsDropsTheProgramName)
 {
     const CommandLine line = CommandLine::fromArguments({"/opt/Prentavik", "PL"});
-    EXPECT_EQ(line.params(), QStringList{"PL"});
+    EXPECT_EQ(line.params(), QStringList {"PL"});
     EXPECT_FALSE(line.ParamPresent("/opt/Prentavik"));
 }
 
@@ -111,12 +108,9 @@ TEST(CommandLine, DealerNameTakesTheLastDealerSwitch)
         const char *code;
     };
     const Case cases[] = {
-        {params({"D:ab", "d:cd"}), "", "CD"},
-        {params({"D:ab", "PL"}), "", "AB"},
-        {params({"D:", "d:x"}), "", "X"},
-        {params({"D:"}), "OLD", ""},
-        {params({"PL"}), "OLD", ""},
-        {params({"D:ab"}), "SOLMAR", "SOLMAR"},
+        {params({"D:ab", "d:cd"}), "", "CD"}, {params({"D:ab", "PL"}), "", "AB"},
+        {params({"D:", "d:x"}), "", "X"},     {params({"D:"}), "OLD", ""},
+        {params({"PL"}), "OLD", ""},          {params({"D:ab"}), "SOLMAR", "SOLMAR"},
         {params({"XD:ab"}), "", ""},
     };
     for (const Case &c : cases) {

@@ -1,19 +1,16 @@
 #include "app/common.h"
 #include "app/language.h"
-
+#include "prentavik_version.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
-
-#include "prentavik_version.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,7 +27,8 @@ TEST(Common, VersionStringComesFromTheBuild)
     const QString major = QString::number(PRENTAVIK_VERSION_MAJOR);
     const QString minor = QString::number(PRENTAVIK_VERSION_MINOR);
     EXPECT_EQ(VersionString(false, false), major + "." + minor);
-    EXPECT_EQ(VersionString(true, false), major + "." + minor + "." + QString::number(PRENTAVIK_VERSION_RELEASE));
+    EXPECT_EQ(VersionString(true, false),
+              major + "." + minor + "." + QString::number(PRENTAVIK_VERSION_RELEASE));
     EXPECT_EQ(VersionString(true, true), QStringLiteral(PRENTAVIK_VERSION_STRING));
 }
 
@@ -54,8 +52,8 @@ TEST(Common, FileSizeTextRoundsToTheNearestUnit)
         {1023, "1023b"},
         {1024, "1KB"},
         {1535, "1KB"},
-        {1536, "2KB"},   // 1.5 goes to the even neighbour
-        {2560, "2KB"},   // 2.5 as well
+        {1536, "2KB"}, // 1.5 goes to the even neighbour
+        {2560, "2KB"}, // 2.5 as well
         {1048575, "1024KB"},
         {1048576, "1MB"},
         {3 * 1048576 / 2, "2MB"},
@@ -96,11 +94,11 @@ TEST(Common, CopyToWideArrayAlwaysLeavesATerminator)
     std::array<char16_t, 5> array;
     array.fill(u'#');
     CopyToWideArray(QStringLiteral("abcdefgh"), array);
-    EXPECT_EQ((std::array<char16_t, 5>{u'a', u'b', u'c', u'd', 0}), array);
+    EXPECT_EQ((std::array<char16_t, 5> {u'a', u'b', u'c', u'd', 0}), array);
 
     array.fill(u'#');
     CopyToWideArray(QStringLiteral("żx"), array);
-    EXPECT_EQ((std::array<char16_t, 5>{u'ż', u'x', 0, 0, 0}), array);
+    EXPECT_EQ((std::array<char16_t, 5> {u'ż', u'x', 0, 0, 0}), array);
 }
 
 TEST(Common, UnitDecimalsAndDegrees)
@@ -133,9 +131,9 @@ TEST(Common, DocumentsFollowLanguageDealerAndEnglishFallback)
     QTemporaryDir dir;
     const QString root = QDir::cleanPath(dir.path());
     auto in = [&](const char *name) { return root + "/" + name; };
-    DocumentPlace de{root, "DE", ""};
-    DocumentPlace dealer{root, "DE", "ACME"};
-    DocumentPlace own{root, "DE", "KORVANEL"};
+    DocumentPlace de {root, "DE", ""};
+    DocumentPlace dealer {root, "DE", "ACME"};
+    DocumentPlace own {root, "DE", "KORVANEL"};
     QString path;
 
     EXPECT_FALSE(ManualPath(de, path));
@@ -187,9 +185,10 @@ TEST(Common, SamplesFolderForPolishFallsBackToSamples)
 TEST(Common, DeleteFileMsgDeletesOrSaysWhy)
 {
     LanguageFolder folder;
-    folder.writeValid("US", "<Universal><blad str=\"Error\"/>"
-                            "<BrakPlikuDoUsuniecia str=\"No file to delete\"/>"
-                            "<BladUsuwaniaPliku str=\"Cannot delete\"/></Universal>");
+    folder.writeValid("US",
+                      "<Universal><blad str=\"Error\"/>"
+                      "<BrakPlikuDoUsuniecia str=\"No file to delete\"/>"
+                      "<BladUsuwaniaPliku str=\"Cannot delete\"/></Universal>");
     tInterfejs language;
     ASSERT_TRUE(language.LoadFile("US", folder.check()));
     ScopedLanguage scoped(std::move(language));
@@ -204,7 +203,7 @@ TEST(Common, DeleteFileMsgDeletesOrSaysWhy)
 
     EXPECT_FALSE(DeleteFileMsg(existing));
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], (Message{"No file to delete\n\r" + existing, "Error", MessageKind::Error}));
+    EXPECT_EQ(boxes.shown[0], (Message {"No file to delete\n\r" + existing, "Error", MessageKind::Error}));
 }
 
 // Regression: a delete that failed (the name is a folder here, so it fails
@@ -212,7 +211,8 @@ TEST(Common, DeleteFileMsgDeletesOrSaysWhy)
 TEST(Common, DeleteFileMsgReportsAFailedDelete)
 {
     LanguageFolder folder;
-    folder.writeValid("US", "<Universal><blad str=\"Error\"/><BladUsuwaniaPliku str=\"Cannot delete\"/></Universal>");
+    folder.writeValid(
+        "US", "<Universal><blad str=\"Error\"/><BladUsuwaniaPliku str=\"Cannot delete\"/></Universal>");
     tInterfejs language;
     ASSERT_TRUE(language.LoadFile("US", folder.check()));
     ScopedLanguage scoped(std::move(language));
@@ -224,5 +224,5 @@ TEST(Common, DeleteFileMsgReportsAFailedDelete)
     EXPECT_FALSE(DeleteFileMsg(folderName));
     EXPECT_TRUE(QFileInfo(folderName).isDir());
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], (Message{"Cannot delete\n\r" + folderName, "Error", MessageKind::Error}));
+    EXPECT_EQ(boxes.shown[0], (Message {"Cannot delete\n\r" + folderName, "Error", MessageKind::Error}));
 }

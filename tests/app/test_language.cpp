@@ -1,6 +1,5 @@
 #include "app/commandline.h"
 #include "app/language.h"
-
 #include "support/scopedlanguage.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +13,9 @@ TEST(LanguageChoice, SystemCountryPicksItsLanguageAndOthersReadEnglish)
         int chosenCountry;
     };
     const Case cases[] = {
-        {1, "US", 1},    {7, "RU", 7},     {33, "FR", 33},   {34, "ES", 34},
-        {36, "HU", 36},  {39, "IT", 39},   {40, "RO", 40},   {48, "PL", 48},
-        {49, "DE", 49},  {86, "CN", 86},   {421, "SK", 421}, {966, "SA", 966},
-        {44, "US", 1},   {0, "US", 1},     {420, "US", 1},
+        {1, "US", 1},     {7, "RU", 7},     {33, "FR", 33}, {34, "ES", 34}, {36, "HU", 36},
+        {39, "IT", 39},   {40, "RO", 40},   {48, "PL", 48}, {49, "DE", 49}, {86, "CN", 86},
+        {421, "SK", 421}, {966, "SA", 966}, {44, "US", 1},  {0, "US", 1},   {420, "US", 1},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.country);
@@ -76,8 +74,9 @@ TEST(LanguageFile, LoadsTheChosenFileAndLooksTextsUp)
 {
     LanguageFolder folder;
     ASSERT_TRUE(folder.isValid());
-    folder.writeValid("PL", "<Universal><blad str=\"Błąd\"/><pusty/></Universal>"
-                            "<Main_window><FileOpenItem.Caption str=\"Otwórz\"/></Main_window>");
+    folder.writeValid("PL",
+                      "<Universal><blad str=\"Błąd\"/><pusty/></Universal>"
+                      "<Main_window><FileOpenItem.Caption str=\"Otwórz\"/></Main_window>");
     folder.writeValid("US", "<Universal><blad str=\"Error\"/></Universal>");
 
     const tInterfejs language = tInterfejs::Create(folder.check(), 1, CommandLine({"PL"}));
@@ -113,9 +112,10 @@ TEST(LanguageFile, LoadsTheChosenFileAndLooksTextsUp)
 TEST(LanguageFile, FirstSectionAndFirstKeyWin)
 {
     LanguageFolder folder;
-    folder.writeValid("US", "<Universal><blad str=\"first\"/><blad str=\"second\"/></Universal>"
-                            "<Universal><blad str=\"third\"/><uwaga str=\"later\"/></Universal>"
-                            "<Deep><a><b str=\"nested\"/></a></Deep>");
+    folder.writeValid("US",
+                      "<Universal><blad str=\"first\"/><blad str=\"second\"/></Universal>"
+                      "<Universal><blad str=\"third\"/><uwaga str=\"later\"/></Universal>"
+                      "<Deep><a><b str=\"nested\"/></a></Deep>");
     tInterfejs language;
     ASSERT_TRUE(language.LoadFile("US", folder.check()));
     EXPECT_EQ(language.GetText("Universal", "blad"), "first");
@@ -173,8 +173,8 @@ TEST(LanguageFile, EachFailureGivesItsEnglishMessage)
         EXPECT_FALSE(language.LoadFile("PL", folder.check()));
         EXPECT_FALSE(language.loaded());
         ASSERT_TRUE(language.failure().has_value());
-        const Message expected{QString::fromUtf8(c.text) + folder.path("US"),
-                               QStringLiteral("Configuration error"), MessageKind::Error};
+        const Message expected {QString::fromUtf8(c.text) + folder.path("US"),
+                                QStringLiteral("Configuration error"), MessageKind::Error};
         EXPECT_EQ(*language.failure(), expected);
         EXPECT_EQ(language.GetText("Universal", "blad"), "error");
     }
@@ -183,7 +183,9 @@ TEST(LanguageFile, EachFailureGivesItsEnglishMessage)
 TEST(LanguageFile, NameIsComparedWithoutCaseAndVersionExactly)
 {
     LanguageFolder folder;
-    folder.write("US", "<interface name=\"PRENTAVIK\" version=\"1.1\"><Universal><blad str=\"E\"/></Universal></interface>");
+    folder.write(
+        "US",
+        "<interface name=\"PRENTAVIK\" version=\"1.1\"><Universal><blad str=\"E\"/></Universal></interface>");
     tInterfejs language;
     EXPECT_TRUE(language.LoadFile("US", folder.check("1.1")));
     EXPECT_FALSE(language.LoadFile("US", folder.check("1.10")));

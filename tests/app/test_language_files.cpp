@@ -10,7 +10,6 @@
 #include <QTextStream>
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <utility>
 
@@ -86,8 +85,8 @@ TEST(LanguageKeys, ScannerFindsLiteralLookups)
 TEST_P(ShippedLanguageFile, LoadsAndHoldsEveryKeyTheProgramAsksFor)
 {
     const QString lang = QString::fromLatin1(GetParam());
-    const LanguageFileCheck check{sourceDir + QStringLiteral("/lang"), QStringLiteral("Prentavik"),
-                                  VersionString(false, false)};
+    const LanguageFileCheck check {sourceDir + QStringLiteral("/lang"), QStringLiteral("Prentavik"),
+                                   VersionString(false, false)};
     tInterfejs language;
     ASSERT_TRUE(language.LoadFile(lang, check))
         << (language.failure() ? language.failure()->text.toStdString() : std::string());
@@ -100,13 +99,14 @@ TEST_P(ShippedLanguageFile, LoadsAndHoldsEveryKeyTheProgramAsksFor)
         if (language.GetText(key.first, key.second) == QLatin1String("error"))
             missing << key.first + QLatin1Char('/') + key.second;
     }
-    EXPECT_TRUE(missing.isEmpty()) << "missing in Prentavik_" << GetParam() << ".xml: "
-                                   << missing.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(missing.isEmpty()) << "missing in Prentavik_" << GetParam()
+                                   << ".xml: " << missing.join(QStringLiteral(", ")).toStdString();
 }
 
 TEST_P(ShippedLanguageFile, IsCopiedNextToTheProgram)
 {
-    const QString name = QStringLiteral("/Prentavik_") + QString::fromLatin1(GetParam()) + QStringLiteral(".xml");
+    const QString name
+        = QStringLiteral("/Prentavik_") + QString::fromLatin1(GetParam()) + QStringLiteral(".xml");
     QFile shipped(sourceDir + QStringLiteral("/lang") + name);
     QFile copied(QStringLiteral(PRENTAVIK_PROGRAM_DIR) + name);
     ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));

@@ -1,6 +1,5 @@
 #include "app/language.h"
 #include "app/messages.h"
-
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
 
@@ -29,7 +28,7 @@ TEST(Messages, ShowMsgTakesMissingCaptionsFromTheLanguageFile)
     ShowMsg("c", true, "Own caption");
     ShowMsg("d", false, QString());
 
-    const std::vector<Message> expected{
+    const std::vector<Message> expected {
         {"a", QStringLiteral("Błąd"), MessageKind::Error},
         {"b", "Informacja", MessageKind::Information},
         {"c", "Own caption", MessageKind::Error},
@@ -48,7 +47,7 @@ TEST(Messages, ShowMsgEnUsesFixedEnglishCaptions)
     ShowMsgEn("b", false);
     ShowMsgEn("c", true, "Configuration error");
 
-    const std::vector<Message> expected{
+    const std::vector<Message> expected {
         {"a", "Error", MessageKind::Error},
         {"b", "Information", MessageKind::Information},
         {"c", "Configuration error", MessageKind::Error},
@@ -58,7 +57,7 @@ TEST(Messages, ShowMsgEnUsesFixedEnglishCaptions)
 
 TEST(Messages, ShowMsgWithoutLanguageFileShowsTheErrorText)
 {
-    ScopedLanguage language{tInterfejs()};
+    ScopedLanguage language {tInterfejs()};
     RecordingMessageBoxes boxes;
     ShowMsg("x", true);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -69,8 +68,7 @@ TEST(Messages, ConfirmDlgReturnsTheButtonPressed)
 {
     RecordingMessageBoxes boxes;
     boxes.answer = DlgButton::Retry;
-    EXPECT_EQ(ConfirmDlg("again?", DlgButton::Ok | DlgButton::Cancel | DlgButton::Retry),
-              DlgButton::Retry);
+    EXPECT_EQ(ConfirmDlg("again?", DlgButton::Ok | DlgButton::Cancel | DlgButton::Retry), DlgButton::Retry);
     ASSERT_EQ(boxes.questions.size(), 1u);
     EXPECT_EQ(boxes.questions[0], "again?");
     EXPECT_EQ(boxes.offered[0], DlgButton::Ok | DlgButton::Cancel | DlgButton::Retry);

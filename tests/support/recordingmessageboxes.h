@@ -11,8 +11,7 @@ class RecordingMessageBoxes : public MessageBoxes
 public:
     RecordingMessageBoxes()
         : m_previous(MessageBoxes::install(this))
-    {
-    }
+    { }
     ~RecordingMessageBoxes() override { MessageBoxes::install(m_previous); }
     RecordingMessageBoxes(const RecordingMessageBoxes &) = delete;
     RecordingMessageBoxes &operator=(const RecordingMessageBoxes &) = delete;

@@ -45,9 +45,10 @@ public:
     // A valid file for the check above whose sections hold the given XML.
     void writeValid(const QString &lang, const QByteArray &sections) const
     {
-        write(lang, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                    "<interface name=\"Prentavik\" version=\"1.0\">\n"
-                        + sections + "\n</interface>\n");
+        write(lang,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<interface name=\"Prentavik\" version=\"1.0\">\n"
+                  + sections + "\n</interface>\n");
     }
     bool isValid() const { return m_dir.isValid(); }
 

@@ -4,13 +4,11 @@
 
 QMessageBoxes::QMessageBoxes(QWidget *owner)
     : m_owner(owner)
-{
-}
+{ }
 
 void QMessageBoxes::show(const Message &message)
 {
-    QMessageBox box(message.kind == MessageKind::Error ? QMessageBox::Critical
-                                                       : QMessageBox::Information,
+    QMessageBox box(message.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
                     message.caption, message.text, QMessageBox::Ok, m_owner);
     box.exec();
 }

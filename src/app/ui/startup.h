@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/ui/mainwindow.h"
+
+#include <memory>
+
+// The windows that live for the whole run, created in a fixed order so that
+// the language file is loaded before any window translates itself and the
+// configuration is read before the device link looks for the machine.
+// Destroyed in reverse order; the main window goes last.
+struct ProgramWindows
+{
+    std::unique_ptr<TMainForm> mainForm;
+    // Created after the main window, in this order, as they are built:
+    // TDlgkonfig, TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
+    // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
+    // TfModelInfo, TfDlgSeryjne.
+};
+
+// Reads the program switches, loads the language file and creates the
+// windows. Without a usable language file it shows the English reason and
+// creates nothing (nullptr). systemCountry is the telephone country code of
+// the system's locale.
+std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry);
+
+// Exit code of a start without a usable language file.
+inline constexpr int ExitNoLanguageFile = 1;
+
+// The whole run inside an existing QApplication whose name, program folder
+// and command line are set: creates the windows, shows the main window and
+// runs the event loop until it closes. Returns the exit code. Shows its
+// messages in QMessageBox boxes unless other boxes are installed.
+int RunPrentavik();

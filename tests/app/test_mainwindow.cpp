@@ -1,0 +1,451 @@
+#include "app/commandline.h"
+#include "app/common.h"
+#include "app/definicje.h"
+#include "app/language.h"
+#include "app/programfolders.h"
+#include "app/settings.h"
+#include "app/ui/mainwindow.h"
+#include "app/ui/startup.h"
+#include "framefakes.h"
+#include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Program folder, command line, language and settings for one test; all put
+// back afterwards.
+class FrameEnvironment
+{
+public:
+    FrameEnvironment(const QString &programDir, QStringList params = {})
+        : m_folders(ProgramFolders::current())
+        , m_commandLine(CommandLine::current())
+        , m_language(tInterfejs::instance())
+        , m_settings(Settings::current())
+        , m_globals(Globals())
+    {
+        ProgramFolders::setCurrent(ProgramFolders(programDir));
+        CommandLine::setCurrent(CommandLine(std::move(params)));
+    }
+    ~FrameEnvironment()
+    {
+        ProgramFolders::setCurrent(m_folders);
+        CommandLine::setCurrent(m_commandLine);
+        tInterfejs::setInstance(m_language);
+        Settings::setCurrent(m_settings);
+        Globals() = m_globals;
+        QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+    }
+
+private:
+    ProgramFolders m_folders;
+    CommandLine m_commandLine;
+    tInterfejs m_language;
+    Settings m_settings;
+    ProgramGlobals m_globals;
+};
+
+const QString shippedDir = QStringLiteral(PRENTAVIK_PROGRAM_DIR);
+
+QMdiSubWindow *openProject(TMainForm &form, const QString &caption, QStringList *log = nullptr)
+{
+    QMdiSubWindow *sub = form.mdiArea()->addSubWindow(new StubProjectWindow(caption, log));
+    sub->show();
+    form.mdiArea()->setActiveSubWindow(sub);
+    return sub;
+}
+
+bool enabled(const TMainForm &form, const char *name)
+{
+    if (!form.findChild<QObject *>(QString::fromLatin1(name)))
+        ADD_FAILURE() << "no component " << name;
+    return form.isItemEnabled(QString::fromLatin1(name));
+}
+
+const char *const perProject[] = {
+    "FileCloseItem", "FileSaveAsHPGL",    "FileSaveAsDXF",  "miZaginaczProfili", "info",       "Symulacja",
+    "Window1",       "WindowCascadeItem", "WindowTileItem", "SpeedSymulacja",    "SpeedStart", "sbStart",
+    "Start1",
+};
+
+} // namespace
+
+TEST(Startup, ShippedFilesGiveATranslatedMainWindowThatClosesCleanly)
+{
+    FrameEnvironment environment(shippedDir);
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(1);
+    ASSERT_TRUE(windows);
+    TMainForm &form = *windows->mainForm;
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(form.windowTitle(), "Prentavik   version " + VersionString(true, true));
+    EXPECT_EQ(form.findChild<QMenu *>("File1")->title(), "&File");
+    EXPECT_EQ(form.findChild<QAction *>("FileOpenItem")->text(), "&Open...");
+    EXPECT_EQ(form.findChild<QAction *>("FileOpenItem")->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(form.findChild<QAction *>("Konfiguracja")->shortcut(), QKeySequence(Qt::Key_F6));
+    EXPECT_EQ(form.findChild<QAction *>("miKatalog")->text(), "Korvanel catalogue");
+    EXPECT_EQ(form.findChild<QToolButton *>("sbWyjscie")->toolTip(), "E&xit");
+    EXPECT_EQ(form.findChild<QToolButton *>("sbGenKrzyzToPunkt")->toolTip(), "Hole-drilling project");
+
+    // No component shows the text of a missing key.
+    for (const QAction *action : form.findChildren<QAction *>())
+        EXPECT_NE(action->text(), "error") << action->objectName().toStdString();
+    for (const QMenu *menu : form.findChildren<QMenu *>())
+        EXPECT_NE(menu->title(), "error") << menu->objectName().toStdString();
+    for (const QToolButton *button : form.findChildren<QToolButton *>()) {
+        EXPECT_NE(button->text(), "error") << button->objectName().toStdString();
+        EXPECT_NE(button->toolTip(), "error") << button->objectName().toStdString();
+    }
+
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.isVisible());
+    windows.reset();
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST(Startup, PolishSystemGetsThePolishFile)
+{
+    FrameEnvironment environment(shippedDir);
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(48);
+    ASSERT_TRUE(windows);
+    EXPECT_EQ(tInterfejs::instance().LANG(), "PL");
+    EXPECT_EQ(windows->mainForm->windowTitle(), "Prentavik   wersja " + VersionString(true, true));
+    EXPECT_EQ(windows->mainForm->findChild<QMenu *>("File1")->title(), "&Plik");
+}
+
+TEST(Startup, SwitchesSetTheProgramWideState)
+{
+    FrameEnvironment environment(shippedDir, {"fullPower", "D:acme", "OnlyMachine'Vq9'", "REPEAT", "GB"});
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(48);
+    ASSERT_TRUE(windows);
+    EXPECT_FALSE(Globals().powerLimit);
+    EXPECT_EQ(Globals().dealerCode, "ACME");
+    EXPECT_EQ(Globals().singleMachineName, "Vq9");
+    EXPECT_EQ(tInterfejs::instance().LANG(), "US");
+    EXPECT_EQ(windows->mainForm->windowTitle(),
+              "Prentavik   version " + VersionString(true, true)
+                  + "   >> UWAGA! Aktywna opcja REPEAT <<      works only with the machine Vq9");
+}
+
+TEST(Startup, MissingLanguageFileEndsWithOneEnglishMessageAndExitCode1)
+{
+    QTemporaryDir empty;
+    FrameEnvironment environment(empty.path());
+    RecordingMessageBoxes boxes;
+
+    EXPECT_EQ(CreateProgramWindows(48), nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    const Message expected {"Application could't work without file: \r\n" + QDir::cleanPath(empty.path())
+                                + "/Prentavik_US.xml",
+                            "Configuration error", MessageKind::Error};
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], expected);
+
+    boxes.shown.clear();
+    EXPECT_EQ(RunPrentavik(), 1);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST(Startup, UnusableLanguageFileEndsTheSameWay)
+{
+    QTemporaryDir dir;
+    QFile file(dir.path() + "/Prentavik_US.xml");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<interface name=\"Prentavik\" version=\"0.9\"/>");
+    file.close();
+    FrameEnvironment environment(dir.path());
+    RecordingMessageBoxes boxes;
+
+    EXPECT_EQ(RunPrentavik(), ExitNoLanguageFile);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              "Incompatibile file version: \r\n" + QDir::cleanPath(dir.path()) + "/Prentavik_US.xml");
+    EXPECT_EQ(boxes.shown[0].caption, "Configuration error");
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+TEST(Startup, ArabicCountryReadsRightToLeft)
+{
+    FrameEnvironment environment(shippedDir, {"SA"});
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(1);
+    ASSERT_TRUE(windows);
+    TMainForm &form = *windows->mainForm;
+    EXPECT_TRUE(tInterfejs::instance().rightToLeft());
+    EXPECT_EQ(tInterfejs::instance().LANG(), "SA");
+    EXPECT_EQ(form.layoutDirection(), Qt::RightToLeft);
+    form.resize(900, 600);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The button panel moves to the right of the exit button.
+    const QWidget *buttons = form.findChild<QWidget *>("pPrzyciski");
+    const QWidget *exit = form.findChild<QWidget *>("Panel2");
+    EXPECT_GT(buttons->mapTo(&form, QPoint()).x(), exit->mapTo(&form, QPoint()).x());
+    // And the first menu stands rightmost.
+    QMenuBar *bar = form.menuBar();
+    const QAction *file = form.findChild<QMenu *>("File1")->menuAction();
+    const QAction *window = form.findChild<QMenu *>("Window1")->menuAction();
+    EXPECT_GT(bar->actionGeometry(const_cast<QAction *>(file)).x(),
+              bar->actionGeometry(const_cast<QAction *>(window)).x());
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        windows = CreateProgramWindows(1);
+        ASSERT_TRUE(windows);
+        form = windows->mainForm.get();
+        form->setSharedProjectSize(&shared);
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    }
+
+    void setMode(int mode)
+    {
+        Settings settings = Settings::current();
+        settings.Mode = mode;
+        Settings::setCurrent(settings);
+    }
+
+    QTemporaryDir documents;
+    FrameEnvironment environment {shippedDir};
+    RecordingMessageBoxes boxes;
+    FakeSharedProjectSize shared;
+    std::unique_ptr<ProgramWindows> windows;
+    TMainForm *form = nullptr;
+};
+
+TEST_F(MainWindowTest, StartsWithPerProjectItemsDisabledAndHiddenItemsHidden)
+{
+    form->UpdateMenuItems();
+    for (const char *name : perProject) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(enabled(*form, name));
+    }
+    EXPECT_FALSE(enabled(*form, "miDuplikujPlt"));
+    EXPECT_FALSE(enabled(*form, "miSaveSerial"));
+    EXPECT_TRUE(enabled(*form, "FileOpenItem"));
+    EXPECT_TRUE(enabled(*form, "Konfiguracja"));
+    for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF", "miDuplikujPlt", "miGenSeryjnego3D",
+                             "miSaveSerial", "miZaginaczProfili"})
+        EXPECT_FALSE(form->findChild<QAction *>(name)->isVisible()) << name;
+    EXPECT_FALSE(form->findChild<QMenu *>("Kodykreskowe")->menuAction()->isVisible());
+    EXPECT_FALSE(form->findChild<QMenu *>("miProgram")->menuAction()->isVisible());
+    ASSERT_FALSE(shared.written.empty());
+    EXPECT_EQ(shared.written.back(), std::make_pair(-1, -1));
+}
+
+TEST_F(MainWindowTest, UpdateMenuItemsFollowsTheProjectWindows)
+{
+    setMode(0);
+    QMdiSubWindow *wing = openProject(*form, "/data/wing.plt");
+    form->UpdateMenuItems();
+    for (const char *name : perProject) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(enabled(*form, name));
+    }
+    EXPECT_TRUE(enabled(*form, "miDuplikujPlt"));
+    EXPECT_FALSE(enabled(*form, "miSaveSerial"));
+
+    openProject(*form, "/data/row.dpl");
+    form->UpdateMenuItems();
+    EXPECT_FALSE(enabled(*form, "miDuplikujPlt"));
+
+    form->mdiArea()->setActiveSubWindow(wing);
+    form->UpdateMenuItems();
+    EXPECT_TRUE(enabled(*form, "miDuplikujPlt"));
+
+    setMode(2);
+    form->UpdateMenuItems();
+    EXPECT_FALSE(enabled(*form, "miDuplikujPlt"));
+    EXPECT_TRUE(enabled(*form, "miSaveSerial"));
+
+    shared.written.clear();
+    form->CloseAllClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form->projectWindows().empty());
+    form->UpdateMenuItems();
+    for (const char *name : perProject) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(enabled(*form, name));
+    }
+    EXPECT_FALSE(enabled(*form, "miSaveSerial"));
+    ASSERT_FALSE(shared.written.empty());
+    EXPECT_EQ(shared.written.back(), std::make_pair(-1, -1));
+}
+
+TEST_F(MainWindowTest, DocumentItemsShowOnlyWhenTheirFilesExist)
+{
+    FrameEnvironment here(documents.path());
+    tInterfejs::setInstance(
+        tInterfejs::Create({shippedDir, "Prentavik", VersionString(false, false)}, 1, {}));
+    form->UpdateMenuItems();
+    EXPECT_FALSE(form->findChild<QAction *>("miInstrObslugi")->isVisible());
+    EXPECT_FALSE(form->findChild<QAction *>("miPrzyklady")->isVisible());
+    EXPECT_FALSE(form->findChild<QAction *>("miKatalog")->isVisible());
+
+    for (const char *name : {"/Dervilon_manual_US.pdf", "/Catalogue_US.pdf"}) {
+        QFile file(documents.path() + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QDir(documents.path()).mkdir("Samples"));
+    form->UpdateMenuItems();
+    EXPECT_TRUE(form->findChild<QAction *>("miInstrObslugi")->isVisible());
+    EXPECT_TRUE(form->findChild<QAction *>("miPrzyklady")->isVisible());
+    EXPECT_TRUE(form->findChild<QAction *>("miKatalog")->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseIsRefusedWhileAJobStreamsUnpaused)
+{
+    FakeTransmitter transmitter;
+    transmitter.isRunning = true;
+    form->setTransmitter(&transmitter);
+    bool linkFreed = false;
+    form->adoptDeviceLink(std::make_unique<StubDeviceLink>(&linkFreed));
+
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(linkFreed);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0],
+              (Message {GetText("Main_window", "wyjscieNiemozliwe"), GetText("Universal", "uwaga"),
+                        MessageKind::Information}));
+    EXPECT_EQ(transmitter.stops, 0);
+
+    transmitter.isPaused = true;
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(transmitter.stops, 1);
+    EXPECT_TRUE(linkFreed);
+    EXPECT_EQ(form->deviceLink(), nullptr);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(MainWindowTest, ExitItemClosesWithoutARunningJob)
+{
+    FakeTransmitter transmitter;
+    form->setTransmitter(&transmitter);
+    form->findChild<QAction *>("FileExitItem")->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainWindowTest, CloseItemClosesTheActiveProjectAndCloseAllTheRest)
+{
+    QPointer<QMdiSubWindow> a = openProject(*form, "a.plt");
+    QPointer<QMdiSubWindow> b = openProject(*form, "b.plt");
+    QPointer<QMdiSubWindow> c = openProject(*form, "c.plt");
+    form->mdiArea()->setActiveSubWindow(b);
+    form->UpdateMenuItems();
+    form->findChild<QAction *>("FileCloseItem")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(a);
+    EXPECT_FALSE(b);
+    EXPECT_TRUE(c);
+    form->findChild<QAction *>("CloseAll")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(a);
+    EXPECT_FALSE(c);
+}
+
+TEST_F(MainWindowTest, ConfigurationCommandRunsTheFollowUpOnTheOpenProjects)
+{
+    setMode(0);
+    QStringList log;
+    openProject(*form, "a.plt", &log);
+    FakeConfigurationDialog dialog;
+    form->setConfigurationDialog(&dialog);
+    form->findChild<QToolButton *>("sbKonfiguracja")->click();
+    EXPECT_EQ(dialog.shown, 1);
+    EXPECT_EQ(log, (QStringList {"a.plt JakiKierunek(-1)", "a.plt ciecie", "a.plt repaint"}));
+
+    dialog.modeChangedFlag = true;
+    form->findChild<QAction *>("Konfiguracja")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialog.shown, 2);
+    EXPECT_TRUE(form->projectWindows().empty());
+}
+
+TEST_F(MainWindowTest, SimulationRunsOnTheActiveProject)
+{
+    QStringList log;
+    openProject(*form, "a.plt", &log);
+    form->UpdateMenuItems();
+    form->findChild<QToolButton *>("SpeedSymulacja")->click();
+    EXPECT_EQ(log, (QStringList {"a.plt simulate 1", "a.plt invalidate"}));
+}
+
+TEST_F(MainWindowTest, CommandsOfOtherPartsRunThroughTheirHandlers)
+{
+    std::vector<QString> ran;
+    for (auto [command, name] :
+         {std::pair {TMainForm::Command::Start, "start"}, std::pair {TMainForm::Command::OpenDrawing, "open"},
+          std::pair {TMainForm::Command::HoleDrilling, "holes"}})
+        form->setCommand(command, [&ran, name] { ran.push_back(QString::fromLatin1(name)); });
+    openProject(*form, "a.plt");
+    form->UpdateMenuItems();
+    form->findChild<QAction *>("Start1")->trigger();
+    form->findChild<QToolButton *>("SpeedStart")->click();
+    form->findChild<QToolButton *>("sbStart")->click();
+    form->findChild<QToolButton *>("OpenBtn")->click();
+    form->findChild<QAction *>("FileOpenItem")->trigger();
+    form->findChild<QToolButton *>("sbMorvantello")->click();
+    form->findChild<QToolButton *>("sbGenKrzyzToPunkt")->click();
+    // A command nobody provides yet does nothing.
+    form->findChild<QAction *>("Wstrzymaj1")->trigger();
+    EXPECT_EQ(ran, (std::vector<QString> {"start", "start", "start", "open", "open", "holes", "holes"}));
+}
+
+TEST_F(MainWindowTest, HiddenItemsKeepTheirShortcuts)
+{
+    setMode(0);
+    int duplicates = 0;
+    form->setCommand(TMainForm::Command::Duplicate, [&duplicates] { ++duplicates; });
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+
+    QTest::keyClick(form, Qt::Key_F4); // disabled without a project
+    EXPECT_EQ(duplicates, 0);
+    openProject(*form, "a.plt");
+    form->UpdateMenuItems();
+    QTest::keyClick(form, Qt::Key_F4);
+    EXPECT_EQ(duplicates, 1);
+}
+
+TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
+{
+    form->resize(800, 600);
+    const auto [first, second] = form->statusPanelWidths();
+    EXPECT_EQ(first + second, form->width());
+    EXPECT_EQ(second, static_cast<int>(std::nearbyint(form->width() / 8.0L)));
+
+    QStatusTipEvent tip(QStringLiteral("Drive the wire away to the right"));
+    QApplication::sendEvent(form, &tip);
+    EXPECT_EQ(form->statusText(0), "Drive the wire away to the right");
+    form->setStatusText(1, "3");
+    EXPECT_EQ(form->statusText(1), "3");
+}
