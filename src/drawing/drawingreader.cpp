@@ -1,0 +1,110 @@
+#include "drawing/drawingreader.h"
+
+#include "drawing/hpglreader.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+// Reads a whole file; 0 or the errno of the failing call.
+int readWholeFile(const std::string &fileName, std::string &text)
+{
+    errno = 0;
+    std::FILE *file = std::fopen(fileName.c_str(), "rb");
+    if (!file)
+        return errno != 0 ? errno : EIO;
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> closer(file, &std::fclose);
+    text.clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+        text.append(buffer, got);
+        if (got < sizeof buffer)
+            break;
+    }
+    if (std::ferror(file))
+        return errno != 0 ? errno : EIO;
+    return 0;
+}
+
+} // namespace
+
+Thpgl::Thpgl(TReaderOptions options)
+    : m_options(options)
+{ }
+
+Thpgl::~Thpgl() = default;
+
+int Thpgl::Open(const std::string &fileName, TDrawingKind kind)
+{
+    std::string text;
+    const int result = readWholeFile(fileName, text);
+    if (result != 0) {
+        m_error = {};
+        m_error.kind = TReadError::Kind::Io;
+        m_error.ioCode = result;
+        m_open = false;
+        return result;
+    }
+    return OpenText(std::move(text), kind);
+}
+
+int Thpgl::OpenText(std::string text, TDrawingKind kind)
+{
+    Close();
+    m_kind = kind;
+    m_text = std::move(text);
+    m_error = {};
+    switch (kind) {
+    case TDrawingKind::Hpgl:
+        m_hpgl = std::make_unique<THpglReader>(m_text);
+        break;
+    case TDrawingKind::Dxf:
+        break;
+    case TDrawingKind::Eps:
+        if (m_text.compare(0, 4, "%!PS") != 0) {
+            m_error.kind = TReadError::Kind::Format;
+            m_text.clear();
+            return NotPostScript;
+        }
+        break;
+    default:
+        return 0;
+    }
+    m_open = true;
+    return 0;
+}
+
+void Thpgl::Close()
+{
+    m_hpgl.reset();
+    m_text.clear();
+    m_open = false;
+}
+
+bool Thpgl::ReadFigure(tfigura &figure)
+{
+    if (m_error)
+        return false;
+    if (m_hpgl && m_kind == TDrawingKind::Hpgl)
+        return m_hpgl->ReadFigure(figure, m_error);
+    // Nothing to read for this kind.
+    figure.FinishReading();
+    m_open = false;
+    return true;
+}
+
+bool Thpgl::EndOfFile() const
+{
+    if (m_error || !m_open)
+        return true;
+    if (m_hpgl && m_kind == TDrawingKind::Hpgl)
+        return m_hpgl->atEnd();
+    return true;
+}
+
+double Thpgl::PenWidth(int pen) const
+{
+    return m_hpgl ? m_hpgl->penWidth(pen) : 0.0;
+}

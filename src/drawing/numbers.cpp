@@ -1,0 +1,88 @@
+#include "drawing/numbers.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+std::string_view withoutPlus(std::string_view text)
+{
+    // from_chars refuses a leading "+"; a second sign after it stays and fails.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return {}; // "+-1" is no number
+    }
+    return text;
+}
+
+// from_chars also reads "inf", "nan" and hexadecimal-looking text in some
+// forms; a drawing number holds only these characters.
+bool onlyDecimalCharacters(std::string_view text)
+{
+    for (char c : text) {
+        const bool ok = (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool ParseReal(std::string_view text, double &value)
+{
+    text = withoutPlus(TrimBlanks(text));
+    if (text.empty() || text.size() > 64)
+        return false;
+    std::array<char, 64> buffer {};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        buffer[i] = text[i] == ',' ? '.' : text[i];
+    const std::string_view normalised(buffer.data(), text.size());
+    if (!onlyDecimalCharacters(normalised))
+        return false;
+    double result = 0.0;
+    const auto [end, ec] = std::from_chars(normalised.data(), normalised.data() + normalised.size(), result);
+    if (ec != std::errc() || end != normalised.data() + normalised.size() || !std::isfinite(result))
+        return false;
+    value = result;
+    return true;
+}
+
+bool ParseInt(std::string_view text, std::int32_t &value)
+{
+    text = withoutPlus(TrimBlanks(text));
+    if (text.empty())
+        return false;
+    std::int32_t result = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return false;
+    value = result;
+    return true;
+}
+
+double ParseRealPrefix(std::string_view text)
+{
+    text = withoutPlus(text);
+    double result = 0.0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
+    if (ec != std::errc() || !std::isfinite(result))
+        return 0.0;
+    return result;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Why a drawing could not be read to its end. The project window turns it
+// into the message it shows.
+struct TReadError
+{
+    enum class Kind {
+        None,
+        Io, // the file could not be opened or read (ioCode holds errno)
+        Conversion, // a number that does not convert, or lies outside the plotter range
+        Format, // the file is not of the kind it was opened as
+    };
+
+    Kind kind = Kind::None;
+    int ioCode = 0;
+    std::int64_t offset = 0; // byte offset of the offending text
+    std::int64_t line = 0; // its line (1-based) in line-based formats, else 0
+    std::string text; // the offending text
+
+    explicit operator bool() const { return kind != Kind::None; }
+};
