@@ -1,21 +1,26 @@
 #include "job/jobcommands.h"
 
+#include "drawing/jobformat.h"
+
 #include <cmath>
 
 namespace job {
 namespace {
 
+void append(QByteArray &bytes, const TBytes &more)
+{
+    for (std::uint8_t b : more)
+        bytes.append(static_cast<char>(b));
+}
+
 void appendInt16(QByteArray &bytes, std::uint16_t value)
 {
-    bytes.append(char(value & 0xFF));
-    bytes.append(char((value >> 8) & 0xFF));
+    append(bytes, Int16ToBytes(static_cast<std::int16_t>(value)));
 }
 
 void appendInt32(QByteArray &bytes, std::int32_t value)
 {
-    const auto u = static_cast<std::uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.append(char((u >> shift) & 0xFF));
+    append(bytes, Int32ToBytes(value));
 }
 
 } // namespace
