@@ -353,7 +353,11 @@ bool JobControl::writeJob(const JobSettings &settings, JobProject &project, int 
         project.setCutFrame(true);
 
     m_state.jobType = request.jobType;
+    request.windowCount = static_cast<int>(m_env.projects.windows().size());
+    request.start = m_state;
     const JobWriteResult result = project.writeJob(request);
+    if (result.passStartPosition)
+        m_state.passStartPosition = *result.passStartPosition;
     if (!result.ok) {
         // A job that was not written whole is never transmitted.
         if (result.messageKey.isEmpty())

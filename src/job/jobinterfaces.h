@@ -5,9 +5,12 @@
 // the start dialogs. Job control is a plain class over these, so every start
 // path can run against a recording fake and against the real program alike.
 
+#include "job/startstate.h"
+
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -145,6 +148,8 @@ struct JobWriteRequest
     int jobType = 32;  // what the writer reads while it writes
     double turns = 0;  // end rotation of flat and serial passes
     int direction = 1; // feed sign of a serial spindle pass
+    int windowCount = 1;
+    StartState start;  // what the start sequence has worked out so far
 };
 
 struct JobWriteResult
@@ -152,6 +157,8 @@ struct JobWriteResult
     bool ok = false;
     QString messageSection; // set when the writer failed
     QString messageKey;
+    // Where the wire stands after a serial pass, for the next one.
+    std::optional<std::array<std::int32_t, 8>> passStartPosition;
 };
 
 // One project window as job control sees it.

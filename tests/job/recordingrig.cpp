@@ -78,13 +78,19 @@ job::JobWriteResult FakeProject::writeJob(const job::JobWriteRequest &request)
     m_trace.push_back("write " + m_name + " " + drivers[static_cast<int>(request.driver)] + " type="
                       + std::to_string(request.jobType) + " turns=" + turns + " dir="
                       + std::to_string(request.direction) + (cutFrame ? " frame" : ""));
+    requests.push_back(request);
     if (writeFails)
-        return {false, QStringLiteral("Universal"), QStringLiteral("zapisNieudany")};
+        return {false, QStringLiteral("Universal"), QStringLiteral("zapisNieudany"), {}};
     QFile file(request.fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {false, {}, {}};
+        return {false, {}, {}, {}};
     file.write(QByteArray::fromStdString(m_name + (request.direction < 0 ? "<" : ">") + ";"));
-    return {true, {}, {}};
+    job::JobWriteResult result{true, {}, {}, {}};
+    if (request.driver == job::JobDriver::SerialSpindle) {
+        result.passStartPosition = request.start.passStartPosition;
+        (*result.passStartPosition)[0] += 500;
+    }
+    return result;
 }
 
 std::vector<job::JobProject *> FakeProjects::windows() const

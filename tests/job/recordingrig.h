@@ -187,6 +187,8 @@ public:
     bool singleOpen = false;
     job::StartMargins margins;
     bool writeFails = false;
+    // What each write was handed; a serial spindle pass moves the wire 5 mm on.
+    std::vector<job::JobWriteRequest> requests;
 
 private:
     Trace &m_trace;

@@ -212,11 +212,19 @@ TEST(StartSequence, SerialCutOnTheSpindleAlternatesPassesInPassAndMdiOrder)
     EXPECT_EQ(writes, (Trace{"write A serialSpindle type=31 turns=0.3333 dir=1 frame",
                              "write B serialSpindle type=31 turns=0.3333 dir=-1 frame",
                              "write C serialSpindle type=31 turns=0.3333 dir=1 frame"}));
-    const auto &position = rig.control().state().passStartPosition;
-    EXPECT_EQ(position[0], 1200);
-    EXPECT_EQ(position[4], 1200);
-    EXPECT_EQ(position[1], 98000);
-    EXPECT_EQ(position[5], 98000);
+    // The first pass starts at the spindle's X and the approach height; each
+    // next pass where the previous one ended.
+    const auto &first = rig.projects.owned[0]->requests.at(0).start.passStartPosition;
+    EXPECT_EQ(first[0], 1200);
+    EXPECT_EQ(first[4], 1200);
+    EXPECT_EQ(first[1], 98000);
+    EXPECT_EQ(first[5], 98000);
+    EXPECT_EQ(rig.projects.owned[1]->requests.at(0).start.passStartPosition[0], 1700);
+    EXPECT_EQ(rig.projects.owned[2]->requests.at(0).start.passStartPosition[0], 2200);
+    EXPECT_EQ(rig.control().state().passStartPosition[0], 2700);
+    EXPECT_EQ(rig.projects.owned[1]->requests.at(0).windowCount, 3);
+    EXPECT_EQ(rig.projects.owned[1]->requests.at(0).start.jobType, job::JobTypeRotaryHorizontal)
+        << "the writer sees the job type of its pass";
     EXPECT_DOUBLE_EQ(rig.control().state().startEdgeX, 12.0) << "the last pass ran forward";
 }
 
