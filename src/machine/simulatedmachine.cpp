@@ -1,0 +1,519 @@
+#include "machine/simulatedmachine.h"
+
+#include "machine/jobbytes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+std::int32_t int32At(const QByteArray &c, int at)
+{
+    if (c.size() < at + 4)
+        return 0;
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<std::uint8_t>(c[at + i]);
+    return static_cast<std::int32_t>(v);
+}
+
+std::int16_t int16At(const QByteArray &c, int at)
+{
+    if (c.size() < at + 2)
+        return 0;
+    return static_cast<std::int16_t>(static_cast<std::uint8_t>(c[at]) | (static_cast<std::uint8_t>(c[at + 1]) << 8));
+}
+
+std::uint8_t byteAt(const QByteArray &c, int at)
+{
+    return c.size() > at ? static_cast<std::uint8_t>(c[at]) : 0;
+}
+
+void put(HidReply &r, int at, std::uint64_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        r[static_cast<std::size_t>(at + i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+} // namespace
+
+SimulatedMachine::SimulatedMachine(MachineClock &clock, SimulatedMachineConfig config)
+    : m_clock(clock)
+    , m_config(std::move(config))
+{
+    m_lastDrainMs = m_clock.nowMs();
+}
+
+int SimulatedMachine::commandLength(char letter) const
+{
+    return std::max(1, jobbytes::commandLength(letter, newProtocol()));
+}
+
+void SimulatedMachine::pressButton(Button button)
+{
+    switch (button) {
+    case Button::Start: m_buttons |= 1u << 3; break;
+    case Button::Pause: m_buttons |= 1u << 4; break;
+    case Button::Continue: m_buttons |= 1u << 5; break;
+    }
+}
+
+int SimulatedMachine::receiveReport(const HidReport &report)
+{
+    update();
+    if (m_failWrites > 0) {
+        --m_failWrites;
+        return m_writeError;
+    }
+    m_reports.push_back(report);
+    const char letter = static_cast<char>(report[1]);
+    if (letter != 0) {
+        const int length = std::min(commandLength(letter), kHidReportSize - 1);
+        const QByteArray command(reinterpret_cast<const char *>(report.data() + 1), length);
+        m_commands.push_back(command);
+        if (letter >= 'a' && letter <= 'z')
+            queueJobCommand(command);
+        else
+            execute(command);
+    }
+    if (m_generalFailures > 0) {
+        --m_generalFailures;
+        return HidError::GeneralFailure;
+    }
+    return HidError::Ok;
+}
+
+void SimulatedMachine::queueJobCommand(const QByteArray &command)
+{
+    m_jobBytes.append(command);
+    ++m_jobCommandsReceived;
+    m_lastJobInputMs = m_clock.nowMs();
+    if (static_cast<int>(m_queue.size()) >= m_config.queueCapacity) {
+        ++m_overflows; // a real controller loses it
+        return;
+    }
+    m_queue.push_back(command);
+}
+
+void SimulatedMachine::execute(const QByteArray &c)
+{
+    const std::int64_t now = m_clock.nowMs();
+    switch (c[0]) {
+    case 'A': {
+        const std::uint8_t tag = byteAt(c, 1);
+        if (tag == 0xFF) {
+            m_moveOpen = true;
+            m_moveDelta.fill(0);
+        } else if (tag < 8) {
+            m_moveDelta[tag] = int32At(c, 2);
+        } else if (tag == 0xFE && m_moveOpen) {
+            m_moveOpen = false;
+            startMotion(m_moveDelta, int32At(c, 2), false);
+        }
+        break;
+    }
+    case 'B': {
+        const std::uint8_t mask = byteAt(c, 1);
+        std::array<std::int32_t, 8> delta{};
+        long long longest = 0;
+        for (int axis = 0; axis < 8; ++axis) {
+            if (mask & (1u << axis)) {
+                delta[static_cast<std::size_t>(axis)] = -rawPosition(axis);
+                longest = std::max<long long>(longest, std::llabs(delta[static_cast<std::size_t>(axis)]));
+            }
+        }
+        startMotion(delta, std::max(longest, 500LL), true);
+        break;
+    }
+    case 'F':
+        if (byteAt(c, 1) <= 3)
+            m_speedMode = byteAt(c, 1);
+        break;
+    case 'G':
+        m_paused = false;
+        m_restoreHeating = false;
+        if (!m_jobStarted)
+            m_lastDrainMs = now;
+        m_jobStarted = true;
+        m_lastJobInputMs = now;
+        break;
+    case 'K':
+        if (m_paused) {
+            m_paused = false;
+            m_restoreHeating = false;
+            m_lastDrainMs = now;
+            m_lastJobInputMs = now;
+        }
+        break;
+    case 'Q':
+        if (m_jobStarted && !m_paused) {
+            m_paused = true;
+            m_restoreHeating = std::any_of(m_heating.begin(), m_heating.end(), [](bool on) { return on; });
+        }
+        break;
+    case 'R':
+        m_heating[byteAt(c, 2) & 7] = byteAt(c, 1) != 0;
+        m_powerChannel = byteAt(c, 2) & 7;
+        break;
+    case 'S': {
+        const std::uint8_t sub = byteAt(c, 1);
+        if (sub == 13)
+            m_eeprom[byteAt(c, 2)] = byteAt(c, 3);
+        else
+            m_settings[sub & 15] = int32At(c, 2);
+        if (sub == 8)
+            m_firmwareAddress = static_cast<std::uint32_t>(int32At(c, 2));
+        break;
+    }
+    case 'T':
+        m_power[byteAt(c, 1) & 7] = newProtocol() ? int32At(c, 2) : byteAt(c, 2);
+        break;
+    case 'U':
+        m_originX = int32At(c, 1);
+        m_originY = int32At(c, 5);
+        break;
+    case 'V': {
+        const std::uint8_t mode = byteAt(c, 1);
+        const long long period = static_cast<long long>(int16At(c, 2)) * std::max(1, m_config.wspV);
+        const long double resX = static_cast<long double>(m_config.resX) / 16777216.0L;
+        if (mode <= 4 && period > 0 && resX > 0) {
+            const long double speed = 600000.0L / resX / (static_cast<long double>(period) * 0.8L) / std::max(1, m_config.wspV);
+            m_speedValues[mode] = static_cast<std::int16_t>(std::clamp<long double>(std::nearbyint(speed), 0, 32767));
+        }
+        break;
+    }
+    case 'X':
+        ++m_greetings;
+        break;
+    case 'Y':
+        stopMotion();
+        m_buttons = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+void SimulatedMachine::runQueued(const QByteArray &c)
+{
+    if (c[0] == 'a') {
+        const std::uint8_t tag = byteAt(c, 1);
+        if (tag == 0xFF)
+            m_jobMoveDelta.fill(0);
+        else if (tag < 8)
+            m_jobMoveDelta[tag] = int32At(c, 2);
+        else if (tag == 0xFE) {
+            for (std::size_t i = 0; i < 8; ++i)
+                m_position[i] += m_jobMoveDelta[i];
+            m_jobMoveDelta.fill(0);
+        }
+        return;
+    }
+    if (c[0] == 'p')
+        return;
+    QByteArray upper = c;
+    upper[0] = static_cast<char>(c[0] & 0xDF);
+    execute(upper);
+}
+
+void SimulatedMachine::startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing)
+{
+    finishMotion(m_clock.nowMs());
+    m_motion.start = m_position;
+    m_motion.delta = delta;
+    m_motion.startMs = m_clock.nowMs();
+    m_motion.durationMs = std::max<long long>(1, ticks / std::max(1LL, m_config.ticksPerMs));
+    m_motion.homing = homing;
+    m_moving = true;
+}
+
+void SimulatedMachine::finishMotion(std::int64_t at)
+{
+    if (!m_moving || at < m_motion.startMs + m_motion.durationMs)
+        return;
+    for (std::size_t i = 0; i < 8; ++i)
+        m_position[i] = m_motion.start[i] + m_motion.delta[i];
+    if (m_motion.homing)
+        m_homed = true;
+    m_moving = false;
+}
+
+void SimulatedMachine::stopMotion()
+{
+    if (!m_moving)
+        return;
+    for (int axis = 0; axis < 8; ++axis)
+        m_position[static_cast<std::size_t>(axis)] = rawPosition(axis);
+    m_moving = false;
+}
+
+void SimulatedMachine::update()
+{
+    const std::int64_t now = m_clock.nowMs();
+    finishMotion(now);
+    if (!m_jobStarted || m_paused) {
+        m_lastDrainMs = now;
+        m_drainCredit = 0;
+        return;
+    }
+    m_drainCredit += (now - m_lastDrainMs) * m_config.drainPerSecond;
+    m_lastDrainMs = now;
+    while (m_drainCredit >= 1000 && !m_queue.empty()) {
+        m_drainCredit -= 1000;
+        const QByteArray command = std::move(m_queue.front());
+        m_queue.pop_front();
+        runQueued(command);
+    }
+    if (m_queue.empty()) {
+        m_drainCredit = 0;
+        if (now - m_lastJobInputMs >= m_config.jobIdleEndMs)
+            m_jobStarted = false; // the job ran dry: it has ended
+    }
+}
+
+std::int32_t SimulatedMachine::rawPosition(int axis)
+{
+    const auto i = static_cast<std::size_t>(axis & 7);
+    if (!m_moving)
+        return m_position[i];
+    const std::int64_t elapsed = std::clamp<std::int64_t>(m_clock.nowMs() - m_motion.startMs, 0, m_motion.durationMs);
+    return m_motion.start[i]
+           + static_cast<std::int32_t>(static_cast<long long>(m_motion.delta[i]) * elapsed / m_motion.durationMs);
+}
+
+void SimulatedMachine::setRawPosition(int axis, std::int32_t steps)
+{
+    m_position[static_cast<std::size_t>(axis & 7)] = steps;
+}
+
+std::uint32_t SimulatedMachine::flags()
+{
+    update();
+    std::uint32_t f = 0;
+    if (m_moving || m_endlessBusy)
+        f |= 1u << 0;
+    if (m_jobStarted && !m_paused)
+        f |= 1u << 1;
+    if (std::any_of(m_heating.begin(), m_heating.end(), [](bool on) { return on; }))
+        f |= 1u << 2;
+    if (m_endlessBusy)
+        f |= 1u << 3;
+    if (m_paused)
+        f |= 1u << 6;
+    if (static_cast<int>(m_queue.size()) > m_config.queueCapacity - m_config.fullMargin)
+        f |= 1u << 9;
+    f |= m_buttons << 8;
+    if (m_homed)
+        f |= 1u << 18;
+    if (m_brokenWire)
+        f |= 1u << 19;
+    if (m_restoreHeating)
+        f |= 1u << 20;
+    return f;
+}
+
+int SimulatedMachine::answer(int index, HidReply &r, int &length)
+{
+    update();
+    r.fill(0);
+    length = 0;
+    if (m_failReads > 0) {
+        --m_failReads;
+        return m_readError;
+    }
+    switch (index) {
+    case 10: {
+        r[1] = 1;
+        put(r, 2, flags(), 4);
+        // The reply order X1, Y1, S, Z, X2, Y2, W, third is the axis-code order.
+        for (int axis = 0; axis < 8; ++axis)
+            put(r, 6 + 4 * axis, static_cast<std::uint32_t>(rawPosition(axis)), 4);
+        break;
+    }
+    case 12:
+        r[0] = static_cast<std::uint8_t>(m_speedMode);
+        for (int i = 0; i < 5; ++i)
+            put(r, 2 + 2 * i, static_cast<std::uint16_t>(m_speedValues[static_cast<std::size_t>(i)]), 2);
+        break;
+    case 13: {
+        r[0] = static_cast<std::uint8_t>(m_powerChannel);
+        for (int i = 0; i < 8; ++i)
+            put(r, 2 + 4 * i, static_cast<std::uint32_t>(m_power[static_cast<std::size_t>(i)]), 4);
+        const bool flowing = m_heating[static_cast<std::size_t>(m_powerChannel)] && !m_brokenWire;
+        put(r, 34, flowing ? static_cast<std::uint16_t>(std::min(65535, m_power[static_cast<std::size_t>(m_powerChannel)] * 10)) : 0, 2);
+        break;
+    }
+    case 14:
+        put(r, 2, static_cast<std::uint32_t>(m_config.limitX), 4);
+        put(r, 6, static_cast<std::uint32_t>(m_config.limitY), 4);
+        put(r, 10, static_cast<std::uint32_t>(m_config.limitZ), 4);
+        put(r, 14, m_config.workingTime, 4);
+        put(r, 18, m_config.count, 4);
+        break;
+    case 15:
+        put(r, 6, static_cast<std::uint64_t>(m_config.resX), 8);
+        put(r, 14, static_cast<std::uint64_t>(m_config.resY), 8);
+        put(r, 22, static_cast<std::uint64_t>(m_config.resZ), 8);
+        put(r, 30, static_cast<std::uint32_t>(m_config.resW), 4);
+        put(r, 38, static_cast<std::uint32_t>(m_config.resS), 4);
+        put(r, 46, static_cast<std::uint32_t>(m_config.res3), 4);
+        put(r, 54, static_cast<std::uint64_t>(m_config.fcWidth), 8);
+        break;
+    case 16:
+        put(r, 2, static_cast<std::uint32_t>(m_settings[7]), 4);
+        put(r, 6, static_cast<std::uint32_t>(m_settings[7]), 4);
+        break;
+    case 17:
+        r[0] = m_config.firmwareMajor;
+        r[1] = m_config.firmwareMinor;
+        // The upgrade reads program memory through this reply: each read
+        // returns the word at the current address and moves on.
+        put(r, 6, m_firmwareAddress, 4);
+        m_firmwareAddress += 2;
+        break;
+    default:
+        return HidError::GeneralFailure;
+    }
+    length = kHidReplySize;
+    if (m_garbageReplies > 0) {
+        --m_garbageReplies;
+        r.fill(m_garbageFill);
+    } else if (m_shortReplies > 0) {
+        --m_shortReplies;
+        length = std::clamp(m_shortLength, 0, kHidReplySize);
+        std::fill(r.begin() + length, r.end(), 0);
+    }
+    return HidError::Ok;
+}
+
+// --- Backend -------------------------------------------------------------------
+
+class SimulatedHidBackend::Channel final : public HidChannel
+{
+public:
+    Channel(SimulatedHidBackend &backend, std::shared_ptr<SimulatedMachine> machine, std::shared_ptr<bool> present)
+        : m_backend(backend)
+        , m_machine(std::move(machine))
+        , m_present(std::move(present))
+    {
+    }
+    int writeReport(const HidReport &report) override
+    {
+        m_backend.m_clock.sleepMs(m_backend.m_writeCostMs);
+        if (!*m_present)
+            return HidError::DeviceGone;
+        return m_machine ? m_machine->receiveReport(report) : HidError::Ok;
+    }
+    int readIndexedString(int index, HidReply &reply, int &length) override
+    {
+        reply.fill(0);
+        length = 0;
+        if (!*m_present)
+            return HidError::DeviceGone;
+        return m_machine ? m_machine->answer(index, reply, length) : HidError::GeneralFailure;
+    }
+
+private:
+    SimulatedHidBackend &m_backend;
+    std::shared_ptr<SimulatedMachine> m_machine;
+    std::shared_ptr<bool> m_present;
+};
+
+SimulatedHidBackend::SimulatedHidBackend(MachineClock &clock)
+    : m_clock(clock)
+{
+}
+
+SimulatedHidBackend::~SimulatedHidBackend() = default;
+
+HidDeviceInfo SimulatedHidBackend::makeInfo(const QString &manufacturer, const QString &product, const QString &serial)
+{
+    HidDeviceInfo info;
+    info.instanceId = QStringLiteral("sim-%1").arg(m_nextInstance);
+    info.path = QStringLiteral("/dev/simhid%1").arg(m_nextInstance);
+    ++m_nextInstance;
+    info.manufacturer = manufacturer;
+    info.product = product;
+    info.serialNumber = serial;
+    info.vendorId = 0x1209;
+    info.productId = 0x0001;
+    return info;
+}
+
+std::shared_ptr<SimulatedMachine> SimulatedHidBackend::plugMachine(SimulatedMachineConfig config)
+{
+    auto machine = std::make_shared<SimulatedMachine>(m_clock, std::move(config));
+    m_slots.push_back({makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
+                       machine, std::make_shared<bool>(true)});
+    changed();
+    return machine;
+}
+
+void SimulatedHidBackend::plugOther(const QString &manufacturer, const QString &product)
+{
+    m_slots.push_back({makeInfo(manufacturer, product, QString()), nullptr, std::make_shared<bool>(true)});
+    changed();
+}
+
+void SimulatedHidBackend::replug(const std::shared_ptr<SimulatedMachine> &machine)
+{
+    m_slots.push_back({makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
+                       machine, std::make_shared<bool>(true)});
+    changed();
+}
+
+void SimulatedHidBackend::unplug(const std::shared_ptr<SimulatedMachine> &machine)
+{
+    for (auto it = m_slots.begin(); it != m_slots.end(); ++it) {
+        if (it->machine == machine) {
+            *it->present = false;
+            m_slots.erase(it);
+            changed();
+            return;
+        }
+    }
+}
+
+void SimulatedHidBackend::unplugOther(const QString &product)
+{
+    for (auto it = m_slots.begin(); it != m_slots.end(); ++it) {
+        if (!it->machine && it->info.product == product) {
+            *it->present = false;
+            m_slots.erase(it);
+            changed();
+            return;
+        }
+    }
+}
+
+void SimulatedHidBackend::changed()
+{
+    if (m_changeHandler)
+        m_changeHandler();
+}
+
+std::vector<HidDeviceInfo> SimulatedHidBackend::enumerate()
+{
+    std::vector<HidDeviceInfo> devices;
+    for (const Slot &slot : m_slots)
+        devices.push_back(slot.info);
+    return devices;
+}
+
+std::unique_ptr<HidChannel> SimulatedHidBackend::open(const HidDeviceInfo &device, int &error)
+{
+    for (const Slot &slot : m_slots) {
+        if (slot.info.instanceId != device.instanceId)
+            continue;
+        if (m_openError != HidError::Ok) {
+            error = m_openError;
+            return nullptr;
+        }
+        ++m_opens;
+        error = HidError::Ok;
+        return std::make_unique<Channel>(*this, slot.machine, slot.present);
+    }
+    error = HidError::DeviceGone;
+    return nullptr;
+}

@@ -1,0 +1,222 @@
+#pragma once
+
+#include "machine/hidbackend.h"
+#include "machine/machineclock.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// What a simulated controller is and how it behaves.
+struct SimulatedMachineConfig
+{
+    QString manufacturer = QStringLiteral("Korvanel");
+    QString product = QStringLiteral("bn45");
+    QString serialNumber = QStringLiteral("SIM0001");
+    std::uint8_t firmwareMajor = 3;
+    std::uint8_t firmwareMinor = 5;
+    // Resolutions as the controller stores them: fixed point with 24
+    // fraction bits for the linear axes, steps per turn for the rotary ones.
+    std::int64_t resX = 1LL << 24;
+    std::int64_t resY = 1LL << 24;
+    std::int64_t resZ = 1LL << 24;
+    std::int32_t resW = 8000;
+    std::int32_t resS = 8000;
+    std::int32_t res3 = 8000;
+    std::int64_t fcWidth = 1200;
+    std::int32_t limitX = 1200; // mm
+    std::int32_t limitY = 800;
+    std::int32_t limitZ = 300;
+    std::uint32_t workingTime = 1234; // minutes
+    std::uint32_t count = 56;
+    std::int32_t wspV = 2;
+    // Direct moves: ticks per millisecond.
+    long long ticksPerMs = 100;
+    // Job queue: capacity in commands; the buffer-full flag is raised while
+    // fewer than `fullMargin` places are free.
+    int queueCapacity = 600;
+    int fullMargin = 200;
+    // Queued commands executed per second once the job runs.
+    int drainPerSecond = 2000;
+    // A running job with an empty queue ends after this long without input.
+    int jobIdleEndMs = 300;
+};
+
+// One simulated controller: takes output reports, answers the indexed
+// strings 10 and 12 .. 17 byte for byte, and moves in virtual time read
+// from the clock it is given.
+class SimulatedMachine
+{
+public:
+    SimulatedMachine(MachineClock &clock, SimulatedMachineConfig config = {});
+
+    const SimulatedMachineConfig &config() const { return m_config; }
+
+    // The controller's side of the seam.
+    int receiveReport(const HidReport &report);
+    int answer(int index, HidReply &reply, int &length);
+
+    // Everything received, one entry per report payload as the controller
+    // split it into commands (each entry one command).
+    const std::vector<QByteArray> &commands() const { return m_commands; }
+    void clearCommands() { m_commands.clear(); }
+    // The raw reports in order.
+    const std::vector<HidReport> &reports() const { return m_reports; }
+    // The job bytes queued (lower-case commands), in arrival order.
+    const QByteArray &jobBytes() const { return m_jobBytes; }
+    int jobCommandsReceived() const { return m_jobCommandsReceived; }
+    int queueOverflows() const { return m_overflows; }
+    int queued() const { return static_cast<int>(m_queue.size()); }
+    int greetings() const { return m_greetings; }
+
+    // State as the controller holds it (after bringing time up to date).
+    std::uint32_t flags();
+    std::int32_t rawPosition(int axis);
+    void setRawPosition(int axis, std::int32_t steps);
+    bool heatingOn(int channel) const { return m_heating[static_cast<std::size_t>(channel & 7)]; }
+    std::int32_t power(int channel) const { return m_power[static_cast<std::size_t>(channel & 7)]; }
+    int speedMode() const { return m_speedMode; }
+    std::int32_t jobOriginX() const { return m_originX; }
+    std::int32_t jobOriginY() const { return m_originY; }
+    std::int32_t setting(int sub) const { return m_settings[static_cast<std::size_t>(sub & 15)]; }
+    std::uint8_t eeprom(int address) const { return m_eeprom[static_cast<std::size_t>(address & 255)]; }
+    void setHomed(bool homed) { m_homed = homed; }
+
+    // The machine's own buttons: reported until the program answers "Y".
+    enum class Button { Start, Pause, Continue };
+    void pressButton(Button button);
+
+    // Injected faults.
+    void failReads(int count, int error = HidError::Timeout) { m_failReads = count; m_readError = error; }
+    void failWrites(int count, int error = HidError::IoError) { m_failWrites = count; m_writeError = error; }
+    // Reports taken but acknowledged with a general failure.
+    void generalFailureWrites(int count) { m_generalFailures = count; }
+    void shortReplies(int count, int length) { m_shortReplies = count; m_shortLength = length; }
+    void garbageReplies(int count, std::uint8_t fill) { m_garbageReplies = count; m_garbageFill = fill; }
+    void setBrokenWire(bool broken) { m_brokenWire = broken; }
+    void setEndlessBusy(bool busy) { m_endlessBusy = busy; }
+    // Runs the clock's time into the machine (moves, draining).
+    void update();
+
+private:
+    struct Motion
+    {
+        std::array<std::int32_t, 8> start{};
+        std::array<std::int32_t, 8> delta{};
+        std::int64_t startMs = 0;
+        std::int64_t durationMs = 0;
+        bool homing = false;
+    };
+
+    void execute(const QByteArray &command);
+    void queueJobCommand(const QByteArray &command);
+    void runQueued(const QByteArray &command);
+    void startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing);
+    void finishMotion(std::int64_t at);
+    void stopMotion();
+    int commandLength(char letter) const;
+    bool newProtocol() const { return m_config.firmwareMajor >= 4 && m_config.firmwareMajor <= 9; }
+
+    MachineClock &m_clock;
+    SimulatedMachineConfig m_config;
+
+    std::vector<QByteArray> m_commands;
+    std::vector<HidReport> m_reports;
+    QByteArray m_jobBytes;
+    int m_jobCommandsReceived = 0;
+    int m_overflows = 0;
+    int m_greetings = 0;
+
+    std::array<std::int32_t, 8> m_position{};
+    std::array<std::int32_t, 8> m_moveDelta{};
+    bool m_moveOpen = false;
+    Motion m_motion;
+    bool m_moving = false;
+    bool m_homed = false;
+    std::array<bool, 8> m_heating{};
+    std::array<std::int32_t, 8> m_power{};
+    int m_powerChannel = 2;
+    int m_speedMode = 0;
+    std::array<std::int16_t, 5> m_speedValues{1000, 300, 300, 300, 0};
+    std::array<std::int32_t, 16> m_settings{};
+    std::array<std::uint8_t, 256> m_eeprom{};
+    std::int32_t m_originX = 0;
+    std::int32_t m_originY = 0;
+    std::uint32_t m_firmwareAddress = 0;
+
+    std::deque<QByteArray> m_queue;
+    std::array<std::int32_t, 8> m_jobMoveDelta{};
+    bool m_jobStarted = false;
+    bool m_paused = false;
+    bool m_restoreHeating = false;
+    std::int64_t m_lastDrainMs = 0;
+    std::int64_t m_drainCredit = 0;
+    std::int64_t m_lastJobInputMs = 0;
+    std::uint32_t m_buttons = 0;
+
+    int m_failReads = 0;
+    int m_readError = HidError::Timeout;
+    int m_failWrites = 0;
+    int m_writeError = HidError::IoError;
+    int m_generalFailures = 0;
+    int m_shortReplies = 0;
+    int m_shortLength = 0;
+    int m_garbageReplies = 0;
+    std::uint8_t m_garbageFill = 0;
+    bool m_brokenWire = false;
+    bool m_endlessBusy = false;
+};
+
+// Simulated HID devices: machines and other devices that can be plugged in
+// and pulled out. Device changes are reported at once.
+class SimulatedHidBackend final : public HidBackend
+{
+public:
+    explicit SimulatedHidBackend(MachineClock &clock);
+    ~SimulatedHidBackend() override;
+
+    // Plugs in a machine and returns it (owned by the backend; stays alive
+    // after unplugging so tests can inspect it).
+    std::shared_ptr<SimulatedMachine> plugMachine(SimulatedMachineConfig config = {});
+    // Plugs in a device that is not a machine.
+    void plugOther(const QString &manufacturer, const QString &product);
+    // Plugs a machine back in (a new instance, as the bus sees it).
+    void replug(const std::shared_ptr<SimulatedMachine> &machine);
+    void unplug(const std::shared_ptr<SimulatedMachine> &machine);
+    void unplugOther(const QString &product);
+    // Writes take this long (virtual or real time through the clock).
+    void setWriteCostMs(std::int64_t ms) { m_writeCostMs = ms; }
+    // Open failures with this error (e.g. HidError::AccessDenied).
+    void setOpenError(int error) { m_openError = error; }
+    int opens() const { return m_opens; }
+
+    std::vector<HidDeviceInfo> enumerate() override;
+    std::unique_ptr<HidChannel> open(const HidDeviceInfo &device, int &error) override;
+    void setChangeHandler(std::function<void()> handler) override { m_changeHandler = std::move(handler); }
+
+private:
+    struct Slot
+    {
+        HidDeviceInfo info;
+        std::shared_ptr<SimulatedMachine> machine; // null for other devices
+        std::shared_ptr<bool> present;
+    };
+    class Channel;
+
+    void changed();
+    HidDeviceInfo makeInfo(const QString &manufacturer, const QString &product, const QString &serial);
+
+    MachineClock &m_clock;
+    std::vector<Slot> m_slots;
+    std::function<void()> m_changeHandler;
+    int m_nextInstance = 1;
+    std::int64_t m_writeCostMs = 0;
+    int m_openError = HidError::Ok;
+    int m_opens = 0;
+};
