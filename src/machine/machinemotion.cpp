@@ -200,10 +200,10 @@ int Ploter::rotaryStepsPerTurn(bool table) const
     return table ? m_state.resS : m_state.resW;
 }
 
-bool Ploter::sendMove(const jobbytes::MoveDeltas &deltas)
+bool Ploter::sendMove(const TAxisDeltas &deltas)
 {
-    const jobbytes::MoveCommand move = jobbytes::buildMoveCommand('A', m_state.wspV, deltas);
-    return move.bytes.isEmpty() || SendCommand(move.bytes);
+    const TMoveCommand move = BuildMoveCommand('A', m_state.wspV, deltas);
+    return move.bytes.empty() || SendCommand(toByteArray(move.bytes));
 }
 
 bool Ploter::moveWire(const LinearTargets &t, double rotaryTurns, bool useTable)
@@ -218,7 +218,7 @@ bool Ploter::moveWire(const LinearTargets &t, double rotaryTurns, bool useTable)
     if (rotaryTurns != 0 && m_settings.Heavy != CheckState::Unchecked) {
         QByteArray heavy("S");
         heavy.append(static_cast<char>(2));
-        heavy.append(jobbytes::int32ToBytes(1));
+        heavy.append(int32Bytes(1));
         if (!SendCommand(heavy))
             return false;
     }
@@ -226,14 +226,14 @@ bool Ploter::moveWire(const LinearTargets &t, double rotaryTurns, bool useTable)
     long double zDelta = t.zTarget - t.zPosition;
     if (xyMoves && m_state.plot.Z != 0) {
         // The wire never travels with Z up: lower it first.
-        jobbytes::MoveDeltas z;
+        TAxisDeltas z;
         z.z = toSteps(-static_cast<long double>(m_state.plot.Z) * m_state.resZ);
         if (!sendMove(z) || !WaitWhileBusy())
             return false;
         zDelta = t.zTarget;
     }
 
-    jobbytes::MoveDeltas wire;
+    TAxisDeltas wire;
     wire.x1 = toSteps(t.dx1 * 100 * m_state.resX);
     wire.x2 = toSteps(t.dx2 * 100 * m_state.resX);
     wire.y1 = toSteps(t.dy1 * 100 * m_state.resY);
@@ -242,13 +242,13 @@ bool Ploter::moveWire(const LinearTargets &t, double rotaryTurns, bool useTable)
         return false;
 
     if (zDelta != 0) {
-        jobbytes::MoveDeltas z;
+        TAxisDeltas z;
         z.z = toSteps(zDelta * 100 * m_state.resZ);
         if (!WaitWhileBusy() || !sendMove(z))
             return false;
     }
     if (rotaryTurns != 0) {
-        jobbytes::MoveDeltas r;
+        TAxisDeltas r;
         const std::int32_t steps = toSteps(static_cast<long double>(rotaryTurns) * rotaryStepsPerTurn(useTable));
         (useTable ? r.s : r.w) = steps;
         if (!WaitWhileBusy() || !sendMove(r))
@@ -402,7 +402,7 @@ bool Ploter::JogByKey(int key, bool front, bool back)
         dy2 = static_cast<long double>(d.y) * y2;
     }
 
-    jobbytes::MoveDeltas m;
+    TAxisDeltas m;
     m.x1 = toSteps(dx1 * m_state.resX);
     m.x2 = toSteps(dx2 * m_state.resX);
     m.y1 = toSteps(dy1 * m_state.resY);
@@ -425,7 +425,7 @@ bool Ploter::JogByKey(int key, bool front, bool back)
     if (rotary && m_settings.Heavy != CheckState::Unchecked) {
         QByteArray heavy("S");
         heavy.append(static_cast<char>(2));
-        heavy.append(jobbytes::int32ToBytes(1));
+        heavy.append(int32Bytes(1));
         if (!SendCommand(heavy))
             return false;
     }
@@ -449,7 +449,7 @@ bool Ploter::JogByKeyTwoArms(int key, bool front, bool back)
     // The two wire ends keep 10 mm between them in Y: the front above.
     constexpr long long gap = 1000;
 
-    jobbytes::MoveDeltas m;
+    TAxisDeltas m;
     if (front) {
         long long y = reach(d.y, p.Y1, ty, homed);
         if (d.y < 0)
@@ -473,7 +473,7 @@ bool Ploter::JogByKeyTwoArms(int key, bool front, bool back)
             continue;
         QByteArray select("S");
         select.append(static_cast<char>(4));
-        select.append(jobbytes::int32ToBytes(arm));
+        select.append(int32Bytes(arm));
         if (!SendCommand(select))
             return false;
     }

@@ -40,6 +40,21 @@ std::int32_t clampInt32(long double v)
 
 } // namespace
 
+QByteArray toByteArray(const TBytes &bytes)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+QByteArray int16Bytes(std::int16_t value)
+{
+    return toByteArray(Int16ToBytes(value));
+}
+
+QByteArray int32Bytes(std::int32_t value)
+{
+    return toByteArray(Int32ToBytes(value));
+}
+
 Ploter::Ploter(TfUsb &link, MachineState &state, MachineClock &clock)
     : m_link(link)
     , m_state(state)
@@ -81,7 +96,7 @@ bool Ploter::SetSpeed(std::uint16_t period)
 {
     QByteArray c("V");
     c.append(byteArg(m_state.plot.speedMode));
-    c.append(jobbytes::int16ToBytes(clampInt16(period / m_state.wspDivisor())));
+    c.append(int16Bytes(clampInt16(period / m_state.wspDivisor())));
     const bool sent = SendCommand(c);
     ReadSpeeds();
     return sent;
@@ -92,7 +107,7 @@ QByteArray Ploter::heatingPowerCommand(int channel, long long power) const
     QByteArray c("T");
     c.append(byteArg(channel));
     if (IsNewProtocol())
-        c.append(jobbytes::int32ToBytes(static_cast<std::int32_t>(
+        c.append(int32Bytes(static_cast<std::int32_t>(
             std::clamp<long long>(power, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()))));
     else
         c.append(byteArg(power));
@@ -115,8 +130,8 @@ bool Ploter::SendHeatingPower()
 bool Ploter::SendJobOrigin()
 {
     QByteArray c("U");
-    c.append(jobbytes::int32ToBytes(clampInt32(std::nearbyint(static_cast<long double>(m_state.plot.jobOriginX) * m_state.resX))));
-    c.append(jobbytes::int32ToBytes(clampInt32(std::nearbyint(static_cast<long double>(m_state.plot.jobOriginY) * m_state.resY))));
+    c.append(int32Bytes(clampInt32(std::nearbyint(static_cast<long double>(m_state.plot.jobOriginX) * m_state.resX))));
+    c.append(int32Bytes(clampInt32(std::nearbyint(static_cast<long double>(m_state.plot.jobOriginY) * m_state.resY))));
     return SendCommand(c);
 }
 
@@ -124,7 +139,7 @@ bool Ploter::SendLengthUnit(int unit)
 {
     QByteArray c("S");
     c.append(static_cast<char>(6));
-    c.append(jobbytes::int32ToBytes(unit));
+    c.append(int32Bytes(unit));
     return SendCommand(c);
 }
 
@@ -132,7 +147,7 @@ bool Ploter::SendWireTension(int tenths)
 {
     QByteArray c("S");
     c.append(static_cast<char>(7));
-    c.append(jobbytes::int32ToBytes(tenths));
+    c.append(int32Bytes(tenths));
     return SendCommand(c);
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/settings.h"
 #include "machine/devicelink.h"
-#include "machine/jobbytes.h"
+#include "drawing/jobformat.h"
 #include "machine/machineclock.h"
 #include "machine/machinestate.h"
 
@@ -11,6 +11,11 @@
 
 #include <cstdint>
 #include <functional>
+
+// The job-file byte packers as byte arrays for the link.
+QByteArray int16Bytes(std::int16_t value);
+QByteArray int32Bytes(std::int32_t value);
+QByteArray toByteArray(const TBytes &bytes);
 
 // A message for the user, by language-file section and key; the widget layer
 // shows it. `suffix` is appended to the text (an error code), `caption`
@@ -102,7 +107,7 @@ public:
     bool JogByKeyTwoArms(int key, bool front, bool back);
     // Builds an "A" move with multiplier wspV and sends it; true for an
     // empty move.
-    bool sendMove(const jobbytes::MoveDeltas &deltas);
+    bool sendMove(const TAxisDeltas &deltas);
 
     // Called after the firmware version is known: keeps the 'T' command
     // length in step with the protocol.

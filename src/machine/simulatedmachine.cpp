@@ -1,6 +1,6 @@
 #include "machine/simulatedmachine.h"
 
-#include "machine/jobbytes.h"
+#include "drawing/jobformat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +47,7 @@ SimulatedMachine::SimulatedMachine(MachineClock &clock, SimulatedMachineConfig c
 
 int SimulatedMachine::commandLength(char letter) const
 {
-    return std::max(1, jobbytes::commandLength(letter, newProtocol()));
+    return std::max(1, ::commandLength(static_cast<std::uint8_t>(letter), newProtocol()).value_or(1));
 }
 
 void SimulatedMachine::pressButton(Button button)
