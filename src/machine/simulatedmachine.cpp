@@ -45,9 +45,24 @@ SimulatedMachine::SimulatedMachine(MachineClock &clock, SimulatedMachineConfig c
     m_lastDrainMs = m_clock.nowMs();
 }
 
-int SimulatedMachine::commandLength(char letter) const
+int SimulatedMachine::commandLength(const std::uint8_t *command) const
 {
-    return std::max(1, ::commandLength(static_cast<std::uint8_t>(letter), newProtocol()).value_or(1));
+    // Live commands whose layout differs from the job-file length table: the
+    // controller knows them by letter and sub-command.
+    switch (command[0]) {
+    case 'U': return 9;
+    case 'S':
+        switch (command[1]) {
+        case 9:
+        case 11: return 2;
+        case 10:
+        case 13: return 4;
+        default: break;
+        }
+        break;
+    default: break;
+    }
+    return std::max(1, ::commandLength(command[0], newProtocol()).value_or(1));
 }
 
 void SimulatedMachine::pressButton(Button button)
@@ -69,7 +84,7 @@ int SimulatedMachine::receiveReport(const HidReport &report)
     m_reports.push_back(report);
     const char letter = static_cast<char>(report[1]);
     if (letter != 0) {
-        const int length = std::min(commandLength(letter), kHidReportSize - 1);
+        const int length = std::min(commandLength(report.data() + 1), kHidReportSize - 1);
         const QByteArray command(reinterpret_cast<const char *>(report.data() + 1), length);
         m_commands.push_back(command);
         if (letter >= 'a' && letter <= 'z')
@@ -284,7 +299,11 @@ std::int32_t SimulatedMachine::rawPosition(int axis)
 
 void SimulatedMachine::setRawPosition(int axis, std::int32_t steps)
 {
-    m_position[static_cast<std::size_t>(axis & 7)] = steps;
+    update();
+    const auto i = static_cast<std::size_t>(axis & 7);
+    m_position[i] = steps;
+    m_motion.start[i] = steps;
+    m_motion.delta[i] = 0;
 }
 
 std::uint32_t SimulatedMachine::flags()

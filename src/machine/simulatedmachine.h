@@ -120,7 +120,7 @@ private:
     void startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing);
     void finishMotion(std::int64_t at);
     void stopMotion();
-    int commandLength(char letter) const;
+    int commandLength(const std::uint8_t *command) const;
     bool newProtocol() const { return m_config.firmwareMajor >= 4 && m_config.firmwareMajor <= 9; }
 
     MachineClock &m_clock;
