@@ -1,0 +1,531 @@
+#include "drawing/jobwriter.h"
+
+#include "drawing/jobbytes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The job is assembled in memory and handed to the output in large pieces.
+constexpr std::size_t FlushThreshold = 1 << 20;
+
+// The corner test: the wire pauses when either end turns by about 29.5
+// degrees (arccos 0.87) or more.
+constexpr double CornerLimit = 0.87;
+
+bool isChecked(CheckState state)
+{
+    return state == CheckState::Checked;
+}
+
+} // namespace
+
+double CornerCos3D(const std::array<std::int64_t, 3> &p0, const std::array<std::int64_t, 3> &p1,
+                   const std::array<std::int64_t, 3> &p2)
+{
+    // Squared side lengths are taken exactly; only b and c need a root.
+    auto squared = [](const std::array<std::int64_t, 3> &p, const std::array<std::int64_t, 3> &q) {
+        long double sum = 0.0L;
+        for (int i = 0; i < 3; ++i) {
+            const long double d = static_cast<long double>(p[i]) - static_cast<long double>(q[i]);
+            sum += d * d;
+        }
+        return sum;
+    };
+    const long double a2 = squared(p0, p2);
+    const long double b2 = squared(p0, p1);
+    const long double c2 = squared(p1, p2);
+    if (b2 == 0.0L || c2 == 0.0L)
+        return 1.0;
+    return static_cast<double>(-(b2 + c2 - a2) / (2.0L * std::sqrt(b2) * std::sqrt(c2)));
+}
+
+double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositions &c)
+{
+    // Front wire end: X1, Y1 and the table; back wire end: X2, Y2 and the spindle.
+    auto pick = [](const JobPositions &p, int i, int j, int k) {
+        return std::array<std::int64_t, 3>{p[i], p[j], p[k]};
+    };
+    const double front = CornerCos3D(pick(a, 0, 1, 3), pick(b, 0, 1, 3), pick(c, 0, 1, 3));
+    const double back = CornerCos3D(pick(a, 4, 5, 7), pick(b, 4, 5, 7), pick(c, 4, 5, 7));
+    return std::min(front, back);
+}
+
+std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX)
+{
+    // The argument travels as an unsigned 16-bit speed; below 21 counts as 20.
+    long double v = std::clamp(mmPerMinute, 0.0L, 65535.0L);
+    if (!(v >= 21.0L))
+        v = 20.0L;
+    if (!(resX > 0.0) || !std::isfinite(resX))
+        return 65535;
+    const long double period = 1000000.0L / resX / (v * 100.0L / 60.0L) / 0.8L;
+    return static_cast<std::uint16_t>(std::clamp(std::nearbyint(period), 0.0L, 65535.0L));
+}
+
+TJobWriter::TJobWriter(const Settings &settings, const JobMachineParams &machine, const JobStartState &start,
+                       JobLiveEffects *effects, JobWriterCarry *carry)
+    : m_settings(settings)
+    , m_machine(machine)
+    , m_start(start)
+    , m_effects(effects)
+    , m_carry(carry ? carry : &m_ownCarry)
+{
+}
+
+TJobWriter::~TJobWriter()
+{
+    if (m_output && m_open)
+        m_output->discard();
+}
+
+bool TJobWriter::BeginJob(const QString &fileName)
+{
+    return BeginJob(std::make_unique<SaveFileJobOutput>(fileName));
+}
+
+bool TJobWriter::BeginJob(std::unique_ptr<JobOutput> output)
+{
+    const int type = m_start.jobType;
+    m_position.fill(0);
+    if (type == TJobType::TurningSpindle) {
+        m_position[0] = m_position[4] = RoundToInt32(m_start.firstEntryMm * 100.0L * m_machine.resX);
+    } else if (type == TJobType::TurningTable) {
+        m_position[1] = m_position[5] = RoundToInt32(m_start.firstEntryMm * 100.0L * m_machine.resY);
+    }
+    m_carry->LastPositions.fill(m_position);
+
+    m_output = std::move(output);
+    m_buffer.clear();
+    m_failed = false;
+    m_failure = {};
+    m_open = m_output && m_output->open();
+    if (!m_open) {
+        fail();
+        return false;
+    }
+
+    // The arm selection goes to the machine at once, not into the job; what
+    // the link answers does not stop the writing.
+    if (m_effects) {
+        if (m_machine.familyCode == QLatin1String("Q7"))
+            m_effects->sendArmSelection(m_start.KeyFront ? 0 : 5);
+        else
+            m_effects->sendArmSelection(m_settings.PowerOutput);
+    }
+    writeOpening();
+    return !m_failed;
+}
+
+void TJobWriter::writeOpening()
+{
+    const int type = m_start.jobType;
+    const auto startEdgeX = RoundToInt32(m_start.StartEdgeX * 100.0L * m_machine.resX);
+    const auto startEdgeY = RoundToInt32(m_start.StartEdgeY * 100.0L * m_machine.resY);
+    switch (type) {
+    case TJobType::TurningSpindle:
+    case TJobType::RotarySpindle:
+        m_wireSelector = type == TJobType::TurningSpindle ? 3 : 1;
+        m_position[1] = m_position[5] = startEdgeY;
+        break;
+    case TJobType::TurningTable:
+        m_wireSelector = 3;
+        m_position[0] = m_position[4] = startEdgeX;
+        break;
+    case TJobType::RotaryTable:
+        m_wireSelector = 1;
+        m_position[1] = m_position[5] = startEdgeY;
+        m_position[0] = m_position[4] = startEdgeX;
+        break;
+    case TJobType::Flat:
+        m_wireSelector = m_settings.PowerOutput == 1 ? 3 : 1;
+        break;
+    case TJobType::SerialTable:
+        m_wireSelector = 1;
+        break;
+    default:
+        return;
+    }
+    writeSpeed(0, static_cast<long double>(m_settings.PrzeSpeed) * m_machine.wspV);
+    writeSpeed(1, static_cast<long double>(m_settings.szybkoscObrobki) * m_machine.wspV);
+    WriteHeating();
+    const char heatingOn[] = {'r', 1, static_cast<char>(m_wireSelector)};
+    write({heatingOn, sizeof heatingOn});
+    m_carry->HeatUpPending = true;
+    if (type == TJobType::Flat) {
+        writeCommand('p', 1);
+        writeCommand('f', 1);
+        WritePause(RoundToInt64(m_settings.CzasRozgrzewania));
+    } else if (type == TJobType::SerialTable) {
+        writeCommand('f', 1);
+    }
+}
+
+JobWriteStatus TJobWriter::EndJob()
+{
+    if (!m_open)
+        return m_failed ? m_failure : JobWriteStatus{false, WriteFailedSection, WriteFailedKey};
+    writeClosing();
+    flush();
+    m_open = false;
+    if (m_failed) {
+        m_output->discard();
+        return m_failure;
+    }
+    if (!m_output->commit())
+        return {false, WriteFailedSection, WriteFailedKey};
+    return {};
+}
+
+void TJobWriter::writeClosing()
+{
+    const int type = m_start.jobType;
+    const char heatingOff[] = {'r', 0, 2};
+    switch (type) {
+    case TJobType::TurningSpindle:
+    case TJobType::TurningTable:
+        writeCommand('p', 1);
+        write({heatingOff, sizeof heatingOff});
+        break;
+    case TJobType::RotarySpindle:
+    case TJobType::Flat:
+    case TJobType::RotaryTable:
+        if (m_machine.familyCode == QLatin1String("Q7") && type == TJobType::Flat
+            && isChecked(m_settings.MoveAfter) && m_settings.Mode != 5)
+            writeQ7Parking();
+        writeCommand('p', 1);
+        write({heatingOff, sizeof heatingOff});
+        if (isChecked(m_settings.cbKrzyzToPunkt) && isChecked(m_settings.cbAutomOdjazdDoBezpStrefy))
+            WriteEndMoves();
+        break;
+    case TJobType::SerialTable:
+        if (m_start.PassNumber == m_start.windowCount && m_start.CutOffAtEnd)
+            writeCutOff();
+        writeCommand('p', 1);
+        write({heatingOff, sizeof heatingOff});
+        break;
+    default:
+        break;
+    }
+}
+
+void TJobWriter::writeQ7Parking()
+{
+    // Positions as the machine reported them before the job was written.
+    const double x1 = m_machine.X1 / 100.0;
+    const double y1 = m_machine.Y1 / 100.0;
+    const double y2 = m_machine.Y2 / 100.0;
+    const double limitY = m_machine.limitY;
+    if (FrontArm) {
+        writeCommand('p', 1);
+        writeCommand('f', 1);
+        writeMove(-x1, 0, 0, 0);
+        writeCommand('p', 1);
+        writeCommand('f', 0);
+        writeMove(-x1, 0, limitY - y1, 0);
+        writeCommand('p', 1);
+        writeInt32Command('s', 4, 5);
+        if (m_machine.Y2 < 0)
+            writeMove(-x1, 0, limitY - y1, 10);
+        writeCommand('p', 1);
+        writeCommand('f', 1);
+        writeMove(-x1, 0, limitY - y1, m_start.FrontStartY - y2);
+    }
+    if (BackArm) {
+        writeCommand('p', 1);
+        writeCommand('f', 1);
+        writeMove(0, 0, 0, -10);
+        writeInt32Command('s', 4, 0);
+        writeCommand('p', 1);
+        writeCommand('f', 0);
+        writeMove(0, 0, m_start.FrontStartY - y1, -10);
+        writeCommand('p', 1);
+        writeCommand('f', 1);
+        writeMove(m_start.FrontStartX - x1, 0, m_start.FrontStartY - y1, -10);
+    }
+    if (m_effects)
+        m_effects->showManualPanel();
+}
+
+void TJobWriter::writeCutOff()
+{
+    // The last pass of a serial cut on the table cuts the model off the block.
+    const long double halfWidth = static_cast<long double>(m_start.ProjectWidth) * m_settings.skala / 100.0L / 2.0L;
+    const double h = UnitsToMm(RoundToInt32(halfWidth));
+    double d = std::max(m_settings.Srednicamaterialu / 2.0, h) + h;
+    if (m_start.PassNumber % 2 != 0)
+        d = -d;
+    writeMove(d, d, 0, 0);
+}
+
+std::string TJobWriter::EmitMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z,
+                                 double Third)
+{
+    const JobMachineParams &m = m_machine;
+    auto steps = [](double res, double mm) { return RoundToInt32(static_cast<long double>(res) * mm * 100.0L); };
+    auto delta = [](std::int32_t target, std::int32_t position) {
+        return ClampToInt32(static_cast<std::int64_t>(target) - position);
+    };
+    const std::int32_t dX1 = delta(steps(m.resX, X1), m_position[0]);
+    const std::int32_t dX2 = delta(steps(m.resX, X2), m_position[4]);
+    const std::int32_t dY1 = delta(steps(m.resY, Y1), m_position[1]);
+    const std::int32_t dY2 = delta(steps(m.resY, Y2), m_position[5]);
+    const std::int32_t dZ = delta(steps(m.resZ, Z), m_position[2]);
+    std::int32_t dS = 0;
+    std::int32_t dW = 0;
+    if (m.spindleRotaryModel) {
+        // These machines have one rotary axis, the spindle; table turns drive it.
+        dW = S != 0.0 ? RoundToInt32(static_cast<long double>(m.resS) * S)
+                      : RoundToInt32(static_cast<long double>(m.resW) * W);
+    } else {
+        dS = RoundToInt32(static_cast<long double>(m.resS) * S);
+        dW = RoundToInt32(static_cast<long double>(m.resW) * W);
+    }
+    const std::int32_t dThird = RoundToInt32(static_cast<long double>(m.res3) * Third);
+
+    const TMoveCommand command = BuildMoveCommand('a', m.wspV, {dX1, dX2, dY1, dY2, dS, dW, dZ, dThird});
+    if (command.overflow) {
+        // A move too long for its tick count field cannot be written; the
+        // rest of the job would start from the wrong place.
+        fail();
+        return {};
+    }
+    if (command.ticks < 1)
+        return {};
+    std::string move;
+    Append(move, command.bytes);
+
+    auto add = [](std::int32_t &position, std::int32_t d) {
+        position = ClampToInt32(static_cast<std::int64_t>(position) + d);
+    };
+    add(m_position[0], dX1);
+    add(m_position[4], dX2);
+    add(m_position[1], dY1);
+    add(m_position[5], dY2);
+    add(m_position[2], dZ);
+    add(m_position[3], m.spindleRotaryModel ? dW : dS);
+    add(m_position[7], dW);
+    add(m_position[6], dThird);
+
+    auto &last = m_carry->LastPositions;
+    last[0] = last[1];
+    last[1] = last[2];
+    last[2] = m_position;
+    if (CornerValue(last[0], last[1], last[2]) <= CornerLimit)
+        AppendPause(move, RoundToInt64(m_settings.Pauza_w_kacie));
+    return move;
+}
+
+void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z, double Third)
+{
+    const std::string move = EmitMove(X1, X2, Y1, Y2, S, W, Z, Third);
+    write(move);
+}
+
+void TJobWriter::MoveArmsScaled(std::int32_t x, std::int32_t y, bool front, bool back)
+{
+    if (!front && !back)
+        return;
+    const double xs = UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(x) / 100.0L));
+    const double ys = UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(y) / 100.0L));
+    if (front && back)
+        writeMove(xs, xs, ys, ys);
+    else if (front)
+        writeMove(xs, 0, ys, 0);
+    else
+        writeMove(0, xs, 0, ys);
+}
+
+void TJobWriter::MoveWireEndsScaled(std::int32_t x1, std::int32_t x2, std::int32_t y1, std::int32_t y2)
+{
+    auto scaled = [this](std::int32_t v) {
+        return UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(v) / 100.0L));
+    };
+    writeMove(scaled(x1), scaled(x2), scaled(y1), scaled(y2));
+}
+
+void TJobWriter::WritePause(long long n)
+{
+    std::string bytes;
+    AppendPause(bytes, n);
+    write(bytes);
+}
+
+double TJobWriter::currentX1() const
+{
+    return static_cast<double>(m_position[0] / 100.0L / m_machine.resX);
+}
+
+double TJobWriter::currentX2() const
+{
+    return static_cast<double>(m_position[4] / 100.0L / m_machine.resX);
+}
+
+double TJobWriter::currentY1() const
+{
+    return static_cast<double>(m_position[1] / 100.0L / m_machine.resY);
+}
+
+double TJobWriter::currentY2() const
+{
+    return static_cast<double>(m_position[5] / 100.0L / m_machine.resY);
+}
+
+double TJobWriter::currentZ() const
+{
+    return static_cast<double>(m_position[2] / 100.0L / m_machine.resZ);
+}
+
+void TJobWriter::RotateTo(double table, double spindle)
+{
+    if (isChecked(m_settings.Heavy) && (table != 0.0 || spindle != 0.0)) {
+        writeCommand('p', 1);
+        writeInt32Command('s', 2, 1);
+    }
+    writeMove(currentX1(), currentX2(), currentY1(), currentY2(), table, spindle, currentZ(), 0);
+}
+
+void TJobWriter::SetPosition(std::int32_t x, std::int32_t y, std::int32_t rotary)
+{
+    m_position[0] = m_position[4] = RoundToInt32(static_cast<long double>(UnitsToMm(x)) * 100.0L);
+    m_position[1] = m_position[5] = RoundToInt32(static_cast<long double>(UnitsToMm(y)) * 100.0L);
+    m_position[3] = m_position[7] = rotary;
+    m_position[2] = m_position[6] = 0;
+}
+
+double TJobWriter::PowerValue(double power) const
+{
+    if (m_machine.LJ)
+        return power * 255.0 / 100.0; // a percentage
+    return power * 10.0 * m_machine.PowerFactor;
+}
+
+void TJobWriter::WriteHeating()
+{
+    const long long value = RoundToInt64(PowerValue(m_settings.work_power));
+    // One byte on the old protocol: 30 A is 300, which must not wrap to 44.
+    const std::int32_t power = m_machine.newProtocol ? ClampToInt32(value)
+                                                     : static_cast<std::int32_t>(std::clamp<long long>(value, 0, 255));
+    std::string command;
+    Append(command, PowerCommand(m_wireSelector, power, m_machine.newProtocol));
+    write(command);
+}
+
+void TJobWriter::WriteHoldCommands()
+{
+    if (!isChecked(m_settings.Wstrzymaj))
+        return;
+    const char heatingOff[] = {'r', 0, 2};
+    writeCommand('p', 1);
+    write({heatingOff, sizeof heatingOff});
+    writeCommand('p', 1);
+    writeInt32Command('s', 3, 0);
+    m_carry->HeatUpPending = true;
+}
+
+void TJobWriter::WriteRotaryExit()
+{
+    WritePause(RoundToInt64(m_settings.Pauza_w_kacie));
+    writeMove(currentX1(), currentX2(), m_start.StartEdgeY, m_start.StartEdgeY);
+    writeCommand('p', 1);
+    writeCommand('f', 0);
+}
+
+void TJobWriter::WriteRevolution(double depth1, double depth2, double angle)
+{
+    writeCommand('p', 1);
+    writeCommand('f', 0);
+    writeCommand('p', 1);
+    writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, depth1);
+    writeCommand('p', 1);
+    writeCommand('f', 1);
+    writeCommand('p', 1);
+    writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, depth1 + depth2);
+    writeCommand('p', 1);
+    writeSpeed(1, static_cast<long double>(m_settings.feuVobrotowa) * m_machine.wspV);
+    writeCommand('p', 1);
+    writeCommand('f', 1);
+    writeCommand('p', 1);
+    RotateTo(0, angle / 360.0);
+    writeCommand('p', 1);
+    writeCommand('f', 0);
+    writeCommand('p', 1);
+    writeCommand('p', 1);
+    writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, 0);
+    writeCommand('p', 1);
+}
+
+void TJobWriter::WriteCrossPoint(const tfigura &figure, TPlotPoint origin, double depth1, double depth2)
+{
+    if (figure.points.empty())
+        return;
+    writeCommand('f', 0);
+    const TPlotPoint first = figure.points.front();
+    MoveArmsScaled(ClampToInt32(static_cast<std::int64_t>(first.x) - origin.x),
+                   ClampToInt32(static_cast<std::int64_t>(first.y) - origin.y), true, true);
+    WriteRevolution(depth1, depth2, m_settings.feKatObrotu);
+}
+
+void TJobWriter::WriteEndMoves()
+{
+    if (m_effects)
+        m_effects->queryStatus();
+    writeCommand('p', 1);
+    writeCommand('f', 0);
+    writeCommand('p', 1);
+    writeCommand('p', 1);
+    writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, 0);
+    writeCommand('p', 1);
+    writeCommand('p', 1);
+    const double x = m_machine.limitX - m_start.ZderzakX;
+    const double y = m_machine.limitY - m_start.ZderzakY;
+    writeMove(x, x, y, y);
+}
+
+void TJobWriter::writeCommand(char letter, std::uint8_t argument)
+{
+    const char command[] = {letter, static_cast<char>(argument)};
+    write({command, sizeof command});
+}
+
+void TJobWriter::writeInt32Command(char letter, std::uint8_t first, std::int32_t value)
+{
+    std::string command{letter, static_cast<char>(first)};
+    AppendInt32(command, value);
+    write(command);
+}
+
+void TJobWriter::writeSpeed(std::uint8_t mode, long double mmPerMinute)
+{
+    std::string command;
+    Append(command, SpeedCommand(mode, static_cast<std::int16_t>(SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX))));
+    write(command);
+}
+
+void TJobWriter::fail(const char *section, const char *key)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_failure = {false, section, key};
+}
+
+void TJobWriter::write(std::string_view bytes)
+{
+    if (!m_open || m_failed)
+        return;
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= FlushThreshold)
+        flush();
+}
+
+void TJobWriter::flush()
+{
+    if (!m_open || m_buffer.empty())
+        return;
+    if (!m_failed && !m_output->write(m_buffer))
+        fail();
+    m_buffer.clear();
+}
