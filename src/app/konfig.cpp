@@ -126,6 +126,9 @@ KonfigRules::Activation Konfig::refresh(Settings &settings)
 {
     const Settings before = settings;
     const KonfigRules::Activation activation = KonfigRules::updateactiv(settings);
+    // A forced heating output changes the power's maximum as a click would.
+    if (settings.PowerOutput != before.PowerOutput)
+        KonfigRules::UpdatePowerLimit(settings, m_machine);
     noteChanges(before, settings);
     m_flags.rotationSettingsClicked = true;
     return activation;

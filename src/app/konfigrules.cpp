@@ -111,6 +111,11 @@ Activation updateactiv(Settings &s)
     return a;
 }
 
+int xFeedSign(int catDir)
+{
+    return catDir == 1 ? -1 : 1;
+}
+
 int recommendedPowerOutput(int mode)
 {
     if (mode == 1)

@@ -37,6 +37,10 @@ Enable rotationSettingsEnable(const Settings &settings);
 // table and both feed directions; the flat modes: no rotary axis; ...).
 Activation updateactiv(Settings &settings);
 
+// X-feed sign of the project windows for `CatDir`: -1 for feeding left, +1
+// for right and for both ways.
+int xFeedSign(int catDir);
+
 // Item of `PowerOutput` recommended for the mode (0 or 1), or -1 for none.
 int recommendedPowerOutput(int mode);
 

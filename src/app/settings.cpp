@@ -69,6 +69,8 @@ struct Overloaded : F...
 {
     using F::operator()...;
 };
+template<class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 Settings &mutableCurrent()
 {

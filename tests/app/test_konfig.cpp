@@ -241,3 +241,15 @@ TEST_F(KonfigTest, ModesAreTrimmedForTheMachineOnActivation)
     all.activate();
     EXPECT_EQ(all.modeItemCount(), 5);
 }
+
+TEST_F(KonfigTest, AForcedHeatingOutputAlsoLimitsThePower)
+{
+    write("Prentavik.mcc", "Mode := 4\r\nPowerOutput := 1\r\nwork_power := 11\r\n");
+    Konfig konfig = make();
+    konfig.create();
+    m_machine.wide = true;
+    konfig.activate(); // mode 4 forces the straight wire, whose maximum here is 8
+    EXPECT_EQ(konfig.working().PowerOutput, 0);
+    EXPECT_EQ(konfig.working().work_power, 8.0);
+    EXPECT_TRUE(konfig.flags().powerOutputChanged);
+}

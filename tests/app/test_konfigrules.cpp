@@ -193,3 +193,10 @@ TEST(KonfigRules, MachineLimitsBecomeTheSpeedMaxima)
     s.clampToRanges();
     EXPECT_EQ(s.szybkoscObrobki, 1200.0);
 }
+
+TEST(KonfigRules, XFeedSignFollowsTheCuttingDirection)
+{
+    EXPECT_EQ(KonfigRules::xFeedSign(0), 1);
+    EXPECT_EQ(KonfigRules::xFeedSign(1), -1);
+    EXPECT_EQ(KonfigRules::xFeedSign(2), 1);
+}

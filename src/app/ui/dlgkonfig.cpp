@@ -99,12 +99,6 @@ TDlgkonfig::TDlgkonfig(ProgramFolders folders, KonfigOptions options, MachineIde
         setLayoutDirection(Qt::RightToLeft);
     buildUi();
     translate();
-    const Settings &s = Settings::current();
-    for (const char *name : {"szybkoscObrobki", "feuVobrotowa", "PrzeSpeed", "fuPlt_accuracy"}) {
-        auto *edit = static_cast<NumericEdit *>(control(QString::fromLatin1(name)));
-        const SettingInfo &info = *Settings::find(QString::fromLatin1(name));
-        edit->setRange(s.minimum(info), s.maximum(info));
-    }
     showMessages(m_konfig.create());
     setWindowTitle(m_konfig.caption());
     loadWidgets();
