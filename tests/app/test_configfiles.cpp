@@ -110,6 +110,8 @@ TEST(GlobalConfig, RoundTripsAndCutsTextsToTheirFields)
 
 TEST(GlobalConfig, BadRecordsAreReadSafely)
 {
+    // Broke before: a text without its terminator ran on into the next field,
+    // and a stray filter index reached the open dialog.
     // A record that is too short is no record.
     EXPECT_FALSE(decodeGlobalConfig(QByteArray(863, '\0')));
 
@@ -264,6 +266,8 @@ TEST(MachineConfig, ReadKonfigLineSplitsNameAndValue)
 
 TEST(MachineConfig, BadValuesLeaveTheSettingAndReadingGoesOn)
 {
+    // Broke before: an index outside the items (a unit of -1 or 3, mode 7)
+    // was taken as it was and selected nothing or a mode that does not exist.
     struct Case
     {
         const char *line;

@@ -126,6 +126,8 @@ TEST_F(DlgkonfigTest, ATypedValueOutsideTheRangeIsClampedOnOk)
 {
     auto dialog = make();
     dialog->show();
+    // Broke before: a value typed while the caret stayed in its field skipped
+    // the range check and a power above the maximum reached the machine.
     // Typed, the caret still in the field: never taken in by leaving it.
     field(*dialog, "work_power")->findChild<QLineEdit *>()->setText("99");
     field(*dialog, "skala")->findChild<QLineEdit *>()->setText("0");

@@ -71,6 +71,8 @@ TEST_F(KonfigTest, FirstStartCreatesBothFilesFromTheDefaults)
 
 TEST_F(KonfigTest, StartUpReadsTheFileTheRecordNamesAndDerivesTheGlobals)
 {
+    // Broke before: the stop position was derived only on OK, so a job
+    // started before the dialog was ever confirmed used the default.
     write("machine.mcc", "radiounit := 1\r\nfeuZderzakX := 300\r\nfuPlt_accuracy := 0.1\r\n");
     ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("machine.mcc"));
     ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
@@ -86,6 +88,8 @@ TEST_F(KonfigTest, StartUpReadsTheFileTheRecordNamesAndDerivesTheGlobals)
 
 TEST_F(KonfigTest, AMachineFileThatNoLongerExistsFallsBackToTheDefaultFile)
 {
+    // Broke before: a moved or deleted machine file was recreated from the
+    // defaults at its old path, hiding the user's real configuration.
     write("Prentavik.mcc", "Mode := 3\r\n");
     ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("gone/old.mcc"));
     ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
