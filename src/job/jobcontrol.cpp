@@ -540,18 +540,4 @@ void JobControl::driveAwayRight()
     machine.sendCommand(speedModeCommand(2));
 }
 
-bool JobControl::mayClose()
-{
-    if (!m_env.transmitter.isRunning())
-        return true;
-    if (!m_state.jobPaused) {
-        m_env.prompts.show({JobMessage::Kind::Information,
-                            {TextPiece::text(QStringLiteral("Universal"), QStringLiteral("uwaga"))},
-                            {TextPiece::text(kMain, QStringLiteral("wyjscieNiemozliwe"))}});
-        return false;
-    }
-    m_env.transmitter.stop();
-    return true;
-}
-
 } // namespace job

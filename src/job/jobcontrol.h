@@ -4,6 +4,8 @@
 #include "job/startchecks.h"
 #include "job/startstate.h"
 
+#include "app/frameinterfaces.h"
+
 #include <QString>
 
 #include <functional>
@@ -54,10 +56,6 @@ public:
     void continueJob();
     void driveAwayRight();
 
-    // Whether closing the main window may go on; stops a paused job's
-    // transmitter, refuses while a job streams unpaused.
-    bool mayClose();
-
     StartState &state() { return m_state; }
     const StartState &state() const { return m_state; }
 
@@ -82,6 +80,25 @@ private:
     StartState m_state;
     StartChecks m_checks;
     double m_scale = 100.0;
+};
+
+// The transmitter as the main window's close guard sees it: running from the
+// transmitter itself, paused from Pause and Continue.
+class JobCloseGuard : public ITransmitter
+{
+public:
+    JobCloseGuard(JobTransmitter &transmitter, const StartState &state)
+        : m_transmitter(transmitter)
+        , m_state(state)
+    {
+    }
+    bool running() const override { return m_transmitter.isRunning(); }
+    bool paused() const override { return m_state.jobPaused; }
+    void stop() override { m_transmitter.stop(); }
+
+private:
+    JobTransmitter &m_transmitter;
+    const StartState &m_state;
 };
 
 } // namespace job

@@ -1,5 +1,7 @@
 #include "recordingrig.h"
 
+#include "app/mainframe.h"
+
 #include <gtest/gtest.h>
 
 using namespace jobtest;
@@ -482,16 +484,22 @@ TEST(StartSequence, PauseAndContinueFollowThePanel)
 TEST(StartSequence, ClosingWhilePausedStopsTheTransmitter)
 {
     Rig rig;
-    EXPECT_TRUE(rig.control().mayClose()) << "no job";
+    job::JobCloseGuard guard(rig.transmitter, rig.control().state());
+    EXPECT_TRUE(CloseQuery(&guard).allowed) << "no job";
 
     rig.transmitter.running = true;
-    EXPECT_FALSE(rig.control().mayClose());
-    EXPECT_EQ(rig.messageKeys(), (std::vector<std::string>{"wyjscieNiemozliwe"}));
+    const CloseDecision streaming = CloseQuery(&guard);
+    EXPECT_FALSE(streaming.allowed);
+    EXPECT_TRUE(streaming.message.has_value());
     EXPECT_TRUE(rig.transmitter.running);
 
     rig.control().pause();
-    EXPECT_TRUE(rig.control().mayClose());
+    EXPECT_TRUE(CloseQuery(&guard).allowed);
     EXPECT_FALSE(rig.transmitter.running);
+
+    rig.transmitter.running = true;
+    rig.control().continueJob();
+    EXPECT_FALSE(CloseQuery(&guard).allowed) << "continued: streaming again";
 }
 
 TEST(StartSequence, DriveAwayRightGoesToTheFarCorner)
