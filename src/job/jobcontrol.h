@@ -42,6 +42,9 @@ class JobControl
 {
 public:
     explicit JobControl(JobEnvironment environment);
+    // The checks hold on to the start state: the object stays where it is.
+    JobControl(const JobControl &) = delete;
+    JobControl &operator=(const JobControl &) = delete;
 
     // Start command: counts from 1 again.
     bool start(StartSender sender);
