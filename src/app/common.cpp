@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/programfolders.h"
+#include "app/units.h"
 #include "prentavik_version.h"
 
 #include <QDir>
@@ -215,6 +216,11 @@ int UnitDecimals(int lengthUnit)
     default:
         return 1;
     }
+}
+
+int UnitDecimals()
+{
+    return UnitDecimals(Units::currentLengthUnit());
 }
 
 double DegToRad(double degrees)

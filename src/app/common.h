@@ -64,4 +64,6 @@ QString RemoveChar(QChar character, const QString &text);
 QString PlToAscii(const QString &text);
 // Decimals shown for a length unit: mm 1, inch 2, foot 3, anything else 1.
 int UnitDecimals(int lengthUnit);
+// The same for the program's current length unit.
+int UnitDecimals();
 double DegToRad(double degrees);

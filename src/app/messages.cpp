@@ -59,3 +59,9 @@ DlgButton ConfirmDlg(const QString &text, DlgButtons buttons)
     std::fprintf(stderr, "%s\n", qPrintable(text));
     return DlgButton::Cancel;
 }
+
+DlgButton ConfirmDlgHelp(const QString &text, DlgButtons buttons, int helpContext)
+{
+    Q_UNUSED(helpContext)
+    return ConfirmDlg(text, buttons);
+}

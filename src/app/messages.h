@@ -75,3 +75,6 @@ void ShowMsg(const Message &message);
 // A question with the given buttons (OK and Cancel, Yes and Cancel, OK,
 // Cancel and Retry are the sets in use); returns the button pressed.
 DlgButton ConfirmDlg(const QString &text, DlgButtons buttons);
+// The same with a help topic; the program has no help system, so the topic
+// is not shown.
+DlgButton ConfirmDlgHelp(const QString &text, DlgButtons buttons, int helpContext);

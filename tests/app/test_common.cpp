@@ -1,5 +1,6 @@
 #include "app/common.h"
 #include "app/language.h"
+#include "app/units.h"
 #include "prentavik_version.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
@@ -107,6 +108,10 @@ TEST(Common, UnitDecimalsAndDegrees)
     EXPECT_EQ(UnitDecimals(1), 2);
     EXPECT_EQ(UnitDecimals(2), 3);
     EXPECT_EQ(UnitDecimals(7), 1);
+    const int saved = Units::currentLengthUnit();
+    Units::setCurrentLengthUnit(Units::Inch);
+    EXPECT_EQ(UnitDecimals(), 2);
+    Units::setCurrentLengthUnit(saved);
     EXPECT_DOUBLE_EQ(DegToRad(180.0), 3.14159265358979323846);
     EXPECT_DOUBLE_EQ(DegToRad(-90.0), -1.57079632679489661923);
 }

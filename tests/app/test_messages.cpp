@@ -74,6 +74,15 @@ TEST(Messages, ConfirmDlgReturnsTheButtonPressed)
     EXPECT_EQ(boxes.offered[0], DlgButton::Ok | DlgButton::Cancel | DlgButton::Retry);
 }
 
+TEST(Messages, ConfirmDlgHelpAsksTheSameQuestion)
+{
+    RecordingMessageBoxes boxes;
+    boxes.answer = DlgButton::Yes;
+    EXPECT_EQ(ConfirmDlgHelp("replace?", DlgButton::Yes | DlgButton::Cancel, 12), DlgButton::Yes);
+    ASSERT_EQ(boxes.offered.size(), 1u);
+    EXPECT_EQ(boxes.offered[0], DlgButton::Yes | DlgButton::Cancel);
+}
+
 TEST(Messages, RecorderRestoresThePreviousBoxesWhenItEnds)
 {
     RecordingMessageBoxes outer;
