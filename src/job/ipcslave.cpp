@@ -4,12 +4,11 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <utility>
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -30,10 +29,12 @@ public:
         const int fd = ::shm_open(name.c_str(), O_RDWR, 0);
         if (fd < 0)
             return;
-        struct stat info {};
+        struct stat info
+        {
+        };
         if (::fstat(fd, &info) == 0 && info.st_size >= TCompanionLink::BlockSize) {
-            void *view = ::mmap(nullptr, TCompanionLink::BlockSize, PROT_READ | PROT_WRITE,
-                                MAP_SHARED, fd, 0);
+            void *view
+                = ::mmap(nullptr, TCompanionLink::BlockSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
             if (view != MAP_FAILED)
                 m_view = static_cast<unsigned char *>(view);
         }
@@ -74,8 +75,7 @@ private:
 
 TCompanionLink::TCompanionLink(std::string blockName)
     : m_blockName(std::move(blockName))
-{
-}
+{ }
 
 TCompanionData TCompanionLink::ReadCompanionData() const
 {

@@ -1,14 +1,12 @@
 #include "job/ipcslave.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <string>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +33,7 @@ public:
 
     std::array<unsigned char, 64> bytes() const
     {
-        std::array<unsigned char, 64> out{};
+        std::array<unsigned char, 64> out {};
         withView([&](unsigned char *view) { std::memcpy(out.data(), view, m_size); });
         return out;
     }
@@ -53,8 +51,7 @@ public:
     }
 
 private:
-    template<typename F>
-    void withView(F f) const
+    template<typename F> void withView(F f) const
     {
         const int fd = ::shm_open(m_name.c_str(), O_RDWR, 0);
         ASSERT_GE(fd, 0);
@@ -72,7 +69,7 @@ private:
 
 std::array<unsigned char, 8> littleEndian(double value)
 {
-    std::array<unsigned char, 8> out{};
+    std::array<unsigned char, 8> out {};
     auto bits = std::bit_cast<std::uint64_t>(value);
     for (auto &b : out) {
         b = static_cast<unsigned char>(bits & 0xFF);

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "drawing/figure.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+// Builds the figure list of a drawing from the accepted figures, one by one,
+// as loading does:
+//  - an open new figure takes in every open project figure whose end meets one
+//    of its ends (the first such figure in list order, rule by rule, passes
+//    repeated until a pass joins nothing), and those figures leave the list;
+//  - a figure equal point for point to one already in the list is dropped;
+//  - with cross-to-point cutting a two-point line that crosses an earlier
+//    two-point line replaces it by one cross point.
+//
+// The result equals the straightforward list scans exactly; the candidates are
+// found through a grid of end points (cell size the tolerance) and a hash of
+// point count and first and last point, so a drawing cut into many pieces
+// loads in linear time.
+class TFigureCollector
+{
+public:
+    TFigureCollector(double tolerance, bool crossToPoint);
+
+    void Add(tfigura figure);
+    // The figures in list order; the collector is empty afterwards.
+    std::vector<tfigura> TakeFigures();
+
+private:
+    struct Slot
+    {
+        tfigura figure;
+        bool alive = false;
+    };
+
+    void JoinOpenPolylines(tfigura &figure);
+    // The first live figure after `after` (a slot index) that joins one of the
+    // ends, or -1.
+    int FirstJoinCandidate(const tfigura &figure, int after) const;
+    bool IsDuplicateFigure(const tfigura &figure) const;
+    void MakeCrossPoint(tfigura &figure);
+
+    void Append(tfigura figure);
+    void Remove(int slot);
+
+    std::uint64_t CellKey(std::int64_t cx, std::int64_t cy) const;
+    std::int64_t CellOf(std::int32_t coordinate) const;
+    void IndexEnd(const TPlotPoint &p, int slot);
+    void UnindexEnd(const TPlotPoint &p, int slot);
+    static std::uint64_t ShapeKey(const tfigura &figure);
+
+    double m_tolerance;
+    bool m_crossToPoint;
+    std::int64_t m_cellSize = 1;
+    std::vector<Slot> m_slots;
+    // End points of the open figures that may be joined, by grid cell.
+    std::unordered_map<std::uint64_t, std::vector<int>> m_ends;
+    // Figures by point count, first and last point.
+    std::unordered_map<std::uint64_t, std::vector<int>> m_shapes;
+    // Two-point figures in list order (dead ones skipped when met).
+    std::vector<int> m_lines;
+};

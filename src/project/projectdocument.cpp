@@ -1,0 +1,278 @@
+#include "project/projectdocument.h"
+
+#include "drawing/geometry.h"
+#include "project/drawingsource.h"
+#include "project/figurecollector.h"
+#include "project/planningdispatch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// Sizes are differences of 32-bit coordinates and may not fit 32 bits; a
+// project that wide is far beyond any working area, so the size saturates.
+std::int32_t SizeBetween(std::int32_t low, std::int32_t high)
+{
+    const std::int64_t size = std::int64_t(high) - low;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(size, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+// Millimetres of Round(skala x size / 100) plotter units.
+long double ScaledMm(std::int32_t size, double skala)
+{
+    const long double units = std::nearbyint(static_cast<long double>(skala) * size / 100.0L);
+    return units * 1000.0L / 40000.0L;
+}
+
+TLoadOutcome OpenFailure(int code)
+{
+    TLoadOutcome outcome;
+    outcome.status = TLoadStatus::OpenFailed;
+    outcome.readerCode = code;
+    if (code == -2) {
+        outcome.message = {"Project_window", "obslugiwanyFormatAI"};
+        outcome.caption = {"Universal", "nieprawidlowyFormatPliku"};
+    } else if (code == 32) {
+        outcome.message = {"Project_window", "zbioruUzywaInnyProces"};
+    } else {
+        outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
+    }
+    return outcome;
+}
+
+// The drawing could not be read to its end (a number that does not convert,
+// a value beyond the plotter range, a read error): the project is not opened.
+TLoadOutcome ReadFailure(const TReadError &error)
+{
+    TLoadOutcome outcome;
+    outcome.status = TLoadStatus::ReadFailed;
+    outcome.errorLine = static_cast<int>(error.line);
+    if (error.kind == TReadError::Kind::Io)
+        outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
+    else
+        outcome.message = {"Project_window", "bladOdczytuRysunku"};
+    return outcome;
+}
+
+} // namespace
+
+bool TProjectDocument::PenAccepted(std::uint8_t pen, std::uint8_t penFilter)
+{
+    // Pen 6 passes every filter.
+    return penFilter == 255 || pen == penFilter || pen == 6;
+}
+
+void TProjectDocument::setSettings(const TProjectSettings &settings)
+{
+    m_settings = settings;
+}
+
+void TProjectDocument::SetFeedSigns()
+{
+    // "Left" feeds toward -x; "right" and "both ways" start toward +x.
+    const std::int8_t sign = m_settings.CatDir == 1 ? -1 : 1;
+    FeedSign = sign;
+    SerialFeedSign = sign;
+}
+
+TLoadOutcome TProjectDocument::Load(IDrawingSource &reader, const std::string &fileName,
+                                    std::uint8_t penFilter, const TProjectSettings &settings)
+{
+    m_settings = settings;
+    Planned = false;
+    PairedProfiles = false;
+    FileName = fileName;
+    SetFeedSigns();
+    Figures.clear();
+
+    if (const int code = reader.Open(fileName, ReaderKind); code != 0)
+        return OpenFailure(code);
+
+    TFigureCollector collector(m_settings.tolerance, m_settings.cbKrzyzToPunkt);
+    tfigura figure;
+    while (!reader.EndOfFile()) {
+        if (!reader.ReadFigure(figure)) {
+            const TReadError error = reader.ReadError();
+            reader.Close();
+            Figures.clear();
+            return ReadFailure(error);
+        }
+        // A call that delivered no figure leaves the object to be used again.
+        if (!figure.valid)
+            continue;
+        if (PenAccepted(figure.pen, penFilter))
+            collector.Add(std::move(figure));
+        figure = tfigura();
+    }
+    PassAngle = 100.0 * reader.PenWidth(1);
+    reader.Close();
+
+    Figures = collector.TakeFigures();
+    if (Figures.empty()) {
+        TLoadOutcome outcome;
+        outcome.status = TLoadStatus::Empty;
+        outcome.message = {"Project_window", "zbiorPusty"};
+        return outcome;
+    }
+
+    SetBoundsAfterLoad();
+    MaxDepth = 0;
+    SelectedFigure = -1;
+    if (m_settings.cbKrzyzToPunkt)
+        OrderLoadedFigures(*this);
+
+    TLoadOutcome outcome;
+    outcome.tooLarge = projektZaDuzy();
+    if (outcome.tooLarge)
+        outcome.message = {"Main_window", "projektZaDuzy"};
+    return outcome;
+}
+
+void TProjectDocument::SetBoundsAfterLoad()
+{
+    PK = {MinCoord, MinCoord};
+    PP = {MaxCoord, MaxCoord};
+    CrossMax = {MinCoord, MinCoord};
+    bool anyCross = false;
+    for (const tfigura &f : Figures) {
+        PK.x = std::max(PK.x, f.maxX);
+        PK.y = std::max(PK.y, f.maxY);
+        PP.x = std::min(PP.x, f.minX);
+        PP.y = std::min(PP.y, f.minY);
+        if (f.crossPoint) {
+            anyCross = true;
+            CrossMax.x = std::max(CrossMax.x, f.maxX);
+            CrossMax.y = std::max(CrossMax.y, f.maxY);
+        }
+    }
+    ProjectWidth = SizeBetween(PP.x, PK.x);
+    ProjectHeight = SizeBetween(PP.y, PK.y);
+    CrossWidth = -1;
+    CrossHeight = -1;
+    if (m_settings.cbKrzyzToPunkt) {
+        // Without a cross point the cross box would stay at its start value and
+        // its size overflow; the project box is measured instead.
+        const TPlotPoint corner = anyCross ? CrossMax : PK;
+        CrossWidth = SizeBetween(PP.x, corner.x);
+        CrossHeight = SizeBetween(PP.y, corner.y);
+    }
+    for (auto &f : Figures)
+        f.projectCorner = PP;
+}
+
+void TProjectDocument::licz_parametry(tfigura &figure, double tolerance)
+{
+    const auto &points = figure.points;
+    if (points.empty()) {
+        figure.valid = false;
+        return;
+    }
+    std::int32_t minX = MaxCoord, minY = MaxCoord, maxX = MinCoord, maxY = MinCoord;
+    std::array<std::int32_t, 4> extreme {0, 0, 0, 0}; // least x, greatest x, least y, greatest y
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        // Strict comparisons: the earliest point reaching an extreme keeps it.
+        const auto index = static_cast<std::int32_t>(i);
+        if (points[i].x < minX) {
+            minX = points[i].x;
+            extreme[0] = index;
+        }
+        if (points[i].x > maxX) {
+            maxX = points[i].x;
+            extreme[1] = index;
+        }
+        if (points[i].y < minY) {
+            minY = points[i].y;
+            extreme[2] = index;
+        }
+        if (points[i].y > maxY) {
+            maxY = points[i].y;
+            extreme[3] = index;
+        }
+    }
+    figure.width = SizeBetween(minX, maxX);
+    figure.height = SizeBetween(minY, maxY);
+    figure.minX = minX;
+    figure.minY = minY;
+    figure.maxX = maxX;
+    figure.maxY = maxY;
+    // Integer division truncates toward zero, as the planners expect.
+    figure.centreX = static_cast<std::int32_t>((std::int64_t(minX) + maxX) / 2);
+    figure.centreY = static_cast<std::int32_t>((std::int64_t(minY) + maxY) / 2);
+    figure.extremeVertices = extreme;
+    figure.valid = true;
+    figure.depth = 0;
+    figure.open = points.size() <= 2 || !PointsWithinTolerance(points.back(), points.front(), tolerance);
+    figure.closed = !figure.open;
+    figure.drawingFigure = true;
+    figure.cut = true;
+    figure.pending = true;
+}
+
+void TProjectDocument::AddFigure(tfigura figure)
+{
+    licz_parametry(figure);
+    figure.drawingFigure = true;
+    Figures.push_back(std::move(figure));
+}
+
+int TProjectDocument::AddLacznik(tfigura figure, bool closed)
+{
+    licz_parametry(figure);
+    figure.closed = closed;
+    figure.drawingFigure = false;
+    Figures.push_back(std::move(figure));
+    return static_cast<int>(Figures.size()) - 1;
+}
+
+void TProjectDocument::Ustaw_PPiPK()
+{
+    PK = {MinCoord, MinCoord};
+    PP = {MaxCoord, MaxCoord};
+    // A figure's number is its index in Figures.
+    for (const tfigura &f : Figures) {
+        PK.x = std::max(PK.x, f.maxX);
+        PK.y = std::max(PK.y, f.maxY);
+        PP.x = std::min(PP.x, f.minX);
+        PP.y = std::min(PP.y, f.minY);
+    }
+}
+
+bool TProjectDocument::projektZaDuzy() const
+{
+    const bool cross = m_settings.cbKrzyzToPunkt;
+    const std::int32_t width = cross ? CrossWidth : ProjectWidth;
+    const std::int32_t height = cross ? CrossHeight : ProjectHeight;
+    if (ScaledMm(width, m_settings.skala) > m_settings.limitX)
+        return true;
+    return ScaledMm(height, m_settings.skala) > m_settings.limitY;
+}
+
+TProjectSizeMm TProjectDocument::ScaledSizeMm() const
+{
+    return {static_cast<double>(ScaledMm(ProjectWidth, m_settings.skala)),
+            static_cast<double>(ScaledMm(ProjectHeight, m_settings.skala))};
+}
+
+double TProjectDocument::DajPoz1szegoWjazduWmat() const
+{
+    for (std::size_t i = 0; i < Figures.size(); ++i) {
+        if (static_cast<std::int32_t>(i) == AxisFigure)
+            continue;
+        const auto &points = Figures[i].points;
+        if (points.empty())
+            return 0.0;
+        switch (m_settings.StolikSwitch) {
+        case 0: // spindle: along x
+            return UnitsToMm(points.front().x);
+        case 1: // rotary table: along y
+            return UnitsToMm(points.front().y);
+        default:
+            return 0.0;
+        }
+    }
+    return 0.0;
+}

@@ -1,0 +1,340 @@
+#include "loadsupport.h"
+#include "project/projectdocument.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Points = std::vector<TPlotPoint>;
+
+TProjectSettings Settings(bool crossToPoint = false)
+{
+    TProjectSettings s;
+    s.tolerance = 10.0;
+    s.cbKrzyzToPunkt = crossToPoint;
+    return s;
+}
+
+struct Loaded
+{
+    TProjectDocument doc;
+    TLoadOutcome outcome;
+};
+
+Loaded LoadFigures(std::vector<tfigura> figures, std::uint8_t filter = 255,
+                   const TProjectSettings &settings = Settings())
+{
+    Loaded l;
+    TFakeDrawing drawing(std::move(figures));
+    l.outcome = l.doc.Load(drawing, "drawing.plt", filter, settings);
+    return l;
+}
+
+} // namespace
+
+TEST(Loading, EachJoinRuleTakesTheProjectFigureInTheRightOrder)
+{
+    // The project figure B runs (100,0) (100,50) (200,50); the new figure A
+    // meets it at one of its ends (within 5 units, inside the tolerance).
+    struct Case
+    {
+        const char *rule;
+        Points b;
+        Points a;
+        Points joined;
+    };
+    const Case cases[] = {
+        {"A1 meets B0: B appended",
+         {{100, 0}, {100, 50}, {200, 50}},
+         {{0, 0}, {95, 5}},
+         {{0, 0}, {95, 5}, {100, 50}, {200, 50}}},
+        {"A1 meets B1: B appended backwards",
+         {{200, 50}, {100, 50}, {100, 0}},
+         {{0, 0}, {95, 5}},
+         {{0, 0}, {95, 5}, {100, 50}, {200, 50}}},
+        {"A0 meets B0: B put in front reversed",
+         {{100, 0}, {100, 50}, {200, 50}},
+         {{95, 5}, {0, 0}},
+         {{200, 50}, {100, 50}, {95, 5}, {0, 0}}},
+        {"A0 meets B1: B put in front in order",
+         {{200, 50}, {100, 50}, {100, 0}},
+         {{95, 5}, {0, 0}},
+         {{200, 50}, {100, 50}, {95, 5}, {0, 0}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.rule);
+        const Loaded l = LoadFigures({ReaderFigure(c.b), ReaderFigure(c.a)});
+        ASSERT_TRUE(l.outcome.opened());
+        ASSERT_EQ(l.doc.Figures.size(), 1u);
+        EXPECT_EQ(l.doc.Figures[0].points, c.joined);
+        EXPECT_TRUE(l.doc.Figures[0].open);
+    }
+}
+
+TEST(Loading, EndsTenUnitsApartAreNotJoined)
+{
+    const Loaded l = LoadFigures({ReaderFigure({{0, 0}, {100, 0}}), ReaderFigure({{110, 0}, {200, 0}})});
+    EXPECT_EQ(l.doc.Figures.size(), 2u);
+}
+
+TEST(Loading, ThirdPieceJoinsInALaterPass)
+{
+    // Two crossing lines become a cross point at (200,0), next to the end of
+    // E, which came earlier. The new figure misses E in the first pass, takes
+    // the cross point, and only then meets E: in the second pass.
+    const Loaded l = LoadFigures(
+        {
+            ReaderFigure({{208, 0}, {400, 0}}), // E
+            ReaderFigure({{190, -50}, {210, 50}}), // crossing lines
+            ReaderFigure({{190, 50}, {210, -50}}),
+            ReaderFigure({{0, 0}, {192, 0}}),
+        },
+        255, Settings(true));
+    ASSERT_EQ(l.doc.Figures.size(), 1u);
+    EXPECT_EQ(l.doc.Figures[0].points, (Points {{0, 0}, {192, 0}, {200, 0}, {400, 0}}));
+}
+
+TEST(Loading, PiecesJoinWhateverOrderTheyArriveIn)
+{
+    // C comes first, B takes it on arrival, the new figure then takes B.
+    const Loaded l = LoadFigures({
+        ReaderFigure({{205, 0}, {400, 0}}),
+        ReaderFigure({{100, 0}, {200, 0}}),
+        ReaderFigure({{300, 500}, {0, 0}, {100, 0}}),
+    });
+    ASSERT_EQ(l.doc.Figures.size(), 1u);
+    EXPECT_EQ(l.doc.Figures[0].points, (Points {{300, 500}, {0, 0}, {100, 0}, {200, 0}, {400, 0}}));
+}
+
+TEST(Loading, PieceOutOfReachAfterTheJoinsStays)
+{
+    const Loaded l = LoadFigures({
+        ReaderFigure({{300, 0}, {400, 0}}),
+        ReaderFigure({{100, 0}, {200, 0}}),
+        ReaderFigure({{300, 500}, {0, 0}, {100, 0}}),
+    });
+    ASSERT_EQ(l.doc.Figures.size(), 2u);
+    EXPECT_EQ(l.doc.Figures[0].points, (Points {{300, 0}, {400, 0}}));
+    EXPECT_EQ(l.doc.Figures[1].points, (Points {{300, 500}, {0, 0}, {100, 0}, {200, 0}}));
+}
+
+TEST(Loading, FirstFigureInListOrderWinsATie)
+{
+    const Loaded l = LoadFigures({
+        // Both meet the new figure's start, but not each other.
+        ReaderFigure({{0, 8}, {0, 100}}),
+        ReaderFigure({{0, -8}, {0, -100}}),
+        ReaderFigure({{0, 0}, {100, 0}, {100, 100}}),
+    });
+    // The first takes the new start (rule 3) and its other end (0,100) is no
+    // longer near; the second stays.
+    ASSERT_EQ(l.doc.Figures.size(), 2u);
+    EXPECT_EQ(l.doc.Figures[0].points, (Points {{0, -8}, {0, -100}}));
+    EXPECT_EQ(l.doc.Figures[1].points, (Points {{0, 100}, {0, 0}, {100, 0}, {100, 100}}));
+}
+
+TEST(Loading, ClosedFiguresNeverJoin)
+{
+    const Points square {{0, 0}, {100, 0}, {100, 100}, {0, 0}};
+    const Loaded l = LoadFigures({ReaderFigure(square), ReaderFigure({{0, 0}, {-100, 0}})});
+    EXPECT_EQ(l.doc.Figures.size(), 2u);
+}
+
+TEST(Loading, DuplicateIsDroppedReversedDuplicateIsKept)
+{
+    const Points tri {{0, 0}, {100, 0}, {50, 80}, {0, 0}};
+    const Points triReversed {{0, 0}, {50, 80}, {100, 0}, {0, 0}};
+    const Loaded l = LoadFigures({ReaderFigure(tri), ReaderFigure(tri), ReaderFigure(triReversed)});
+    ASSERT_EQ(l.doc.Figures.size(), 2u);
+    EXPECT_EQ(l.doc.Figures[0].points, tri);
+    EXPECT_EQ(l.doc.Figures[1].points, triReversed);
+}
+
+TEST(Loading, CrossingLinesBecomeOneCrossPoint)
+{
+    const auto load = [](bool crossToPoint) {
+        return LoadFigures({ReaderFigure({{0, 0}, {100, 100}}), ReaderFigure({{0, 100}, {100, 0}}),
+                            ReaderFigure({{500, 0}, {600, 0}})},
+                           255, Settings(crossToPoint));
+    };
+    const Loaded on = load(true);
+    ASSERT_EQ(on.doc.Figures.size(), 2u);
+    // Ordering is the planner's; find the cross point.
+    const tfigura *cross = nullptr;
+    for (const auto &f : on.doc.Figures)
+        if (f.crossPoint)
+            cross = &f;
+    ASSERT_NE(cross, nullptr);
+    EXPECT_EQ(cross->points, (Points {{50, 50}, {50, 50}}));
+    EXPECT_TRUE(cross->open);
+    // The cross box ends at the cross point; PP is (50, 0).
+    EXPECT_EQ(on.doc.CrossWidth, 0);
+    EXPECT_EQ(on.doc.CrossHeight, 50);
+
+    const Loaded off = load(false);
+    EXPECT_EQ(off.doc.Figures.size(), 3u);
+    EXPECT_EQ(off.doc.CrossWidth, -1);
+    EXPECT_EQ(off.doc.CrossHeight, -1);
+}
+
+TEST(Loading, CrossToPointWithoutCrossPointsMeasuresTheProjectBox)
+{
+    // Broke: the cross box kept its start corner, its size overflowed and the
+    // project was reported too large.
+    const Loaded l = LoadFigures({ReaderFigure({{-100, -50}, {300, -50}, {300, 250}, {-100, -50}})}, 255,
+                                 Settings(true));
+    ASSERT_TRUE(l.outcome.opened());
+    EXPECT_FALSE(l.outcome.tooLarge);
+    EXPECT_EQ(l.doc.CrossWidth, 400);
+    EXPECT_EQ(l.doc.CrossHeight, 300);
+}
+
+TEST(Loading, PenFilterAcceptsItsPenAndPenSix)
+{
+    const auto figures = [] {
+        return std::vector<tfigura> {
+            ReaderFigure({{0, 0}, {10, 0}}, 3), ReaderFigure({{0, 100}, {10, 100}}, 4),
+            ReaderFigure({{0, 200}, {10, 200}}, 6), ReaderFigure({{0, 300}, {10, 300}}, 1)};
+    };
+    struct Case
+    {
+        std::uint8_t filter;
+        std::vector<int> pens;
+    };
+    const Case cases[] = {{255, {3, 4, 6, 1}}, {4, {4, 6}}, {3, {3, 6}}, {6, {6}}, {2, {6}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.filter));
+        const Loaded l = LoadFigures(figures(), c.filter);
+        std::vector<int> pens;
+        for (const auto &f : l.doc.Figures)
+            pens.push_back(f.pen);
+        EXPECT_EQ(pens, c.pens);
+    }
+}
+
+TEST(Loading, OnlyRejectedPensGiveAnEmptyDrawing)
+{
+    const Loaded l = LoadFigures({ReaderFigure({{0, 0}, {10, 0}}, 1)}, 4);
+    EXPECT_EQ(l.outcome.status, TLoadStatus::Empty);
+    EXPECT_TRUE(l.outcome.closesWindow());
+    EXPECT_EQ(l.outcome.message, (TMessageKey {"Project_window", "zbiorPusty"}));
+}
+
+TEST(Loading, OpenFailureNamesTheReason)
+{
+    struct Case
+    {
+        int code;
+        TMessageKey message;
+        TMessageKey caption;
+    };
+    const Case cases[] = {
+        {-2, {"Project_window", "obslugiwanyFormatAI"}, {"Universal", "nieprawidlowyFormatPliku"}},
+        {32, {"Project_window", "zbioruUzywaInnyProces"}, {}},
+        {2, {"Universal", "zbioruNieMoznaOtworzyc"}, {}},
+        {-1, {"Universal", "zbioruNieMoznaOtworzyc"}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.code);
+        TFakeDrawing drawing({ReaderFigure({{0, 0}, {1, 1}})});
+        drawing.openCode = c.code;
+        TProjectDocument doc;
+        doc.ReaderKind = 3;
+        const TLoadOutcome outcome = doc.Load(drawing, "x.eps", 255, Settings());
+        EXPECT_EQ(outcome.status, TLoadStatus::OpenFailed);
+        EXPECT_EQ(outcome.readerCode, c.code);
+        EXPECT_EQ(outcome.message, c.message);
+        EXPECT_EQ(outcome.caption, c.caption);
+        EXPECT_TRUE(outcome.closesWindow());
+        EXPECT_EQ(drawing.openedKind, 3);
+        EXPECT_TRUE(doc.Figures.empty());
+    }
+}
+
+TEST(Loading, ReadErrorEndsTheLoadWithAMessage)
+{
+    // Broke: the reader's conversion error escaped the load and ended the program.
+    struct Case
+    {
+        TReadError::Kind kind;
+        TMessageKey message;
+    };
+    const Case cases[] = {
+        {TReadError::Kind::Conversion, {"Project_window", "bladOdczytuRysunku"}},
+        {TReadError::Kind::Format, {"Project_window", "bladOdczytuRysunku"}},
+        {TReadError::Kind::Io, {"Universal", "zbioruNieMoznaOtworzyc"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.kind));
+        TFakeDrawing drawing({ReaderFigure({{0, 0}, {1, 1}}), ReaderFigure({{5, 5}, {9, 9}})});
+        drawing.failAt = 1;
+        drawing.failLine = 7;
+        drawing.failKind = c.kind;
+        TProjectDocument doc;
+        const TLoadOutcome outcome = doc.Load(drawing, "bad.plt", 255, Settings());
+        EXPECT_EQ(outcome.status, TLoadStatus::ReadFailed);
+        EXPECT_EQ(outcome.errorLine, 7);
+        EXPECT_TRUE(outcome.closesWindow());
+        EXPECT_EQ(outcome.message, c.message);
+        EXPECT_TRUE(drawing.closed);
+        EXPECT_TRUE(doc.Figures.empty());
+    }
+}
+
+TEST(Loading, BoundsNumbersOriginsAndFieldsAfterALoad)
+{
+    TFakeDrawing drawing(
+        {ReaderFigure({{10, 20}, {110, 20}, {110, 70}, {10, 20}}), ReaderFigure({{-30, 5}, {0, 90}})});
+    drawing.emptyReadsBetween = true;
+    drawing.penWidths[1] = 0.35;
+    TProjectDocument doc;
+    doc.Planned = true;
+    doc.PairedProfiles = true;
+    doc.SelectedFigure = 4;
+    doc.MaxDepth = 3;
+    const TLoadOutcome outcome = doc.Load(drawing, "/tmp/a.plt", 255, Settings());
+    ASSERT_TRUE(outcome.opened());
+    EXPECT_FALSE(outcome.tooLarge);
+    EXPECT_TRUE(outcome.message.empty());
+    EXPECT_TRUE(drawing.closed);
+    EXPECT_EQ(drawing.openedName, "/tmp/a.plt");
+    EXPECT_EQ(doc.FileName, "/tmp/a.plt");
+    ASSERT_EQ(doc.Figures.size(), 2u);
+    EXPECT_EQ(doc.PP, (TPlotPoint {-30, 5}));
+    EXPECT_EQ(doc.PK, (TPlotPoint {110, 90}));
+    EXPECT_EQ(doc.ProjectWidth, 140);
+    EXPECT_EQ(doc.ProjectHeight, 85);
+    EXPECT_EQ(doc.CrossWidth, -1);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(doc.Figures[i].projectCorner, doc.PP);
+    }
+    EXPECT_FALSE(doc.Planned);
+    EXPECT_FALSE(doc.PairedProfiles);
+    EXPECT_EQ(doc.SelectedFigure, -1);
+    EXPECT_EQ(doc.MaxDepth, 0);
+    EXPECT_DOUBLE_EQ(doc.PassAngle, 35.0);
+}
+
+TEST(Loading, FeedSignsFollowTheFeedDirection)
+{
+    const std::pair<int, int> cases[] = {{0, 1}, {1, -1}, {2, 1}};
+    for (const auto &[catDir, sign] : cases) {
+        SCOPED_TRACE(catDir);
+        TProjectSettings settings = Settings();
+        settings.CatDir = catDir;
+        const Loaded l = LoadFigures({ReaderFigure({{0, 0}, {1, 1}})}, 255, settings);
+        EXPECT_EQ(l.doc.FeedSign, sign);
+        EXPECT_EQ(l.doc.SerialFeedSign, sign);
+    }
+}
+
+TEST(Loading, TooLargeProjectStaysOpenWithTheMessage)
+{
+    TProjectSettings settings = Settings();
+    settings.limitX = 10; // 400 units
+    const Loaded l = LoadFigures({ReaderFigure({{0, 0}, {401, 0}})}, 255, settings);
+    EXPECT_TRUE(l.outcome.opened());
+    EXPECT_TRUE(l.outcome.tooLarge);
+    EXPECT_FALSE(l.outcome.closesWindow());
+    EXPECT_EQ(l.outcome.message, (TMessageKey {"Main_window", "projektZaDuzy"}));
+}
