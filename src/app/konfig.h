@@ -91,6 +91,9 @@ public:
     QString caption() const { return m_global.machineConfigPath; }
 
     const KonfigFlags &flags() const { return m_flags; }
+    // The main window clears these once it has acted on them.
+    void clearPowerOutputChanged() { m_flags.powerOutputChanged = false; }
+    void clearRotationSettingsClicked() { m_flags.rotationSettingsClicked = false; }
     int modeItemCount() const { return m_modeItemCount; }
     const KonfigOptions &options() const { return m_options; }
     const Settings &snapshot() const { return m_snapshot; }

@@ -23,6 +23,7 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -41,7 +42,8 @@ public:
         , m_settings(Settings::current())
         , m_globals(Globals())
     {
-        ProgramFolders::setCurrent(ProgramFolders(programDir));
+        // The configuration files of a test go to a folder of its own.
+        ProgramFolders::setCurrent(ProgramFolders(programDir, m_writable.path()));
         CommandLine::setCurrent(CommandLine(std::move(params)));
     }
     ~FrameEnvironment()
@@ -55,6 +57,7 @@ public:
     }
 
 private:
+    QTemporaryDir m_writable;
     ProgramFolders m_folders;
     CommandLine m_commandLine;
     tInterfejs m_language;
@@ -94,7 +97,13 @@ TEST(Startup, ShippedFilesGiveATranslatedMainWindowThatClosesCleanly)
     std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(1);
     ASSERT_TRUE(windows);
     TMainForm &form = *windows->mainForm;
-    EXPECT_TRUE(boxes.shown.empty());
+    // A new installation only hears that its configuration file was created.
+    for (const Message &message : boxes.shown) {
+        EXPECT_EQ(message.kind, MessageKind::Information);
+        EXPECT_FALSE(message.text.contains("error")) << message.text.toStdString();
+        EXPECT_NE(message.caption, "error");
+    }
+    EXPECT_TRUE(windows->dlgkonfig);
     EXPECT_EQ(form.windowTitle(), "Prentavik   version " + VersionString(true, true));
     EXPECT_EQ(form.findChild<QMenu *>("File1")->title(), "&File");
     EXPECT_EQ(form.findChild<QAction *>("FileOpenItem")->text(), "&Open...");
@@ -222,6 +231,7 @@ protected:
         form->setSharedProjectSize(&shared);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+        boxes.shown.clear(); // the notice of a new installation's configuration
     }
 
     void setMode(int mode)
@@ -448,4 +458,28 @@ TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
     EXPECT_EQ(form->statusText(0), "Drive the wire away to the right");
     form->setStatusText(1, "3");
     EXPECT_EQ(form->statusText(1), "3");
+}
+
+TEST_F(MainWindowTest, ConfigurationCommandOpensTheConfigurationDialog)
+{
+    ASSERT_TRUE(windows->dlgkonfig);
+    TDlgkonfig &dialog = *windows->dlgkonfig;
+    QWidget *shownModal = nullptr;
+    QTimer::singleShot(0, [&shownModal] {
+        shownModal = QApplication::activeModalWidget();
+        if (shownModal)
+            shownModal->close();
+    });
+    form->findChild<QAction *>("Konfiguracja")->trigger();
+    EXPECT_EQ(shownModal, &dialog);
+    EXPECT_FALSE(dialog.isVisible());
+
+    // What the follow-up reads comes from the dialog's own flags.
+    DlgkonfigAdapter &command = *windows->dlgkonfigCommand;
+    EXPECT_FALSE(command.modeChanged());
+    EXPECT_EQ(command.rotationSettingsClicked(), dialog.konfig().flags().rotationSettingsClicked);
+    command.clearRotationSettingsClicked();
+    EXPECT_FALSE(dialog.konfig().flags().rotationSettingsClicked);
+    command.clearPowerOutputChanged();
+    EXPECT_FALSE(command.powerOutputChanged());
 }

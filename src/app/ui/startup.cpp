@@ -26,6 +26,9 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     auto windows = std::make_unique<ProgramWindows>();
     windows->mainForm = std::make_unique<TMainForm>();
     windows->mainForm->Translate();
+    windows->dlgkonfig = std::make_unique<TDlgkonfig>();
+    windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
+    windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     return windows;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ui/dlgkonfig.h"
+#include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/mainwindow.h"
 
 #include <memory>
@@ -11,8 +13,10 @@
 struct ProgramWindows
 {
     std::unique_ptr<TMainForm> mainForm;
-    // Created after the main window, in this order, as they are built:
-    // TDlgkonfig, TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
+    // Loads the configuration files while it is created.
+    std::unique_ptr<TDlgkonfig> dlgkonfig;
+    std::unique_ptr<DlgkonfigAdapter> dlgkonfigCommand;
+    // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
     // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
     // TfModelInfo, TfDlgSeryjne.
 };
