@@ -139,6 +139,13 @@ bool tInterfejs::LoadFile(const QString &lang, const LanguageFileCheck &check)
     return parse(file, check);
 }
 
+bool tInterfejs::LoadFrom(QIODevice &device, const QString &fileName, const LanguageFileCheck &check)
+{
+    m_failure.reset();
+    m_fileName = fileName;
+    return parse(device, check);
+}
+
 bool tInterfejs::parse(QIODevice &device, const LanguageFileCheck &check)
 {
     QXmlStreamReader xml(&device);

@@ -61,6 +61,10 @@ public:
     // message to show before the program ends.
     bool LoadFile(const QString &lang, const LanguageFileCheck &check);
 
+    // Reads a language file's content that was opened elsewhere; fileName
+    // goes into the failure message.
+    bool LoadFrom(QIODevice &device, const QString &fileName, const LanguageFileCheck &check);
+
     // The text of the key in the section; "error" when the file, the section
     // or the key is missing; "" for a key without a "str" attribute.
     QString GetText(const QString &section, const QString &key) const;
