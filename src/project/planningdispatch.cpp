@@ -14,19 +14,24 @@ TPlannerKind PlannerForMode(int mode, int stolikSwitch)
     }
 }
 
-TPlanOutcome PlanProject(TProjectDocument &document, const TPlanControl &control)
+TPlanOutcome RunPlanner(TProjectDocument &document, TPlannerKind kind, const TPlanControl &control)
 {
     (void)control;
-    const TProjectSettings &settings = document.settings();
-    switch (PlannerForMode(settings.Mode, settings.StolikSwitch)) {
+    switch (kind) {
     case TPlannerKind::Flat:
     case TPlannerKind::Rotary:
     case TPlannerKind::Turning:
         break;
     }
-    // No planner is built in yet: the project stays unplanned.
+    // No planner is built in yet: the project stays unplanned, and says so.
     document.Planned = false;
     return {};
+}
+
+TPlanOutcome PlanProject(TProjectDocument &document, const TPlanControl &control)
+{
+    const TProjectSettings &settings = document.settings();
+    return RunPlanner(document, PlannerForMode(settings.Mode, settings.StolikSwitch), control);
 }
 
 void OrderLoadedFigures(TProjectDocument &document)

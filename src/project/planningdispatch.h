@@ -38,9 +38,11 @@ struct TPlanControl
     const std::atomic<bool> *cancel = nullptr;
 };
 
-// Plans a loaded project with the planner of its cutting mode. Every caller
-// that plans after a load (the window, re-planning after the configuration)
-// goes through here.
+// Runs one planner on the project. The planners hook in here.
+TPlanOutcome RunPlanner(TProjectDocument &document, TPlannerKind kind, const TPlanControl &control);
+
+// Plans a loaded project with the planner of its cutting mode (the document's
+// settings): RunPlanner with PlannerForMode.
 TPlanOutcome PlanProject(TProjectDocument &document, const TPlanControl &control);
 
 // Orders the figures of a cross-to-point project after loading (by first

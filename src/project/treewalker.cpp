@@ -105,13 +105,15 @@ void TreeWalk::sortChildren(std::int32_t figure)
 std::pair<std::size_t, std::size_t> TreeWalk::childrenAt(std::int32_t figure, std::int32_t vertex) const
 {
     const auto &children = m_children[figure];
-    const auto lower = std::lower_bound(children.begin(), children.end(), vertex, [this](std::int32_t c, std::int32_t v) {
-        return m_figures[c].vertexOnParent < v;
-    });
+    const auto lower
+        = std::lower_bound(children.begin(), children.end(), vertex, [this](std::int32_t c, std::int32_t v) {
+              return m_figures[c].vertexOnParent < v;
+          });
     auto upper = lower;
     while (upper != children.end() && m_figures[*upper].vertexOnParent == vertex)
         ++upper;
-    return {static_cast<std::size_t>(lower - children.begin()), static_cast<std::size_t>(upper - children.begin())};
+    return {static_cast<std::size_t>(lower - children.begin()),
+            static_cast<std::size_t>(upper - children.begin())};
 }
 
 double TreeWalk::cornerAngle(std::int32_t figure, std::int32_t vertex) const
@@ -330,7 +332,8 @@ bool TreeWalk::run()
     if (root < 0 || root >= count || points(root).empty())
         return false;
     const auto &pts = points(root);
-    const std::int32_t entry = std::clamp(m_figures[root].entryVertex, 0, static_cast<std::int32_t>(pts.size()) - 1);
+    const std::int32_t entry
+        = std::clamp(m_figures[root].entryVertex, 0, static_cast<std::int32_t>(pts.size()) - 1);
     m_sink.start(root, entry, pts[entry]);
     if (!enter(root))
         return false;

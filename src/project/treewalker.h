@@ -12,11 +12,11 @@
 
 struct TreeWalkOptions
 {
-    std::int32_t root = -1;        // the figure where the wire enters
-    bool pairedProfiles = false;   // figures 0 and 1 carry the two wire ends' profiles
+    std::int32_t root = -1; // the figure where the wire enters
+    bool pairedProfiles = false; // figures 0 and 1 carry the two wire ends' profiles
     bool singleOpenFigure = false; // the project is one open figure, cut once
-    bool cutFrame = false;         // the root's own edges are cut too
-    int mode = 0;                  // cutting mode; 2 (serial) leaves closing edges out
+    bool cutFrame = false; // the root's own edges are cut too
+    int mode = 0; // cutting mode; 2 (serial) leaves closing edges out
 };
 
 // One move of the wire to a vertex of a figure.
@@ -25,7 +25,7 @@ struct TreeStep
     std::int32_t figure = -1;
     std::int32_t vertex = -1;
     TPlotPoint front; // the target (figure 0's paired point with paired profiles)
-    TPlotPoint back;  // figure 1's paired point with paired profiles, else the target
+    TPlotPoint back; // figure 1's paired point with paired profiles, else the target
     bool paired = false;
 };
 
@@ -34,7 +34,7 @@ class CuttingTreeSink
 public:
     virtual ~CuttingTreeSink() = default;
     // The wire stands at the root's entry vertex before the first move.
-    virtual void start(std::int32_t /*figure*/, std::int32_t /*vertex*/, TPlotPoint /*point*/) {}
+    virtual void start(std::int32_t /*figure*/, std::int32_t /*vertex*/, TPlotPoint /*point*/) { }
     virtual void moveTo(const TreeStep &step) = 0;
     // A corner pause, or the pause at the start of every figure.
     virtual void pause() = 0;

@@ -1,13 +1,11 @@
 // The walk along the cutting tree: order, direction, pauses, the return
 // along open figures, reversals and what the sink sees.
 
+#include "drawing/geometry.h"
 #include "project/treewalker.h"
 
-#include "drawing/geometry.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -105,16 +103,17 @@ TEST(TreeWalker, NestedSquaresInTheWriterOrder)
     // Each square leaves its entry corner towards the neighbour with the
     // larger y, so all three run clockwise; every corner gets a pause, every
     // figure starts with one.
-    EXPECT_EQ(Walk(figures, options),
-              Join({{"s 0,0", "p"},                   // the frame
-                    {"p", "m 100,100", "p"},          // connector out
-                    {"p"},                            // middle square
-                    {"p", "m 200,200", "p"},          // connector in
-                    {"p", "m 200,200", "p", "m 200,400", "p", "m 400,400", "p", "m 400,200", "p", "m 200,200", "p"},
-                    {"m 100,100", "p"},               // back along the inner connector
-                    {"m 100,100", "p", "m 100,500", "p", "m 500,500", "p", "m 500,100", "p", "m 100,100", "p"},
-                    {"m 0,0", "p"},                   // back along the outer connector
-                    {"m 0,0", "p", "m 0,600", "p", "m 600,600", "p", "m 600,0", "p", "m 0,0", "p"}}));
+    EXPECT_EQ(
+        Walk(figures, options),
+        Join({{"s 0,0", "p"}, // the frame
+              {"p", "m 100,100", "p"}, // connector out
+              {"p"}, // middle square
+              {"p", "m 200,200", "p"}, // connector in
+              {"p", "m 200,200", "p", "m 200,400", "p", "m 400,400", "p", "m 400,200", "p", "m 200,200", "p"},
+              {"m 100,100", "p"}, // back along the inner connector
+              {"m 100,100", "p", "m 100,500", "p", "m 500,500", "p", "m 500,100", "p", "m 100,100", "p"},
+              {"m 0,0", "p"}, // back along the outer connector
+              {"m 0,0", "p", "m 0,600", "p", "m 600,600", "p", "m 600,0", "p", "m 0,0", "p"}}));
 }
 
 TEST(TreeWalker, ChildrenAtOneVertexInListOrder)
@@ -130,10 +129,10 @@ TEST(TreeWalker, ChildrenAtOneVertexInListOrder)
     options.root = 0;
     options.cutFrame = true;
     const Events events = Walk(figures, options);
-    const Events expected = {"s 0,0", "p", "m 0,0", "p", "m 0,600", "p", "m 600,600", "p",
-                             "p", "m 500,500", "p", "m 600,600", "p",
-                             "p", "m 550,400", "p", "m 600,600", "p",
-                             "m 600,0", "p", "m 0,0", "p"};
+    const Events expected
+        = {"s 0,0",     "p",         "m 0,0",   "p",         "m 0,600", "p", "m 600,600", "p",
+           "p",         "m 500,500", "p",       "m 600,600", "p",       "p", "m 550,400", "p",
+           "m 600,600", "p",         "m 600,0", "p",         "m 0,0",   "p"};
     EXPECT_EQ(events, expected);
 }
 
@@ -162,7 +161,8 @@ TEST(TreeWalker, SerialCuttingLeavesTheClosingEdgeOutButNoFigure)
     options.mode = 2;
     const Events events = Walk(figures, options);
     // The inner square runs 4, 3, 2, 1 and stops short of its entry again.
-    const Events expectedInner = {"m 200,200", "p", "m 200,400", "p", "m 400,400", "p", "m 400,200", "p", "m 100,100"};
+    const Events expectedInner
+        = {"m 200,200", "p", "m 200,400", "p", "m 400,400", "p", "m 400,200", "p", "m 100,100"};
     auto it = std::search(events.begin(), events.end(), expectedInner.begin(), expectedInner.end());
     EXPECT_NE(it, events.end());
 }
@@ -174,7 +174,8 @@ TEST(TreeWalker, SingleOpenFigureIsCutOnceEndToEnd)
     options.root = 0;
     options.singleOpenFigure = true;
     options.cutFrame = true;
-    EXPECT_EQ(Walk(figures, options), Events({"s 0,0", "p", "m 100,0", "p", "m 100,100", "p", "m 200,100", "p"}));
+    EXPECT_EQ(Walk(figures, options),
+              Events({"s 0,0", "p", "m 100,0", "p", "m 100,100", "p", "m 200,100", "p"}));
 }
 
 TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
@@ -189,8 +190,8 @@ TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
     const Events events = Walk(figures, options);
     // The gentle bend at (200,10) is no corner; the ends are. The way back
     // starts with a move to the end it stands on.
-    const Events open = {"p", "m 100,0", "m 200,10", "m 300,0", "p", "m 300,0", "p", "m 200,10", "m 100,0",
-                         "m 0,0", "p", "m 0,0", "p"};
+    const Events open = {"p",        "m 100,0", "m 200,10", "m 300,0", "p",     "m 300,0", "p",
+                         "m 200,10", "m 100,0", "m 0,0",    "p",       "m 0,0", "p"};
     EXPECT_NE(std::search(events.begin(), events.end(), open.begin(), open.end()), events.end())
         << testing::PrintToString(events);
 }
@@ -198,8 +199,7 @@ TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
 TEST(TreeWalker, OpenFigureEnteredAtItsLastVertexIsTurnedRoundForGood)
 {
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {0, 0}}),
-        Figure({{300, 0}, {200, 50}, {100, 0}, {0, 0}}, 0, 1, 3),
+        Figure({{0, 0}, {0, 0}}), Figure({{300, 0}, {200, 50}, {100, 0}, {0, 0}}, 0, 1, 3),
         Figure({{200, 50}, {200, 100}}, 1, 1, 0), // hangs on vertex 1 of the open figure
     };
     figures[1].vertexInfo[1].angle = 2.0; // mark the record to see it move
@@ -207,7 +207,7 @@ TEST(TreeWalker, OpenFigureEnteredAtItsLastVertexIsTurnedRoundForGood)
     options.root = 0;
     options.cutFrame = true;
     const Events events = Walk(figures, options);
-    EXPECT_EQ(figures[1].points.front(), (TPlotPoint{0, 0}));
+    EXPECT_EQ(figures[1].points.front(), (TPlotPoint {0, 0}));
     EXPECT_EQ(figures[1].entryVertex, 0);
     EXPECT_DOUBLE_EQ(figures[1].vertexInfo[2].angle, 2.0) << "the vertex records turn with the points";
     EXPECT_EQ(figures[2].vertexOnParent, 2);
@@ -232,18 +232,20 @@ TEST(TreeWalker, OpenFigureEnteredInTheMiddleCutsNoChord)
     options.root = 0;
     options.cutFrame = true;
     const Events events = Walk(figures, options);
-    const Events open = {"p", "m 200,0", "m 300,0", "p", "m 200,0", "m 100,0", "m 0,0", "p",
-                         "p", "m 0,-50", "p", "m 0,0", "p", "m 100,0"};
+    const Events open = {"p", "m 200,0", "m 300,0", "p", "m 200,0", "m 100,0", "m 0,0",
+                         "p", "p",       "m 0,-50", "p", "m 0,0",   "p",       "m 100,0"};
     EXPECT_NE(std::search(events.begin(), events.end(), open.begin(), open.end()), events.end())
         << testing::PrintToString(events);
-    EXPECT_EQ(figures[1].points.front(), (TPlotPoint{0, 0})) << "the figure keeps its order";
+    EXPECT_EQ(figures[1].points.front(), (TPlotPoint {0, 0})) << "the figure keeps its order";
 }
 
 TEST(TreeWalker, CornerIsATurnSharperThanAFifthOfPi)
 {
     for (const auto &[angle, paused] :
-         std::vector<std::pair<double, bool>>{{TreeCornerAngle, false}, {std::nextafter(TreeCornerAngle, 1.0), true},
-                                              {-0.7, true}, {0.1, false}}) {
+         std::vector<std::pair<double, bool>> {{TreeCornerAngle, false},
+                                               {std::nextafter(TreeCornerAngle, 1.0), true},
+                                               {-0.7, true},
+                                               {0.1, false}}) {
         SCOPED_TRACE(angle);
         std::vector<tfigura> figures = {Figure({{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}})};
         for (auto &info : figures[0].vertexInfo)

@@ -1,0 +1,246 @@
+#include "project/ui/mdichild.h"
+
+#include "app/language.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "job/ipcslave.h"
+#include "project/programsettings.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+QString Text(const TMessageKey &key)
+{
+    return GetText(QString::fromStdString(key.section), QString::fromStdString(key.key));
+}
+
+// The hourglass for the length of a scope, given back on every way out.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace
+
+TProjectWindowContext TProjectWindowContext::program(std::function<void(const QString &)> mainStatus)
+{
+    TProjectWindowContext context;
+    context.settings = [] {
+        TProjectSettings defaults;
+        return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), defaults.limitX,
+                                   defaults.limitY);
+    };
+    context.makeReader = []() -> std::unique_ptr<IDrawingSource> {
+        return std::make_unique<THpglSource>(
+            ReaderOptionsFrom(Settings::current(), ProgramValues::current()));
+    };
+    context.mainStatus = std::move(mainStatus);
+    context.writeProjectSize = [](double width, double height) { WriteProjectSize(width, height); };
+    return context;
+}
+
+TProjectCanvas::TProjectCanvas(const TProjectDocument &document, QWidget *parent)
+    : QWidget(parent)
+    , m_document(document)
+{
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+}
+
+void TProjectCanvas::paintEvent(QPaintEvent *)
+{
+    const auto &figures = m_document.Figures;
+    if (figures.empty())
+        return;
+    const double width = std::max<std::int64_t>(1, std::int64_t(m_document.PK.x) - m_document.PP.x);
+    const double height = std::max<std::int64_t>(1, std::int64_t(m_document.PK.y) - m_document.PP.y);
+    const double margin = 8.0;
+    const double scale
+        = std::min((this->width() - 2 * margin) / width, (this->height() - 2 * margin) / height);
+    if (!(scale > 0.0))
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(palette().color(QPalette::Text));
+    // Plotter y grows upwards.
+    const auto map = [&](const TPlotPoint &p) {
+        return QPointF(margin + (double(p.x) - m_document.PP.x) * scale,
+                       this->height() - margin - (double(p.y) - m_document.PP.y) * scale);
+    };
+    for (const tfigura &figure : figures) {
+        if (figure.points.empty())
+            continue;
+        QPainterPath path(map(figure.points.front()));
+        for (std::size_t i = 1; i < figure.points.size(); ++i)
+            path.lineTo(map(figure.points[i]));
+        if (figure.points.size() == 1 || figure.crossPoint)
+            painter.drawEllipse(map(figure.points.front()), 2.0, 2.0);
+        else
+            painter.drawPath(path);
+    }
+}
+
+TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_context(std::move(context))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("MDIplt"));
+    setWindowTitle(QStringLiteral("MDIplt"));
+    resize(424, 182);
+    auto *body = new QWidget(this);
+    auto *layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_canvas = new TProjectCanvas(m_document, body);
+    m_statusBar = new QStatusBar(body);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusBar->setSizeGripEnabled(false);
+    layout->addWidget(m_canvas, 1);
+    layout->addWidget(m_statusBar);
+    setWidget(body);
+    if (tInterfejs::instance().rightToLeft())
+        setLayoutDirection(Qt::RightToLeft);
+    connect(this, &QMdiSubWindow::aboutToActivate, this, &TMDIChild::TntFormActivate);
+}
+
+TMDIChild::~TMDIChild() = default;
+
+QString TMDIChild::statusText() const
+{
+    return m_statusBar->currentMessage();
+}
+
+TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
+{
+    if (m_context.mainStatus)
+        m_context.mainStatus(QStringLiteral("Open file ") + fileName);
+    setWindowTitle(fileName);
+    TLoadOutcome outcome;
+    {
+        BusyCursor busy;
+        std::unique_ptr<IDrawingSource> reader = m_context.makeReader();
+        outcome = m_document.Load(*reader, fileName.toStdString(), penFilter, m_context.settings());
+    }
+    if (outcome.closesWindow()) {
+        if (m_context.mainStatus)
+            m_context.mainStatus(QString());
+        ShowMsg(Text(outcome.message), true, outcome.caption.empty() ? QString() : Text(outcome.caption));
+        CloseSelf();
+        return outcome;
+    }
+    m_statusBar->showMessage(GetText(QStringLiteral("Project_window"), QStringLiteral("iloscFigur"))
+                             + QString::number(m_document.Figures.size()));
+    if (m_context.mainStatus)
+        m_context.mainStatus(QString());
+    if (outcome.tooLarge)
+        ShowMsg(Text(outcome.message), true);
+    WriteSharedSize();
+    {
+        BusyCursor busy;
+        TPlanControl control;
+        control.progress = [this](int percent) {
+            m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent)
+                                     + QStringLiteral("%"));
+        };
+        m_lastPlan = PlanProject(m_document, control);
+    }
+    ShowPlanOutcome();
+    m_canvas->update();
+    return outcome;
+}
+
+void TMDIChild::ShowPlanOutcome()
+{
+    if (!m_lastPlan.message.empty())
+        ShowMsg(Text(m_lastPlan.message), m_lastPlan.closesWindow());
+    if (m_lastPlan.closesWindow())
+        CloseSelf();
+}
+
+void TMDIChild::closeEvent(QCloseEvent *event)
+{
+    QMdiSubWindow::closeEvent(event);
+    if (event->isAccepted())
+        m_closing = true;
+}
+
+void TMDIChild::Plan(TPlannerKind kind)
+{
+    // The settings may have changed since the load.
+    m_document.setSettings(m_context.settings());
+    TPlanControl control;
+    control.progress = [this](int percent) {
+        m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent) + QStringLiteral("%"));
+    };
+    m_lastPlan = RunPlanner(m_document, kind, control);
+    ShowPlanOutcome();
+    m_canvas->update();
+}
+
+void TMDIChild::CloseSelf()
+{
+    m_closing = true;
+    close();
+}
+
+void TMDIChild::WriteSharedSize()
+{
+    if (!m_context.writeProjectSize)
+        return;
+    const TProjectSizeMm size = m_document.ScaledSizeMm();
+    m_context.writeProjectSize(size.width, size.height);
+}
+
+void TMDIChild::TntFormActivate()
+{
+    if (m_closing)
+        return;
+    m_document.setSettings(m_context.settings());
+    WriteSharedSize();
+}
+
+void TMDIChild::JakiKierunek(int direction)
+{
+    (void)direction;
+}
+
+void TMDIChild::ciecie()
+{
+    Plan(TPlannerKind::Flat);
+}
+
+void TMDIChild::ciecie_obrotowe()
+{
+    Plan(TPlannerKind::Rotary);
+}
+
+void TMDIChild::repaintProject()
+{
+    m_canvas->update();
+}
+
+void TMDIChild::simulate()
+{
+    m_document.Simulation = true;
+    m_canvas->repaint();
+    m_document.Simulation = false;
+}
+
+void TMDIChild::invalidate()
+{
+    m_canvas->update();
+}

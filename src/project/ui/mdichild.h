@@ -1,0 +1,103 @@
+#pragma once
+
+#include "app/frameinterfaces.h"
+#include "project/drawingsource.h"
+#include "project/planningdispatch.h"
+#include "project/projectdocument.h"
+
+#include <QMdiSubWindow>
+
+#include <functional>
+#include <memory>
+
+class QStatusBar;
+
+// What a project window takes from the program around it.
+struct TProjectWindowContext
+{
+    // The settings and working area the project reads when it loads.
+    std::function<TProjectSettings()> settings;
+    // A reader for one load.
+    std::function<std::unique_ptr<IDrawingSource>()> makeReader;
+    // The main window's status panel 0.
+    std::function<void(const QString &)> mainStatus;
+    // The companion's shared memory.
+    std::function<void(double widthMm, double heightMm)> writeProjectSize;
+
+    // The running program's: its settings, its reader, the companion's block.
+    static TProjectWindowContext program(std::function<void(const QString &)> mainStatus);
+};
+
+// The plain picture of the project until the painter takes over: every
+// figure's outline, fitted to the window.
+class TProjectCanvas : public QWidget
+{
+    Q_OBJECT
+public:
+    TProjectCanvas(const TProjectDocument &document, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const TProjectDocument &m_document;
+};
+
+// The project window: the MDI child that shows one project document, with
+// its status bar (figure count, planner progress). It loads the drawing,
+// shows what went wrong, and closes itself when the drawing cannot be loaded
+// or planned; callers look at the returned outcome, never at a window that
+// has closed.
+class TMDIChild : public QMdiSubWindow, public IProjectWindow
+{
+    Q_OBJECT
+public:
+    explicit TMDIChild(TProjectWindowContext context, QWidget *parent = nullptr);
+    ~TMDIChild() override;
+
+    TProjectDocument &document() { return m_document; }
+    const TProjectDocument &document() const { return m_document; }
+
+    // Reads the drawing (the reader kind must be set on the document first),
+    // plans it for the cutting mode, and reports how it went. On failure the
+    // message has been shown and the window is closing.
+    TLoadOutcome Load(const QString &fileName, std::uint8_t penFilter);
+    const TPlanOutcome &lastPlan() const { return m_lastPlan; }
+    bool closing() const { return m_closing; }
+
+    // Runs every time the window becomes active: the companion learns the size
+    // of the active project.
+    void TntFormActivate();
+
+    QString statusText() const;
+
+    // IProjectWindow
+    QString caption() const override { return windowTitle(); }
+    void JakiKierunek(int direction) override;
+    bool planned() const override { return m_document.Planned; }
+    void ciecie() override;
+    void ciecie_obrotowe() override;
+    void repaintProject() override;
+    int passNumber() const override { return m_document.PassNumber; }
+    int xFeedSign() const override { return m_document.FeedSign; }
+    void setXFeedSign(int sign) override { m_document.FeedSign = sign < 0 ? -1 : 1; }
+    void simulate() override;
+    bool holdsPairedProfiles() const override { return m_document.PairedProfiles; }
+    void invalidate() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Plan(TPlannerKind kind);
+    void ShowPlanOutcome();
+    void CloseSelf();
+    void WriteSharedSize();
+
+    TProjectWindowContext m_context;
+    TProjectDocument m_document;
+    TPlanOutcome m_lastPlan;
+    TProjectCanvas *m_canvas = nullptr;
+    QStatusBar *m_statusBar = nullptr;
+    bool m_closing = false;
+};

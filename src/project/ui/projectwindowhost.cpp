@@ -1,0 +1,141 @@
+#include "project/ui/projectwindowhost.h"
+
+#include "app/settings.h"
+
+#include <QFileDialog>
+#include <QMdiArea>
+
+#include <utility>
+
+TProjectWindowHost::TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks)
+    : m_area(area)
+    , m_context(std::move(context))
+    , m_hooks(std::move(hooks))
+{ }
+
+std::vector<TMDIChild *> TProjectWindowHost::windows() const
+{
+    std::vector<TMDIChild *> open;
+    for (QMdiSubWindow *sub : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        auto *child = qobject_cast<TMDIChild *>(sub);
+        if (child != nullptr && !child->closing())
+            open.push_back(child);
+    }
+    return open;
+}
+
+TMDIChild *TProjectWindowHost::window(int handle) const
+{
+    if (handle < 0 || handle >= static_cast<int>(m_created.size()))
+        return nullptr;
+    TMDIChild *child = m_created[handle];
+    return child != nullptr && !child->closing() ? child : nullptr;
+}
+
+int TProjectWindowHost::ProjectCount() const
+{
+    return static_cast<int>(windows().size());
+}
+
+void TProjectWindowHost::CloseAllClick()
+{
+    const std::vector<TMDIChild *> open = windows();
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        (*it)->close();
+}
+
+int TProjectWindowHost::Add(TMDIChild *child)
+{
+    m_area->addSubWindow(child);
+    child->show();
+    m_created.emplace_back(child);
+    return static_cast<int>(m_created.size()) - 1;
+}
+
+TOpenedProject TProjectWindowHost::OpenProject(const QString &fileName, int drawingKind, int passNumber,
+                                               std::uint8_t penFilter)
+{
+    auto *child = new TMDIChild(m_context);
+    child->document().ReaderKind = drawingKind;
+    child->document().PassNumber = passNumber;
+    const int handle = Add(child);
+    child->Load(fileName, penFilter);
+    if (child->closing())
+        return {};
+    return {handle, static_cast<int>(child->document().Figures.size())};
+}
+
+void TProjectWindowHost::SetCaption(int handle, const QString &caption)
+{
+    if (TMDIChild *child = window(handle))
+        child->setWindowTitle(caption);
+}
+
+int TProjectWindowHost::CreateEmptyProject(const QString &caption, const QString &fileName)
+{
+    auto *child = new TMDIChild(m_context);
+    child->setWindowTitle(caption);
+    child->document().FileName = fileName.toStdString();
+    return Add(child);
+}
+
+void TProjectWindowHost::BuildMixedProject()
+{
+    if (m_hooks.buildMixedProject)
+        m_hooks.buildMixedProject();
+}
+
+void TProjectWindowHost::ShowProject(int handle)
+{
+    if (TMDIChild *child = window(handle)) {
+        child->show();
+        m_area->setActiveSubWindow(child);
+    }
+}
+
+void TProjectWindowHost::TileWindows()
+{
+    m_area->tileSubWindows();
+}
+
+QString TProjectWindowHost::AskForDrawing(const QString &folder, const QString &title,
+                                          const QList<TFileFilter> &filters)
+{
+    if (m_hooks.askForDrawing)
+        return m_hooks.askForDrawing(folder, title, filters);
+    QStringList qtFilters;
+    for (const TFileFilter &filter : filters) {
+        // The dialog reads its patterns from the last parentheses.
+        QString description = filter.description;
+        if (const int open = description.lastIndexOf(QStringLiteral(" (")); open > 0)
+            description.truncate(open);
+        qtFilters << description + QStringLiteral(" (") + filter.patterns.join(QLatin1Char(' '))
+                + QLatin1Char(')');
+    }
+    return QFileDialog::getOpenFileName(m_area, title, folder, qtFilters.join(QStringLiteral(";;")));
+}
+
+QString TProjectWindowHost::OpenFolder() const
+{
+    return m_hooks.openFolder ? m_hooks.openFolder() : m_openFolder;
+}
+
+void TProjectWindowHost::RememberOpenFolder(const QString &folder)
+{
+    if (m_hooks.rememberOpenFolder)
+        m_hooks.rememberOpenFolder(folder);
+    else
+        m_openFolder = folder;
+}
+
+QString TProjectWindowHost::ArmCaption(bool side) const
+{
+    if (m_hooks.armCaption)
+        return m_hooks.armCaption(side);
+    return side ? QStringLiteral("Back") : QStringLiteral("Front");
+}
+
+int TProjectWindowHost::CuttingMode() const
+{
+    return m_hooks.cuttingMode ? m_hooks.cuttingMode() : Settings::current().Mode;
+}

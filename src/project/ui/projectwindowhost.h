@@ -1,0 +1,61 @@
+#pragma once
+
+#include "project/openfile.h"
+#include "project/ui/mdichild.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <vector>
+
+class QMdiArea;
+
+// The project windows of the main window's MDI area, as the open commands
+// create and arrange them.
+class TProjectWindowHost : public IProjectOpenHost
+{
+public:
+    // What the host asks of the rest of the program; empty ones fall back to
+    // plain behaviour (a file dialog, a remembered folder, mode 0...).
+    struct Hooks
+    {
+        std::function<int()> cuttingMode;
+        std::function<QString()> openFolder;
+        std::function<void(const QString &)> rememberOpenFolder;
+        std::function<QString(bool side)> armCaption;
+        std::function<void()> buildMixedProject;
+        std::function<QString(const QString &folder, const QString &title, const QList<TFileFilter> &)>
+            askForDrawing;
+    };
+
+    TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks);
+
+    // The open project windows in creation order (closing ones left out).
+    std::vector<TMDIChild *> windows() const;
+    TMDIChild *window(int handle) const;
+
+    int ProjectCount() const override;
+    void CloseAllClick() override;
+    TOpenedProject OpenProject(const QString &fileName, int drawingKind, int passNumber,
+                               std::uint8_t penFilter) override;
+    void SetCaption(int window, const QString &caption) override;
+    int CreateEmptyProject(const QString &caption, const QString &fileName) override;
+    void BuildMixedProject() override;
+    void ShowProject(int window) override;
+    void TileWindows() override;
+    QString AskForDrawing(const QString &folder, const QString &title,
+                          const QList<TFileFilter> &filters) override;
+    QString OpenFolder() const override;
+    void RememberOpenFolder(const QString &folder) override;
+    QString ArmCaption(bool side) const override;
+    int CuttingMode() const override;
+
+private:
+    int Add(TMDIChild *child);
+
+    QMdiArea *m_area;
+    TProjectWindowContext m_context;
+    Hooks m_hooks;
+    std::vector<QPointer<TMDIChild>> m_created;
+    QString m_openFolder;
+};

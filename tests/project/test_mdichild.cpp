@@ -1,0 +1,153 @@
+#include "project/ui/mdichild.h"
+#include "project/ui/projectwindowhost.h"
+#include "support/recordingmessageboxes.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SizeWrite
+{
+    double width;
+    double height;
+};
+
+// A main window's MDI area with project windows that read real drawing files.
+class ProjectWindows : public ::testing::Test
+{
+protected:
+    ProjectWindows()
+        : host(&area, Context(), {})
+    {
+        area.resize(800, 600);
+        area.show();
+    }
+
+    TProjectWindowContext Context()
+    {
+        TProjectWindowContext context;
+        context.settings = [this] { return settings; };
+        context.makeReader = [] { return std::make_unique<THpglSource>(); };
+        context.mainStatus = [this](const QString &text) { mainStatus << text; };
+        context.writeProjectSize = [this](double w, double h) { sizes.push_back({w, h}); };
+        return context;
+    }
+
+    QString Drawing(const char *name, const std::string &text)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        return path;
+    }
+
+    QTemporaryDir dir;
+    QMdiArea area;
+    TProjectSettings settings;
+    QStringList mainStatus;
+    std::vector<SizeWrite> sizes;
+    TProjectWindowHost host;
+    RecordingMessageBoxes boxes;
+};
+
+const std::string Square = "IN;SP1;PU0,0;PD400,0,400,200,0,200,0,0;PU;";
+
+} // namespace
+
+TEST_F(ProjectWindows, LoadedWindowShowsItsFileFigureCountAndSize)
+{
+    const QString file = Drawing("square.plt", Square);
+    const TOpenedProject opened = host.OpenProject(file, 1, 7, 255);
+    ASSERT_TRUE(opened.loaded());
+    TMDIChild *child = host.window(opened.window);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->caption(), file);
+    EXPECT_EQ(child->passNumber(), 7);
+    EXPECT_EQ(child->document().ReaderKind, 1);
+    // No language file in the tests: the key's text reads "error".
+    EXPECT_EQ(child->statusText(), QStringLiteral("error1"));
+    EXPECT_EQ(mainStatus, (QStringList {QStringLiteral("Open file ") + file, QString()}));
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_DOUBLE_EQ(sizes.back().width, 10.0);
+    EXPECT_DOUBLE_EQ(sizes.back().height, 5.0);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_FALSE(child->planned());
+    EXPECT_EQ(host.ProjectCount(), 1);
+}
+
+TEST_F(ProjectWindows, ActivationTellsTheCompanionTheActiveProjectsScaledSize)
+{
+    const TOpenedProject first = host.OpenProject(Drawing("a.plt", Square), 1, 0, 255);
+    const TOpenedProject second
+        = host.OpenProject(Drawing("b.plt", "IN;SP1;PU0,0;PD40,0,40,80,0,80,0,0;PU;"), 1, 0, 255);
+    ASSERT_TRUE(first.loaded() && second.loaded());
+    settings.skala = 50;
+    sizes.clear();
+    area.setActiveSubWindow(host.window(first.window));
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_DOUBLE_EQ(sizes.back().width, 5.0);
+    EXPECT_DOUBLE_EQ(sizes.back().height, 2.5);
+}
+
+TEST_F(ProjectWindows, EmptyDrawingShowsTheReasonAndClosesTheWindow)
+{
+    const TOpenedProject opened
+        = host.OpenProject(Drawing("pens.plt", "IN;SP2;PU0,0;PD10,0,10,10;PU;"), 1, 0, 4);
+    EXPECT_FALSE(opened.loaded());
+    EXPECT_EQ(opened.window, -1);
+    EXPECT_EQ(host.ProjectCount(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+    QApplication::processEvents(); // lets the closed window go
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+}
+
+TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowWithAMessage)
+{
+    // Broke: the conversion error of the reader ended the program.
+    const TOpenedProject opened
+        = host.OpenProject(Drawing("bad.plt", "IN;SP1;PU0,0;PD100,0;PW0.35,1.5;PD10,10;PU;"), 1, 0, 255);
+    EXPECT_EQ(opened.window, -1);
+    EXPECT_EQ(host.ProjectCount(), 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+TEST_F(ProjectWindows, TooLargeProjectWarnsAndStaysOpen)
+{
+    settings.limitX = 5; // 200 units; the square is 400 wide
+    const TOpenedProject opened = host.OpenProject(Drawing("big.plt", Square), 1, 0, 255);
+    EXPECT_TRUE(opened.loaded());
+    EXPECT_EQ(host.ProjectCount(), 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+}
+
+TEST_F(ProjectWindows, CloseAllAndEmptyWindow)
+{
+    host.OpenProject(Drawing("a.plt", Square), 1, 0, 255);
+    const int mix = host.CreateEmptyProject(QStringLiteral("a.plt Mix"), QStringLiteral("a.plt"));
+    EXPECT_EQ(host.window(mix)->caption(), QStringLiteral("a.plt Mix"));
+    EXPECT_EQ(host.window(mix)->document().FileName, "a.plt");
+    EXPECT_EQ(host.ProjectCount(), 2);
+    host.CloseAllClick();
+    EXPECT_EQ(host.ProjectCount(), 0);
+}
+
+TEST_F(ProjectWindows, SerialFolderOpensNumberedWindowsWithTheLowestActive)
+{
+    Drawing("2.plt", Square);
+    Drawing("10.plt", Square);
+    const QString chosen = Drawing("1.plt", Square);
+    TProjectWindowHost serialHost(&area, Context(), {[] { return 2; }, {}, {}, {}, {}, {}});
+    TDrawingOpener(serialHost).OpenFile(QString(), chosen, false);
+    const std::vector<TMDIChild *> windows = serialHost.windows();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[0]->passNumber(), 10);
+    EXPECT_EQ(windows[1]->passNumber(), 2);
+    EXPECT_EQ(windows[2]->passNumber(), 1);
+    EXPECT_EQ(area.activeSubWindow(), windows[2]);
+}
