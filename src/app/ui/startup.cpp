@@ -1,6 +1,7 @@
 #include "app/ui/startup.h"
 
 #include "app/commandline.h"
+#include "app/common.h"
 #include "app/definicje.h"
 #include "app/language.h"
 #include "app/messages.h"
@@ -9,6 +10,34 @@
 #include <QApplication>
 
 #include <optional>
+
+namespace {
+
+void InstallProjectCommands(ProgramWindows &windows)
+{
+    TMainForm *form = windows.mainForm.get();
+    TDlgkonfig *dialog = windows.dlgkonfig.get();
+    TProjectWindowHost::Hooks hooks;
+    hooks.openFolder = [dialog] { return dialog->konfig().globalConfig().openFolder; };
+    hooks.rememberOpenFolder = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
+    windows.projects = std::make_unique<TProjectWindowHost>(
+        form->mdiArea(),
+        TProjectWindowContext::program([form](const QString &text) { form->setStatusText(0, text); }),
+        std::move(hooks));
+    windows.drawingOpener = std::make_unique<TDrawingOpener>(*windows.projects);
+    TDrawingOpener *opener = windows.drawingOpener.get();
+    form->setCommand(TMainForm::Command::OpenDrawing, [opener] { opener->FileOpenItemClick(); });
+    form->setCommand(TMainForm::Command::Samples,
+                     [opener] { OpenSamples(DocumentPlace::current(), *opener); });
+    form->setCommand(TMainForm::Command::Manual,
+                     [] { OpenManual(DocumentPlace::current(), OpenWithDesktop); });
+    form->setCommand(TMainForm::Command::Catalogue,
+                     [] { OpenCatalogue(DocumentPlace::current(), OpenWithDesktop); });
+    windows.companionSize = std::make_unique<TCompanionProjectSize>();
+    form->setSharedProjectSize(windows.companionSize.get());
+}
+
+} // namespace
 
 std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
 {
@@ -29,6 +58,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     windows->dlgkonfig = std::make_unique<TDlgkonfig>();
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
+    InstallProjectCommands(*windows);
     return windows;
 }
 

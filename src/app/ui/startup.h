@@ -3,6 +3,8 @@
 #include "app/ui/dlgkonfig.h"
 #include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/mainwindow.h"
+#include "project/openfile.h"
+#include "project/ui/projectwindowhost.h"
 
 #include <memory>
 
@@ -16,6 +18,11 @@ struct ProgramWindows
     // Loads the configuration files while it is created.
     std::unique_ptr<TDlgkonfig> dlgkonfig;
     std::unique_ptr<DlgkonfigAdapter> dlgkonfigCommand;
+    // The project windows of the MDI area, the commands that open drawings
+    // into them, and the companion's shared memory.
+    std::unique_ptr<TProjectWindowHost> projects;
+    std::unique_ptr<TDrawingOpener> drawingOpener;
+    std::unique_ptr<TCompanionProjectSize> companionSize;
     // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
     // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
     // TfModelInfo, TfDlgSeryjne.

@@ -1,11 +1,24 @@
 #include "project/ui/projectwindowhost.h"
 
 #include "app/settings.h"
+#include "job/ipcslave.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMdiArea>
+#include <QUrl>
 
 #include <utility>
+
+void TCompanionProjectSize::WriteProjectSize(int width, int height)
+{
+    ::WriteProjectSize(width, height);
+}
+
+bool OpenWithDesktop(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 TProjectWindowHost::TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks)
     : m_area(area)

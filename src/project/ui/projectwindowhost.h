@@ -10,6 +10,16 @@
 
 class QMdiArea;
 
+// The main window's link to the companion's shared memory.
+class TCompanionProjectSize : public ISharedProjectSize
+{
+public:
+    void WriteProjectSize(int width, int height) override;
+};
+
+// Opens a document with the desktop's viewer.
+bool OpenWithDesktop(const QString &path);
+
 // The project windows of the main window's MDI area, as the open commands
 // create and arrange them.
 class TProjectWindowHost : public IProjectOpenHost
