@@ -39,7 +39,7 @@ double CornerCos3D(const std::array<std::int64_t, 3> &p0, const std::array<std::
     const long double c2 = squared(p1, p2);
     if (b2 == 0.0L || c2 == 0.0L)
         return 1.0;
-    return static_cast<double>(-(b2 + c2 - a2) / (2.0L * std::sqrt(b2) * std::sqrt(c2)));
+    return static_cast<double>(-(b2 + c2 - a2) / (2.0L * std::sqrt(b2 * c2)));
 }
 
 double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositions &c)
@@ -51,6 +51,52 @@ double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositi
     const double front = CornerCos3D(pick(a, 0, 1, 3), pick(b, 0, 1, 3), pick(c, 0, 1, 3));
     const double back = CornerCos3D(pick(a, 4, 5, 7), pick(b, 4, 5, 7), pick(c, 4, 5, 7));
     return std::min(front, back);
+}
+
+namespace {
+
+// Whether the corner value of three points is at most the limit (0 <= limit
+// < 1), without its square root and division: with u and w the two steps,
+// the value is u.w / (|u| |w|), and for u.w > 0 it is at most the limit
+// exactly when (u.w)^2 <= limit^2 |u|^2 |w|^2.
+bool cornerAtMost(const JobPositions &p0, const JobPositions &p1, const JobPositions &p2, int i, int j, int k,
+                  long double limit)
+{
+    // The steps between positions are differences of 32-bit values; their
+    // products and sums are exact in 64 bits below 2^30 per step, which is
+    // every move a machine can make.
+    std::int64_t u[3];
+    std::int64_t w[3];
+    bool small = true;
+    int n = 0;
+    for (const int a : {i, j, k}) {
+        u[n] = std::int64_t{p1[a]} - p0[a];
+        w[n] = std::int64_t{p2[a]} - p1[a];
+        small = small && u[n] > -(1 << 30) && u[n] < (1 << 30) && w[n] > -(1 << 30) && w[n] < (1 << 30);
+        ++n;
+    }
+    if (!small) {
+        std::array<std::int64_t, 3> a{p0[i], p0[j], p0[k]};
+        std::array<std::int64_t, 3> b{p1[i], p1[j], p1[k]};
+        std::array<std::int64_t, 3> c{p2[i], p2[j], p2[k]};
+        return CornerCos3D(a, b, c) <= static_cast<double>(limit);
+    }
+    const std::int64_t uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+    const std::int64_t ww = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
+    const std::int64_t uw = u[0] * w[0] + u[1] * w[1] + u[2] * w[2];
+    if (uu == 0 || ww == 0)
+        return 1.0L <= limit; // a side of length 0 counts as straight on
+    if (uw <= 0)
+        return true;
+    const long double d = static_cast<long double>(uw);
+    return d * d <= limit * limit * static_cast<long double>(uu) * static_cast<long double>(ww);
+}
+
+} // namespace
+
+bool IsCorner(const JobPositions &a, const JobPositions &b, const JobPositions &c)
+{
+    return cornerAtMost(a, b, c, 0, 1, 3, CornerLimit) || cornerAtMost(a, b, c, 4, 5, 7, CornerLimit);
 }
 
 std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX)
@@ -263,39 +309,51 @@ void TJobWriter::writeCutOff()
 std::string TJobWriter::EmitMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z,
                                  double Third)
 {
+    std::string move;
+    emitMove(move, X1, X2, Y1, Y2, S, W, Z, Third);
+    return move;
+}
+
+void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, double Y2, double S, double W,
+                          double Z, double Third)
+{
     const JobMachineParams &m = m_machine;
     auto steps = [](double res, double mm) { return RoundToInt32(static_cast<long double>(res) * mm * 100.0L); };
     auto delta = [](std::int32_t target, std::int32_t position) {
         return ClampToInt32(static_cast<std::int64_t>(target) - position);
     };
-    const std::int32_t dX1 = delta(steps(m.resX, X1), m_position[0]);
-    const std::int32_t dX2 = delta(steps(m.resX, X2), m_position[4]);
-    const std::int32_t dY1 = delta(steps(m.resY, Y1), m_position[1]);
-    const std::int32_t dY2 = delta(steps(m.resY, Y2), m_position[5]);
-    const std::int32_t dZ = delta(steps(m.resZ, Z), m_position[2]);
+    // Both wire ends usually share their targets; each is rounded once.
+    const std::int32_t tX1 = steps(m.resX, X1);
+    const std::int32_t tY1 = steps(m.resY, Y1);
+    const std::int32_t dX1 = delta(tX1, m_position[0]);
+    const std::int32_t dX2 = delta(X2 == X1 ? tX1 : steps(m.resX, X2), m_position[4]);
+    const std::int32_t dY1 = delta(tY1, m_position[1]);
+    const std::int32_t dY2 = delta(Y2 == Y1 ? tY1 : steps(m.resY, Y2), m_position[5]);
+    const std::int32_t dZ = delta(Z == 0.0 ? 0 : steps(m.resZ, Z), m_position[2]);
+    auto turns = [](std::int32_t stepsPerTurn, double t) {
+        return t == 0.0 ? 0 : RoundToInt32(static_cast<long double>(stepsPerTurn) * t);
+    };
     std::int32_t dS = 0;
     std::int32_t dW = 0;
     if (m.spindleRotaryModel) {
         // These machines have one rotary axis, the spindle; table turns drive it.
-        dW = S != 0.0 ? RoundToInt32(static_cast<long double>(m.resS) * S)
-                      : RoundToInt32(static_cast<long double>(m.resW) * W);
+        dW = S != 0.0 ? turns(m.resS, S) : turns(m.resW, W);
     } else {
-        dS = RoundToInt32(static_cast<long double>(m.resS) * S);
-        dW = RoundToInt32(static_cast<long double>(m.resW) * W);
+        dS = turns(m.resS, S);
+        dW = turns(m.resW, W);
     }
-    const std::int32_t dThird = RoundToInt32(static_cast<long double>(m.res3) * Third);
+    const std::int32_t dThird = turns(m.res3, Third);
 
     const TMoveCommand command = BuildMoveCommand('a', m.wspV, {dX1, dX2, dY1, dY2, dS, dW, dZ, dThird});
     if (command.overflow) {
         // A move too long for its tick count field cannot be written; the
         // rest of the job would start from the wrong place.
         fail();
-        return {};
+        return;
     }
     if (command.ticks < 1)
-        return {};
-    std::string move;
-    Append(move, command.bytes);
+        return;
+    Append(out, command.bytes);
 
     auto add = [](std::int32_t &position, std::int32_t d) {
         position = ClampToInt32(static_cast<std::int64_t>(position) + d);
@@ -313,15 +371,17 @@ std::string TJobWriter::EmitMove(double X1, double X2, double Y1, double Y2, dou
     last[0] = last[1];
     last[1] = last[2];
     last[2] = m_position;
-    if (CornerValue(last[0], last[1], last[2]) <= CornerLimit)
-        AppendPause(move, RoundToInt64(m_settings.Pauza_w_kacie));
-    return move;
+    if (IsCorner(last[0], last[1], last[2]))
+        AppendPause(out, RoundToInt64(m_settings.Pauza_w_kacie));
 }
 
 void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z, double Third)
 {
-    const std::string move = EmitMove(X1, X2, Y1, Y2, S, W, Z, Third);
-    write(move);
+    if (!m_open || m_failed)
+        return;
+    emitMove(m_buffer, X1, X2, Y1, Y2, S, W, Z, Third);
+    if (m_buffer.size() >= FlushThreshold)
+        flush();
 }
 
 void TJobWriter::MoveArmsScaled(std::int32_t x, std::int32_t y, bool front, bool back)

@@ -116,6 +116,9 @@ double CornerCos3D(const std::array<std::int64_t, 3> &p0, const std::array<std::
                    const std::array<std::int64_t, 3> &p2);
 // The smaller corner value of the two wire ends over three positions.
 double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositions &c);
+// CornerValue(a, b, c) <= 0.87, the test for the pause at a sharp corner,
+// decided without roots.
+bool IsCorner(const JobPositions &a, const JobPositions &b, const JobPositions &c);
 // Controller step period of a speed in mm/min (speeds below 21 count as 20).
 std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX);
 
@@ -174,6 +177,8 @@ public:
 private:
     struct FigureKind;
 
+    void emitMove(std::string &out, double X1, double X2, double Y1, double Y2, double S, double W, double Z,
+                  double Third);
     void write(std::string_view bytes);
     void writeMove(double X1, double X2, double Y1, double Y2, double S = 0, double W = 0, double Z = 0,
                    double Third = 0);

@@ -1,11 +1,15 @@
 // The job writer's bytes: opening, closing, moves with and without corner
 // pauses, pauses, rotations, holds, cross-point plunges, retreat and parking.
 
+#include "drawing/jobbytes.h"
 #include "drawing/jobtestsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -489,6 +493,56 @@ TEST(JobWriter, AFullDiskMidJobIsAFailureAndNothingIsCommitted)
     EXPECT_FALSE(writer.EndJob().ok);
     EXPECT_FALSE(committed);
     EXPECT_TRUE(discarded);
+}
+
+} // namespace
+
+namespace {
+
+TEST(JobWriterRounding, NearestWithHalvesToEvenAcrossTheRange)
+{
+    struct Case
+    {
+        long double value;
+        std::int64_t rounded;
+    };
+    const std::vector<Case> cases = {
+        {0.5L, 0},       {1.5L, 2},         {2.5L, 2},          {-0.5L, 0},
+        {-1.5L, -2},     {-2.5L, -2},       {2.4999999L, 2},    {-7.75L, -8},
+        {1e15L + 0.5L, 1000000000000000},   {0x1p62L + 1.0L, 4611686018427387905}, // past the fast path
+        {-0x1p62L - 3.0L, -4611686018427387907},
+        {1e30L, std::numeric_limits<std::int64_t>::max()},
+        {std::numeric_limits<long double>::quiet_NaN(), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(static_cast<double>(c.value));
+        EXPECT_EQ(RoundToInt64(c.value), c.rounded);
+        if (std::isfinite(c.value) && c.value > -1e18L && c.value < 1e18L) {
+            EXPECT_EQ(RoundToInt64(c.value), static_cast<std::int64_t>(std::nearbyint(c.value)));
+        }
+    }
+    EXPECT_EQ(RoundToInt32(5e9L), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(RoundToInt32(-5e9L), std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(JobWriterRounding, FastCornerTestAgreesWithTheCornerValue)
+{
+    // Seeded random triples of positions, small and large steps.
+    std::uint64_t seed = 12345;
+    auto next = [&seed](std::int32_t range) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(seed >> 33) % (2 * std::int64_t{range} + 1) - range);
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::int32_t range = i % 2 ? 100 : 2000000000;
+        JobPositions a{}, b{}, c{};
+        for (int axis : {0, 1, 3, 4, 5, 7}) {
+            a[axis] = next(range);
+            b[axis] = i % 7 == 0 ? a[axis] : next(range);
+            c[axis] = next(range);
+        }
+        ASSERT_EQ(IsCorner(a, b, c), CornerValue(a, b, c) <= 0.87) << i;
+    }
 }
 
 } // namespace

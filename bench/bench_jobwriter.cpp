@@ -1,0 +1,144 @@
+// Writing the job of a flat project of about 1,000,000 points (1000 closed
+// figures of 1000 points on connectors from a frame) into "out.cn", against
+// writing the same number of bytes straight to a file (the floor).
+
+#include "drawing/geometry.h"
+#include "drawing/jobwriter.h"
+#include "project/treewalker.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int FigureCount = 1000;
+constexpr int PointsPerFigure = 1000;
+
+void setAngles(tfigura &f)
+{
+    const std::size_t n = f.points.size();
+    f.vertexInfo.assign(n, TVertexInfo{std::numbers::pi / 2, 5, 1});
+    for (std::size_t k = 1; k + 1 < n; ++k)
+        f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
+    if (!f.open && n > 2) {
+        f.vertexInfo[0].angle = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
+        f.vertexInfo[n - 1].angle = f.vertexInfo[0].angle;
+    }
+}
+
+tfigura figure(std::vector<TPlotPoint> points, int parent, int vertexOnParent)
+{
+    tfigura f;
+    f.points = std::move(points);
+    f.FinishReading();
+    f.closed = !f.open;
+    f.cut = true;
+    f.parent = parent;
+    f.vertexOnParent = vertexOnParent;
+    setAngles(f);
+    return f;
+}
+
+// A frame, and in rows of 40 a ring of 1000 points (an 8 mm circle) per
+// part, each joined by a connector from the frame's first corner.
+std::vector<tfigura> project()
+{
+    std::vector<tfigura> figures;
+    const int side = 40 * 1000 + 1000;
+    figures.push_back(figure({{0, 0}, {side, 0}, {side, side}, {0, side}, {0, 0}}, -1, -1));
+    for (int i = 0; i < FigureCount; ++i) {
+        const int cx = 1000 + (i % 40) * 1000;
+        const int cy = 1000 + (i / 40) * 1000;
+        std::vector<TPlotPoint> ring;
+        for (int k = 0; k < PointsPerFigure - 1; ++k) {
+            const double a = 2 * std::numbers::pi * k / (PointsPerFigure - 1);
+            ring.push_back({cx + static_cast<int>(std::lround(320 * std::cos(a))),
+                            cy + static_cast<int>(std::lround(320 * std::sin(a)))});
+        }
+        ring.push_back(ring.front());
+        const int connector = static_cast<int>(figures.size());
+        figures.push_back(figure({{0, 0}, ring.front()}, 0, 0));
+        figures.push_back(figure(std::move(ring), connector, 1));
+    }
+    return figures;
+}
+
+class WriterSink : public CuttingTreeSink
+{
+public:
+    explicit WriterSink(TJobWriter &writer) : m_writer(writer) {}
+    void moveTo(const TreeStep &step) override { m_writer.MoveArmsScaled(step.front.x, step.front.y, true, true); }
+    void pause() override { m_writer.WritePause(200); }
+
+private:
+    TJobWriter &m_writer;
+};
+
+void BM_WriteFlatJob(benchmark::State &state)
+{
+    const std::vector<tfigura> original = project();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.cn"));
+    Settings settings;
+    JobMachineParams machine;
+    JobStartState start;
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<tfigura> figures = original;
+        state.ResumeTiming();
+        TJobWriter writer(settings, machine, start);
+        writer.BeginJob(path);
+        WriterSink sink(writer);
+        TreeWalkOptions options;
+        options.root = 0;
+        options.cutFrame = true;
+        WalkCuttingTree(figures, options, sink);
+        if (!writer.EndJob().ok)
+            state.SkipWithError("the job was not written");
+        bytes = QFile(path).size();
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+BENCHMARK(BM_WriteFlatJob)->Unit(benchmark::kMillisecond);
+
+// The floor: the same number of bytes, already in memory, written to a file.
+void BM_RawWriteSameBytes(benchmark::State &state)
+{
+    std::vector<tfigura> figures = project();
+    std::string job;
+    {
+        Settings settings;
+        JobMachineParams machine;
+        JobStartState start;
+        TJobWriter writer(settings, machine, start);
+        writer.BeginJob(std::make_unique<MemoryJobOutput>(job));
+        WriterSink sink(writer);
+        TreeWalkOptions options;
+        options.root = 0;
+        options.cutFrame = true;
+        WalkCuttingTree(figures, options, sink);
+        writer.EndJob();
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("raw.cn"));
+    for (auto _ : state) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(job.data(), static_cast<qint64>(job.size()));
+        file.close();
+    }
+    state.counters["bytes"] = static_cast<double>(job.size());
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(job.size()));
+}
+BENCHMARK(BM_RawWriteSameBytes)->Unit(benchmark::kMillisecond);
+
+} // namespace
