@@ -50,6 +50,7 @@ class Konfig
 public:
     Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine);
 
+    const ProgramFolders &folders() const { return m_folders; }
     QString globalConfigPath() const;
     QString defaultMachineConfigPath() const;
 

@@ -191,3 +191,23 @@ TEST_F(DlgkonfigTest, ReadingPositionsNeedsAHomedMachine)
     EXPECT_EQ(dialog->konfig().working().feuGlebokoscNaPrzestawczej, 45.5);
     EXPECT_EQ(m_boxes.shown.size(), 1u);
 }
+
+TEST_F(DlgkonfigTest, TellsTheMainWindowWhatChanged)
+{
+    auto dialog = make();
+    IConfigurationDialog &asked = *dialog;
+    dialog->show();
+    dialog->findChild<QRadioButton *>("ModeItem1")->click();
+    dialog->accept();
+    EXPECT_TRUE(asked.modeChanged());
+    EXPECT_TRUE(asked.rotationSettingsClicked()); // every refresh of the enabling counts
+    EXPECT_TRUE(asked.powerOutputChanged());      // the start-up load counts until the machine is told
+    asked.clearPowerOutputChanged();
+    asked.clearRotationSettingsClicked();
+    EXPECT_FALSE(asked.powerOutputChanged());
+    EXPECT_FALSE(asked.rotationSettingsClicked());
+    dialog->show();
+    EXPECT_FALSE(asked.modeChanged()); // opening clears it
+    dialog->reject();
+    EXPECT_FALSE(asked.modeChanged());
+}

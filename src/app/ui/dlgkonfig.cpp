@@ -612,7 +612,7 @@ void TDlgkonfig::done(int result)
 void TDlgkonfig::rgAlgorytmObrotowegoClick()
 {
     auto *picture = findChild<QLabel *>(QStringLiteral("iObrotoweSchemat"));
-    const QString path = ProgramFolders::current().resourcePath(
+    const QString path = m_konfig.folders().resourcePath(
         m_konfig.working().rgAlgorytmObrotowego == 1 ? QStringLiteral("Images/RotaryCut2.bmp")
                                                      : QStringLiteral("Images/RotaryCut1.bmp"));
     const QPixmap pixmap(path);
