@@ -242,6 +242,7 @@ QWidget *TDlgkonfig::buildWorkPage()
     addRow(grid, "Labelilobr", "il_obr_rys", "");
     addRow(grid, "Labelilkrok", "ilosckrokow", "");
     addRow(grid, "Labelpauza", "Pauza_w_kacie", "");
+    grid->setRowStretch(grid->rowCount(), 1);
     auto *side = new QVBoxLayout;
     outer->addLayout(side);
     for (const char *name : {"radiounit", "Mode", "KierunekObrotow", "StolikSwitch", "CatDir", "PowerOutput"})
@@ -279,6 +280,7 @@ QWidget *TDlgkonfig::buildPlotterPage()
     addRow(grid, "lGlebokoscNaRoboczej", "feuGlebokoscNaRoboczej", "lGlebokoscNaRoboczejJm");
     addRow(grid, "lZderzakX", "feuZderzakX", "lZderzakXJm");
     addRow(grid, "lZderzakY", "feuZderzakY", "lZderzakYJm");
+    grid->setColumnStretch(3, 1);
 
     auto *buttons = new QHBoxLayout;
     layout->addLayout(buttons);

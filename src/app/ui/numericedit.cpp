@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -129,6 +130,20 @@ void NumericEdit::stepBy(int steps)
     }
     setValue(Value() + steps * m_increment);
     emit valueEdited();
+}
+
+QSize NumericEdit::sizeHint() const
+{
+    // Room for the longest text the fields show, whatever is shown now.
+    QSize size = QAbstractSpinBox::sizeHint();
+    const int text = fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000"));
+    size.setWidth(std::max(size.width(), text + 2 * style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth) + 24));
+    return size;
+}
+
+QSize NumericEdit::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 QAbstractSpinBox::StepEnabled NumericEdit::stepEnabled() const

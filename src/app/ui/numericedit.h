@@ -56,6 +56,8 @@ public:
     void commitText();
 
     void stepBy(int steps) override;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     // Opens the keypad (modal) and takes its number on OK.
     void openKeypad();
