@@ -2,6 +2,7 @@
 #include "app/language.h"
 #include "app/machineidentity.h"
 #include "app/ui/dlgkonfig.h"
+#include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/numericedit.h"
 #include "app/units.h"
 
@@ -195,7 +196,8 @@ TEST_F(DlgkonfigTest, ReadingPositionsNeedsAHomedMachine)
 TEST_F(DlgkonfigTest, TellsTheMainWindowWhatChanged)
 {
     auto dialog = make();
-    IConfigurationDialog &asked = *dialog;
+    DlgkonfigAdapter adapter(*dialog);
+    IConfigurationDialog &asked = adapter;
     dialog->show();
     dialog->findChild<QRadioButton *>("ModeItem1")->click();
     dialog->accept();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/frameinterfaces.h"
 #include "app/konfig.h"
 
 #include <QDialog>
@@ -18,7 +17,7 @@ class QTabWidget;
 // store (`Konfig`); OK makes it the program's settings, Cancel restores the
 // snapshot taken when the dialog opened. Every control is named after the
 // setting it edits.
-class TDlgkonfig : public QDialog, public IConfigurationDialog
+class TDlgkonfig : public QDialog
 {
     Q_OBJECT
 public:
@@ -37,14 +36,6 @@ public:
     void translate();
 
     void done(int result) override;
-
-    // What the main window asks after the dialog closed.
-    void execModal() override { exec(); }
-    bool modeChanged() const override { return m_konfig.flags().modeChanged; }
-    bool powerOutputChanged() const override { return m_konfig.flags().powerOutputChanged; }
-    void clearPowerOutputChanged() override { m_konfig.clearPowerOutputChanged(); }
-    bool rotationSettingsClicked() const override { return m_konfig.flags().rotationSettingsClicked; }
-    void clearRotationSettingsClicked() override { m_konfig.clearRotationSettingsClicked(); }
 
     // Controls by setting or control name (tests and the main window).
     QWidget *control(const QString &name) const;
