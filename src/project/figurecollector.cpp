@@ -14,14 +14,11 @@ bool Joinable(const tfigura &figure)
     return figure.open && figure.points.size() >= 2;
 }
 
-// The four ways an open project figure B joins the new figure A, in the order
-// they are tried; 0 when none applies.
-int JoinRule(const tfigura &a, const tfigura &b, double tolerance)
+// The four ways an open project figure B (ends b0, b1) joins the new figure
+// A (ends a0, a1), in the order they are tried; 0 when none applies.
+int JoinRule(const TPlotPoint &a0, const TPlotPoint &a1, const TPlotPoint &b0, const TPlotPoint &b1,
+             double tolerance)
 {
-    const TPlotPoint &a0 = a.points.front();
-    const TPlotPoint &a1 = a.points.back();
-    const TPlotPoint &b0 = b.points.front();
-    const TPlotPoint &b1 = b.points.back();
     if (PointsWithinTolerance(a1, b0, tolerance))
         return 1;
     if (PointsWithinTolerance(a1, b1, tolerance))
@@ -62,9 +59,13 @@ TFigureCollector::TFigureCollector(double tolerance, bool crossToPoint)
     : m_tolerance(tolerance)
     , m_crossToPoint(crossToPoint)
 {
-    // Ends within the tolerance lie at most one cell apart.
-    if (tolerance > 1.0)
-        m_cellSize = static_cast<std::int64_t>(std::ceil(std::min(tolerance, 4294967296.0)));
+    // Integer coordinates meet when they differ by at most m_reach (strictly
+    // less than the tolerance). Cells four reaches wide keep most searches to
+    // the one cell an end lies in.
+    if (tolerance > 0.0) {
+        m_reach = static_cast<std::int64_t>(std::ceil(std::min(tolerance, 4294967296.0))) - 1;
+        m_cellSize = 4 * (m_reach + 1);
+    }
 }
 
 void TFigureCollector::Add(tfigura figure)
@@ -99,50 +100,63 @@ void TFigureCollector::JoinOpenPolylines(tfigura &figure)
     // The reader's open flag decides; it is not looked at again while joining.
     if (!Joinable(figure) || !(m_tolerance > 0.0))
         return;
-    // A pass walks the list once; the next figure of the walk is the first
-    // live one after the last joined (removed) one. Passes repeat until one
-    // joins nothing.
-    bool joinedInPass = false;
+    // A pass walks the list once: the next figure of the walk that joins is
+    // the first live one after the last joined (removed) one that meets the
+    // ends as they are by then. Passes repeat until one joins nothing, and a
+    // new pass starts with the first figure in the list that meets them.
     int after = -1;
     for (;;) {
-        const int slot = FirstJoinCandidate(figure, after);
-        if (slot < 0) {
-            if (!joinedInPass)
-                return;
-            joinedInPass = false;
-            after = -1;
-            continue;
-        }
-        ApplyJoin(figure, m_slots[slot].figure, JoinRule(figure, m_slots[slot].figure, m_tolerance));
+        const TJoinCandidates found = FindJoinCandidates(figure, after);
+        const int slot = found.afterCursor >= 0 ? found.afterCursor : found.first;
+        if (slot < 0)
+            return;
+        const auto &b = m_slots[slot].figure.points;
+        const int rule
+            = JoinRule(figure.points.front(), figure.points.back(), b.front(), b.back(), m_tolerance);
+        ApplyJoin(figure, m_slots[slot].figure, rule);
         Remove(slot);
-        joinedInPass = true;
         after = slot;
     }
 }
 
-int TFigureCollector::FirstJoinCandidate(const tfigura &figure, int after) const
+TFigureCollector::TJoinCandidates TFigureCollector::FindJoinCandidates(const tfigura &figure, int after) const
 {
-    int best = -1;
-    const auto look = [&](const TPlotPoint &end) {
-        const std::int64_t cx = CellOf(end.x);
-        const std::int64_t cy = CellOf(end.y);
-        for (std::int64_t dx = -1; dx <= 1; ++dx) {
-            for (std::int64_t dy = -1; dy <= 1; ++dy) {
-                const auto it = m_ends.find(CellKey(cx + dx, cy + dy));
-                if (it == m_ends.end())
-                    continue;
-                for (const int slot : it->second) {
-                    if (slot <= after || (best >= 0 && slot >= best))
-                        continue;
-                    if (JoinRule(figure, m_slots[slot].figure, m_tolerance) != 0)
-                        best = slot;
-                }
-            }
+    TJoinCandidates found;
+    const TPlotPoint &a0 = figure.points.front();
+    const TPlotPoint &a1 = figure.points.back();
+    const auto lookIn = [&](std::int64_t cx, std::int64_t cy) {
+        const auto it = m_ends.find(CellKey(cx, cy));
+        if (it == m_ends.end())
+            return;
+        for (const TEndEntry &entry : it->second) {
+            const int slot = entry.slot;
+            const bool aboveCursor = slot > after;
+            if (aboveCursor ? (found.afterCursor >= 0 && slot >= found.afterCursor)
+                            : (found.first >= 0 && slot >= found.first))
+                continue;
+            if (JoinRule(a0, a1, entry.first, entry.last, m_tolerance) == 0)
+                continue;
+            if (aboveCursor)
+                found.afterCursor = slot;
+            if (found.first < 0 || slot < found.first)
+                found.first = slot;
         }
     };
-    look(figure.points.front());
-    look(figure.points.back());
-    return best;
+    // The cells the square of reach around each end overlaps, each once.
+    const std::int64_t x0 = CellOf(std::int64_t(a0.x) - m_reach), x1 = CellOf(std::int64_t(a0.x) + m_reach);
+    const std::int64_t y0 = CellOf(std::int64_t(a0.y) - m_reach), y1 = CellOf(std::int64_t(a0.y) + m_reach);
+    for (std::int64_t cx = x0; cx <= x1; ++cx)
+        for (std::int64_t cy = y0; cy <= y1; ++cy)
+            lookIn(cx, cy);
+    const std::int64_t u0 = CellOf(std::int64_t(a1.x) - m_reach), u1 = CellOf(std::int64_t(a1.x) + m_reach);
+    const std::int64_t v0 = CellOf(std::int64_t(a1.y) - m_reach), v1 = CellOf(std::int64_t(a1.y) + m_reach);
+    for (std::int64_t cx = u0; cx <= u1; ++cx) {
+        for (std::int64_t cy = v0; cy <= v1; ++cy) {
+            if (cx < x0 || cx > x1 || cy < y0 || cy > y1)
+                lookIn(cx, cy);
+        }
+    }
+    return found;
 }
 
 bool TFigureCollector::IsDuplicateFigure(const tfigura &figure) const
@@ -176,10 +190,8 @@ void TFigureCollector::MakeCrossPoint(tfigura &figure)
 void TFigureCollector::Append(tfigura figure)
 {
     const int slot = static_cast<int>(m_slots.size());
-    if (Joinable(figure)) {
-        IndexEnd(figure.points.front(), slot);
-        IndexEnd(figure.points.back(), slot);
-    }
+    if (Joinable(figure))
+        IndexEnds(figure, slot);
     if (!figure.points.empty())
         m_shapes[ShapeKey(figure)].push_back(slot);
     if (figure.points.size() == 2 && m_crossToPoint)
@@ -191,10 +203,8 @@ void TFigureCollector::Remove(int slot)
 {
     Slot &s = m_slots[slot];
     s.alive = false;
-    if (Joinable(s.figure)) {
-        UnindexEnd(s.figure.points.front(), slot);
-        UnindexEnd(s.figure.points.back(), slot);
-    }
+    if (Joinable(s.figure))
+        UnindexEnds(s.figure, slot);
     if (!s.figure.points.empty()) {
         auto it = m_shapes.find(ShapeKey(s.figure));
         if (it != m_shapes.end()) {
@@ -206,10 +216,9 @@ void TFigureCollector::Remove(int slot)
     s.figure = tfigura();
 }
 
-std::int64_t TFigureCollector::CellOf(std::int32_t coordinate) const
+std::int64_t TFigureCollector::CellOf(std::int64_t c) const
 {
     // Floor division, so cells do not double up around zero.
-    std::int64_t c = coordinate;
     return c >= 0 ? c / m_cellSize : -((-c + m_cellSize - 1) / m_cellSize);
 }
 
@@ -219,22 +228,27 @@ std::uint64_t TFigureCollector::CellKey(std::int64_t cx, std::int64_t cy) const
         | static_cast<std::uint32_t>(cy);
 }
 
-void TFigureCollector::IndexEnd(const TPlotPoint &p, int slot)
+void TFigureCollector::IndexEnds(const tfigura &figure, int slot)
 {
-    auto &cell = m_ends[CellKey(CellOf(p.x), CellOf(p.y))];
-    // Both ends of a figure may share a cell; one entry is enough.
-    if (cell.empty() || cell.back() != slot)
-        cell.push_back(slot);
+    const TEndEntry entry {slot, figure.points.front(), figure.points.back()};
+    const std::uint64_t k0 = CellKey(CellOf(entry.first.x), CellOf(entry.first.y));
+    const std::uint64_t k1 = CellKey(CellOf(entry.last.x), CellOf(entry.last.y));
+    m_ends[k0].push_back(entry);
+    // Both ends in one cell need one entry.
+    if (k1 != k0)
+        m_ends[k1].push_back(entry);
 }
 
-void TFigureCollector::UnindexEnd(const TPlotPoint &p, int slot)
+void TFigureCollector::UnindexEnds(const tfigura &figure, int slot)
 {
-    const auto it = m_ends.find(CellKey(CellOf(p.x), CellOf(p.y)));
-    if (it == m_ends.end())
-        return;
-    std::erase(it->second, slot);
-    if (it->second.empty())
-        m_ends.erase(it);
+    for (const TPlotPoint &p : {figure.points.front(), figure.points.back()}) {
+        const auto it = m_ends.find(CellKey(CellOf(p.x), CellOf(p.y)));
+        if (it == m_ends.end())
+            continue;
+        std::erase_if(it->second, [slot](const TEndEntry &e) { return e.slot == slot; });
+        if (it->second.empty())
+            m_ends.erase(it);
+    }
 }
 
 std::uint64_t TFigureCollector::ShapeKey(const tfigura &figure)

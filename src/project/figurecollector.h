@@ -29,16 +29,32 @@ public:
     std::vector<tfigura> TakeFigures();
 
 private:
+    // A joinable figure's ends, kept in the grid so that a search does not
+    // have to visit the figure.
+    struct TEndEntry
+    {
+        int slot;
+        TPlotPoint first;
+        TPlotPoint last;
+    };
+
     struct Slot
     {
         tfigura figure;
         bool alive = false;
     };
 
+    // Live figures whose ends meet one of the figure's ends: the first in
+    // list order after the slot `after` (the walk of the current pass goes on
+    // there), and the first of all (where the next pass would start); -1 none.
+    struct TJoinCandidates
+    {
+        int afterCursor = -1;
+        int first = -1;
+    };
+
     void JoinOpenPolylines(tfigura &figure);
-    // The first live figure after `after` (a slot index) that joins one of the
-    // ends, or -1.
-    int FirstJoinCandidate(const tfigura &figure, int after) const;
+    TJoinCandidates FindJoinCandidates(const tfigura &figure, int after) const;
     bool IsDuplicateFigure(const tfigura &figure) const;
     void MakeCrossPoint(tfigura &figure);
 
@@ -46,17 +62,18 @@ private:
     void Remove(int slot);
 
     std::uint64_t CellKey(std::int64_t cx, std::int64_t cy) const;
-    std::int64_t CellOf(std::int32_t coordinate) const;
-    void IndexEnd(const TPlotPoint &p, int slot);
-    void UnindexEnd(const TPlotPoint &p, int slot);
+    std::int64_t CellOf(std::int64_t coordinate) const;
+    void IndexEnds(const tfigura &figure, int slot);
+    void UnindexEnds(const tfigura &figure, int slot);
     static std::uint64_t ShapeKey(const tfigura &figure);
 
     double m_tolerance;
     bool m_crossToPoint;
+    std::int64_t m_reach = 0;
     std::int64_t m_cellSize = 1;
     std::vector<Slot> m_slots;
     // End points of the open figures that may be joined, by grid cell.
-    std::unordered_map<std::uint64_t, std::vector<int>> m_ends;
+    std::unordered_map<std::uint64_t, std::vector<TEndEntry>> m_ends;
     // Figures by point count, first and last point.
     std::unordered_map<std::uint64_t, std::vector<int>> m_shapes;
     // Two-point figures in list order (dead ones skipped when met).
