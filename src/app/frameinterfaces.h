@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// What the main window needs from the windows and links that other parts of
-// the program provide. Each is implemented by its owner (project window,
+// What the main window needs from the windows and links that other
+// subsystems provide. Each is implemented by its owner (project window,
 // transmitter, configuration dialog, device link); the frame only calls.
 
 // A project window: one drawing, its planned cut and its view.

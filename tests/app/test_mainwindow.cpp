@@ -398,6 +398,8 @@ TEST_F(MainWindowTest, ConfigurationCommandRunsTheFollowUpOnTheOpenProjects)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(dialog.shown, 2);
     EXPECT_TRUE(form->projectWindows().empty());
+    // Closed projects are neither planned nor painted again.
+    EXPECT_EQ(log.size(), 3);
 }
 
 TEST_F(MainWindowTest, SimulationRunsOnTheActiveProject)
@@ -409,7 +411,7 @@ TEST_F(MainWindowTest, SimulationRunsOnTheActiveProject)
     EXPECT_EQ(log, (QStringList {"a.plt simulate 1", "a.plt invalidate"}));
 }
 
-TEST_F(MainWindowTest, CommandsOfOtherPartsRunThroughTheirHandlers)
+TEST_F(MainWindowTest, CommandsOfOtherSubsystemsRunThroughTheirHandlers)
 {
     std::vector<QString> ran;
     for (auto [command, name] :

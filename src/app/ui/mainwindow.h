@@ -18,7 +18,7 @@ class QShortcut;
 class QToolButton;
 
 // The MDI main window: menus, tool bars, the project windows and the status
-// bar. The commands of other parts of the program are connected through
+// bar. The commands of other subsystems are connected through
 // setCommand; the frame's own commands (closing, arranging, simulation,
 // configuration) are here. Component object names are the names the
 // language file uses for their texts.
@@ -26,7 +26,7 @@ class TMainForm : public QMainWindow, public IProjectWindowList
 {
     Q_OBJECT
 public:
-    // Commands that other parts of the program provide.
+    // Commands that other subsystems provide.
     enum class Command {
         OpenDrawing, // FileOpenItem, OpenBtn
         SaveAsHpgl, // FileSaveAsHPGL
