@@ -204,6 +204,10 @@ void WriteFlatJob(TProjectDocument &project, const JobContext &context, TJobWrit
     options.mode = context.settings.Mode;
 
     const auto count = static_cast<std::int32_t>(project.Figures.size());
+    // The merged window of paired profiles is built, not planned: its walk
+    // starts at the first of the two figures.
+    if (options.pairedProfiles && (options.root < 0 || options.root >= count) && count >= 2)
+        options.root = 0;
     if (options.root < 0 || options.root >= count
         || WalkedPoints(project.Figures[options.root], options.pairedProfiles).empty()) {
         // No cutting tree to follow: a job without its cut must not reach the machine.

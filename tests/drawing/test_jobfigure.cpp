@@ -257,3 +257,23 @@ TEST(JobFigure, LJMachinesGetNoHeatUpPauseFromTheFigure)
 }
 
 } // namespace
+
+namespace {
+
+TEST(JobFigure, APointThatScalesOntoItsPredecessorWritesNoMove)
+{
+    // At half scale (1,0) becomes (0.5 -> 0, 0): the same point as (0,0).
+    const tfigura figure = FigureOf({{0, 400}, {1, 400}, {400, 400}});
+    std::size_t moves[2] = {0, 0};
+    for (const double skala : {100.0, 50.0}) {
+        FigureHarness h;
+        h.settings.skala = skala;
+        h.settings.il_obr_rys = 0;
+        const auto lines = h.write(TJobType::RotarySpindle, figure, 1.0, 1);
+        moves[skala == 50.0] = static_cast<std::size_t>(
+            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("move", 0) == 0; }));
+    }
+    EXPECT_EQ(moves[1] + 1, moves[0]);
+}
+
+} // namespace

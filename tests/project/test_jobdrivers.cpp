@@ -428,3 +428,24 @@ TEST(JobDrivers, SerialPassStartsWhereTheLastEndedAndHandsItsEndBack)
 }
 
 } // namespace
+
+namespace {
+
+TEST(JobDrivers, PairedProfilesDriveEachWireEndAlongItsOwnProfile)
+{
+    DriverHarness h;
+    h.project.Figures = {Figure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), Figure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
+    h.project.Ustaw_PPiPK();
+    h.project.PairedProfiles = true;
+    h.project.CutFrame = true;
+    h.project.Planned = true; // built by the merge, never planned: no root of its own
+    ASSERT_TRUE(save_ciecie(h.project, h.context, QStringLiteral("out.cn"), 0, 1, 0.0).ok);
+    const DecodedJob job = h.decoded();
+    EXPECT_NE(std::find(job.lines.begin(), job.lines.end(), "move x1=1000 x2=2000 n=4000"), job.lines.end())
+        << Joined(job.lines);
+    EXPECT_NE(std::find(job.lines.begin(), job.lines.end(), "move y1=1000 y2=500 n=2000"), job.lines.end());
+    EXPECT_EQ(job.totals[0], 0);
+    EXPECT_EQ(job.totals[1], 0);
+}
+
+} // namespace
