@@ -1,19 +1,17 @@
 // The five job drivers on projects built by hand, read back through the job
 // decoder: what each cutting mode writes, in which order and direction.
 
-#include "project/jobdrivers.h"
-
 #include "drawing/geometry.h"
 #include "drawing/jobdecoder.h"
+#include "project/jobdrivers.h"
 #include "project/projectdocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <regex>
 #include <string>
@@ -43,11 +41,12 @@ tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1, std::in
     f.vertexOnParent = vertexOnParent;
     f.entryVertex = entry;
     const std::size_t n = f.points.size();
-    f.vertexInfo.assign(n, TVertexInfo{std::numbers::pi / 2, 5, 1});
+    f.vertexInfo.assign(n, TVertexInfo {std::numbers::pi / 2, 5, 1});
     for (std::size_t k = 1; k + 1 < n; ++k)
         f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
     if (f.closed && n > 2)
-        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
+        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle
+            = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
     return f;
 }
 
@@ -117,16 +116,16 @@ TEST(JobDrivers, FlatJobFollowsTheCuttingTree)
     const DecodedJob job = h.decoded();
     // 100 plotter units are 2.5 mm, 250 steps; the rotation at the end is a
     // zero move.
-    const std::vector<std::pair<std::int64_t, std::int64_t>> expected = {
-        {250, 250},   {500, 500},   {500, 500},   {500, 1000},  {1000, 1000}, {1000, 500}, {500, 500},
-        {250, 250},   {250, 250},   {250, 1250},  {1250, 1250}, {1250, 250},  {250, 250}, {0, 0},
-        {0, 0},       {0, 1500},    {1500, 1500}, {1500, 0},    {0, 0},       {0, 0}};
+    const std::vector<std::pair<std::int64_t, std::int64_t>> expected
+        = {{250, 250}, {500, 500}, {500, 500},   {500, 1000},  {1000, 1000}, {1000, 500}, {500, 500},
+           {250, 250}, {250, 250}, {250, 1250},  {1250, 1250}, {1250, 250},  {250, 250},  {0, 0},
+           {0, 0},     {0, 1500},  {1500, 1500}, {1500, 0},    {0, 0},       {0, 0}};
     EXPECT_EQ(FrontPath(job), expected);
     EXPECT_EQ(job.totals[0], 0);
     EXPECT_EQ(job.totals[1], 0) << "both arms move together";
     EXPECT_EQ(job.lines.front(), "v 0 375");
     EXPECT_EQ(job.lines.back(), "r 0 2");
-    EXPECT_EQ(h.effects.events, (std::vector<std::string>{"arm 0", "text "}));
+    EXPECT_EQ(h.effects.events, (std::vector<std::string> {"arm 0", "text "}));
 }
 
 TEST(JobDrivers, FlatJobStartsAtTheRootEntryRelativeToTheCorner)
@@ -144,7 +143,7 @@ TEST(JobDrivers, FlatJobStartsAtTheRootEntryRelativeToTheCorner)
     ASSERT_TRUE(save_ciecie(h.project, h.context, QStringLiteral("out.cn"), 0, 4, 0.0).ok);
     const auto path = FrontPath(h.decoded());
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.front(), (std::pair<std::int64_t, std::int64_t>{125, 125})) << "half scale, from PP";
+    EXPECT_EQ(path.front(), (std::pair<std::int64_t, std::int64_t> {125, 125})) << "half scale, from PP";
 }
 
 TEST(JobDrivers, FlatJobEndsWithTheRotationOnTheConfiguredAxis)
@@ -208,8 +207,9 @@ TEST(JobDrivers, CrossPointsArePlungedInProjectOrder)
     EXPECT_EQ(plunges, 2);
     const auto path = FrontPath(job);
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(path.front(), (std::pair<std::int64_t, std::int64_t>{1000, 2000}));
-    EXPECT_NE(std::find(path.begin(), path.end(), std::pair<std::int64_t, std::int64_t>{2000, 1000}), path.end());
+    EXPECT_EQ(path.front(), (std::pair<std::int64_t, std::int64_t> {1000, 2000}));
+    EXPECT_NE(std::find(path.begin(), path.end(), std::pair<std::int64_t, std::int64_t> {2000, 1000}),
+              path.end());
 }
 
 TEST(JobDrivers, AProjectWithoutACuttingTreeIsNotWritten)
@@ -289,17 +289,14 @@ TEST(JobDrivers, RotaryPassesFollowTheFeedDirection)
     {
         int catDir;
         bool match; // dopasujKierunek
-        int sense;  // KierunekObrotow
+        int sense; // KierunekObrotow
         std::vector<std::string> segments;
     };
     // Profile B is drawn right to left; from the end of A its last point is
     // the nearer, so "both ways" cuts it reversed.
     const std::vector<Case> cases = {
-        {0, true, 0, {"++", "-+"}},
-        {0, true, 1, {"+-", "--"}},
-        {1, true, 0, {"--", "+-"}},
-        {1, false, 0, {"-+", "++"}},
-        {2, true, 0, {"++", "+-"}},
+        {0, true, 0, {"++", "-+"}},  {0, true, 1, {"+-", "--"}}, {1, true, 0, {"--", "+-"}},
+        {1, false, 0, {"-+", "++"}}, {2, true, 0, {"++", "+-"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.catDir * 100 + c.match * 10 + c.sense);
@@ -379,7 +376,7 @@ TEST(JobDrivers, RotaryJobEndsWithTheExitToTheStartEdge)
     ASSERT_GE(lines.size(), 6u);
     // The pass already left the wire at the start edge: the exit is a zero move.
     EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()),
-              (std::vector<std::string>{"p 200", "move n=2", "p 1", "f 0", "p 1", "r 0 2"}));
+              (std::vector<std::string> {"p 200", "move n=2", "p 1", "f 0", "p 1", "r 0 2"}));
 }
 
 TEST(JobDrivers, TurningChoosesTheDirectionFromItsStartPoint)
@@ -395,13 +392,15 @@ TEST(JobDrivers, TurningChoosesTheDirectionFromItsStartPoint)
         h.context.settings.ilosckrokow = 1.0;
         h.context.settings.CatDir = 2;
         h.context.startHeight = 25.0; // 1000 plotter units
-        const JobWriteStatus status = table ? Save_toczenie_stolik(h.project, h.context, QStringLiteral("out.cn"), 0, 1)
-                                            : Save_toczenie_wrzeciono(h.project, h.context, QStringLiteral("out.cn"), 0, 1);
+        const JobWriteStatus status = table
+            ? Save_toczenie_stolik(h.project, h.context, QStringLiteral("out.cn"), 0, 1)
+            : Save_toczenie_wrzeciono(h.project, h.context, QStringLiteral("out.cn"), 0, 1);
         ASSERT_TRUE(status.ok);
         const DecodedJob job = h.decoded();
         const auto cut = std::find(job.lines.begin(), job.lines.end(), "f 1");
         ASSERT_NE(cut, job.lines.end());
-        const auto segment = std::find_if(cut, job.lines.end(), [](const std::string &l) { return l.rfind("move", 0) == 0; });
+        const auto segment = std::find_if(cut, job.lines.end(),
+                                          [](const std::string &l) { return l.rfind("move", 0) == 0; });
         ASSERT_NE(segment, job.lines.end());
         EXPECT_EQ(segment->rfind(table ? "move x1=-2500" : "move x1=2500", 0), 0u) << *segment;
         EXPECT_EQ(std::count(job.lines.begin(), job.lines.end(), "f 0"), 2) << "no rotary exit";
@@ -415,7 +414,9 @@ TEST(JobDrivers, SerialPassStartsWhereTheLastEndedAndHandsItsEndBack)
     h.context.start.jobType = TJobType::RotarySpindle;
     h.context.settings.il_obr_rys = 1;
     h.context.PassStartPosition = {1200, 98000, 0, 0, 1200, 98000, 0, 0};
-    ASSERT_TRUE(save_ciecie_seryjne_wrzeciono(h.project, h.context, QStringLiteral("out.cn"), 0, 1, 1.0 / 3.0, -1).ok);
+    ASSERT_TRUE(
+        save_ciecie_seryjne_wrzeciono(h.project, h.context, QStringLiteral("out.cn"), 0, 1, 1.0 / 3.0, -1)
+            .ok);
     const DecodedJob job = h.decoded();
     // From x 12 mm to the profile's start at 0 mm; the feed sign turns the
     // spindle backwards; the pass ends at the profile's end and the start
@@ -423,8 +424,9 @@ TEST(JobDrivers, SerialPassStartsWhereTheLastEndedAndHandsItsEndBack)
     const auto path = FrontPath(job);
     ASSERT_FALSE(path.empty());
     EXPECT_EQ(path.front().first, -1200);
-    EXPECT_EQ(Segments(job), (std::vector<std::string>{"+-"}));
-    EXPECT_EQ(h.context.PassStartPosition, (std::array<std::int32_t, 8>{1000, 76000, 0, 2667, 1000, 76000, 0, -8000}));
+    EXPECT_EQ(Segments(job), (std::vector<std::string> {"+-"}));
+    EXPECT_EQ(h.context.PassStartPosition,
+              (std::array<std::int32_t, 8> {1000, 76000, 0, 2667, 1000, 76000, 0, -8000}));
 }
 
 } // namespace

@@ -1,4 +1,6 @@
+#include "app/settings.h"
 #include "loadsupport.h"
+#include "project/programsettings.h"
 #include "project/projectdocument.h"
 
 #include <gtest/gtest.h>
@@ -196,4 +198,29 @@ TEST(ProjectDocument, FirstEntryIntoTheMaterialSkipsTheAxisFigure)
     }
     TProjectDocument empty;
     EXPECT_EQ(empty.DajPoz1szegoWjazduWmat(), 0.0);
+}
+
+TEST(ProjectSettings, TakenFromTheProgramsSettings)
+{
+    Settings settings;
+    settings.Mode = 3;
+    settings.StolikSwitch = 1;
+    settings.CatDir = 1;
+    settings.skala = 150;
+    ProgramValues values;
+    values.joiningTolerance = 7;
+    for (const CheckState state : {CheckState::Unchecked, CheckState::Checked, CheckState::Grayed}) {
+        SCOPED_TRACE(int(state));
+        settings.cbKrzyzToPunkt = state;
+        const TProjectSettings s = ProjectSettingsFrom(settings, values, 1200, 900);
+        EXPECT_EQ(s.Mode, 3);
+        EXPECT_EQ(s.StolikSwitch, 1);
+        EXPECT_EQ(s.CatDir, 1);
+        EXPECT_EQ(s.skala, 150.0);
+        EXPECT_EQ(s.tolerance, 7.0);
+        EXPECT_EQ(s.limitX, 1200);
+        EXPECT_EQ(s.limitY, 900);
+        // Only a checked box turns crossing lines into points.
+        EXPECT_EQ(s.cbKrzyzToPunkt, state == CheckState::Checked);
+    }
 }

@@ -35,13 +35,14 @@ public:
 
 } // namespace
 
-TProjectWindowContext TProjectWindowContext::program(std::function<void(const QString &)> mainStatus)
+TProjectWindowContext TProjectWindowContext::program(std::function<void(const QString &)> mainStatus,
+                                                     TWorkArea workArea)
 {
     TProjectWindowContext context;
-    context.settings = [] {
-        TProjectSettings defaults;
-        return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), defaults.limitX,
-                                   defaults.limitY);
+    context.settings = [workArea = std::move(workArea)] {
+        const TProjectSettings defaults;
+        const auto [limitX, limitY] = workArea ? workArea() : std::pair(defaults.limitX, defaults.limitY);
+        return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), limitX, limitY);
     };
     context.makeReader = []() -> std::unique_ptr<IDrawingSource> {
         return std::make_unique<THpglSource>(

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QStatusBar;
 
@@ -24,8 +25,13 @@ struct TProjectWindowContext
     // The companion's shared memory.
     std::function<void(double widthMm, double heightMm)> writeProjectSize;
 
+    // The machine's working area in mm (x, y).
+    using TWorkArea = std::function<std::pair<std::int32_t, std::int32_t>()>;
+
     // The running program's: its settings, its reader, the companion's block.
-    static TProjectWindowContext program(std::function<void(const QString &)> mainStatus);
+    // Without a working area the default travel of the machine table is used.
+    static TProjectWindowContext program(std::function<void(const QString &)> mainStatus,
+                                         TWorkArea workArea = {});
 };
 
 // The plain picture of the project until the painter takes over: every
