@@ -414,10 +414,15 @@ TEST_F(MainWindowTest, SimulationRunsOnTheActiveProject)
 TEST_F(MainWindowTest, CommandsOfOtherSubsystemsRunThroughTheirHandlers)
 {
     std::vector<QString> ran;
-    for (auto [command, name] :
-         {std::pair {TMainForm::Command::Start, "start"}, std::pair {TMainForm::Command::OpenDrawing, "open"},
-          std::pair {TMainForm::Command::HoleDrilling, "holes"}})
-        form->setCommand(command, [&ran, name] { ran.push_back(QString::fromLatin1(name)); });
+    const std::pair<TMainForm::Command, const char *> handlers[] = {
+        {TMainForm::Command::Start, "start"},
+        {TMainForm::Command::OpenDrawing, "open"},
+        {TMainForm::Command::HoleDrilling, "holes"},
+    };
+    for (const auto &handler : handlers) {
+        const char *name = handler.second;
+        form->setCommand(handler.first, [&ran, name] { ran.push_back(QString::fromLatin1(name)); });
+    }
     openProject(*form, "a.plt");
     form->UpdateMenuItems();
     form->findChild<QAction *>("Start1")->trigger();

@@ -113,7 +113,7 @@ void TMainForm::buildMenus()
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    auto menu = [this, bar](const char *name) {
+    auto menu = [bar](const char *name) {
         auto *created = new QMenu(bar);
         created->setObjectName(QString::fromLatin1(name));
         bar->addMenu(created);
