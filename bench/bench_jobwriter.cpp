@@ -1,10 +1,11 @@
 // Writing the job of a flat project of about 1,000,000 points (1000 closed
-// figures of 1000 points on connectors from a frame) into "out.cn", against
-// writing the same number of bytes straight to a file (the floor).
+// figures of 1000 points on connectors from a frame) into "out.cn" through
+// the flat driver, against writing the same number of bytes straight to a
+// file (the floor).
 
 #include "drawing/geometry.h"
-#include "drawing/jobwriter.h"
-#include "project/treewalker.h"
+#include "project/jobdrivers.h"
+#include "project/projectdocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -70,38 +71,29 @@ std::vector<tfigura> project()
     return figures;
 }
 
-class WriterSink : public CuttingTreeSink
+TProjectDocument document()
 {
-public:
-    explicit WriterSink(TJobWriter &writer) : m_writer(writer) {}
-    void moveTo(const TreeStep &step) override { m_writer.MoveArmsScaled(step.front.x, step.front.y, true, true); }
-    void pause() override { m_writer.WritePause(200); }
-
-private:
-    TJobWriter &m_writer;
-};
+    TProjectDocument doc;
+    doc.Figures = project();
+    doc.Ustaw_PPiPK();
+    doc.RootFigure = 0;
+    doc.CutFrame = true;
+    doc.Planned = true;
+    return doc;
+}
 
 void BM_WriteFlatJob(benchmark::State &state)
 {
-    const std::vector<tfigura> original = project();
+    const TProjectDocument original = document();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("out.cn"));
-    Settings settings;
-    JobMachineParams machine;
-    JobStartState start;
+    JobContext context;
     std::int64_t bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<tfigura> figures = original;
+        TProjectDocument doc = original; // the walk may turn open figures round
         state.ResumeTiming();
-        TJobWriter writer(settings, machine, start);
-        writer.BeginJob(path);
-        WriterSink sink(writer);
-        TreeWalkOptions options;
-        options.root = 0;
-        options.cutFrame = true;
-        WalkCuttingTree(figures, options, sink);
-        if (!writer.EndJob().ok)
+        if (!save_ciecie(doc, context, path, 0, static_cast<int>(doc.Figures.size()) - 1, 0.0).ok)
             state.SkipWithError("the job was not written");
         bytes = QFile(path).size();
     }
@@ -113,21 +105,11 @@ BENCHMARK(BM_WriteFlatJob)->Unit(benchmark::kMillisecond);
 // The floor: the same number of bytes, already in memory, written to a file.
 void BM_RawWriteSameBytes(benchmark::State &state)
 {
-    std::vector<tfigura> figures = project();
+    TProjectDocument doc = document();
     std::string job;
-    {
-        Settings settings;
-        JobMachineParams machine;
-        JobStartState start;
-        TJobWriter writer(settings, machine, start);
-        writer.BeginJob(std::make_unique<MemoryJobOutput>(job));
-        WriterSink sink(writer);
-        TreeWalkOptions options;
-        options.root = 0;
-        options.cutFrame = true;
-        WalkCuttingTree(figures, options, sink);
-        writer.EndJob();
-    }
+    JobContext context;
+    context.output = [&job] { return std::make_unique<MemoryJobOutput>(job); };
+    save_ciecie(doc, context, QString(), 0, static_cast<int>(doc.Figures.size()) - 1, 0.0);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("raw.cn"));
     for (auto _ : state) {
