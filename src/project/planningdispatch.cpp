@@ -1,5 +1,8 @@
 #include "project/planningdispatch.h"
 
+#include "project/direction.h"
+#include "project/flatplanproject.h"
+
 TPlannerKind PlannerForMode(int mode, int stolikSwitch)
 {
     switch (mode) {
@@ -16,9 +19,9 @@ TPlannerKind PlannerForMode(int mode, int stolikSwitch)
 
 TPlanOutcome RunPlanner(TProjectDocument &document, TPlannerKind kind, const TPlanControl &control)
 {
-    (void)control;
     switch (kind) {
     case TPlannerKind::Flat:
+        return ciecie(document, control);
     case TPlannerKind::Rotary:
     case TPlannerKind::Turning:
         break;
@@ -36,5 +39,5 @@ TPlanOutcome PlanProject(TProjectDocument &document, const TPlanControl &control
 
 void OrderLoadedFigures(TProjectDocument &document)
 {
-    (void)document;
+    UstawKolejnosc(document.Figures);
 }

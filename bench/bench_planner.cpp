@@ -1,0 +1,132 @@
+// The flat planner on large projects, fast planner beside the step-by-step
+// reference (run by hand only up to the sizes it finishes in about a minute):
+//   (a) closed letter-like figures in 60 rows, a third of them with a hole;
+//   (b) a frame holding parts of 40 points in a grid;
+//   (c) containment alone over the frame and parts.
+
+#include "planner_fixtures.h"
+#include "project/containment.h"
+#include "project/flatplanner.h"
+#include "reference_planner.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+using fixtures::Project;
+
+tfigura Ring(std::int32_t cx, std::int32_t cy, std::int32_t rx, std::int32_t ry, int sides, double phase)
+{
+    std::vector<TPlotPoint> points;
+    for (int k = 0; k < sides; ++k) {
+        const double t = phase + 2 * 3.14159265358979323846 * k / sides;
+        points.push_back({cx + static_cast<std::int32_t>(std::nearbyint(rx * std::cos(t))),
+                          cy + static_cast<std::int32_t>(std::nearbyint(ry * std::sin(t)))});
+    }
+    points.push_back(points.front());
+    return fixtures::Polyline(points);
+}
+
+// Letters of 5 mm by 8 mm, 3 mm apart, rows 12 mm apart; every third letter
+// has a hole (counted among the figures).
+Project Text(int figures)
+{
+    std::mt19937 rng(12345);
+    Project p;
+    const int perRow = std::max(1, (figures + 59) / 60);
+    int slot = 0;
+    while (static_cast<int>(p.figures.size()) < figures) {
+        const int cx = (slot % perRow) * 320 + 100;
+        const int cy = (slot / perRow) * 480 + 160;
+        const int sides = 6 + static_cast<int>(rng() % 12);
+        p.add(Ring(cx, cy, 100, 160, sides, (rng() % 100) / 100.0));
+        if (slot % 3 == 0 && static_cast<int>(p.figures.size()) < figures)
+            p.add(Ring(cx, cy + 20, 40, 60, 8, 0.3));
+        ++slot;
+    }
+    p.bounds();
+    return p;
+}
+
+// Parts of 40 points (39 sides) on a 100-column grid, inside one frame.
+Project Nesting(int parts)
+{
+    Project p;
+    const int columns = 100;
+    const int rows = (parts + columns - 1) / columns;
+    p.add(fixtures::Square(0, 0, std::max(columns, rows) * 600 + 400));
+    for (int k = 0; k < parts; ++k)
+        p.add(Ring(500 + (k % columns) * 600, 500 + (k / columns) * 600, 240, 200, 39, 0.01 * (k % 7)));
+    p.bounds();
+    return p;
+}
+
+template <class Plan>
+void RunPlan(benchmark::State &state, const Project &project, Plan plan)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Project p = project;
+        state.ResumeTiming();
+        const FlatPlanResult r = plan(p);
+        benchmark::DoNotOptimize(r);
+        if (r.outcome != FlatPlanOutcome::Planned)
+            state.SkipWithError("not planned");
+    }
+    state.counters["figures"] = static_cast<double>(project.figures.size());
+}
+
+void BM_TextFast(benchmark::State &state)
+{
+    RunPlan(state, Text(static_cast<int>(state.range(0))),
+            [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
+}
+void BM_TextReference(benchmark::State &state)
+{
+    RunPlan(state, Text(static_cast<int>(state.range(0))),
+            [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
+}
+void BM_NestingFast(benchmark::State &state)
+{
+    RunPlan(state, Nesting(static_cast<int>(state.range(0))),
+            [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
+}
+void BM_NestingReference(benchmark::State &state)
+{
+    RunPlan(state, Nesting(static_cast<int>(state.range(0))),
+            [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
+}
+
+template <class Containment>
+void RunContainment(benchmark::State &state, Containment containment)
+{
+    const Project project = Nesting(static_cast<int>(state.range(0)) - 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<tfigura> figures = project.figures;
+        state.ResumeTiming();
+        std::int32_t maxDepth = 0;
+        containment(figures, maxDepth);
+        benchmark::DoNotOptimize(maxDepth);
+    }
+}
+void BM_ContainmentFast(benchmark::State &state)
+{
+    RunContainment(state, [](std::vector<tfigura> &f, std::int32_t &d) { co_w_czym(f, d); });
+}
+void BM_ContainmentReference(benchmark::State &state)
+{
+    RunContainment(state, [](std::vector<tfigura> &f, std::int32_t &d) { reference::co_w_czym(f, d); });
+}
+
+} // namespace
+
+BENCHMARK(BM_TextFast)->Arg(300)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextReference)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_NestingFast)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NestingReference)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ContainmentFast)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContainmentReference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -1,0 +1,111 @@
+#include "project/boxgrid.h"
+
+#include <algorithm>
+#include <cmath>
+
+std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b)
+{
+    const std::int64_t gx = std::max<std::int64_t>({0, b.minX - a.maxX, a.minX - b.maxX});
+    const std::int64_t gy = std::max<std::int64_t>({0, b.minY - a.maxY, a.minY - b.maxY});
+    return gx * gx + gy * gy;
+}
+
+namespace {
+// A box over more cells than this goes to the list every query returns.
+constexpr std::int64_t LargeBoxCells = 64;
+} // namespace
+
+BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
+    : m_stamp(boxes.size(), 0)
+{
+    PlanBox all;
+    std::int64_t count = 0;
+    for (const PlanBox &b : boxes) {
+        if (b.empty())
+            continue;
+        all.add(b.minX, b.minY);
+        all.add(b.maxX, b.maxY);
+        ++count;
+    }
+    if (count == 0)
+        return;
+    m_originX = all.minX;
+    m_originY = all.minY;
+    const long double w = static_cast<long double>(all.maxX - all.minX) + 1;
+    const long double h = static_cast<long double>(all.maxY - all.minY) + 1;
+    m_cellSize = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h / count))));
+    for (;;) {
+        m_columns = (all.maxX - all.minX) / m_cellSize + 1;
+        m_rows = (all.maxY - all.minY) / m_cellSize + 1;
+        if (m_columns * m_rows <= 4 * count + 16)
+            break;
+        m_cellSize *= 2;
+    }
+
+    std::vector<int> cellCount(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
+    const auto forCells = [&](const PlanBox &b, auto &&visit) {
+        for (std::int64_t cy = cellY(b.minY); cy <= cellY(b.maxY); ++cy)
+            for (std::int64_t cx = cellX(b.minX); cx <= cellX(b.maxX); ++cx)
+                visit(static_cast<std::size_t>(cy * m_columns + cx));
+    };
+    const auto isLarge = [&](const PlanBox &b) {
+        return (cellX(b.maxX) - cellX(b.minX) + 1) * (cellY(b.maxY) - cellY(b.minY) + 1) > LargeBoxCells;
+    };
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        if (boxes[k].empty())
+            continue;
+        if (isLarge(boxes[k]))
+            m_large.push_back(static_cast<int>(k));
+        else
+            forCells(boxes[k], [&](std::size_t c) { ++cellCount[c + 1]; });
+    }
+    for (std::size_t c = 1; c < cellCount.size(); ++c)
+        cellCount[c] += cellCount[c - 1];
+    m_cellStart = cellCount;
+    m_items.resize(static_cast<std::size_t>(cellCount.back()));
+    std::vector<int> fill(cellCount.begin(), cellCount.end() - 1);
+    for (std::size_t k = 0; k < boxes.size(); ++k) {
+        if (boxes[k].empty() || isLarge(boxes[k]))
+            continue;
+        forCells(boxes[k], [&](std::size_t c) { m_items[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(k); });
+    }
+}
+
+std::int64_t BoxGrid::cellX(std::int64_t x) const
+{
+    return std::clamp<std::int64_t>((x - m_originX) / m_cellSize, 0, m_columns - 1);
+}
+
+std::int64_t BoxGrid::cellY(std::int64_t y) const
+{
+    return std::clamp<std::int64_t>((y - m_originY) / m_cellSize, 0, m_rows - 1);
+}
+
+void BoxGrid::query(const PlanBox &box, std::int64_t margin, std::vector<int> &out)
+{
+    if (m_columns == 0 || box.empty())
+        return;
+    if (++m_query == 0) {
+        std::fill(m_stamp.begin(), m_stamp.end(), 0);
+        m_query = 1;
+    }
+    out.insert(out.end(), m_large.begin(), m_large.end());
+    // Division truncates toward zero, so a query left of the origin still
+    // lands in column 0 through the clamp; that only widens the candidates.
+    const std::int64_t x0 = cellX(box.minX - margin);
+    const std::int64_t x1 = cellX(box.maxX + margin);
+    const std::int64_t y0 = cellY(box.minY - margin);
+    const std::int64_t y1 = cellY(box.maxY + margin);
+    for (std::int64_t cy = y0; cy <= y1; ++cy) {
+        for (std::int64_t cx = x0; cx <= x1; ++cx) {
+            const auto c = static_cast<std::size_t>(cy * m_columns + cx);
+            for (int k = m_cellStart[c]; k < m_cellStart[c + 1]; ++k) {
+                const int item = m_items[static_cast<std::size_t>(k)];
+                if (m_stamp[static_cast<std::size_t>(item)] != m_query) {
+                    m_stamp[static_cast<std::size_t>(item)] = m_query;
+                    out.push_back(item);
+                }
+            }
+        }
+    }
+}

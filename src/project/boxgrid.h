@@ -1,0 +1,60 @@
+#pragma once
+
+// A uniform grid over axis-aligned boxes for the planner's spatial queries.
+// Boxes that would cover many cells are kept in one list that every query
+// returns, so a frame around thousands of parts costs one entry, not one per
+// cell. Queries return candidates only; callers apply their exact tests.
+
+#include <cstdint>
+#include <vector>
+
+struct PlanBox
+{
+    std::int64_t minX = 0;
+    std::int64_t minY = 0;
+    std::int64_t maxX = -1;
+    std::int64_t maxY = -1;
+
+    bool empty() const { return maxX < minX; }
+    void add(std::int64_t x, std::int64_t y)
+    {
+        if (empty()) {
+            minX = maxX = x;
+            minY = maxY = y;
+            return;
+        }
+        minX = x < minX ? x : minX;
+        maxX = x > maxX ? x : maxX;
+        minY = y < minY ? y : minY;
+        maxY = y > maxY ? y : maxY;
+    }
+};
+
+// Squared distance between two boxes (0 when they overlap or touch).
+std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b);
+
+class BoxGrid
+{
+public:
+    // boxes[k] belongs to item k; empty boxes are never returned.
+    explicit BoxGrid(const std::vector<PlanBox> &boxes);
+
+    // Appends to out every item whose box may overlap the query box (grown by
+    // margin on every side), each once.
+    void query(const PlanBox &box, std::int64_t margin, std::vector<int> &out);
+
+private:
+    std::int64_t cellX(std::int64_t x) const;
+    std::int64_t cellY(std::int64_t y) const;
+
+    std::int64_t m_originX = 0;
+    std::int64_t m_originY = 0;
+    std::int64_t m_cellSize = 1;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::vector<int> m_cellStart; // CSR layout: items of cell c are m_items[m_cellStart[c] .. m_cellStart[c+1])
+    std::vector<int> m_items;
+    std::vector<int> m_large;
+    std::vector<std::uint32_t> m_stamp; // per item: last query that returned it
+    std::uint32_t m_query = 0;
+};

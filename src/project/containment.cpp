@@ -1,0 +1,187 @@
+#include "project/containment.h"
+
+#include "drawing/geometry.h"
+#include "project/boxgrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+bool SameFigure(const tfigura &a, const tfigura &b)
+{
+    if (a.points.size() != b.points.size())
+        return false;
+    for (std::size_t k = 0; k < a.points.size(); ++k) {
+        if (!SamePoint(a.points[k], b.points[k]))
+            return false;
+    }
+    return true;
+}
+
+bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
+{
+    const tfigura &fi = figures[i];
+    const tfigura &fj = figures[j];
+    if (i == j || fj.open || SameFigure(fi, fj))
+        return false;
+    if (!(fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY))
+        return false;
+
+    const auto &pj = fj.points;
+    const std::size_t nj = pj.size();
+    int below = 0;
+    for (const TPlotPoint &vertex : fi.points) {
+        below = 0;
+        int above = 0;
+        const auto count = [&](TPlotPoint p0, TPlotPoint p1) {
+            double offset = 0.0;
+            if (VerticalOffsetToSegment(TSegment{p0, p1}, vertex, offset) && offset != 0.0)
+                ++(offset < 0.0 ? below : above);
+        };
+        for (std::size_t m = 0; m + 1 < nj; ++m)
+            count(pj[m], pj[m + 1]);
+        if (nj > 0)
+            count(pj[0], pj[nj - 1]);
+        // Differing parities: the vertical meets j at a vertex or along an
+        // edge; the next vertex decides.
+        if (below % 2 == above % 2)
+            return below % 2 == 1;
+    }
+    return below % 2 == 1;
+}
+
+namespace {
+
+// For every figure, the figures it lies inside, in list order. Only boxes
+// that strictly hold i's box can hold i, and such a box covers i's least
+// corner, so one grid lookup of that corner finds every candidate.
+std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures)
+{
+    std::vector<PlanBox> boxes(figures.size());
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        const tfigura &f = figures[k];
+        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
+            boxes[k] = PlanBox{f.minX, f.minY, f.maxX, f.maxY};
+    }
+    BoxGrid grid(boxes);
+    std::vector<std::vector<int>> inside(figures.size());
+    std::vector<int> candidates;
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        const tfigura &f = figures[i];
+        candidates.clear();
+        grid.query(PlanBox{f.minX, f.minY, f.minX, f.minY}, 0, candidates);
+        std::sort(candidates.begin(), candidates.end());
+        for (int j : candidates) {
+            if (FigureInside(figures, static_cast<int>(i), j))
+                inside[i].push_back(j);
+        }
+    }
+    return inside;
+}
+
+} // namespace
+
+void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
+{
+    for (tfigura &f : figures) {
+        f.depth = 0;
+        f.container = -1;
+        f.childCount = 0;
+    }
+    const std::vector<std::vector<int>> inside = InsideRelation(figures);
+
+    // The passes only ever adopt along the inside relation, so running them
+    // over its pairs alone, in the same order, gives the same adoptions.
+    std::vector<std::set<int>> children(figures.size());
+    std::vector<int> stack;
+    const auto propagateDepth = [&](int i) {
+        stack.assign(1, i);
+        while (!stack.empty()) {
+            const int k = stack.back();
+            stack.pop_back();
+            maxDepth = std::max(maxDepth, figures[k].depth);
+            for (int child : children[k]) {
+                figures[child].depth = figures[k].depth + 1;
+                stack.push_back(child);
+            }
+        }
+    };
+
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (std::size_t i = 0; i < figures.size(); ++i) {
+            tfigura &fi = figures[i];
+            for (int j : inside[i]) {
+                if (fi.container != -1 && figures[j].depth <= figures[fi.container].depth)
+                    continue;
+                if (fi.container != -1)
+                    children[fi.container].erase(static_cast<int>(i));
+                fi.container = j;
+                children[j].insert(static_cast<int>(i));
+                fi.depth = figures[j].depth + 1;
+                propagateDepth(static_cast<int>(i));
+                figures[j].childCount += 1;
+                changed = true;
+            }
+        }
+    }
+}
+
+void BuildVertexRecords(std::vector<tfigura> &figures)
+{
+    for (tfigura &f : figures) {
+        const auto &p = f.points;
+        const std::size_t n = p.size();
+        // A "closed" figure needs three points for its wrap-around angles;
+        // anything shorter is treated like an open one.
+        const bool wraps = f.closed && n >= 2;
+        f.vertexInfo.clear();
+        f.vertexInfo.push_back(TVertexInfo{wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
+        for (std::size_t k = 1; k + 1 < n; ++k)
+            f.vertexInfo.push_back(TVertexInfo{VertexAngle(p[k - 1], p[k], p[k + 1]), 0, 0});
+        f.vertexInfo.push_back(TVertexInfo{wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
+    }
+}
+
+void MarkCandidateVertices(std::vector<tfigura> &figures)
+{
+    constexpr double CornerAngle = 0.6283185307179586; // pi/5: a turn of 36 degrees or more
+    for (tfigura &f : figures) {
+        auto &info = f.vertexInfo;
+        for (TVertexInfo &v : info) {
+            if (std::abs(v.angle) >= CornerAngle || !f.closed) {
+                v.candidate = 1;
+                v.weight = f.depth < 2 ? 6 : 5;
+            } else {
+                v.candidate = 0;
+                v.weight = 10;
+            }
+        }
+        // Least y, greatest y, least x, greatest x.
+        constexpr int order[4] = {2, 3, 0, 1};
+        for (int e : order) {
+            const std::int32_t v = f.extremeVertices[static_cast<std::size_t>(e)];
+            if (v >= 0 && static_cast<std::size_t>(v) < info.size() && info[v].candidate == 0) {
+                info[v].candidate = 1;
+                info[v].weight = e >= 2 ? 8 : 9;
+            }
+        }
+        if (!f.closed) {
+            for (TVertexInfo &v : info) {
+                v.candidate = 1;
+                v.weight = 5;
+            }
+        }
+        const std::size_t n = f.points.size();
+        if (n > 20) {
+            const std::size_t step = n / 12 + 1;
+            for (std::size_t v = 0; v < n && v < info.size(); v += step) {
+                if (info[v].candidate == 0) {
+                    info[v].candidate = 1;
+                    info[v].weight = 10;
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,223 @@
+#include "project/flatplan.h"
+
+#include "drawing/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace flatplan {
+
+void StartClean(std::vector<tfigura> &figures, FlatPlanState &state)
+{
+    std::erase_if(figures, [](const tfigura &f) { return f.generatedKind == 3; });
+    for (tfigura &f : figures) {
+        f.pending = true;
+        f.parent = -1;
+        f.vertexOnParent = -1;
+        f.entryVertex = 0;
+    }
+    state.maxDepth = 0;
+    state.rootFigure = -1;
+    state.framePresent = false;
+    state.planned = false;
+}
+
+std::int32_t NearestVertexToPP(const tfigura &figure, TPlotPoint pp)
+{
+    double best = 2000000000.0;
+    std::int32_t vertex = 0;
+    for (std::size_t k = 0; k < figure.points.size(); ++k) {
+        const double d = std::nearbyint(PointDistance(figure.points[k], pp));
+        if (d < best) {
+            best = d;
+            vertex = static_cast<std::int32_t>(k);
+        }
+    }
+    return vertex;
+}
+
+void AddStartFigure(std::vector<tfigura> &figures, FlatPlanState &state)
+{
+    tfigura start;
+    start.generatedKind = 3;
+    start.closed = false;
+    start.drawingFigure = false;
+    start.points = {state.pp, state.pp};
+    start.minX = start.maxX = state.pp.x;
+    start.minY = start.maxY = state.pp.y;
+    start.centreX = static_cast<std::int32_t>((std::int64_t(state.pp.x) + state.pk.x) / 2);
+    start.centreY = static_cast<std::int32_t>((std::int64_t(state.pp.y) + state.pk.y) / 2);
+    start.container = -1;
+    start.parent = -1;
+    start.vertexOnParent = -1;
+    start.entryVertex = -1;
+    start.pending = false;
+    start.depth = 0;
+    start.childCount = 0;
+    start.connectorLength = 60;
+    start.extremeVertices = {0, 1, 0, 1};
+    start.vertexInfo = {TVertexInfo{HalfPi, 6, 1}, TVertexInfo{HalfPi, 6, 1}};
+    figures.push_back(std::move(start));
+    state.rootFigure = static_cast<std::int32_t>(figures.size() - 1);
+}
+
+std::int32_t PrevVertex(std::int32_t i, std::int32_t n)
+{
+    if (i >= 1)
+        return i - 1;
+    return n >= 2 ? n - 2 : 0;
+}
+
+namespace {
+
+// Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
+// not count; the closing edge of a closed figure always does.
+bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v)
+{
+    const auto &p = f.points;
+    const int n = static_cast<int>(p.size());
+    for (int k = 0; k + 1 < n; ++k) {
+        if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment{p[k], p[k + 1]}))
+            return true;
+    }
+    return f.closed && n > 0 && SegmentsIntersect(s, TSegment{p[n - 1], p[0]});
+}
+
+} // namespace
+
+int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb)
+{
+    const TSegment s{figures[a].points[va], figures[b].points[vb]};
+    if (CutCrossesFigure(s, figures[a], va))
+        return a;
+    if (CutCrossesFigure(s, figures[b], vb))
+        return b;
+    return -1;
+}
+
+int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
+                  std::int32_t depth)
+{
+    // The walk moves the crossed figure's vertex back, and once that vertex
+    // has gone round to its chosen value the other figure's vertex too. When
+    // every pair crosses it would never end: after |a| x |b| steps the first
+    // choice is kept.
+    const int na = static_cast<int>(figures[a].points.size());
+    const int nb = static_cast<int>(figures[b].points.size());
+    const int chosenA = va;
+    const int chosenB = vb;
+    const std::int64_t limit = std::int64_t(na) * nb;
+    std::int64_t steps = 0;
+    for (int r = ConnectorCrossesEdge(figures, a, va, b, vb); r >= 0;
+         r = ConnectorCrossesEdge(figures, a, va, b, vb)) {
+        if (steps++ >= limit) {
+            va = chosenA;
+            vb = chosenB;
+            break;
+        }
+        if (r == b) {
+            vb = PrevVertex(vb, nb);
+            if (vb == chosenB)
+                va = PrevVertex(va, na);
+        } else {
+            va = PrevVertex(va, na);
+            if (va == chosenA)
+                vb = PrevVertex(vb, nb);
+        }
+    }
+
+    const TPlotPoint p1 = figures[b].points[vb];
+    const TPlotPoint p2 = figures[a].points[va];
+    tfigura c;
+    c.generatedKind = 3;
+    c.closed = false;
+    c.drawingFigure = false;
+    c.minX = std::min(p1.x, p2.x);
+    c.maxX = std::max(p1.x, p2.x);
+    c.minY = std::min(p1.y, p2.y);
+    c.maxY = std::max(p1.y, p2.y);
+    c.container = container;
+    c.parent = b;
+    c.vertexOnParent = vb;
+    c.entryVertex = 0;
+    c.pending = false;
+    c.depth = depth;
+    c.childCount = 0;
+    c.connectorLength = static_cast<std::int32_t>(std::nearbyint(PointDistance(p1, p2)));
+    c.points = {p1, p2};
+    c.vertexInfo = {TVertexInfo{HalfPi, 5, 1}, TVertexInfo{HalfPi, 5, 1}};
+    figures.push_back(std::move(c));
+    const int index = static_cast<int>(figures.size() - 1);
+
+    tfigura &joined = figures[a];
+    joined.entryVertex = va;
+    joined.parent = index;
+    joined.vertexOnParent = 1;
+    joined.pending = false;
+    return index;
+}
+
+std::int32_t SamplingStep(std::size_t pointCount)
+{
+    const long double n = static_cast<long double>(pointCount);
+    const auto step = static_cast<std::int32_t>(std::nearbyint((n - 1) / 250));
+    return std::max<std::int32_t>(1, step);
+}
+
+int PlanProgressPercent(std::size_t joined, std::size_t count)
+{
+    if (count == 0)
+        return 100;
+    return static_cast<int>(std::nearbyint(static_cast<long double>(joined) * 100 / count));
+}
+
+std::int32_t OpenRootEntry(const std::vector<tfigura> &figures, int root, TPlotPoint pp)
+{
+    const auto leavesAt = [&](std::int32_t vertex) {
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            if (static_cast<int>(k) != root && figures[k].parent == root && figures[k].vertexOnParent == vertex)
+                return true;
+        }
+        return false;
+    };
+    if (!leavesAt(0))
+        return 0;
+    const auto last = static_cast<std::int32_t>(figures[root].points.size()) - 1;
+    if (!leavesAt(last))
+        return last;
+    return NearestVertexToPP(figures[root], pp);
+}
+
+void FinishPlan(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state)
+{
+    const int root = state.rootFigure;
+    if (root >= 0 && figures[root].open)
+        figures[root].entryVertex = OpenRootEntry(figures, root, state.pp);
+
+    if (root >= 0) {
+        const tfigura &r = figures[root];
+        const std::int32_t entry = r.entryVertex;
+        if (entry >= 0 && entry < static_cast<std::int32_t>(r.points.size())) {
+            const TPlotPoint e = r.points[entry];
+            const TPlotPoint high = settings.crossToPoint ? state.crossMax : state.pk;
+            state.startToLeft = e.x - state.pp.x;
+            state.startToRight = high.x - e.x;
+            state.startToTop = high.y - e.y;
+            state.startToBottom = e.y - state.pp.y;
+        }
+    }
+
+    double length = 0.0;
+    for (const tfigura &f : figures) {
+        for (std::size_t k = 1; k < f.points.size(); ++k)
+            length += PointDistance(f.points[k - 1], f.points[k]);
+    }
+    state.pathLength = length;
+}
+
+int CountPending(const std::vector<tfigura> &figures)
+{
+    return static_cast<int>(std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.pending; }));
+}
+
+} // namespace flatplan

@@ -1,0 +1,273 @@
+#include "project/flatplanner.h"
+
+#include "drawing/geometry.h"
+#include "project/connectors.h"
+#include "project/containment.h"
+#include "project/neighbours.h"
+#include "project/touching.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+class FlatPlanner
+{
+public:
+    FlatPlanner(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state,
+                const FlatPlanControl &control)
+        : m_figures(figures)
+        , m_settings(settings)
+        , m_state(state)
+        , m_control(control)
+    {
+    }
+
+    FlatPlanResult run();
+
+private:
+    enum class StageEnd { Joined, Cancelled, Stuck };
+
+    void chooseRoot();
+    StageEnd connectorStage();
+    bool connectChildrenOf(int c, const CandidateTable &table, std::vector<int> population);
+    StageEnd connectRemaining(const CandidateTable &table);
+    void showProgress();
+
+    std::vector<tfigura> &m_figures;
+    const FlatPlanSettings &m_settings;
+    FlatPlanState &m_state;
+    const FlatPlanControl &m_control;
+    bool m_many = false;
+    int m_pending = 0;
+};
+
+FlatPlanResult FlatPlanner::run()
+{
+    flatplan::StartClean(m_figures, m_state);
+    BuildVertexRecords(m_figures);
+    co_w_czym(m_figures, m_state.maxDepth);
+    chooseRoot();
+    const int root = m_state.rootFigure;
+    if (root < 0) {
+        m_state.planned = true;
+        return {};
+    }
+
+    tfigura &r = m_figures[root];
+    r.pending = false;
+    r.entryVertex = flatplan::NearestVertexToPP(r, m_state.pp);
+    r.container = -1;
+    r.parent = -1;
+    r.vertexOnParent = -1;
+    JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance);
+    JoinTouchingFigures(m_figures, m_settings.tolerance);
+    MarkCandidateVertices(m_figures);
+
+    FlatPlanResult result;
+    if (flatplan::CountPending(m_figures) > 0) {
+        m_many = m_figures.size() >= flatplan::ManyFigures;
+        if (m_many)
+            OrderByDistance(m_figures);
+        const bool rootHasChild = std::any_of(m_figures.begin(), m_figures.end(),
+                                              [&](const tfigura &f) { return f.parent == root; });
+        if (m_figures[root].closed && !rootHasChild)
+            ConnectToStartFigure(m_figures, root, m_state.pp);
+        JoinTouchingFigures(m_figures, m_settings.tolerance);
+
+        switch (connectorStage()) {
+        case StageEnd::Cancelled:
+            result.outcome = FlatPlanOutcome::Cancelled;
+            result.unjoinedFigures = flatplan::CountPending(m_figures);
+            return result;
+        case StageEnd::Stuck:
+            result.outcome = FlatPlanOutcome::Stuck;
+            result.unjoinedFigures = flatplan::CountPending(m_figures);
+            break;
+        case StageEnd::Joined:
+            break;
+        }
+    }
+    m_state.planned = result.outcome == FlatPlanOutcome::Planned;
+    flatplan::FinishPlan(m_figures, m_settings, m_state);
+    return result;
+}
+
+void FlatPlanner::chooseRoot()
+{
+    const int count = static_cast<int>(m_figures.size());
+    m_state.singleOpenFigure = count == 1 && !m_figures[0].closed;
+    m_state.framePresent = false;
+
+    int outermost = 0;
+    for (int k = 0; k < count; ++k) {
+        if (m_figures[k].depth == 0) {
+            ++outermost;
+            m_state.rootFigure = k;
+        }
+    }
+    if (outermost == 1 && m_figures[m_state.rootFigure].points.size() == 5) {
+        // A sole outermost rectangle is the frame: the wire enters there.
+        m_state.framePresent = true;
+        return;
+    }
+
+    // An open figure with one free end, its box nearest pp, can be the root.
+    const VertexProximity proximity(m_figures, m_settings.tolerance);
+    double best = 1e21;
+    int openRoots = 0;
+    for (int k = 0; k < count; ++k) {
+        tfigura &f = m_figures[k];
+        if (f.closed || !FreeEndEntry(f, [&](int v) { return proximity.tooClose(k, v); }))
+            continue;
+        const double d = PointDistance(m_state.pp, TPlotPoint{f.minX, f.minY});
+        if (d < best) {
+            best = d;
+            m_state.rootFigure = k;
+        }
+        ++openRoots;
+    }
+
+    const bool startFigure = openRoots == 0 && m_settings.mode != 2 && !m_state.singleOpenFigure;
+    if (startFigure) {
+        flatplan::AddStartFigure(m_figures, m_state);
+        m_state.framePresent = true;
+        m_state.projectWidth = m_state.pk.x - m_state.pp.x;
+        m_state.projectHeight = m_state.pk.y - m_state.pp.y;
+    }
+    for (tfigura &f : m_figures)
+        f.depth += 1;
+    if (startFigure)
+        ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp);
+}
+
+FlatPlanner::StageEnd FlatPlanner::connectorStage()
+{
+    const CandidateTable table(m_figures);
+    m_pending = flatplan::CountPending(m_figures);
+
+    // Containers by depth, and their children, in list order. Depths and
+    // containers of the figures do not change from here on.
+    std::map<std::int32_t, std::vector<int>> containersAtDepth;
+    std::vector<std::vector<int>> children(m_figures.size());
+    for (int k = 0; k < static_cast<int>(m_figures.size()); ++k) {
+        const tfigura &f = m_figures[k];
+        if (f.childCount > 0 && f.depth >= 0 && f.depth <= m_state.maxDepth)
+            containersAtDepth[f.depth].push_back(k);
+        if (f.container >= 0 && static_cast<std::size_t>(f.container) < m_figures.size())
+            children[static_cast<std::size_t>(f.container)].push_back(k);
+    }
+    for (auto level = containersAtDepth.rbegin(); level != containersAtDepth.rend(); ++level) {
+        for (int c : level->second) {
+            std::vector<int> population = std::move(children[static_cast<std::size_t>(c)]);
+            population.insert(std::upper_bound(population.begin(), population.end(), c), c);
+            if (!connectChildrenOf(c, table, std::move(population)))
+                return StageEnd::Cancelled;
+        }
+    }
+    return connectRemaining(table);
+}
+
+bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vector<int> population)
+{
+    const bool manyChildren = m_figures[c].childCount >= 21;
+    // c counts as joined while its children are joined to it.
+    const bool wasPending = m_figures[c].pending;
+    if (wasPending)
+        --m_pending;
+    m_figures[c].pending = false;
+
+    StrategyRun children(m_figures, table, ConnectorStrategy::Children, c, m_state.rootFigure, population);
+    std::unique_ptr<StrategyRun> childrenMany;
+    int joined = children.call();
+    if (joined >= 0)
+        --m_pending;
+    showProgress();
+    while (joined >= 0) {
+        if (manyChildren) {
+            if (!childrenMany)
+                childrenMany = std::make_unique<StrategyRun>(m_figures, table, ConnectorStrategy::ChildrenMany, c,
+                                                             m_state.rootFigure, population);
+            joined = childrenMany->call();
+        } else {
+            joined = children.call();
+        }
+        if (joined >= 0)
+            --m_pending;
+        showProgress();
+        m_figures[c].pending = false;
+        if (m_control.cancelled())
+            return false;
+    }
+    m_figures[c].pending = wasPending;
+    if (wasPending)
+        ++m_pending;
+    return true;
+}
+
+FlatPlanner::StageEnd FlatPlanner::connectRemaining(const CandidateTable &table)
+{
+    std::vector<int> everyone(m_figures.size());
+    for (std::size_t k = 0; k < everyone.size(); ++k)
+        everyone[k] = static_cast<int>(k);
+    StrategyRun remaining(m_figures, table, ConnectorStrategy::Remaining, -1, m_state.rootFigure, everyone);
+    std::unique_ptr<StrategyRun> remainingMany;
+    if (m_many)
+        remainingMany = std::make_unique<StrategyRun>(m_figures, table, ConnectorStrategy::RemainingMany, -1,
+                                                      m_state.rootFigure, everyone);
+    const auto belowLimit = [&] { return m_figures.size() < flatplan::FigureLimit; };
+
+    for (;;) {
+        bool joinedAny = false;
+        int joined = -1;
+        do {
+            if (m_many) {
+                joined = remainingMany->call();
+                remaining.joined(joined);
+            } else {
+                joined = remaining.call();
+            }
+            if (joined >= 0) {
+                joinedAny = true;
+                --m_pending;
+            }
+            showProgress();
+            if (m_control.cancelled())
+                return StageEnd::Cancelled;
+        } while (joined >= 0 && belowLimit());
+        if (m_pending > 0 && belowLimit()) {
+            joined = remaining.call();
+            if (joined >= 0) {
+                joinedAny = true;
+                --m_pending;
+                if (remainingMany)
+                    remainingMany->joined(joined);
+            }
+            showProgress();
+        }
+        if (m_pending == 0)
+            return StageEnd::Joined;
+        if (m_control.cancelled())
+            return StageEnd::Cancelled;
+        // Nothing joins any more: without this the round would repeat forever.
+        if (!joinedAny)
+            return StageEnd::Stuck;
+    }
+}
+
+void FlatPlanner::showProgress()
+{
+    if (m_control.progress) {
+        const std::size_t count = m_figures.size();
+        m_control.progress(flatplan::PlanProgressPercent(count - static_cast<std::size_t>(m_pending), count));
+    }
+}
+
+} // namespace
+
+FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state,
+                           const FlatPlanControl &control)
+{
+    return FlatPlanner(figures, settings, state, control).run();
+}

@@ -1,0 +1,78 @@
+#include "project/flatplanproject.h"
+
+FlatPlanJob FlatPlanJob::From(const TProjectDocument &document)
+{
+    FlatPlanJob job;
+    job.figures = document.Figures;
+    const TProjectSettings &settings = document.settings();
+    job.settings.tolerance = settings.tolerance;
+    job.settings.mode = settings.Mode;
+    job.settings.crossToPoint = settings.cbKrzyzToPunkt;
+    FlatPlanState &s = job.state;
+    s.pp = document.PP;
+    s.pk = document.PK;
+    s.crossMax = document.CrossMax;
+    s.maxDepth = document.MaxDepth;
+    s.rootFigure = document.RootFigure;
+    s.framePresent = document.FramePresent;
+    s.singleOpenFigure = document.SingleOpenFigure;
+    s.planned = document.Planned;
+    s.projectWidth = document.ProjectWidth;
+    s.projectHeight = document.ProjectHeight;
+    s.startToLeft = document.StartToLeft;
+    s.startToRight = document.StartToRight;
+    s.startToTop = document.StartToTop;
+    s.startToBottom = document.StartToBottom;
+    s.pathLength = document.PathLength;
+    return job;
+}
+
+void FlatPlanJob::Run(const TPlanControl &control)
+{
+    FlatPlanControl flatControl;
+    flatControl.progress = control.progress;
+    flatControl.cancel = control.cancel;
+    result = PlanFlatCut(figures, settings, state, flatControl);
+}
+
+TPlanOutcome FlatPlanJob::Apply(TProjectDocument &document)
+{
+    document.Figures = std::move(figures);
+    figures.clear();
+    document.MaxDepth = state.maxDepth;
+    document.RootFigure = state.rootFigure;
+    document.FramePresent = state.framePresent;
+    document.SingleOpenFigure = state.singleOpenFigure;
+    document.Planned = state.planned;
+    document.ProjectWidth = state.projectWidth;
+    document.ProjectHeight = state.projectHeight;
+    document.StartToLeft = state.startToLeft;
+    document.StartToRight = state.startToRight;
+    document.StartToTop = state.startToTop;
+    document.StartToBottom = state.startToBottom;
+    document.PathLength = state.pathLength;
+
+    TPlanOutcome outcome;
+    outcome.unjoinedFigures = result.unjoinedFigures;
+    switch (result.outcome) {
+    case FlatPlanOutcome::Planned:
+        outcome.status = TPlanStatus::Planned;
+        break;
+    case FlatPlanOutcome::Cancelled:
+        outcome.status = TPlanStatus::Cancelled;
+        break;
+    case FlatPlanOutcome::Stuck:
+        // The window tells how many figures stay off the path.
+        outcome.status = TPlanStatus::Stuck;
+        outcome.message = TMessageKey{"Project_window", "figuryNiepolaczone"};
+        break;
+    }
+    return outcome;
+}
+
+TPlanOutcome ciecie(TProjectDocument &document, const TPlanControl &control)
+{
+    FlatPlanJob job = FlatPlanJob::From(document);
+    job.Run(control);
+    return job.Apply(document);
+}

@@ -1,0 +1,174 @@
+// Containment, depths and the per-vertex records of the flat planner.
+
+#include "planner_fixtures.h"
+#include "project/containment.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using fixtures::Polyline;
+using fixtures::Square;
+
+constexpr double HalfPi = 1.5707963267948966;
+
+TEST(FigureInside, ContainmentRules)
+{
+    struct Case
+    {
+        const char *name;
+        tfigura inner;
+        tfigura outer;
+        bool inside;
+    };
+    // The container has a notch up from its bottom edge; the inner
+    // figure's first vertex lies on the notch, where the vertical meets the
+    // container's edge itself (offset 0): parities differ, the next vertex decides.
+    const tfigura notched = Polyline({{0, 0}, {50, 40}, {100, 0}, {100, 100}, {0, 100}, {0, 0}});
+    const Case cases[] = {
+        {"square in square", Square(10, 10, 50), Square(0, 0, 100), true},
+        {"identical closed figures", Square(0, 0, 100), Square(0, 0, 100), false},
+        {"inside an open figure's box", Square(10, 10, 50), Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}), false},
+        {"shared side value", Square(0, 10, 50), Square(0, 0, 100), false},
+        {"box inside but outside the outline", Square(60, 5, 10), notched, false},
+        {"degenerate first vertex skipped", Polyline({{75, 20}, {60, 60}, {80, 60}, {75, 20}}), notched, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<tfigura> figures{c.inner, c.outer};
+        EXPECT_EQ(FigureInside(figures, 0, 1), c.inside);
+        EXPECT_FALSE(FigureInside(figures, 1, 0));
+    }
+}
+
+TEST(CoWCzym, ThreeNestedSquaresGetDepthsAndAdoptionCounts)
+{
+    // The child count counts adoptions: listed outer first, the innermost
+    // square is put into the outer one before it moves on to the middle one.
+    struct Case
+    {
+        const char *name;
+        std::vector<int> order; // list position of outer, middle, inner
+        int outerChildren;
+    };
+    const Case cases[] = {
+        {"outer first", {0, 1, 2}, 2},
+        {"inner first", {2, 1, 0}, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<tfigura> figures(3);
+        figures[static_cast<std::size_t>(c.order[0])] = Square(0, 0, 1000);
+        figures[static_cast<std::size_t>(c.order[1])] = Square(100, 100, 800);
+        figures[static_cast<std::size_t>(c.order[2])] = Square(200, 200, 200);
+        std::int32_t maxDepth = 0;
+        co_w_czym(figures, maxDepth);
+        const tfigura &outer = figures[static_cast<std::size_t>(c.order[0])];
+        const tfigura &middle = figures[static_cast<std::size_t>(c.order[1])];
+        const tfigura &inner = figures[static_cast<std::size_t>(c.order[2])];
+        EXPECT_EQ(maxDepth, 2);
+        EXPECT_EQ(outer.depth, 0);
+        EXPECT_EQ(middle.depth, 1);
+        EXPECT_EQ(inner.depth, 2);
+        EXPECT_EQ(outer.container, -1);
+        EXPECT_EQ(middle.container, c.order[0]);
+        EXPECT_EQ(inner.container, c.order[1]);
+        EXPECT_EQ(outer.childCount, c.outerChildren);
+        EXPECT_EQ(middle.childCount, 1);
+        EXPECT_EQ(inner.childCount, 0);
+    }
+}
+
+TEST(CoWCzym, DeepNestingReachesEveryLevel)
+{
+    // Hundreds of nested squares, listed innermost first so that every
+    // adoption moves a whole chain deeper.
+    std::vector<tfigura> figures;
+    for (int k = 499; k >= 0; --k)
+        figures.push_back(Square(2 * k, 2 * k, 20000 - 4 * k));
+    std::int32_t maxDepth = 0;
+    co_w_czym(figures, maxDepth);
+    EXPECT_EQ(maxDepth, 499);
+    EXPECT_EQ(figures.front().depth, 499);
+    EXPECT_EQ(figures.front().container, 1);
+    EXPECT_EQ(figures.back().childCount, 1);
+}
+
+TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
+{
+    std::vector<tfigura> figures{Square(0, 0, 100), Polyline({{5, 5}})};
+    BuildVertexRecords(figures);
+    ASSERT_EQ(figures[0].vertexInfo.size(), 5u);
+    for (const TVertexInfo &v : figures[0].vertexInfo)
+        EXPECT_DOUBLE_EQ(std::abs(v.angle), HalfPi);
+    // A figure of one point still gets its first and last records.
+    ASSERT_EQ(figures[1].vertexInfo.size(), 2u);
+    EXPECT_EQ(figures[1].vertexInfo[0].angle, HalfPi);
+    EXPECT_EQ(figures[1].vertexInfo[1].angle, HalfPi);
+}
+
+TEST(VertexRecords, MarksAndWeights)
+{
+    // A rectangle at depth 1: every corner a candidate at weight 6.
+    // At depth 2 the corners weigh 5.
+    std::vector<tfigura> figures{Square(0, 0, 100), Square(10, 10, 50)};
+    figures[0].depth = 1;
+    figures[1].depth = 2;
+    BuildVertexRecords(figures);
+    MarkCandidateVertices(figures);
+    for (const TVertexInfo &v : figures[0].vertexInfo) {
+        EXPECT_EQ(v.candidate, 1);
+        EXPECT_EQ(v.weight, 6);
+    }
+    for (const TVertexInfo &v : figures[1].vertexInfo)
+        EXPECT_EQ(v.weight, 5);
+}
+
+TEST(VertexRecords, SmoothCircleMarksExtremesAndEveryNinthVertex)
+{
+    // 100 points: no corners; the extremes get 8 (y) and 9 (x); from
+    // vertex 0 every ninth unmarked vertex (100 div 12 + 1) gets 10.
+    std::vector<TPlotPoint> points;
+    for (int k = 0; k < 99; ++k) {
+        const double t = 2 * 3.14159265358979323846 * (k + 0.5) / 99;
+        points.push_back({static_cast<std::int32_t>(std::nearbyint(10000 * std::cos(t))),
+                          static_cast<std::int32_t>(std::nearbyint(10000 * std::sin(t)))});
+    }
+    points.push_back(points.front());
+    std::vector<tfigura> figures{Polyline(points)};
+    figures[0].depth = 1;
+    BuildVertexRecords(figures);
+    MarkCandidateVertices(figures);
+    const tfigura &f = figures[0];
+    const auto &e = f.extremeVertices;
+    for (int v = 0; v < 100; ++v) {
+        SCOPED_TRACE(v);
+        const TVertexInfo &info = f.vertexInfo[static_cast<std::size_t>(v)];
+        if (v == e[2] || v == e[3]) {
+            EXPECT_EQ(info.weight, 8);
+        } else if (v == e[0] || v == e[1]) {
+            EXPECT_EQ(info.weight, 9);
+        } else if (v % 9 == 0) {
+            EXPECT_EQ(info.candidate, 1);
+            EXPECT_EQ(info.weight, 10);
+        } else {
+            EXPECT_EQ(info.candidate, 0);
+        }
+    }
+}
+
+TEST(VertexRecords, OpenFiguresAreCandidatesEverywhereAtWeightFive)
+{
+    std::vector<tfigura> figures{Polyline({{0, 0}, {100, 0}, {200, 5}})};
+    figures[0].depth = 1;
+    BuildVertexRecords(figures);
+    MarkCandidateVertices(figures);
+    for (const TVertexInfo &v : figures[0].vertexInfo) {
+        EXPECT_EQ(v.candidate, 1);
+        EXPECT_EQ(v.weight, 5);
+    }
+}
+
+} // namespace

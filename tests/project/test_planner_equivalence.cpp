@@ -1,0 +1,123 @@
+// The fast planner must build exactly the cutting tree of the step-by-step
+// reference: same parents, vertices, entries, connectors and path length.
+
+#include "planner_fixtures.h"
+#include "project/containment.h"
+#include "project/flatplanner.h"
+#include "project/neighbours.h"
+#include "reference_planner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
+namespace {
+
+using fixtures::Project;
+using Generator = std::function<Project(std::mt19937 &, int)>;
+
+struct Family
+{
+    const char *name;
+    Generator make;
+};
+
+const Family Families[] = {
+    {"nested squares", fixtures::NestedSquares},
+    {"text clusters", fixtures::TextClusters},
+    {"strokes on outlines", fixtures::StrokesOnOutlines},
+    {"mixed", fixtures::Mixed},
+};
+
+void ExpectSamePlan(Project project, int seed)
+{
+    Project expected = project;
+    Project actual = project;
+    const FlatPlanResult r1 = reference::ciecie(expected.figures, expected.settings, expected.state);
+    const FlatPlanResult r2 = PlanFlatCut(actual.figures, actual.settings, actual.state);
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", figures " + std::to_string(project.figures.size()));
+    EXPECT_EQ(r1.outcome, r2.outcome);
+    EXPECT_EQ(r1.unjoinedFigures, r2.unjoinedFigures);
+    EXPECT_EQ(fixtures::Difference(expected, actual), "");
+}
+
+// Seeds run in shards so that each test stays short.
+constexpr int Shards = 5;
+constexpr int SeedsPerShard = 30;
+
+class PlannerEquivalence : public ::testing::TestWithParam<std::tuple<Family, int>>
+{
+};
+
+TEST_P(PlannerEquivalence, FastPlannerBuildsTheReferenceTree)
+{
+    const auto &[family, shard] = GetParam();
+    for (int seed = shard * SeedsPerShard; seed < (shard + 1) * SeedsPerShard; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed * 7919 + 17));
+        const int count = 1 + static_cast<int>(rng() % 80);
+        ExpectSamePlan(family.make(rng, count), seed);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST_P(PlannerEquivalence, SerialModeWithoutStartFigureMatches)
+{
+    const auto &[family, shard] = GetParam();
+    for (int seed = shard * 12; seed < (shard + 1) * 12; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed * 104729 + 3));
+        Project p = family.make(rng, 1 + static_cast<int>(rng() % 60));
+        p.settings.mode = 2;
+        ExpectSamePlan(std::move(p), seed);
+        if (HasFailure())
+            return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, PlannerEquivalence,
+                         ::testing::Combine(::testing::ValuesIn(Families), ::testing::Range(0, Shards)),
+                         [](const auto &info) {
+                             std::string name = std::get<0>(info.param).name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name + "_" + std::to_string(std::get<1>(info.param));
+                         });
+
+TEST(PlannerEquivalence, ContainmentMatchesTheReferencePasses)
+{
+    for (int seed = 0; seed < 200; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed));
+        Project p = fixtures::Mixed(rng, 1 + static_cast<int>(rng() % 80));
+        Project q = p;
+        std::int32_t d1 = 0;
+        std::int32_t d2 = 0;
+        reference::co_w_czym(p.figures, d1);
+        co_w_czym(q.figures, d2);
+        SCOPED_TRACE(seed);
+        ASSERT_EQ(d1, d2);
+        for (std::size_t k = 0; k < p.figures.size(); ++k) {
+            ASSERT_EQ(p.figures[k].container, q.figures[k].container) << k;
+            ASSERT_EQ(p.figures[k].depth, q.figures[k].depth) << k;
+            ASSERT_EQ(p.figures[k].childCount, q.figures[k].childCount) << k;
+        }
+    }
+}
+
+TEST(PlannerEquivalence, NeighbourSlotsMatchTheBubbleSortedKeys)
+{
+    for (int seed = 0; seed < 100; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed + 1000));
+        Project p = fixtures::Mixed(rng, 21 + static_cast<int>(rng() % 100));
+        std::int32_t depth = 0;
+        co_w_czym(p.figures, depth);
+        Project q = p;
+        reference::OrderByDistance(p.figures);
+        OrderByDistance(q.figures);
+        SCOPED_TRACE(seed);
+        for (std::size_t k = 0; k < p.figures.size(); ++k)
+            ASSERT_EQ(p.figures[k].neighbourSlots, q.figures[k].neighbourSlots) << k;
+    }
+}
+
+} // namespace
