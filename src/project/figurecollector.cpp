@@ -125,22 +125,19 @@ TFigureCollector::TJoinCandidates TFigureCollector::FindJoinCandidates(const tfi
     const TPlotPoint &a0 = figure.points.front();
     const TPlotPoint &a1 = figure.points.back();
     const auto lookIn = [&](std::int64_t cx, std::int64_t cy) {
-        const auto it = m_ends.find(CellKey(cx, cy));
-        if (it == m_ends.end())
-            return;
-        for (const TEndEntry &entry : it->second) {
+        m_ends.forEach(CellKey(cx, cy), [&](const TEndEntry &entry) {
             const int slot = entry.slot;
             const bool aboveCursor = slot > after;
             if (aboveCursor ? (found.afterCursor >= 0 && slot >= found.afterCursor)
                             : (found.first >= 0 && slot >= found.first))
-                continue;
+                return;
             if (JoinRule(a0, a1, entry.first, entry.last, m_tolerance) == 0)
-                continue;
+                return;
             if (aboveCursor)
                 found.afterCursor = slot;
             if (found.first < 0 || slot < found.first)
                 found.first = slot;
-        }
+        });
     };
     // The cells the square of reach around each end overlaps, each once.
     const std::int64_t x0 = CellOf(std::int64_t(a0.x) - m_reach), x1 = CellOf(std::int64_t(a0.x) + m_reach);
@@ -163,11 +160,11 @@ bool TFigureCollector::IsDuplicateFigure(const tfigura &figure) const
 {
     if (figure.points.empty())
         return false;
-    const auto it = m_shapes.find(ShapeKey(figure));
-    if (it == m_shapes.end())
-        return false;
-    return std::any_of(it->second.begin(), it->second.end(),
-                       [&](int slot) { return m_slots[slot].figure.points == figure.points; });
+    bool duplicate = false;
+    m_shapes.forEach(ShapeKey(figure), [&](int slot) {
+        duplicate = duplicate || m_slots[slot].figure.points == figure.points;
+    });
+    return duplicate;
 }
 
 void TFigureCollector::MakeCrossPoint(tfigura &figure)
@@ -193,7 +190,7 @@ void TFigureCollector::Append(tfigura figure)
     if (Joinable(figure))
         IndexEnds(figure, slot);
     if (!figure.points.empty())
-        m_shapes[ShapeKey(figure)].push_back(slot);
+        m_shapes.insert(ShapeKey(figure), slot);
     if (figure.points.size() == 2 && m_crossToPoint)
         m_lines.push_back(slot);
     m_slots.push_back({std::move(figure), true});
@@ -205,14 +202,8 @@ void TFigureCollector::Remove(int slot)
     s.alive = false;
     if (Joinable(s.figure))
         UnindexEnds(s.figure, slot);
-    if (!s.figure.points.empty()) {
-        auto it = m_shapes.find(ShapeKey(s.figure));
-        if (it != m_shapes.end()) {
-            std::erase(it->second, slot);
-            if (it->second.empty())
-                m_shapes.erase(it);
-        }
-    }
+    if (!s.figure.points.empty())
+        m_shapes.eraseIf(ShapeKey(s.figure), [slot](int entry) { return entry == slot; });
     s.figure = tfigura();
 }
 
@@ -233,22 +224,17 @@ void TFigureCollector::IndexEnds(const tfigura &figure, int slot)
     const TEndEntry entry {slot, figure.points.front(), figure.points.back()};
     const std::uint64_t k0 = CellKey(CellOf(entry.first.x), CellOf(entry.first.y));
     const std::uint64_t k1 = CellKey(CellOf(entry.last.x), CellOf(entry.last.y));
-    m_ends[k0].push_back(entry);
+    m_ends.insert(k0, entry);
     // Both ends in one cell need one entry.
     if (k1 != k0)
-        m_ends[k1].push_back(entry);
+        m_ends.insert(k1, entry);
 }
 
 void TFigureCollector::UnindexEnds(const tfigura &figure, int slot)
 {
-    for (const TPlotPoint &p : {figure.points.front(), figure.points.back()}) {
-        const auto it = m_ends.find(CellKey(CellOf(p.x), CellOf(p.y)));
-        if (it == m_ends.end())
-            continue;
-        std::erase_if(it->second, [slot](const TEndEntry &e) { return e.slot == slot; });
-        if (it->second.empty())
-            m_ends.erase(it);
-    }
+    for (const TPlotPoint &p : {figure.points.front(), figure.points.back()})
+        m_ends.eraseIf(CellKey(CellOf(p.x), CellOf(p.y)),
+                       [slot](const TEndEntry &e) { return e.slot == slot; });
 }
 
 std::uint64_t TFigureCollector::ShapeKey(const tfigura &figure)

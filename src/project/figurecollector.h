@@ -1,9 +1,9 @@
 #pragma once
 
 #include "drawing/figure.h"
+#include "project/flatmultimap.h"
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 // Builds the figure list of a drawing from the accepted figures, one by one,
@@ -33,7 +33,7 @@ private:
     // have to visit the figure.
     struct TEndEntry
     {
-        int slot;
+        int slot = -1;
         TPlotPoint first;
         TPlotPoint last;
     };
@@ -73,9 +73,9 @@ private:
     std::int64_t m_cellSize = 1;
     std::vector<Slot> m_slots;
     // End points of the open figures that may be joined, by grid cell.
-    std::unordered_map<std::uint64_t, std::vector<TEndEntry>> m_ends;
+    TFlatMultiMap<TEndEntry> m_ends;
     // Figures by point count, first and last point.
-    std::unordered_map<std::uint64_t, std::vector<int>> m_shapes;
+    TFlatMultiMap<int> m_shapes;
     // Two-point figures in list order (dead ones skipped when met).
     std::vector<int> m_lines;
 };

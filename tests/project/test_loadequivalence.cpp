@@ -239,3 +239,28 @@ TEST(LoadEquivalence, CrossPointsAmongEndsJoinInLaterPasses)
     }
     EXPECT_GT(differsFromOnePass, 50);
 }
+
+TEST(LoadEquivalence, ThousandsOfShuffledPiecesOfOutlines)
+{
+    // Enough pieces for the index to grow and drop removed entries many times.
+    std::mt19937 rng(11);
+    std::vector<tfigura> incoming;
+    for (int outline = 0; outline < 300; ++outline) {
+        const int cx = (outline % 20) * 900, cy = (outline / 20) * 900;
+        Points ring;
+        for (int k = 0; k < 12; ++k)
+            ring.push_back({cx + int(rng() % 700), cy + int(rng() % 700)});
+        ring.push_back(ring.front());
+        for (int p = 0; p < 12; p += 2) {
+            Points piece(ring.begin() + p, ring.begin() + p + 3);
+            piece.front().x += int(rng() % 9) - 4; // within the tolerance of 10
+            if (rng() % 2)
+                std::reverse(piece.begin(), piece.end());
+            incoming.push_back(ReaderFigure(piece));
+        }
+    }
+    std::shuffle(incoming.begin(), incoming.end(), rng);
+    const auto expected = DirectCollect(incoming, 10.0, false);
+    EXPECT_LT(expected.size(), incoming.size() / 3);
+    ExpectSameFigures(expected, Indexed(incoming, 10.0, false));
+}
