@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -25,7 +24,7 @@ constexpr int PointsPerFigure = 1000;
 void setAngles(tfigura &f)
 {
     const std::size_t n = f.points.size();
-    f.vertexInfo.assign(n, TVertexInfo{std::numbers::pi / 2, 5, 1});
+    f.vertexInfo.assign(n, TVertexInfo {std::numbers::pi / 2, 5, 1});
     for (std::size_t k = 1; k + 1 < n; ++k)
         f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
     if (!f.open && n > 2) {

@@ -14,8 +14,8 @@
 struct TJobWriter::FigureKind
 {
     int type = 0;
-    int turnedEntry = 7;        // position index of the turned axis: 7 spindle, 3 table
-    bool turnsSpindle = true;   // the turn is written as a spindle (W) or a table (S) turn
+    int turnedEntry = 7; // position index of the turned axis: 7 spindle, 3 table
+    bool turnsSpindle = true; // the turn is written as a spindle (W) or a table (S) turn
     bool spindleGeometry = true; // turns follow dx and the width; the radius is |y|
     bool turnsWhileCutting = true;
     bool turning = false; // types 30 and 301: speed per segment, full turn at sharp corners
@@ -34,7 +34,7 @@ std::int32_t scaled(std::int32_t v, double skala)
 
 bool TJobWriter::figureKind(int type, const Settings &s, FigureKind &kind)
 {
-    kind = FigureKind{};
+    kind = FigureKind {};
     kind.type = type;
     switch (type) {
     case TJobType::TurningSpindle:
@@ -162,14 +162,15 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
         const std::int32_t y = scaled(figure.points[i].y, skala);
         // The circumference at the point's distance from the axis, before the offset.
         const std::int32_t radius = kind.spindleGeometry ? y : x;
-        circumference[i] = 2.0 * std::numbers::pi * UnitsToMm(radius < 0 ? ClampToInt32(-std::int64_t{radius}) : radius);
-        p[i] = {ClampToInt32(std::int64_t{x} + kind.offsetX), ClampToInt32(std::int64_t{y} + kind.offsetY)};
+        circumference[i]
+            = 2.0 * std::numbers::pi * UnitsToMm(radius < 0 ? ClampToInt32(-std::int64_t {radius}) : radius);
+        p[i] = {ClampToInt32(std::int64_t {x} + kind.offsetX), ClampToInt32(std::int64_t {y} + kind.offsetY)};
     }
 
     // Millimetres of material per turn; a figure of zero size gives no turns.
     const std::int32_t size = kind.spindleGeometry ? figure.width : figure.height;
-    const double mmPerTurn =
-        m_settings.il_obr_rys == 0.0 ? 0.0 : UnitsToMm(scaled(size, skala)) / m_settings.il_obr_rys;
+    const double mmPerTurn
+        = m_settings.il_obr_rys == 0.0 ? 0.0 : UnitsToMm(scaled(size, skala)) / m_settings.il_obr_rys;
     auto turnsFor = [&](double axisDistance) {
         if (!kind.turnsWhileCutting || mmPerTurn == 0.0 || !std::isfinite(mmPerTurn))
             return 0.0;
@@ -214,8 +215,8 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     }
 
     for (std::size_t i = 1; i < n; ++i) {
-        const double dx = UnitsToMm(ClampToInt32(std::llabs(std::int64_t{p[i - 1].x} - p[i].x)));
-        const double dy = UnitsToMm(ClampToInt32(std::llabs(std::int64_t{p[i - 1].y} - p[i].y)));
+        const double dx = UnitsToMm(ClampToInt32(std::llabs(std::int64_t {p[i - 1].x} - p[i].x)));
+        const double dy = UnitsToMm(ClampToInt32(std::llabs(std::int64_t {p[i - 1].y} - p[i].y)));
         const double turns = turnsFor(kind.spindleGeometry ? dx : dy);
         const double c = circumference[i];
         const double length = std::sqrt(dx * dx + dy * dy + (c * turns) * (c * turns));
@@ -226,7 +227,7 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
         }
         // A turned profile makes one full turn of the workpiece at each sharp corner.
         if (kind.turning && i + 1 < n) {
-            const auto at = [&](std::size_t k) { return std::array<std::int64_t, 3>{p[k].x, p[k].y, 0}; };
+            const auto at = [&](std::size_t k) { return std::array<std::int64_t, 3> {p[k].x, p[k].y, 0}; };
             if (CornerCos3D(at(i - 1), at(i), at(i + 1)) <= 0.87) {
                 const double cornerTurns = m_settings.il_obr_rys == 0.0 ? 0.0 : 1.0;
                 const double cornerLength = c * cornerTurns;

@@ -4,8 +4,7 @@
 
 SaveFileJobOutput::SaveFileJobOutput(QString fileName)
     : m_fileName(std::move(fileName))
-{
-}
+{ }
 
 SaveFileJobOutput::~SaveFileJobOutput()
 {

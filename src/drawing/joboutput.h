@@ -47,7 +47,9 @@ private:
 class MemoryJobOutput : public JobOutput
 {
 public:
-    explicit MemoryJobOutput(std::string &target) : m_target(target) {}
+    explicit MemoryJobOutput(std::string &target)
+        : m_target(target)
+    { }
 
     bool open() override
     {

@@ -46,7 +46,7 @@ double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositi
 {
     // Front wire end: X1, Y1 and the table; back wire end: X2, Y2 and the spindle.
     auto pick = [](const JobPositions &p, int i, int j, int k) {
-        return std::array<std::int64_t, 3>{p[i], p[j], p[k]};
+        return std::array<std::int64_t, 3> {p[i], p[j], p[k]};
     };
     const double front = CornerCos3D(pick(a, 0, 1, 3), pick(b, 0, 1, 3), pick(c, 0, 1, 3));
     const double back = CornerCos3D(pick(a, 4, 5, 7), pick(b, 4, 5, 7), pick(c, 4, 5, 7));
@@ -70,15 +70,15 @@ bool cornerAtMost(const JobPositions &p0, const JobPositions &p1, const JobPosit
     bool small = true;
     int n = 0;
     for (const int a : {i, j, k}) {
-        u[n] = std::int64_t{p1[a]} - p0[a];
-        w[n] = std::int64_t{p2[a]} - p1[a];
+        u[n] = std::int64_t {p1[a]} - p0[a];
+        w[n] = std::int64_t {p2[a]} - p1[a];
         small = small && u[n] > -(1 << 30) && u[n] < (1 << 30) && w[n] > -(1 << 30) && w[n] < (1 << 30);
         ++n;
     }
     if (!small) {
-        std::array<std::int64_t, 3> a{p0[i], p0[j], p0[k]};
-        std::array<std::int64_t, 3> b{p1[i], p1[j], p1[k]};
-        std::array<std::int64_t, 3> c{p2[i], p2[j], p2[k]};
+        std::array<std::int64_t, 3> a {p0[i], p0[j], p0[k]};
+        std::array<std::int64_t, 3> b {p1[i], p1[j], p1[k]};
+        std::array<std::int64_t, 3> c {p2[i], p2[j], p2[k]};
         return CornerCos3D(a, b, c) <= static_cast<double>(limit);
     }
     const std::int64_t uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
@@ -118,8 +118,7 @@ TJobWriter::TJobWriter(const Settings &settings, const JobMachineParams &machine
     , m_start(start)
     , m_effects(effects)
     , m_carry(carry ? carry : &m_ownCarry)
-{
-}
+{ }
 
 TJobWriter::~TJobWriter()
 {
@@ -212,7 +211,7 @@ void TJobWriter::writeOpening()
 JobWriteStatus TJobWriter::EndJob()
 {
     if (!m_open)
-        return m_failed ? m_failure : JobWriteStatus{false, WriteFailedSection, WriteFailedKey};
+        return m_failed ? m_failure : JobWriteStatus {false, WriteFailedSection, WriteFailedKey};
     writeClosing();
     flush();
     m_open = false;
@@ -298,7 +297,8 @@ void TJobWriter::writeQ7Parking()
 void TJobWriter::writeCutOff()
 {
     // The last pass of a serial cut on the table cuts the model off the block.
-    const long double halfWidth = static_cast<long double>(m_start.ProjectWidth) * m_settings.skala / 100.0L / 2.0L;
+    const long double halfWidth
+        = static_cast<long double>(m_start.ProjectWidth) * m_settings.skala / 100.0L / 2.0L;
     const double h = UnitsToMm(RoundToInt32(halfWidth));
     double d = std::max(m_settings.Srednicamaterialu / 2.0, h) + h;
     if (m_start.PassNumber % 2 != 0)
@@ -318,7 +318,8 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
                           double Z, double Third)
 {
     const JobMachineParams &m = m_machine;
-    auto steps = [](double res, double mm) { return RoundToInt32(static_cast<long double>(res) * mm * 100.0L); };
+    auto steps
+        = [](double res, double mm) { return RoundToInt32(static_cast<long double>(res) * mm * 100.0L); };
     auto delta = [](std::int32_t target, std::int32_t position) {
         return ClampToInt32(static_cast<std::int64_t>(target) - position);
     };
@@ -375,7 +376,8 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
         AppendPause(out, RoundToInt64(m_settings.Pauza_w_kacie));
 }
 
-void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z, double Third)
+void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z,
+                           double Third)
 {
     if (!m_open || m_failed)
         return;
@@ -466,8 +468,9 @@ void TJobWriter::WriteHeating()
 {
     const long long value = RoundToInt64(PowerValue(m_settings.work_power));
     // One byte on the old protocol: 30 A is 300, which must not wrap to 44.
-    const std::int32_t power = m_machine.newProtocol ? ClampToInt32(value)
-                                                     : static_cast<std::int32_t>(std::clamp<long long>(value, 0, 255));
+    const std::int32_t power = m_machine.newProtocol
+        ? ClampToInt32(value)
+        : static_cast<std::int32_t>(std::clamp<long long>(value, 0, 255));
     std::string command;
     Append(command, PowerCommand(m_wireSelector, power, m_machine.newProtocol));
     write(command);
@@ -552,7 +555,7 @@ void TJobWriter::writeCommand(char letter, std::uint8_t argument)
 
 void TJobWriter::writeInt32Command(char letter, std::uint8_t first, std::int32_t value)
 {
-    std::string command{letter, static_cast<char>(first)};
+    std::string command {letter, static_cast<char>(first)};
     AppendInt32(command, value);
     write(command);
 }
@@ -560,7 +563,9 @@ void TJobWriter::writeInt32Command(char letter, std::uint8_t first, std::int32_t
 void TJobWriter::writeSpeed(std::uint8_t mode, long double mmPerMinute)
 {
     std::string command;
-    Append(command, SpeedCommand(mode, static_cast<std::int16_t>(SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX))));
+    Append(command,
+           SpeedCommand(
+               mode, static_cast<std::int16_t>(SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX))));
     write(command);
 }
 

@@ -18,7 +18,7 @@ inline constexpr int PlainText = 1;
 inline constexpr int TurningSpindle = 30;
 inline constexpr int TurningTable = 301;
 inline constexpr int RotarySpindle = 31; // rotary about a horizontal axis; serial on the spindle
-inline constexpr int RotaryTable = 311;  // rotary about a vertical axis
+inline constexpr int RotaryTable = 311; // rotary about a vertical axis
 inline constexpr int Flat = 32;
 inline constexpr int SerialTable = 33;
 } // namespace TJobType
@@ -27,8 +27,8 @@ inline constexpr int SerialTable = 33;
 // when the job is written.
 struct JobMachineParams
 {
-    std::int32_t wspV = 2;    // speed factor of the model
-    double resX = 1.0;        // controller steps per 0.01 mm of the X axes
+    std::int32_t wspV = 2; // speed factor of the model
+    double resX = 1.0; // controller steps per 0.01 mm of the X axes
     double resY = 1.0;
     double resZ = 1.0;
     std::int32_t resS = 8000; // steps per turn: rotary table, spindle, third rotary axis
@@ -38,10 +38,10 @@ struct JobMachineParams
     std::int32_t limitY = 2400;
     std::int32_t PowerFactor = 1;
     std::int32_t MaxWorkSpeed = 5000; // mm/min
-    bool newProtocol = false;         // heating power as int32 instead of one byte
-    bool LJ = false;                  // heating by percentage, ramped by job control
-    bool spindleRotaryModel = false;  // the one rotary axis is the spindle
-    QString familyCode;               // first two characters of the machine name
+    bool newProtocol = false; // heating power as int32 instead of one byte
+    bool LJ = false; // heating by percentage, ramped by job control
+    bool spindleRotaryModel = false; // the one rotary axis is the spindle
+    QString familyCode; // first two characters of the machine name
     // Wire positions as last read from the machine, 0.01 mm.
     std::int32_t X1 = 0;
     std::int32_t Y1 = 0;
@@ -60,7 +60,7 @@ struct JobStartState
     double FrontStartY = 0.0;
     bool CutOffAtEnd = false;
     bool KeyFront = true; // control panel: the front arm cuts
-    bool KeyBack = true;  // control panel: the back arm cuts
+    bool KeyBack = true; // control panel: the back arm cuts
     // Of the project being written: first entry into the material (mm),
     // its pass number, the number of project windows, its width (plotter units).
     double firstEntryMm = 0.0;
@@ -82,7 +82,7 @@ public:
     // Shows the manual control panel after the two-arm parking.
     virtual void showManualPanel() = 0;
     // The main window's status text while a job is written (empty clears it).
-    virtual void showStatus(const QString &) {}
+    virtual void showStatus(const QString &) { }
 };
 
 // Positions of the job: index 0 X1, 1 Y1, 2 Z, 3 rotary table, 4 X2, 5 Y2,
@@ -94,7 +94,7 @@ using JobPositions = std::array<std::int32_t, 8>;
 // still owes the heat-up pause.
 struct JobWriterCarry
 {
-    std::array<JobPositions, 3> LastPositions{}; // oldest, middle, newest
+    std::array<JobPositions, 3> LastPositions {}; // oldest, middle, newest
     bool HeatUpPending = false;
 };
 
@@ -219,7 +219,7 @@ private:
 
     std::unique_ptr<JobOutput> m_output;
     std::string m_buffer;
-    JobPositions m_position{};
+    JobPositions m_position {};
     std::uint8_t m_wireSelector = 0;
     bool m_open = false;
     bool m_failed = false;

@@ -24,15 +24,16 @@ public:
         : m_project(project)
         , m_context(context)
         , m_writer(writer)
-    {
-    }
+    { }
 
     void start(std::int32_t, std::int32_t, TPlotPoint p) override
     {
         // The job origin is the root's entry point, in controller steps.
         const Settings &s = m_context.settings;
-        const long double x = (static_cast<long double>(p.x) - m_project.PP.x) * s.skala / 100.0L * m_context.machine.resX;
-        const long double y = (static_cast<long double>(p.y) - m_project.PP.y) * s.skala / 100.0L * m_context.machine.resY;
+        const long double x
+            = (static_cast<long double>(p.x) - m_project.PP.x) * s.skala / 100.0L * m_context.machine.resX;
+        const long double y
+            = (static_cast<long double>(p.y) - m_project.PP.y) * s.skala / 100.0L * m_context.machine.resY;
         m_writer.SetPosition(RoundToInt32(x), RoundToInt32(y), 0);
     }
 
@@ -43,8 +44,8 @@ public:
             return ClampToInt32(static_cast<std::int64_t>(v) - origin);
         };
         if (step.paired) {
-            m_writer.MoveWireEndsScaled(rel(step.front.x, pp.x), rel(step.back.x, pp.x), rel(step.front.y, pp.y),
-                                        rel(step.back.y, pp.y));
+            m_writer.MoveWireEndsScaled(rel(step.front.x, pp.x), rel(step.back.x, pp.x),
+                                        rel(step.front.y, pp.y), rel(step.back.y, pp.y));
         } else {
             m_writer.MoveArmsScaled(rel(step.front.x, pp.x), rel(step.front.y, pp.y), m_writer.FrontArm,
                                     m_writer.BackArm);
@@ -75,8 +76,8 @@ JobWriteStatus runDriver(TProjectDocument &project, JobContext &context, const Q
         context.effects->showStatus(QStringLiteral("Write file ") + fileName);
 
     TJobWriter writer(context.settings, context.machine, start, context.effects, context.carry);
-    std::unique_ptr<JobOutput> output = context.output ? context.output()
-                                                       : std::make_unique<SaveFileJobOutput>(fileName);
+    std::unique_ptr<JobOutput> output
+        = context.output ? context.output() : std::make_unique<SaveFileJobOutput>(fileName);
     if (writer.BeginJob(std::move(output)))
         walk(writer);
     if (context.effects)
@@ -107,8 +108,7 @@ public:
         : m_s(settings)
         , m_writer(writer)
         , m_holds(holds)
-    {
-    }
+    { }
 
     void run(TProjectDocument &project, int first, int last, TPlotPoint current)
     {
@@ -193,7 +193,8 @@ private:
 
 } // namespace
 
-void WriteFlatJob(TProjectDocument &project, const JobContext &context, TJobWriter &writer, double endRotation)
+void WriteFlatJob(TProjectDocument &project, const JobContext &context, TJobWriter &writer,
+                  double endRotation)
 {
     project.AbortWalk = false;
     TreeWalkOptions options;
@@ -254,17 +255,17 @@ JobWriteStatus Save_ciecie_obrotowe(TProjectDocument &project, JobContext &conte
 {
     return runDriver(project, context, fileName, true, [&](TJobWriter &writer) {
         RotaryPasses passes(context.settings, writer, isChecked(context.settings.Wstrzymaj));
-        passes.run(project, first, last, TPlotPoint{0, 0});
+        passes.run(project, first, last, TPlotPoint {0, 0});
         writer.WriteRotaryExit();
     });
 }
 
-JobWriteStatus Save_toczenie_wrzeciono(TProjectDocument &project, JobContext &context, const QString &fileName,
-                                       int first, int last)
+JobWriteStatus Save_toczenie_wrzeciono(TProjectDocument &project, JobContext &context,
+                                       const QString &fileName, int first, int last)
 {
     return runDriver(project, context, fileName, true, [&](TJobWriter &writer) {
         RotaryPasses passes(context.settings, writer, false);
-        passes.run(project, first, last, TPlotPoint{0, MmToUnits(context.startHeight)});
+        passes.run(project, first, last, TPlotPoint {0, MmToUnits(context.startHeight)});
     });
 }
 
@@ -273,7 +274,7 @@ JobWriteStatus Save_toczenie_stolik(TProjectDocument &project, JobContext &conte
 {
     return runDriver(project, context, fileName, true, [&](TJobWriter &writer) {
         RotaryPasses passes(context.settings, writer, false);
-        passes.run(project, first, last, TPlotPoint{MmToUnits(context.startHeight), 0});
+        passes.run(project, first, last, TPlotPoint {MmToUnits(context.startHeight), 0});
     });
 }
 
@@ -300,7 +301,9 @@ JobWriteStatus save_ciecie_seryjne_wrzeciono(TProjectDocument &project, JobConte
         // Back to 0.01 mm for the linear axes; the rotary axes stay in steps.
         const JobPositions &end = writer.JobPosition();
         pass = end;
-        for (const auto &[axis, resolution] : {std::pair{0, m.resX}, {1, m.resY}, {2, m.resZ}, {4, m.resX}, {5, m.resY}})
-            pass[axis] = resolution > 0.0 ? RoundToInt32(end[axis] / static_cast<long double>(resolution)) : end[axis];
+        for (const auto &[axis, resolution] :
+             {std::pair {0, m.resX}, {1, m.resY}, {2, m.resZ}, {4, m.resX}, {5, m.resY}})
+            pass[axis] = resolution > 0.0 ? RoundToInt32(end[axis] / static_cast<long double>(resolution))
+                                          : end[axis];
     });
 }

@@ -19,14 +19,15 @@ struct JobContext
 {
     Settings settings;
     JobMachineParams machine;
-    JobStartState start; // jobType, start edges, stop position, arms...; the project's own values are filled in
+    JobStartState
+        start; // jobType, start edges, stop position, arms...; the project's own values are filled in
     JobLiveEffects *effects = nullptr;
     JobWriterCarry *carry = nullptr;
     // Height (mm) where the turning drivers' first figure choice starts from.
     double startHeight = 0.0;
     // Where the wire stands at the start of the next serial pass (0.01 mm, the
     // writer's axis order); the serial driver starts from it and updates it.
-    std::array<std::int32_t, 8> PassStartPosition{};
+    std::array<std::int32_t, 8> PassStartPosition {};
     // Replaces the job file (joining passes in memory, tests); empty: the file.
     std::function<std::unique_ptr<JobOutput>()> output;
 };
@@ -47,11 +48,12 @@ JobWriteStatus save_ciecie_seryjne_wrzeciono(TProjectDocument &project, JobConte
                                              const QString &fileName, int first, int last, double endRotation,
                                              int feedSign);
 // Turning on the spindle and on the rotary table.
-JobWriteStatus Save_toczenie_wrzeciono(TProjectDocument &project, JobContext &context, const QString &fileName,
-                                       int first, int last);
+JobWriteStatus Save_toczenie_wrzeciono(TProjectDocument &project, JobContext &context,
+                                       const QString &fileName, int first, int last);
 JobWriteStatus Save_toczenie_stolik(TProjectDocument &project, JobContext &context, const QString &fileName,
                                     int first, int last);
 
 // The flat walk alone, into an open writer: the start position, the cutting
 // tree and the end rotation.
-void WriteFlatJob(TProjectDocument &project, const JobContext &context, TJobWriter &writer, double endRotation);
+void WriteFlatJob(TProjectDocument &project, const JobContext &context, TJobWriter &writer,
+                  double endRotation);

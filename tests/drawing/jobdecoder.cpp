@@ -9,23 +9,32 @@ namespace {
 
 std::int32_t int32At(const std::uint8_t *p)
 {
-    return static_cast<std::int32_t>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-                                     | std::uint32_t(p[3]) << 24);
+    return static_cast<std::int32_t>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8
+                                     | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
 }
 
 // Position of a tag in the record order X1, X2, Y1, Y2, S, W, Z, third.
 int axisSlot(std::uint8_t tag)
 {
     switch (tag) {
-    case AxisTag::X1: return 0;
-    case AxisTag::X2: return 1;
-    case AxisTag::Y1: return 2;
-    case AxisTag::Y2: return 3;
-    case AxisTag::S: return 4;
-    case AxisTag::W: return 5;
-    case AxisTag::Z: return 6;
-    case AxisTag::Third: return 7;
-    default: return -1;
+    case AxisTag::X1:
+        return 0;
+    case AxisTag::X2:
+        return 1;
+    case AxisTag::Y1:
+        return 2;
+    case AxisTag::Y2:
+        return 3;
+    case AxisTag::S:
+        return 4;
+    case AxisTag::W:
+        return 5;
+    case AxisTag::Z:
+        return 6;
+    case AxisTag::Third:
+        return 7;
+    default:
+        return -1;
     }
 }
 
@@ -47,7 +56,7 @@ DecodedJob DecodeJob(std::string_view bytes, bool newProtocol)
 
     bool inMove = false;
     int lastSlot = -1;
-    std::array<std::int64_t, 8> move{};
+    std::array<std::int64_t, 8> move {};
     std::size_t pos = 0;
     while (pos < size) {
         const std::uint8_t letter = data[pos];
@@ -100,14 +109,15 @@ DecodedJob DecodeJob(std::string_view bytes, bool newProtocol)
                 line += " " + std::to_string(arg[0]) + " " + std::to_string(arg[1]);
                 break;
             case 'v':
-                line += " " + std::to_string(arg[0]) + " " + std::to_string(unsigned(arg[1]) | unsigned(arg[2]) << 8);
+                line += " " + std::to_string(arg[0]) + " "
+                    + std::to_string(unsigned(arg[1]) | unsigned(arg[2]) << 8);
                 break;
             case 's':
                 line += " " + std::to_string(arg[0]) + " " + std::to_string(int32At(arg + 1));
                 break;
             case 't':
                 line += " " + std::to_string(arg[0]) + " "
-                        + std::to_string(newProtocol ? int32At(arg + 1) : std::int32_t(arg[1]));
+                    + std::to_string(newProtocol ? int32At(arg + 1) : std::int32_t(arg[1]));
                 break;
             default:
                 return fail(pos, "a command the job writer never writes");
@@ -130,7 +140,7 @@ DecodedJob DecodeJobFile(const std::string &path, bool newProtocol)
         job.error = "no job file";
         return job;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return DecodeJob(bytes, newProtocol);
 }
 

@@ -19,10 +19,10 @@ using AxisSums = std::array<std::int64_t, 8>;
 struct DecodedJob
 {
     bool ok = true;
-    std::string error;     // why reading stopped
+    std::string error; // why reading stopped
     std::size_t offset = 0; // where
     std::vector<std::string> lines;
-    AxisSums totals{};      // every move's deltas added up
+    AxisSums totals {}; // every move's deltas added up
     std::size_t moves = 0;
     std::size_t commands = 0; // letters read, move records included
 };

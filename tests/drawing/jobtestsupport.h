@@ -4,7 +4,6 @@
 #include "drawing/jobwriter.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -51,13 +51,30 @@ TEST(JobFigure, TurningOnTheSpindle)
     const auto lines = h.write(TJobType::TurningSpindle, SmallFigure(), 0.25, 1, &end);
     // The workpiece turns once over the 10 mm of x; a sharp corner adds one
     // full turn in place; every segment sets its own working speed.
-    EXPECT_EQ(lines, Concat({Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3"}),
-                             Lines({"f 0", "move n=2", "move n=2", "p 1", "move w=2000 n=4000", "p 1", "r 1 3"}),
-                             HeatUp,
-                             Lines({"p 1", "move y1=-2000 y2=-2000 n=4000", "p 200", "p 1", "f 1",
-                                    "move x1=1000 x2=1000 w=8000 n=16124", "p 200", "v 1 296", "p 1",
-                                    "move w=8000 n=16000", "v 1 295", "p 1", "move y1=1000 y2=1000 n=2000", "p 200",
-                                    "v 1 375", "p 1", "f 0", "move y1=1000 y2=1000 n=2000", "p 1", "r 0 2"})}));
+    EXPECT_EQ(
+        lines,
+        Concat({Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3"}),
+                Lines({"f 0", "move n=2", "move n=2", "p 1", "move w=2000 n=4000", "p 1", "r 1 3"}), HeatUp,
+                Lines({"p 1",
+                       "move y1=-2000 y2=-2000 n=4000",
+                       "p 200",
+                       "p 1",
+                       "f 1",
+                       "move x1=1000 x2=1000 w=8000 n=16124",
+                       "p 200",
+                       "v 1 296",
+                       "p 1",
+                       "move w=8000 n=16000",
+                       "v 1 295",
+                       "p 1",
+                       "move y1=1000 y2=1000 n=2000",
+                       "p 200",
+                       "v 1 375",
+                       "p 1",
+                       "f 0",
+                       "move y1=1000 y2=1000 n=2000",
+                       "p 1",
+                       "r 0 2"})}));
     EXPECT_DOUBLE_EQ(end, 0.25);
     EXPECT_FALSE(h.carry.HeatUpPending);
 }
@@ -67,14 +84,31 @@ TEST(JobFigure, TurningOnTheTable)
     FigureHarness h;
     double end = 0;
     const auto lines = h.write(TJobType::TurningTable, SmallFigure(), 0.25, 1, &end);
-    EXPECT_EQ(lines, Concat({Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3"}),
-                             Lines({"f 0", "move y1=1000 y2=1000 n=2000", "move n=2", "p 1", "move s=2000 n=4000",
-                                    "p 1", "r 1 3"}),
-                             HeatUp,
-                             Lines({"p 1", "move x1=10000 x2=10000 n=20000", "p 200", "p 1", "f 1",
-                                    "move x1=1000 x2=1000 n=2000", "v 1 375", "p 1", "move s=8000 n=16000", "p 200",
-                                    "v 1 295", "p 1", "move y1=1000 y2=1000 s=8000 n=16124", "v 1 296", "p 1",
-                                    "f 0", "move x1=-11000 x2=-11000 n=22000", "p 200", "p 1", "r 0 2"})}));
+    EXPECT_EQ(lines,
+              Concat({Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3"}),
+                      Lines({"f 0", "move y1=1000 y2=1000 n=2000", "move n=2", "p 1", "move s=2000 n=4000",
+                             "p 1", "r 1 3"}),
+                      HeatUp,
+                      Lines({"p 1",
+                             "move x1=10000 x2=10000 n=20000",
+                             "p 200",
+                             "p 1",
+                             "f 1",
+                             "move x1=1000 x2=1000 n=2000",
+                             "v 1 375",
+                             "p 1",
+                             "move s=8000 n=16000",
+                             "p 200",
+                             "v 1 295",
+                             "p 1",
+                             "move y1=1000 y2=1000 s=8000 n=16124",
+                             "v 1 296",
+                             "p 1",
+                             "f 0",
+                             "move x1=-11000 x2=-11000 n=22000",
+                             "p 200",
+                             "p 1",
+                             "r 0 2"})}));
     EXPECT_DOUBLE_EQ(end, 0.25);
 }
 
@@ -83,14 +117,15 @@ TEST(JobFigure, RotaryCuttingOnTheSpindle)
     FigureHarness h;
     double end = 0;
     const auto lines = h.write(TJobType::RotarySpindle, SmallFigure(), 0.25, 1, &end);
-    EXPECT_EQ(lines, Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1"}),
-                             // The corner history still holds the position before the
-                             // start edge was set: the turn counts as a corner.
-                             Lines({"f 0", "move n=2", "p 1", "move w=2000 n=4000", "p 200", "p 1", "r 1 1"}),
-                             HeatUp,
-                             Lines({"p 1", "f 1", "move y1=-2000 y2=-2000 n=4000", "p 200",
-                                    "move x1=1000 x2=1000 w=8000 n=16124", "p 200", "move y1=1000 y2=1000 n=2000",
-                                    "p 200", "move y1=1000 y2=1000 n=2000", "p 1", "f 0", "p 1", "r 0 2"})}));
+    EXPECT_EQ(
+        lines,
+        Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1"}),
+                // The corner history still holds the position before the
+                // start edge was set: the turn counts as a corner.
+                Lines({"f 0", "move n=2", "p 1", "move w=2000 n=4000", "p 200", "p 1", "r 1 1"}), HeatUp,
+                Lines({"p 1", "f 1", "move y1=-2000 y2=-2000 n=4000", "p 200",
+                       "move x1=1000 x2=1000 w=8000 n=16124", "p 200", "move y1=1000 y2=1000 n=2000", "p 200",
+                       "move y1=1000 y2=1000 n=2000", "p 1", "f 0", "p 1", "r 0 2"})}));
     EXPECT_DOUBLE_EQ(end, 0.25);
 }
 
@@ -112,13 +147,14 @@ TEST(JobFigure, RotaryCuttingOnTheTable)
     FigureHarness h;
     double end = 0;
     const auto lines = h.write(TJobType::RotaryTable, SmallFigure(), 0.25, 1, &end);
-    EXPECT_EQ(lines, Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1"}),
-                             Lines({"move y1=-50000 y2=-50000 n=100000", "move n=2", "p 1", "move s=2000 n=4000",
-                                    "p 1", "r 1 1"}),
-                             HeatUp,
-                             Lines({"p 1", "f 1", "move x1=10000 x2=10000 n=20000", "p 200",
-                                    "move x1=1000 x2=1000 n=2000", "move y1=1000 y2=1000 s=8000 n=16124", "p 200",
-                                    "move x1=-11000 x2=-11000 n=22000", "p 200", "p 1", "p 1", "r 0 2"})}));
+    EXPECT_EQ(lines,
+              Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1"}),
+                      Lines({"move y1=-50000 y2=-50000 n=100000", "move n=2", "p 1", "move s=2000 n=4000",
+                             "p 1", "r 1 1"}),
+                      HeatUp,
+                      Lines({"p 1", "f 1", "move x1=10000 x2=10000 n=20000", "p 200",
+                             "move x1=1000 x2=1000 n=2000", "move y1=1000 y2=1000 s=8000 n=16124", "p 200",
+                             "move x1=-11000 x2=-11000 n=22000", "p 200", "p 1", "p 1", "r 0 2"})}));
     EXPECT_DOUBLE_EQ(end, 0.25);
 }
 
@@ -127,20 +163,21 @@ TEST(JobFigure, SerialCuttingOnTheTableTurnsOnlyAfterThePass)
     FigureHarness h;
     double end = 0;
     const auto lines = h.write(TJobType::SerialTable, SmallFigure(), 0.25, 1, &end);
-    EXPECT_EQ(lines, Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1", "f 1"}),
-                             Lines({"move y1=26000 y2=26000 n=52000", "move x1=90000 x2=90000 n=180000", "p 200",
-                                    "p 1", "move s=2000 n=4000", "p 200", "p 1", "r 1 1"}),
-                             HeatUp,
-                             Lines({"p 1", "f 1", "move x1=10000 x2=10000 n=20000", "p 200",
-                                    "move x1=1000 x2=1000 n=2000", "move y1=1000 y2=1000 n=2000", "p 200",
-                                    "move x1=-11000 x2=-11000 n=22000", "p 200", "p 1", "move s=2000 n=4000", "p 200",
-                                    "p 1", "p 1", "r 0 2"})}));
+    EXPECT_EQ(
+        lines,
+        Concat({Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1", "f 1"}),
+                Lines({"move y1=26000 y2=26000 n=52000", "move x1=90000 x2=90000 n=180000", "p 200", "p 1",
+                       "move s=2000 n=4000", "p 200", "p 1", "r 1 1"}),
+                HeatUp,
+                Lines({"p 1", "f 1", "move x1=10000 x2=10000 n=20000", "p 200", "move x1=1000 x2=1000 n=2000",
+                       "move y1=1000 y2=1000 n=2000", "p 200", "move x1=-11000 x2=-11000 n=22000", "p 200",
+                       "p 1", "move s=2000 n=4000", "p 200", "p 1", "p 1", "r 0 2"})}));
     EXPECT_DOUBLE_EQ(end, 0.25);
 }
 
 TEST(JobFigure, FlatJobsAndShortFiguresWriteNoFigure)
 {
-    for (const auto &[type, figure] : std::vector<std::pair<int, tfigura>>{
+    for (const auto &[type, figure] : std::vector<std::pair<int, tfigura>> {
              {TJobType::Flat, SmallFigure()}, {TJobType::RotarySpindle, FigureOf({{0, 0}})}}) {
         SCOPED_TRACE(type);
         FigureHarness h;
@@ -162,8 +199,11 @@ TEST(JobFigure, StartAngleBringsTheAxisToThePassAngleTheShorterWay)
         const char *turn; // nullptr: no turn at all
     };
     const std::vector<Case> cases = {
-        {0, 0.25, "move w=2000 n=4000"},   {0, 0.9, "move w=-800 n=1600"}, {0, 0.0, nullptr},
-        {2000, 0.25, nullptr},             {-2000, 0.25, "move w=4000 n=8000"},
+        {0, 0.25, "move w=2000 n=4000"},
+        {0, 0.9, "move w=-800 n=1600"},
+        {0, 0.0, nullptr},
+        {2000, 0.25, nullptr},
+        {-2000, 0.25, "move w=4000 n=8000"},
         {10000, 0.5, "move w=2000 n=4000"},
     };
     for (const Case &c : cases) {
@@ -178,8 +218,8 @@ TEST(JobFigure, StartAngleBringsTheAxisToThePassAngleTheShorterWay)
         // After the opening: 'f' 0 and the move along x; then the turn, then
         // the heating.
         ASSERT_GE(lines.size(), 10u);
-        const std::vector<std::string> expected =
-            c.turn ? Lines({"p 1", "s 2 1", c.turn, "p 200"}) : Lines({"p 1", "r 1 1", "p 250", "p 250"});
+        const std::vector<std::string> expected
+            = c.turn ? Lines({"p 1", "s 2 1", c.turn, "p 200"}) : Lines({"p 1", "r 1 1", "p 250", "p 250"});
         EXPECT_EQ(std::vector<std::string>(lines.begin() + 6, lines.begin() + 10), expected);
     }
 }
@@ -193,7 +233,8 @@ TEST(JobFigure, TurningSpeedIsClampedToItsLimits)
         const char *speed;
     };
     // The first segment would run at 1267 mm/min at a working speed of 1000.
-    const std::vector<Case> cases = {{1000, 5000, "v 1 296"}, {1000, 1000, "v 1 375"}, {1, 5000, "v 1 18750"}};
+    const std::vector<Case> cases
+        = {{1000, 5000, "v 1 296"}, {1000, 1000, "v 1 375"}, {1, 5000, "v 1 18750"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.speed);
         FigureHarness h;
@@ -201,7 +242,8 @@ TEST(JobFigure, TurningSpeedIsClampedToItsLimits)
         h.machine.MaxWorkSpeed = c.maxWorkSpeed;
         const auto lines = h.write(TJobType::TurningSpindle, SmallFigure(), 0.25, 1);
         const auto cut = std::find(lines.begin(), lines.end(), "f 1");
-        const auto speed = std::find_if(cut, lines.end(), [](const std::string &l) { return l.rfind("v 1", 0) == 0; });
+        const auto speed
+            = std::find_if(cut, lines.end(), [](const std::string &l) { return l.rfind("v 1", 0) == 0; });
         ASSERT_NE(speed, lines.end());
         EXPECT_EQ(*speed, c.speed);
     }
@@ -221,7 +263,7 @@ TEST(JobFigure, FigureOfZeroSizeIsStillCut)
 {
     // A figure without width (spindle) or height (table) used to get turns
     // of 0/0: the length was not a number and no segment was written.
-    for (const auto &[type, figure, move] : std::vector<std::tuple<int, tfigura, const char *>>{
+    for (const auto &[type, figure, move] : std::vector<std::tuple<int, tfigura, const char *>> {
              {TJobType::RotarySpindle, FigureOf({{0, 0}, {0, 400}}), "move y1=1000 y2=1000 n=2000"},
              {TJobType::RotaryTable, FigureOf({{0, 0}, {400, 0}}), "move x1=1000 x2=1000 n=2000"},
              {TJobType::TurningSpindle, FigureOf({{0, 0}, {0, 400}}), "move y1=1000 y2=1000 n=2000"}}) {
@@ -270,8 +312,8 @@ TEST(JobFigure, APointThatScalesOntoItsPredecessorWritesNoMove)
         h.settings.skala = skala;
         h.settings.il_obr_rys = 0;
         const auto lines = h.write(TJobType::RotarySpindle, figure, 1.0, 1);
-        moves[skala == 50.0] = static_cast<std::size_t>(
-            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("move", 0) == 0; }));
+        moves[skala == 50.0] = static_cast<std::size_t>(std::count_if(
+            lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("move", 0) == 0; }));
     }
     EXPECT_EQ(moves[1] + 1, moves[0]);
 }

@@ -33,9 +33,10 @@ TEST(JobWriter, FlatJobOpensWithSpeedsHeatingAndHeatUpPause)
     h.writer->EndJob();
     // v 0 and v 1: 1000 mm/min x wspV 2 is period 375 (0x0177); power 1.0 A
     // is 10; four chunks of 250 make the 1000 ms heat-up pause.
-    EXPECT_EQ(Hex(h.bytes), "76 00 77 01 76 01 77 01 74 01 0A 72 01 01 70 01 66 01 "
-                            "70 FA 70 FA 70 FA 70 FA 70 01 72 00 02");
-    EXPECT_EQ(h.effects.events, std::vector<std::string>{"arm 0"});
+    EXPECT_EQ(Hex(h.bytes),
+              "76 00 77 01 76 01 77 01 74 01 0A 72 01 01 70 01 66 01 "
+              "70 FA 70 FA 70 FA 70 FA 70 01 72 00 02");
+    EXPECT_EQ(h.effects.events, std::vector<std::string> {"arm 0"});
     EXPECT_TRUE(h.carry.HeatUpPending);
 }
 
@@ -49,8 +50,8 @@ TEST(JobWriter, OpeningAndClosingPerJobType)
     };
     const std::vector<Case> cases = {
         {TJobType::Flat, 1,
-         Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3", "p 1", "f 1", "p 250", "p 250", "p 250", "p 250", "p 1",
-                "r 0 2"})},
+         Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3", "p 1", "f 1", "p 250", "p 250", "p 250", "p 250",
+                "p 1", "r 0 2"})},
         {TJobType::TurningSpindle, 0, Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3", "p 1", "r 0 2"})},
         {TJobType::TurningTable, 0, Lines({"v 0 375", "v 1 375", "t 3 10", "r 1 3", "p 1", "r 0 2"})},
         {TJobType::RotarySpindle, 0, Lines({"v 0 375", "v 1 375", "t 1 10", "r 1 1", "p 1", "r 0 2"})},
@@ -111,23 +112,25 @@ TEST(JobWriter, MoveRecordsOfBothArmsAndOneArm)
     WriterHarness h;
     TJobWriter &w = h.begin();
     w.MoveArmsScaled(400, 0, true, true);
-    w.MoveArmsScaled(400, 400, true, true);  // a right angle: corner pause
-    w.MoveArmsScaled(400, 800, true, true);  // straight on: none
-    w.MoveArmsScaled(400, 800, true, true);  // to where it is: a zero move, no pause
-    w.MoveArmsScaled(0, 800, true, false);   // front only: the back end goes to 0
+    w.MoveArmsScaled(400, 400, true, true); // a right angle: corner pause
+    w.MoveArmsScaled(400, 800, true, true); // straight on: none
+    w.MoveArmsScaled(400, 800, true, true); // to where it is: a zero move, no pause
+    w.MoveArmsScaled(0, 800, true, false); // front only: the back end goes to 0
     w.MoveArmsScaled(100, 100, false, false); // neither arm: nothing
-    w.MoveArmsScaled(40, 0, false, true);     // back only: the front end goes to 0
-    EXPECT_EQ(h.end(), Lines({"move x1=1000 x2=1000 n=2000", "move y1=1000 y2=1000 n=2000", "p 200",
-                              "move y1=1000 y2=1000 n=2000", "move n=2", "move x1=-1000 x2=-1000 y2=-2000 n=4472",
-                              "move x2=100 y1=-2000 n=4000", "p 200"}));
-    EXPECT_EQ(Hex(h.bytes.substr(0, 24)), "61 FF 00 00 00 00 61 00 E8 03 00 00 61 04 E8 03 00 00 61 FE D0 07 00 00");
+    w.MoveArmsScaled(40, 0, false, true); // back only: the front end goes to 0
+    EXPECT_EQ(h.end(),
+              Lines({"move x1=1000 x2=1000 n=2000", "move y1=1000 y2=1000 n=2000", "p 200",
+                     "move y1=1000 y2=1000 n=2000", "move n=2", "move x1=-1000 x2=-1000 y2=-2000 n=4472",
+                     "move x2=100 y1=-2000 n=4000", "p 200"}));
+    EXPECT_EQ(Hex(h.bytes.substr(0, 24)),
+              "61 FF 00 00 00 00 61 00 E8 03 00 00 61 04 E8 03 00 00 61 FE D0 07 00 00");
 }
 
 TEST(JobWriter, CornerPauseAtTheLimitOfTheCornerTest)
 {
     // Coming in along +x, leaving towards (87, dy): the corner value is
     // 0.8713 for dy 49 (no pause) and 0.8670 for dy 50 (a pause).
-    for (const auto &[dy, paused] : std::vector<std::pair<double, bool>>{{0.49, false}, {0.50, true}}) {
+    for (const auto &[dy, paused] : std::vector<std::pair<double, bool>> {{0.49, false}, {0.50, true}}) {
         SCOPED_TRACE(dy);
         WriterHarness h;
         TJobWriter &w = h.begin();
@@ -142,11 +145,11 @@ TEST(JobWriter, CornerPauseAtTheLimitOfTheCornerTest)
 
 TEST(JobWriter, CornerValueTakesTheSharperOfTheTwoWireEnds)
 {
-    const JobPositions a{0, 0, 0, 0, 0, 0, 0, 0};
-    const JobPositions b{100, 0, 0, 0, 100, 0, 0, 0};
-    const JobPositions straight{200, 0, 0, 0, 200, 0, 0, 0};
-    const JobPositions backTurns{200, 0, 0, 0, 100, 100, 0, 0};
-    const JobPositions reversal{0, 0, 0, 0, 200, 0, 0, 0};
+    const JobPositions a {0, 0, 0, 0, 0, 0, 0, 0};
+    const JobPositions b {100, 0, 0, 0, 100, 0, 0, 0};
+    const JobPositions straight {200, 0, 0, 0, 200, 0, 0, 0};
+    const JobPositions backTurns {200, 0, 0, 0, 100, 100, 0, 0};
+    const JobPositions reversal {0, 0, 0, 0, 200, 0, 0, 0};
     EXPECT_DOUBLE_EQ(CornerValue(a, b, straight), 1.0);
     EXPECT_DOUBLE_EQ(CornerValue(a, b, backTurns), 0.0);
     EXPECT_DOUBLE_EQ(CornerValue(a, b, reversal), -1.0);
@@ -176,7 +179,7 @@ TEST(JobWriter, PausesAreSplitIntoChunksOf250)
 
 TEST(JobWriter, CornerPauseFollowsThePauseSetting)
 {
-    for (const auto &[pause, tail] : std::vector<std::pair<double, std::vector<std::string>>>{
+    for (const auto &[pause, tail] : std::vector<std::pair<double, std::vector<std::string>>> {
              {600, Lines({"p 250", "p 250", "p 100"})}, {0, Lines({"p 0"})}}) {
         SCOPED_TRACE(pause);
         WriterHarness h;
@@ -200,9 +203,10 @@ TEST(JobWriter, RotationsKeepTheLinearAxes)
     w.RotateTo(0, 0);
     // Turning the table after a linear move is a corner of the front end's
     // path (X1, Y1 and the table): it gets the pause.
-    EXPECT_EQ(h.end(), Lines({"move x1=1000 x2=1000 y1=1000 y2=1000 n=2828", "move s=4000 n=8000", "p 200",
-                              "move w=-2000 n=4000", "move n=2"}));
-    EXPECT_EQ(w.JobPosition(), (JobPositions{1000, 1000, 0, 4000, 1000, 1000, 0, -2000}));
+    EXPECT_EQ(h.end(),
+              Lines({"move x1=1000 x2=1000 y1=1000 y2=1000 n=2828", "move s=4000 n=8000", "p 200",
+                     "move w=-2000 n=4000", "move n=2"}));
+    EXPECT_EQ(w.JobPosition(), (JobPositions {1000, 1000, 0, 4000, 1000, 1000, 0, -2000}));
 }
 
 TEST(JobWriter, HeavyMaterialRotationAndSpindleRotaryModel)
@@ -212,7 +216,7 @@ TEST(JobWriter, HeavyMaterialRotationAndSpindleRotaryModel)
     h.machine.spindleRotaryModel = true;
     TJobWriter &w = h.begin();
     w.RotateTo(0.5, 0); // the table turn drives the spindle, by the table's resolution
-    w.RotateTo(0, 0);   // no turn: no heavy-material setting
+    w.RotateTo(0, 0); // no turn: no heavy-material setting
     EXPECT_EQ(h.end(), Lines({"p 1", "s 2 1", "move w=4000 n=8000", "move n=2"}));
     EXPECT_EQ(w.JobPosition()[3], 4000);
     EXPECT_EQ(w.JobPosition()[7], 4000);
@@ -225,7 +229,7 @@ TEST(JobWriter, HoldAfterALayerOnlyWhenChecked)
         WriterHarness h;
         h.settings.Wstrzymaj = hold ? CheckState::Checked : CheckState::Unchecked;
         h.begin().WriteHoldCommands();
-        EXPECT_EQ(h.end(), hold ? Lines({"p 1", "r 0 2", "p 1", "s 3 0"}) : std::vector<std::string>{});
+        EXPECT_EQ(h.end(), hold ? Lines({"p 1", "r 0 2", "p 1", "s 3 0"}) : std::vector<std::string> {});
         EXPECT_EQ(h.carry.HeatUpPending, hold);
     }
 }
@@ -237,10 +241,29 @@ TEST(JobWriter, CrossPointPlunge)
     const tfigura cross = FigureOf({{1400, 2800}, {1400, 2800}});
     w.WriteCrossPoint(cross, {1000, 2000}, 12, 730);
     // 380 degrees of the spindle are 8444 of 8000 steps per turn.
-    EXPECT_EQ(h.end(), Lines({"f 0", "move x1=1000 x2=1000 y1=2000 y2=2000 n=4472", "p 1", "f 0", "p 1",
-                              "move z=1200 n=2400", "p 1", "f 1", "p 1", "move z=73000 n=146000", "p 1",
-                              "v 1 375", "p 1", "f 1", "p 1", "move w=8444 n=16888", "p 1", "f 0", "p 1", "p 1",
-                              "move z=-74200 n=148400", "p 1"}));
+    EXPECT_EQ(h.end(),
+              Lines({"f 0",
+                     "move x1=1000 x2=1000 y1=2000 y2=2000 n=4472",
+                     "p 1",
+                     "f 0",
+                     "p 1",
+                     "move z=1200 n=2400",
+                     "p 1",
+                     "f 1",
+                     "p 1",
+                     "move z=73000 n=146000",
+                     "p 1",
+                     "v 1 375",
+                     "p 1",
+                     "f 1",
+                     "p 1",
+                     "move w=8444 n=16888",
+                     "p 1",
+                     "f 0",
+                     "p 1",
+                     "p 1",
+                     "move z=-74200 n=148400",
+                     "p 1"}));
 }
 
 TEST(JobWriter, RetreatToTheSafeZoneAfterDrilling)
@@ -255,7 +278,7 @@ TEST(JobWriter, RetreatToTheSafeZoneAfterDrilling)
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()),
               Lines({"p 1", "r 0 2", "p 1", "f 0", "p 1", "p 1", "move n=2", "p 1", "p 1",
                      "move x1=474900 x2=474900 y1=240000 y2=240000 n=1064200"}));
-    EXPECT_EQ(h.effects.events, (std::vector<std::string>{"arm 0", "status"}));
+    EXPECT_EQ(h.effects.events, (std::vector<std::string> {"arm 0", "status"}));
 }
 
 TEST(JobWriter, TwoArmParkingAfterTheFront)
@@ -274,11 +297,11 @@ TEST(JobWriter, TwoArmParkingAfterTheFront)
     w.BackArm = false;
     auto lines = h.end();
     ASSERT_GE(lines.size(), 7u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 7, lines.end()),
-              Lines({"p 1", "f 1", "move x1=-10000 n=20000", "p 1", "f 0", "move y1=235000 n=470000", "p 200",
-                     "p 1", "s 4 5", "move y2=1000 n=2000", "p 1", "f 1", "move y2=3500 n=7000", "p 1",
-                     "r 0 2"}));
-    EXPECT_EQ(h.effects.events, (std::vector<std::string>{"arm 0", "panel"}));
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 7, lines.end()),
+        Lines({"p 1", "f 1", "move x1=-10000 n=20000", "p 1", "f 0", "move y1=235000 n=470000", "p 200",
+               "p 1", "s 4 5", "move y2=1000 n=2000", "p 1", "f 1", "move y2=3500 n=7000", "p 1", "r 0 2"}));
+    EXPECT_EQ(h.effects.events, (std::vector<std::string> {"arm 0", "panel"}));
 }
 
 TEST(JobWriter, BackArmParkingAndNoParkingInPerpendicularMode)
@@ -304,10 +327,10 @@ TEST(JobWriter, BackArmParkingAndNoParkingInPerpendicularMode)
             EXPECT_EQ(closing, Lines({"p 1", "r 0 2"}));
             continue;
         }
-        EXPECT_EQ(closing, Lines({"p 1", "f 1", "move y2=-1000 n=2000", "s 4 0", "p 1", "f 0",
-                                  "move y1=-1000 n=2000", "p 1", "f 1", "move x1=-7000 n=14000", "p 200", "p 1",
-                                  "r 0 2"}));
-        EXPECT_EQ(h.effects.events, (std::vector<std::string>{"arm 5", "panel"}));
+        EXPECT_EQ(closing,
+                  Lines({"p 1", "f 1", "move y2=-1000 n=2000", "s 4 0", "p 1", "f 0", "move y1=-1000 n=2000",
+                         "p 1", "f 1", "move x1=-7000 n=14000", "p 200", "p 1", "r 0 2"}));
+        EXPECT_EQ(h.effects.events, (std::vector<std::string> {"arm 5", "panel"}));
     }
 }
 
@@ -331,7 +354,7 @@ TEST(JobWriter, ArmSelectionSentAtTheStart)
         h.start.KeyFront = c.keyFront;
         h.settings.PowerOutput = c.powerOutput;
         h.begin(TJobType::RotarySpindle);
-        EXPECT_EQ(h.effects.events, std::vector<std::string>{c.event});
+        EXPECT_EQ(h.effects.events, std::vector<std::string> {c.event});
     }
 }
 
@@ -348,9 +371,9 @@ TEST(JobWriter, HeatingPowerInBothProtocols)
     };
     const std::vector<Case> cases = {
         {false, false, 1, 1.0, "t 1 10", 3},
-        {false, false, 1, 2.55, "t 1 26", 3},  // 25.5 rounds to the even 26
+        {false, false, 1, 2.55, "t 1 26", 3}, // 25.5 rounds to the even 26
         {false, false, 1, 30.0, "t 1 255", 3}, // 300 used to wrap to 44; clamped to the byte
-        {false, true, 1, 50.0, "t 1 128", 3},  // percent: 127.5 rounds to the even 128
+        {false, true, 1, 50.0, "t 1 128", 3}, // percent: 127.5 rounds to the even 128
         {true, false, 100, 1.0, "t 1 1000", 6},
         {true, false, 100, 30.0, "t 1 30000", 6},
     };
@@ -376,7 +399,7 @@ TEST(JobWriter, RotaryExitAndPositionSetting)
     h.start.StartEdgeY = 760;
     TJobWriter &w = h.begin();
     w.SetPosition(400, 800, 3000);
-    EXPECT_EQ(w.JobPosition(), (JobPositions{1000, 2000, 0, 3000, 1000, 2000, 0, 3000}));
+    EXPECT_EQ(w.JobPosition(), (JobPositions {1000, 2000, 0, 3000, 1000, 2000, 0, 3000}));
     EXPECT_TRUE(h.bytes.empty());
     w.WriteRotaryExit();
     EXPECT_EQ(h.end(), Lines({"p 200", "move y1=74000 y2=74000 n=148000", "p 1", "f 0"}));
@@ -403,8 +426,9 @@ TEST(JobWriter, SerialTableCutOffAfterTheLastPass)
         h.begin(TJobType::SerialTable);
         auto lines = h.end();
         const std::vector<std::string> closing(lines.begin() + 5, lines.end());
-        const std::vector<std::string> expected =
-            pass == 3 ? Lines({"move x1=-35000 x2=-35000 n=70000", "p 1", "r 0 2"}) : Lines({"p 1", "r 0 2"});
+        const std::vector<std::string> expected = pass == 3
+            ? Lines({"move x1=-35000 x2=-35000 n=70000", "p 1", "r 0 2"})
+            : Lines({"p 1", "r 0 2"});
         EXPECT_EQ(closing, expected);
     }
 }
@@ -456,8 +480,7 @@ public:
         : m_room(room)
         , m_committed(committed)
         , m_discarded(discarded)
-    {
-    }
+    { }
     bool open() override { return true; }
     bool write(std::string_view bytes) override
     {
@@ -507,9 +530,16 @@ TEST(JobWriterRounding, NearestWithHalvesToEvenAcrossTheRange)
         std::int64_t rounded;
     };
     const std::vector<Case> cases = {
-        {0.5L, 0},       {1.5L, 2},         {2.5L, 2},          {-0.5L, 0},
-        {-1.5L, -2},     {-2.5L, -2},       {2.4999999L, 2},    {-7.75L, -8},
-        {1e15L + 0.5L, 1000000000000000},   {0x1p62L + 1.0L, 4611686018427387905}, // past the fast path
+        {0.5L, 0},
+        {1.5L, 2},
+        {2.5L, 2},
+        {-0.5L, 0},
+        {-1.5L, -2},
+        {-2.5L, -2},
+        {2.4999999L, 2},
+        {-7.75L, -8},
+        {1e15L + 0.5L, 1000000000000000},
+        {0x1p62L + 1.0L, 4611686018427387905}, // past the fast path
         {-0x1p62L - 3.0L, -4611686018427387907},
         {1e30L, std::numeric_limits<std::int64_t>::max()},
         {std::numeric_limits<long double>::quiet_NaN(), 0},
@@ -531,11 +561,12 @@ TEST(JobWriterRounding, FastCornerTestAgreesWithTheCornerValue)
     std::uint64_t seed = 12345;
     auto next = [&seed](std::int32_t range) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::int32_t>(static_cast<std::int64_t>(seed >> 33) % (2 * std::int64_t{range} + 1) - range);
+        return static_cast<std::int32_t>(
+            static_cast<std::int64_t>(seed >> 33) % (2 * std::int64_t {range} + 1) - range);
     };
     for (int i = 0; i < 20000; ++i) {
         const std::int32_t range = i % 2 ? 100 : 2000000000;
-        JobPositions a{}, b{}, c{};
+        JobPositions a {}, b {}, c {};
         for (int axis : {0, 1, 3, 4, 5, 7}) {
             a[axis] = next(range);
             b[axis] = i % 7 == 0 ? a[axis] : next(range);

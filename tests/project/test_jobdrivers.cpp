@@ -436,7 +436,8 @@ namespace {
 TEST(JobDrivers, PairedProfilesDriveEachWireEndAlongItsOwnProfile)
 {
     DriverHarness h;
-    h.project.Figures = {Figure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), Figure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
+    h.project.Figures
+        = {Figure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), Figure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
     h.project.Ustaw_PPiPK();
     h.project.PairedProfiles = true;
     h.project.CutFrame = true;
