@@ -75,8 +75,12 @@ TEST_F(ProjectWindows, LoadedWindowShowsItsFileFigureCountAndSize)
     EXPECT_DOUBLE_EQ(sizes.back().width, 10.0);
     EXPECT_DOUBLE_EQ(sizes.back().height, 5.0);
     EXPECT_TRUE(boxes.shown.empty());
-    // The flat planner runs as the drawing loads.
+    // The flat planner runs as the drawing loads, on a worker; when it is
+    // done the status text is emptied.
+    while (child->planning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_TRUE(child->planned());
+    EXPECT_EQ(child->statusText(), QString());
     EXPECT_EQ(host.ProjectCount(), 1);
 }
 

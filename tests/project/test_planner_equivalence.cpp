@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <tuple>
 
 namespace {
@@ -23,6 +24,11 @@ struct Family
     const char *name;
     Generator make;
 };
+
+void PrintTo(const Family &family, std::ostream *out)
+{
+    *out << family.name;
+}
 
 const Family Families[] = {
     {"nested squares", fixtures::NestedSquares},

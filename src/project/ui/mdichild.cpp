@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "job/ipcslave.h"
 #include "project/programsettings.h"
+#include "project/ui/planrunner.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -116,9 +117,19 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
     if (tInterfejs::instance().rightToLeft())
         setLayoutDirection(Qt::RightToLeft);
     connect(this, &QMdiSubWindow::aboutToActivate, this, &TMDIChild::TntFormActivate);
+
+    m_planRunner = std::make_unique<TFlatPlanRunner>();
+    connect(m_planRunner.get(), &TFlatPlanRunner::progress, this, [this](int percent) {
+        m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent) + QStringLiteral("%"));
+    });
+    connect(m_planRunner.get(), &TFlatPlanRunner::finished, this, &TMDIChild::FinishFlatPlan);
 }
 
-TMDIChild::~TMDIChild() = default;
+TMDIChild::~TMDIChild()
+{
+    if (m_planRunner->running())
+        QGuiApplication::restoreOverrideCursor();
+}
 
 QString TMDIChild::statusText() const
 {
@@ -150,6 +161,11 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
     if (outcome.tooLarge)
         ShowMsg(Text(outcome.message), true);
     WriteSharedSize();
+    const TProjectSettings &settings = m_document.settings();
+    if (PlannerForMode(settings.Mode, settings.StolikSwitch) == TPlannerKind::Flat) {
+        StartFlatPlan();
+        return outcome;
+    }
     {
         BusyCursor busy;
         TPlanControl control;
@@ -166,7 +182,9 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
 
 void TMDIChild::ShowPlanOutcome()
 {
-    if (!m_lastPlan.message.empty())
+    if (m_lastPlan.status == TPlanStatus::Stuck)
+        ShowMsg(Text(m_lastPlan.message) + QString::number(m_lastPlan.unjoinedFigures), false);
+    else if (!m_lastPlan.message.empty())
         ShowMsg(Text(m_lastPlan.message), m_lastPlan.closesWindow());
     if (m_lastPlan.closesWindow())
         CloseSelf();
@@ -183,11 +201,40 @@ void TMDIChild::Plan(TPlannerKind kind)
 {
     // The settings may have changed since the load.
     m_document.setSettings(m_context.settings());
+    if (kind == TPlannerKind::Flat) {
+        StartFlatPlan();
+        return;
+    }
     TPlanControl control;
     control.progress = [this](int percent) {
         m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent) + QStringLiteral("%"));
     };
     m_lastPlan = RunPlanner(m_document, kind, control);
+    ShowPlanOutcome();
+    m_canvas->update();
+}
+
+bool TMDIChild::planning() const
+{
+    return m_planRunner->running();
+}
+
+void TMDIChild::StartFlatPlan()
+{
+    if (m_planRunner->running())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_planRunner->start(FlatPlanJob::From(m_document));
+}
+
+void TMDIChild::FinishFlatPlan()
+{
+    QGuiApplication::restoreOverrideCursor();
+    FlatPlanJob job = m_planRunner->takeJob();
+    m_lastPlan = job.Apply(m_document);
+    // A stopped plan keeps its last progress text; otherwise the text goes.
+    if (m_lastPlan.status != TPlanStatus::Cancelled)
+        m_statusBar->clearMessage();
     ShowPlanOutcome();
     m_canvas->update();
 }

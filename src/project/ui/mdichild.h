@@ -12,6 +12,7 @@
 #include <utility>
 
 class QStatusBar;
+class TFlatPlanRunner;
 
 // What a project window takes from the program around it.
 struct TProjectWindowContext
@@ -77,10 +78,14 @@ public:
 
     QString statusText() const;
 
+    // The flat planner runs on a worker while the window shows its progress;
+    // the document changes only when it has finished.
+    bool planning() const;
+
     // IProjectWindow
     QString caption() const override { return windowTitle(); }
     void JakiKierunek(int direction) override;
-    bool planned() const override { return m_document.Planned; }
+    bool planned() const override { return m_document.Planned && !planning(); }
     void ciecie() override;
     void ciecie_obrotowe() override;
     void repaintProject() override;
@@ -96,6 +101,8 @@ protected:
 
 private:
     void Plan(TPlannerKind kind);
+    void StartFlatPlan();
+    void FinishFlatPlan();
     void ShowPlanOutcome();
     void CloseSelf();
     void WriteSharedSize();
@@ -106,4 +113,6 @@ private:
     TProjectCanvas *m_canvas = nullptr;
     QStatusBar *m_statusBar = nullptr;
     bool m_closing = false;
+    // Last, so that a running plan is stopped before anything else goes.
+    std::unique_ptr<TFlatPlanRunner> m_planRunner;
 };
