@@ -3,6 +3,7 @@
 
 #include "drawing/geometry.h"
 #include "drawing/jobdecoder.h"
+#include "project/flatplanproject.h"
 #include "project/jobdrivers.h"
 #include "project/projectdocument.h"
 
@@ -449,6 +450,45 @@ TEST(JobDrivers, PairedProfilesDriveEachWireEndAlongItsOwnProfile)
     EXPECT_NE(std::find(job.lines.begin(), job.lines.end(), "move y1=1000 y2=500 n=2000"), job.lines.end());
     EXPECT_EQ(job.totals[0], 0);
     EXPECT_EQ(job.totals[1], 0);
+}
+
+} // namespace
+
+namespace {
+
+tfigura Drawn(std::vector<TPlotPoint> points)
+{
+    tfigura f;
+    f.points = std::move(points);
+    return f;
+}
+
+TEST(JobDrivers, ThreeNestedSquaresPlannedAndWritten)
+{
+    // The planner hangs the middle square on a connector from the frame's
+    // corner (0,0) and the inner one on a connector from the middle square's
+    // corner (100,100); each square is entered at its first corner and runs
+    // towards its higher neighbour; connectors are cut there and back.
+    DriverHarness h;
+    h.project.AddFigure(Drawn({{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}, {0, 0}}));
+    h.project.AddFigure(Drawn({{100, 100}, {900, 100}, {900, 900}, {100, 900}, {100, 100}}));
+    h.project.AddFigure(Drawn({{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}));
+    h.project.Ustaw_PPiPK();
+    ASSERT_EQ(ciecie(h.project, TPlanControl {}).status, TPlanStatus::Planned);
+    ASSERT_EQ(h.project.Figures.size(), 5u);
+    h.project.CutFrame = true;
+
+    ASSERT_TRUE(save_ciecie(h.project, h.context, QStringLiteral("out.cn"), 0, 4, 0.0).ok);
+    const DecodedJob job = h.decoded();
+    const std::vector<std::pair<std::int64_t, std::int64_t>> expected
+        = {{250, 250}, {500, 500}, {500, 500},   {500, 1000},  {1000, 1000}, {1000, 500}, {500, 500},
+           {250, 250}, {250, 250}, {250, 2250},  {2250, 2250}, {2250, 250},  {250, 250},  {0, 0},
+           {0, 0},     {0, 2500},  {2500, 2500}, {2500, 0},    {0, 0},       {0, 0}};
+    EXPECT_EQ(FrontPath(job), expected);
+    EXPECT_EQ(job.totals, AxisSums {}) << "the wire ends where it entered";
+    // Every figure starts with a pause and every corner of the squares and
+    // connectors gets the walk's pause.
+    EXPECT_GE(std::count(job.lines.begin(), job.lines.end(), "p 200"), 5 + 16);
 }
 
 } // namespace
