@@ -3,30 +3,26 @@
 #include <cmath>
 
 MachineSwitches::MachineSwitches(QStringList parameters)
-    : m_parameters(std::move(parameters))
+    : m_commandLine(std::move(parameters))
+{
+}
+
+MachineSwitches::MachineSwitches(CommandLine commandLine)
+    : m_commandLine(std::move(commandLine))
 {
 }
 
 bool MachineSwitches::present(const QString &word) const
 {
-    for (const QString &p : m_parameters) {
-        if (p.compare(word, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    return m_commandLine.ParamPresent(word);
 }
 
 std::optional<QString> MachineSwitches::value(const QString &word) const
 {
-    for (const QString &p : m_parameters) {
-        if (!p.contains(word, Qt::CaseInsensitive))
-            continue;
-        const qsizetype apostrophe = p.indexOf(QLatin1Char('\''));
-        const qsizetype from = apostrophe < 0 ? 0 : apostrophe + 1;
-        const qsizetype length = std::max<qsizetype>(0, p.size() - 1 - from);
-        return p.mid(from, length);
-    }
-    return std::nullopt;
+    QString v;
+    if (!m_commandLine.ParamValue(word, v))
+        return std::nullopt;
+    return v;
 }
 
 std::optional<int> MachineSwitches::intValue(const QString &word) const
