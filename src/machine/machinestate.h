@@ -111,6 +111,9 @@ struct MachineState
     std::int32_t wspV = 2;
     bool lj = false;
     bool busyWait = false;
+    // Set when the transmitter sent "G"; the panel's poll clears it when it
+    // sees the job end, a pause clears it and a continue sets it.
+    bool jobStarted = false;
     bool rotaryMoved = false;
 
     // True when the firmware speaks the protocol with 32-bit heating power.

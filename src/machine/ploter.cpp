@@ -80,7 +80,7 @@ bool Ploter::SendCommand(const QByteArray &command)
         const int result = m_link.Write(command.constData() + at,
                                         static_cast<int>(std::min(piece, command.size() - at)));
         if (result != 0) {
-            showMessage({kControl, QStringLiteral("ploterBrakLacznosci"), QString::number(result), {}});
+            showMessage(MachineMessage::of(kControl, QStringLiteral("ploterBrakLacznosci"), QString::number(result)));
             return false;
         }
     }
@@ -163,7 +163,7 @@ bool Ploter::WriteEepromParameter(int address, int value)
 bool Ploter::CheckConnected()
 {
     if (!m_link.connected())
-        showMessage({kControl, QStringLiteral("ploterBrakLacznosci"), {}, {}});
+        showMessage(MachineMessage::of(kControl, QStringLiteral("ploterBrakLacznosci")));
     return m_link.connected();
 }
 

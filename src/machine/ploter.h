@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,20 @@ struct MachineMessage
     QString key;
     QString suffix;
     QString caption;
+    // A second text after a line break, with its %1, %2 ... filled from
+    // `detailArgs` (numbers).
+    QString detailSection;
+    QString detailKey;
+    QStringList detailArgs;
+
+    static MachineMessage of(const QString &section, const QString &key, const QString &suffix = {})
+    {
+        MachineMessage m;
+        m.section = section;
+        m.key = key;
+        m.suffix = suffix;
+        return m;
+    }
 };
 
 // The machine access layer: the controller's live commands and queries, the

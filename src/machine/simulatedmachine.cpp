@@ -77,7 +77,9 @@ void SimulatedMachine::pressButton(Button button)
 int SimulatedMachine::receiveReport(const HidReport &report)
 {
     update();
-    if (m_failWrites > 0) {
+    if (m_failWrites > 0 && m_writesBeforeFailure > 0) {
+        --m_writesBeforeFailure;
+    } else if (m_failWrites > 0) {
         --m_failWrites;
         return m_writeError;
     }

@@ -94,7 +94,13 @@ public:
 
     // Injected faults.
     void failReads(int count, int error = HidError::Timeout) { m_failReads = count; m_readError = error; }
-    void failWrites(int count, int error = HidError::IoError) { m_failWrites = count; m_writeError = error; }
+    // `count` writes fail with `error` after `after` more succeeded.
+    void failWrites(int count, int error = HidError::IoError, int after = 0)
+    {
+        m_failWrites = count;
+        m_writeError = error;
+        m_writesBeforeFailure = after;
+    }
     // Reports taken but acknowledged with a general failure.
     void generalFailureWrites(int count) { m_generalFailures = count; }
     void shortReplies(int count, int length) { m_shortReplies = count; m_shortLength = length; }
@@ -163,6 +169,7 @@ private:
     int m_failReads = 0;
     int m_readError = HidError::Timeout;
     int m_failWrites = 0;
+    int m_writesBeforeFailure = 0;
     int m_writeError = HidError::IoError;
     int m_generalFailures = 0;
     int m_shortReplies = 0;
