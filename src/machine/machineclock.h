@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 // Time as the machine code sees it: every sleep, wait and poll goes through
 // this, so tests and the simulated controller run in virtual time.
@@ -21,7 +22,8 @@ public:
     void sleepMs(std::int64_t ms) override;
 };
 
-// Time that only moves when someone sleeps or advances it.
+// Time that only moves when someone sleeps or advances it. A hook sees
+// every sleep (tests use it to act "meanwhile", as a user would).
 class VirtualMachineClock final : public MachineClock
 {
 public:
@@ -30,9 +32,13 @@ public:
     {
         if (ms > 0)
             m_now += ms;
+        if (m_hook)
+            m_hook(m_now);
     }
     void advance(std::int64_t ms) { sleepMs(ms); }
+    void setSleepHook(std::function<void(std::int64_t now)> hook) { m_hook = std::move(hook); }
 
 private:
     std::int64_t m_now = 0;
+    std::function<void(std::int64_t)> m_hook;
 };

@@ -107,6 +107,11 @@ public:
     void garbageReplies(int count, std::uint8_t fill) { m_garbageReplies = count; m_garbageFill = fill; }
     void setBrokenWire(bool broken) { m_brokenWire = broken; }
     void setEndlessBusy(bool busy) { m_endlessBusy = busy; }
+    // The controller asks for the heating back on continue (as after its own
+    // pause button).
+    void setRestoreHeating(bool restore) { m_restoreHeating = restore; }
+    // Starts the job queue as "G" would, without a transmitter.
+    bool jobRunning() { return (flags() & (1u << 1)) != 0; }
     // Runs the clock's time into the machine (moves, draining).
     void update();
 

@@ -1,0 +1,436 @@
+#include "machine/machinekeys.h"
+#include "machine/sterowanie.h"
+
+#include "simfixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingJobControl : PanelJobControl
+{
+    void start() override { calls.push_back("start"); }
+    void pause() override { calls.push_back("pause"); }
+    void continueJob() override { calls.push_back("continue"); }
+    void restartJob() override { calls.push_back("restart"); }
+    void refreshMenus() override { calls.push_back("menus"); }
+    std::optional<NextPass> nextPass() override { return next; }
+    void startNextPass() override { calls.push_back("nextPass"); }
+
+    std::vector<std::string> calls;
+    std::optional<NextPass> next;
+};
+
+struct PanelRig : SimRig
+{
+    explicit PanelRig(SimulatedMachineConfig config = {}, QStringList parameters = {})
+        : SimRig(std::move(config), std::move(parameters))
+        , panel(*ploter, jobControl)
+    {
+        ploter->setWaitLimitMs(5000);
+        ploter->ReadMachineInfo();
+        takeCommands();
+    }
+
+    // Queues a job of pauses and lets it run.
+    void runJob(int commands = 400)
+    {
+        for (int i = 0; i < commands; ++i)
+            link->Write(bytes({'p', 1}));
+        link->Write(QByteArrayLiteral("G"));
+        state.jobStarted = true;
+        takeCommands();
+    }
+
+    RecordingJobControl jobControl;
+    Tster panel;
+};
+
+QByteArray moveRecord(int tag, std::int32_t value)
+{
+    return record('A', tag, value);
+}
+
+TEST(Panel, GotoPointTakesTheShorterWayRound)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::S, 7900);
+    PanelTarget target;
+    target.s = 100;
+    ASSERT_TRUE(rig.panel.gotopoint(true, 2, target));
+    const auto sent = rig.takeCommands();
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(sent[0], bytes({'F', 2}));
+    EXPECT_EQ(sent[1], bytes({'F', 2}));
+    EXPECT_EQ(sent[3], moveRecord(0x02, 200)) << "+200, not -7800";
+    EXPECT_EQ(rig.machine->rawPosition(Axis::S), 8100);
+}
+
+TEST(Panel, GotoPointLowersZBeforeTheWireTravels)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::Z, 5000);
+    PanelTarget target;
+    target.x1 = target.x2 = 100;
+    target.z = 20;
+    ASSERT_TRUE(rig.panel.gotopoint(true, 0, target));
+    const auto sent = rig.takeCommands();
+    const std::vector<QByteArray> expected = {
+        bytes({'F', 0}), moveRecord(0xFF, 0), moveRecord(0x03, -5000), moveRecord(0xFE, 10000),
+        bytes({'F', 0}), moveRecord(0xFF, 0), moveRecord(0x00, 10000), moveRecord(0x04, 10000),
+        moveRecord(0x03, 2000), moveRecord(0xFE, 20396)};
+    EXPECT_EQ(sent, expected);
+}
+
+TEST(Panel, GotoPointIsRefusedWhileAJobRuns)
+{
+    PanelRig rig;
+    rig.runJob();
+    PanelTarget target;
+    target.x1 = 10;
+    EXPECT_FALSE(rig.panel.gotopoint(true, 0, target));
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].key, "nieMoznaPrzesuwac");
+    EXPECT_EQ(rig.messages[0].caption, "Goto point");
+    EXPECT_TRUE(rig.takeCommands().empty());
+}
+
+TEST(Panel, PauseOfAJobSavesThePausePoint)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::X1, 1234);
+    rig.runJob();
+    ASSERT_TRUE(rig.panel.wstrzymaj());
+    EXPECT_EQ(rig.takeCommands(),
+              (std::vector<QByteArray>{bytes({'Q'}), bytes({'R', 0, 2}), bytes({'F', 2})}));
+    EXPECT_EQ(rig.panel.pausePoint()[0], 1234);
+    EXPECT_FALSE(rig.state.jobStarted);
+}
+
+TEST(Panel, PauseOfAPlainMoveStopsIt)
+{
+    PanelRig rig;
+    rig.ploter->sendMove({.x1 = 100000});
+    rig.takeCommands();
+    ASSERT_TRUE(rig.panel.wstrzymaj());
+    EXPECT_EQ(rig.takeCommands(),
+              (std::vector<QByteArray>{bytes({'Y'}), bytes({'R', 0, 2}), bytes({'F', 2})}));
+    EXPECT_TRUE(rig.panel.stoppedByUser());
+}
+
+TEST(Panel, PauseNeverHangs)
+{
+    // Regression: the waits for the paused flag and for idle axes had no
+    // end, so a controller that never reported them froze the program.
+    PanelRig rig;
+    rig.runJob();
+    rig.machine->setEndlessBusy(true);
+    const auto start = rig.clock.nowMs();
+    rig.panel.wstrzymaj();
+    EXPECT_LT(rig.clock.nowMs() - start, 120000);
+
+    PanelRig lost;
+    lost.runJob();
+    lost.machine->setEndlessBusy(true);
+    lost.clock.setSleepHook([&](std::int64_t) { lost.machine->failReads(1000000); });
+    const auto lostStart = lost.clock.nowMs();
+    lost.panel.wstrzymaj();
+    EXPECT_LT(lost.clock.nowMs() - lostStart, 100) << "a lost link ends the waits at once";
+}
+
+TEST(Panel, ContinueReturnsToThePausePointAndResumes)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::X1, 3000);
+    rig.runJob();
+    ASSERT_TRUE(rig.panel.wstrzymaj());
+    rig.machine->setRawPosition(Axis::X1, 1000); // the user moved the wire meanwhile
+    rig.takeCommands();
+    rig.panel.kontynuuj();
+    const auto sent = rig.takeCommands();
+    const std::vector<QByteArray> expected = {
+        bytes({'F', 1}), bytes({'R', 1, 1}),
+        bytes({'F', 1}), bytes({'F', 1}), moveRecord(0xFF, 0), moveRecord(0x00, 2000), moveRecord(0xFE, 4000),
+        bytes({'F', 1}), bytes({'R', 1, 1}), bytes({'K'}), bytes({'R', 1, 1})};
+    EXPECT_EQ(sent, expected);
+    EXPECT_TRUE(rig.state.jobStarted);
+    EXPECT_TRUE(rig.machine->jobRunning());
+}
+
+TEST(Panel, ContinueWithHeatingToRestoreSendsOnlyGo)
+{
+    PanelRig rig;
+    rig.runJob();
+    rig.state.jobStarted = false;
+    rig.machine->setRestoreHeating(true);
+    rig.panel.kontynuuj();
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'G'})}));
+    EXPECT_FALSE(rig.state.jobStarted) << "the flag is not touched";
+
+    PanelRig lj({}, {"MachineName'LJ1'"});
+    Settings settings = lj.ploter->settings();
+    settings.work_power = 40;
+    lj.ploter->setSettings(settings);
+    lj.runJob();
+    lj.machine->setRestoreHeating(true);
+    lj.panel.kontynuuj();
+    const auto sent = lj.takeCommands();
+    ASSERT_EQ(sent.size(), 3u + 2 * 10 + 1);
+    EXPECT_EQ(sent[sent.size() - 3], bytes({'T', 2, 102})) << "40 % of 255";
+    EXPECT_EQ(sent.back(), bytes({'G'}));
+}
+
+TEST(Panel, MayMoveChecksTheArmsOnShapedWireMachines)
+{
+    PanelRig rig({}, {"MachineName'Vq4800'"});
+    Settings settings = rig.ploter->settings();
+    settings.PowerOutput = 1;
+    rig.ploter->setSettings(settings);
+    EXPECT_TRUE(rig.panel.MoznaRuszac());
+    rig.state.plot.X2 = 5;
+    EXPECT_FALSE(rig.panel.MoznaRuszac());
+    EXPECT_EQ(rig.messages.back().key, "ruchRamionZabronionyRozneXY");
+    EXPECT_EQ(rig.messages.back().detailKey, "wyrownajRamionaIJeszczeRaz");
+    rig.state.plot.X2 = 0;
+    rig.panel.setKeyBack(false);
+    EXPECT_FALSE(rig.panel.MoznaRuszac());
+    EXPECT_EQ(rig.messages.back().key, "ruch1goRamieniaZabroniony");
+}
+
+TEST(Homing, MasksPerFamily)
+{
+    const struct
+    {
+        const char *name;
+        std::vector<QByteArray> expected;
+    } cases[] = {
+        {"bn45", {bytes({'B', 8}), bytes({'B', 1}), bytes({'B', 2}), bytes({'B', 0x40}), bytes({'Y'})}},
+        {"Vq4800", {bytes({'B', 17}), bytes({'B', 34})}},
+        {"Q7", {bytes({'B', 17}), bytes({'B', 34})}},
+        {"lj2000", {bytes({'B', 17}), bytes({'B', 34})}},
+        {"GZ500", {bytes({'B', 1}), bytes({'B', 2})}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelRig rig({}, {QStringLiteral("MachineName'%1'").arg(c.name)});
+        rig.machine->setRawPosition(Axis::X1, 30000);
+        rig.machine->setRawPosition(Axis::Y1, 20000);
+        rig.panel.bazuj();
+        EXPECT_EQ(rig.takeCommands(), c.expected);
+        EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 0);
+        EXPECT_TRUE(rig.machine->flags() & StatusFlag::Homed);
+    }
+}
+
+TEST(Homing, AKeyPressStopsItAndLaterStepsOnlyStop)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::Z, 30000);
+    rig.clock.setSleepHook([&](std::int64_t now) {
+        if (now > 150)
+            rig.panel.requestStop();
+    });
+    rig.panel.bazuj();
+    rig.clock.setSleepHook({});
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'B', 8}), bytes({'Y'}), bytes({'Y'}), bytes({'Y'}),
+                                                           bytes({'Y'}), bytes({'Y'})}));
+}
+
+TEST(Homing, RefusedWhileMoving)
+{
+    PanelRig rig;
+    rig.ploter->sendMove({.x1 = 100000});
+    rig.takeCommands();
+    rig.panel.bazuj();
+    EXPECT_EQ(rig.messages.back().key, "ploterBazowanieNiemozliwe");
+    EXPECT_TRUE(rig.takeCommands().empty());
+}
+
+TEST(Poll, MachinePauseButtonCallsPauseOncePerReport)
+{
+    PanelRig rig;
+    rig.machine->pressButton(SimulatedMachine::Button::Pause);
+    EXPECT_EQ(rig.panel.poll(), 100);
+    EXPECT_EQ(rig.jobControl.calls, (std::vector<std::string>{"pause"}));
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'Y'})}));
+    rig.panel.poll();
+    EXPECT_EQ(rig.jobControl.calls.size(), 1u) << "the button was answered";
+    rig.machine->pressButton(SimulatedMachine::Button::Start);
+    rig.panel.poll();
+    EXPECT_EQ(rig.jobControl.calls.back(), "start");
+    rig.machine->pressButton(SimulatedMachine::Button::Continue);
+    rig.panel.poll();
+    EXPECT_EQ(rig.jobControl.calls.back(), "start") << "continue only while paused";
+}
+
+TEST(Poll, JobEndIsSeenOnlyAfterGo)
+{
+    PanelRig rig;
+    rig.panel.poll();
+    EXPECT_TRUE(rig.jobControl.calls.empty()) << "no job was started";
+    rig.runJob(10);
+    rig.panel.poll();
+    EXPECT_TRUE(rig.jobControl.calls.empty()) << "still running";
+    rig.clock.advance(1000);
+    rig.panel.poll();
+    EXPECT_EQ(rig.jobControl.calls, (std::vector<std::string>{"menus"}));
+    EXPECT_FALSE(rig.state.jobStarted);
+}
+
+TEST(Poll, RepeatRestartsAfterTenHeatUpTimes)
+{
+    PanelRig rig({}, {"REPEAT"});
+    Settings settings = rig.ploter->settings();
+    settings.CzasRozgrzewania = 150;
+    rig.ploter->setSettings(settings);
+    rig.runJob(10);
+    rig.clock.advance(1000);
+    const auto before = rig.clock.nowMs();
+    rig.panel.poll();
+    EXPECT_EQ(rig.clock.nowMs() - before, 1500);
+    EXPECT_EQ(rig.jobControl.calls, (std::vector<std::string>{"restart", "menus"}));
+}
+
+TEST(Poll, FailedReadIsNoJobEnd)
+{
+    // Regression: zeros from a failed status read looked like a finished
+    // job and started the follow-ups.
+    PanelRig rig({}, {"REPEAT"});
+    rig.runJob();
+    rig.machine->shortReplies(2, 8);
+    rig.panel.poll();
+    EXPECT_TRUE(rig.jobControl.calls.empty());
+    EXPECT_TRUE(rig.state.jobStarted);
+}
+
+TEST(Poll, LostLinkDuringAJobSwitchesTheHeatingOff)
+{
+    PanelRig rig;
+    rig.link->Write(bytes({'R', 1, 2}));
+    rig.runJob();
+    rig.machine->failReads(10);
+    EXPECT_EQ(rig.panel.poll(), 3000);
+    EXPECT_FALSE(rig.machine->heatingOn(2));
+    EXPECT_FALSE(rig.state.jobStarted);
+}
+
+TEST(Poll, DisplayShowsTheMachine)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::X1, 12345);
+    rig.machine->setBrokenWire(true);
+    PanelView seen;
+    rig.panel.setViewHandler([&](const PanelView &v) { seen = v; });
+    rig.panel.setDisplayWanted(true);
+    rig.panel.poll();
+    EXPECT_TRUE(seen.connected);
+    EXPECT_EQ(seen.plot.X1, 12345);
+    EXPECT_EQ(seen.wireStateKey, "zerwanyDrut");
+    EXPECT_EQ(seen.speedCaptionKey, "szybkoscPrzestawcza");
+}
+
+TEST(Keys, JogStartsOnPressAndStopsOnRelease)
+{
+    PanelRig rig;
+    rig.panel.keyPressed(JogKey::Right, false);
+    EXPECT_TRUE(rig.panel.jogInProgress());
+    rig.panel.keyPressed(JogKey::Right, false); // held: no second jog
+    rig.clock.advance(50);
+    rig.panel.keyReleased(JogKey::Right, false);
+    const auto sent = rig.takeCommands();
+    ASSERT_EQ(sent.size(), 1u + 4 + 1);
+    EXPECT_EQ(sent[0], bytes({'R', 1, 2}));
+    EXPECT_EQ(sent[2], moveRecord(0x00, 120000));
+    EXPECT_EQ(sent.back(), bytes({'Y'}));
+    EXPECT_FALSE(rig.panel.jogInProgress());
+    EXPECT_GT(rig.machine->rawPosition(Axis::X1), 0);
+    EXPECT_LT(rig.machine->rawPosition(Axis::X1), 120000);
+}
+
+TEST(Keys, FocusLossStopsAHeldJog)
+{
+    PanelRig rig;
+    rig.panel.keyPressed(JogKey::Up, false);
+    rig.takeCommands();
+    rig.panel.focusLost();
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'Y'})}));
+}
+
+TEST(Keys, SpeedStepsAndCtrlSlowsDown)
+{
+    PanelRig rig;
+    rig.panel.setSpeed(1500);
+    rig.panel.stepSpeed(1);
+    EXPECT_EQ(rig.panel.speed(), 1600);
+    rig.panel.setSpeed(15);
+    rig.panel.stepSpeed(-1);
+    EXPECT_EQ(rig.panel.speed(), 14);
+    rig.panel.stepSpeed(-1);
+    rig.panel.stepSpeed(-1);
+    rig.panel.stepSpeed(-1);
+    rig.panel.stepSpeed(-1);
+    rig.panel.stepSpeed(-1);
+    EXPECT_EQ(rig.panel.speed(), 10) << "never below 10";
+    rig.panel.setSpeed(1000);
+    rig.panel.keyPressed(JogKey::Left, true);
+    EXPECT_EQ(rig.panel.speed(), 100);
+    rig.panel.keyReleased(JogKey::Left, false);
+    EXPECT_EQ(rig.panel.speed(), 1000);
+}
+
+TEST(Joystick, Thresholds)
+{
+    const struct
+    {
+        int x, y;
+        unsigned buttons;
+        int direction;
+        int key;
+    } cases[] = {
+        {32768, 32768, 0, 0, 0},
+        {37768, 32768, 0, 0, 0},
+        {37769, 32768, 0, 1, JogKey::Numpad6},
+        {27767, 32768, 0, -1, JogKey::Numpad4},
+        {27768, 32768, 0, 0, 0},
+        {32768, 40000, 0, -4, JogKey::Numpad2},
+        {32768, 20000, 0, 4, JogKey::Numpad8},
+        {0, 65535, 0, -5, JogKey::Numpad1},
+        {65535, 65535, 0, -3, JogKey::Numpad3},
+        {0, 0, 0, 3, JogKey::Numpad7},
+        {65535, 0, 0, 5, JogKey::Numpad9},
+        {65535, 0, 1u << 3, 8, JogKey::PageUp},
+        {32768, 32768, 1u << 2, -8, JogKey::PageDown},
+        {0, 0, 1u << 0, 16, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << " " << c.y << " " << c.buttons);
+        EXPECT_EQ(joystickDirection({c.x, c.y, c.buttons}), c.direction);
+        EXPECT_EQ(joystickJogKey(c.direction), c.key);
+    }
+}
+
+TEST(Joystick, DirectionChangesJogAndStop)
+{
+    PanelRig rig;
+    rig.panel.setJoystick(JoystickState{65535, 32768, 0});
+    rig.panel.poll();
+    auto sent = rig.takeCommands();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), moveRecord(0x00, 120000)), sent.end());
+    rig.panel.setJoystick(JoystickState{});
+    rig.panel.poll();
+    sent = rig.takeCommands();
+    EXPECT_EQ(sent.front(), bytes({'Y'}));
+}
+
+TEST(Activation, NewProtocolSetsThePowerFactor)
+{
+    SimulatedMachineConfig config;
+    config.firmwareMajor = 4;
+    PanelRig rig(config);
+    ASSERT_TRUE(rig.panel.activate());
+    EXPECT_EQ(rig.state.powerFactor, 100);
+    EXPECT_TRUE(rig.ploter->IsNewProtocol());
+}
+
+} // namespace
