@@ -1,6 +1,7 @@
 #include "machine/sterowanie.h"
 
 #include "machine/machinekeys.h"
+#include "machine/panelkeys.h"
 
 #include "app/units.h"
 
@@ -645,6 +646,12 @@ void Tster::keyPressed(int key, bool ctrl)
     case JogKey::Insert:
     case JogKey::Numpad0:
         m_ploter.ToggleHeating();
+        break;
+    case JogKey::NumpadAdd:
+        stepSpeed(1);
+        break;
+    case JogKey::NumpadSubtract:
+        stepSpeed(-1);
         break;
     default:
         break;
