@@ -50,14 +50,29 @@ std::vector<tfigura> ClosedFigures()
     return figures;
 }
 
-void Indexed(benchmark::State &state, const std::vector<tfigura> &incoming)
+// 10,000 crosses of two lines each, on a grid, shuffled: a drilling project
+// loaded with cross-to-point cutting.
+std::vector<tfigura> Crosses()
+{
+    std::mt19937 rng(5);
+    std::vector<tfigura> lines;
+    for (int i = 0; i < 10000; ++i) {
+        const int x = (i % 100) * 800, y = (i / 100) * 800;
+        lines.push_back(ReaderFigure({{x - 200, y - 200}, {x + 200, y + 200}}));
+        lines.push_back(ReaderFigure({{x - 200, y + 200}, {x + 200, y - 200}}));
+    }
+    std::shuffle(lines.begin(), lines.end(), rng);
+    return lines;
+}
+
+void Indexed(benchmark::State &state, const std::vector<tfigura> &incoming, bool cross = false)
 {
     for (auto _ : state) {
         // Loading hands each figure over; the copy is the reader's work.
         state.PauseTiming();
         std::vector<tfigura> figures = incoming;
         state.ResumeTiming();
-        TFigureCollector collector(Tolerance, false);
+        TFigureCollector collector(Tolerance, cross);
         for (tfigura &f : figures)
             collector.Add(std::move(f));
         auto loaded = collector.TakeFigures();
@@ -66,10 +81,10 @@ void Indexed(benchmark::State &state, const std::vector<tfigura> &incoming)
     }
 }
 
-void Direct(benchmark::State &state, const std::vector<tfigura> &incoming)
+void Direct(benchmark::State &state, const std::vector<tfigura> &incoming, bool cross = false)
 {
     for (auto _ : state) {
-        auto figures = DirectCollect(incoming, Tolerance, false);
+        auto figures = DirectCollect(incoming, Tolerance, cross);
         benchmark::DoNotOptimize(figures.data());
         state.counters["figures"] = double(figures.size());
     }
@@ -91,6 +106,14 @@ void BM_ClosedFigures_Direct(benchmark::State &state)
 {
     Direct(state, ClosedFigures());
 }
+void BM_Crosses_Indexed(benchmark::State &state)
+{
+    Indexed(state, Crosses(), true);
+}
+void BM_Crosses_Direct(benchmark::State &state)
+{
+    Direct(state, Crosses(), true);
+}
 
 } // namespace
 
@@ -98,3 +121,5 @@ BENCHMARK(BM_ExplodedOutlines_Indexed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExplodedOutlines_Direct)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ClosedFigures_Indexed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClosedFigures_Direct)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Crosses_Indexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Crosses_Direct)->Unit(benchmark::kMillisecond)->Iterations(1);

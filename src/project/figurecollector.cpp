@@ -92,6 +92,8 @@ std::vector<tfigura> TFigureCollector::TakeFigures()
     m_ends.clear();
     m_shapes.clear();
     m_lines.clear();
+    m_longLines.clear();
+    m_lineColumns.clear();
     return figures;
 }
 
@@ -167,9 +169,54 @@ bool TFigureCollector::IsDuplicateFigure(const tfigura &figure) const
     return duplicate;
 }
 
+namespace {
+
+// Two-point lines are indexed by the columns of x their ends span: a line can
+// only cross one whose x range meets its own, so the columns of the new
+// line's x range hold every candidate. Lines over more columns than this are
+// kept apart and always looked at.
+constexpr std::int64_t LineColumnWidth = 1024;
+constexpr std::int64_t MaxLineColumns = 64;
+
+std::int64_t LineColumn(std::int32_t x)
+{
+    const std::int64_t c = x;
+    return c >= 0 ? c / LineColumnWidth : -((-c + LineColumnWidth - 1) / LineColumnWidth);
+}
+
+} // namespace
+
+void TFigureCollector::IndexLine(const tfigura &figure, int slot)
+{
+    m_lines.push_back(slot);
+    const auto [x0, x1] = std::minmax(figure.points[0].x, figure.points[1].x);
+    const std::int64_t c0 = LineColumn(x0), c1 = LineColumn(x1);
+    if (c1 - c0 >= MaxLineColumns) {
+        m_longLines.push_back(slot);
+        return;
+    }
+    for (std::int64_t c = c0; c <= c1; ++c)
+        m_lineColumns.insert(static_cast<std::uint64_t>(c), slot);
+}
+
 void TFigureCollector::MakeCrossPoint(tfigura &figure)
 {
-    for (const int slot : m_lines) {
+    const auto [x0, x1] = std::minmax(figure.points[0].x, figure.points[1].x);
+    const std::int64_t c0 = LineColumn(x0), c1 = LineColumn(x1);
+    // The first line in list order that crosses wins, so the candidates are
+    // tried in slot order.
+    m_candidates.clear();
+    if (c1 - c0 >= MaxLineColumns) {
+        m_candidates = m_lines;
+    } else {
+        for (std::int64_t c = c0; c <= c1; ++c)
+            m_lineColumns.forEach(static_cast<std::uint64_t>(c),
+                                  [this](int slot) { m_candidates.push_back(slot); });
+        m_candidates.insert(m_candidates.end(), m_longLines.begin(), m_longLines.end());
+        std::sort(m_candidates.begin(), m_candidates.end());
+        m_candidates.erase(std::unique(m_candidates.begin(), m_candidates.end()), m_candidates.end());
+    }
+    for (const int slot : m_candidates) {
         if (!m_slots[slot].alive)
             continue;
         const auto &line = m_slots[slot].figure.points;
@@ -192,7 +239,7 @@ void TFigureCollector::Append(tfigura figure)
     if (!figure.points.empty())
         m_shapes.insert(ShapeKey(figure), slot);
     if (figure.points.size() == 2 && m_crossToPoint)
-        m_lines.push_back(slot);
+        IndexLine(figure, slot);
     m_slots.push_back({std::move(figure), true});
 }
 

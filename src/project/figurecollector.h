@@ -57,6 +57,7 @@ private:
     TJoinCandidates FindJoinCandidates(const tfigura &figure, int after) const;
     bool IsDuplicateFigure(const tfigura &figure) const;
     void MakeCrossPoint(tfigura &figure);
+    void IndexLine(const tfigura &figure, int slot);
 
     void Append(tfigura figure);
     void Remove(int slot);
@@ -76,6 +77,10 @@ private:
     TFlatMultiMap<TEndEntry> m_ends;
     // Figures by point count, first and last point.
     TFlatMultiMap<int> m_shapes;
-    // Two-point figures in list order (dead ones skipped when met).
+    // Two-point figures in list order (dead ones skipped when met), and the
+    // same by columns of x; long ones apart.
     std::vector<int> m_lines;
+    TFlatMultiMap<int> m_lineColumns;
+    std::vector<int> m_longLines;
+    std::vector<int> m_candidates;
 };

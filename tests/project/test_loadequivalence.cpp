@@ -264,3 +264,38 @@ TEST(LoadEquivalence, ThousandsOfShuffledPiecesOfOutlines)
     EXPECT_LT(expected.size(), incoming.size() / 3);
     ExpectSameFigures(expected, Indexed(incoming, 10.0, false));
 }
+
+TEST(LoadEquivalence, CrossingLinesShortAndLongOverAWideDrawing)
+{
+    // Short crosses all over, lines reaching over many columns of the line
+    // index, and lines across the zero column.
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 rng(seed);
+        const auto coordinate = [&](int range) { return int(rng() % (2 * range + 1)) - range; };
+        std::vector<tfigura> incoming;
+        for (int i = 0; i < 150; ++i) {
+            const TPlotPoint at {coordinate(200000), coordinate(3000)};
+            switch (rng() % 4) {
+            case 0: // a long line
+                incoming.push_back(ReaderFigure(
+                    {{coordinate(300000), coordinate(3000)}, {coordinate(300000), coordinate(3000)}}));
+                break;
+            case 1: // a vertical line
+                incoming.push_back(ReaderFigure({at, {at.x, at.y + coordinate(2000)}}));
+                break;
+            default: { // a small cross
+                const int a = 50 + int(rng() % 1500), b = 50 + int(rng() % 1500);
+                incoming.push_back(ReaderFigure({{at.x - a, at.y - b}, {at.x + a, at.y + b}}));
+                incoming.push_back(ReaderFigure({{at.x - b, at.y + a}, {at.x + b, at.y - a}}));
+                break;
+            }
+            }
+        }
+        std::shuffle(incoming.begin(), incoming.end(), rng);
+        const auto expected = DirectCollect(incoming, 10.0, true);
+        ExpectSameFigures(expected, Indexed(incoming, 10.0, true));
+        if (HasFatalFailure())
+            return;
+    }
+}
