@@ -27,11 +27,6 @@ std::int64_t RoundToInt64Slow(long double value)
     return 0; // not a number
 }
 
-void AppendInt32(std::string &out, std::int32_t value)
-{
-    Append(out, Int32ToBytes(value));
-}
-
 void AppendPause(std::string &out, long long n)
 {
     // Pauses come from settings of at most 10000 ms.

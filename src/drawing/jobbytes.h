@@ -53,6 +53,5 @@ inline void Append(std::string &out, const TBytes &bytes)
     out.append(reinterpret_cast<const char *>(bytes.data()), bytes.size());
 }
 
-void AppendInt32(std::string &out, std::int32_t value);
 // A pause of n in chunks of 250; a negative pause is written as 0.
 void AppendPause(std::string &out, long long n);

@@ -88,9 +88,9 @@ void TJobWriter::figureTurn(const FigureKind &kind, double turns)
 {
     if (turns == 0.0)
         return;
-    writeCommand('p', 1);
+    sync();
     if (m_settings.Heavy == CheckState::Checked)
-        writeInt32Command('s', 2, 1);
+        setting(2, 1);
     const double x = currentX1();
     const double y = currentY1();
     writeMove(x, x, y, y, kind.turnsSpindle ? 0.0 : turns, kind.turnsSpindle ? turns : 0.0);
@@ -98,9 +98,8 @@ void TJobWriter::figureTurn(const FigureKind &kind, double turns)
 
 void TJobWriter::figureHeating()
 {
-    writeCommand('p', 1);
-    const char heatingOn[] = {'r', 1, static_cast<char>(m_wireSelector)};
-    write({heatingOn, sizeof heatingOn});
+    sync();
+    heatingOn();
     if (m_carry->HeatUpPending && !m_machine.LJ) {
         WritePause(RoundToInt64(m_settings.CzasRozgrzewania));
         m_carry->HeatUpPending = false;
@@ -181,17 +180,17 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     const TPlotPoint last = p.back();
     switch (kind.type) {
     case TJobType::TurningSpindle:
-        writeCommand('f', 0);
+        speedMode(0);
         figureMoveKeepY(kind, first.x);
         figureMoveMm(kind, UnitsToMm(first.x), m_start.StartEdgeY, 0.0);
         break;
     case TJobType::TurningTable:
-        writeCommand('f', 0);
+        speedMode(0);
         figureMoveKeepX(kind, first.y);
         figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(first.y), 0.0);
         break;
     case TJobType::RotarySpindle:
-        writeCommand('f', 0);
+        speedMode(0);
         figureMoveKeepY(kind, first.x);
         break;
     default: // 311 and 33
@@ -201,16 +200,16 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     }
     figureTurn(kind, figureStartTurn(kind, passAngle));
     figureHeating();
-    writeCommand('p', 1);
+    sync();
     if (kind.type == TJobType::TurningSpindle || kind.type == TJobType::TurningTable) {
         figureMove(kind, first.x, first.y, 0.0);
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
     } else if (kind.type == TJobType::RotarySpindle) {
-        writeCommand('f', 1);
+        speedMode(1);
         figureMoveKeepX(kind, first.y);
     } else {
-        writeCommand('f', 1);
+        speedMode(1);
         figureMove(kind, first.x, first.y, 0.0);
     }
 
@@ -232,12 +231,12 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
                 const double cornerTurns = m_settings.il_obr_rys == 0.0 ? 0.0 : 1.0;
                 const double cornerLength = c * cornerTurns;
                 if (cornerLength > 0.0) {
-                    writeCommand('p', 1);
+                    sync();
                     if (m_settings.Heavy == CheckState::Checked)
-                        writeInt32Command('s', 2, 1);
+                        setting(2, 1);
                     figureMove(kind, p[i].x, p[i].y, direction * cornerTurns);
                     figureSpeed(kind, cornerLength, cornerTurns, 0.0, 0.0);
-                    writeCommand('p', 1);
+                    sync();
                 }
             }
         }
@@ -246,14 +245,14 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     const std::int32_t turnedSteps = kind.turnsSpindle ? m_machine.resW : m_machine.resS;
     switch (kind.type) {
     case TJobType::TurningSpindle:
-        writeCommand('p', 1);
-        writeCommand('f', 0);
+        sync();
+        speedMode(0);
         figureMoveMm(kind, UnitsToMm(last.x), m_start.StartEdgeY, 0.0);
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
     case TJobType::TurningTable:
-        writeCommand('p', 1);
-        writeCommand('f', 0);
+        sync();
+        speedMode(0);
         figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
@@ -262,21 +261,21 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
             figureMoveMm(kind, UnitsToMm(last.x), m_start.StartEdgeY, 0.0);
         else
             figureMove(kind, last.x, last.y, 0.0);
-        writeCommand('p', 1);
-        writeCommand('f', 0);
+        sync();
+        speedMode(0);
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
     case TJobType::RotaryTable:
         figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
-        writeCommand('p', 1);
+        sync();
         endAngle = m_machine.spindleRotaryModel ? axisAngle(7, m_machine.resW) : axisAngle(3, m_machine.resS);
         break;
     default: // 33: the table turns by the pass angle after the pass
         figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
-        writeCommand('p', 1);
+        sync();
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         writeMove(currentX1(), currentX1(), currentY1(), currentY1(), passAngle, 0.0);
-        writeCommand('p', 1);
+        sync();
         break;
     }
 }

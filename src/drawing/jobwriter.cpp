@@ -196,15 +196,14 @@ void TJobWriter::writeOpening()
     writeSpeed(0, static_cast<long double>(m_settings.PrzeSpeed) * m_machine.wspV);
     writeSpeed(1, static_cast<long double>(m_settings.szybkoscObrobki) * m_machine.wspV);
     WriteHeating();
-    const char heatingOn[] = {'r', 1, static_cast<char>(m_wireSelector)};
-    write({heatingOn, sizeof heatingOn});
+    heatingOn();
     m_carry->HeatUpPending = true;
     if (type == TJobType::Flat) {
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
         WritePause(RoundToInt64(m_settings.CzasRozgrzewania));
     } else if (type == TJobType::SerialTable) {
-        writeCommand('f', 1);
+        speedMode(1);
     }
 }
 
@@ -227,12 +226,11 @@ JobWriteStatus TJobWriter::EndJob()
 void TJobWriter::writeClosing()
 {
     const int type = m_start.jobType;
-    const char heatingOff[] = {'r', 0, 2};
     switch (type) {
     case TJobType::TurningSpindle:
     case TJobType::TurningTable:
-        writeCommand('p', 1);
-        write({heatingOff, sizeof heatingOff});
+        sync();
+        heatingOff();
         break;
     case TJobType::RotarySpindle:
     case TJobType::Flat:
@@ -240,16 +238,16 @@ void TJobWriter::writeClosing()
         if (m_machine.familyCode == QLatin1String("Q7") && type == TJobType::Flat
             && isChecked(m_settings.MoveAfter) && m_settings.Mode != 5)
             writeQ7Parking();
-        writeCommand('p', 1);
-        write({heatingOff, sizeof heatingOff});
+        sync();
+        heatingOff();
         if (isChecked(m_settings.cbKrzyzToPunkt) && isChecked(m_settings.cbAutomOdjazdDoBezpStrefy))
             WriteEndMoves();
         break;
     case TJobType::SerialTable:
         if (m_start.PassNumber == m_start.windowCount && m_start.CutOffAtEnd)
             writeCutOff();
-        writeCommand('p', 1);
-        write({heatingOff, sizeof heatingOff});
+        sync();
+        heatingOff();
         break;
     default:
         break;
@@ -264,30 +262,30 @@ void TJobWriter::writeQ7Parking()
     const double y2 = m_machine.Y2 / 100.0;
     const double limitY = m_machine.limitY;
     if (FrontArm) {
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
         writeMove(-x1, 0, 0, 0);
-        writeCommand('p', 1);
-        writeCommand('f', 0);
+        sync();
+        speedMode(0);
         writeMove(-x1, 0, limitY - y1, 0);
-        writeCommand('p', 1);
-        writeInt32Command('s', 4, 5);
+        sync();
+        setting(4, 5);
         if (m_machine.Y2 < 0)
             writeMove(-x1, 0, limitY - y1, 10);
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
         writeMove(-x1, 0, limitY - y1, m_start.FrontStartY - y2);
     }
     if (BackArm) {
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
         writeMove(0, 0, 0, -10);
-        writeInt32Command('s', 4, 0);
-        writeCommand('p', 1);
-        writeCommand('f', 0);
+        setting(4, 0);
+        sync();
+        speedMode(0);
         writeMove(0, 0, m_start.FrontStartY - y1, -10);
-        writeCommand('p', 1);
-        writeCommand('f', 1);
+        sync();
+        speedMode(1);
         writeMove(m_start.FrontStartX - x1, 0, m_start.FrontStartY - y1, -10);
     }
     if (m_effects)
@@ -443,8 +441,8 @@ double TJobWriter::currentZ() const
 void TJobWriter::RotateTo(double table, double spindle)
 {
     if (isChecked(m_settings.Heavy) && (table != 0.0 || spindle != 0.0)) {
-        writeCommand('p', 1);
-        writeInt32Command('s', 2, 1);
+        sync();
+        setting(2, 1);
     }
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), table, spindle, currentZ(), 0);
 }
@@ -471,20 +469,17 @@ void TJobWriter::WriteHeating()
     const std::int32_t power = m_machine.newProtocol
         ? ClampToInt32(value)
         : static_cast<std::int32_t>(std::clamp<long long>(value, 0, 255));
-    std::string command;
-    Append(command, PowerCommand(m_wireSelector, power, m_machine.newProtocol));
-    write(command);
+    writeBytes(PowerCommand(m_wireSelector, power, m_machine.newProtocol));
 }
 
 void TJobWriter::WriteHoldCommands()
 {
     if (!isChecked(m_settings.Wstrzymaj))
         return;
-    const char heatingOff[] = {'r', 0, 2};
-    writeCommand('p', 1);
-    write({heatingOff, sizeof heatingOff});
-    writeCommand('p', 1);
-    writeInt32Command('s', 3, 0);
+    sync();
+    heatingOff();
+    sync();
+    setting(3, 0);
     m_carry->HeatUpPending = true;
 }
 
@@ -492,39 +487,39 @@ void TJobWriter::WriteRotaryExit()
 {
     WritePause(RoundToInt64(m_settings.Pauza_w_kacie));
     writeMove(currentX1(), currentX2(), m_start.StartEdgeY, m_start.StartEdgeY);
-    writeCommand('p', 1);
-    writeCommand('f', 0);
+    sync();
+    speedMode(0);
 }
 
 void TJobWriter::WriteRevolution(double depth1, double depth2, double angle)
 {
-    writeCommand('p', 1);
-    writeCommand('f', 0);
-    writeCommand('p', 1);
+    sync();
+    speedMode(0);
+    sync();
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, depth1);
-    writeCommand('p', 1);
-    writeCommand('f', 1);
-    writeCommand('p', 1);
+    sync();
+    speedMode(1);
+    sync();
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, depth1 + depth2);
-    writeCommand('p', 1);
+    sync();
     writeSpeed(1, static_cast<long double>(m_settings.feuVobrotowa) * m_machine.wspV);
-    writeCommand('p', 1);
-    writeCommand('f', 1);
-    writeCommand('p', 1);
+    sync();
+    speedMode(1);
+    sync();
     RotateTo(0, angle / 360.0);
-    writeCommand('p', 1);
-    writeCommand('f', 0);
-    writeCommand('p', 1);
-    writeCommand('p', 1);
+    sync();
+    speedMode(0);
+    sync();
+    sync();
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, 0);
-    writeCommand('p', 1);
+    sync();
 }
 
 void TJobWriter::WriteCrossPoint(const tfigura &figure, TPlotPoint origin, double depth1, double depth2)
 {
     if (figure.points.empty())
         return;
-    writeCommand('f', 0);
+    speedMode(0);
     const TPlotPoint first = figure.points.front();
     MoveArmsScaled(ClampToInt32(static_cast<std::int64_t>(first.x) - origin.x),
                    ClampToInt32(static_cast<std::int64_t>(first.y) - origin.y), true, true);
@@ -535,38 +530,52 @@ void TJobWriter::WriteEndMoves()
 {
     if (m_effects)
         m_effects->queryStatus();
-    writeCommand('p', 1);
-    writeCommand('f', 0);
-    writeCommand('p', 1);
-    writeCommand('p', 1);
+    sync();
+    speedMode(0);
+    sync();
+    sync();
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, 0);
-    writeCommand('p', 1);
-    writeCommand('p', 1);
+    sync();
+    sync();
     const double x = m_machine.limitX - m_start.ZderzakX;
     const double y = m_machine.limitY - m_start.ZderzakY;
     writeMove(x, x, y, y);
 }
 
-void TJobWriter::writeCommand(char letter, std::uint8_t argument)
+void TJobWriter::writeBytes(const TBytes &bytes)
 {
-    const char command[] = {letter, static_cast<char>(argument)};
-    write({command, sizeof command});
+    write({reinterpret_cast<const char *>(bytes.data()), bytes.size()});
 }
 
-void TJobWriter::writeInt32Command(char letter, std::uint8_t first, std::int32_t value)
+void TJobWriter::sync()
 {
-    std::string command {letter, static_cast<char>(first)};
-    AppendInt32(command, value);
-    write(command);
+    writeBytes(PauseCommand(1));
+}
+
+void TJobWriter::speedMode(std::uint8_t mode)
+{
+    writeBytes(SpeedModeCommand(mode));
+}
+
+void TJobWriter::setting(std::uint8_t number, std::int32_t value)
+{
+    writeBytes(SettingCommand(number, value));
+}
+
+void TJobWriter::heatingOn()
+{
+    writeBytes(HeatingOnCommand(m_wireSelector));
+}
+
+void TJobWriter::heatingOff()
+{
+    writeBytes(HeatingOffCommand());
 }
 
 void TJobWriter::writeSpeed(std::uint8_t mode, long double mmPerMinute)
 {
-    std::string command;
-    Append(command,
-           SpeedCommand(
-               mode, static_cast<std::int16_t>(SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX))));
-    write(command);
+    const std::uint16_t period = SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX);
+    writeBytes(SpeedCommand(mode, static_cast<std::int16_t>(period)));
 }
 
 void TJobWriter::fail(const char *section, const char *key)

@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "drawing/figure.h"
+#include "drawing/jobformat.h"
 #include "drawing/joboutput.h"
 
 #include <QString>
@@ -182,8 +183,12 @@ private:
     void write(std::string_view bytes);
     void writeMove(double X1, double X2, double Y1, double Y2, double S = 0, double W = 0, double Z = 0,
                    double Third = 0);
-    void writeCommand(char letter, std::uint8_t argument);
-    void writeInt32Command(char letter, std::uint8_t first, std::int32_t value);
+    void writeBytes(const TBytes &bytes);
+    void sync(); // 'p' 1, the short pause between phases
+    void speedMode(std::uint8_t mode);
+    void setting(std::uint8_t number, std::int32_t value);
+    void heatingOn();
+    void heatingOff();
     void writeSpeed(std::uint8_t mode, long double mmPerMinute);
     void writeOpening();
     void writeClosing();
