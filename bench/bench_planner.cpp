@@ -10,7 +10,6 @@
 #include "reference_planner.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <random>
 
@@ -64,8 +63,7 @@ Project Nesting(int parts)
     return p;
 }
 
-template <class Plan>
-void RunPlan(benchmark::State &state, const Project &project, Plan plan)
+template<class Plan> void RunPlan(benchmark::State &state, const Project &project, Plan plan)
 {
     for (auto _ : state) {
         state.PauseTiming();
@@ -100,8 +98,7 @@ void BM_NestingReference(benchmark::State &state)
             [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
 }
 
-template <class Containment>
-void RunContainment(benchmark::State &state, Containment containment)
+template<class Containment> void RunContainment(benchmark::State &state, Containment containment)
 {
     const Project project = Nesting(static_cast<int>(state.range(0)) - 1);
     for (auto _ : state) {

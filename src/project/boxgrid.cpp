@@ -67,7 +67,8 @@ BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
     for (std::size_t k = 0; k < boxes.size(); ++k) {
         if (boxes[k].empty() || isLarge(boxes[k]))
             continue;
-        forCells(boxes[k], [&](std::size_t c) { m_items[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(k); });
+        forCells(boxes[k],
+                 [&](std::size_t c) { m_items[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(k); });
     }
 }
 

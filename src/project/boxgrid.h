@@ -52,7 +52,8 @@ private:
     std::int64_t m_cellSize = 1;
     std::int64_t m_columns = 0;
     std::int64_t m_rows = 0;
-    std::vector<int> m_cellStart; // CSR layout: items of cell c are m_items[m_cellStart[c] .. m_cellStart[c+1])
+    std::vector<int>
+        m_cellStart; // CSR layout: items of cell c are m_items[m_cellStart[c] .. m_cellStart[c+1])
     std::vector<int> m_items;
     std::vector<int> m_large;
     std::vector<std::uint32_t> m_stamp; // per item: last query that returned it

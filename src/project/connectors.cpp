@@ -24,7 +24,8 @@ bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp
         if (!f.pending || f.depth >= 2)
             continue;
         for (std::size_t va = 0; va < f.points.size(); ++va) {
-            const std::int64_t s = flatplan::WeightedScore(DistanceSquared(f.points[va], q), f.vertexInfo[va], infoB);
+            const std::int64_t s
+                = flatplan::WeightedScore(DistanceSquared(f.points[va], q), f.vertexInfo[va], infoB);
             if (s < best) {
                 best = s;
                 bestA = a;
@@ -87,8 +88,7 @@ enum ScoreKind {
     WeightProduct, // ConnectRemainingMany: S x weight(a) x weight(b)
 };
 
-template <int Kind>
-std::int64_t Score(std::int64_t s, const TVertexInfo &a, const TVertexInfo &b)
+template<int Kind> std::int64_t Score(std::int64_t s, const TVertexInfo &a, const TVertexInfo &b)
 {
     if constexpr (Kind == Halved)
         return s * 5 / 10 * 5 / 10;
@@ -100,7 +100,7 @@ std::int64_t Score(std::int64_t s, const TVertexInfo &a, const TVertexInfo &b)
 
 // A lower bound of Score for squared distances of at least s, given the
 // least factors of the two ends; the scores are monotone in s and in both.
-template <int Kind>
+template<int Kind>
 std::int64_t ScoreBound(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
                         std::int64_t weightB)
 {
@@ -114,7 +114,7 @@ std::int64_t ScoreBound(std::int64_t s, std::int64_t factorA, std::int64_t facto
 
 PlanBox Shifted(const PlanBox &b, std::int64_t d)
 {
-    return PlanBox{b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
+    return PlanBox {b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
 }
 
 // ConnectChildren nudges a's point by 2 units and b's by 1, each toward +x+y
@@ -126,8 +126,8 @@ std::int64_t Nudge(const tfigura &f, std::int64_t amount)
 
 } // namespace
 
-StrategyRun::StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table, ConnectorStrategy strategy,
-                         int container, int root, std::vector<int> population)
+StrategyRun::StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table,
+                         ConnectorStrategy strategy, int container, int root, std::vector<int> population)
     : m_figures(figures)
     , m_table(table)
     , m_strategy(strategy)
@@ -213,8 +213,7 @@ const CandidateVertices &StrategyRun::verticesOfB(int b) const
     }
 }
 
-template <int Kind>
-void StrategyRun::evaluatePair(int a, int b, Best &best) const
+template<int Kind> void StrategyRun::evaluatePair(int a, int b, Best &best) const
 {
     const CandidateVertices &A = verticesOfA(a);
     const CandidateVertices &B = verticesOfB(b);
@@ -227,7 +226,8 @@ void StrategyRun::evaluatePair(int a, int b, Best &best) const
     const PlanBox boxB = Shifted(B.box, db);
     const bool prune = A.boundable && B.boundable;
     if (prune && best.valid
-        && ScoreBound<Kind>(BoxGapSquared(Shifted(A.box, da), boxB), A.minFactor, B.minFactor, A.minWeight, B.minWeight)
+        && ScoreBound<Kind>(BoxGapSquared(Shifted(A.box, da), boxB), A.minFactor, B.minFactor, A.minWeight,
+                            B.minWeight)
             > best.score)
         return;
 
@@ -238,8 +238,8 @@ void StrategyRun::evaluatePair(int a, int b, Best &best) const
         const std::int64_t py = p.y + da;
         if (prune && best.valid) {
             const std::int64_t factorA = infoA.candidate == 1 ? infoA.weight : 10;
-            if (ScoreBound<Kind>(BoxGapSquared(PlanBox{px, py, px, py}, boxB), factorA, B.minFactor, infoA.weight,
-                                 B.minWeight)
+            if (ScoreBound<Kind>(BoxGapSquared(PlanBox {px, py, px, py}, boxB), factorA, B.minFactor,
+                                 infoA.weight, B.minWeight)
                 > best.score)
                 continue;
         }
@@ -247,7 +247,8 @@ void StrategyRun::evaluatePair(int a, int b, Best &best) const
             const TPlotPoint q = fb.points[static_cast<std::size_t>(vb)];
             const std::int64_t dx = px - (q.x + db);
             const std::int64_t dy = py - (q.y + db);
-            const std::int64_t score = Score<Kind>(dx * dx + dy * dy, infoA, fb.vertexInfo[static_cast<std::size_t>(vb)]);
+            const std::int64_t score
+                = Score<Kind>(dx * dx + dy * dy, infoA, fb.vertexInfo[static_cast<std::size_t>(vb)]);
             bool better;
             if (!best.valid)
                 better = score < NoScore;
@@ -258,7 +259,7 @@ void StrategyRun::evaluatePair(int a, int b, Best &best) const
             else
                 better = va < best.va || (va == best.va && vb < best.vb);
             if (better)
-                best = Best{score, b, va, vb, true};
+                best = Best {score, b, va, vb, true};
         }
     }
 }
@@ -314,7 +315,8 @@ void StrategyRun::offerNewB(int b)
         return;
     }
     for (std::int32_t a : fb.neighbourSlots) {
-        if (a >= 0 && static_cast<std::size_t>(a) < m_isCandidate.size() && m_isCandidate[static_cast<std::size_t>(a)])
+        if (a >= 0 && static_cast<std::size_t>(a) < m_isCandidate.size()
+            && m_isCandidate[static_cast<std::size_t>(a)])
             evaluate(a, b);
     }
     for (int a : m_openCandidates) {
@@ -329,7 +331,7 @@ void StrategyRun::joined(int a)
         return;
     if (m_isCandidate[static_cast<std::size_t>(a)]) {
         m_isCandidate[static_cast<std::size_t>(a)] = 0;
-        setBest(a, Best{});
+        setBest(a, Best {});
         std::erase(m_openCandidates, a);
         if (!isMany() && m_candidates.size() > 64 && m_candidates.size() % 64 == 0)
             std::erase_if(m_candidates, [&](int f) { return !m_isCandidate[static_cast<std::size_t>(f)]; });

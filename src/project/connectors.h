@@ -51,7 +51,10 @@ public:
     explicit CandidateTable(const std::vector<tfigura> &figures);
     const CandidateVertices &sampled(int f) const { return m_sampled[static_cast<std::size_t>(f)]; }
     const CandidateVertices &marked(int f) const { return m_marked[static_cast<std::size_t>(f)]; }
-    const CandidateVertices &markedFromOne(int f) const { return m_markedFromOne[static_cast<std::size_t>(f)]; }
+    const CandidateVertices &markedFromOne(int f) const
+    {
+        return m_markedFromOne[static_cast<std::size_t>(f)];
+    }
 
 private:
     std::vector<CandidateVertices> m_sampled;
@@ -67,8 +70,8 @@ public:
     // container: the container c of the children strategies, -1 for the
     // remaining ones. population: the figures that may be a or b, in list
     // order (for the children strategies c's children and c).
-    StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table, ConnectorStrategy strategy, int container,
-                int root, std::vector<int> population);
+    StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table, ConnectorStrategy strategy,
+                int container, int root, std::vector<int> population);
     ~StrategyRun();
     StrategyRun(const StrategyRun &) = delete;
     StrategyRun &operator=(const StrategyRun &) = delete;
@@ -98,8 +101,7 @@ private:
     const CandidateVertices &verticesOfA(int a) const;
     const CandidateVertices &verticesOfB(int b) const;
     void evaluate(int a, int b);
-    template <int Kind>
-    void evaluatePair(int a, int b, Best &best) const;
+    template<int Kind> void evaluatePair(int a, int b, Best &best) const;
     void offerNewB(int b);
     void setBest(int a, const Best &best);
     int finish(int a);

@@ -35,7 +35,7 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
         int above = 0;
         const auto count = [&](TPlotPoint p0, TPlotPoint p1) {
             double offset = 0.0;
-            if (VerticalOffsetToSegment(TSegment{p0, p1}, vertex, offset) && offset != 0.0)
+            if (VerticalOffsetToSegment(TSegment {p0, p1}, vertex, offset) && offset != 0.0)
                 ++(offset < 0.0 ? below : above);
         };
         for (std::size_t m = 0; m + 1 < nj; ++m)
@@ -61,7 +61,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     for (std::size_t k = 0; k < figures.size(); ++k) {
         const tfigura &f = figures[k];
         if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
-            boxes[k] = PlanBox{f.minX, f.minY, f.maxX, f.maxY};
+            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     BoxGrid grid(boxes);
     std::vector<std::vector<int>> inside(figures.size());
@@ -69,7 +69,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     for (std::size_t i = 0; i < figures.size(); ++i) {
         const tfigura &f = figures[i];
         candidates.clear();
-        grid.query(PlanBox{f.minX, f.minY, f.minX, f.minY}, 0, candidates);
+        grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
         std::sort(candidates.begin(), candidates.end());
         for (int j : candidates) {
             if (FigureInside(figures, static_cast<int>(i), j))
@@ -137,10 +137,12 @@ void BuildVertexRecords(std::vector<tfigura> &figures)
         // anything shorter is treated like an open one.
         const bool wraps = f.closed && n >= 2;
         f.vertexInfo.clear();
-        f.vertexInfo.push_back(TVertexInfo{wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
+        f.vertexInfo.push_back(
+            TVertexInfo {wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
         for (std::size_t k = 1; k + 1 < n; ++k)
-            f.vertexInfo.push_back(TVertexInfo{VertexAngle(p[k - 1], p[k], p[k + 1]), 0, 0});
-        f.vertexInfo.push_back(TVertexInfo{wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
+            f.vertexInfo.push_back(TVertexInfo {VertexAngle(p[k - 1], p[k], p[k + 1]), 0, 0});
+        f.vertexInfo.push_back(
+            TVertexInfo {wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
     }
 }
 

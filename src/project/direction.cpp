@@ -70,7 +70,8 @@ void SortujKrzyze(std::vector<tfigura> &figures)
     const std::size_t count = figures.size();
     if (count < 2)
         return;
-    const auto firstX = [&](std::size_t i) { return figures[i].points.empty() ? 0 : figures[i].points.front().x; };
+    const auto firstX
+        = [&](std::size_t i) { return figures[i].points.empty() ? 0 : figures[i].points.front().x; };
 
     std::int32_t x0 = 0;
     for (std::size_t i = 0; i + 1 < count; ++i) {

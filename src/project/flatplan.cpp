@@ -56,7 +56,7 @@ void AddStartFigure(std::vector<tfigura> &figures, FlatPlanState &state)
     start.childCount = 0;
     start.connectorLength = 60;
     start.extremeVertices = {0, 1, 0, 1};
-    start.vertexInfo = {TVertexInfo{HalfPi, 6, 1}, TVertexInfo{HalfPi, 6, 1}};
+    start.vertexInfo = {TVertexInfo {HalfPi, 6, 1}, TVertexInfo {HalfPi, 6, 1}};
     figures.push_back(std::move(start));
     state.rootFigure = static_cast<std::int32_t>(figures.size() - 1);
 }
@@ -77,17 +77,17 @@ bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v)
     const auto &p = f.points;
     const int n = static_cast<int>(p.size());
     for (int k = 0; k + 1 < n; ++k) {
-        if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment{p[k], p[k + 1]}))
+        if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment {p[k], p[k + 1]}))
             return true;
     }
-    return f.closed && n > 0 && SegmentsIntersect(s, TSegment{p[n - 1], p[0]});
+    return f.closed && n > 0 && SegmentsIntersect(s, TSegment {p[n - 1], p[0]});
 }
 
 } // namespace
 
 int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb)
 {
-    const TSegment s{figures[a].points[va], figures[b].points[vb]};
+    const TSegment s {figures[a].points[va], figures[b].points[vb]};
     if (CutCrossesFigure(s, figures[a], va))
         return a;
     if (CutCrossesFigure(s, figures[b], vb))
@@ -145,7 +145,7 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
     c.childCount = 0;
     c.connectorLength = static_cast<std::int32_t>(std::nearbyint(PointDistance(p1, p2)));
     c.points = {p1, p2};
-    c.vertexInfo = {TVertexInfo{HalfPi, 5, 1}, TVertexInfo{HalfPi, 5, 1}};
+    c.vertexInfo = {TVertexInfo {HalfPi, 5, 1}, TVertexInfo {HalfPi, 5, 1}};
     figures.push_back(std::move(c));
     const int index = static_cast<int>(figures.size() - 1);
 
@@ -175,7 +175,8 @@ std::int32_t OpenRootEntry(const std::vector<tfigura> &figures, int root, TPlotP
 {
     const auto leavesAt = [&](std::int32_t vertex) {
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            if (static_cast<int>(k) != root && figures[k].parent == root && figures[k].vertexOnParent == vertex)
+            if (static_cast<int>(k) != root && figures[k].parent == root
+                && figures[k].vertexOnParent == vertex)
                 return true;
         }
         return false;
@@ -217,7 +218,8 @@ void FinishPlan(std::vector<tfigura> &figures, const FlatPlanSettings &settings,
 
 int CountPending(const std::vector<tfigura> &figures)
 {
-    return static_cast<int>(std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.pending; }));
+    return static_cast<int>(
+        std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.pending; }));
 }
 
 } // namespace flatplan

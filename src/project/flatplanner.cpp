@@ -21,8 +21,7 @@ public:
         , m_settings(settings)
         , m_state(state)
         , m_control(control)
-    {
-    }
+    { }
 
     FlatPlanResult run();
 
@@ -121,7 +120,7 @@ void FlatPlanner::chooseRoot()
         tfigura &f = m_figures[k];
         if (f.closed || !FreeEndEntry(f, [&](int v) { return proximity.tooClose(k, v); }))
             continue;
-        const double d = PointDistance(m_state.pp, TPlotPoint{f.minX, f.minY});
+        const double d = PointDistance(m_state.pp, TPlotPoint {f.minX, f.minY});
         if (d < best) {
             best = d;
             m_state.rootFigure = k;
@@ -187,8 +186,8 @@ bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vec
     while (joined >= 0) {
         if (manyChildren) {
             if (!childrenMany)
-                childrenMany = std::make_unique<StrategyRun>(m_figures, table, ConnectorStrategy::ChildrenMany, c,
-                                                             m_state.rootFigure, population);
+                childrenMany = std::make_unique<StrategyRun>(
+                    m_figures, table, ConnectorStrategy::ChildrenMany, c, m_state.rootFigure, population);
             joined = childrenMany->call();
         } else {
             joined = children.call();
@@ -266,8 +265,8 @@ void FlatPlanner::showProgress()
 
 } // namespace
 
-FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state,
-                           const FlatPlanControl &control)
+FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings,
+                           FlatPlanState &state, const FlatPlanControl &control)
 {
     return FlatPlanner(figures, settings, state, control).run();
 }

@@ -13,5 +13,5 @@
 // then connectors from the deepest nesting outwards and across the project.
 // Cancelling keeps the connectors made so far and leaves the plan
 // unfinished; a plan that joins nothing in a full round ends stuck.
-FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state,
-                           const FlatPlanControl &control = {});
+FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings,
+                           FlatPlanState &state, const FlatPlanControl &control = {});

@@ -64,7 +64,7 @@ TPlanOutcome FlatPlanJob::Apply(TProjectDocument &document)
     case FlatPlanOutcome::Stuck:
         // The window tells how many figures stay off the path.
         outcome.status = TPlanStatus::Stuck;
-        outcome.message = TMessageKey{"Project_window", "figuryNiepolaczone"};
+        outcome.message = TMessageKey {"Project_window", "figuryNiepolaczone"};
         break;
     }
     return outcome;

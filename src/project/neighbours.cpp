@@ -3,16 +3,17 @@
 #include "drawing/geometry.h"
 #include "project/flatplan.h"
 
+#include <queue>
+
 #include <algorithm>
 #include <cmath>
-#include <queue>
 
 std::int64_t NeighbourKey(const std::vector<tfigura> &figures, int a, int b)
 {
     const tfigura &fa = figures[a];
     const tfigura &fb = figures[b];
-    auto key = static_cast<std::int64_t>(
-        std::nearbyint(PointDistance(TPlotPoint{fa.centreX, fa.centreY}, TPlotPoint{fb.centreX, fb.centreY})));
+    auto key = static_cast<std::int64_t>(std::nearbyint(
+        PointDistance(TPlotPoint {fa.centreX, fa.centreY}, TPlotPoint {fb.centreX, fb.centreY})));
     if (fa.depth > fb.depth)
         key += 500000000;
     if (fb.container == a)
@@ -45,7 +46,8 @@ public:
         const std::int64_t count = std::max<std::int64_t>(1, static_cast<std::int64_t>(figures.size()));
         const long double w = static_cast<long double>(m_maxX - m_minX) + 1;
         const long double h = static_cast<long double>(m_maxY - m_minY) + 1;
-        m_cell = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h * 2 / count))));
+        m_cell
+            = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h * 2 / count))));
         for (;;) {
             m_columns = (m_maxX - m_minX) / m_cell + 1;
             m_rows = (m_maxY - m_minY) / m_cell + 1;
@@ -64,7 +66,8 @@ public:
         m_items.resize(figures.size());
         std::vector<int> fill(m_start.begin(), m_start.end() - 1);
         for (std::size_t k = 0; k < figures.size(); ++k)
-            m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cellOf[k])]++)] = static_cast<int>(k);
+            m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cellOf[k])]++)]
+                = static_cast<int>(k);
     }
 
     bool inside(const tfigura &f) const
@@ -105,7 +108,7 @@ public:
 
     void offer(int a, int b, std::priority_queue<Keyed> &heap) const
     {
-        const Keyed item{NeighbourKey(m_figures, a, b), b};
+        const Keyed item {NeighbourKey(m_figures, a, b), b};
         if (heap.size() < flatplan::NeighbourSlotCount) {
             heap.push(item);
         } else if (item < heap.top()) {
@@ -128,8 +131,14 @@ private:
         m_minY = std::min<std::int64_t>(m_minY, f.centreY);
         m_maxY = std::max<std::int64_t>(m_maxY, f.centreY);
     }
-    std::int64_t column(std::int64_t x) const { return std::clamp<std::int64_t>((x - m_minX) / m_cell, 0, m_columns - 1); }
-    std::int64_t row(std::int64_t y) const { return std::clamp<std::int64_t>((y - m_minY) / m_cell, 0, m_rows - 1); }
+    std::int64_t column(std::int64_t x) const
+    {
+        return std::clamp<std::int64_t>((x - m_minX) / m_cell, 0, m_columns - 1);
+    }
+    std::int64_t row(std::int64_t y) const
+    {
+        return std::clamp<std::int64_t>((y - m_minY) / m_cell, 0, m_rows - 1);
+    }
     std::int64_t cellIndex(std::int64_t x, std::int64_t y) const { return y * m_columns + x; }
 
     const std::vector<tfigura> &m_figures;

@@ -49,11 +49,12 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
     for (int va = static_cast<int>(fa.points.size()) - 1; va >= 0; --va) {
         const TPlotPoint p = fa.points[va];
         // A vertex outside b's box grown by the tolerance meets none of b's.
-        if (BoxesTooFar(PlanBox{p.x, p.y, p.x, p.y}, boxB, tolerance))
+        if (BoxesTooFar(PlanBox {p.x, p.y, p.x, p.y}, boxB, tolerance))
             continue;
         for (int vb = static_cast<int>(fb.points.size()) - 1; vb >= 0; --vb) {
             const TPlotPoint q = fb.points[vb];
-            if (WithinTolerance(std::int64_t(p.x) - q.x, tolerance) && WithinTolerance(std::int64_t(p.y) - q.y, tolerance)) {
+            if (WithinTolerance(std::int64_t(p.x) - q.x, tolerance)
+                && WithinTolerance(std::int64_t(p.y) - q.y, tolerance)) {
                 vertexA = va;
                 vertexB = vb;
                 if (fa.generatedKind == 3)
@@ -119,7 +120,8 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance)
             if (g == f || !figures[g].pending)
                 return true;
             const tfigura &fg = figures[g];
-            return BoxesTooFar(box, fg.generatedKind == 3 ? PointBox(fg) : boxes[static_cast<std::size_t>(g)], tolerance);
+            return BoxesTooFar(box, fg.generatedKind == 3 ? PointBox(fg) : boxes[static_cast<std::size_t>(g)],
+                               tolerance);
         });
         std::sort(candidates.begin(), candidates.end());
         for (int g : candidates) {
@@ -175,8 +177,8 @@ VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tol
     for (std::size_t f = 0; f < figures.size(); ++f) {
         const auto &p = figures[f].points;
         for (std::size_t v = 0; v < p.size(); ++v)
-            m_entries.push_back(Entry{FloorDiv(p[v].x, m_cellSize), FloorDiv(p[v].y, m_cellSize), static_cast<int>(f),
-                                      static_cast<int>(v)});
+            m_entries.push_back(Entry {FloorDiv(p[v].x, m_cellSize), FloorDiv(p[v].y, m_cellSize),
+                                       static_cast<int>(f), static_cast<int>(v)});
     }
     std::sort(m_entries.begin(), m_entries.end(), [](const Entry &l, const Entry &r) {
         return l.cellX != r.cellX ? l.cellX < r.cellX : l.cellY < r.cellY;
@@ -193,8 +195,9 @@ bool VertexProximity::tooClose(int figure, int vertex) const
     for (std::int64_t x = cx - 1; x <= cx + 1; ++x) {
         for (std::int64_t y = cy - 1; y <= cy + 1; ++y) {
             const auto [first, last] = std::equal_range(
-                m_entries.begin(), m_entries.end(), Entry{x, y, 0, 0},
-                [](const Entry &l, const Entry &r) { return l.cellX != r.cellX ? l.cellX < r.cellX : l.cellY < r.cellY; });
+                m_entries.begin(), m_entries.end(), Entry {x, y, 0, 0}, [](const Entry &l, const Entry &r) {
+                    return l.cellX != r.cellX ? l.cellX < r.cellX : l.cellY < r.cellY;
+                });
             for (auto it = first; it != last; ++it) {
                 if (it->figure != figure
                     && PointDistance(p, m_figures[it->figure].points[it->vertex]) <= m_tolerance)

@@ -51,8 +51,7 @@ private:
 // For an open figure that touches another: enters it at its free end (entry
 // vertex 0, or its last vertex) and answers true; false when both ends touch
 // or nothing does.
-template <class TooClose>
-bool FreeEndEntry(tfigura &figure, TooClose tooClose)
+template<class TooClose> bool FreeEndEntry(tfigura &figure, TooClose tooClose)
 {
     const int n = static_cast<int>(figure.points.size());
     if (n == 0)

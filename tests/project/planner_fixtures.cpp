@@ -12,7 +12,7 @@ void Prepare(tfigura &f, double tolerance)
         return;
     }
     std::int32_t lowX = 2147483647, lowY = 2147483647, highX = -2147483647, highY = -2147483647;
-    std::array<std::int32_t, 4> extremes{0, 0, 0, 0};
+    std::array<std::int32_t, 4> extremes {0, 0, 0, 0};
     for (std::size_t k = 0; k < f.points.size(); ++k) {
         const TPlotPoint p = f.points[k];
         if (p.x < lowX) {
@@ -45,7 +45,8 @@ void Prepare(tfigura &f, double tolerance)
     f.depth = 0;
     const TPlotPoint first = f.points.front();
     const TPlotPoint last = f.points.back();
-    const bool near = std::abs(double(first.x - last.x)) < tolerance && std::abs(double(first.y - last.y)) < tolerance;
+    const bool near
+        = std::abs(double(first.x - last.x)) < tolerance && std::abs(double(first.y - last.y)) < tolerance;
     f.open = f.points.size() <= 2 || !near;
     f.closed = !f.open;
     f.drawingFigure = true;
@@ -161,15 +162,17 @@ Project StrokesOnOutlines(std::mt19937 &rng, int count)
         const int cx = Uniform(rng, 0, 30) * 60;
         const int cy = Uniform(rng, 0, 30) * 60;
         tfigura outline = Blob(rng, cx, cy, 40);
-        const TPlotPoint on = outline.points[static_cast<std::size_t>(Uniform(rng, 0, int(outline.points.size()) - 1))];
+        const TPlotPoint on
+            = outline.points[static_cast<std::size_t>(Uniform(rng, 0, int(outline.points.size()) - 1))];
         p.add(std::move(outline));
         ++n;
         if (n < count) {
             // A stroke starting (or ending) within the tolerance of the outline.
-            std::vector<TPlotPoint> stroke{{on.x + Uniform(rng, -3, 3), on.y + Uniform(rng, -3, 3)}};
+            std::vector<TPlotPoint> stroke {{on.x + Uniform(rng, -3, 3), on.y + Uniform(rng, -3, 3)}};
             const int len = Uniform(rng, 1, 5);
             for (int k = 0; k < len; ++k)
-                stroke.push_back({stroke.back().x + Uniform(rng, -60, 60), stroke.back().y + Uniform(rng, -60, 60)});
+                stroke.push_back(
+                    {stroke.back().x + Uniform(rng, -60, 60), stroke.back().y + Uniform(rng, -60, 60)});
             if (Uniform(rng, 0, 1) == 0)
                 std::reverse(stroke.begin(), stroke.end());
             p.add(Polyline(stroke));
@@ -229,7 +232,8 @@ std::string Difference(const Project &e, const Project &a)
         if (out.tellp() == 0 && x.neighbourSlots != y.neighbourSlots)
             out << "figure " << k << " neighbour slots differ";
         for (std::size_t v = 0; out.tellp() == 0 && v < x.vertexInfo.size() && v < y.vertexInfo.size(); ++v) {
-            if (x.vertexInfo[v].weight != y.vertexInfo[v].weight || x.vertexInfo[v].candidate != y.vertexInfo[v].candidate)
+            if (x.vertexInfo[v].weight != y.vertexInfo[v].weight
+                || x.vertexInfo[v].candidate != y.vertexInfo[v].candidate)
                 out << "figure " << k << " vertex record " << v << " differs";
         }
         if (out.tellp() != 0)

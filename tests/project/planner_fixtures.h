@@ -27,7 +27,7 @@ struct Project
 {
     std::vector<tfigura> figures;
     FlatPlanState state;
-    FlatPlanSettings settings{Tolerance, 0, false};
+    FlatPlanSettings settings {Tolerance, 0, false};
 
     void add(tfigura f) { figures.push_back(std::move(f)); }
     // Sets pp and pk from the figures' boxes.

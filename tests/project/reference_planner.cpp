@@ -32,7 +32,8 @@ bool FiguresTouch(Figures &figures, int a, int b, double tol, std::int32_t &va, 
         for (int j = static_cast<int>(figures[b].points.size()) - 1; j >= 0; --j) {
             const TPlotPoint p = figures[a].points[i];
             const TPlotPoint q = figures[b].points[j];
-            if (std::abs(double(std::int64_t(p.x) - q.x)) <= tol && std::abs(double(std::int64_t(p.y) - q.y)) <= tol) {
+            if (std::abs(double(std::int64_t(p.x) - q.x)) <= tol
+                && std::abs(double(std::int64_t(p.y) - q.y)) <= tol) {
                 va = i;
                 vb = j;
                 if (figures[a].generatedKind == 3)
@@ -202,8 +203,8 @@ std::int64_t Score(const Figures &figures, Strategy s, int a, int va, int b, int
     if (s == Strategy::Children) {
         const int na = figures[a].depth % 2 == 0 ? 2 : -2;
         const int nb = figures[b].depth % 2 == 0 ? 1 : -1;
-        p = TPlotPoint{p.x + na, p.y + na};
-        q = TPlotPoint{q.x + nb, q.y + nb};
+        p = TPlotPoint {p.x + na, p.y + na};
+        q = TPlotPoint {q.x + nb, q.y + nb};
     }
     std::int64_t score = DistanceSquared(p, q);
     switch (s) {
@@ -316,8 +317,8 @@ void OrderByDistance(Figures &figures)
     for (int a = 0; a < count; ++a) {
         std::vector<std::pair<std::int64_t, int>> keys;
         for (int b = 0; b < count; ++b) {
-            const TPlotPoint ca{figures[a].centreX, figures[a].centreY};
-            const TPlotPoint cb{figures[b].centreX, figures[b].centreY};
+            const TPlotPoint ca {figures[a].centreX, figures[a].centreY};
+            const TPlotPoint cb {figures[b].centreX, figures[b].centreY};
             auto key = static_cast<std::int64_t>(std::nearbyint(PointDistance(ca, cb)));
             if (figures[a].depth > figures[b].depth)
                 key += 500000000;
@@ -407,7 +408,7 @@ FlatPlanResult ciecie(Figures &figures, const FlatPlanSettings &settings, FlatPl
         for (int k = 0; k < static_cast<int>(figures.size()); ++k) {
             if (figures[k].closed || !FreeEndEntry(figures, k, tol))
                 continue;
-            const double d = PointDistance(state.pp, TPlotPoint{figures[k].minX, figures[k].minY});
+            const double d = PointDistance(state.pp, TPlotPoint {figures[k].minX, figures[k].minY});
             if (d < best) {
                 best = d;
                 state.rootFigure = k;
@@ -480,8 +481,8 @@ FlatPlanResult ciecie(Figures &figures, const FlatPlanSettings &settings, FlatPl
                 bool found = RunStrategy(figures, Strategy::Children, c, root, state.pp);
                 ShowPlanProgress(figures, control);
                 while (found) {
-                    found = RunStrategy(figures, manyChildren ? Strategy::ChildrenMany : Strategy::Children, c, root,
-                                        state.pp);
+                    found = RunStrategy(figures, manyChildren ? Strategy::ChildrenMany : Strategy::Children,
+                                        c, root, state.pp);
                     ShowPlanProgress(figures, control);
                     figures[c].pending = false;
                     if (control.cancelled())
@@ -495,7 +496,8 @@ FlatPlanResult ciecie(Figures &figures, const FlatPlanSettings &settings, FlatPl
             bool joinedAny = false;
             bool found = false;
             do {
-                found = RunStrategy(figures, many ? Strategy::RemainingMany : Strategy::Remaining, -1, root, state.pp);
+                found = RunStrategy(figures, many ? Strategy::RemainingMany : Strategy::Remaining, -1, root,
+                                    state.pp);
                 joinedAny = joinedAny || found;
                 ShowPlanProgress(figures, control);
                 if (control.cancelled())

@@ -3,9 +3,8 @@
 #include "planner_fixtures.h"
 #include "project/containment.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -30,14 +29,16 @@ TEST(FigureInside, ContainmentRules)
     const Case cases[] = {
         {"square in square", Square(10, 10, 50), Square(0, 0, 100), true},
         {"identical closed figures", Square(0, 0, 100), Square(0, 0, 100), false},
-        {"inside an open figure's box", Square(10, 10, 50), Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}), false},
+        {"inside an open figure's box", Square(10, 10, 50),
+         Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}), false},
         {"shared side value", Square(0, 10, 50), Square(0, 0, 100), false},
         {"box inside but outside the outline", Square(60, 5, 10), notched, false},
-        {"degenerate first vertex skipped", Polyline({{75, 20}, {60, 60}, {80, 60}, {75, 20}}), notched, true},
+        {"degenerate first vertex skipped", Polyline({{75, 20}, {60, 60}, {80, 60}, {75, 20}}), notched,
+         true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<tfigura> figures{c.inner, c.outer};
+        const std::vector<tfigura> figures {c.inner, c.outer};
         EXPECT_EQ(FigureInside(figures, 0, 1), c.inside);
         EXPECT_FALSE(FigureInside(figures, 1, 0));
     }
@@ -98,7 +99,7 @@ TEST(CoWCzym, DeepNestingReachesEveryLevel)
 
 TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
 {
-    std::vector<tfigura> figures{Square(0, 0, 100), Polyline({{5, 5}})};
+    std::vector<tfigura> figures {Square(0, 0, 100), Polyline({{5, 5}})};
     BuildVertexRecords(figures);
     ASSERT_EQ(figures[0].vertexInfo.size(), 5u);
     for (const TVertexInfo &v : figures[0].vertexInfo)
@@ -113,7 +114,7 @@ TEST(VertexRecords, MarksAndWeights)
 {
     // A rectangle at depth 1: every corner a candidate at weight 6.
     // At depth 2 the corners weigh 5.
-    std::vector<tfigura> figures{Square(0, 0, 100), Square(10, 10, 50)};
+    std::vector<tfigura> figures {Square(0, 0, 100), Square(10, 10, 50)};
     figures[0].depth = 1;
     figures[1].depth = 2;
     BuildVertexRecords(figures);
@@ -137,7 +138,7 @@ TEST(VertexRecords, SmoothCircleMarksExtremesAndEveryNinthVertex)
                           static_cast<std::int32_t>(std::nearbyint(10000 * std::sin(t)))});
     }
     points.push_back(points.front());
-    std::vector<tfigura> figures{Polyline(points)};
+    std::vector<tfigura> figures {Polyline(points)};
     figures[0].depth = 1;
     BuildVertexRecords(figures);
     MarkCandidateVertices(figures);
@@ -161,7 +162,7 @@ TEST(VertexRecords, SmoothCircleMarksExtremesAndEveryNinthVertex)
 
 TEST(VertexRecords, OpenFiguresAreCandidatesEverywhereAtWeightFive)
 {
-    std::vector<tfigura> figures{Polyline({{0, 0}, {100, 0}, {200, 5}})};
+    std::vector<tfigura> figures {Polyline({{0, 0}, {100, 0}, {200, 5}})};
     figures[0].depth = 1;
     BuildVertexRecords(figures);
     MarkCandidateVertices(figures);

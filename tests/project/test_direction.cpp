@@ -28,14 +28,14 @@ TEST(ReverseFigure, ReversesPointsAndTheirRecords)
 {
     tfigura two = Polyline({{0, 0}, {10, 0}});
     ReverseFigure(two);
-    EXPECT_EQ(two.points, (std::vector<TPlotPoint>{{10, 0}, {0, 0}}));
+    EXPECT_EQ(two.points, (std::vector<TPlotPoint> {{10, 0}, {0, 0}}));
 
     tfigura five = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}});
     for (int k = 0; k < 5; ++k)
-        five.vertexInfo.push_back(TVertexInfo{0.1 * k, k, 0});
+        five.vertexInfo.push_back(TVertexInfo {0.1 * k, k, 0});
     ReverseFigure(five);
-    EXPECT_EQ(five.points[2], (TPlotPoint{2, 0}));
-    EXPECT_EQ(five.points[0], (TPlotPoint{4, 0}));
+    EXPECT_EQ(five.points[2], (TPlotPoint {2, 0}));
+    EXPECT_EQ(five.points[0], (TPlotPoint {4, 0}));
     // Regression: reversing left the vertex records in the old order, so the
     // marks and weights belonged to other points afterwards.
     for (int k = 0; k < 5; ++k)
@@ -62,7 +62,7 @@ TEST(UstawKierunek, MakesCutFiguresRunTheSameWayAlongX)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<tfigura> figures{Polyline(c.points)};
+        std::vector<tfigura> figures {Polyline(c.points)};
         figures[0].cut = c.cut;
         figures[0].entryVertex = 7;
         UstawKierunek(figures, c.direction);
@@ -96,7 +96,9 @@ TEST(UstawKolejnosc, CrossPointsRunInZigZagColumns)
          {{0, 0}, {0, 10}, {5, 10}, {5, 0}, {9, 0}}},
         {"single cross point", {{3, 3}}, {{3, 3}}},
         {"one column keeps the sorted order", {{4, 9}, {4, 1}, {4, 5}}, {{4, 1}, {4, 5}, {4, 9}}},
-        {"four columns", {{0, 0}, {1, 0}, {1, 1}, {2, 0}, {3, 0}, {3, 1}}, {{0, 0}, {1, 1}, {1, 0}, {2, 0}, {3, 1}, {3, 0}}},
+        {"four columns",
+         {{0, 0}, {1, 0}, {1, 1}, {2, 0}, {3, 0}, {3, 1}},
+         {{0, 0}, {1, 1}, {1, 0}, {2, 0}, {3, 1}, {3, 0}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,9 +112,10 @@ TEST(UstawKolejnosc, CrossPointsRunInZigZagColumns)
 
 TEST(UstawKolejnosc, OtherFiguresInsideAReversedRangeMoveWithIt)
 {
-    std::vector<tfigura> figures{CrossPoint(0, 0), CrossPoint(5, 0), Polyline({{5, 5}, {9, 9}}), CrossPoint(5, 9)};
+    std::vector<tfigura> figures {CrossPoint(0, 0), CrossPoint(5, 0), Polyline({{5, 5}, {9, 9}}),
+                                  CrossPoint(5, 9)};
     UstawKolejnosc(figures);
-    EXPECT_EQ(FirstPoints(figures), (std::vector<TPlotPoint>{{0, 0}, {5, 9}, {5, 5}, {5, 0}}));
+    EXPECT_EQ(FirstPoints(figures), (std::vector<TPlotPoint> {{0, 0}, {5, 9}, {5, 5}, {5, 0}}));
 }
 
 } // namespace

@@ -1,15 +1,14 @@
 // The flat planner on hand-made projects whose plan is known.
 
 #include "planner_fixtures.h"
+#include "project/containment.h"
 #include "project/flatplanner.h"
 #include "project/neighbours.h"
-#include "project/containment.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -167,7 +166,7 @@ TEST(FlatPlanner, TouchingMovesTheStartFiguresVertexOntoTheFigure)
     p.add(Square(3, 2, 100));
     p.add(Square(500, 0, 100));
     p.bounds();
-    ASSERT_EQ(p.state.pp, (TPlotPoint{3, 0}));
+    ASSERT_EQ(p.state.pp, (TPlotPoint {3, 0}));
     const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state);
     EXPECT_EQ(r.outcome, FlatPlanOutcome::Planned);
     ASSERT_EQ(p.state.rootFigure, 2);
@@ -269,7 +268,7 @@ TEST(FlatPlanner, NeighbourSlotsHaveNoLimitOfTenThousandFigures)
 TEST(FlatPlanner, CancelKeepsTheConnectorsAndLeavesThePlanUnfinished)
 {
     Project p = Frame(30);
-    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancel {false};
     int calls = 0;
     FlatPlanControl control;
     control.cancel = &cancel;
@@ -303,7 +302,7 @@ TEST(FlatPlanner, PlanningAgainStartsClean)
     PlanFlatCut(once.figures, once.settings, once.state);
 
     Project again = fresh;
-    std::atomic<bool> cancel{true};
+    std::atomic<bool> cancel {true};
     FlatPlanControl control;
     control.cancel = &cancel;
     PlanFlatCut(again.figures, again.settings, again.state, control);
@@ -335,7 +334,7 @@ TEST(ConnectorWalk, MovesBackAlongTheFigureItWouldCut)
 {
     // From (0,0) to the square's far corner the cut would pass through the
     // square; one vertex back, to (200,100), it passes below.
-    std::vector<tfigura> figures{Square(100, 100, 100), Polyline({{0, 0}, {0, 0}})};
+    std::vector<tfigura> figures {Square(100, 100, 100), Polyline({{0, 0}, {0, 0}})};
     const int c = flatplan::MakeConnector(figures, 0, 2, 1, 0, 0, 1);
     EXPECT_EQ(figures[static_cast<std::size_t>(c)].points, Pts({{0, 0}, {200, 100}}));
     EXPECT_EQ(figures[0].entryVertex, 1);
@@ -352,7 +351,7 @@ TEST(ConnectorWalk, EndsWhenEveryPairCrosses)
     // the one-point figure: every cut crosses it and the walk went round
     // forever (and stepped to vertex -1 on the one-point figure). After
     // |a| x |b| steps the first choice stays.
-    std::vector<tfigura> figures{Polyline({{4, 0}, {8, 8}, {7, 0}}), Polyline({{5, 0}})};
+    std::vector<tfigura> figures {Polyline({{4, 0}, {8, 8}, {7, 0}}), Polyline({{5, 0}})};
     ASSERT_TRUE(figures[0].closed);
     const int c = flatplan::MakeConnector(figures, 0, 1, 1, 0, 0, 1);
     EXPECT_EQ(figures[static_cast<std::size_t>(c)].points, Pts({{5, 0}, {8, 8}}));
@@ -383,7 +382,8 @@ TEST(FlatPlanProject, TheDispatchPlansFlatModesIntoTheDocument)
 {
     for (int mode : {0, 2, 4, 5}) {
         SCOPED_TRACE(mode);
-        TProjectDocument document = Document(mode, {Square(0, 0, 1000), Square(100, 100, 800), Square(200, 200, 200)});
+        TProjectDocument document
+            = Document(mode, {Square(0, 0, 1000), Square(100, 100, 800), Square(200, 200, 200)});
         const TPlanOutcome outcome = PlanProject(document, {});
         EXPECT_EQ(outcome.status, TPlanStatus::Planned);
         EXPECT_TRUE(outcome.message.empty());
@@ -403,7 +403,7 @@ TEST(FlatPlanProject, StuckPlanNamesTheFiguresLeftOver)
     const TPlanOutcome outcome = PlanProject(document, {});
     EXPECT_EQ(outcome.status, TPlanStatus::Stuck);
     EXPECT_EQ(outcome.unjoinedFigures, 1);
-    EXPECT_EQ(outcome.message, (TMessageKey{"Project_window", "figuryNiepolaczone"}));
+    EXPECT_EQ(outcome.message, (TMessageKey {"Project_window", "figuryNiepolaczone"}));
     EXPECT_FALSE(document.Planned);
 }
 

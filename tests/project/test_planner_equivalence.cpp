@@ -7,10 +7,9 @@
 #include "project/neighbours.h"
 #include "reference_planner.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 #include <ostream>
 #include <tuple>
 

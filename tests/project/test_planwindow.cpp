@@ -27,8 +27,8 @@ std::string FrameOfSquares(int columns, int rows)
         for (int c = 0; c < columns; ++c) {
             const int x = 60 + 100 * c;
             const int y = 60 + 100 * r;
-            out << "PU" << x << "," << y << ";PD" << x + 40 << "," << y << "," << x + 40 << "," << y + 40 << ","
-                << x << "," << y + 40 << "," << x << "," << y << ";";
+            out << "PU" << x << "," << y << ";PD" << x + 40 << "," << y << "," << x + 40 << "," << y + 40
+                << "," << x << "," << y + 40 << "," << x << "," << y << ";";
         }
     }
     out << "PU;";
@@ -91,7 +91,8 @@ TEST_F(PlanWindow, ShowsReadyPercentWhilePlanningAndThePlanAfterwards)
     EXPECT_TRUE(child->planned());
     EXPECT_EQ(child->document().Figures.size(), 1u + 2 * 1600u); // a connector for every square
     EXPECT_EQ(child->statusText(), QString());
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const QString &s) { return s.startsWith("Ready "); }));
+    EXPECT_TRUE(
+        std::any_of(seen.begin(), seen.end(), [](const QString &s) { return s.startsWith("Ready "); }));
 }
 
 TEST_F(PlanWindow, KeyPressOrLeftClickStopsPlanningAndThePlanCanRunAgain)
@@ -104,8 +105,8 @@ TEST_F(PlanWindow, KeyPressOrLeftClickStopsPlanningAndThePlanCanRunAgain)
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QCoreApplication::sendEvent(child, &press);
         } else {
-            QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                              Qt::NoModifier);
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(child->widget(), &press);
         }
         Wait(child);

@@ -35,7 +35,8 @@ void TFlatPlanRunner::start(FlatPlanJob job)
     m_poll.start();
     m_watcher.setFuture(QtConcurrent::run([shared = m_shared] {
         TPlanControl control;
-        control.progress = [raw = shared.get()](int percent) { raw->percent.store(percent, std::memory_order_relaxed); };
+        control.progress
+            = [raw = shared.get()](int percent) { raw->percent.store(percent, std::memory_order_relaxed); };
         control.cancel = &shared->cancel;
         shared->job.Run(control);
     }));
@@ -43,7 +44,7 @@ void TFlatPlanRunner::start(FlatPlanJob job)
 
 FlatPlanJob TFlatPlanRunner::takeJob()
 {
-    return m_shared ? std::move(m_shared->job) : FlatPlanJob{};
+    return m_shared ? std::move(m_shared->job) : FlatPlanJob {};
 }
 
 bool TFlatPlanRunner::eventFilter(QObject *watched, QEvent *event)

@@ -37,8 +37,8 @@ private:
     struct Shared
     {
         FlatPlanJob job;
-        std::atomic<int> percent{-1};
-        std::atomic<bool> cancel{false};
+        std::atomic<int> percent {-1};
+        std::atomic<bool> cancel {false};
     };
 
     void reportProgress();
