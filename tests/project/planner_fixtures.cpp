@@ -199,6 +199,32 @@ Project Mixed(std::mt19937 &rng, int count)
         for (tfigura &f : q->figures)
             p.add(std::move(f));
     }
+    // Odd figures the planner meets too: dots, cross points, and connecting
+    // lines a generator added (not drawing figures, one of them closed).
+    for (tfigura &f : p.figures) {
+        switch (Uniform(rng, 0, 24)) {
+        case 0:
+            f = Polyline({f.points.front()});
+            break;
+        case 1:
+            f = Polyline({f.points.front(), f.points.front()});
+            f.crossPoint = true;
+            break;
+        case 2:
+            if (!f.closed)
+                f.drawingFigure = false;
+            break;
+        case 3:
+            if (f.points.size() == 2) {
+                f.drawingFigure = false;
+                f.closed = true;
+                f.open = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
     p.bounds();
     return p;
 }
