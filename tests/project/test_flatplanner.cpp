@@ -408,3 +408,44 @@ TEST(FlatPlanProject, StuckPlanNamesTheFiguresLeftOver)
 }
 
 } // namespace
+
+namespace {
+
+// A frame with a row of squares whose points start at their upper right
+// corner (and close 3 units below it, within the tolerance): between two
+// neighbours the top pair and the bottom pair of corners tie, and the top
+// pair wins unless the joined square's vertex 0 is left out, as the
+// many-children strategy does.
+Project RowInFrame(int squares)
+{
+    Project p;
+    p.add(Square(0, 0, 10000));
+    for (int k = 0; k < squares; ++k) {
+        const int x = 1000 + 300 * k;
+        p.add(Polyline({{x + 200, 5200}, {x, 5200}, {x, 5000}, {x + 200, 5000}, {x + 200, 5197}}));
+    }
+    p.bounds();
+    return p;
+}
+
+TEST(FlatPlanner, ContainerWithTwentyOneChildrenSwitchesToTheManyChildrenStrategy)
+{
+    for (int squares : {20, 21}) {
+        SCOPED_TRACE(squares);
+        Project p = RowInFrame(squares);
+        ASSERT_EQ(PlanFlatCut(p.figures, p.settings, p.state).outcome, FlatPlanOutcome::Planned);
+        std::vector<std::int32_t> leaveAt; // y where each square-to-square connector leaves
+        for (const tfigura &f : p.figures) {
+            if (f.generatedKind == 3 && f.parent > 0)
+                leaveAt.push_back(f.points[0].y);
+        }
+        ASSERT_EQ(leaveAt.size(), static_cast<std::size_t>(squares - 1));
+        // The first call for a container is always ConnectChildren.
+        EXPECT_EQ(leaveAt.front(), 5200);
+        const std::int32_t later = squares == 20 ? 5200 : 5000;
+        for (std::size_t k = 1; k < leaveAt.size(); ++k)
+            EXPECT_EQ(leaveAt[k], later) << k;
+    }
+}
+
+} // namespace
