@@ -42,7 +42,11 @@ void TfUsb::start(StatusHandler statusHandler)
         return true;
     });
     m_controller->enumerate();
-    Write("X", 1);
+    const int greeting = Write("X", 1);
+    // The status bar tells the state the link ended in, not that of the
+    // first, empty notification.
+    if (m_connected && m_statusHandler)
+        m_statusHandler(greeting == HidError::AccessDenied ? QStringLiteral("brakDostepu") : QStringLiteral("polaczony"));
 }
 
 QString TfUsb::onlyMachine() const

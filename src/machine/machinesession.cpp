@@ -27,6 +27,7 @@ MachineSession::MachineSession(BackendFactory factory, std::unique_ptr<MachineCl
     qRegisterMetaType<TransmitStatus>();
     qRegisterMetaType<MachineMessage>();
     qRegisterMetaType<Settings>();
+    qRegisterMetaType<MachineState>();
 }
 
 MachineSession::~MachineSession()
@@ -61,9 +62,17 @@ void MachineSession::open()
     m_transmitTimer->setTimerType(Qt::PreciseTimer);
     connect(m_transmitTimer, &QTimer::timeout, this, &MachineSession::transmitTick);
 
-    m_link->start([this](const QString &key) { emit linkStatus(key); });
+    m_link->start([this](const QString &key) {
+        emit linkStatus(key);
+        // A machine that comes (back) is identified at once.
+        if (key == QLatin1String("polaczony") && m_panel) {
+            m_ploter->ReadMachineInfo();
+            emit stateChanged(m_state);
+        }
+    });
     if (m_link->connected())
         m_panel->create();
+    emit stateChanged(m_state);
     m_pollTimer->start(0);
 }
 
@@ -86,6 +95,7 @@ void MachineSession::poll()
         return;
     m_panel->setJoystick(m_joystick.read());
     const int interval = m_panel->poll();
+    emit stateChanged(m_state);
     m_pollTimer->start(interval);
 }
 
@@ -124,10 +134,49 @@ void MachineSession::stopTransmission()
     }
 }
 
+void MachineSession::reloadResolutions()
+{
+    if (m_ploter) {
+        m_ploter->ReadResolutions();
+        emit stateChanged(m_state);
+    }
+}
+
+void MachineSession::readStatusInto(bool *connected, bool *jobRunning)
+{
+    const bool read = m_ploter && m_ploter->ReadStatus();
+    *connected = m_link && m_link->connected();
+    *jobRunning = read && m_state.plot.has(StatusFlag::JobRunning);
+}
+
+void MachineSession::sendPowerOutput(int itemIndex)
+{
+    if (!m_ploter)
+        return;
+    QByteArray c("S");
+    c.append(static_cast<char>(4));
+    c.append(int32Bytes(itemIndex));
+    m_ploter->SendCommand(c);
+}
+
+void MachineSession::sendLengthUnit(int itemIndex)
+{
+    if (m_ploter)
+        m_ploter->SendLengthUnit(itemIndex);
+}
+
+void MachineSession::reapplyHeatingPower()
+{
+    if (m_panel)
+        m_panel->setPowerPosition(m_panel->powerPosition());
+}
+
 void MachineSession::activatePanel()
 {
-    if (m_panel && m_panel->activate())
+    if (m_panel && m_panel->activate()) {
+        emit stateChanged(m_state);
         m_pollTimer->start(0);
+    }
 }
 
 void MachineSession::deactivatePanel()

@@ -72,6 +72,13 @@ public slots:
     void startTransmission(const QString &path);
     void stopTransmission();
     void pollNow();
+    void reloadResolutions();
+    // Blocking status read for the configuration follow-up (call with a
+    // blocking queued connection from another thread).
+    void readStatusInto(bool *connected, bool *jobRunning);
+    void sendPowerOutput(int itemIndex);
+    void sendLengthUnit(int itemIndex);
+    void reapplyHeatingPower();
 
 signals:
     void linkStatus(const QString &key);
@@ -79,6 +86,8 @@ signals:
     void transmitStatus(const TransmitStatus &status);
     void message(const MachineMessage &message);
     void transmissionFinished();
+    // The machine state after identification and after every poll.
+    void stateChanged(const MachineState &state);
     // Requests to job control and the main window (machine buttons, REPEAT,
     // the two-pass follow-up).
     void startRequested();
@@ -119,3 +128,4 @@ private:
 Q_DECLARE_METATYPE(PanelView)
 Q_DECLARE_METATYPE(TransmitStatus)
 Q_DECLARE_METATYPE(MachineMessage)
+Q_DECLARE_METATYPE(MachineState)

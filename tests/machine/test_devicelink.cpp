@@ -20,6 +20,9 @@ TEST(DeviceLink, CreationGreetsTheMachineWithOneReport)
     ASSERT_EQ(rig.machine->reports().size(), 1u);
     EXPECT_EQ(rig.machine->reports()[0], report({0x00, 0x58, 0x00}));
     EXPECT_EQ(rig.statusKeys.front(), "brakLacznosci") << "the first notification runs before enumeration";
+    // Regression: the status bar kept saying "no machine" although the
+    // greeting had connected it.
+    EXPECT_EQ(rig.statusKeys.back(), "polaczony");
 }
 
 TEST(DeviceLink, WriteFramesCommandsIntoReports)

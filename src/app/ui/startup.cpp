@@ -6,6 +6,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/ui/qmessageboxes.h"
+#include "machine/ui/machinehost.h"
 
 #include <QApplication>
 
@@ -37,6 +38,20 @@ void InstallProjectCommands(ProgramWindows &windows)
     form->setSharedProjectSize(windows.companionSize.get());
 }
 
+// The device link, the transmitter and the manual control panel: the
+// machine session runs on its own thread behind them.
+void InstallMachine(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
+{
+    TMainForm *form = windows.mainForm.get();
+    auto host = std::make_unique<TMachineHost>(MachineSession::programBackend(), std::move(identity),
+                                               [form](const QString &text) { form->setStatusText(0, text); });
+    TMachineHost *machine = host.get();
+    form->setTransmitter(machine);
+    form->setMachineSettingsLink(machine);
+    form->setCommand(TMainForm::Command::ManualControl, [machine] { machine->showPanel(); });
+    form->adoptDeviceLink(std::move(host));
+}
+
 } // namespace
 
 std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
@@ -55,10 +70,15 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     auto windows = std::make_unique<ProgramWindows>();
     windows->mainForm = std::make_unique<TMainForm>();
     windows->mainForm->Translate();
+    // The configuration keeps the machine's identity from its creation on;
+    // the machine link fills it once it has identified the machine.
+    auto identity = std::make_shared<TMachineIdentity>();
+    setMachineIdentity(identity);
     windows->dlgkonfig = std::make_unique<TDlgkonfig>();
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     InstallProjectCommands(*windows);
+    InstallMachine(*windows, identity);
     return windows;
 }
 

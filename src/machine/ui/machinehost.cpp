@@ -1,0 +1,165 @@
+#include "machine/ui/machinehost.h"
+
+#include "app/commandline.h"
+#include "app/language.h"
+#include "app/messages.h"
+#include "app/settings.h"
+#include "machine/machineclock.h"
+
+bool TMachineIdentity::hasMinimumPowerLimit() const
+{
+    if (ParamPresent(QStringLiteral("fullPower")))
+        return false;
+    const QString upper = m_state.plot.machineName.toUpper();
+    for (const char *prefix : {"R45", "R 45", "PQ45", "PQ 45", "PQ46", "PQ 46"}) {
+        if (upper.startsWith(QLatin1String(prefix)))
+            return true;
+    }
+    return false;
+}
+
+bool TMachineIdentity::isWideMachine() const
+{
+    const QString family = m_state.plot.family.toUpper();
+    return (family == QLatin1String("GZ") || family == QLatin1String("ZF")) && m_state.fcWidth >= 2000;
+}
+
+std::optional<MachineIdentity::Position> TMachineIdentity::homedPosition()
+{
+    if (!m_state.plot.has(StatusFlag::Homed))
+        return std::nullopt;
+    return Position{m_state.plot.X1, m_state.plot.Y1, m_state.plot.Z};
+}
+
+void TMachineIdentity::reloadResolutions()
+{
+    if (m_session)
+        QMetaObject::invokeMethod(m_session, &MachineSession::reloadResolutions, Qt::QueuedConnection);
+}
+
+TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_ptr<TMachineIdentity> identity,
+                           std::function<void(const QString &)> statusText, QWidget *panelParent)
+    : m_identity(std::move(identity))
+{
+    m_thread.setObjectName(QStringLiteral("machine"));
+    m_session = new MachineSession(std::move(backend), std::make_unique<SystemMachineClock>(),
+                                   CommandLine::current(), Settings::current());
+    m_session->moveToThread(&m_thread);
+    if (m_identity)
+        m_identity->setSession(m_session);
+
+    connect(m_session, &MachineSession::linkStatus, this, [statusText](const QString &key) {
+        if (statusText)
+            statusText(GetText(QStringLiteral("Control"), key));
+    });
+    connect(m_session, &MachineSession::transmitStatus, this, [statusText](const TransmitStatus &s) {
+        if (statusText)
+            statusText(transmitText(s));
+    });
+    connect(m_session, &MachineSession::message, this,
+            [](const MachineMessage &m) { ShowMsg(messageText(m), true, m.caption == QLatin1String("uwaga")
+                                                                              ? GetText(QStringLiteral("Universal"), m.caption)
+                                                                              : m.caption); });
+    connect(m_session, &MachineSession::stateChanged, this, [this](const MachineState &state) {
+        m_state = state;
+        if (m_identity)
+            m_identity->update(state);
+    });
+    connect(m_session, &MachineSession::linkStatus, this,
+            [this](const QString &key) { m_connected = key == QLatin1String("polaczony"); });
+    connect(m_session, &MachineSession::transmissionFinished, this, [this] { m_transmitting = false; });
+    connect(m_session, &MachineSession::viewChanged, this, [this](const PanelView &view) { m_connected = view.connected; });
+
+    m_panel = std::make_unique<TsterForm>(panelParent);
+    m_panel->Translate();
+    m_panel->connectSession(m_session);
+
+    m_thread.start();
+    QMetaObject::invokeMethod(m_session, &MachineSession::open, Qt::QueuedConnection);
+}
+
+TMachineHost::~TMachineHost()
+{
+    m_panel.reset();
+    if (m_identity)
+        m_identity->setSession(nullptr);
+    // The session and its device go on their own thread, then the thread.
+    MachineSession *session = m_session;
+    QMetaObject::invokeMethod(session, [session] { delete session; }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void TMachineHost::pushSettings()
+{
+    QMetaObject::invokeMethod(m_session, "setSettings", Qt::QueuedConnection, Q_ARG(Settings, Settings::current()));
+}
+
+void TMachineHost::showPanel()
+{
+    pushSettings();
+    m_panel->Translate();
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+}
+
+void TMachineHost::stop()
+{
+    m_transmitting = false;
+    QMetaObject::invokeMethod(m_session, &MachineSession::stopTransmission, Qt::QueuedConnection);
+}
+
+void TMachineHost::startTransmission(const QString &path)
+{
+    m_transmitting = true;
+    QMetaObject::invokeMethod(m_session, "startTransmission", Qt::QueuedConnection, Q_ARG(QString, path));
+}
+
+IMachineSettingsLink::Status TMachineHost::readStatus()
+{
+    bool isConnected = false;
+    bool jobRunning = false;
+    QMetaObject::invokeMethod(
+        m_session, [this, &isConnected, &jobRunning] { m_session->readStatusInto(&isConnected, &jobRunning); },
+        Qt::BlockingQueuedConnection);
+    m_connected = isConnected;
+    return {isConnected, jobRunning};
+}
+
+void TMachineHost::sendPowerOutput(int itemIndex)
+{
+    pushSettings();
+    QMetaObject::invokeMethod(m_session, "sendPowerOutput", Qt::QueuedConnection, Q_ARG(int, itemIndex));
+}
+
+void TMachineHost::SendLengthUnit(int itemIndex)
+{
+    QMetaObject::invokeMethod(m_session, "sendLengthUnit", Qt::QueuedConnection, Q_ARG(int, itemIndex));
+}
+
+void TMachineHost::reapplyHeatingPower()
+{
+    pushSettings();
+    QMetaObject::invokeMethod(m_session, &MachineSession::reapplyHeatingPower, Qt::QueuedConnection);
+}
+
+QString TMachineHost::messageText(const MachineMessage &m)
+{
+    QString text = GetText(m.section, m.key) + m.suffix;
+    if (!m.detailKey.isEmpty()) {
+        QString detail = GetText(m.detailSection, m.detailKey);
+        for (const QString &arg : m.detailArgs)
+            detail = detail.arg(arg);
+        text += QLatin1Char('\n') + detail;
+    }
+    return text;
+}
+
+QString TMachineHost::transmitText(const TransmitStatus &s)
+{
+    QString text = GetText(QStringLiteral("Transmission"), s.key);
+    if (s.key == QLatin1String("przeslano"))
+        text += QLatin1Char(' ') + QString::number(s.percent) + QStringLiteral("% ") + s.spinner;
+    return text;
+}
