@@ -1,5 +1,6 @@
 #include "project/ui/projectwindowhost.h"
 
+#include "app/language.h"
 #include "app/settings.h"
 #include "job/ipcslave.h"
 
@@ -145,7 +146,10 @@ QString TProjectWindowHost::ArmCaption(bool side) const
 {
     if (m_hooks.armCaption)
         return m_hooks.armCaption(side);
-    return side ? QStringLiteral("Back") : QStringLiteral("Front");
+    // The control panel's arm check boxes as a perpendicular-cutting machine
+    // captions them.
+    return side ? GetText(QStringLiteral("Control"), QStringLiteral("Q7KeyBack.caption"))
+                : GetText(QStringLiteral("Control"), QStringLiteral("KeyFront.caption"));
 }
 
 int TProjectWindowHost::CuttingMode() const
