@@ -268,7 +268,8 @@ void StrategyRun::evaluate(int a, int b)
 {
     if (!pairAllowed(a, b))
         return;
-    Best best = m_best[static_cast<std::size_t>(a)];
+    const Best before = m_best[static_cast<std::size_t>(a)];
+    Best best = before;
     switch (m_strategy) {
     case ConnectorStrategy::Children:
         evaluatePair<NudgedWeighted>(a, b, best);
@@ -283,7 +284,9 @@ void StrategyRun::evaluate(int a, int b)
         evaluatePair<WeightProduct>(a, b, best);
         break;
     }
-    setBest(a, best);
+    if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
+        || best.score != before.score)
+        setBest(a, best);
 }
 
 void StrategyRun::setBest(int a, const Best &best)
