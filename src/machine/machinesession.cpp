@@ -142,6 +142,12 @@ void MachineSession::reloadResolutions()
     }
 }
 
+void MachineSession::alignBackToFront()
+{
+    if (m_panel)
+        m_panel->alignBackToFront();
+}
+
 void MachineSession::readStatusInto(bool *connected, bool *jobRunning)
 {
     const bool read = m_ploter && m_ploter->ReadStatus();

@@ -73,6 +73,7 @@ public slots:
     void stopTransmission();
     void pollNow();
     void reloadResolutions();
+    void alignBackToFront();
     // Blocking status read for the configuration follow-up (call with a
     // blocking queued connection from another thread).
     void readStatusInto(bool *connected, bool *jobRunning);

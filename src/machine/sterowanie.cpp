@@ -136,7 +136,43 @@ bool Tster::activate()
     if (isQ7())
         sendArmSelection(m_keyFront ? 0 : 5);
     m_ploter.SetSpeed(m_ploter.SpeedToPeriod(m_speed));
+    setUpView();
+    refreshDisplay();
     return true;
+}
+
+void Tster::setUpView()
+{
+    const MachineState &s = m_ploter.state();
+    const Settings &settings = m_ploter.settings();
+    const MachineSwitches &sw = m_ploter.link().switches();
+    PanelView &v = m_view;
+    v.machineName = s.plot.machineName;
+    v.firmware = QString::number(s.firmwareMajor) + QLatin1Char('.') + QString::number(s.firmwareMinor);
+    v.lj = s.lj;
+    v.vq = m_ploter.nameStartsWith("Vq");
+    v.q7 = isQ7();
+    v.showArms = v.vq || sw.present(QStringLiteral("TEST"));
+    v.showTable = !m_ploter.IsSpindleRotaryModel() && !m_ploter.nameStartsWith("bn");
+    v.showTension = v.vq || m_ploter.nameStartsWith("Zf");
+    v.tensionMax = sw.present(QStringLiteral("doubleTension")) ? 200 : 100;
+    v.newProtocol = m_ploter.IsNewProtocol();
+    v.powerFactor = s.powerFactor;
+    if (s.lj) {
+        v.powerMax = 100;
+        v.powerSmallStep = 1;
+        v.powerLargeStep = 10;
+    } else {
+        int base = 300;
+        if (m_ploter.HasMinimumPowerLimit())
+            base = 10;
+        else if (m_ploter.IsWideMachine())
+            base = 80;
+        v.powerMax = base * s.powerFactor;
+        v.powerSmallStep = v.newProtocol ? 10 : 1;
+        v.powerLargeStep = settings.PowerOutput == 1 ? (v.newProtocol ? 1000 : 10) : (v.newProtocol ? 100 : 10);
+    }
+    v.powerPosition = m_powerPosition;
 }
 
 void Tster::deactivate()
@@ -551,6 +587,7 @@ void Tster::refreshDisplay()
     default: m_view.speedCaptionKey = QStringLiteral("szybkosc"); break;
     }
     m_view.measuredCurrent = s.plot.measuredPower / 1000.0;
+    m_view.powerPosition = m_powerPosition;
     m_view.readFailures = m_ploter.link().readFailures();
     m_view.writeFailures = m_ploter.link().writeFailures();
     if (m_viewHandler)
@@ -739,6 +776,37 @@ void Tster::kstop()
 {
     wstrzymaj();
     m_stoppedByUser = true;
+}
+
+void Tster::alignBackToFront()
+{
+    if (!m_ploter.nameStartsWith("Vq") || !m_ploter.ReadPositions())
+        return;
+    const tplotstate &p = m_ploter.plot();
+    const long double unit = std::max(0.001L, Units::factor(m_ploter.settings().radiounit));
+    m_ploter.MoveTo(true, true, static_cast<double>(p.X1 / 100.0L / unit), static_cast<double>(p.Y1 / 100.0L / unit),
+                    static_cast<double>(p.Z / 100.0L / unit), 0);
+}
+
+void Tster::ParkBackArm()
+{
+    if (!m_ploter.ReadPositions())
+        return;
+    auto target = [this](double x2, double y2) {
+        const tplotstate &p = m_ploter.plot();
+        PanelTarget t;
+        t.x1 = p.X1 / 100.0;
+        t.y1 = p.Y1 / 100.0;
+        t.z = p.Z / 100.0;
+        t.s = p.S;
+        t.w = p.W;
+        t.x2 = x2;
+        t.y2 = y2;
+        return t;
+    };
+    if (m_ploter.plot().Y2 > 0 && !gotopoint(true, 2, target(0, 0)))
+        return;
+    gotopoint(true, 2, target(0, -10));
 }
 
 void Tster::setKeyFront(bool ticked)

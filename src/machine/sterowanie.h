@@ -59,6 +59,23 @@ struct PanelView
     double measuredCurrent = 0; // A
     int readFailures = 0;
     int writeFailures = 0;
+
+    // How the panel is set up for the identified machine.
+    QString machineName;
+    QString firmware; // "major.minor"
+    bool lj = false;
+    bool vq = false;
+    bool q7 = false;
+    bool showArms = false;      // arm selection: Vq machines or "TEST"
+    bool showTable = true;      // the rotary table's controls
+    bool showTension = false;   // Vq and Zf machines
+    int tensionMax = 100;
+    bool newProtocol = false;
+    int powerFactor = 1;
+    int powerMax = 300;
+    int powerSmallStep = 1;
+    int powerLargeStep = 10;
+    int powerPosition = 0;
 };
 
 // A joystick reading: axes 0 .. 65535 (32768 centred), buttons as bits
@@ -119,6 +136,11 @@ public:
     void setTension(int position);
     void toggleHeating();
     void kstop();
+    // Vq: both wire ends to wire end 1's X and Y at the current Z.
+    void alignBackToFront();
+    // Wire end 2 down out of the way: to X 0, Y 0 when it stands above 0,
+    // then to X 0, Y -10 mm; wire end 1 stays.
+    void ParkBackArm();
     void setJoystick(std::optional<JoystickState> joystick) { m_joystick = joystick; }
 
     bool keyFront() const { return m_keyFront; }
@@ -154,6 +176,7 @@ private:
     void joystickStep();
     void serialRepetitionStep();
     void releaseJog();
+    void setUpView();
 
     Ploter &m_ploter;
     PanelJobControl &m_jobControl;

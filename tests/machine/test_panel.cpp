@@ -434,3 +434,78 @@ TEST(Activation, NewProtocolSetsThePowerFactor)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Activation, PanelSetUpFollowsTheMachine)
+{
+    const struct
+    {
+        QStringList parameters;
+        int firmware;
+        int powerMax;
+        int small, large;
+        bool lj, showArms, showTable, showTension;
+    } cases[] = {
+        {{}, 3, 300, 1, 10, false, false, false, false},                       // bn45
+        {{}, 4, 30000, 10, 100, false, false, false, false},                   // new protocol
+        {{"MachineName'PQ45'"}, 3, 10, 1, 10, false, false, false, false},     // minimum power limit
+        {{"MachineName'LJ1'"}, 3, 100, 1, 10, true, false, true, false},
+        {{"MachineName'Vq4800'"}, 3, 300, 1, 10, false, true, true, true},
+        {{"MachineName'Zf1'", "TEST"}, 3, 300, 1, 10, false, true, true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.parameters.join(' ').toStdString() + " fw " + std::to_string(c.firmware));
+        SimulatedMachineConfig config;
+        config.firmwareMajor = static_cast<std::uint8_t>(c.firmware);
+        PanelRig rig(config, c.parameters);
+        ASSERT_TRUE(rig.panel.activate());
+        const PanelView &v = rig.panel.view();
+        EXPECT_EQ(v.powerMax, c.powerMax);
+        EXPECT_EQ(v.powerSmallStep, c.small);
+        EXPECT_EQ(v.powerLargeStep, c.large);
+        EXPECT_EQ(v.lj, c.lj);
+        EXPECT_EQ(v.showArms, c.showArms);
+        EXPECT_EQ(v.showTable, c.showTable);
+        EXPECT_EQ(v.showTension, c.showTension);
+        EXPECT_EQ(v.firmware, QString::number(c.firmware) + ".5");
+    }
+}
+
+TEST(Panel, MinimumPowerIsRaisedOnOldFirmware)
+{
+    SimulatedMachineConfig oldFirmware;
+    oldFirmware.firmwareMinor = 4; // 3.4, below 3.5
+    PanelRig rig(oldFirmware, {"MachineName'R45'"});
+    rig.panel.setPowerPosition(3);
+    EXPECT_EQ(rig.panel.powerPosition(), 8);
+    EXPECT_EQ(rig.machine->power(2), 8);
+    PanelRig full(oldFirmware, {"MachineName'R45'", "fullPower"});
+    full.panel.setPowerPosition(3);
+    EXPECT_EQ(full.panel.powerPosition(), 3);
+}
+
+TEST(Panel, ParkBackArmDropsWireEndTwo)
+{
+    PanelRig rig;
+    rig.machine->setRawPosition(Axis::X1, 5000);
+    rig.machine->setRawPosition(Axis::X2, 3000);
+    rig.machine->setRawPosition(Axis::Y2, 2000);
+    rig.panel.ParkBackArm();
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X2), 0);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::Y2), -1000);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 5000) << "wire end 1 stays";
+}
+
+TEST(Panel, AlignBackToFrontOnVq)
+{
+    PanelRig rig({}, {"MachineName'Vq4800'"});
+    rig.machine->setRawPosition(Axis::X1, 5000);
+    rig.machine->setRawPosition(Axis::Y1, 7000);
+    rig.panel.alignBackToFront();
+    rig.clock.advance(10000);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X2), 5000);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::Y2), 7000);
+}
+
+} // namespace

@@ -75,8 +75,17 @@ TsterForm::TsterForm(QWidget *parent)
     m_keyBack->setObjectName(QStringLiteral("KeyBack"));
     m_keyBack->setGeometry(150, 220, 130, 24);
     m_keyBack->setChecked(true);
+    m_backLabel = label("LBack", m_positions, 150, 196, 130);
+    m_align = new QPushButton(m_positions);
+    m_align->setObjectName(QStringLiteral("sbWyrownajBackToFront"));
+    m_align->setGeometry(250, 110, 40, 28);
+    m_align->setText(QStringLiteral("<="));
+    m_align->setFocusPolicy(Qt::NoFocus);
+    connect(m_align, &QPushButton::clicked, this, [this] { emit alignRequested(); });
     m_keyFront->hide();
     m_keyBack->hide();
+    m_backLabel->hide();
+    m_align->hide();
     connect(m_keyFront, &QCheckBox::clicked, this, [this](bool on) { emit keyFrontChanged(on); });
     connect(m_keyBack, &QCheckBox::clicked, this, [this](bool on) { emit keyBackChanged(on); });
 
@@ -266,6 +275,7 @@ void TsterForm::connectSession(MachineSession *session)
     connect(this, &TsterForm::stopRequested, session, &MachineSession::stopMachine);
     connect(this, &TsterForm::keyFrontChanged, session, &MachineSession::setKeyFront);
     connect(this, &TsterForm::keyBackChanged, session, &MachineSession::setKeyBack);
+    connect(this, &TsterForm::alignRequested, session, &MachineSession::alignBackToFront);
     connect(this, &TsterForm::activated, session, &MachineSession::activatePanel);
     connect(this, &TsterForm::deactivated, session, &MachineSession::deactivatePanel);
     connect(this, &TsterForm::displayWanted, session, &MachineSession::setDisplayWanted);
@@ -312,7 +322,37 @@ void TsterForm::showView(const PanelView &view)
     m_speed->setMaximum(std::max(1, view.maxV));
     m_speed->setValue(view.speed);
     m_labels[QStringLiteral("speedlabel")]->setText(QString::number(view.speed));
-    m_power->setValue(p.powerSetting);
+    // Set-up for the identified machine.
+    m_keyFront->setVisible(view.showArms);
+    m_keyBack->setVisible(view.showArms);
+    m_backLabel->setVisible(view.showArms);
+    m_align->setVisible(view.vq);
+    m_keyBack->setText(GetText(kControl, view.q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption")));
+    m_backLabel->setText(m_keyBack->text());
+    m_buttons[QStringLiteral("ksl")]->setVisible(view.showTable);
+    m_buttons[QStringLiteral("ksr")]->setVisible(view.showTable);
+    m_tensionGroup->setVisible(view.showTension);
+    m_tension->setMaximum(view.tensionMax);
+    m_labels[QStringLiteral("wersjaARMa")]->setText(QStringLiteral("ARM ") + view.firmware);
+    m_power->setMaximum(std::max(1, view.powerMax));
+    m_power->setSingleStep(view.powerSmallStep);
+    m_power->setPageStep(view.powerLargeStep);
+    m_power->setValue(view.powerPosition);
+    m_realPower->setVisible(!view.lj);
+    if (view.lj) {
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption")) + QStringLiteral("  [ % ]"));
+        m_labels[QStringLiteral("PowerLabel")]->setText(QString::number(view.powerPosition) + QLatin1Char('%'));
+    } else {
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption")) + QStringLiteral("  [ A ]"));
+        m_labels[QStringLiteral("PowerLabel")]->setText(
+            view.newProtocol ? QString::number(view.powerPosition / 1000.0, 'f', 2)
+                             : QString::number(view.powerPosition / 10.0, 'f', 1));
+        const int measured = static_cast<int>(p.measuredPower / 100.0 * view.powerFactor);
+        m_realPower->setMaximum(std::max(1, view.powerMax));
+        m_realPower->setValue(std::clamp(measured, 0, std::max(1, view.powerMax)));
+        m_realPower->setStyleSheet(measured >= p.powerSetting ? QStringLiteral("QProgressBar::chunk { background: green; }")
+                                                              : QStringLiteral("QProgressBar::chunk { background: red; }"));
+    }
     m_labels[QStringLiteral("lRealPower")]->setText(QString::number(view.measuredCurrent, 'f', 1));
     m_labels[QStringLiteral("LabelNaciag")]->setText(QString::number(p.tensionSetting / 10.0, 'f', 1));
     m_labels[QStringLiteral("LabelNaciagRzeczywisty")]->setText(QString::number(p.tensionMeasured / 10.0, 'f', 1));

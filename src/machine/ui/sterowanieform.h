@@ -54,6 +54,7 @@ signals:
     void stopRequested();
     void keyFrontChanged(bool ticked);
     void keyBackChanged(bool ticked);
+    void alignRequested();
     void activated();
     void deactivated();
     void displayWanted(bool wanted);
@@ -98,6 +99,8 @@ private:
     QPushButton *m_close = nullptr;
     QPushButton *m_btnUpgrade = nullptr;
     QPushButton *m_btnRestore = nullptr;
+    QPushButton *m_align = nullptr;
+    QLabel *m_backLabel = nullptr;
     PanelView m_view;
     bool m_updating = false;
     std::function<void()> m_stopRequest;
