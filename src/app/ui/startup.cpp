@@ -14,7 +14,7 @@
 
 namespace {
 
-void InstallProjectCommands(ProgramWindows &windows)
+void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
 {
     TMainForm *form = windows.mainForm.get();
     TDlgkonfig *dialog = windows.dlgkonfig.get();
@@ -23,7 +23,10 @@ void InstallProjectCommands(ProgramWindows &windows)
     hooks.rememberOpenFolder = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
     windows.projects = std::make_unique<TProjectWindowHost>(
         form->mdiArea(),
-        TProjectWindowContext::program([form](const QString &text) { form->setStatusText(0, text); }),
+        TProjectWindowContext::program(
+            [form](const QString &text) { form->setStatusText(0, text); },
+            // Projects are checked against the identified machine's travel.
+            [identity] { return std::pair(identity->state().limitX, identity->state().limitY); }),
         std::move(hooks));
     windows.drawingOpener = std::make_unique<TDrawingOpener>(*windows.projects);
     TDrawingOpener *opener = windows.drawingOpener.get();
@@ -77,7 +80,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     windows->dlgkonfig = std::make_unique<TDlgkonfig>();
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
-    InstallProjectCommands(*windows);
+    InstallProjectCommands(*windows, identity);
     InstallMachine(*windows, identity);
     return windows;
 }

@@ -18,6 +18,8 @@ class TMachineIdentity : public MachineIdentity
 public:
     void update(const MachineState &state) { m_state = state; }
     void setSession(MachineSession *session) { m_session = session; }
+    // The last state the session reported (working area, resolutions...).
+    const MachineState &state() const { return m_state; }
 
     QString machineName() const override { return m_state.plot.machineName; }
     QString familyCode() const override { return m_state.plot.family; }
