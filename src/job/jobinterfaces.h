@@ -199,6 +199,7 @@ public:
     virtual void setEntryVertex(int figure, int vertex) = 0;
     virtual std::int32_t pointTolerance() const = 0; // drawing tolerance, plotter units
     virtual void setSingleOpenFigure(bool single) = 0;
+    virtual StartMargins startMargins() const = 0;
     virtual void setStartMargins(const StartMargins &margins) = 0;
 
     virtual void setDirection(int direction) = 0; // UstawKierunek

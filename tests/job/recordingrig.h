@@ -158,6 +158,7 @@ public:
     void setEntryVertex(int, int vertex) override { entry = vertex; }
     std::int32_t pointTolerance() const override { return 4; }
     void setSingleOpenFigure(bool single) override { singleOpen = single; }
+    job::StartMargins startMargins() const override { return margins; }
     void setStartMargins(const job::StartMargins &m) override { margins = m; }
     void setDirection(int direction) override
     {
