@@ -197,7 +197,7 @@ public:
     virtual std::vector<JobPoint> figurePoints(int figure) const = 0;
     virtual int entryVertex(int figure) const = 0;
     virtual void setEntryVertex(int figure, int vertex) = 0;
-    virtual std::int32_t pointTolerance() const = 0; // drawing tolerance, plotter units
+    virtual double pointTolerance() const = 0; // joining tolerance, plotter units
     virtual void setSingleOpenFigure(bool single) = 0;
     virtual StartMargins startMargins() const = 0;
     virtual void setStartMargins(const StartMargins &margins) = 0;

@@ -23,10 +23,10 @@ JobMessage warning(const QString &key)
             {TextPiece::text(kMain, key)}};
 }
 
-bool withinTolerance(const JobPoint &a, const JobPoint &b, std::int32_t tolerance)
+bool withinTolerance(const JobPoint &a, const JobPoint &b, double tolerance)
 {
-    return std::llabs(static_cast<long long>(a.x) - b.x) < tolerance
-        && std::llabs(static_cast<long long>(a.y) - b.y) < tolerance;
+    return static_cast<double>(std::llabs(static_cast<long long>(a.x) - b.x)) < tolerance
+        && static_cast<double>(std::llabs(static_cast<long long>(a.y) - b.y)) < tolerance;
 }
 
 // A length in mm shown in the current unit with two decimals.

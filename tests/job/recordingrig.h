@@ -156,7 +156,7 @@ public:
     std::vector<job::JobPoint> figurePoints(int figure) const override { return figures.at(figure); }
     int entryVertex(int) const override { return entry; }
     void setEntryVertex(int, int vertex) override { entry = vertex; }
-    std::int32_t pointTolerance() const override { return 4; }
+    double pointTolerance() const override { return 4; }
     void setSingleOpenFigure(bool single) override { singleOpen = single; }
     job::StartMargins startMargins() const override { return margins; }
     void setStartMargins(const job::StartMargins &m) override { margins = m; }
