@@ -82,14 +82,14 @@ protected:
 
 TEST_F(PlanWindow, ShowsReadyPercentWhilePlanningAndThePlanAfterwards)
 {
-    TMDIChild *child = Open(FrameOfSquares(40, 40));
+    TMDIChild *child = Open(FrameOfSquares(70, 70));
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(child->planning());
     EXPECT_FALSE(child->planned());
     Wait(child);
     EXPECT_EQ(child->lastPlan().status, TPlanStatus::Planned);
     EXPECT_TRUE(child->planned());
-    EXPECT_EQ(child->document().Figures.size(), 1u + 2 * 1600u); // a connector for every square
+    EXPECT_EQ(child->document().Figures.size(), 1u + 2 * 4900u); // a connector for every square
     EXPECT_EQ(child->statusText(), QString());
     EXPECT_TRUE(
         std::any_of(seen.begin(), seen.end(), [](const QString &s) { return s.startsWith("Ready "); }));
