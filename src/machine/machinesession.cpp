@@ -148,6 +148,12 @@ void MachineSession::alignBackToFront()
         m_panel->alignBackToFront();
 }
 
+void MachineSession::setSerialRepetition(int count, double shift, double height, double x, int table)
+{
+    if (m_panel)
+        m_panel->setSerialRepetition(count, shift, height, x, table);
+}
+
 void MachineSession::readStatusInto(bool *connected, bool *jobRunning)
 {
     const bool read = m_ploter && m_ploter->ReadStatus();

@@ -74,6 +74,8 @@ public slots:
     void pollNow();
     void reloadResolutions();
     void alignBackToFront();
+    // The downward repetitions of a serial cut (set by its start).
+    void setSerialRepetition(int count, double shift, double height, double x, int table);
     // Blocking status read for the configuration follow-up (call with a
     // blocking queued connection from another thread).
     void readStatusInto(bool *connected, bool *jobRunning);

@@ -1,5 +1,6 @@
 #include "app/common.h"
 #include "app/language.h"
+#include "app/units.h"
 #include "machine/machinekeys.h"
 #include "machine/machinesession.h"
 #include "machine/panelkeys.h"
@@ -101,6 +102,16 @@ TEST(PanelForm, AltETogglesTheFirmwarePanel)
     QKeyEvent altE(QEvent::KeyPress, Qt::Key_E, Qt::AltModifier);
     QCoreApplication::sendEvent(&rig.form, &altE);
     EXPECT_TRUE(rig.form.findChild<QWidget *>("pUpgradeFirmware")->isVisible());
+}
+
+TEST(PanelForm, SpeedLabelRoundsCoarserAsTheSpeedGrows)
+{
+    EXPECT_EQ(TsterForm::speedText(47), "47");
+    EXPECT_EQ(TsterForm::speedText(347), "345");
+    EXPECT_EQ(TsterForm::speedText(1234), "1230");
+    Units::setCurrentLengthUnit(Units::Inch);
+    EXPECT_EQ(TsterForm::speedText(254), "10.0");
+    Units::setCurrentLengthUnit(Units::Millimetre);
 }
 
 TEST(PanelKeys, QtKeysMapToTheJogTable)

@@ -1,6 +1,7 @@
 #include "machine/ui/sterowanieform.h"
 
 #include "app/language.h"
+#include "app/messages.h"
 #include "app/programfolders.h"
 #include "app/units.h"
 #include "machine/machinekeys.h"
@@ -174,7 +175,13 @@ TsterForm::TsterForm(QWidget *parent)
     m_moveWire = button("keyprzesun", 630, 400);
     m_close = button("zamknij", 630, 520);
     connect(m_home, &QPushButton::clicked, this, [this] { emit homeRequested(); });
-    connect(m_base, &QPushButton::clicked, this, [this] { emit basePointsRequested(); });
+    connect(m_base, &QPushButton::clicked, this, [this] {
+        // Base points are kept in machine coordinates: only a homed machine has them.
+        if (m_view.plot.has(StatusFlag::Homed))
+            emit basePointsRequested();
+        else
+            ShowMsg(GetText(kControl, QStringLiteral("wykonajBazowanie")), false);
+    });
     connect(m_moveWire, &QPushButton::clicked, this, [this] { emit moveWireRequested(); });
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
     m_labels[QStringLiteral("UsbError")] = label("UsbError", m_main, 8, 540, 200);
@@ -292,6 +299,21 @@ QString TsterForm::positionText(std::int32_t hundredths) const
     return QString::number(static_cast<double>(Units::MmToUnit(unit, mm)), 'f', 3);
 }
 
+QString TsterForm::speedText(int mmPerMinute)
+{
+    const int unit = Units::currentLengthUnit();
+    if (unit != Units::Millimetre && Units::isValidUnit(unit))
+        return QString::number(static_cast<double>(Units::MmToUnit(unit, mmPerMinute)), 'f', 1);
+    // Coarser as the speed grows: the last digit of a fast speed means nothing.
+    int step = 1;
+    if (mmPerMinute >= 1000)
+        step = 10;
+    else if (mmPerMinute >= 100)
+        step = 5;
+    const int rounded = static_cast<int>(std::nearbyint(static_cast<double>(mmPerMinute) / step)) * step;
+    return QString::number(rounded);
+}
+
 QString TsterForm::labelText(const char *name) const
 {
     const auto it = m_labels.find(QLatin1String(name));
@@ -321,7 +343,7 @@ void TsterForm::showView(const PanelView &view)
                                + Units::unitName(Units::currentLengthUnit()) + QStringLiteral("/min]"));
     m_speed->setMaximum(std::max(1, view.maxV));
     m_speed->setValue(view.speed);
-    m_labels[QStringLiteral("speedlabel")]->setText(QString::number(view.speed));
+    m_labels[QStringLiteral("speedlabel")]->setText(speedText(view.speed));
     // Set-up for the identified machine.
     m_keyFront->setVisible(view.showArms);
     m_keyBack->setVisible(view.showArms);

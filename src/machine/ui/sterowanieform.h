@@ -40,6 +40,8 @@ public:
     void showView(const PanelView &view);
     const PanelView &lastView() const { return m_view; }
     QString labelText(const char *name) const;
+    // The speed as the speed label shows it, in the display unit per minute.
+    static QString speedText(int mmPerMinute);
 
 signals:
     void jogPressed(int jogKey, bool ctrl);
