@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -174,4 +175,69 @@ TEST(NumPadForm, LargeLayoutPlacesTheButtonsOnTheGrid)
     EXPECT_EQ(pad.button("ButtonOK")->geometry(), QRect(224, 224, 57, 57));
     EXPECT_EQ(pad.button("Button0")->font().pointSize(), 14);
     EXPECT_EQ(pad.button("ButtonCancel")->font().pointSize(), 10);
+}
+
+namespace {
+
+// Presses keypad buttons once the keypad runs modally.
+void answerKeypad(QStringList buttons)
+{
+    QTimer::singleShot(0, [buttons] {
+        auto *pad = qobject_cast<TNumPadForm *>(QApplication::activeModalWidget());
+        ASSERT_NE(pad, nullptr);
+        for (const QString &name : buttons)
+            pad->button(name)->click();
+    });
+}
+
+void clickText(NumericEdit &edit, QEvent::Type type)
+{
+    QLineEdit *line = edit.findChild<QLineEdit *>();
+    QMouseEvent event(type, QPointF(2, 2), line->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(line, &event);
+}
+
+} // namespace
+
+TEST(NumericEdit, KeypadNumberBecomesTheValue)
+{
+    UnitScope unit(1);
+    TFltEditU edit;
+    edit.setLocale(QLocale::c());
+    edit.setRange(0, 4000);
+    edit.setValue(100);
+    int edits = 0;
+    QObject::connect(&edit, &NumericEdit::valueEdited, [&] { ++edits; });
+    // A double click opens it unless one click is enough.
+    answerKeypad({"Button1", "Button2", "ButtonOK"});
+    clickText(edit, QEvent::MouseButtonDblClick);
+    EXPECT_NEAR(double(edit.Value()), 12 * 25.4, 1e-9);
+    EXPECT_EQ(edits, 1);
+
+    edit.JedenKlikKalkulator = true;
+    answerKeypad({"Button5", "ButtonCancel"});
+    clickText(edit, QEvent::MouseButtonPress);
+    EXPECT_NEAR(double(edit.Value()), 12 * 25.4, 1e-9); // Cancel changes nothing
+
+    // A length field whose typing is disabled opens no keypad.
+    edit.setTypingEnabled(false);
+    clickText(edit, QEvent::MouseButtonPress);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(NumericEdit, LeavingAnEmptyFieldTakesTheMinimum)
+{
+    TFltEditU edit;
+    edit.setLocale(QLocale::c());
+    edit.setRange(20, 5000);
+    edit.setValue(1000);
+    int edits = 0;
+    QObject::connect(&edit, &NumericEdit::valueEdited, [&] { ++edits; });
+    typeInto(edit, "");
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(&edit, &out);
+    EXPECT_EQ(edit.Value(), 20.0L);
+    EXPECT_EQ(edit.text(), "20");
+    EXPECT_EQ(edits, 1);
 }

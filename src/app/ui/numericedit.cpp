@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QStyle>
 
@@ -20,6 +21,7 @@ NumericEdit::NumericEdit(Kind kind, QWidget *parent)
 {
     setKeyboardTracking(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    lineEdit()->installEventFilter(this);
     if (isLength())
         setUnit(Units::currentLengthUnit());
     showValue(0);
@@ -183,23 +185,25 @@ void NumericEdit::keyPressEvent(QKeyEvent *event)
 void NumericEdit::focusOutEvent(QFocusEvent *event)
 {
     QAbstractSpinBox::focusOutEvent(event);
-    if (text().trimmed().isEmpty())
+    if (text().trimmed().isEmpty()) {
         setValue(m_min);
+        emit valueEdited();
+        return;
+    }
     commitText();
 }
 
-void NumericEdit::mousePressEvent(QMouseEvent *event)
+bool NumericEdit::eventFilter(QObject *watched, QEvent *event)
 {
-    QAbstractSpinBox::mousePressEvent(event);
-    if (JedenKlikKalkulator && event->button() == Qt::LeftButton)
-        openKeypad();
-}
-
-void NumericEdit::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    QAbstractSpinBox::mouseDoubleClickEvent(event);
-    if (!JedenKlikKalkulator && event->button() == Qt::LeftButton)
-        openKeypad();
+    if (watched == lineEdit()) {
+        const auto type = event->type();
+        const bool opens = JedenKlikKalkulator ? type == QEvent::MouseButtonPress : type == QEvent::MouseButtonDblClick;
+        if (opens && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            openKeypad();
+            return true;
+        }
+    }
+    return QAbstractSpinBox::eventFilter(watched, event);
 }
 
 void NumericEdit::openKeypad()

@@ -70,8 +70,8 @@ protected:
     QValidator::State validate(QString &input, int &pos) const override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Clicks on the text (not on the up/down buttons) open the keypad.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     long double textValueInMm(bool *ok) const;
