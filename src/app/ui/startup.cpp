@@ -6,6 +6,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/ui/qmessageboxes.h"
+#include "job/ui/jobcontrolhost.h"
 #include "machine/ui/machinehost.h"
 
 #include <QApplication>
@@ -43,7 +44,7 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
 
 // The device link, the transmitter and the manual control panel: the
 // machine session runs on its own thread behind them.
-void InstallMachine(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
+TMachineHost *InstallMachine(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
 {
     TMainForm *form = windows.mainForm.get();
     auto host = std::make_unique<TMachineHost>(MachineSession::programBackend(), std::move(identity),
@@ -53,6 +54,24 @@ void InstallMachine(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> i
     form->setMachineSettingsLink(machine);
     form->setCommand(TMainForm::Command::ManualControl, [machine] { machine->showPanel(); });
     form->adoptDeviceLink(std::move(host));
+    return machine;
+}
+
+// Start, Pause, Continue and drive-away-right; the close guard watches the
+// job's transmitter and whether it was paused.
+void InstallJobControl(ProgramWindows &windows, TMachineHost &machine)
+{
+    TMainForm *form = windows.mainForm.get();
+    job::JobControlHooks hooks;
+    hooks.statusText = [form](int panel, const QString &text) { form->setStatusText(panel, text); };
+    hooks.refreshMenus = [form] { form->UpdateMenuItems(); };
+    windows.jobControl = std::make_unique<job::JobControlHost>(*form->mdiArea(), machine, std::move(hooks));
+    job::JobControlHost *jobs = windows.jobControl.get();
+    form->setCommand(TMainForm::Command::Start, [jobs] { jobs->start(); });
+    form->setCommand(TMainForm::Command::Pause, [jobs] { jobs->pause(); });
+    form->setCommand(TMainForm::Command::Continue, [jobs] { jobs->continueJob(); });
+    form->setCommand(TMainForm::Command::DriveAwayRight, [jobs] { jobs->driveAwayRight(); });
+    form->setTransmitter(&jobs->closeGuard());
 }
 
 } // namespace
@@ -81,7 +100,8 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     InstallProjectCommands(*windows, identity);
-    InstallMachine(*windows, identity);
+    TMachineHost *machine = InstallMachine(*windows, identity);
+    InstallJobControl(*windows, *machine);
     return windows;
 }
 

@@ -3,6 +3,7 @@
 #include "app/ui/dlgkonfig.h"
 #include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/mainwindow.h"
+#include "job/ui/jobcontrolhost.h"
 #include "project/openfile.h"
 #include "project/ui/projectwindowhost.h"
 
@@ -23,6 +24,8 @@ struct ProgramWindows
     std::unique_ptr<TProjectWindowHost> projects;
     std::unique_ptr<TDrawingOpener> drawingOpener;
     std::unique_ptr<TCompanionProjectSize> companionSize;
+    // Start, Pause and Continue over the project windows and the machine.
+    std::unique_ptr<job::JobControlHost> jobControl;
     // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
     // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
     // TfModelInfo, TfDlgSeryjne.

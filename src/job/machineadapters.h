@@ -1,0 +1,47 @@
+#pragma once
+
+// Job control's views of the manual control panel and the transmitter, and
+// the panel's view of job control.
+
+#include "job/jobcontrol.h"
+#include "machine/sterowanie.h"
+
+
+class TTransArm;
+
+namespace job {
+
+class TsterJobPanel : public JobPanel
+{
+public:
+    explicit TsterJobPanel(Tster &panel) : m_panel(panel) {}
+
+    bool gotoPoint(bool wait, int speedMode, const GotoTarget &target) override;
+    bool pauseJob() override { return m_panel.wstrzymaj(); }
+    bool mayMove() override { return m_panel.MoznaRuszac(); }
+    void continueJob() override { m_panel.kontynuuj(); }
+    bool keyFront() const override { return m_panel.keyFront(); }
+    bool keyBack() const override { return m_panel.keyBack(); }
+    void setKeyFront(bool ticked) override { m_panel.setKeyFront(ticked); }
+    std::int32_t tablePosition() const override { return m_panel.tablePosition(); }
+    std::int32_t spindlePosition() const override { return m_panel.spindlePosition(); }
+
+private:
+    Tster &m_panel;
+};
+
+// The transmitter streams the one job file of the program.
+class TransArmTransmitter : public JobTransmitter
+{
+public:
+    TransArmTransmitter(TTransArm &transmitter, QString jobFile);
+    bool start() override;
+    void stop() override;
+    bool isRunning() const override;
+
+private:
+    TTransArm &m_transmitter;
+    QString m_jobFile;
+};
+
+} // namespace job

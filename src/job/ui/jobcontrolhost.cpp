@@ -1,0 +1,176 @@
+#include "job/ui/jobcontrolhost.h"
+
+#include "app/commandline.h"
+#include "app/programfolders.h"
+#include "app/settings.h"
+#include "job/jobadapters.h"
+#include "job/threadhop.h"
+#include "machine/ui/machinehost.h"
+#include "project/direction.h"
+#include "project/jobdrivers.h"
+#include "project/projectdocument.h"
+
+#include <QApplication>
+#include <QCursor>
+
+namespace job {
+namespace {
+
+// The hourglass is shown once however often a start asks for it.
+class BusyCursor
+{
+public:
+    void set(bool busy)
+    {
+        if (busy == m_busy)
+            return;
+        m_busy = busy;
+        if (busy)
+            QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        else
+            QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool m_busy = false;
+};
+
+// The transmitter of the machine host: it starts and stops on the session's
+// thread and tells the host when the job has gone out.
+class HostTransmitter : public JobTransmitter
+{
+public:
+    HostTransmitter(TMachineHost &host, QString jobFile)
+        : m_host(host)
+        , m_jobFile(std::move(jobFile))
+    {
+    }
+    bool start() override
+    {
+        m_host.startTransmission(m_jobFile);
+        return true;
+    }
+    void stop() override { m_host.stop(); }
+    bool isRunning() const override { return m_host.running(); }
+
+private:
+    TMachineHost &m_host;
+    QString m_jobFile;
+};
+
+JobMachineParams machineParams(MachineSession &session)
+{
+    return callOn(&session, [&session] {
+        JobMachineParams p;
+        const Ploter *ploter = session.ploter();
+        if (!ploter)
+            return p;
+        const MachineState &s = ploter->state();
+        p.wspV = s.wspV;
+        p.resX = s.resX;
+        p.resY = s.resY;
+        p.resZ = s.resZ;
+        p.resS = s.resS;
+        p.resW = s.resW;
+        p.res3 = s.res3;
+        p.limitX = s.limitX;
+        p.limitY = s.limitY;
+        p.PowerFactor = s.powerFactor;
+        p.MaxWorkSpeed = s.maxWorkSpeed;
+        p.newProtocol = s.isNewProtocol();
+        p.LJ = s.lj;
+        p.spindleRotaryModel = ploter->IsSpindleRotaryModel();
+        p.familyCode = s.plot.family;
+        p.X1 = s.plot.X1;
+        p.Y1 = s.plot.Y1;
+        p.Y2 = s.plot.Y2;
+        return p;
+    });
+}
+
+} // namespace
+
+JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControlHooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_host(machine)
+    , m_hooks(std::move(hooks))
+{
+    MachineSession &session = *machine.session();
+    const QString jobFile = ProgramFolders::current().writablePath(QStringLiteral("out.cn"));
+    m_machine = std::make_unique<SessionJobMachine>(session);
+    m_panel = std::make_unique<SessionJobPanel>(session);
+    m_transmitter = std::make_unique<HostTransmitter>(machine, jobFile);
+    m_effects = std::make_unique<MachineLiveEffects>(*m_machine, [&machine] { machine.showPanel(); });
+    m_projects = std::make_unique<MdiJobProjects>(
+        area, driverWriter([this] { return writerContext(); }),
+        [](TProjectDocument &document, int direction) { UstawKierunek(document.Figures, direction); });
+    auto cursor = std::make_shared<BusyCursor>();
+    m_prompts = std::make_unique<MessageBoxPrompts>([cursor](bool busy) { cursor->set(busy); },
+                                                    [this](int count) {
+                                                        if (m_hooks.statusText)
+                                                            m_hooks.statusText(1, QString::number(count));
+                                                    });
+    m_control = std::make_unique<JobControl>(JobEnvironment{
+        *m_machine, *m_panel, *m_transmitter, *m_projects, *m_prompts, m_dialogs,
+        [] { return jobSettingsFrom(Settings::current()); }, testModeFrom(CommandLine::current()), jobFile});
+    m_guard = std::make_unique<JobCloseGuard>(*m_transmitter, m_control->state());
+
+    // The machine's own buttons and the "REPEAT" restart reach job control
+    // on the GUI thread.
+    connect(&session, &MachineSession::startRequested, this, [this] { startFromMachine(StartSender::MachineButton); });
+    connect(&session, &MachineSession::pauseRequested, this, [this] { pause(); });
+    connect(&session, &MachineSession::continueRequested, this, [this] { continueJob(); });
+    connect(&session, &MachineSession::restartRequested, this, [this] { m_control->startJob(StartSender::Repeat); });
+    connect(&session, &MachineSession::refreshMenusRequested, this, [this] {
+        if (m_hooks.refreshMenus)
+            m_hooks.refreshMenus();
+    });
+    connect(&session, &MachineSession::nextPassRequested, this, [this] {
+        const std::vector<JobProject *> windows = m_projects->windows();
+        if (windows.size() < 2)
+            return;
+        m_projects->activate(windows[1]);
+        startFromMachine(StartSender::MachineButton);
+    });
+}
+
+JobControlHost::~JobControlHost() = default;
+
+JobContext JobControlHost::writerContext()
+{
+    JobContext context;
+    context.settings = Settings::current();
+    context.machine = machineParams(*m_host.session());
+    context.start.KeyFront = m_panel->keyFront();
+    context.start.KeyBack = m_panel->keyBack();
+    context.effects = m_effects.get();
+    context.carry = &m_carry;
+    return context;
+}
+
+void JobControlHost::start()
+{
+    m_control->start(StartSender::Menu);
+}
+
+void JobControlHost::startFromMachine(StartSender sender)
+{
+    m_control->start(sender);
+}
+
+void JobControlHost::pause()
+{
+    m_control->pause();
+}
+
+void JobControlHost::continueJob()
+{
+    m_control->continueJob();
+}
+
+void JobControlHost::driveAwayRight()
+{
+    m_control->driveAwayRight();
+}
+
+} // namespace job

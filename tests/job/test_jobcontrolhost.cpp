@@ -1,0 +1,132 @@
+// The whole road in the program's own classes: a drawing is loaded and
+// planned in a project window, Start writes "out.cn" through the job driver,
+// the machine session on its own thread moves the wire and streams the job
+// to the simulated controller, and the panel's poll sees the job end.
+
+#include "app/programfolders.h"
+#include "app/settings.h"
+#include "job/threadhop.h"
+#include "job/ui/jobcontrolhost.h"
+#include "machine/simulatedmachine.h"
+#include "machine/ui/machinehost.h"
+#include "project/ui/mdichild.h"
+#include "support/recordingmessageboxes.h"
+
+#include <QFile>
+#include <QMdiArea>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kSquares = "IN;SP1;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU1000,1000;PD3000,1000,3000,3000,1000,"
+                            "3000,1000,1000;PU;\n";
+
+// Job commands in a job file, one entry per command (lengths by letter).
+std::vector<QByteArray> splitJob(const QByteArray &bytes, bool newProtocol)
+{
+    std::vector<QByteArray> commands;
+    int i = 0;
+    while (i < bytes.size()) {
+        const std::optional<int> length = commandLength(static_cast<std::uint8_t>(bytes[i]), newProtocol);
+        if (!length || i + *length > bytes.size())
+            break;
+        commands.push_back(bytes.mid(i, *length));
+        i += *length;
+    }
+    return commands;
+}
+
+} // namespace
+
+TEST(JobControlHost, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesItEnd)
+{
+    RecordingMessageBoxes boxes;
+    QTemporaryDir dir;
+    const ProgramFolders previous = ProgramFolders::current();
+    ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
+    QFile drawing(dir.filePath("squares.plt"));
+    ASSERT_TRUE(drawing.open(QIODevice::WriteOnly));
+    drawing.write(kSquares);
+    drawing.close();
+
+    Settings settings;
+    settings.Mode = 0;
+    settings.CzasRozgrzewania = 0;
+    settings.Pauza_w_kacie = 0;
+    settings.PowerOutput = 1; // no broken-wire test: the simulated wire is whole anyway
+    Settings::setCurrent(settings);
+
+    std::shared_ptr<SimulatedMachine> controller;
+    auto factory = [&controller](MachineClock &clock) {
+        auto backend = std::make_unique<SimulatedHidBackend>(clock);
+        SimulatedMachineConfig config;
+        controller = backend->plugMachine(config);
+        return backend;
+    };
+    QMdiArea area;
+    auto identity = std::make_shared<TMachineIdentity>();
+    TMachineHost machine(factory, identity, [](const QString &) {});
+    std::vector<QString> status;
+    job::JobControlHost host(area, machine, {[&status](int, const QString &text) { status.push_back(text); }, {}});
+
+    auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
+    area.addSubWindow(window);
+    window->show();
+    area.setActiveSubWindow(window);
+    ASSERT_TRUE(window->Load(dir.filePath("squares.plt"), 255).opened());
+    QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
+
+    // The simulated controller stands at X 100, Y 100 mm, far enough from the
+    // corners for the 100 x 100 mm project.
+    MachineSession *session = machine.session();
+    job::callOn(session, [&] {
+        controller->setHomed(true);
+        controller->setRawPosition(Axis::X1, 10000);
+        controller->setRawPosition(Axis::Y1, 10000);
+        controller->clearCommands();
+    });
+
+    QSignalSpy finished(session, &MachineSession::transmissionFinished);
+    host.start();
+    EXPECT_EQ(status, std::vector<QString>{"1"}) << "the pass counter";
+    ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
+    ASSERT_TRUE(finished.wait(20000));
+    // The panel's poll notices the end of the job on the controller.
+    QTRY_VERIFY_WITH_TIMEOUT(!job::callOn(session, [&] { return controller->flags() & StatusFlag::JobRunning; }),
+                             10000);
+
+    QFile job(dir.filePath("out.cn"));
+    ASSERT_TRUE(job.open(QIODevice::ReadOnly));
+    const QByteArray written = job.readAll();
+    ASSERT_FALSE(written.isEmpty());
+    const std::vector<QByteArray> expected = splitJob(written, false);
+    const std::vector<QByteArray> received = job::callOn(session, [&] { return controller->commands(); });
+
+    // Everything of the file reached the controller in order, after the start
+    // commands ("Q", "C", the job origin), with "G" after the 17th command.
+    std::vector<QByteArray> jobCommands;
+    for (const QByteArray &c : received) {
+        if (!c.isEmpty() && c[0] >= 'a' && c[0] <= 'z')
+            jobCommands.push_back(c);
+    }
+    EXPECT_GT(expected.size(), 17u);
+    EXPECT_EQ(jobCommands, expected);
+    EXPECT_EQ(std::count(received.begin(), received.end(), QByteArray("G")), 1);
+    EXPECT_EQ(job::callOn(session, [&] { return controller->jobBytes(); }), written);
+    EXPECT_EQ(job::callOn(session, [&] { return controller->jobOriginX(); }), 10000);
+    const auto origin = std::find(received.begin(), received.end(),
+                                  QByteArray("U\x10\x27\x00\x00\x10\x27\x00\x00", 9));
+    EXPECT_NE(origin, received.end()) << "the job origin before the job";
+    EXPECT_NE(std::find(received.begin(), origin, QByteArray("Q")), origin);
+    EXPECT_NE(std::find(received.begin(), origin, QByteArray("C")), origin);
+    EXPECT_TRUE(boxes.shown.empty());
+
+    ProgramFolders::setCurrent(previous);
+}
