@@ -30,11 +30,25 @@ void append(std::vector<KonfigMessage> &to, std::vector<KonfigMessage> from)
 Konfig::Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine)
     : m_folders(std::move(folders))
     , m_options(options)
-    , m_machine(machine)
+    , m_machine(&machine)
     , m_global(ConfigFiles::defaultGlobalConfig(defaultMachineConfigPath()))
     , m_working(Settings::current())
     , m_snapshot(Settings::current())
 {
+}
+
+Konfig::Konfig(ProgramFolders folders, KonfigOptions options)
+    : m_folders(std::move(folders))
+    , m_options(options)
+    , m_global(ConfigFiles::defaultGlobalConfig(defaultMachineConfigPath()))
+    , m_working(Settings::current())
+    , m_snapshot(Settings::current())
+{
+}
+
+MachineIdentity &Konfig::machine() const
+{
+    return m_machine ? *m_machine : machineIdentity();
 }
 
 QString Konfig::globalConfigPath() const
@@ -128,7 +142,7 @@ KonfigRules::Activation Konfig::refresh(Settings &settings)
     const KonfigRules::Activation activation = KonfigRules::updateactiv(settings);
     // A forced heating output changes the power's maximum as a click would.
     if (settings.PowerOutput != before.PowerOutput)
-        KonfigRules::UpdatePowerLimit(settings, m_machine);
+        KonfigRules::UpdatePowerLimit(settings, machine());
     noteChanges(before, settings);
     m_flags.rotationSettingsClicked = true;
     return activation;
@@ -138,9 +152,9 @@ KonfigRules::Activation Konfig::activate()
 {
     Settings settings = Settings::current();
     const Settings before = settings;
-    KonfigRules::applyMachineLimits(settings, m_machine);
+    KonfigRules::applyMachineLimits(settings, machine());
     noteChanges(before, settings);
-    m_modeItemCount = KonfigRules::modeItemCount(m_modeItemCount, m_machine, m_options.showAll);
+    m_modeItemCount = KonfigRules::modeItemCount(m_modeItemCount, machine(), m_options.showAll);
     const KonfigRules::Activation activation = refresh(settings);
     // Forced values and limits hold whether the dialog ends with OK or
     // Cancel, as they would for any look at the dialog.
@@ -162,7 +176,7 @@ std::vector<KonfigMessage> Konfig::accept()
     Settings::setCurrent(m_working);
     m_editing = false;
     if (m_flags.calibrationChanged)
-        m_machine.reloadResolutions();
+        machine().reloadResolutions();
     const auto global = ConfigFiles::SaveGlobalConfig(globalConfigPath(), m_global);
     if (!global.ok)
         messages.push_back(writeFailure(globalConfigPath(), global.error));
@@ -185,9 +199,9 @@ std::optional<KonfigRules::Activation> Konfig::setWorkingNumber(const SettingInf
     Settings settings = m_working;
     settings.setNumber(info, value);
     if (&info == Settings::find(u"work_power") || &info == Settings::find(u"feKatObrotu"))
-        settings.work_power = KonfigRules::work_powerChange(settings.work_power, m_machine);
+        settings.work_power = KonfigRules::work_powerChange(settings.work_power, machine());
     if (&info == Settings::find(u"PowerOutput"))
-        KonfigRules::UpdatePowerLimit(settings, m_machine);
+        KonfigRules::UpdatePowerLimit(settings, machine());
     noteChanges(m_working, settings);
     std::optional<KonfigRules::Activation> activation;
     const QString name = info.key();
@@ -229,7 +243,7 @@ std::vector<KonfigMessage> Konfig::loadFrom(const QString &path)
     Settings settings = m_working;
     auto messages = loadInto(path, settings);
     if (m_editing) {
-        KonfigRules::UpdatePowerLimit(settings, m_machine);
+        KonfigRules::UpdatePowerLimit(settings, machine());
         refresh(settings);
         m_working = settings;
     } else {

@@ -49,6 +49,11 @@ class Konfig
 {
 public:
     Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine);
+    // Follows the program's machine (`machineIdentity()`), whichever is set
+    // at the time of each call.
+    Konfig(ProgramFolders folders, KonfigOptions options);
+
+    MachineIdentity &machine() const;
 
     const ProgramFolders &folders() const { return m_folders; }
     QString globalConfigPath() const;
@@ -110,7 +115,7 @@ private:
 
     ProgramFolders m_folders;
     KonfigOptions m_options;
-    MachineIdentity &m_machine;
+    MachineIdentity *m_machine = nullptr; // nullptr: the program's machine
     ConfigFiles::GlobalConfig m_global;
     Settings m_working;
     Settings m_snapshot;

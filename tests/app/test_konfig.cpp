@@ -257,3 +257,20 @@ TEST_F(KonfigTest, AForcedHeatingOutputAlsoLimitsThePower)
     EXPECT_EQ(konfig.working().work_power, 8.0);
     EXPECT_TRUE(konfig.flags().powerOutputChanged);
 }
+
+TEST_F(KonfigTest, FollowsTheProgramsMachineWhenNoneIsGiven)
+{
+    // Broke before: the store kept a reference to the machine set at its
+    // creation, which dangled once the machine link installed its own.
+    Konfig konfig(ProgramFolders(m_dir.path()), {});
+    konfig.create();
+    auto lj = std::make_shared<StubMachineIdentity>();
+    lj->lj = true;
+    lj->name = QStringLiteral("LJ100");
+    setMachineIdentity(lj);
+    konfig.activate();
+    EXPECT_EQ(&konfig.machine(), lj.get());
+    EXPECT_EQ(konfig.working().limits.workPowerMax, 100.0);
+    setMachineIdentity(nullptr);
+    EXPECT_NE(&konfig.machine(), lj.get());
+}

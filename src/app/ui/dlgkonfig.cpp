@@ -84,14 +84,20 @@ QString itemName(const QString &group, int index)
 } // namespace
 
 TDlgkonfig::TDlgkonfig(QWidget *parent)
-    : TDlgkonfig(ProgramFolders::current(), optionsOfCommandLine(), machineIdentity(), parent)
+    : QDialog(parent)
+    , m_konfig(ProgramFolders::current(), optionsOfCommandLine())
 {
+    setUp();
 }
 
 TDlgkonfig::TDlgkonfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &machine, QWidget *parent)
     : QDialog(parent)
     , m_konfig(std::move(folders), options, machine)
-    , m_machine(machine)
+{
+    setUp();
+}
+
+void TDlgkonfig::setUp()
 {
     setObjectName(QStringLiteral("Dlgkonfig"));
     setModal(true);
@@ -535,7 +541,7 @@ void TDlgkonfig::updateUnitLabels()
 
 void TDlgkonfig::updatePowerLabel()
 {
-    const auto limit = KonfigRules::powerLimit(m_konfig.working().PowerOutput, m_machine);
+    const auto limit = KonfigRules::powerLimit(m_konfig.working().PowerOutput, machine());
     if (auto *l = findChild<QLabel *>(QStringLiteral("LabelPowerJM")))
         l->setText(limit.percent ? QStringLiteral("[%]") : QStringLiteral("[A]"));
 }
@@ -554,7 +560,7 @@ void TDlgkonfig::updateModeHint()
 void TDlgkonfig::FormActivate()
 {
     const KonfigRules::Activation activation = m_konfig.activate();
-    const bool q7 = m_machine.familyCode() == QLatin1StringView("Q7");
+    const bool q7 = machine().familyCode() == QLatin1StringView("Q7");
     control(QStringLiteral("MoveAfter"))->setVisible(q7);
     for (int i = 0; i < 6; ++i) {
         if (auto *radio = findChild<QRadioButton *>(itemName(QStringLiteral("Mode"), i)))
@@ -630,7 +636,7 @@ void TDlgkonfig::rgAlgorytmObrotowegoClick()
 
 void TDlgkonfig::readPositions(const QString &xField, const QString &yField, const QString &zField)
 {
-    const auto position = m_machine.homedPosition();
+    const auto position = machine().homedPosition();
     if (!position) {
         ShowMsg(text(QStringLiteral("wykonajBazowaniePrzed")), true);
         return;

@@ -45,6 +45,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void setUp();
+    MachineIdentity &machine() const { return m_konfig.machine(); }
     void buildUi();
     QWidget *buildWorkPage();
     QWidget *buildPlotterPage();
@@ -72,7 +74,6 @@ private:
     QString text(const QString &key) const;
 
     Konfig m_konfig;
-    MachineIdentity &m_machine;
     QTabWidget *m_tabs = nullptr;
     QHash<QString, QButtonGroup *> m_radioGroups;
     bool m_updating = false;
