@@ -4,6 +4,7 @@
 #include "app/programfolders.h"
 #include "app/settings.h"
 #include "job/jobadapters.h"
+#include "job/jobcommands.h"
 #include "job/threadhop.h"
 #include "machine/ui/machinehost.h"
 #include "project/direction.h"
@@ -120,7 +121,10 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     connect(&session, &MachineSession::startRequested, this, [this] { startFromMachine(StartSender::MachineButton); });
     connect(&session, &MachineSession::pauseRequested, this, [this] { pause(); });
     connect(&session, &MachineSession::continueRequested, this, [this] { continueJob(); });
-    connect(&session, &MachineSession::restartRequested, this, [this] { m_control->startJob(StartSender::Repeat); });
+    connect(&session, &MachineSession::restartRequested, this, [this] {
+        m_control->startJob(StartSender::Repeat);
+        rememberNextPass();
+    });
     connect(&session, &MachineSession::refreshMenusRequested, this, [this] {
         if (m_hooks.refreshMenus)
             m_hooks.refreshMenus();
@@ -132,9 +136,34 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
         m_projects->activate(windows[1]);
         startFromMachine(StartSender::MachineButton);
     });
+
+    m_session = &session;
+    callOn(&session, [this, &session] {
+        session.setNextPassProvider([this] {
+            std::lock_guard<std::mutex> lock(m_nextPassMutex);
+            return m_nextPass;
+        });
+    });
 }
 
-JobControlHost::~JobControlHost() = default;
+JobControlHost::~JobControlHost()
+{
+    if (MachineSession *session = m_session.data())
+        callOn(session, [session] { session->setNextPassProvider({}); });
+}
+
+void JobControlHost::rememberNextPass()
+{
+    std::optional<PanelJobControl::NextPass> next;
+    const std::vector<JobProject *> windows = m_projects->windows();
+    if (windows.size() >= 2) {
+        const StartState &state = m_control->state();
+        next = PanelJobControl::NextPass{state.sideStartX, state.sideStartY,
+                                         scaledMm(windows[1]->startMargins().top, Settings::current().skala)};
+    }
+    std::lock_guard<std::mutex> lock(m_nextPassMutex);
+    m_nextPass = next;
+}
 
 JobContext JobControlHost::writerContext()
 {
@@ -151,11 +180,13 @@ JobContext JobControlHost::writerContext()
 void JobControlHost::start()
 {
     m_control->start(StartSender::Menu);
+    rememberNextPass();
 }
 
 void JobControlHost::startFromMachine(StartSender sender)
 {
     m_control->start(sender);
+    rememberNextPass();
 }
 
 void JobControlHost::pause()

@@ -7,10 +7,15 @@
 #include "job/sessionadapters.h"
 #include "job/ui/mdijobprojects.h"
 
+#include "machine/machinesession.h"
+
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 class QMdiArea;
 class TMachineHost;
@@ -46,6 +51,9 @@ public:
 private:
     JobContext writerContext();
     void startFromMachine(StartSender sender);
+    // Where the other wire of a two-wire job starts next, for the panel's
+    // follow-up on the machine's thread.
+    void rememberNextPass();
 
     TMachineHost &m_host;
     JobControlHooks m_hooks;
@@ -59,6 +67,9 @@ private:
     JobWriterCarry m_carry;
     std::unique_ptr<JobControl> m_control;
     std::unique_ptr<JobCloseGuard> m_guard;
+    QPointer<MachineSession> m_session;
+    std::mutex m_nextPassMutex;
+    std::optional<PanelJobControl::NextPass> m_nextPass;
 };
 
 } // namespace job
