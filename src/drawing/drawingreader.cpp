@@ -1,5 +1,6 @@
 #include "drawing/drawingreader.h"
 
+#include "drawing/dxfreader.h"
 #include "drawing/hpglreader.h"
 
 #include <cerrno>
@@ -61,6 +62,8 @@ int Thpgl::OpenText(std::string text, TDrawingKind kind)
         m_hpgl = std::make_unique<THpglReader>(m_text);
         break;
     case TDrawingKind::Dxf:
+        // Line-type scale and pen start afresh with every drawing.
+        m_dxf = std::make_unique<TDxfReader>(m_text, m_options);
         break;
     case TDrawingKind::Eps:
         if (m_text.compare(0, 4, "%!PS") != 0) {
@@ -79,6 +82,7 @@ int Thpgl::OpenText(std::string text, TDrawingKind kind)
 void Thpgl::Close()
 {
     m_hpgl.reset();
+    m_dxf.reset();
     m_text.clear();
     m_open = false;
 }
@@ -89,6 +93,8 @@ bool Thpgl::ReadFigure(tfigura &figure)
         return false;
     if (m_hpgl && m_kind == TDrawingKind::Hpgl)
         return m_hpgl->ReadFigure(figure, m_error);
+    if (m_dxf && m_kind == TDrawingKind::Dxf)
+        return m_dxf->ReadFigure(figure, m_error);
     // Nothing to read for this kind.
     figure.FinishReading();
     m_open = false;
@@ -101,6 +107,8 @@ bool Thpgl::EndOfFile() const
         return true;
     if (m_hpgl && m_kind == TDrawingKind::Hpgl)
         return m_hpgl->atEnd();
+    if (m_dxf && m_kind == TDrawingKind::Dxf)
+        return m_dxf->atEnd();
     return true;
 }
 

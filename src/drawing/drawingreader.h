@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class TDxfReader;
 class THpglReader;
 
 // The reader kind given to Thpgl::Open, kept by each project window.
@@ -66,4 +67,5 @@ private:
     std::string m_text;
     TReadError m_error;
     std::unique_ptr<THpglReader> m_hpgl;
+    std::unique_ptr<TDxfReader> m_dxf;
 };

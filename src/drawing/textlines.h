@@ -31,6 +31,23 @@ public:
     bool IsValueLine(std::string_view word, std::string_view line) const;
 
     bool atEnd() const { return m_pos >= m_text.size(); }
+
+    // A place in the text to come back to (one line of look-ahead).
+    struct Mark
+    {
+        std::size_t pos;
+        std::size_t lineStart;
+        bool parity;
+        std::int64_t lineCount;
+    };
+    Mark mark() const { return {m_pos, m_lineStart, m_parity, m_lineCount}; }
+    void restore(const Mark &m)
+    {
+        m_pos = m.pos;
+        m_lineStart = m.lineStart;
+        m_parity = m.parity;
+        m_lineCount = m.lineCount;
+    }
     bool parity() const { return m_parity; }
     void setParity(bool parity) { m_parity = parity; }
     std::int64_t lineCount() const { return m_lineCount; }

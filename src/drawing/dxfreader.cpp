@@ -1,0 +1,579 @@
+#include "drawing/dxfreader.h"
+
+#include "drawing/numbers.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr TPlotPoint NoPoint{2147483647, 2147483647};
+
+// Files of one known writer mark inch drawings with this line-type scale.
+bool isInchScale(double ltScale)
+{
+    return std::abs(ltScale - 0.000394) < 1e-6;
+}
+
+double lengthUnitFactor(int unit)
+{
+    switch (unit) {
+    case 1:
+        return 25.4;
+    case 2:
+        return 304.8;
+    default:
+        return 1.0;
+    }
+}
+
+bool parseCode(std::string_view line, int &code)
+{
+    std::int32_t value = 0;
+    if (!ParseInt(line, value))
+        return false;
+    code = value;
+    return true;
+}
+
+} // namespace
+
+int DxfColourToPen(std::int32_t colour)
+{
+    switch (colour) {
+    case 1:
+        return 3;
+    case 2:
+        return 6;
+    case 3:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+TDxfReader::TDxfReader(std::string_view text, TReaderOptions options)
+    : m_options(options)
+{
+    m_lines.reset(text);
+    m_lines.setParity(true); // the first line is a group code
+    m_eof = m_lines.atEnd();
+}
+
+void TDxfReader::fail(std::string_view text)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_error->kind = TReadError::Kind::Conversion;
+    m_error->line = m_lines.lineCount();
+    m_error->offset = static_cast<std::int64_t>(m_lines.lineOffset());
+    m_error->text = std::string(TrimBlanks(text));
+}
+
+bool TDxfReader::readCode(int &code)
+{
+    if (m_failed || m_lines.atEnd())
+        return false;
+    const std::string_view line = m_lines.ReadTextLine();
+    if (!parseCode(line, code))
+        code = -1; // an unknown code: its value is passed over
+    m_lastCode = code;
+    return true;
+}
+
+bool TDxfReader::readReal(double &value)
+{
+    const std::string_view line = readValue();
+    const std::string_view trimmed = TrimBlanks(line);
+    if (trimmed.empty())
+        return true;
+    if (!ParseReal(trimmed, value)) {
+        fail(line);
+        return false;
+    }
+    return true;
+}
+
+bool TDxfReader::readInt(std::int32_t &value)
+{
+    const std::string_view line = readValue();
+    const std::string_view trimmed = TrimBlanks(line);
+    if (trimmed.empty())
+        return true;
+    if (!ParseInt(trimmed, value)) {
+        fail(line);
+        return false;
+    }
+    return true;
+}
+
+bool TDxfReader::readColour()
+{
+    std::int32_t colour = 0;
+    if (!readInt(colour))
+        return false;
+    m_pen = DxfColourToPen(colour);
+    m_figure->pen = static_cast<std::uint8_t>(m_pen);
+    return true;
+}
+
+bool TDxfReader::seekCode(std::initializer_list<int> wanted, int &found)
+{
+    int code = 0;
+    while (readCode(code)) {
+        if (code == 0)
+            return false;
+        for (int w : wanted) {
+            if (code == w) {
+                found = code;
+                return true;
+            }
+        }
+        if (code == 62) {
+            if (!readColour())
+                return false;
+        } else {
+            readValue();
+        }
+    }
+    return false;
+}
+
+bool TDxfReader::seekReal(int code, double &value)
+{
+    int found = 0;
+    return seekCode({code}, found) && readReal(value);
+}
+
+bool TDxfReader::readPoint(int xCode, int yCode, TCurvePoint &point)
+{
+    double x = 0.0;
+    double y = 0.0;
+    if (!seekReal(xCode, x) || !seekReal(yCode, y))
+        return false;
+    point = {x, y};
+    return true;
+}
+
+void TDxfReader::skipToCodeZero()
+{
+    int found = 0;
+    seekCode({}, found);
+}
+
+bool TDxfReader::nextValueIs(std::string_view name)
+{
+    const TTextLines::Mark before = m_lines.mark();
+    if (TrimBlanks(readValue()) == name)
+        return true;
+    m_lines.restore(before);
+    return false;
+}
+
+double TDxfReader::mmPerUnit() const
+{
+    return (isInchScale(m_ltScale) ? 25.4 : 1.0) * lengthUnitFactor(m_options.lengthUnit);
+}
+
+void TDxfReader::addPoint(TCurvePoint p)
+{
+    if (m_failed)
+        return;
+    const long double factor = mmPerUnit();
+    const long double ux = std::nearbyint(40000.0L * (p.x * factor) / 1000.0L);
+    const long double uy = std::nearbyint(40000.0L * (p.y * factor) / 1000.0L);
+    if (!(std::abs(ux) <= MaxPlotCoordinate) || !(std::abs(uy) <= MaxPlotCoordinate)) {
+        fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
+        return;
+    }
+    const TPlotPoint point{static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)};
+    if (point == m_last)
+        return;
+    m_figure->AddPoint(point);
+    m_last = point;
+}
+
+void TDxfReader::addPoints(const std::vector<TCurvePoint> &points)
+{
+    for (const TCurvePoint &p : points)
+        addPoint(p);
+}
+
+// A curve whose extent lies outside the plotter range is refused before it
+// is flattened (a huge radius would otherwise make millions of points).
+bool TDxfReader::checkExtent(TCurvePoint centre, double radius)
+{
+    const long double reach = (std::abs(centre.x) + std::abs(centre.y) + std::abs(radius)) * mmPerUnit() * 40.0L;
+    if (!(reach <= 2.0L * MaxPlotCoordinate)) {
+        fail("radius " + std::to_string(radius));
+        return false;
+    }
+    return true;
+}
+
+bool TDxfReader::ReadFigure(tfigura &figure, TReadError &error)
+{
+    m_figure = &figure;
+    m_error = &error;
+    figure.pen = static_cast<std::uint8_t>(m_pen);
+    m_last = NoPoint;
+    bool complete = false;
+    while (!complete && !m_eof && !m_failed) {
+        const std::string_view line = m_lines.ReadTextLine();
+        m_eof = m_lines.atEnd();
+        if (!m_lines.parity()) {
+            if (!parseCode(line, m_lastCode))
+                m_lastCode = -1;
+            continue;
+        }
+        const std::string_view value = TrimBlanks(line);
+        if (m_lastCode == 2 && value == "ENTITIES") {
+            m_section = true;
+        } else if (m_lastCode == 2 && value == "OBJECTS") {
+            m_eof = true; // the reader never goes past the entities
+        } else if (m_lastCode == 9 && value == "$LTSCALE") {
+            readLtScale();
+        } else if (m_section && !m_eof && m_lastCode == 0) {
+            // Names compare exactly, as the value line stands.
+            complete = dispatch(line);
+            if (complete)
+                m_eof = m_lines.atEnd();
+        }
+    }
+    if (m_failed)
+        return false;
+    figure.FinishReading();
+    return true;
+}
+
+bool TDxfReader::dispatch(std::string_view name)
+{
+    if (name == "LINE")
+        readLine();
+    else if (name == "CIRCLE")
+        readCircle();
+    else if (name == "ARC")
+        readArc();
+    else if (name == "ELLIPSE")
+        readEllipse();
+    else if (name == "POLYLINE")
+        readPolyline(false);
+    else if (name == "LWPOLYLINE")
+        readPolyline(true);
+    else if (name == "SPLINE")
+        readSpline();
+    else
+        return false;
+    return true;
+}
+
+void TDxfReader::readLtScale()
+{
+    int code = 0;
+    if (!readCode(code))
+        return;
+    if (code == 0) {
+        // No value: the next line is a section or entity name again.
+        return;
+    }
+    readReal(m_ltScale);
+}
+
+void TDxfReader::readLine()
+{
+    double x10 = 0, y20 = 0, x11 = 0, y21 = 0;
+    int seen = 0;
+    int code = 0;
+    while (readCode(code) && code != 0) {
+        double *target = nullptr;
+        int bit = 0;
+        switch (code) {
+        case 10:
+            target = &x10;
+            bit = 1;
+            break;
+        case 20:
+            target = &y20;
+            bit = 2;
+            break;
+        case 11:
+            target = &x11;
+            bit = 4;
+            break;
+        case 21:
+            target = &y21;
+            bit = 8;
+            break;
+        case 62:
+            if (!readColour())
+                return;
+            continue;
+        default:
+            readValue();
+            continue;
+        }
+        if (!readReal(*target))
+            return;
+        seen |= bit;
+    }
+    if (seen != 15)
+        return; // a LINE cut short gives no figure
+    addPoint({x10, y20});
+    addPoint({x11, y21});
+}
+
+void TDxfReader::readCircle()
+{
+    TCurvePoint centre;
+    double r = 0.0;
+    if (!readPoint(10, 20, centre) || !seekReal(40, r))
+        return;
+    if (!checkExtent(centre, r))
+        return;
+    addPoints(FlattenCircle(centre, r, mmPerUnit(), m_options.minimumChordMm));
+}
+
+void TDxfReader::readArc()
+{
+    TCurvePoint centre;
+    double r = 0.0;
+    double a50 = 0.0;
+    double a51 = 0.0;
+    if (!readPoint(10, 20, centre) || !seekReal(40, r) || !seekReal(50, a50))
+        return;
+    // The code after the start angle carries the end angle.
+    int code = 0;
+    if (!readCode(code) || code == 0 || !readReal(a51))
+        return;
+    skipToCodeZero();
+    if (m_failed || !checkExtent(centre, r))
+        return;
+    const double start = 2 * Pi * a50 / 360;
+    const double end = 2 * Pi * a51 / 360;
+    double sweep = end - start;
+    if (sweep < 0)
+        sweep += 2 * Pi;
+    addPoints(FlattenArc(centre, r, start, sweep, mmPerUnit(), m_options.minimumChordMm));
+}
+
+void TDxfReader::readEllipse()
+{
+    TCurvePoint centre;
+    double mx = 0.0;
+    double my = 0.0;
+    double ratio = 1.0;
+    if (!readPoint(10, 20, centre) || !seekReal(11, mx) || !seekReal(21, my) || !seekReal(40, ratio))
+        return;
+    // The parameters may be left out; they default to the whole ellipse.
+    double t0 = 0.0;
+    double t1 = 2 * Pi;
+    if (seekReal(41, t0))
+        seekReal(42, t1);
+    if (m_failed || !checkExtent(centre, std::hypot(mx, my)) || !std::isfinite(ratio) || std::abs(ratio) > 1.0)
+        return;
+    addPoints(FlattenEllipse(centre, {mx, my}, ratio, t0, t1, mmPerUnit(), m_options.minimumChordMm));
+}
+
+void TDxfReader::readPolyline(bool light)
+{
+    // Header: the flags (code 70), or a code 0 with flags 0. A light
+    // polyline may give its first vertex before any flags.
+    std::int32_t flags = 0;
+    int found = 0;
+    bool atTen = false;
+    const bool header = light ? seekCode({70, 10}, found) : seekCode({70}, found);
+    if (header && found == 70) {
+        if (!readInt(flags))
+            return;
+    } else if (header && found == 10) {
+        atTen = true;
+    } else if (light || m_failed || m_lines.atEnd()) {
+        return;
+    }
+    if (!light && (flags & (4 | 8))) {
+        readFitVertices(flags);
+        return;
+    }
+    readVertices(flags, light, atTen);
+}
+
+void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
+{
+    bool hasFirst = false;
+    TCurvePoint first;
+    TCurvePoint previous;
+    double previousBulge = 0.0;
+    bool atTen = headerAtTen;
+    bool atZero = false; // the code 0 after the header (POLYLINE)
+    if (!light && m_lastCode == 0)
+        atZero = true;
+    for (;;) {
+        TCurvePoint p;
+        if (light) {
+            if (!atTen) {
+                int found = 0;
+                if (!seekCode({10}, found))
+                    break;
+            }
+            double x = 0.0;
+            double y = 0.0;
+            if (!readReal(x) || !seekReal(20, y))
+                break;
+            p = {x, y};
+        } else {
+            // The next VERTEX; SEQEND (or anything else) ends the polyline.
+            if (!atZero) {
+                skipToCodeZero();
+                if (m_failed || m_lines.atEnd())
+                    break;
+            }
+            if (!nextValueIs("VERTEX")) {
+                nextValueIs("SEQEND");
+                break;
+            }
+            if (!readPoint(10, 20, p))
+                break;
+        }
+        if (hasFirst && previousBulge != 0.0)
+            addPoints(FlattenBulge(previous, p, previousBulge, mmPerUnit(), m_options.minimumChordMm));
+        double bulge = 0.0;
+        atTen = false;
+        atZero = false;
+        int code = 0;
+        while (readCode(code)) {
+            if (code == 0) {
+                atZero = true;
+                break;
+            }
+            if (light && code == 10) {
+                atTen = true;
+                break;
+            }
+            if (code == 42) {
+                if (!readReal(bulge))
+                    break;
+            } else if (code == 62) {
+                if (!readColour())
+                    break;
+            } else {
+                readValue();
+            }
+        }
+        if (m_failed)
+            return;
+        addPoint(p);
+        if (!hasFirst) {
+            first = p;
+            hasFirst = true;
+        }
+        previous = p;
+        previousBulge = bulge;
+        if ((light && !atTen) || (!light && !atZero))
+            break;
+    }
+    if (m_failed || !hasFirst)
+        return;
+    if (flags & 1) {
+        // The closing segment keeps the last vertex's bulge.
+        if (previousBulge != 0.0)
+            addPoints(FlattenBulge(previous, first, previousBulge, mmPerUnit(), m_options.minimumChordMm));
+        addPoint(first);
+    }
+}
+
+void TDxfReader::readFitVertices(std::int32_t flags)
+{
+    std::vector<TCurvePoint> kept;
+    bool atZero = m_lastCode == 0;
+    for (;;) {
+        if (!atZero) {
+            skipToCodeZero();
+            if (m_failed || m_lines.atEnd())
+                break;
+        }
+        if (!nextValueIs("VERTEX")) {
+            nextValueIs("SEQEND");
+            break;
+        }
+        TCurvePoint p;
+        if (!readPoint(10, 20, p))
+            break;
+        // Only the vertices the fitting made (8) and those of a 3D
+        // polyline (32) lie on the curve; frame control points do not.
+        int found = 0;
+        atZero = false;
+        if (seekCode({70}, found)) {
+            std::int32_t vertexFlags = 0;
+            if (!readInt(vertexFlags))
+                return;
+            if (vertexFlags == 8 || vertexFlags == 32)
+                kept.push_back(p);
+        } else {
+            atZero = !m_failed && !m_lines.atEnd();
+        }
+        if (m_failed)
+            return;
+    }
+    if (m_failed)
+        return;
+    addPoints(FlattenFitPolyline(kept, (flags & 1) != 0, mmPerUnit(), m_options.minimumChordMm));
+}
+
+void TDxfReader::readSpline()
+{
+    std::int32_t degree = 0;
+    std::int32_t knotCount = 0;
+    std::int32_t controlCount = 0;
+    int found = 0;
+    if (!seekCode({71}, found) || !readInt(degree))
+        return;
+    if (!seekCode({72}, found) || !readInt(knotCount))
+        return;
+    if (!seekCode({73}, found) || !readInt(controlCount))
+        return;
+    // The counts announce what follows; the lists below hold what was read.
+    TSplineData spline;
+    spline.degree = degree;
+    int code = 0;
+    bool ended = false; // a code 0 or the end of the file came inside a point
+    while (!ended && readCode(code) && code != 0) {
+        double value = 0.0;
+        switch (code) {
+        case 40:
+            if (!readReal(value))
+                return;
+            spline.knots.push_back(value);
+            break;
+        case 10:
+        case 11: {
+            double x = 0.0;
+            double y = 0.0;
+            if (!readReal(x) || !seekReal(code == 10 ? 20 : 21, y)) {
+                ended = true;
+                break;
+            }
+            (code == 10 ? spline.controlPoints : spline.fitPoints).push_back({x, y});
+            break;
+        }
+        case 62:
+            if (!readColour())
+                return;
+            break;
+        default:
+            readValue();
+            break;
+        }
+    }
+    if (m_failed)
+        return;
+    for (const auto *list : {&spline.controlPoints, &spline.fitPoints}) {
+        for (const TCurvePoint &p : *list) {
+            if (!checkExtent(p, 0.0))
+                return;
+        }
+    }
+    addPoints(FlattenSplineEntity(spline, mmPerUnit(), m_options.minimumChordMm));
+}

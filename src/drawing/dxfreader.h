@@ -1,0 +1,79 @@
+#pragma once
+
+#include "drawing/curves.h"
+#include "drawing/drawingreader.h"
+#include "drawing/textlines.h"
+
+#include <initializer_list>
+#include <string_view>
+
+// DXF colour to pen: 1 gives pen 3, 2 gives 6, 3 gives 4, every other 0.
+int DxfColourToPen(std::int32_t colour);
+
+// Reader of the two-dimensional entities of a DXF drawing: one entity per
+// call (LINE, CIRCLE, ARC, ELLIPSE, POLYLINE, LWPOLYLINE, SPLINE), in
+// plotter units. Coordinates are taken in the program's length unit (and in
+// inches when $LTSCALE marks an inch drawing); curves are flattened by the
+// chord rule.
+//
+// Entity names count only as the value after a group code 0, section names
+// after a code 2 and header variables after a code 9, so a layer or a text
+// called "LINE" or "OBJECTS" does nothing. Every loop ends at the end of
+// the file and at the next code 0, so a truncated file ends with the
+// figures read so far.
+class TDxfReader
+{
+public:
+    TDxfReader(std::string_view text, TReaderOptions options);
+
+    bool ReadFigure(tfigura &figure, TReadError &error);
+    bool atEnd() const { return m_eof; }
+    int pen() const { return m_pen; }
+
+private:
+    // Group-code pairs inside an entity.
+    bool readCode(int &code);
+    std::string_view readValue() { return m_lines.ReadTextLine(); }
+    bool readReal(double &value);
+    bool readInt(std::int32_t &value);
+    // Reads pairs up to one with a wanted code (its value not yet read),
+    // taking colours on the way; false at a code 0 or the end of the file.
+    bool seekCode(std::initializer_list<int> wanted, int &found);
+    bool seekReal(int code, double &value);
+    bool readPoint(int xCode, int yCode, TCurvePoint &point);
+    void skipToCodeZero();
+    // After a code 0: true when its value is the given name (consumed);
+    // otherwise the value line is left for the next read.
+    bool nextValueIs(std::string_view name);
+    bool readColour();
+
+    // Reads the entity of that name; false when the name is no entity.
+    bool dispatch(std::string_view name);
+    void readLine();
+    void readCircle();
+    void readArc();
+    void readEllipse();
+    void readPolyline(bool light);
+    void readVertices(std::int32_t flags, bool light, bool headerAtTen);
+    void readFitVertices(std::int32_t flags);
+    void readSpline();
+    void readLtScale();
+
+    double mmPerUnit() const;
+    void addPoint(TCurvePoint p);
+    void addPoints(const std::vector<TCurvePoint> &points);
+    bool checkExtent(TCurvePoint centre, double radius);
+    void fail(std::string_view text);
+
+    TTextLines m_lines;
+    TReaderOptions m_options;
+    bool m_eof = false;
+    bool m_section = false;
+    bool m_failed = false;
+    int m_pen = 1;
+    int m_lastCode = -1;
+    double m_ltScale = 1.0;
+    TPlotPoint m_last;
+    tfigura *m_figure = nullptr;
+    TReadError *m_error = nullptr;
+};
