@@ -30,7 +30,7 @@ double distance(TCurvePoint a, TCurvePoint b)
 TCurvePoint onCircle(TCurvePoint centre, double r, double angle)
 {
     return {centre.x + static_cast<long double>(r) * std::cos(angle),
-        centre.y + static_cast<long double>(r) * std::sin(angle)};
+            centre.y + static_cast<long double>(r) * std::sin(angle)};
 }
 
 double angleOf(TCurvePoint from, TCurvePoint to)
@@ -45,8 +45,8 @@ double ChordLength(double curveMm, double minimumChordMm)
     return FloatMax(FloatMin(curveMm / 192.0, MaximumChordMm), minimumChordMm);
 }
 
-std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep, double mmPerUnit,
-    double minimumChordMm)
+std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
+                                    double mmPerUnit, double minimumChordMm)
 {
     const double circumference = 2 * Pi * r * mmPerUnit;
     const double chord = ChordLength(circumference, minimumChordMm);
@@ -60,12 +60,14 @@ std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, 
     points.reserve(static_cast<std::size_t>(n) + 1);
     points.push_back(onCircle(centre, r, start));
     for (long long i = 1; i < n; ++i)
-        points.push_back(onCircle(centre, r, start + static_cast<double>(i) * sweep / static_cast<double>(n)));
+        points.push_back(
+            onCircle(centre, r, start + static_cast<double>(i) * sweep / static_cast<double>(n)));
     points.push_back(onCircle(centre, r, start + sweep));
     return points;
 }
 
-std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit, double minimumChordMm)
+std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
+                                      double minimumChordMm)
 {
     if (bulge == 0.0)
         return {p0, p1};
@@ -97,8 +99,8 @@ std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPe
     return points;
 }
 
-std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0, double t1,
-    double mmPerUnit, double minimumChordMm)
+std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0,
+                                        double t1, double mmPerUnit, double minimumChordMm)
 {
     const double a = static_cast<double>(std::hypot(majorEnd.x, majorEnd.y));
     const double b = ratio * a;
@@ -130,11 +132,11 @@ namespace {
 // One span of a curve-fit polyline: the cubic through vertices i .. i + 3
 // (wrapping) from the parameter of its vertex a to that of vertex b; the
 // vertex a is added first.
-void fitSpan(const std::vector<TCurvePoint> &v, std::size_t i, int a, int b, double mmPerUnit, double minimumChordMm,
-    std::vector<TCurvePoint> &out)
+void fitSpan(const std::vector<TCurvePoint> &v, std::size_t i, int a, int b, double mmPerUnit,
+             double minimumChordMm, std::vector<TCurvePoint> &out)
 {
     const std::size_t n = v.size();
-    const std::array<TCurvePoint, 4> quad{v[i % n], v[(i + 1) % n], v[(i + 2) % n], v[(i + 3) % n]};
+    const std::array<TCurvePoint, 4> quad {v[i % n], v[(i + 1) % n], v[(i + 2) % n], v[(i + 3) % n]};
     out.push_back(quad[static_cast<std::size_t>(a)]);
     const double total
         = (distance(quad[0], quad[1]) + distance(quad[1], quad[2]) + distance(quad[2], quad[3])) * mmPerUnit;
@@ -154,8 +156,8 @@ void fitSpan(const std::vector<TCurvePoint> &v, std::size_t i, int a, int b, dou
 
 } // namespace
 
-std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed, double mmPerUnit,
-    double minimumChordMm)
+std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed,
+                                            double mmPerUnit, double minimumChordMm)
 {
     const std::size_t n = vertices.size();
     std::vector<TCurvePoint> out;
@@ -165,7 +167,8 @@ std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vert
             out.push_back(vertices.front());
         return out;
     }
-    const auto span = [&](std::size_t i, int a, int b) { fitSpan(vertices, i, a, b, mmPerUnit, minimumChordMm, out); };
+    const auto span
+        = [&](std::size_t i, int a, int b) { fitSpan(vertices, i, a, b, mmPerUnit, minimumChordMm, out); };
     if (closed) {
         span(0, 0, 2);
         for (std::size_t i = 1; i + 4 <= n; ++i)
@@ -218,7 +221,8 @@ bool bezierKnots(const TSplineData &s)
 
 } // namespace
 
-std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit, double minimumChordMm)
+std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit,
+                                             double minimumChordMm)
 {
     const std::vector<TCurvePoint> &ctrl = spline.controlPoints;
     const std::size_t count = ctrl.size();
@@ -231,7 +235,8 @@ std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double m
     for (std::size_t i = 1; i < count; ++i)
         polygon += distance(ctrl[i - 1], ctrl[i]);
     polygon *= mmPerUnit;
-    const double chord = FloatMax(FloatMin(polygon / (192.0 * double(count)), MaximumChordMm), minimumChordMm);
+    const double chord
+        = FloatMax(FloatMin(polygon / (192.0 * double(count)), MaximumChordMm), minimumChordMm);
     double s = polygon / chord;
     if (s < 4)
         s = 4;
@@ -288,9 +293,9 @@ TCubic::TCubic(const std::array<TCurvePoint, 4> &p, double tStart, double step, 
     m_params = {0.0, total > 0 ? d1 / total : 0.0, total > 0 ? (d1 + d2) / total : 0.0, 1.0};
     const double t1 = m_params[1];
     const double t2 = m_params[2];
-    const TColumn c1{t1, t2, 1.0};
-    const TColumn c2{t1 * t1, t2 * t2, 1.0};
-    const TColumn c3{t1 * t1 * t1, t2 * t2 * t2, 1.0};
+    const TColumn c1 {t1, t2, 1.0};
+    const TColumn c2 {t1 * t1, t2 * t2, 1.0};
+    const TColumn c3 {t1 * t1 * t1, t2 * t2 * t2, 1.0};
     const auto d = [](long double v) { return static_cast<double>(v); };
     m_cx = Solve3(c1, c2, c3, {d(p[1].x - p[0].x), d(p[2].x - p[0].x), d(p[3].x - p[0].x)});
     m_cy = Solve3(c1, c2, c3, {d(p[1].y - p[0].y), d(p[2].y - p[0].y), d(p[3].y - p[0].y)});
@@ -308,7 +313,7 @@ TCurvePoint TCubic::at(double t) const
 {
     const long double lt = t;
     return {m_p0.x + lt * (m_cx[0] + lt * (m_cx[1] + lt * m_cx[2])),
-        m_p0.y + lt * (m_cy[0] + lt * (m_cy[1] + lt * m_cy[2]))};
+            m_p0.y + lt * (m_cy[0] + lt * (m_cy[1] + lt * m_cy[2]))};
 }
 
 bool TCubic::Next(TCurvePoint &p)
@@ -330,8 +335,7 @@ double Bernstein(int n, int i, double t)
 TBezier::TBezier(std::vector<TCurvePoint> points, double step)
     : m_points(std::move(points))
     , m_step(step)
-{
-}
+{ }
 
 bool TBezier::Next(TCurvePoint &p)
 {
@@ -377,12 +381,13 @@ TCurvePoint TBSpline::at(double t) const
     // of the Cox-de Boor recursion).
     const std::size_t p = std::size_t(m_degree);
     const std::size_t last = m_points.size() - 1;
-    const auto upper = std::upper_bound(m_knots.begin() + std::ptrdiff_t(p), m_knots.begin() + std::ptrdiff_t(last + 1), t);
+    const auto upper = std::upper_bound(m_knots.begin() + std::ptrdiff_t(p),
+                                        m_knots.begin() + std::ptrdiff_t(last + 1), t);
     std::size_t span = std::size_t(upper - m_knots.begin()) - 1;
     span = std::clamp(span, p, last);
-    std::array<double, 12> basis{};
-    std::array<double, 12> left{};
-    std::array<double, 12> right{};
+    std::array<double, 12> basis {};
+    std::array<double, 12> left {};
+    std::array<double, 12> right {};
     basis[0] = 1.0;
     for (std::size_t j = 1; j <= p; ++j) {
         left[j] = t - m_knots[span + 1 - j];
@@ -396,7 +401,7 @@ TCurvePoint TBSpline::at(double t) const
         }
         basis[j] = saved;
     }
-    TCurvePoint point{0.0L, 0.0L};
+    TCurvePoint point {0.0L, 0.0L};
     for (std::size_t r = 0; r <= p; ++r) {
         const TCurvePoint &c = m_points[span - p + r];
         point.x += basis[r] * c.x;

@@ -29,13 +29,14 @@ double ChordLength(double curveMm, double minimumChordMm);
 // Circular arc counter-clockwise from start through sweep (radians):
 // n = |Round(sweep / 2pi * C / chord + 0.5)| chords, at least 16, n + 1
 // points from the start point to the end point.
-std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep, double mmPerUnit,
-    double minimumChordMm);
+std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
+                                    double mmPerUnit, double minimumChordMm);
 
 // The arc of a polyline segment from p0 to p1 with a DXF bulge (tan of a
 // quarter of the included angle, positive counter-clockwise). A bulge of
 // exactly 0 is the straight segment: both ends.
-std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit, double minimumChordMm);
+std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
+                                      double minimumChordMm);
 
 // Full circle: the chord count rounded down to a multiple of 4, at least
 // 16; the last point repeats the first.
@@ -43,13 +44,13 @@ std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPe
 
 // Ellipse from parameter t0 to t1 (t1 < t0 wraps once), major axis end
 // (mx, my) relative to the centre, minor/major ratio.
-std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0, double t1,
-    double mmPerUnit, double minimumChordMm);
+std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0,
+                                        double t1, double mmPerUnit, double minimumChordMm);
 
 // Polyline taken through its fitted vertices: cubic spans through four
 // consecutive vertices with chord-length parameters.
-std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed, double mmPerUnit,
-    double minimumChordMm);
+std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed,
+                                            double mmPerUnit, double minimumChordMm);
 
 // SPLINE entity by degree, knots and control points (or fit points).
 struct TSplineData
@@ -59,7 +60,8 @@ struct TSplineData
     std::vector<TCurvePoint> controlPoints;
     std::vector<TCurvePoint> fitPoints;
 };
-std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit, double minimumChordMm);
+std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit,
+                                             double minimumChordMm);
 
 // Curve evaluators.
 using TColumn = std::array<double, 3>;
@@ -83,9 +85,9 @@ public:
 
 private:
     TCurvePoint m_p0;
-    TColumn m_cx{};
-    TColumn m_cy{};
-    std::array<double, 4> m_params{};
+    TColumn m_cx {};
+    TColumn m_cy {};
+    std::array<double, 4> m_params {};
     double m_t = 0.0;
     double m_step = 0.0;
     double m_end = 0.0;

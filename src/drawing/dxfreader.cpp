@@ -9,7 +9,7 @@
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-constexpr TPlotPoint NoPoint{2147483647, 2147483647};
+constexpr TPlotPoint NoPoint {2147483647, 2147483647};
 
 // Files of one known writer mark inch drawings with this line-type scale.
 bool isInchScale(double ltScale)
@@ -60,6 +60,7 @@ TDxfReader::TDxfReader(std::string_view text, TReaderOptions options)
     m_lines.reset(text);
     m_lines.setParity(true); // the first line is a group code
     m_eof = m_lines.atEnd();
+    updateUnit();
 }
 
 void TDxfReader::fail(std::string_view text)
@@ -175,21 +176,29 @@ bool TDxfReader::nextValueIs(std::string_view name)
 
 double TDxfReader::mmPerUnit() const
 {
-    return (isInchScale(m_ltScale) ? 25.4 : 1.0) * lengthUnitFactor(m_options.lengthUnit);
+    return m_mmPerUnit;
+}
+
+void TDxfReader::updateUnit()
+{
+    m_mmPerUnit = (isInchScale(m_ltScale) ? 25.4 : 1.0) * lengthUnitFactor(m_options.lengthUnit);
 }
 
 void TDxfReader::addPoint(TCurvePoint p)
 {
     if (m_failed)
         return;
-    const long double factor = mmPerUnit();
-    const long double ux = std::nearbyint(40000.0L * (p.x * factor) / 1000.0L);
-    const long double uy = std::nearbyint(40000.0L * (p.y * factor) / 1000.0L);
+    const long double factor = m_mmPerUnit;
+    const long double ux = RoundHalfEven(40000.0L * (p.x * factor) / 1000.0L);
+    const long double uy = RoundHalfEven(40000.0L * (p.y * factor) / 1000.0L);
     if (!(std::abs(ux) <= MaxPlotCoordinate) || !(std::abs(uy) <= MaxPlotCoordinate)) {
         fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
         return;
     }
-    const TPlotPoint point{static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)};
+    // Whole numbers within int32: through double, which converts without
+    // switching the x87 rounding mode per value.
+    const TPlotPoint point {static_cast<std::int32_t>(static_cast<double>(ux)),
+                            static_cast<std::int32_t>(static_cast<double>(uy))};
     if (point == m_last)
         return;
     m_figure->AddPoint(point);
@@ -206,7 +215,8 @@ void TDxfReader::addPoints(const std::vector<TCurvePoint> &points)
 // is flattened (a huge radius would otherwise make millions of points).
 bool TDxfReader::checkExtent(TCurvePoint centre, double radius)
 {
-    const long double reach = (std::abs(centre.x) + std::abs(centre.y) + std::abs(radius)) * mmPerUnit() * 40.0L;
+    const long double reach
+        = (std::abs(centre.x) + std::abs(centre.y) + std::abs(radius)) * mmPerUnit() * 40.0L;
     if (!(reach <= 2.0L * MaxPlotCoordinate)) {
         fail("radius " + std::to_string(radius));
         return false;
@@ -280,6 +290,7 @@ void TDxfReader::readLtScale()
         return;
     }
     readReal(m_ltScale);
+    updateUnit();
 }
 
 void TDxfReader::readLine()
@@ -372,7 +383,8 @@ void TDxfReader::readEllipse()
     double t1 = 2 * Pi;
     if (seekReal(41, t0))
         seekReal(42, t1);
-    if (m_failed || !checkExtent(centre, std::hypot(mx, my)) || !std::isfinite(ratio) || std::abs(ratio) > 1.0)
+    if (m_failed || !checkExtent(centre, std::hypot(mx, my)) || !std::isfinite(ratio)
+        || std::abs(ratio) > 1.0)
         return;
     addPoints(FlattenEllipse(centre, {mx, my}, ratio, t0, t1, mmPerUnit(), m_options.minimumChordMm));
 }

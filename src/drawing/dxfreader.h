@@ -60,6 +60,7 @@ private:
     void readLtScale();
 
     double mmPerUnit() const;
+    void updateUnit();
     void addPoint(TCurvePoint p);
     void addPoints(const std::vector<TCurvePoint> &points);
     bool checkExtent(TCurvePoint centre, double radius);
@@ -73,6 +74,7 @@ private:
     int m_pen = 1;
     int m_lastCode = -1;
     double m_ltScale = 1.0;
+    double m_mmPerUnit = 1.0; // drawing unit to millimetres
     TPlotPoint m_last;
     tfigura *m_figure = nullptr;
     TReadError *m_error = nullptr;

@@ -1,8 +1,7 @@
 #include "drawing/curves.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 
 namespace {
@@ -32,7 +31,7 @@ TEST(Curves, ArcChordCounts)
     };
     const Case cases[] = {
         {100, 100, 55}, // Round(53.83) = 54 chords
-        {1, 90, 17},    // the minimum of 16 chords
+        {1, 90, 17}, // the minimum of 16 chords
         {100, 360, 193},
         {100, -100, 54}, // |Round(-53.33 + 0.5)|: a clockwise sweep counts one less
     };
@@ -80,19 +79,19 @@ TEST(Curves, SolversAndBasisFunctions)
     EXPECT_EQ(Det3({1, 0, 0}, {0, 1, 0}, {0, 0, 1}), 1.0);
     EXPECT_EQ(Det3({1, 2, 3}, {4, 5, 6}, {7, 8, 10}), -3.0);
     const TColumn singular = Solve3({1, 2, 3}, {2, 4, 6}, {0, 1, 0}, {1, 1, 1});
-    EXPECT_EQ(singular, (TColumn{0, 0, 0}));
+    EXPECT_EQ(singular, (TColumn {0, 0, 0}));
     const TColumn x = Solve3({2, 0, 0}, {0, 4, 0}, {1, 0, 1}, {5, 8, 3});
     EXPECT_DOUBLE_EQ(x[0], 1.0);
     EXPECT_DOUBLE_EQ(x[1], 2.0);
     EXPECT_DOUBLE_EQ(x[2], 3.0);
     EXPECT_DOUBLE_EQ(Bernstein(3, 1, 0.5), 0.375);
-    EXPECT_EQ(BezierCubicPoint({0, 0}, {1, 5}, {2, 5}, {3, 0}, 0.0), (TCurvePoint{0, 0}));
-    EXPECT_EQ(BezierCubicPoint({0, 0}, {1, 5}, {2, 5}, {3, 0}, 1.0), (TCurvePoint{3, 0}));
+    EXPECT_EQ(BezierCubicPoint({0, 0}, {1, 5}, {2, 5}, {3, 0}, 0.0), (TCurvePoint {0, 0}));
+    EXPECT_EQ(BezierCubicPoint({0, 0}, {1, 5}, {2, 5}, {3, 0}, 1.0), (TCurvePoint {3, 0}));
 }
 
 TEST(Curves, BSplineSumsOnlyTheNonZeroBasisFunctionsToTheSameValue)
 {
-    const std::vector<TCurvePoint> ctrl{{0, 0}, {10, 30}, {20, -10}, {35, 25}, {50, 0}, {60, 40}, {70, 5}};
+    const std::vector<TCurvePoint> ctrl {{0, 0}, {10, 30}, {20, -10}, {35, 25}, {50, 0}, {60, 40}, {70, 5}};
     for (int degree : {1, 2, 3, 4}) {
         SCOPED_TRACE(degree);
         std::vector<double> knots;
@@ -123,8 +122,8 @@ TEST(Curves, SplineSamplingFollowsTheChordRule)
     // L = 400 mm, chord Max(Min(400 / 960, 5), 2) = 2: m = 200 steps,
     // between the first and the last control point.
     const auto points = FlattenSplineEntity(s, 1.0, 2.0);
-    EXPECT_EQ(points.front(), (TCurvePoint{0, 0}));
-    EXPECT_EQ(points.back(), (TCurvePoint{200, 200}));
+    EXPECT_EQ(points.front(), (TCurvePoint {0, 0}));
+    EXPECT_EQ(points.back(), (TCurvePoint {200, 200}));
     EXPECT_EQ(points.size(), 202u);
     // Twelve control points with a clamped uniform knot vector are one
     // B-spline, not three separate Bezier curves.
@@ -148,10 +147,10 @@ TEST(Curves, SplineSamplingFollowsTheChordRule)
 
 TEST(Curves, FitPolylineSpans)
 {
-    const std::vector<TCurvePoint> three{{0, 0}, {10, 0}, {10, 10}};
+    const std::vector<TCurvePoint> three {{0, 0}, {10, 0}, {10, 10}};
     EXPECT_EQ(FlattenFitPolyline(three, false, 1.0, 2.0), three);
-    EXPECT_EQ(FlattenFitPolyline(three, true, 1.0, 2.0).back(), (TCurvePoint{0, 0}));
-    const std::vector<TCurvePoint> four{{0, 0}, {10, 10}, {20, 10}, {30, 0}};
+    EXPECT_EQ(FlattenFitPolyline(three, true, 1.0, 2.0).back(), (TCurvePoint {0, 0}));
+    const std::vector<TCurvePoint> four {{0, 0}, {10, 10}, {20, 10}, {30, 0}};
     const auto open = FlattenFitPolyline(four, false, 1.0, 2.0);
     EXPECT_EQ(open.front(), four.front());
     EXPECT_EQ(open.back(), four.back());

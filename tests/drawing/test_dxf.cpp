@@ -1,9 +1,8 @@
 #include "drawing/dxfreader.h"
 #include "drawingtesthelpers.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <string>
 #include <utility>
@@ -27,7 +26,7 @@ std::string pairsText(const Pairs &pairs, const char *lineEnd = "\r\n")
 // A drawing with an ENTITIES section holding the given pairs.
 std::string entities(const Pairs &pairs, const Pairs &header = {})
 {
-    Pairs all{{0, "SECTION"}, {2, "HEADER"}};
+    Pairs all {{0, "SECTION"}, {2, "HEADER"}};
     all.insert(all.end(), header.begin(), header.end());
     all.insert(all.end(), {{0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}});
     all.insert(all.end(), pairs.begin(), pairs.end());
@@ -37,13 +36,19 @@ std::string entities(const Pairs &pairs, const Pairs &header = {})
 
 Pairs line(double x0, double y0, double x1, double y1)
 {
-    return {{0, "LINE"}, {8, "0"}, {10, std::to_string(x0)}, {20, std::to_string(y0)}, {30, "0.0"},
-        {11, std::to_string(x1)}, {21, std::to_string(y1)}, {31, "0.0"}};
+    return {{0, "LINE"},
+            {8, "0"},
+            {10, std::to_string(x0)},
+            {20, std::to_string(y0)},
+            {30, "0.0"},
+            {11, std::to_string(x1)},
+            {21, std::to_string(y1)},
+            {31, "0.0"}};
 }
 
 Pairs lwpolyline(int flags, const std::vector<std::pair<TPointF, double>> &vertices)
 {
-    Pairs p{{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(vertices.size())}, {70, std::to_string(flags)}};
+    Pairs p {{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(vertices.size())}, {70, std::to_string(flags)}};
     for (const auto &[v, bulge] : vertices) {
         p.push_back({10, std::to_string(v.x)});
         p.push_back({20, std::to_string(v.y)});
@@ -108,8 +113,8 @@ TEST(DxfReader, CirclesTakeTheirChordCountFromTheChordRule)
         std::size_t points;
     };
     const Case cases[] = {
-        {10, 2.0, 33},   // 62.83 mm / 2 mm -> 32 segments
-        {1, 2.0, 17},    // at least 16 segments
+        {10, 2.0, 33}, // 62.83 mm / 2 mm -> 32 segments
+        {1, 2.0, 17}, // at least 16 segments
         {100, 2.0, 193}, // 628 mm -> 192 chords of 3.27 mm
         {10, 0.25, 193}, // 192 chords of 0.327 mm
     };
@@ -117,14 +122,15 @@ TEST(DxfReader, CirclesTakeTheirChordCountFromTheChordRule)
         SCOPED_TRACE(c.radius);
         TReaderOptions options;
         options.minimumChordMm = c.minimumChord;
-        const auto figures = figuresOf(entities({{0, "CIRCLE"}, {8, "0"}, {10, "5"}, {20, "-5"}, {30, "0"},
-                                                    {40, std::to_string(c.radius)}}),
+        const auto figures = figuresOf(
+            entities(
+                {{0, "CIRCLE"}, {8, "0"}, {10, "5"}, {20, "-5"}, {30, "0"}, {40, std::to_string(c.radius)}}),
             options);
         ASSERT_EQ(figures.size(), 1u);
         const tfigura &f = figures[0];
         EXPECT_EQ(f.points.size(), c.points);
         EXPECT_FALSE(f.open);
-        EXPECT_EQ(f.points.front(), (TPlotPoint{200 + int(std::lround(c.radius * 40)), -200}));
+        EXPECT_EQ(f.points.front(), (TPlotPoint {200 + int(std::lround(c.radius * 40)), -200}));
         for (const TPlotPoint &p : f.points)
             EXPECT_LE(std::abs(distance(p, 200, -200) - c.radius * 40), 0.71);
     }
@@ -133,21 +139,28 @@ TEST(DxfReader, CirclesTakeTheirChordCountFromTheChordRule)
 TEST(DxfReader, ArcsSweepCounterClockwise)
 {
     {
-        const auto figures = figuresOf(entities({{0, "ARC"}, {10, "0"}, {20, "0"}, {30, "0"}, {40, "100"},
-            {100, "AcDbArc"}, {50, "0"}, {51, "100"}}));
+        const auto figures = figuresOf(entities({{0, "ARC"},
+                                                 {10, "0"},
+                                                 {20, "0"},
+                                                 {30, "0"},
+                                                 {40, "100"},
+                                                 {100, "AcDbArc"},
+                                                 {50, "0"},
+                                                 {51, "100"}}));
         ASSERT_EQ(figures.size(), 1u);
         const tfigura &f = figures[0];
         EXPECT_EQ(f.points.size(), 55u);
-        EXPECT_EQ(f.points.front(), (TPlotPoint{4000, 0}));
+        EXPECT_EQ(f.points.front(), (TPlotPoint {4000, 0}));
         const double end = 100 * std::numbers::pi / 180;
-        EXPECT_EQ(f.points.back(), (TPlotPoint{int(std::nearbyint(4000 * std::cos(end))),
-                                       int(std::nearbyint(4000 * std::sin(end)))}));
+        EXPECT_EQ(f.points.back(),
+                  (TPlotPoint {int(std::nearbyint(4000 * std::cos(end))),
+                               int(std::nearbyint(4000 * std::sin(end)))}));
         EXPECT_TRUE(f.open);
     }
     {
         // From 350 to 10 degrees: 20 degrees through 0, not 340 backwards.
-        const auto figures = figuresOf(
-            entities({{0, "ARC"}, {10, "0"}, {20, "0"}, {40, "10"}, {50, "350"}, {51, "10"}}));
+        const auto figures
+            = figuresOf(entities({{0, "ARC"}, {10, "0"}, {20, "0"}, {40, "10"}, {50, "350"}, {51, "10"}}));
         ASSERT_EQ(figures.size(), 1u);
         const tfigura &f = figures[0];
         EXPECT_EQ(f.points.size(), 17u);
@@ -161,13 +174,21 @@ TEST(DxfReader, ArcsSweepCounterClockwise)
 TEST(DxfReader, Ellipse)
 {
     // Major axis 20 mm along +y, ratio 0.5, the whole ellipse.
-    const auto figures = figuresOf(entities({{0, "ELLIPSE"}, {10, "10"}, {20, "10"}, {30, "0"}, {11, "0"},
-        {21, "20"}, {31, "0"}, {40, "0.5"}, {41, "0"}, {42, std::to_string(2 * std::numbers::pi)}}));
+    const auto figures = figuresOf(entities({{0, "ELLIPSE"},
+                                             {10, "10"},
+                                             {20, "10"},
+                                             {30, "0"},
+                                             {11, "0"},
+                                             {21, "20"},
+                                             {31, "0"},
+                                             {40, "0.5"},
+                                             {41, "0"},
+                                             {42, std::to_string(2 * std::numbers::pi)}}));
     ASSERT_EQ(figures.size(), 1u);
     const tfigura &f = figures[0];
     // C = 20 * 2pi = 125.7 mm, chord 2 mm: 63 chords (no multiple of 4).
     EXPECT_EQ(f.points.size(), 64u);
-    EXPECT_EQ(f.points.front(), (TPlotPoint{400, 1200}));
+    EXPECT_EQ(f.points.front(), (TPlotPoint {400, 1200}));
     EXPECT_FALSE(f.open);
     EXPECT_EQ(f.minX, 0);
     EXPECT_EQ(f.maxX, 800);
@@ -177,12 +198,13 @@ TEST(DxfReader, Ellipse)
 
 TEST(DxfReader, LightPolylinesWithFlagsAndBulges)
 {
-    const std::vector<std::pair<TPointF, double>> square{{{0, 0}, 0}, {{10, 0}, 0}, {{10, 10}, 0}, {{0, 10}, 0}};
+    const std::vector<std::pair<TPointF, double>> square {
+        {{0, 0}, 0}, {{10, 0}, 0}, {{10, 10}, 0}, {{0, 10}, 0}};
     for (int flags : {1, 129}) {
         SCOPED_TRACE(flags);
         const auto figures = figuresOf(entities(lwpolyline(flags, square)));
         ASSERT_EQ(figures.size(), 1u);
-        EXPECT_EQ(figures[0].points, (Points{{0, 0}, {400, 0}, {400, 400}, {0, 400}, {0, 0}}));
+        EXPECT_EQ(figures[0].points, (Points {{0, 0}, {400, 0}, {400, 400}, {0, 400}, {0, 0}}));
         EXPECT_FALSE(figures[0].open);
     }
     const auto open = figuresOf(entities(lwpolyline(0, square)));
@@ -195,18 +217,18 @@ TEST(DxfReader, LightPolylinesWithFlagsAndBulges)
         double bulge;
         int throughY;
     };
-    for (const Case c : {Case{1.0, -400}, Case{-1.0, 400}}) {
+    for (const Case c : {Case {1.0, -400}, Case {-1.0, 400}}) {
         SCOPED_TRACE(c.bulge);
         const auto figures = figuresOf(entities(lwpolyline(0, {{{0, 0}, c.bulge}, {{20, 0}, 0}})));
         ASSERT_EQ(figures.size(), 1u);
         const tfigura &f = figures[0];
-        EXPECT_EQ(f.points.front(), (TPlotPoint{0, 0}));
-        EXPECT_EQ(f.points.back(), (TPlotPoint{800, 0}));
+        EXPECT_EQ(f.points.front(), (TPlotPoint {0, 0}));
+        EXPECT_EQ(f.points.back(), (TPlotPoint {800, 0}));
         bool through = false;
         for (std::size_t i = 0; i < f.points.size(); ++i) {
             const TPlotPoint p = f.points[i];
             EXPECT_LE(std::abs(distance(p, 400, 0) - 400), 0.71);
-            through = through || p == TPlotPoint{400, c.throughY};
+            through = through || p == TPlotPoint {400, c.throughY};
             EXPECT_TRUE(i == 0 || !(p == f.points[i - 1])) << "repeated point at " << i;
         }
         EXPECT_TRUE(through);
@@ -217,11 +239,20 @@ TEST(DxfReader, LightPolylinesWithFlagsAndBulges)
 // lay 20 mm off the straight segment.
 TEST(DxfReader, ZeroBulgeIsAStraightSegment)
 {
-    const std::string text = entities({{0, "LWPOLYLINE"}, {90, "3"}, {70, "0"}, {10, "0"}, {20, "0"}, {42, "0.0"},
-        {10, "10"}, {20, "0"}, {42, "0"}, {10, "10"}, {20, "10"}});
+    const std::string text = entities({{0, "LWPOLYLINE"},
+                                       {90, "3"},
+                                       {70, "0"},
+                                       {10, "0"},
+                                       {20, "0"},
+                                       {42, "0.0"},
+                                       {10, "10"},
+                                       {20, "0"},
+                                       {42, "0"},
+                                       {10, "10"},
+                                       {20, "10"}});
     const auto zero = figuresOf(text);
     ASSERT_EQ(zero.size(), 1u);
-    EXPECT_EQ(zero[0].points, (Points{{0, 0}, {400, 0}, {400, 400}}));
+    EXPECT_EQ(zero[0].points, (Points {{0, 0}, {400, 0}, {400, 400}}));
 }
 
 // The closing segment of a closed polyline used to be straight even when
@@ -232,8 +263,8 @@ TEST(DxfReader, ClosingSegmentKeepsItsBulge)
     ASSERT_EQ(figures.size(), 1u);
     const tfigura &f = figures[0];
     EXPECT_FALSE(f.open);
-    EXPECT_EQ(f.points.front(), (TPlotPoint{0, 0}));
-    EXPECT_EQ(f.points.back(), (TPlotPoint{0, 0}));
+    EXPECT_EQ(f.points.front(), (TPlotPoint {0, 0}));
+    EXPECT_EQ(f.points.back(), (TPlotPoint {0, 0}));
     EXPECT_EQ(f.maxY, 400); // the half circle above, from (20,0) back to (0,0)
     EXPECT_EQ(f.minY, 0);
     EXPECT_GT(f.points.size(), 10u);
@@ -241,26 +272,26 @@ TEST(DxfReader, ClosingSegmentKeepsItsBulge)
 
 TEST(DxfReader, PolylineWithVerticesAndSeqend)
 {
-    const Pairs vertex1{{0, "VERTEX"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "0"}};
-    const Pairs vertex2{{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "0"}, {30, "0"}, {70, "0"}};
+    const Pairs vertex1 {{0, "VERTEX"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "0"}};
+    const Pairs vertex2 {{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "0"}, {30, "0"}, {70, "0"}};
     const Pairs vertex2again = vertex2;
-    const Pairs vertex3{{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "5"}, {30, "0"}, {42, "1"}, {70, "0"}};
-    const Pairs vertex4{{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "15"}, {30, "0"}, {70, "0"}};
-    const Pairs head{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "0"}};
-    const auto figures = figuresOf(
-        entities(concat({head, vertex1, vertex2, vertex2again, vertex3, vertex4, {{0, "SEQEND"}}, line(0, 0, 1, 1)})));
+    const Pairs vertex3 {{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "5"}, {30, "0"}, {42, "1"}, {70, "0"}};
+    const Pairs vertex4 {{0, "VERTEX"}, {8, "0"}, {10, "5"}, {20, "15"}, {30, "0"}, {70, "0"}};
+    const Pairs head {{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "0"}};
+    const auto figures = figuresOf(entities(
+        concat({head, vertex1, vertex2, vertex2again, vertex3, vertex4, {{0, "SEQEND"}}, line(0, 0, 1, 1)})));
     ASSERT_EQ(figures.size(), 2u);
     const tfigura &f = figures[0];
-    EXPECT_EQ(f.points[0], (TPlotPoint{0, 0}));
-    EXPECT_EQ(f.points[1], (TPlotPoint{200, 0}));
-    EXPECT_EQ(f.points[2], (TPlotPoint{200, 200}));
-    EXPECT_EQ(f.points.back(), (TPlotPoint{200, 600}));
+    EXPECT_EQ(f.points[0], (TPlotPoint {0, 0}));
+    EXPECT_EQ(f.points[1], (TPlotPoint {200, 0}));
+    EXPECT_EQ(f.points[2], (TPlotPoint {200, 200}));
+    EXPECT_EQ(f.points.back(), (TPlotPoint {200, 600}));
     // The bulged segment: a half circle of radius 200 around (200, 400),
     // counter-clockwise from (200, 200), so through (400, 400).
     EXPECT_EQ(f.minX, 0);
     EXPECT_EQ(f.maxX, 400);
     EXPECT_TRUE(f.open);
-    EXPECT_EQ(figures[1].points, (Points{{0, 0}, {40, 40}}));
+    EXPECT_EQ(figures[1].points, (Points {{0, 0}, {40, 40}}));
 }
 
 TEST(DxfReader, ColoursGivePens)
@@ -270,7 +301,7 @@ TEST(DxfReader, ColoursGivePens)
         int colour;
         int pen;
     };
-    for (const Case c : {Case{1, 3}, Case{2, 6}, Case{3, 4}, Case{7, 0}, Case{256, 0}}) {
+    for (const Case c : {Case {1, 3}, Case {2, 6}, Case {3, 4}, Case {7, 0}, Case {256, 0}}) {
         SCOPED_TRACE(c.colour);
         EXPECT_EQ(DxfColourToPen(c.colour), c.pen);
         Pairs coloured = line(0, 0, 1, 1);
@@ -284,8 +315,8 @@ TEST(DxfReader, ColoursGivePens)
 
 TEST(DxfReader, HeaderOnlyDrawingGivesOneEmptyFigure)
 {
-    const std::string text = pairsText({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"},
-        {0, "ENDSEC"}, {0, "EOF"}});
+    const std::string text = pairsText(
+        {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {0, "ENDSEC"}, {0, "EOF"}});
     const TReadResult r = readDrawing(text, TDrawingKind::Dxf);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.calls, 1);
@@ -299,21 +330,35 @@ TEST(DxfReader, NamesCountOnlyAfterTheirGroupCode)
 {
     Pairs tricky = line(0, 0, 1, 0);
     tricky[1] = {8, "LINE"};
-    const Pairs text{{0, "TEXT"}, {8, "OBJECTS"}, {1, "OBJECTS"}, {10, "0"}, {20, "0"}};
-    const Pairs block{{0, "LWPOLYLINE"}, {2, "LWPOLYLINE"}, {90, "2"}, {70, "0"}, {10, "0"}, {20, "0"},
-        {10, "2"}, {20, "0"}};
+    const Pairs text {{0, "TEXT"}, {8, "OBJECTS"}, {1, "OBJECTS"}, {10, "0"}, {20, "0"}};
+    const Pairs block {{0, "LWPOLYLINE"}, {2, "LWPOLYLINE"}, {90, "2"}, {70, "0"},
+                       {10, "0"},         {20, "0"},         {10, "2"}, {20, "0"}};
     const auto figures = figuresOf(entities(concat({tricky, text, block, line(5, 5, 6, 6)})));
     ASSERT_EQ(figures.size(), 3u);
-    EXPECT_EQ(figures[0].points, (Points{{0, 0}, {40, 0}}));
-    EXPECT_EQ(figures[1].points, (Points{{0, 0}, {80, 0}}));
-    EXPECT_EQ(figures[2].points, (Points{{200, 200}, {240, 240}}));
+    EXPECT_EQ(figures[0].points, (Points {{0, 0}, {40, 0}}));
+    EXPECT_EQ(figures[1].points, (Points {{0, 0}, {80, 0}}));
+    EXPECT_EQ(figures[2].points, (Points {{200, 200}, {240, 240}}));
 }
 
 TEST(DxfReader, ObjectsSectionEndsTheDrawing)
 {
-    const std::string text = pairsText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "0"}, {20, "0"},
-        {11, "1"}, {21, "1"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "OBJECTS"}, {0, "LINE"}, {10, "0"}, {20, "0"},
-        {11, "9"}, {21, "9"}, {0, "ENDSEC"}, {0, "EOF"}});
+    const std::string text = pairsText({{0, "SECTION"},
+                                        {2, "ENTITIES"},
+                                        {0, "LINE"},
+                                        {10, "0"},
+                                        {20, "0"},
+                                        {11, "1"},
+                                        {21, "1"},
+                                        {0, "ENDSEC"},
+                                        {0, "SECTION"},
+                                        {2, "OBJECTS"},
+                                        {0, "LINE"},
+                                        {10, "0"},
+                                        {20, "0"},
+                                        {11, "9"},
+                                        {21, "9"},
+                                        {0, "ENDSEC"},
+                                        {0, "EOF"}});
     const auto figures = figuresOf(text);
     ASSERT_EQ(figures.size(), 1u);
 }
@@ -325,30 +370,31 @@ TEST(DxfReader, InchLineTypeScaleHoldsForItsOwnDrawingOnly)
     const std::string inch = entities(line(0, 0, 1, 0), {{9, "$LTSCALE"}, {40, "0.000394"}});
     const auto big = figuresOf(inch);
     ASSERT_EQ(big.size(), 1u);
-    EXPECT_EQ(big[0].points.back(), (TPlotPoint{1016, 0}));
+    EXPECT_EQ(big[0].points.back(), (TPlotPoint {1016, 0}));
     const auto arc = figuresOf(entities({{0, "ARC"}, {10, "0"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "90"}},
-        {{9, "$LTSCALE"}, {40, "0.000394"}}));
+                                        {{9, "$LTSCALE"}, {40, "0.000394"}}));
     ASSERT_EQ(arc.size(), 1u);
-    EXPECT_EQ(arc[0].points.front(), (TPlotPoint{1016, 0})); // arcs scale like every other point
+    EXPECT_EQ(arc[0].points.front(), (TPlotPoint {1016, 0})); // arcs scale like every other point
     const auto plain = figuresOf(entities(line(0, 0, 1, 0)));
     ASSERT_EQ(plain.size(), 1u);
-    EXPECT_EQ(plain[0].points.back(), (TPlotPoint{40, 0}));
+    EXPECT_EQ(plain[0].points.back(), (TPlotPoint {40, 0}));
 }
 
 TEST(DxfReader, SplineByControlPointsAndByFitPoints)
 {
     // A clamped cubic with four control points is one Bezier curve.
-    const Pairs bezier{{0, "SPLINE"}, {70, "8"}, {71, "3"}, {72, "8"}, {73, "4"}, {74, "0"}, {40, "0"},
-        {40, "0"}, {40, "0"}, {40, "0"}, {40, "1"}, {40, "1"}, {40, "1"}, {40, "1"}, {10, "0"}, {20, "0"},
-        {30, "0"}, {10, "0"}, {20, "10"}, {30, "0"}, {10, "10"}, {20, "10"}, {30, "0"}, {10, "10"}, {20, "0"},
-        {30, "0"}};
-    const Pairs fit{{0, "SPLINE"}, {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, "3"}, {11, "0"}, {21, "0"},
-        {31, "0"}, {11, "5"}, {21, "5"}, {31, "0"}, {11, "10"}, {21, "0"}, {31, "0"}};
+    const Pairs bezier {{0, "SPLINE"}, {70, "8"}, {71, "3"},  {72, "8"}, {73, "4"},  {74, "0"}, {40, "0"},
+                        {40, "0"},     {40, "0"}, {40, "0"},  {40, "1"}, {40, "1"},  {40, "1"}, {40, "1"},
+                        {10, "0"},     {20, "0"}, {30, "0"},  {10, "0"}, {20, "10"}, {30, "0"}, {10, "10"},
+                        {20, "10"},    {30, "0"}, {10, "10"}, {20, "0"}, {30, "0"}};
+    const Pairs fit {{0, "SPLINE"}, {70, "8"}, {71, "3"},  {72, "0"}, {73, "0"},
+                     {74, "3"},     {11, "0"}, {21, "0"},  {31, "0"}, {11, "5"},
+                     {21, "5"},     {31, "0"}, {11, "10"}, {21, "0"}, {31, "0"}};
     const auto figures = figuresOf(entities(concat({bezier, fit})));
     ASSERT_EQ(figures.size(), 2u);
     const tfigura &curve = figures[0];
-    EXPECT_EQ(curve.points.front(), (TPlotPoint{0, 0}));
-    EXPECT_EQ(curve.points.back(), (TPlotPoint{400, 0}));
+    EXPECT_EQ(curve.points.front(), (TPlotPoint {0, 0}));
+    EXPECT_EQ(curve.points.back(), (TPlotPoint {400, 0}));
     // L = 30 mm, chord 2 mm: m = 15, a step of 4/15 in the one Bezier
     // group: t = 0, 4/15, 8/15, 12/15, then the last control point.
     ASSERT_EQ(curve.points.size(), 5u);
@@ -359,7 +405,7 @@ TEST(DxfReader, SplineByControlPointsAndByFitPoints)
         EXPECT_NEAR(curve.points[i].x, x, 0.5);
         EXPECT_NEAR(curve.points[i].y, y, 0.5);
     }
-    EXPECT_EQ(figures[1].points, (Points{{0, 0}, {200, 200}, {400, 0}}));
+    EXPECT_EQ(figures[1].points, (Points {{0, 0}, {200, 200}, {400, 0}}));
 }
 
 TEST(DxfReader, SplineWithBrokenKnotsFallsBackToItsControlPolygon)
@@ -370,9 +416,11 @@ TEST(DxfReader, SplineWithBrokenKnotsFallsBackToItsControlPolygon)
         int degree;
         int knots;
     };
-    for (const Case c : {Case{"knots missing", 3, 2}, Case{"degree zero", 0, 4}, Case{"degree too high", 11, 16}}) {
+    for (const Case c :
+         {Case {"knots missing", 3, 2}, Case {"degree zero", 0, 4}, Case {"degree too high", 11, 16}}) {
         SCOPED_TRACE(c.name);
-        Pairs spline{{0, "SPLINE"}, {71, std::to_string(c.degree)}, {72, std::to_string(c.knots)}, {73, "5"}};
+        Pairs spline {
+            {0, "SPLINE"}, {71, std::to_string(c.degree)}, {72, std::to_string(c.knots)}, {73, "5"}};
         for (int i = 0; i < c.knots; ++i)
             spline.push_back({40, std::to_string(i)});
         for (int i = 0; i < 5; ++i) {
@@ -381,30 +429,33 @@ TEST(DxfReader, SplineWithBrokenKnotsFallsBackToItsControlPolygon)
         }
         const auto figures = figuresOf(entities(spline));
         ASSERT_EQ(figures.size(), 1u);
-        EXPECT_EQ(figures[0].points, (Points{{0, 0}, {400, 400}, {800, 0}, {1200, 400}, {1600, 0}}));
+        EXPECT_EQ(figures[0].points, (Points {{0, 0}, {400, 400}, {800, 0}, {1200, 400}, {1600, 0}}));
     }
 }
 
 TEST(DxfReader, CurveFitPolylineGoesThroughItsFittedVertices)
 {
-    Pairs p{{0, "POLYLINE"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "4"}};
+    Pairs p {{0, "POLYLINE"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "4"}};
     const double xs[] = {0, 10, 20, 30, 40, 50};
     for (double x : xs) {
-        p.insert(p.end(), {{0, "VERTEX"}, {10, std::to_string(x)}, {20, std::to_string(x == 20 || x == 30 ? 10 : 0)},
-                              {70, "8"}});
+        p.insert(p.end(),
+                 {{0, "VERTEX"},
+                  {10, std::to_string(x)},
+                  {20, std::to_string(x == 20 || x == 30 ? 10 : 0)},
+                  {70, "8"}});
     }
     // A frame control point (16) is not on the curve.
     p.insert(p.end(), {{0, "VERTEX"}, {10, "999"}, {20, "999"}, {70, "16"}, {0, "SEQEND"}});
     const auto figures = figuresOf(entities(p));
     ASSERT_EQ(figures.size(), 1u);
     const tfigura &f = figures[0];
-    EXPECT_EQ(f.points.front(), (TPlotPoint{0, 0}));
-    EXPECT_EQ(f.points.back(), (TPlotPoint{2000, 0}));
+    EXPECT_EQ(f.points.front(), (TPlotPoint {0, 0}));
+    EXPECT_EQ(f.points.back(), (TPlotPoint {2000, 0}));
     EXPECT_LT(f.maxX, 2001);
     // Each span starts at its vertex; the one-but-last vertex is only
     // passed by the last span's samples.
     for (double x : xs) {
-        const TPlotPoint v{int(x * 40), x == 20 || x == 30 ? 400 : 0};
+        const TPlotPoint v {int(x * 40), x == 20 || x == 30 ? 400 : 0};
         double nearest = 1e9;
         for (const TPlotPoint &q : f.points)
             nearest = std::min(nearest, std::hypot(double(q.x - v.x), double(q.y - v.y)));
@@ -443,8 +494,11 @@ TEST(DxfReader, ConversionErrors)
 // entity; a cut-off drawing now ends with what was read.
 TEST(DxfReader, TruncatedDrawingsEnd)
 {
-    const std::string full = entities(concat({line(0, 0, 1, 1), lwpolyline(1, {{{0, 0}, 0.5}, {{10, 0}, 0}, {{10, 10}, 0}}),
-        {{0, "SPLINE"}, {71, "3"}, {72, "8"}, {73, "4"}, {40, "0"}, {40, "0"}}, line(2, 2, 3, 3)}));
+    const std::string full
+        = entities(concat({line(0, 0, 1, 1),
+                           lwpolyline(1, {{{0, 0}, 0.5}, {{10, 0}, 0}, {{10, 10}, 0}}),
+                           {{0, "SPLINE"}, {71, "3"}, {72, "8"}, {73, "4"}, {40, "0"}, {40, "0"}},
+                           line(2, 2, 3, 3)}));
     for (std::size_t cut = 0; cut <= full.size(); cut += 7) {
         SCOPED_TRACE(cut);
         const TReadResult r = readDrawing(full.substr(0, cut), TDrawingKind::Dxf);
@@ -453,16 +507,17 @@ TEST(DxfReader, TruncatedDrawingsEnd)
     }
     const auto whole = figuresOf(full);
     ASSERT_EQ(whole.size(), 3u); // the spline has no control points: no figure
-    EXPECT_EQ(whole[2].points, (Points{{80, 80}, {120, 120}}));
+    EXPECT_EQ(whole[2].points, (Points {{80, 80}, {120, 120}}));
 }
 
 // An empty line of an LF-only file used to be swallowed, so every later
 // code line was read as a value.
 TEST(DxfReader, EmptyValueLinesInLfOnlyFiles)
 {
-    Pairs pairs{{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, ""}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"},
-        {0, "LINE"}, {8, ""}, {10, "2"}, {20, "2"}, {11, "3"}, {21, "3"}, {0, "ENDSEC"}, {0, "EOF"}};
+    Pairs pairs {{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"},   {8, ""},   {10, "0"}, {20, "0"},
+                 {11, "1"},      {21, "1"},       {0, "LINE"},   {8, ""},   {10, "2"}, {20, "2"},
+                 {11, "3"},      {21, "3"},       {0, "ENDSEC"}, {0, "EOF"}};
     const auto figures = figuresOf(pairsText(pairs, "\n"));
     ASSERT_EQ(figures.size(), 2u);
-    EXPECT_EQ(figures[1].points, (Points{{80, 80}, {120, 120}}));
+    EXPECT_EQ(figures[1].points, (Points {{80, 80}, {120, 120}}));
 }

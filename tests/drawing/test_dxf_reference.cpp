@@ -4,11 +4,10 @@
 // and the reference come from data/dxf/make_reference.py.
 #include "drawing/drawingreader.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -130,7 +129,8 @@ Curve curveOf(const Reference &r)
         const std::size_t n = std::size_t(v[0]);
         std::vector<std::vector<double>> segments;
         for (std::size_t i = 0; i < n; ++i)
-            segments.emplace_back(v.begin() + 1 + std::ptrdiff_t(7 * i), v.begin() + 1 + std::ptrdiff_t(7 * i + 7));
+            segments.emplace_back(v.begin() + 1 + std::ptrdiff_t(7 * i),
+                                  v.begin() + 1 + std::ptrdiff_t(7 * i + 7));
         c.distance = [=](Vec p) {
             double best = 1e18;
             for (const auto &s : segments) {
@@ -193,16 +193,17 @@ TEST_P(DxfReference, EveryPointLiesOnTheWritersCurve)
         const tfigura &f = figures[i];
         ASSERT_GE(f.points.size(), 2u);
         for (std::size_t k = 0; k < f.points.size(); ++k) {
-            const Vec p{double(f.points[k].x), double(f.points[k].y)};
+            const Vec p {double(f.points[k].x), double(f.points[k].y)};
             EXPECT_LE(curve.distance(p), 1.0) << "point " << k << " (" << p.x << ", " << p.y << ")";
             EXPECT_TRUE(k == 0 || !(f.points[k] == f.points[k - 1])) << "repeated point " << k;
         }
-        const Vec first{double(f.points.front().x), double(f.points.front().y)};
-        const Vec last{double(f.points.back().x), double(f.points.back().y)};
+        const Vec first {double(f.points.front().x), double(f.points.front().y)};
+        const Vec last {double(f.points.back().x), double(f.points.back().y)};
         EXPECT_LE(dist(first, curve.first), 1.0);
         EXPECT_LE(dist(last, curve.last), 1.0);
         EXPECT_TRUE(!curve.closed || !f.open);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EzdxfFiles, DxfReference, testing::Values("entities_r2000.dxf", "entities_r2018.dxf"));
+INSTANTIATE_TEST_SUITE_P(EzdxfFiles, DxfReference,
+                         testing::Values("entities_r2000.dxf", "entities_r2018.dxf"));
