@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/figure.h"
+#include "project/pathrecord.h"
 #include "project/projectsettings.h"
 
 #include <cstdint>
@@ -127,6 +128,8 @@ public:
     bool RecordPath = false;
     bool AbortWalk = false;
     std::string FileName;
+    // The wire path recorded for the merged window of an independent cut.
+    std::vector<TPathRecord> PathRecords;
 
 private:
     // Step 8 and 9 of a load: corners, sizes, cross box, reference origins.

@@ -6,11 +6,10 @@
 #include "job/ipcslave.h"
 #include "project/programsettings.h"
 #include "project/ui/planrunner.h"
+#include "project/ui/projectview.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QPainterPath>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -51,48 +50,8 @@ TProjectWindowContext TProjectWindowContext::program(std::function<void(const QS
     };
     context.mainStatus = std::move(mainStatus);
     context.writeProjectSize = [](double width, double height) { WriteProjectSize(width, height); };
+    context.paintSettings = [] { return PaintSettingsFrom(Settings::current()); };
     return context;
-}
-
-TProjectCanvas::TProjectCanvas(const TProjectDocument &document, QWidget *parent)
-    : QWidget(parent)
-    , m_document(document)
-{
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Base);
-}
-
-void TProjectCanvas::paintEvent(QPaintEvent *)
-{
-    const auto &figures = m_document.Figures;
-    if (figures.empty())
-        return;
-    const double width = std::max<std::int64_t>(1, std::int64_t(m_document.PK.x) - m_document.PP.x);
-    const double height = std::max<std::int64_t>(1, std::int64_t(m_document.PK.y) - m_document.PP.y);
-    const double margin = 8.0;
-    const double scale
-        = std::min((this->width() - 2 * margin) / width, (this->height() - 2 * margin) / height);
-    if (!(scale > 0.0))
-        return;
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(palette().color(QPalette::Text));
-    // Plotter y grows upwards.
-    const auto map = [&](const TPlotPoint &p) {
-        return QPointF(margin + (double(p.x) - m_document.PP.x) * scale,
-                       this->height() - margin - (double(p.y) - m_document.PP.y) * scale);
-    };
-    for (const tfigura &figure : figures) {
-        if (figure.points.empty())
-            continue;
-        QPainterPath path(map(figure.points.front()));
-        for (std::size_t i = 1; i < figure.points.size(); ++i)
-            path.lineTo(map(figure.points[i]));
-        if (figure.points.size() == 1 || figure.crossPoint)
-            painter.drawEllipse(map(figure.points.front()), 2.0, 2.0);
-        else
-            painter.drawPath(path);
-    }
 }
 
 TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
@@ -107,11 +66,15 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
     auto *layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_canvas = new TProjectCanvas(m_document, body);
     m_statusBar = new QStatusBar(body);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));
     m_statusBar->setSizeGripEnabled(false);
-    layout->addWidget(m_canvas, 1);
+    m_view = new TProjectView(m_document, m_statusBar, [this] { return PaintSettings(); }, body);
+    m_view->setJobInfoHandler([this] {
+        if (m_context.showJobInfo)
+            m_context.showJobInfo();
+    });
+    layout->addWidget(m_view, 1);
     layout->addWidget(m_statusBar);
     setWidget(body);
     if (tInterfejs::instance().rightToLeft())
@@ -176,7 +139,7 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
         m_lastPlan = PlanProject(m_document, control);
     }
     ShowPlanOutcome();
-    m_canvas->update();
+    m_view->invalidatePicture();
     return outcome;
 }
 
@@ -211,7 +174,7 @@ void TMDIChild::Plan(TPlannerKind kind)
     };
     m_lastPlan = RunPlanner(m_document, kind, control);
     ShowPlanOutcome();
-    m_canvas->update();
+    m_view->invalidatePicture();
 }
 
 bool TMDIChild::planning() const
@@ -236,7 +199,7 @@ void TMDIChild::FinishFlatPlan()
     if (m_lastPlan.status != TPlanStatus::Cancelled)
         m_statusBar->clearMessage();
     ShowPlanOutcome();
-    m_canvas->update();
+    m_view->invalidatePicture();
 }
 
 void TMDIChild::CloseSelf()
@@ -278,17 +241,33 @@ void TMDIChild::ciecie_obrotowe()
 
 void TMDIChild::repaintProject()
 {
-    m_canvas->update();
+    m_view->invalidatePicture();
 }
 
 void TMDIChild::simulate()
 {
+    // The animation is computed now and then played by the view's timer.
     m_document.Simulation = true;
-    m_canvas->repaint();
+    m_view->startSimulation();
     m_document.Simulation = false;
+}
+
+TPaintSettings TMDIChild::PaintSettings() const
+{
+    if (m_context.paintSettings)
+        return m_context.paintSettings();
+    TPaintSettings paint;
+    if (m_context.settings) {
+        const TProjectSettings s = m_context.settings();
+        paint.Mode = s.Mode;
+        paint.StolikSwitch = s.StolikSwitch;
+        paint.CatDir = s.CatDir;
+        paint.cbKrzyzToPunkt = s.cbKrzyzToPunkt;
+    }
+    return paint;
 }
 
 void TMDIChild::invalidate()
 {
-    m_canvas->update();
+    m_view->invalidatePicture();
 }

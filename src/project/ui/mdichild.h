@@ -3,6 +3,7 @@
 #include "app/frameinterfaces.h"
 #include "project/drawingsource.h"
 #include "project/planningdispatch.h"
+#include "project/painting.h"
 #include "project/projectdocument.h"
 
 #include <QMdiSubWindow>
@@ -13,6 +14,7 @@
 
 class QStatusBar;
 class TFlatPlanRunner;
+class TProjectView;
 
 // What a project window takes from the program around it.
 struct TProjectWindowContext
@@ -25,6 +27,11 @@ struct TProjectWindowContext
     std::function<void(const QString &)> mainStatus;
     // The companion's shared memory.
     std::function<void(double widthMm, double heightMm)> writeProjectSize;
+    // What painting and the simulation read; empty: the load settings with
+    // the default pauses and speed.
+    std::function<TPaintSettings()> paintSettings;
+    // The job information window, opened by a right click.
+    std::function<void()> showJobInfo;
 
     // The machine's working area in mm (x, y).
     using TWorkArea = std::function<std::pair<std::int32_t, std::int32_t>()>;
@@ -33,21 +40,6 @@ struct TProjectWindowContext
     // Without a working area the default travel of the machine table is used.
     static TProjectWindowContext program(std::function<void(const QString &)> mainStatus,
                                          TWorkArea workArea = {});
-};
-
-// The plain picture of the project until the painter takes over: every
-// figure's outline, fitted to the window.
-class TProjectCanvas : public QWidget
-{
-    Q_OBJECT
-public:
-    TProjectCanvas(const TProjectDocument &document, QWidget *parent);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    const TProjectDocument &m_document;
 };
 
 // The project window: the MDI child that shows one project document, with
@@ -70,6 +62,7 @@ public:
     // message has been shown and the window is closing.
     TLoadOutcome Load(const QString &fileName, std::uint8_t penFilter);
     const TPlanOutcome &lastPlan() const { return m_lastPlan; }
+    TProjectView *view() const { return m_view; }
     bool closing() const { return m_closing; }
 
     // Runs every time the window becomes active: the companion learns the size
@@ -106,11 +99,12 @@ private:
     void ShowPlanOutcome();
     void CloseSelf();
     void WriteSharedSize();
+    TPaintSettings PaintSettings() const;
 
     TProjectWindowContext m_context;
     TProjectDocument m_document;
     TPlanOutcome m_lastPlan;
-    TProjectCanvas *m_canvas = nullptr;
+    TProjectView *m_view = nullptr;
     QStatusBar *m_statusBar = nullptr;
     bool m_closing = false;
     // Last, so that a running plan is stopped before anything else goes.
