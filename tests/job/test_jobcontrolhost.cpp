@@ -130,3 +130,37 @@ TEST(JobControlHost, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesIt
 
     ProgramFolders::setCurrent(previous);
 }
+
+TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
+{
+    QMdiArea area;
+    area.resize(600, 400);
+    area.show();
+    std::vector<TMDIChild *> children;
+    for (int pass = 0; pass < 3; ++pass) {
+        auto *child = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
+        child->document().PassNumber = pass;
+        area.addSubWindow(child);
+        child->show();
+        area.setActiveSubWindow(child);
+        children.push_back(child);
+    }
+    job::MdiJobProjects projects(area, nullptr, nullptr);
+    auto passes = [&projects] {
+        std::vector<int> numbers;
+        for (job::JobProject *p : projects.windows())
+            numbers.push_back(p->passNumber());
+        return numbers;
+    };
+    EXPECT_EQ(passes(), (std::vector<int>{2, 1, 0})) << "the last opened window is on top";
+    ASSERT_NE(projects.active(), nullptr);
+    EXPECT_EQ(projects.active()->passNumber(), 2);
+
+    projects.activate(projects.windows()[2]);
+    EXPECT_EQ(area.currentSubWindow(), children[0]);
+    EXPECT_EQ(passes(), (std::vector<int>{0, 2, 1}));
+
+    // A closed window drops out of the list.
+    delete children[1];
+    EXPECT_EQ(passes(), (std::vector<int>{0, 2}));
+}
