@@ -49,8 +49,8 @@ TViewTransform ComputeViewTransform(const TProjectDocument &document, const TPai
         const long double radius = MmToUnits(settings.Srednicamaterialu / 2);
         height = std::nearbyint(std::max(height, radius));
     }
-    t.scale = static_cast<double>(
-        std::min(usableWidth / (static_cast<long double>(document.ProjectWidth) + 1), usableHeight / (height + 1)));
+    t.scale = static_cast<double>(std::min(
+        usableWidth / (static_cast<long double>(document.ProjectWidth) + 1), usableHeight / (height + 1)));
     // A frame of one pixel on each side.
     t.X0 += 2;
     t.Y0 -= 2;
@@ -154,7 +154,8 @@ double PixelDistanceToSegment(double x, double y, TPixel a, TPixel b)
     return std::min(std::hypot(a.x - x, a.y - y), std::hypot(b.x - x, b.y - y));
 }
 
-std::int32_t PickFigure(const std::vector<tfigura> &figures, const TViewTransform &transform, double x, double y)
+std::int32_t PickFigure(const std::vector<tfigura> &figures, const TViewTransform &transform, double x,
+                        double y)
 {
     constexpr double reach = 3.0;
     if (!transform.valid)

@@ -83,7 +83,8 @@ TPaintPlan BuildPaintPlan(const TProjectDocument &document, const TPaintSettings
 
 // The figure under a click at (x, y) pixels: the last figure in project order
 // with a segment less than 3 pixels from the click; -1 when none.
-std::int32_t PickFigure(const std::vector<tfigura> &figures, const TViewTransform &transform, double x, double y);
+std::int32_t PickFigure(const std::vector<tfigura> &figures, const TViewTransform &transform, double x,
+                        double y);
 
 // Distance in pixels from (x, y) to the segment a-b: to the perpendicular foot
 // when it falls on the segment, else to the nearer end.

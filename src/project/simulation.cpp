@@ -54,8 +54,7 @@ public:
         : m_path(path)
         , m_transform(transform)
         , m_pauseMs(pauseMs)
-    {
-    }
+    { }
 
     void start(std::int32_t, std::int32_t, TPlotPoint point) override
     {
@@ -78,8 +77,7 @@ class RecordingSink : public CuttingTreeSink
 public:
     explicit RecordingSink(std::vector<TPathRecord> &records)
         : m_records(records)
-    {
-    }
+    { }
 
     void start(std::int32_t, std::int32_t vertex, TPlotPoint point) override
     {
@@ -133,8 +131,8 @@ void AddFlatSimulation(TSimulationPath &path, TProjectDocument &document, const 
 
 // Rotary cutting and turning: every figure to cut once, in project order, in
 // the direction the feed setting gives.
-void AddRotarySimulation(TSimulationPath &path, const TProjectDocument &document, const TPaintSettings &settings,
-                         const TViewTransform &transform, TPlotPoint current)
+void AddRotarySimulation(TSimulationPath &path, const TProjectDocument &document,
+                         const TPaintSettings &settings, const TViewTransform &transform, TPlotPoint current)
 {
     path.merge = true;
     for (const tfigura &figure : document.Figures) {
@@ -166,9 +164,9 @@ TSimulationPath BuildSimulation(TProjectDocument &document, const TPaintSettings
     path.actions.push_back({TSimKind::Jump, transform.map(document.PP), {}, 0.0, {}});
     path.actions.push_back({TSimKind::Pen, {}, {}, 0.0, TFigureColour::Red});
     if (settings.Mode == 1) {
-        AddRotarySimulation(path, document, settings, transform, TPlotPoint{0, 0});
+        AddRotarySimulation(path, document, settings, transform, TPlotPoint {0, 0});
     } else if (settings.turningWithMounting()) {
-        AddRotarySimulation(path, document, settings, transform, TPlotPoint{0, 1000000});
+        AddRotarySimulation(path, document, settings, transform, TPlotPoint {0, 1000000});
     } else {
         SetSingleOpenEntry(document);
         AddFlatSimulation(path, document, settings, transform);
@@ -188,8 +186,7 @@ void RecordWirePath(TProjectDocument &document, const TPaintSettings &settings)
 TSimulationPlayer::TSimulationPlayer(TSimulationPath path, int speedPosition)
     : m_path(std::move(path))
     , m_unitMs(1.0 / (std::max(speedPosition, 0) + 1))
-{
-}
+{ }
 
 double TSimulationPlayer::totalMs() const
 {

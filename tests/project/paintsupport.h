@@ -13,8 +13,8 @@
 namespace painttest {
 
 // A planned figure: every end and corner of a closed figure a right angle.
-inline tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1, std::int32_t vertexOnParent = -1,
-                      std::int32_t entry = 0)
+inline tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1,
+                      std::int32_t vertexOnParent = -1, std::int32_t entry = 0)
 {
     tfigura f;
     f.points = std::move(points);
@@ -30,7 +30,8 @@ inline tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1, 
     for (std::size_t k = 1; k + 1 < n; ++k)
         f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
     if (f.closed && n > 2)
-        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
+        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle
+            = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
     return f;
 }
 

@@ -88,8 +88,8 @@ TEST(FigureColours, FollowTheCuttingModeAndTheFigureState)
         f.pending = pending;
         return f;
     };
-    doc.Figures = {make(5, false, false), make(4, false, false), make(3, true, false), make(5, false, true),
-                   make(6, false, false), make(5, true, false)};
+    doc.Figures = {make(5, false, false), make(4, false, false), make(3, true, false),
+                   make(5, false, true),  make(6, false, false), make(5, true, false)};
     doc.AxisFigure = 1;
     using C = TFigureColour;
     const C K = C::Black, B = C::Blue, R = C::Red, G = C::Green, Y = C::Yellow, W = C::White;
@@ -156,8 +156,7 @@ TEST(PaintPlan, DrawsFiguresOncePerPixelAndCirclesCrossPoints)
 TEST(Picking, SelectsWithinThreePixelsAndTheLastFigureWins)
 {
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {100, 0}}),
-        Figure({{0, 50}, {100, 50}, {100, 100}}),
+        Figure({{0, 0}, {100, 0}}), Figure({{0, 50}, {100, 50}, {100, 100}}),
         Figure({{200, 200}}), // no segment
     };
     const TViewTransform t = UnitTransform();
@@ -167,10 +166,9 @@ TEST(Picking, SelectsWithinThreePixelsAndTheLastFigureWins)
         std::int32_t expected;
     };
     const Case cases[] = {
-        {50, 1002.9, 0}, {50, 1003.0, -1}, {50, 997.1, 0}, // below and above the line at y 1000
+        {50, 1002.9, 0},  {50, 1003.0, -1},  {50, 997.1, 0}, // below and above the line at y 1000
         {102.9, 1000, 0}, {103.0, 1000, -1}, // beyond the end
-        {50, 950, 1}, {102.9, 925, 1}, {103, 925, -1},
-        {200, 800, -1}, // a single point is never picked
+        {50, 950, 1},     {102.9, 925, 1},   {103, 925, -1}, {200, 800, -1}, // a single point is never picked
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -266,9 +264,10 @@ TEST(FlatSimulation, FollowsTheCuttingTreeWithQuarterPauses)
     EXPECT_FALSE(path.merge);
     // The frame's own edges are left out; the connector is cut there and
     // back; the square runs from its entry towards the larger y.
-    EXPECT_EQ(Describe(path), (Lines {"J 0,1000", "P red", "G 0,1000", "W 50", "W 50", "L 100,900", "W 50",
-                                      "W 50", "L 100,900", "W 50", "L 100,500", "W 50", "L 500,500", "W 50",
-                                      "L 500,900", "W 50", "L 100,900", "W 50", "L 0,1000", "W 50"}));
+    EXPECT_EQ(Describe(path),
+              (Lines {"J 0,1000",  "P red",     "G 0,1000",  "W 50",      "W 50",     "L 100,900", "W 50",
+                      "W 50",      "L 100,900", "W 50",      "L 100,500", "W 50",     "L 500,500", "W 50",
+                      "L 500,900", "W 50",      "L 100,900", "W 50",      "L 0,1000", "W 50"}));
 
     doc.CutFrame = true;
     const Lines framed = Describe(BuildSimulation(doc, s, UnitTransform()));
@@ -314,19 +313,20 @@ TEST(FlatSimulation, CrossPointsAndPairedProfiles)
     TPaintSettings s;
     s.cbKrzyzToPunkt = true;
     s.Pauza_w_kacie = 120;
-    EXPECT_EQ(Describe(BuildSimulation(cross, s, UnitTransform())),
-              (Lines {"J 0,1000", "P red", "J 10,990", "C 10,990", "W 120", "J 30,960", "C 30,960", "W 120"}));
+    EXPECT_EQ(
+        Describe(BuildSimulation(cross, s, UnitTransform())),
+        (Lines {"J 0,1000", "P red", "J 10,990", "C 10,990", "W 120", "J 30,960", "C 30,960", "W 120"}));
 
     // The wire between the front and the back profile, vertex by vertex
     // after the first, a pause of 50 units each.
     TProjectDocument paired;
-    paired.Figures = {Figure({{0, 0}, {100, 0}, {100, 100}, {0, 0}}),
-                      Figure({{0, 10}, {80, 10}, {90, 90}, {0, 10}})};
+    paired.Figures
+        = {Figure({{0, 0}, {100, 0}, {100, 100}, {0, 0}}), Figure({{0, 10}, {80, 10}, {90, 90}, {0, 10}})};
     paired.Ustaw_PPiPK();
     paired.PairedProfiles = true;
     EXPECT_EQ(Describe(BuildSimulation(paired, {}, UnitTransform())),
-              (Lines {"J 0,1000", "P red", "P yellow", "V 100,1000-80,990", "W 50", "V 100,900-90,910", "W 50",
-                      "V 0,1000-0,990", "W 50"}));
+              (Lines {"J 0,1000", "P red", "P yellow", "V 100,1000-80,990", "W 50", "V 100,900-90,910",
+                      "W 50", "V 0,1000-0,990", "W 50"}));
 }
 
 TEST(RotarySimulation, CutsEachFigureOnceInTheFeedDirection)
@@ -344,17 +344,32 @@ TEST(RotarySimulation, CutsEachFigureOnceInTheFeedDirection)
         Lines expected;
     };
     const Case cases[] = {
-        {"rotary, both ways", 1, 0, 2,
+        {"rotary, both ways",
+         1,
+         0,
+         2,
          {"J 0,1000", "P red", "G 0,1000", "L 100,1000", "L 100,900", "G 200,700", "L 300,700", "G 0,1000"}},
-        {"rotary, right", 1, 0, 0,
+        {"rotary, right",
+         1,
+         0,
+         0,
          {"J 0,1000", "P red", "G 0,1000", "L 100,1000", "L 100,900", "G 300,700", "L 200,700", "G 0,1000"}},
-        {"rotary, left", 1, 1, 1,
+        {"rotary, left",
+         1,
+         1,
+         1,
          {"J 0,1000", "P red", "G 100,900", "L 100,1000", "L 0,1000", "G 200,700", "L 300,700", "G 0,1000"}},
         // Turning starts high above the axis, so the first figure is entered
         // from its top.
-        {"turning on the spindle", 3, 0, 2,
+        {"turning on the spindle",
+         3,
+         0,
+         2,
          {"J 0,1000", "P red", "G 100,900", "L 100,1000", "L 0,1000", "G 200,700", "L 300,700", "G 0,1000"}},
-        {"turning on the table", 3, 1, 2,
+        {"turning on the table",
+         3,
+         1,
+         2,
          {"J 0,1000", "P red", "G 100,900", "L 100,1000", "L 0,1000", "G 200,700", "L 300,700", "G 0,1000"}},
     };
     for (const Case &c : cases) {
@@ -383,13 +398,14 @@ TEST(PathRecording, RecordsEveryVertexOnceAsTheJobCutsIt)
     const std::int32_t square = PathRecordFigureBase + 1;
     const std::int32_t connector = PathRecordFigureBase + 2;
     // The square's first vertex equals the connector's end: not repeated.
-    EXPECT_EQ(doc.PathRecords, (std::vector<TPathRecord> {{10001, 0, 0, 0},
-                                                          {connector, 1, 100, 100},
-                                                          {square, 3, 100, 500},
-                                                          {square, 2, 500, 500},
-                                                          {square, 1, 500, 100},
-                                                          {square, 0, 100, 100},
-                                                          {connector, 0, 0, 0}}));
+    EXPECT_EQ(doc.PathRecords,
+              (std::vector<TPathRecord> {{10001, 0, 0, 0},
+                                         {connector, 1, 100, 100},
+                                         {square, 3, 100, 500},
+                                         {square, 2, 500, 500},
+                                         {square, 1, 500, 100},
+                                         {square, 0, 100, 100},
+                                         {connector, 0, 0, 0}}));
 }
 
 TEST(SimulationPlayer, PacesPixelStepsAndWaitsBySpeed)
@@ -403,8 +419,8 @@ TEST(SimulationPlayer, PacesPixelStepsAndWaitsBySpeed)
     auto ends = [](const std::vector<TSimDraw> &draws) {
         std::vector<std::string> out;
         for (const TSimDraw &d : draws)
-            out.push_back(std::to_string(d.a.x) + "," + std::to_string(d.a.y) + "-" + std::to_string(d.b.x) + ","
-                          + std::to_string(d.b.y));
+            out.push_back(std::to_string(d.a.x) + "," + std::to_string(d.a.y) + "-" + std::to_string(d.b.x)
+                          + "," + std::to_string(d.b.y));
         return out;
     };
     struct Step
@@ -414,9 +430,9 @@ TEST(SimulationPlayer, PacesPixelStepsAndWaitsBySpeed)
         bool finished;
     };
     const std::vector<Step> steps = {
-        {0, {}, false},           {4, {"0,0-4,0"}, false}, {10, {"4,0-10,0"}, false},
-        {59.9, {}, false},        {64, {}, false}, // the wire moves without drawing
-        {65, {}, false},          {67.5, {"10,5-8,5"}, false}, {1000, {"8,5-0,5"}, true},
+        {0, {}, false},  {4, {"0,0-4,0"}, false},     {10, {"4,0-10,0"}, false}, {59.9, {}, false},
+        {64, {}, false}, // the wire moves without drawing
+        {65, {}, false}, {67.5, {"10,5-8,5"}, false}, {1000, {"8,5-0,5"}, true},
     };
     for (int speed : {0, 3}) { // units of exactly 1 and 0.25 ms
         SCOPED_TRACE(speed);

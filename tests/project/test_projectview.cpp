@@ -5,6 +5,7 @@
 #include "drawing/joboutput.h"
 #include "paintsupport.h"
 #include "project/jobdrivers.h"
+#include "project/ui/mdichild.h"
 #include "project/ui/projectview.h"
 #include "support/recordingmessageboxes.h"
 
@@ -86,7 +87,8 @@ TEST(ProjectView, RendersThePlannedProjectInItsColours)
     EXPECT_EQ(v.at(image, {3000, 3000}), ProjectBackground().rgb()); // inside the square
     EXPECT_EQ(image.pixel(395, 5), ProjectBackground().rgb()); // beyond the project
     // The same picture as the plain renderer gives.
-    EXPECT_EQ(RenderProjectPicture(v.doc, v.settings, image.size(), 0).convertToFormat(image.format()), image);
+    EXPECT_EQ(RenderProjectPicture(v.doc, v.settings, image.size(), 0).convertToFormat(image.format()),
+              image);
 }
 
 TEST(ProjectView, TooSmallAWindowDrawsNothing)
@@ -220,7 +222,8 @@ TEST(ProjectView, ClicksPickInTheirOwnWindowsPicture)
 
     // Shift, Ctrl and Alt together list the picked figure's points.
     const TPixel onFrame = large.pixel({3000, 0});
-    QTest::mousePress(large.view.get(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier,
+    QTest::mousePress(large.view.get(), Qt::LeftButton,
+                      Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier,
                       QPoint(onFrame.x, onFrame.y));
     EXPECT_EQ(large.doc.SelectedFigure, 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -233,6 +236,34 @@ TEST(ProjectView, ClicksPickInTheirOwnWindowsPicture)
     QTest::mousePress(large.view.get(), Qt::RightButton, {}, QPoint(onFrame.x, onFrame.y));
     EXPECT_TRUE(infoShown);
     EXPECT_EQ(large.doc.SelectedFigure, -1);
+}
+
+TEST(ProjectWindow, SimulationRunsOnTheTimerWhileTheWindowIsInvalidated)
+{
+    TProjectWindowContext context;
+    context.settings = [] { return TProjectSettings {}; };
+    context.paintSettings = [] {
+        TPaintSettings s;
+        s.Pauza_w_kacie = 0;
+        return s;
+    };
+    TMDIChild window(context);
+    window.resize(400, 300);
+    window.show();
+    Project(window.document());
+    window.document().CutFrame = true;
+
+    // As the simulation command does: simulate, invalidate, turn the feed.
+    window.simulate();
+    EXPECT_FALSE(window.document().Simulation);
+    window.invalidate();
+    window.setXFeedSign(-1);
+    ASSERT_TRUE(window.view()->simulationRunning());
+    // The timer draws while the event loop runs; nothing waits in a loop.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return RedPixels(window.view()->overlay()) > 10; }, 5000));
+    QTest::keyClick(window.view(), Qt::Key_Space);
+    EXPECT_FALSE(window.view()->simulationRunning());
+    EXPECT_TRUE(window.document().AbortWalk);
 }
 
 } // namespace

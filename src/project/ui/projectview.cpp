@@ -77,8 +77,9 @@ QImage RenderProjectPicture(const TProjectDocument &document, const TPaintSettin
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(ProjectBackground());
     QPainter painter(&image);
-    DrawPaintPlan(painter,
-                  BuildPaintPlan(document, settings, size.width(), size.height() + statusBarHeight, statusBarHeight));
+    DrawPaintPlan(
+        painter,
+        BuildPaintPlan(document, settings, size.width(), size.height() + statusBarHeight, statusBarHeight));
     return image;
 }
 
@@ -258,8 +259,8 @@ void TProjectView::mousePressEvent(QMouseEvent *event)
     }
     const std::int32_t selected = m_document.SelectedFigure;
     if (selected >= 0 && selected < static_cast<std::int32_t>(m_document.Figures.size())) {
-        const QString text
-            = GetText(QStringLiteral("Project_window"), QStringLiteral("wybranaFiguraNr")) + QString::number(selected);
+        const QString text = GetText(QStringLiteral("Project_window"), QStringLiteral("wybranaFiguraNr"))
+            + QString::number(selected);
         if (m_statusBar)
             m_statusBar->showMessage(text);
         const auto all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
