@@ -3,6 +3,7 @@
 // the order the job cuts, its pacing, and the recorded wire path.
 
 #include "paintsupport.h"
+#include "project/flatplanproject.h"
 #include "project/simulation.h"
 
 #include <gtest/gtest.h>
@@ -274,6 +275,35 @@ TEST(FlatSimulation, FollowsTheCuttingTreeWithQuarterPauses)
     EXPECT_EQ(framed.size(), 30u);
     EXPECT_EQ(framed.back(), "W 50");
     EXPECT_EQ(framed[framed.size() - 2], "L 0,1000");
+}
+
+TEST(FlatSimulation, PlannedProjectMovesAsTheJobCuts)
+{
+    // Three nested squares planned by the flat planner: the points the job
+    // writer moves the wire to for this project, in its order (less its
+    // closing turn of the rotary axis, which stays in place).
+    TProjectDocument doc;
+    for (std::vector<TPlotPoint> square :
+         {std::vector<TPlotPoint> {{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}, {0, 0}},
+          {{100, 100}, {900, 100}, {900, 900}, {100, 900}, {100, 100}},
+          {{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}}) {
+        tfigura f;
+        f.points = std::move(square);
+        doc.AddFigure(std::move(f));
+    }
+    doc.Ustaw_PPiPK();
+    doc.ProjectWidth = doc.ProjectHeight = 1000;
+    ASSERT_EQ(ciecie(doc, TPlanControl {}).status, TPlanStatus::Planned);
+    doc.CutFrame = true;
+    const std::vector<TPlotPoint> job
+        = {{100, 100}, {200, 200}, {200, 200},   {200, 400}, {400, 400}, {400, 200}, {200, 200},
+           {100, 100}, {100, 100}, {100, 900},   {900, 900}, {900, 100}, {100, 100}, {0, 0},
+           {0, 0},     {0, 1000},  {1000, 1000}, {1000, 0},  {0, 0}};
+    std::vector<TPlotPoint> simulated;
+    for (const TSimAction &a : BuildSimulation(doc, {}, UnitTransform()).actions)
+        if (a.kind == TSimKind::Line)
+            simulated.push_back({a.a.x, 1000 - a.a.y});
+    EXPECT_EQ(simulated, job);
 }
 
 TEST(FlatSimulation, SingleOpenFigureStartsWhereTheFeedSignSays)
