@@ -133,6 +133,29 @@ TEST(ProjectView, SimulationPlaysByTheClockAndEndsOnThePlainPicture)
     EXPECT_TRUE(v.view->overlay().isNull());
 }
 
+TEST(ProjectView, RotarySimulationMergesTheWireWithThePicture)
+{
+    TPaintSettings rotary;
+    rotary.Mode = 1;
+    View v({400, 300}, rotary);
+    v.doc.SelectedFigure = 2; // the connector, drawn white, is cut last
+    v.view->startSimulation();
+    const TPixel onConnector = v.pixel({500, 500});
+    const TPixel onFrame = v.pixel({3000, 0});
+    bool reached = false;
+    while (!reached && v.view->simulationRunning() && v.clockMs < 1e5) {
+        v.clockMs += 5;
+        v.view->advanceSimulation();
+        reached = qAlpha(v.view->overlay().pixel(onConnector.x, onConnector.y)) != 0;
+    }
+    ASSERT_TRUE(reached);
+    ASSERT_TRUE(v.view->simulationRunning());
+    const QImage image = v.view->grab().toImage();
+    // Red or'ed with white stays white, with black it is red.
+    EXPECT_EQ(image.pixel(onConnector.x, onConnector.y), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(onFrame.x, onFrame.y), qRgb(255, 0, 0));
+}
+
 TEST(ProjectView, PairedProfilesKeepTheWirePicture)
 {
     View v;
