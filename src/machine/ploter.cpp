@@ -1,5 +1,6 @@
 #include "machine/ploter.h"
 
+#include "drawing/jobwriter.h"
 #include "machine/machinereplies.h"
 
 #include <algorithm>
@@ -171,10 +172,8 @@ bool Ploter::CheckConnected()
 
 std::uint16_t Ploter::SpeedToPeriod(int speed) const
 {
-    const long double v = speed < 21 ? 20 : std::min(speed, 65535);
-    if (!(m_state.resX > 0))
-        return 65535;
-    return clampUInt16(std::nearbyint(1000000.0L / m_state.resX / (v * 100 / 60) / 0.8L));
+    // The job writer and the live commands must agree on the period of a speed.
+    return ::SpeedToPeriod(speed, m_state.resX);
 }
 
 std::uint16_t Ploter::PeriodToSpeed(int period) const
