@@ -3,7 +3,7 @@
 // the flat driver, against writing the same number of bytes straight to a
 // file (the floor).
 
-#include "drawing/geometry.h"
+#include "plannedfigure.h"
 #include "project/jobdrivers.h"
 #include "project/projectdocument.h"
 
@@ -21,30 +21,7 @@ namespace {
 constexpr int FigureCount = 1000;
 constexpr int PointsPerFigure = 1000;
 
-void setAngles(tfigura &f)
-{
-    const std::size_t n = f.points.size();
-    f.vertexInfo.assign(n, TVertexInfo {std::numbers::pi / 2, 5, 1});
-    for (std::size_t k = 1; k + 1 < n; ++k)
-        f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
-    if (!f.open && n > 2) {
-        f.vertexInfo[0].angle = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
-        f.vertexInfo[n - 1].angle = f.vertexInfo[0].angle;
-    }
-}
-
-tfigura figure(std::vector<TPlotPoint> points, int parent, int vertexOnParent)
-{
-    tfigura f;
-    f.points = std::move(points);
-    f.FinishReading();
-    f.closed = !f.open;
-    f.cut = true;
-    f.parent = parent;
-    f.vertexOnParent = vertexOnParent;
-    setAngles(f);
-    return f;
-}
+using testsupport::PlannedFigure;
 
 // A frame, and in rows of 40 a ring of 1000 points (an 8 mm circle) per
 // part, each joined by a connector from the frame's first corner.
@@ -52,7 +29,7 @@ std::vector<tfigura> project()
 {
     std::vector<tfigura> figures;
     const int side = 40 * 1000 + 1000;
-    figures.push_back(figure({{0, 0}, {side, 0}, {side, side}, {0, side}, {0, 0}}, -1, -1));
+    figures.push_back(PlannedFigure({{0, 0}, {side, 0}, {side, side}, {0, side}, {0, 0}}, -1, -1));
     for (int i = 0; i < FigureCount; ++i) {
         const int cx = 1000 + (i % 40) * 1000;
         const int cy = 1000 + (i / 40) * 1000;
@@ -64,8 +41,8 @@ std::vector<tfigura> project()
         }
         ring.push_back(ring.front());
         const int connector = static_cast<int>(figures.size());
-        figures.push_back(figure({{0, 0}, ring.front()}, 0, 0));
-        figures.push_back(figure(std::move(ring), connector, 1));
+        figures.push_back(PlannedFigure({{0, 0}, ring.front()}, 0, 0));
+        figures.push_back(PlannedFigure(std::move(ring), connector, 1));
     }
     return figures;
 }

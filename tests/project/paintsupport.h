@@ -2,36 +2,21 @@
 
 // Hand-built planned projects for the painting, picking and simulation tests.
 
-#include "drawing/geometry.h"
+#include "plannedfigure.h"
 #include "project/painting.h"
 #include "project/projectdocument.h"
 
-#include <cmath>
-#include <numbers>
+#include <utility>
 #include <vector>
 
 namespace painttest {
 
-// A planned figure: every end and corner of a closed figure a right angle.
+// A planned figure of the drawing (not a connector).
 inline tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1,
                       std::int32_t vertexOnParent = -1, std::int32_t entry = 0)
 {
-    tfigura f;
-    f.points = std::move(points);
-    f.FinishReading();
-    f.closed = !f.open;
-    f.cut = true;
+    tfigura f = testsupport::PlannedFigure(std::move(points), parent, vertexOnParent, entry);
     f.drawingFigure = true;
-    f.parent = parent;
-    f.vertexOnParent = vertexOnParent;
-    f.entryVertex = entry;
-    const std::size_t n = f.points.size();
-    f.vertexInfo.assign(n, TVertexInfo {std::numbers::pi / 2, 5, 1});
-    for (std::size_t k = 1; k + 1 < n; ++k)
-        f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
-    if (f.closed && n > 2)
-        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle
-            = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
     return f;
 }
 

@@ -3,6 +3,8 @@
 
 #include "drawing/geometry.h"
 #include "drawing/jobdecoder.h"
+#include "drawing/jobtestsupport.h"
+#include "plannedfigure.h"
 #include "project/flatplanproject.h"
 #include "project/jobdrivers.h"
 #include "project/projectdocument.h"
@@ -11,45 +13,14 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cmath>
 #include <gtest/gtest.h>
-#include <numbers>
 #include <regex>
 #include <string>
 #include <vector>
 
 namespace {
 
-class RecordingEffects : public JobLiveEffects
-{
-public:
-    void sendArmSelection(std::int32_t value) override { events.push_back("arm " + std::to_string(value)); }
-    void queryStatus() override { events.push_back("status"); }
-    void showManualPanel() override { events.push_back("panel"); }
-    void showStatus(const QString &text) override { events.push_back("text " + text.toStdString()); }
-    std::vector<std::string> events;
-};
-
-tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1, std::int32_t vertexOnParent = -1,
-               std::int32_t entry = 0)
-{
-    tfigura f;
-    f.points = std::move(points);
-    f.FinishReading();
-    f.closed = !f.open;
-    f.cut = true;
-    f.parent = parent;
-    f.vertexOnParent = vertexOnParent;
-    f.entryVertex = entry;
-    const std::size_t n = f.points.size();
-    f.vertexInfo.assign(n, TVertexInfo {std::numbers::pi / 2, 5, 1});
-    for (std::size_t k = 1; k + 1 < n; ++k)
-        f.vertexInfo[k].angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
-    if (f.closed && n > 2)
-        f.vertexInfo[0].angle = f.vertexInfo[n - 1].angle
-            = VertexAngle(f.points[n - 2], f.points[0], f.points[1]);
-    return f;
-}
+using testsupport::PlannedFigure;
 
 struct DriverHarness
 {
@@ -79,11 +50,11 @@ struct DriverHarness
 void NestedSquares(TProjectDocument &project)
 {
     project.Figures = {
-        Figure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
-        Figure({{100, 100}, {500, 100}, {500, 500}, {100, 500}, {100, 100}}, 4, 1, 0),
-        Figure({{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}, 3, 1, 0),
-        Figure({{100, 100}, {200, 200}}, 1, 0, 0),
-        Figure({{0, 0}, {100, 100}}, 0, 0, 0),
+        PlannedFigure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
+        PlannedFigure({{100, 100}, {500, 100}, {500, 500}, {100, 500}, {100, 100}}, 4, 1, 0),
+        PlannedFigure({{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}, 3, 1, 0),
+        PlannedFigure({{100, 100}, {200, 200}}, 1, 0, 0),
+        PlannedFigure({{0, 0}, {100, 100}}, 0, 0, 0),
     };
     project.Ustaw_PPiPK();
     project.RootFigure = 0;
@@ -196,8 +167,8 @@ TEST(JobDrivers, ArmSelectionOnTheTwoArmMachine)
 TEST(JobDrivers, CrossPointsArePlungedInProjectOrder)
 {
     DriverHarness h;
-    h.project.Figures = {Figure({{0, 0}, {4000, 0}, {4000, 4000}, {0, 4000}, {0, 0}}),
-                         Figure({{400, 800}, {400, 800}}), Figure({{800, 400}, {800, 400}})};
+    h.project.Figures = {PlannedFigure({{0, 0}, {4000, 0}, {4000, 4000}, {0, 4000}, {0, 0}}),
+                         PlannedFigure({{400, 800}, {400, 800}}), PlannedFigure({{800, 400}, {800, 400}})};
     h.project.Figures[1].crossPoint = true;
     h.project.Figures[2].crossPoint = true;
     h.project.Ustaw_PPiPK();
@@ -261,11 +232,11 @@ TEST(JobDrivers, FlatJobIsWrittenToTheFileWhole)
 void RotaryProject(TProjectDocument &project, std::vector<std::vector<TPlotPoint>> profiles)
 {
     project.Figures.clear();
-    tfigura axis = Figure({{0, 0}, {2000, 0}});
+    tfigura axis = PlannedFigure({{0, 0}, {2000, 0}});
     axis.cut = false;
     project.Figures.push_back(axis);
     for (auto &points : profiles)
-        project.Figures.push_back(Figure(std::move(points)));
+        project.Figures.push_back(PlannedFigure(std::move(points)));
     project.AxisFigure = 0;
     project.Ustaw_PPiPK();
 }
@@ -438,7 +409,7 @@ TEST(JobDrivers, PairedProfilesDriveEachWireEndAlongItsOwnProfile)
 {
     DriverHarness h;
     h.project.Figures
-        = {Figure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), Figure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
+        = {PlannedFigure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), PlannedFigure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
     h.project.Ustaw_PPiPK();
     h.project.PairedProfiles = true;
     h.project.CutFrame = true;

@@ -1,12 +1,10 @@
 // The walk along the cutting tree: order, direction, pauses, the return
 // along open figures, reversals and what the sink sees.
 
-#include "drawing/geometry.h"
+#include "plannedfigure.h"
 #include "project/treewalker.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -35,31 +33,7 @@ public:
     int stopAfter = -1;
 };
 
-// A planned figure: vertex records with the corner angles the planner gives.
-tfigura Figure(std::vector<TPlotPoint> points, std::int32_t parent = -1, std::int32_t vertexOnParent = -1,
-               std::int32_t entry = 0)
-{
-    tfigura f;
-    f.points = std::move(points);
-    f.FinishReading();
-    f.closed = !f.open;
-    f.cut = true;
-    f.parent = parent;
-    f.vertexOnParent = vertexOnParent;
-    f.entryVertex = entry;
-    const std::size_t n = f.points.size();
-    f.vertexInfo.resize(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        double angle = std::numbers::pi / 2;
-        if (k > 0 && k + 1 < n) {
-            angle = VertexAngle(f.points[k - 1], f.points[k], f.points[k + 1]);
-        } else if (f.closed && n > 2) {
-            angle = VertexAngle(f.points[n - 2], f.points[k], f.points[1]);
-        }
-        f.vertexInfo[k].angle = angle;
-    }
-    return f;
-}
+using testsupport::PlannedFigure;
 
 Events Walk(std::vector<tfigura> &figures, TreeWalkOptions options, RecordingSink &sink)
 {
@@ -86,11 +60,11 @@ Events Join(std::initializer_list<Events> parts)
 std::vector<tfigura> NestedSquares()
 {
     return {
-        Figure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
-        Figure({{100, 100}, {500, 100}, {500, 500}, {100, 500}, {100, 100}}, 4, 1, 0),
-        Figure({{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}, 3, 1, 0),
-        Figure({{100, 100}, {200, 200}}, 1, 0, 0),
-        Figure({{0, 0}, {100, 100}}, 0, 0, 0),
+        PlannedFigure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
+        PlannedFigure({{100, 100}, {500, 100}, {500, 500}, {100, 500}, {100, 100}}, 4, 1, 0),
+        PlannedFigure({{200, 200}, {400, 200}, {400, 400}, {200, 400}, {200, 200}}, 3, 1, 0),
+        PlannedFigure({{100, 100}, {200, 200}}, 1, 0, 0),
+        PlannedFigure({{0, 0}, {100, 100}}, 0, 0, 0),
     };
 }
 
@@ -121,9 +95,9 @@ TEST(TreeWalker, ChildrenAtOneVertexInListOrder)
     // Two connectors leave the frame's vertex 2; the one earlier in the list
     // is cut first, whatever order the links were made in.
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
-        Figure({{600, 600}, {500, 500}}, 0, 2, 0),
-        Figure({{600, 600}, {550, 400}}, 0, 2, 0),
+        PlannedFigure({{0, 0}, {600, 0}, {600, 600}, {0, 600}, {0, 0}}),
+        PlannedFigure({{600, 600}, {500, 500}}, 0, 2, 0),
+        PlannedFigure({{600, 600}, {550, 400}}, 0, 2, 0),
     };
     TreeWalkOptions options;
     options.root = 0;
@@ -169,7 +143,7 @@ TEST(TreeWalker, SerialCuttingLeavesTheClosingEdgeOutButNoFigure)
 
 TEST(TreeWalker, SingleOpenFigureIsCutOnceEndToEnd)
 {
-    std::vector<tfigura> figures = {Figure({{0, 0}, {100, 0}, {100, 100}, {200, 100}})};
+    std::vector<tfigura> figures = {PlannedFigure({{0, 0}, {100, 0}, {100, 100}, {200, 100}})};
     TreeWalkOptions options;
     options.root = 0;
     options.singleOpenFigure = true;
@@ -181,8 +155,8 @@ TEST(TreeWalker, SingleOpenFigureIsCutOnceEndToEnd)
 TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
 {
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {0, 0}}),
-        Figure({{0, 0}, {100, 0}, {200, 10}, {300, 0}}, 0, 1, 0),
+        PlannedFigure({{0, 0}, {0, 0}}),
+        PlannedFigure({{0, 0}, {100, 0}, {200, 10}, {300, 0}}, 0, 1, 0),
     };
     TreeWalkOptions options;
     options.root = 0;
@@ -199,8 +173,8 @@ TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
 TEST(TreeWalker, OpenFigureEnteredAtItsLastVertexIsTurnedRoundForGood)
 {
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {0, 0}}), Figure({{300, 0}, {200, 50}, {100, 0}, {0, 0}}, 0, 1, 3),
-        Figure({{200, 50}, {200, 100}}, 1, 1, 0), // hangs on vertex 1 of the open figure
+        PlannedFigure({{0, 0}, {0, 0}}), PlannedFigure({{300, 0}, {200, 50}, {100, 0}, {0, 0}}, 0, 1, 3),
+        PlannedFigure({{200, 50}, {200, 100}}, 1, 1, 0), // hangs on vertex 1 of the open figure
     };
     figures[1].vertexInfo[1].angle = 2.0; // mark the record to see it move
     TreeWalkOptions options;
@@ -224,9 +198,9 @@ TEST(TreeWalker, OpenFigureEnteredInTheMiddleCutsNoChord)
     // (Turning the figure round put the wire's first move from (100,0)
     // straight to (200,0) of the reversed list, through the material.)
     std::vector<tfigura> figures = {
-        Figure({{100, 0}, {100, 0}}),
-        Figure({{0, 0}, {100, 0}, {200, 0}, {300, 0}}, 0, 1, 1),
-        Figure({{0, 0}, {0, -50}}, 1, 0, 0),
+        PlannedFigure({{100, 0}, {100, 0}}),
+        PlannedFigure({{0, 0}, {100, 0}, {200, 0}, {300, 0}}, 0, 1, 1),
+        PlannedFigure({{0, 0}, {0, -50}}, 1, 0, 0),
     };
     TreeWalkOptions options;
     options.root = 0;
@@ -247,7 +221,7 @@ TEST(TreeWalker, CornerIsATurnSharperThanAFifthOfPi)
                                                {-0.7, true},
                                                {0.1, false}}) {
         SCOPED_TRACE(angle);
-        std::vector<tfigura> figures = {Figure({{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}})};
+        std::vector<tfigura> figures = {PlannedFigure({{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}})};
         for (auto &info : figures[0].vertexInfo)
             info.angle = 0.0;
         figures[0].vertexInfo[2].angle = angle;
@@ -264,8 +238,8 @@ TEST(TreeWalker, CornerIsATurnSharperThanAFifthOfPi)
 TEST(TreeWalker, PairedProfilesMoveBothWireEnds)
 {
     std::vector<tfigura> figures = {
-        Figure({{0, 0}, {100, 0}, {100, 100}, {0, 0}}),
-        Figure({{0, 0}, {200, 0}, {200, 50}, {0, 0}}),
+        PlannedFigure({{0, 0}, {100, 0}, {100, 100}, {0, 0}}),
+        PlannedFigure({{0, 0}, {200, 0}, {200, 50}, {0, 0}}),
     };
     TreeWalkOptions options;
     options.root = 0;
@@ -306,9 +280,9 @@ TEST(TreeWalker, LongChainsDoNotExhaustTheStack)
     const int count = 60000;
     std::vector<tfigura> figures;
     figures.reserve(count);
-    figures.push_back(Figure({{0, 0}, {10, 0}}));
+    figures.push_back(PlannedFigure({{0, 0}, {10, 0}}));
     for (int i = 1; i < count; ++i)
-        figures.push_back(Figure({{10 * i, 0}, {10 * i + 10, 0}}, i - 1, 1, 0));
+        figures.push_back(PlannedFigure({{10 * i, 0}, {10 * i + 10, 0}}, i - 1, 1, 0));
     RecordingSink sink;
     TreeWalkOptions options;
     options.root = 0;
