@@ -1,33 +1,8 @@
 // Feeds arbitrary bytes to the HPGL reader: it must end, never fault, and
 // every point it gives must lie within the plotter range.
-#include "drawing/drawingreader.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
+#include "drawingfuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Thpgl reader;
-    if (reader.OpenText(std::string(reinterpret_cast<const char *>(data), size), TDrawingKind::Hpgl) != 0)
-        std::abort();
-    // Every call consumes at least one token, so size + 1 calls always suffice.
-    std::size_t calls = 0;
-    do {
-        if (++calls > size + 2)
-            std::abort();
-        tfigura f;
-        if (!reader.ReadFigure(f))
-            break;
-        for (const TPlotPoint &p : f.points) {
-            if (p.x < -MaxPlotCoordinate || p.x > MaxPlotCoordinate || p.y < -MaxPlotCoordinate
-                || p.y > MaxPlotCoordinate)
-                std::abort();
-        }
-        if (f.valid != !f.points.empty())
-            std::abort();
-        if (f.valid && (f.width < 0 || f.height < 0))
-            std::abort();
-    } while (!reader.EndOfFile());
-    return 0;
+    return FuzzDrawingReader(data, size, TDrawingKind::Hpgl);
 }
