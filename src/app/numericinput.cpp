@@ -1,5 +1,7 @@
 #include "app/numericinput.h"
 
+#include "app/common.h"
+
 #include <cmath>
 
 namespace NumericInput {
@@ -145,14 +147,7 @@ int fltEditUDigits(int unit, int digitMm, int digitInch, int digitFeet)
 
 int floatEditUDigits(int unit)
 {
-    switch (unit) {
-    case 1:
-        return 2;
-    case 2:
-        return 3;
-    default:
-        return 1;
-    }
+    return UnitDecimals(unit);
 }
 
 QString keypadAppend(const QString &number, QChar c)
