@@ -1,5 +1,6 @@
 #include "drawing/dxfreader.h"
 
+#include "drawing/jobbytes.h"
 #include "drawing/numbers.h"
 
 #include <cmath>

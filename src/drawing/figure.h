@@ -87,15 +87,6 @@ struct tfigura
     void FinishReading();
 };
 
-// Rounds to the nearest integer, an exact half to the even neighbour: the
-// same result as std::nearbyint in the default rounding mode, without
-// saving and restoring the floating-point environment on every call (which
-// made nearbyintl the largest cost of flattening curves).
-inline long double RoundHalfEven(long double v)
-{
-    return std::rint(v);
-}
-
 // Round(40000 * mm / 1000) in extended precision, halves to the even
 // neighbour; the low 32 bits of the rounded value (0 for a non-finite value).
 std::int32_t MmToUnits(double mm);

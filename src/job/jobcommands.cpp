@@ -1,5 +1,6 @@
 #include "job/jobcommands.h"
 
+#include "drawing/jobbytes.h"
 #include "drawing/jobformat.h"
 
 #include <cmath>
@@ -24,11 +25,6 @@ void appendInt32(QByteArray &bytes, std::int32_t value)
 }
 
 } // namespace
-
-std::int32_t roundEven(long double value)
-{
-    return static_cast<std::int32_t>(std::nearbyint(value));
-}
 
 QByteArray commandBytes(char letter)
 {
@@ -62,7 +58,7 @@ QByteArray heatingPowerCommand(std::uint8_t channel, double power, bool newProto
 {
     QByteArray bytes("T");
     bytes.append(char(channel));
-    const std::int32_t value = roundEven(static_cast<long double>(power) * 10);
+    const std::int32_t value = RoundToInt32(static_cast<long double>(power) * 10);
     if (newProtocol)
         appendInt32(bytes, value);
     else
@@ -73,14 +69,14 @@ QByteArray heatingPowerCommand(std::uint8_t channel, double power, bool newProto
 QByteArray jobOriginCommand(std::int32_t x, std::int32_t y, double resX, double resY)
 {
     QByteArray bytes("U");
-    appendInt32(bytes, roundEven(static_cast<long double>(x) * resX));
-    appendInt32(bytes, roundEven(static_cast<long double>(y) * resY));
+    appendInt32(bytes, RoundToInt32(static_cast<long double>(x) * resX));
+    appendInt32(bytes, RoundToInt32(static_cast<long double>(y) * resY));
     return bytes;
 }
 
 double scaledMm(std::int32_t units, double scale)
 {
-    const std::int32_t scaled = roundEven(static_cast<long double>(units) * scale / 100);
+    const std::int32_t scaled = RoundToInt32(static_cast<long double>(units) * scale / 100);
     return static_cast<double>(static_cast<long double>(scaled) * 1000 / 40000);
 }
 

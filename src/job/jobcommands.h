@@ -28,7 +28,4 @@ QByteArray jobOriginCommand(std::int32_t x, std::int32_t y, double resX, double 
 // rounded to whole plotter units first (40 per mm).
 double scaledMm(std::int32_t units, double scale);
 
-// Round half to even in the default rounding mode.
-std::int32_t roundEven(long double value);
-
 } // namespace job

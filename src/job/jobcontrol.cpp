@@ -1,5 +1,6 @@
 #include "job/jobcontrol.h"
 
+#include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
 
 #include <QFile>
@@ -174,10 +175,10 @@ bool JobControl::approachSerialStart(const JobSettings &settings, JobProject &ac
     machine.sendCommand(heatingPowerCommand(1, settings.workPower, machine.snapshot().newProtocol));
     machine.readPowerInfo();
     if (machine.snapshot().ljFamily)
-        machine.rampHeating(1, roundEven(settings.workPower));
+        machine.rampHeating(1, RoundToInt32(settings.workPower));
     else
         machine.toggleHeating();
-    machine.pause(roundEven(settings.warmUpTime));
+    machine.pause(RoundToInt32(settings.warmUpTime));
     machine.readPositions();
     machine.sendCommand(speedCommand(1, machine.speedPeriod(settings.workSpeed)));
     if (!gotoXY(1, m_state.startApproachX, m_state.startApproachY, table, 0))
@@ -191,9 +192,9 @@ bool JobControl::writeSerialPasses(const JobSettings &settings)
 {
     bool reverse = settings.catDir == 1;
     m_state.passStartPosition[0] = m_state.passStartPosition[4]
-        = roundEven(static_cast<long double>(settings.spindleX) * 100);
+        = RoundToInt32(static_cast<long double>(settings.spindleX) * 100);
     m_state.passStartPosition[1] = m_state.passStartPosition[5]
-        = roundEven(static_cast<long double>(m_state.startApproachY) * 100);
+        = RoundToInt32(static_cast<long double>(m_state.startApproachY) * 100);
 
     // Passes in pass-number order, MDI order within one number; the order is
     // taken once, since giving a window focus reorders the MDI list.
@@ -426,7 +427,7 @@ bool JobControl::flatTail(const JobSettings &settings)
     machine.setJobOrigin(now.x1, now.y1);
     machine.sendCommand(jobOriginCommand(now.x1, now.y1, now.resX, now.resY));
     if (now.ljFamily)
-        machine.rampHeating(1, roundEven(settings.workPower));
+        machine.rampHeating(1, RoundToInt32(settings.workPower));
     return m_env.transmitter.start();
 }
 
@@ -460,7 +461,7 @@ bool JobControl::rotaryTail(const JobSettings &settings, JobProject &project)
             return false;
     }
     if (machine.snapshot().ljFamily)
-        machine.rampHeating(1, roundEven(settings.workPower));
+        machine.rampHeating(1, RoundToInt32(settings.workPower));
     return m_env.transmitter.start();
 }
 
@@ -473,7 +474,7 @@ bool JobControl::turningTail(const JobSettings &settings, JobProject &project)
         if (!connectedOrRefuse())
             return false;
         if (machine.snapshot().ljFamily)
-            machine.rampHeating(3, roundEven(settings.workPower));
+            machine.rampHeating(3, RoundToInt32(settings.workPower));
         // A written flat job with the heating on must run; it starts as
         // every other flat job does.
         return m_env.transmitter.start();

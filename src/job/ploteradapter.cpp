@@ -1,6 +1,7 @@
 #include "job/ploteradapter.h"
 
 #include "app/units.h"
+#include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
 #include "machine/ploter.h"
 
@@ -69,7 +70,7 @@ std::uint16_t PloterJobMachine::speedPeriod(double mmPerMinute) const
 {
     // The speed times the model's speed factor, so that the period in the
     // "V" command comes out already divided by it.
-    return m_ploter.SpeedToPeriod(roundEven(static_cast<long double>(mmPerMinute) * m_ploter.state().wspV));
+    return m_ploter.SpeedToPeriod(RoundToInt32(static_cast<long double>(mmPerMinute) * m_ploter.state().wspV));
 }
 
 void PloterJobMachine::setJobOrigin(std::int32_t x, std::int32_t y)

@@ -1,5 +1,6 @@
 #include "job/startchecks.h"
 
+#include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
 
 #include <cmath>
@@ -48,7 +49,7 @@ QString unitName(int unit)
 long long scaledThousandths(std::int32_t units, double scale)
 {
     // One plotter unit is 25 thousandths of a mm, so the scaled margin is exact.
-    return static_cast<long long>(roundEven(static_cast<long double>(units) * scale / 100)) * 25;
+    return static_cast<long long>(RoundToInt32(static_cast<long double>(units) * scale / 100)) * 25;
 }
 
 StartChecks::StartChecks(JobMachine &machine, JobPanel &panel, JobTransmitter &transmitter,
