@@ -86,30 +86,30 @@ bool TDxfReader::readCode(int &code)
     return true;
 }
 
-bool TDxfReader::readReal(double &value)
+// An empty value leaves the number as it was; one that does not parse fails
+// the reading.
+template<typename T>
+bool TDxfReader::readNumber(T &value, bool (*parse)(std::string_view, T &))
 {
     const std::string_view line = readValue();
     const std::string_view trimmed = TrimBlanks(line);
     if (trimmed.empty())
         return true;
-    if (!ParseReal(trimmed, value)) {
+    if (!parse(trimmed, value)) {
         fail(line);
         return false;
     }
     return true;
 }
 
+bool TDxfReader::readReal(double &value)
+{
+    return readNumber(value, ParseReal);
+}
+
 bool TDxfReader::readInt(std::int32_t &value)
 {
-    const std::string_view line = readValue();
-    const std::string_view trimmed = TrimBlanks(line);
-    if (trimmed.empty())
-        return true;
-    if (!ParseInt(trimmed, value)) {
-        fail(line);
-        return false;
-    }
-    return true;
+    return readNumber(value, ParseInt);
 }
 
 bool TDxfReader::readColour()

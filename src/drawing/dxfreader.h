@@ -36,6 +36,8 @@ private:
     std::string_view readValue() { return m_lines.ReadTextLine(); }
     bool readReal(double &value);
     bool readInt(std::int32_t &value);
+    template<typename T>
+    bool readNumber(T &value, bool (*parse)(std::string_view, T &));
     // Reads pairs up to one with a wanted code (its value not yet read),
     // taking colours on the way; false at a code 0 or the end of the file.
     bool seekCode(std::initializer_list<int> wanted, int &found);

@@ -289,7 +289,9 @@ bool THpglReader::process(tfigura &figure, TReadError &error)
             m_position = to;
         return true;
     case PU:
-        if (pair && !target(m_relative, to, error))
+    case M:
+        // "M" moves to an absolute point whatever "PA"/"PR" chose.
+        if (pair && !target(m_mnemonic == PU && m_relative, to, error))
             return false;
         if (m_penDown) {
             m_penDown = false;
@@ -305,15 +307,6 @@ bool THpglReader::process(tfigura &figure, TReadError &error)
             m_penDown = true;
         }
         figure.AddPoint(to);
-        m_position = to;
-        return true;
-    case M:
-        if (pair && !target(false, to, error))
-            return false;
-        if (m_penDown) {
-            m_penDown = false;
-            m_complete = true;
-        }
         m_position = to;
         return true;
     default:
