@@ -3,6 +3,7 @@
 // of reading the file and counting its lines, and against dxflib parsing
 // the same file with empty callbacks (a comparison only; dxflib is not part
 // of the program).
+#include "benchfiles.h"
 #include "drawing/drawingreader.h"
 
 #include <benchmark/benchmark.h>
@@ -107,13 +108,7 @@ void BM_DxfFloor_ReadAndCountLines(benchmark::State &state)
 {
     const std::string &path = dxfFile();
     for (auto _ : state) {
-        std::string text;
-        std::FILE *f = std::fopen(path.c_str(), "rb");
-        char buffer[1 << 16];
-        std::size_t got = 0;
-        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            text.append(buffer, got);
-        std::fclose(f);
+        const std::string text = ReadWholeFile(path);
         std::int64_t lines = 0;
         for (char c : text)
             lines += c == '\n';

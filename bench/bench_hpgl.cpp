@@ -1,5 +1,6 @@
 // Reading a plot file of 1,000,000 points, against the floor of reading the
 // file and converting its numbers with from_chars.
+#include "benchfiles.h"
 #include "drawing/drawingreader.h"
 
 #include <benchmark/benchmark.h>
@@ -37,18 +38,6 @@ const std::string &plotFile()
     return path;
 }
 
-std::string readFile(const std::string &path)
-{
-    std::string text;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        text.append(buffer, got);
-    std::fclose(f);
-    return text;
-}
-
 void BM_HpglReader(benchmark::State &state)
 {
     const std::string &path = plotFile();
@@ -74,7 +63,7 @@ void BM_HpglFloor_ReadAndFromChars(benchmark::State &state)
 {
     const std::string &path = plotFile();
     for (auto _ : state) {
-        const std::string text = readFile(path);
+        const std::string text = ReadWholeFile(path);
         std::int64_t sum = 0;
         const char *p = text.data();
         const char *end = p + text.size();
