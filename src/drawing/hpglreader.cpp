@@ -167,6 +167,18 @@ bool THpglReader::conversionError(TReadError &error, const Token &token) const
     return false;
 }
 
+// The second parameter, an integer, where a number follows the first.
+bool THpglReader::readSecondParameter(TReadError &error)
+{
+    if (m_look.kind != TokenKind::Number)
+        return true;
+    if (!ParseInt(m_look.text, m_int2))
+        return conversionError(error, m_look);
+    m_count = 2;
+    m_look = nextToken();
+    return true;
+}
+
 bool THpglReader::readCommand(TReadError &error)
 {
     m_count = 0;
@@ -186,12 +198,8 @@ bool THpglReader::readCommand(TReadError &error)
             m_real1 = ParseRealPrefix(m_look.text);
             m_count = 1;
             m_look = nextToken();
-            if (m_look.kind == TokenKind::Number) {
-                if (!ParseInt(m_look.text, m_int2))
-                    return conversionError(error, m_look);
-                m_count = 2;
-                m_look = nextToken();
-            }
+            if (!readSecondParameter(error))
+                return false;
         }
     } else if (m_look.kind == TokenKind::Number) {
         // A further pair of the same command, as in PD10,10,20,20.
@@ -203,12 +211,8 @@ bool THpglReader::readCommand(TReadError &error)
             return conversionError(error, m_look);
         m_count = 1;
         m_look = nextToken();
-        if (m_look.kind == TokenKind::Number) {
-            if (!ParseInt(m_look.text, m_int2))
-                return conversionError(error, m_look);
-            m_count = 2;
-            m_look = nextToken();
-        }
+        if (!readSecondParameter(error))
+            return false;
     } else {
         return true;
     }

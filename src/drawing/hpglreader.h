@@ -44,6 +44,7 @@ private:
     void skipLabel();
     void readLabelTerminator();
     bool readCommand(TReadError &error);
+    bool readSecondParameter(TReadError &error);
     bool process(tfigura &figure, TReadError &error);
     bool target(bool relative, TPlotPoint &point, TReadError &error) const;
     void drawTo(tfigura &figure, TPlotPoint point);
