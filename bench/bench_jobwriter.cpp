@@ -36,8 +36,8 @@ std::vector<tfigura> project()
         std::vector<TPlotPoint> ring;
         for (int k = 0; k < PointsPerFigure - 1; ++k) {
             const double a = 2 * std::numbers::pi * k / (PointsPerFigure - 1);
-            ring.push_back({cx + static_cast<int>(std::lround(320 * std::cos(a))),
-                            cy + static_cast<int>(std::lround(320 * std::sin(a)))});
+            ring.push_back({cx + static_cast<int>(std::nearbyint(320 * std::cos(a))),
+                            cy + static_cast<int>(std::nearbyint(320 * std::sin(a)))});
         }
         ring.push_back(ring.front());
         const int connector = static_cast<int>(figures.size());

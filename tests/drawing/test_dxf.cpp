@@ -130,7 +130,7 @@ TEST(DxfReader, CirclesTakeTheirChordCountFromTheChordRule)
         const tfigura &f = figures[0];
         EXPECT_EQ(f.points.size(), c.points);
         EXPECT_FALSE(f.open);
-        EXPECT_EQ(f.points.front(), (TPlotPoint {200 + int(std::lround(c.radius * 40)), -200}));
+        EXPECT_EQ(f.points.front(), (TPlotPoint {200 + int(std::nearbyint(c.radius * 40)), -200}));
         for (const TPlotPoint &p : f.points)
             EXPECT_LE(std::abs(distance(p, 200, -200) - c.radius * 40), 0.71);
     }
