@@ -413,6 +413,23 @@ void TDxfReader::readPolyline(bool light)
     readVertices(flags, light, atTen);
 }
 
+// The point of the next VERTEX of a POLYLINE; SEQEND (or anything else)
+// ends the polyline. atZero: the reader stands on the code 0 of the next
+// entity already.
+bool TDxfReader::readNextVertex(bool atZero, TCurvePoint &p)
+{
+    if (!atZero) {
+        skipToCodeZero();
+        if (m_failed || m_lines.atEnd())
+            return false;
+    }
+    if (!nextValueIs("VERTEX")) {
+        nextValueIs("SEQEND");
+        return false;
+    }
+    return readPoint(10, 20, p);
+}
+
 void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
 {
     bool hasFirst = false;
@@ -436,19 +453,8 @@ void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
             if (!readReal(x) || !seekReal(20, y))
                 break;
             p = {x, y};
-        } else {
-            // The next VERTEX; SEQEND (or anything else) ends the polyline.
-            if (!atZero) {
-                skipToCodeZero();
-                if (m_failed || m_lines.atEnd())
-                    break;
-            }
-            if (!nextValueIs("VERTEX")) {
-                nextValueIs("SEQEND");
-                break;
-            }
-            if (!readPoint(10, 20, p))
-                break;
+        } else if (!readNextVertex(atZero, p)) {
+            break;
         }
         if (hasFirst && previousBulge != 0.0)
             addPoints(FlattenBulge(previous, p, previousBulge, mmPerUnit(), m_options.minimumChordMm));
@@ -502,17 +508,8 @@ void TDxfReader::readFitVertices(std::int32_t flags)
     std::vector<TCurvePoint> kept;
     bool atZero = m_lastCode == 0;
     for (;;) {
-        if (!atZero) {
-            skipToCodeZero();
-            if (m_failed || m_lines.atEnd())
-                break;
-        }
-        if (!nextValueIs("VERTEX")) {
-            nextValueIs("SEQEND");
-            break;
-        }
         TCurvePoint p;
-        if (!readPoint(10, 20, p))
+        if (!readNextVertex(atZero, p))
             break;
         // Only the vertices the fitting made (8) and those of a 3D
         // polyline (32) lie on the curve; frame control points do not.

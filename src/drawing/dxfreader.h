@@ -56,6 +56,7 @@ private:
     void readArc();
     void readEllipse();
     void readPolyline(bool light);
+    bool readNextVertex(bool atZero, TCurvePoint &p);
     void readVertices(std::int32_t flags, bool light, bool headerAtTen);
     void readFitVertices(std::int32_t flags);
     void readSpline();
