@@ -1,10 +1,11 @@
-// The whole road in the program's own classes: a drawing is loaded and
-// planned in a project window, Start writes "out.cn" through the job driver,
+// The whole road in the program's own classes: a sample drawing of data/
+// (HPGL and DXF) is loaded and planned in a project window, Start writes "out.cn" through the job driver,
 // the machine session on its own thread moves the wire and streams the job
 // to the simulated controller, and the panel's poll sees the job end.
 
 #include "app/programfolders.h"
 #include "app/settings.h"
+#include "drawing/drawingreader.h"
 #include "job/threadhop.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/simulatedmachine.h"
@@ -20,12 +21,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 namespace {
-
-const QByteArray kSquares = "IN;SP1;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU1000,1000;PD3000,1000,3000,3000,1000,"
-                            "3000,1000,1000;PU;\n";
 
 // Job commands in a job file, one entry per command (lengths by letter).
 std::vector<QByteArray> splitJob(const QByteArray &bytes, bool newProtocol)
@@ -44,16 +44,20 @@ std::vector<QByteArray> splitJob(const QByteArray &bytes, bool newProtocol)
 
 } // namespace
 
-TEST(JobControlHost, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesItEnd)
+// Each sample is opened from the source tree's data/ folder, as an operator
+// would open it from the samples shipped with the program.
+class JobControlHostSample : public testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesItEnd)
 {
     RecordingMessageBoxes boxes;
     QTemporaryDir dir;
     const ProgramFolders previous = ProgramFolders::current();
     ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
-    QFile drawing(dir.filePath("squares.plt"));
-    ASSERT_TRUE(drawing.open(QIODevice::WriteOnly));
-    drawing.write(kSquares);
-    drawing.close();
+    const QString drawing = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/") + QString::fromLatin1(GetParam());
+    ASSERT_TRUE(QFile::exists(drawing)) << drawing.toStdString();
 
     Settings settings;
     settings.Mode = 0;
@@ -79,12 +83,17 @@ TEST(JobControlHost, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesIt
     area.addSubWindow(window);
     window->show();
     area.setActiveSubWindow(window);
-    ASSERT_TRUE(window->Load(dir.filePath("squares.plt"), 255).opened());
+    // The opener picks the reader by the drawing's extension.
+    window->document().ReaderKind = static_cast<std::int32_t>(
+        drawing.endsWith(QLatin1String(".dxf")) ? TDrawingKind::Dxf : TDrawingKind::Hpgl);
+    ASSERT_TRUE(window->Load(drawing, 255).opened());
     QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
 
+    ASSERT_GT(window->document().Figures.size(), 3u) << "every sample holds several figures";
+
     // The simulated controller stands at X 100, Y 100 mm, far enough from the
-    // corners for the 100 x 100 mm project.
+    // corners for every sample (the largest is 300 x 200 mm on 1200 x 800).
     MachineSession *session = machine.session();
     job::callOn(session, [&] {
         controller->setHomed(true);
@@ -130,6 +139,14 @@ TEST(JobControlHost, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesIt
 
     ProgramFolders::setCurrent(previous);
 }
+
+INSTANTIATE_TEST_SUITE_P(Samples, JobControlHostSample,
+                         testing::Values("sign.plt", "nested.plt", "flange.dxf", "nested.dxf"),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
 {

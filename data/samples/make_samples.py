@@ -1,0 +1,129 @@
+#!/usr/bin/python3
+"""Writes the sample drawings of this folder: what an operator of the cutter
+would open on a first day. Only needed to regenerate them; the program and
+its tests read the committed files.
+
+    /usr/bin/python3 data/samples/make_samples.py
+
+sign.plt     letters "POD" for a shop sign; P and D hold a hole, O a round one
+nested.plt   a foam block's frame with five parts nested in it, two with holes
+flange.dxf   a flange: rounded outline (bulges), a bore, four bolt holes and
+             an arc slot made of ARC and LINE entities
+nested.dxf   the nested set of nested.plt as closed LWPOLYLINEs and CIRCLEs
+"""
+import math
+import os
+
+import ezdxf
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+UNITS_PER_MM = 40  # HPGL plotter units
+
+
+def circle(cx, cy, r, n=48, start=0.0):
+    return [(cx + r * math.cos(start + 2 * math.pi * i / n),
+             cy + r * math.sin(start + 2 * math.pi * i / n)) for i in range(n)]
+
+
+def rect(x0, y0, x1, y1):
+    return [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
+
+
+def star(cx, cy, outer, inner, spikes=5):
+    pts = []
+    for i in range(2 * spikes):
+        r = outer if i % 2 == 0 else inner
+        a = math.pi / 2 + math.pi * i / spikes
+        pts.append((cx + r * math.cos(a), cy + r * math.sin(a)))
+    return pts
+
+
+def letter_p(x, y):
+    # 50 x 100 mm; the bowl's hole is a rectangle
+    outer = [(x, y), (x + 15, y), (x + 15, y + 45), (x + 40, y + 45), (x + 50, y + 55),
+             (x + 50, y + 90), (x + 40, y + 100), (x, y + 100)]
+    hole = rect(x + 15, y + 60, x + 35, y + 85)
+    return [outer, hole]
+
+
+def letter_o(x, y):
+    return [circle(x + 35, y + 50, 50 - 5, 72), circle(x + 35, y + 50, 25, 48)]
+
+
+def letter_d(x, y):
+    outer = [(x, y), (x + 30, y)] + [
+        (x + 30 + 30 * math.cos(a), y + 50 + 50 * math.sin(a))
+        for a in [-math.pi / 2 + math.pi * i / 16 for i in range(1, 16)]] + [(x + 30, y + 100), (x, y + 100)]
+    hole = [(x + 15, y + 15), (x + 30, y + 15)] + [
+        (x + 30 + 15 * math.cos(a), y + 50 + 35 * math.sin(a))
+        for a in [-math.pi / 2 + math.pi * i / 12 for i in range(1, 12)]] + [(x + 30, y + 85), (x + 15, y + 85)]
+    return [outer, hole]
+
+
+def nested_set():
+    """Frame of 300 x 200 mm with parts at least 10 mm apart."""
+    figures = [rect(0, 0, 300, 200)]
+    figures += [rect(15, 15, 95, 95), circle(55, 55, 20, 36)]          # plate with a bore
+    figures.append(star(150, 60, 45, 20))                               # star
+    figures += [rect(210, 15, 285, 110), rect(225, 30, 270, 50), rect(225, 70, 270, 95)]  # window frame
+    figures.append(circle(60, 150, 35, 48))                             # disc
+    figures.append([(120, 120), (200, 120), (200, 185), (160, 165), (120, 185)])  # banner
+    return figures
+
+
+def write_plt(name, figures):
+    with open(os.path.join(HERE, name), "w", newline="\n") as f:
+        f.write("IN;SP1;\n")
+        for fig in figures:
+            pts = [(round(x * UNITS_PER_MM), round(y * UNITS_PER_MM)) for x, y in fig]
+            pts.append(pts[0])
+            f.write("PU%d,%d;\n" % pts[0])
+            f.write("PD" + ",".join("%d,%d" % p for p in pts[1:]) + ";\n")
+        f.write("PU;SP0;\n")
+
+
+def write_nested_dxf():
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    for fig in nested_set():
+        if len(fig) in (36, 48):  # the circles of the set are true circles here
+            xs = [p[0] for p in fig]
+            ys = [p[1] for p in fig]
+            cx, cy = (max(xs) + min(xs)) / 2, (max(ys) + min(ys)) / 2
+            msp.add_circle((cx, cy), math.dist(fig[0], (cx, cy)))
+        else:
+            msp.add_lwpolyline(fig, close=True)
+    doc.saveas(os.path.join(HERE, "nested.dxf"))
+
+
+def write_flange_dxf():
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    # Outline 160 x 120 mm with corners of 20 mm radius: bulge tan(90/4)
+    b = math.tan(math.radians(90) / 4)
+    msp.add_lwpolyline([(20, 0, 0, 0, 0), (140, 0, 0, 0, b), (160, 20, 0, 0, 0), (160, 100, 0, 0, b),
+                        (140, 120, 0, 0, 0), (20, 120, 0, 0, b), (0, 100, 0, 0, 0), (0, 20, 0, 0, b)],
+                       format="xyseb", close=True)
+    msp.add_circle((80, 60), 25)                     # bore
+    for x, y in [(20, 20), (140, 20), (140, 100), (20, 100)]:
+        msp.add_circle((x, y), 6)                    # bolt holes
+    # Arc slot above the bore: two arcs about the bore's centre, closed by lines
+    msp.add_arc((80, 60), 45, 60, 120)
+    msp.add_arc((80, 60), 35, 60, 120)
+    for r0, r1, a in [(35, 45, 60), (35, 45, 120)]:
+        t = math.radians(a)
+        msp.add_line((80 + r0 * math.cos(t), 60 + r0 * math.sin(t)), (80 + r1 * math.cos(t), 60 + r1 * math.sin(t)))
+    doc.saveas(os.path.join(HERE, "flange.dxf"))
+
+
+def main():
+    sign = []
+    for letter, x in [(letter_p, 0), (letter_o, 65), (letter_d, 150)]:
+        sign += letter(x, 0)
+    write_plt("sign.plt", sign)
+    write_plt("nested.plt", nested_set())
+    write_nested_dxf()
+    write_flange_dxf()
+
+
+main()
