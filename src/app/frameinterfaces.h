@@ -28,6 +28,9 @@ public:
     virtual int passNumber() const = 0;
     virtual int xFeedSign() const = 0;
     virtual void setXFeedSign(int sign) = 0;
+    // Both X-feed signs (the next job's and the serial start's) from the
+    // configured cutting direction, after the configuration dialog.
+    virtual void setFeedSigns(int sign) = 0;
     virtual void simulate() = 0;
     // Paired front and back profiles keep the simulated picture.
     virtual bool holdsPairedProfiles() const = 0;

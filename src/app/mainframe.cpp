@@ -142,6 +142,13 @@ void KonfiguracjaFollowUp(IConfigurationDialog &dialog, IMachineSettingsLink *ma
     if (dialog.rotationSettingsClicked() && !projects.empty() && machine != nullptr && machine->connected())
         machine->SendLengthUnit(settings.radiounit);
 
+    // "Left" feeds toward -x; "right" and "both ways" start toward +x. A
+    // window keeps the signs of its load otherwise, and a changed direction
+    // would only show on drawings opened afterwards.
+    const int feedSign = settings.CatDir == 1 ? -1 : 1;
+    for (IProjectWindow *project : projects)
+        project->setFeedSigns(feedSign);
+
     for (auto it = projects.rbegin(); it != projects.rend(); ++it) {
         IProjectWindow *project = *it;
         project->JakiKierunek(-1);

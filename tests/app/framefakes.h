@@ -31,6 +31,11 @@ public:
     int passNumber() const override { return pass; }
     int xFeedSign() const override { return feedSign; }
     void setXFeedSign(int sign) override { feedSign = sign; }
+    void setFeedSigns(int sign) override
+    {
+        feedSign = sign;
+        serialFeedSign = sign;
+    }
     void simulate() override { record(QStringLiteral("simulate %1").arg(feedSign)); }
     bool holdsPairedProfiles() const override { return paired; }
     void invalidate() override { record(QStringLiteral("invalidate")); }
@@ -38,6 +43,7 @@ public:
     bool isPlanned = false;
     int pass = 1;
     int feedSign = 1;
+    int serialFeedSign = 1;
     bool paired = false;
 
 private:

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 const QByteArray frameTexts = "<Universal><txtWer str=\"version\"/><uwaga str=\"Attention\"/></Universal>"
@@ -204,6 +206,28 @@ TEST(ConfigurationFollowUp, OtherChangesReplanFlatAndRotaryProjectsLastToFirst)
         KonfiguracjaFollowUp(dialog, nullptr, list);
         EXPECT_EQ(list.closeAlls, 0);
         EXPECT_EQ(log, c.expected);
+    }
+}
+
+// Open windows kept the feed signs of their load: a direction changed to
+// "left" in the dialog still cut the next job toward +x.
+TEST(ConfigurationFollowUp, EveryOpenProjectTakesTheFeedSignsOfTheDirection)
+{
+    for (const auto &[catDir, sign] : {std::pair {0, 1}, {1, -1}, {2, 1}}) {
+        SCOPED_TRACE(catDir);
+        ScopedSettings settings(2, catDir);
+        StubProjectWindow a("a");
+        StubProjectWindow b("b");
+        a.feedSign = a.serialFeedSign = -sign;
+        b.feedSign = b.serialFeedSign = -sign;
+        FakeProjectList list;
+        list.windows = {&a, &b};
+        FakeConfigurationDialog dialog;
+        KonfiguracjaFollowUp(dialog, nullptr, list);
+        for (const StubProjectWindow *w : {&a, &b}) {
+            EXPECT_EQ(w->feedSign, sign);
+            EXPECT_EQ(w->serialFeedSign, sign);
+        }
     }
 }
 

@@ -85,6 +85,11 @@ public:
     int passNumber() const override { return m_document.PassNumber; }
     int xFeedSign() const override { return m_document.FeedSign; }
     void setXFeedSign(int sign) override { m_document.FeedSign = sign < 0 ? -1 : 1; }
+    void setFeedSigns(int sign) override
+    {
+        m_document.FeedSign = sign < 0 ? -1 : 1;
+        m_document.SerialFeedSign = m_document.FeedSign;
+    }
     void simulate() override;
     bool holdsPairedProfiles() const override { return m_document.PairedProfiles; }
     void invalidate() override;
