@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 struct FormRig
@@ -57,6 +59,25 @@ TEST(PanelForm, OpensTranslatedAtItsFixedSize)
     EXPECT_EQ(rig.form.findChild<QPushButton *>("Bazuj")->text(), "Home");
     EXPECT_EQ(rig.form.findChild<QToolButton *>("ku")->toolTip(), "Up");
     EXPECT_FALSE(rig.form.findChild<QWidget *>("pUpgradeFirmware")->isVisible());
+}
+
+// Without the pictures in the program folder the jog pad was a block of
+// blank buttons: each must still say which way it drives.
+TEST(PanelForm, EveryJogButtonIsTellableApartWithOrWithoutItsPicture)
+{
+    FormRig rig;
+    rig.form.Translate();
+    std::set<QString> texts;
+    for (const char *name : {"kul", "ku", "kur", "kl", "kr", "kdl", "kd", "kdr", "kzl", "kzr", "kwu", "kwd", "ksl",
+                             "ksr"}) {
+        SCOPED_TRACE(name);
+        const QToolButton *button = rig.form.findChild<QToolButton *>(name);
+        ASSERT_NE(button, nullptr);
+        if (button->icon().isNull()) {
+            EXPECT_FALSE(button->text().isEmpty());
+            EXPECT_TRUE(texts.insert(button->text()).second) << "the same label twice";
+        }
+    }
 }
 
 TEST(PanelForm, ReflectsTheSimulatedMachine)

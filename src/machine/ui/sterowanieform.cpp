@@ -224,8 +224,21 @@ void TsterForm::loadIcons()
 {
     const ProgramFolders &folders = ProgramFolders::current();
     auto path = [&folders](const char *file) { return folders.resourcePath(QStringLiteral("Ikony/") + QLatin1String(file)); };
-    if (!QFile::exists(path("Arrow66c_L_green.bmp")) || !QFile::exists(path("Arrow66c_R_green.bmp")))
+    if (!QFile::exists(path("Arrow66c_L_green.bmp")) || !QFile::exists(path("Arrow66c_R_green.bmp"))) {
+        // Without the pictures the jog pad would be fifteen blank buttons:
+        // arrows tell the operator which way each one drives.
+        const struct
+        {
+            const char *button;
+            const char16_t *text;
+        } arrows[] = {{"kul", u"\u2196"},  {"ku", u"\u2191"},   {"kur", u"\u2197"},   {"kl", u"\u2190"},
+                      {"kr", u"\u2192"},   {"kdl", u"\u2199"},  {"kd", u"\u2193"},    {"kdr", u"\u2198"},
+                      {"kzl", u"Z \u2191"}, {"kzr", u"Z \u2193"}, {"kwu", u"W \u21BA"}, {"kwd", u"W \u21BB"},
+                      {"ksl", u"S \u21BA"}, {"ksr", u"S \u21BB"}};
+        for (const auto &arrow : arrows)
+            m_buttons[QLatin1String(arrow.button)]->setText(QString::fromUtf16(arrow.text));
         return;
+    }
     const struct
     {
         const char *button;
