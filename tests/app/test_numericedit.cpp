@@ -104,6 +104,22 @@ TEST(NumericEdit, UnitChangeKeepsTheMillimetres)
     EXPECT_EQ(edit.text(), "304.8");
 }
 
+// A narrow field showed only the tail of a long converted value: 1000 mm/min
+// in inches read "00787401575" instead of starting with "39.37".
+TEST(NumericEdit, AConvertedValueShowsFromItsFirstDigit)
+{
+    TFltEditU edit;
+    edit.setLocale(QLocale::c());
+    edit.setRange(20, 5000);
+    edit.setValue(1000);
+    edit.resize(60, edit.sizeHint().height());
+    edit.show();
+    edit.setUnit(1);
+    const QLineEdit *line = edit.findChild<QLineEdit *>();
+    ASSERT_TRUE(line->text().startsWith("39.37")) << line->text().toStdString();
+    EXPECT_EQ(line->cursorPosition(), 0);
+}
+
 TEST(NumericEdit, ReadOnlyFieldDoesNotStep)
 {
     TFltEdit edit;

@@ -86,8 +86,13 @@ void NumericEdit::showValue(long double value)
     m_mm = value;
     const long double shown = isLength() ? Units::MmToUnit(m_unit, value) : value;
     m_shownText = formatValue(shown, m_format, locale());
-    if (lineEdit()->text() != m_shownText)
+    if (lineEdit()->text() != m_shownText) {
         lineEdit()->setText(m_shownText);
+        // A long value (1000 mm/min is 39.3700787401575 in/min) would show
+        // only its tail, "00787401575", in a narrow field: show its start.
+        if (!hasFocus())
+            lineEdit()->setCursorPosition(0);
+    }
 }
 
 void NumericEdit::setUnit(int unit)
