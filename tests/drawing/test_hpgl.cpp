@@ -28,7 +28,7 @@ std::string describe(const Points &points)
 {
     std::string s;
     for (const TPlotPoint &p : points)
-        s += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+        s.append("(").append(std::to_string(p.x)).append(",").append(std::to_string(p.y)).append(")");
     return s;
 }
 

@@ -58,7 +58,7 @@ TEST(StartChecks, RefusalsNameTheirReason)
         SCOPED_TRACE(c.name);
         Rig rig;
         for (int i = 0; i < c.windows; ++i) {
-            FakeProject &p = rig.projects.add("W" + std::to_string(i), i);
+            FakeProject &p = rig.projects.add(std::string("W").append(std::to_string(i)), i);
             p.large = c.large;
             p.planned = c.planned;
         }

@@ -21,7 +21,10 @@ public:
     void moveTo(const TreeStep &step) override
     {
         ++moves;
-        events.push_back("m " + xy(step.front) + (step.paired ? "|" + xy(step.back) : ""));
+        std::string event = std::string("m ").append(xy(step.front));
+        if (step.paired)
+            event.append("|").append(xy(step.back));
+        events.push_back(std::move(event));
     }
     void pause() override { events.push_back("p"); }
     bool stopRequested() override { return stopAfter >= 0 && moves >= stopAfter; }
