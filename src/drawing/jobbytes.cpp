@@ -29,6 +29,13 @@ std::int64_t RoundToInt64Slow(long double value)
 
 void AppendPause(std::string &out, long long n)
 {
-    // Pauses come from settings of at most 10000 ms.
-    Append(out, PauseCommand(static_cast<std::int32_t>(std::clamp<long long>(n, 0, 10000000))));
+    // Pauses come from settings of at most 10000 ms; the bytes are those of
+    // PauseCommand, written in place (a corner pause follows many moves).
+    n = std::clamp<long long>(n, 0, 10000000);
+    while (n > 250) {
+        out.append("p\xFA", 2);
+        n -= 250;
+    }
+    out.push_back('p');
+    out.push_back(static_cast<char>(static_cast<std::uint8_t>(n)));
 }

@@ -27,7 +27,7 @@ namespace {
 
 std::int32_t scaled(std::int32_t v, double skala)
 {
-    return RoundToInt32(static_cast<long double>(v) * skala / 100.0L);
+    return RoundScaledUnits(skala, v);
 }
 
 } // namespace
@@ -108,7 +108,7 @@ void TJobWriter::figureHeating()
 
 void TJobWriter::figureMove(const FigureKind &kind, std::int32_t x, std::int32_t y, double turns)
 {
-    figureMoveMm(kind, UnitsToMm(x), UnitsToMm(y), turns);
+    figureMoveMm(kind, UnitsToMmFast(x), UnitsToMmFast(y), turns);
 }
 
 void TJobWriter::figureMoveMm(const FigureKind &kind, double xm, double ym, double turns)
@@ -118,14 +118,14 @@ void TJobWriter::figureMoveMm(const FigureKind &kind, double xm, double ym, doub
 
 void TJobWriter::figureMoveKeepY(const FigureKind &, std::int32_t x)
 {
-    const double xm = UnitsToMm(x);
+    const double xm = UnitsToMmFast(x);
     const double y = currentY1();
     writeMove(xm, xm, y, y);
 }
 
 void TJobWriter::figureMoveKeepX(const FigureKind &, std::int32_t y)
 {
-    const double ym = UnitsToMm(y);
+    const double ym = UnitsToMmFast(y);
     const double x = currentX1();
     writeMove(x, x, ym, ym);
 }
@@ -162,14 +162,14 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
         // The circumference at the point's distance from the axis, before the offset.
         const std::int32_t radius = kind.spindleGeometry ? y : x;
         circumference[i]
-            = 2.0 * std::numbers::pi * UnitsToMm(radius < 0 ? ClampToInt32(-std::int64_t {radius}) : radius);
+            = 2.0 * std::numbers::pi * UnitsToMmFast(radius < 0 ? ClampToInt32(-std::int64_t {radius}) : radius);
         p[i] = {ClampToInt32(std::int64_t {x} + kind.offsetX), ClampToInt32(std::int64_t {y} + kind.offsetY)};
     }
 
     // Millimetres of material per turn; a figure of zero size gives no turns.
     const std::int32_t size = kind.spindleGeometry ? figure.width : figure.height;
     const double mmPerTurn
-        = m_settings.il_obr_rys == 0.0 ? 0.0 : UnitsToMm(scaled(size, skala)) / m_settings.il_obr_rys;
+        = m_settings.il_obr_rys == 0.0 ? 0.0 : UnitsToMmFast(scaled(size, skala)) / m_settings.il_obr_rys;
     auto turnsFor = [&](double axisDistance) {
         if (!kind.turnsWhileCutting || mmPerTurn == 0.0 || !std::isfinite(mmPerTurn))
             return 0.0;
@@ -182,12 +182,12 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     case TJobType::TurningSpindle:
         speedMode(0);
         figureMoveKeepY(kind, first.x);
-        figureMoveMm(kind, UnitsToMm(first.x), m_start.StartEdgeY, 0.0);
+        figureMoveMm(kind, UnitsToMmFast(first.x), m_start.StartEdgeY, 0.0);
         break;
     case TJobType::TurningTable:
         speedMode(0);
         figureMoveKeepX(kind, first.y);
-        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(first.y), 0.0);
+        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMmFast(first.y), 0.0);
         break;
     case TJobType::RotarySpindle:
         speedMode(0);
@@ -195,7 +195,7 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
         break;
     default: // 311 and 33
         figureMoveKeepX(kind, first.y);
-        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(first.y), 0.0);
+        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMmFast(first.y), 0.0);
         break;
     }
     figureTurn(kind, figureStartTurn(kind, passAngle));
@@ -214,8 +214,8 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     }
 
     for (std::size_t i = 1; i < n; ++i) {
-        const double dx = UnitsToMm(ClampToInt32(std::llabs(std::int64_t {p[i - 1].x} - p[i].x)));
-        const double dy = UnitsToMm(ClampToInt32(std::llabs(std::int64_t {p[i - 1].y} - p[i].y)));
+        const double dx = UnitsToMmFast(ClampToInt32(std::llabs(std::int64_t {p[i - 1].x} - p[i].x)));
+        const double dy = UnitsToMmFast(ClampToInt32(std::llabs(std::int64_t {p[i - 1].y} - p[i].y)));
         const double turns = turnsFor(kind.spindleGeometry ? dx : dy);
         const double c = circumference[i];
         const double length = std::sqrt(dx * dx + dy * dy + (c * turns) * (c * turns));
@@ -247,18 +247,18 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
     case TJobType::TurningSpindle:
         sync();
         speedMode(0);
-        figureMoveMm(kind, UnitsToMm(last.x), m_start.StartEdgeY, 0.0);
+        figureMoveMm(kind, UnitsToMmFast(last.x), m_start.StartEdgeY, 0.0);
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
     case TJobType::TurningTable:
         sync();
         speedMode(0);
-        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
+        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMmFast(last.y), 0.0);
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
     case TJobType::RotarySpindle:
         if (m_settings.rgAlgorytmObrotowego == 0)
-            figureMoveMm(kind, UnitsToMm(last.x), m_start.StartEdgeY, 0.0);
+            figureMoveMm(kind, UnitsToMmFast(last.x), m_start.StartEdgeY, 0.0);
         else
             figureMove(kind, last.x, last.y, 0.0);
         sync();
@@ -266,12 +266,12 @@ void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &en
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         break;
     case TJobType::RotaryTable:
-        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
+        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMmFast(last.y), 0.0);
         sync();
         endAngle = m_machine.spindleRotaryModel ? axisAngle(7, m_machine.resW) : axisAngle(3, m_machine.resS);
         break;
     default: // 33: the table turns by the pass angle after the pass
-        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMm(last.y), 0.0);
+        figureMoveMm(kind, m_start.StartEdgeX, UnitsToMmFast(last.y), 0.0);
         sync();
         endAngle = axisAngle(kind.turnedEntry, turnedSteps);
         writeMove(currentX1(), currentX1(), currentY1(), currentY1(), passAngle, 0.0);

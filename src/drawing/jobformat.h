@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -52,6 +53,21 @@ inline constexpr std::uint8_t Header = 0xFF;
 // of the front and back wire ends, in extended precision. The third rotary
 // axis takes no part.
 double MoveStepCount(const TAxisDeltas &d);
+
+// Round(MoveStepCount) * multiplier, the tick count of a move, and whether it
+// is too large for its int32 field.
+struct TMoveTicks
+{
+    std::int64_t ticks = 0;
+    bool overflow = false;
+};
+TMoveTicks MoveTicks(std::int32_t multiplier, const TAxisDeltas &d);
+
+// Header, eight axes and the step count.
+inline constexpr std::size_t MaxMoveCommandLength = 6 * 10;
+// The records of a move with this tick count into out; returns their length.
+std::size_t EncodeMoveCommand(std::uint8_t letter, const TAxisDeltas &d, std::int32_t ticks,
+                              std::uint8_t (&out)[MaxMoveCommandLength]);
 
 struct TMoveCommand
 {

@@ -88,6 +88,19 @@ bool cornerAtMost(const JobPositions &p0, const JobPositions &p1, const JobPosit
         return 1.0L <= limit; // a side of length 0 counts as straight on
     if (uw <= 0)
         return true;
+    // The comparison below is the rule; the same products in double lie
+    // within 2^-49 of the exact ones and the extended ones within 2^-61, so
+    // where the double sides differ by more than 2^-40 the extended
+    // comparison comes out the same. Only a corner within a hair of the
+    // limit is compared in the extended type.
+    const double du = static_cast<double>(uw);
+    const double left = du * du;
+    const double right = static_cast<double>(limit) * static_cast<double>(limit) * static_cast<double>(uu)
+        * static_cast<double>(ww);
+    if (left < right * (1.0 - 0x1p-40))
+        return true;
+    if (left > right * (1.0 + 0x1p-40))
+        return false;
     const long double d = static_cast<long double>(uw);
     return d * d <= limit * limit * static_cast<long double>(uu) * static_cast<long double>(ww);
 }
@@ -96,7 +109,14 @@ bool cornerAtMost(const JobPositions &p0, const JobPositions &p1, const JobPosit
 
 bool IsCorner(const JobPositions &a, const JobPositions &b, const JobPositions &c)
 {
-    return cornerAtMost(a, b, c, 0, 1, 3, CornerLimit) || cornerAtMost(a, b, c, 4, 5, 7, CornerLimit);
+    if (cornerAtMost(a, b, c, 0, 1, 3, CornerLimit))
+        return true;
+    // Both wire ends usually follow one path: the back end's test would
+    // repeat the front end's on the same numbers.
+    const auto sameEnds = [](const JobPositions &p) { return p[0] == p[4] && p[1] == p[5] && p[3] == p[7]; };
+    if (sameEnds(a) && sameEnds(b) && sameEnds(c))
+        return false;
+    return cornerAtMost(a, b, c, 4, 5, 7, CornerLimit);
 }
 
 std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX)
@@ -235,8 +255,7 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
                           double Z, double Third)
 {
     const JobMachineParams &m = m_machine;
-    auto steps
-        = [](double res, double mm) { return RoundToInt32(static_cast<long double>(res) * mm * 100.0L); };
+    auto steps = [](double res, double mm) { return RoundMmToSteps(res, mm); };
     auto delta = [](std::int32_t target, std::int32_t position) {
         return ClampToInt32(static_cast<std::int64_t>(target) - position);
     };
@@ -249,7 +268,7 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
     const std::int32_t dY2 = delta(Y2 == Y1 ? tY1 : steps(m.resY, Y2), m_position[5]);
     const std::int32_t dZ = delta(Z == 0.0 ? 0 : steps(m.resZ, Z), m_position[2]);
     auto turns = [](std::int32_t stepsPerTurn, double t) {
-        return t == 0.0 ? 0 : RoundToInt32(static_cast<long double>(stepsPerTurn) * t);
+        return t == 0.0 ? 0 : RoundTurnsToSteps(stepsPerTurn, t);
     };
     std::int32_t dS = 0;
     std::int32_t dW = 0;
@@ -262,33 +281,37 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
     }
     const std::int32_t dThird = turns(m.res3, Third);
 
-    const TMoveCommand command = BuildMoveCommand('a', m.wspV, {dX1, dX2, dY1, dY2, dS, dW, dZ, dThird});
-    if (command.overflow) {
+    const TAxisDeltas deltas {dX1, dX2, dY1, dY2, dS, dW, dZ, dThird};
+    const TMoveTicks count = MoveTicks(m.wspV, deltas);
+    if (count.overflow) {
         // A move too long for its tick count field cannot be written; the
         // rest of the job would start from the wrong place.
         fail();
         return;
     }
-    if (command.ticks < 1)
+    if (count.ticks < 1)
         return;
-    Append(out, command.bytes);
+    std::uint8_t records[MaxMoveCommandLength];
+    const std::size_t length = EncodeMoveCommand('a', deltas, static_cast<std::int32_t>(count.ticks), records);
+    out.append(reinterpret_cast<const char *>(records), length);
 
-    auto add = [](std::int32_t &position, std::int32_t d) {
-        position = ClampToInt32(static_cast<std::int64_t>(position) + d);
-    };
-    add(m_position[0], dX1);
-    add(m_position[4], dX2);
-    add(m_position[1], dY1);
-    add(m_position[5], dY2);
-    add(m_position[2], dZ);
-    add(m_position[3], m.spindleRotaryModel ? dW : dS);
-    add(m_position[7], dW);
-    add(m_position[6], dThird);
-
+    // The newest of the last positions is written element by element along
+    // with the position: copying the position whole right after its
+    // elements were stored would wait for those stores on every move.
     auto &last = m_carry->LastPositions;
     last[0] = last[1];
     last[1] = last[2];
-    last[2] = m_position;
+    auto add = [this, &last](int index, std::int32_t d) {
+        last[2][index] = m_position[index] = ClampToInt32(static_cast<std::int64_t>(m_position[index]) + d);
+    };
+    add(0, dX1);
+    add(4, dX2);
+    add(1, dY1);
+    add(5, dY2);
+    add(2, dZ);
+    add(3, m.spindleRotaryModel ? dW : dS);
+    add(7, dW);
+    add(6, dThird);
     if (IsCorner(last[0], last[1], last[2]))
         AppendPause(out, RoundToInt64(m_settings.Pauza_w_kacie));
 }
@@ -307,8 +330,8 @@ void TJobWriter::MoveArmsScaled(std::int32_t x, std::int32_t y, bool front, bool
 {
     if (!front && !back)
         return;
-    const double xs = UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(x) / 100.0L));
-    const double ys = UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(y) / 100.0L));
+    const double xs = UnitsToMmFast(RoundScaledUnits(m_settings.skala, x));
+    const double ys = UnitsToMmFast(RoundScaledUnits(m_settings.skala, y));
     if (front && back)
         writeMove(xs, xs, ys, ys);
     else if (front)
@@ -319,9 +342,7 @@ void TJobWriter::MoveArmsScaled(std::int32_t x, std::int32_t y, bool front, bool
 
 void TJobWriter::MoveWireEndsScaled(std::int32_t x1, std::int32_t x2, std::int32_t y1, std::int32_t y2)
 {
-    auto scaled = [this](std::int32_t v) {
-        return UnitsToMm(RoundToInt32(m_settings.skala * static_cast<long double>(v) / 100.0L));
-    };
+    auto scaled = [this](std::int32_t v) { return UnitsToMmFast(RoundScaledUnits(m_settings.skala, v)); };
     writeMove(scaled(x1), scaled(x2), scaled(y1), scaled(y2));
 }
 
