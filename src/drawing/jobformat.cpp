@@ -127,8 +127,7 @@ TMoveTicks MoveTicks(std::int32_t multiplier, const TAxisDeltas &d)
     return result;
 }
 
-std::size_t EncodeMoveCommand(std::uint8_t letter, const TAxisDeltas &d, std::int32_t ticks,
-                              std::uint8_t (&out)[MaxMoveCommandLength])
+std::size_t EncodeMoveCommand(std::uint8_t letter, const TAxisDeltas &d, std::int32_t ticks, std::uint8_t *out)
 {
     std::uint8_t *p = putRecord(out, letter, AxisTag::Header, 0);
     const auto axis = [&](std::uint8_t tag, std::int32_t delta) {

@@ -65,9 +65,9 @@ TMoveTicks MoveTicks(std::int32_t multiplier, const TAxisDeltas &d);
 
 // Header, eight axes and the step count.
 inline constexpr std::size_t MaxMoveCommandLength = 6 * 10;
-// The records of a move with this tick count into out; returns their length.
-std::size_t EncodeMoveCommand(std::uint8_t letter, const TAxisDeltas &d, std::int32_t ticks,
-                              std::uint8_t (&out)[MaxMoveCommandLength]);
+// The records of a move with this tick count into out; returns their length;
+// out has room for MaxMoveCommandLength bytes.
+std::size_t EncodeMoveCommand(std::uint8_t letter, const TAxisDeltas &d, std::int32_t ticks, std::uint8_t *out);
 
 struct TMoveCommand
 {

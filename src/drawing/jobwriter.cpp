@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -163,7 +164,9 @@ bool TJobWriter::BeginJob(std::unique_ptr<JobOutput> output)
     m_carry->LastPositions.fill(m_position);
 
     m_output = std::move(output);
-    m_buffer.clear();
+    // Room for one move past the threshold: moves are built in place.
+    m_buffer.resize(FlushThreshold + MaxMoveCommandLength);
+    m_used = 0;
     m_failed = false;
     m_failure = {};
     m_open = m_output && m_output->open();
@@ -246,13 +249,16 @@ JobWriteStatus TJobWriter::EndJob()
 std::string TJobWriter::EmitMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z,
                                  double Third)
 {
-    std::string move;
-    emitMove(move, X1, X2, Y1, Y2, S, W, Z, Third);
+    std::uint8_t records[MaxMoveCommandLength];
+    const EmittedMove emitted = emitMove(records, X1, X2, Y1, Y2, S, W, Z, Third);
+    std::string move(reinterpret_cast<const char *>(records), emitted.length);
+    if (emitted.corner)
+        AppendPause(move, RoundToInt64(m_settings.Pauza_w_kacie));
     return move;
 }
 
-void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, double Y2, double S, double W,
-                          double Z, double Third)
+TJobWriter::EmittedMove TJobWriter::emitMove(std::uint8_t *out, double X1, double X2, double Y1, double Y2,
+                                             double S, double W, double Z, double Third)
 {
     const JobMachineParams &m = m_machine;
     auto steps = [](double res, double mm) { return RoundMmToSteps(res, mm); };
@@ -287,13 +293,11 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
         // A move too long for its tick count field cannot be written; the
         // rest of the job would start from the wrong place.
         fail();
-        return;
+        return {};
     }
     if (count.ticks < 1)
-        return;
-    std::uint8_t records[MaxMoveCommandLength];
-    const std::size_t length = EncodeMoveCommand('a', deltas, static_cast<std::int32_t>(count.ticks), records);
-    out.append(reinterpret_cast<const char *>(records), length);
+        return {};
+    const std::size_t length = EncodeMoveCommand('a', deltas, static_cast<std::int32_t>(count.ticks), out);
 
     // The newest of the last positions is written element by element along
     // with the position: copying the position whole right after its
@@ -312,8 +316,7 @@ void TJobWriter::emitMove(std::string &out, double X1, double X2, double Y1, dou
     add(3, m.spindleRotaryModel ? dW : dS);
     add(7, dW);
     add(6, dThird);
-    if (IsCorner(last[0], last[1], last[2]))
-        AppendPause(out, RoundToInt64(m_settings.Pauza_w_kacie));
+    return {length, IsCorner(last[0], last[1], last[2])};
 }
 
 void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S, double W, double Z,
@@ -321,9 +324,18 @@ void TJobWriter::writeMove(double X1, double X2, double Y1, double Y2, double S,
 {
     if (!m_open || m_failed)
         return;
-    emitMove(m_buffer, X1, X2, Y1, Y2, S, W, Z, Third);
-    if (m_buffer.size() >= FlushThreshold)
+    // The buffer always has room for one move past the flush threshold: the
+    // records are built in place.
+    const EmittedMove emitted
+        = emitMove(reinterpret_cast<std::uint8_t *>(m_buffer.data()) + m_used, X1, X2, Y1, Y2, S, W, Z, Third);
+    m_used += emitted.length;
+    if (emitted.corner) {
+        std::string pause;
+        AppendPause(pause, RoundToInt64(m_settings.Pauza_w_kacie));
+        write(pause);
+    } else if (m_used >= FlushThreshold) {
         flush();
+    }
 }
 
 void TJobWriter::MoveArmsScaled(std::int32_t x, std::int32_t y, bool front, bool back)
@@ -458,18 +470,21 @@ void TJobWriter::fail(const char *section, const char *key)
 
 void TJobWriter::write(std::string_view bytes)
 {
-    if (!m_open || m_failed)
-        return;
-    m_buffer.append(bytes);
-    if (m_buffer.size() >= FlushThreshold)
-        flush();
+    while (m_open && !m_failed && !bytes.empty()) {
+        const std::size_t n = std::min(bytes.size(), m_buffer.size() - m_used);
+        std::memcpy(m_buffer.data() + m_used, bytes.data(), n);
+        m_used += n;
+        bytes.remove_prefix(n);
+        if (m_used >= FlushThreshold)
+            flush();
+    }
 }
 
 void TJobWriter::flush()
 {
-    if (!m_open || m_buffer.empty())
+    if (!m_open || m_used == 0)
         return;
-    if (!m_failed && !m_output->write(m_buffer))
+    if (!m_failed && !m_output->write({m_buffer.data(), m_used}))
         fail();
-    m_buffer.clear();
+    m_used = 0;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Job types: which kind of cut the writer is writing. Job control sets one
 // before it asks a project to write its job.
@@ -178,8 +179,14 @@ public:
 private:
     struct FigureKind;
 
-    void emitMove(std::string &out, double X1, double X2, double Y1, double Y2, double S, double W, double Z,
-                  double Third);
+    struct EmittedMove
+    {
+        std::size_t length = 0; // bytes of move records written
+        bool corner = false; // a corner pause is due after them
+    };
+    // Writes the records into out (room for MaxMoveCommandLength bytes).
+    EmittedMove emitMove(std::uint8_t *out, double X1, double X2, double Y1, double Y2, double S, double W,
+                         double Z, double Third);
     void write(std::string_view bytes);
     void writeMove(double X1, double X2, double Y1, double Y2, double S = 0, double W = 0, double Z = 0,
                    double Third = 0);
@@ -223,7 +230,8 @@ private:
     JobWriterCarry *m_carry;
 
     std::unique_ptr<JobOutput> m_output;
-    std::string m_buffer;
+    std::vector<char> m_buffer; // fixed size; the first m_used bytes wait for the output
+    std::size_t m_used = 0;
     JobPositions m_position {};
     std::uint8_t m_wireSelector = 0;
     bool m_open = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <utility>
 
 const std::vector<TPlotPoint> &WalkedPoints(const tfigura &figure, bool pairedProfiles)
@@ -73,6 +72,14 @@ private:
     }
     void sortChildren(std::int32_t figure);
     std::pair<std::size_t, std::size_t> childrenAt(std::int32_t figure, std::int32_t vertex) const;
+    void setChildren(Frame &f, std::int32_t vertex) const
+    {
+        // Member by member: storing the pair whole through a tuple of
+        // references reads it back at a width the two stores cannot forward.
+        const auto [from, to] = childrenAt(f.figure, vertex);
+        f.childPos = from;
+        f.childEnd = to;
+    }
     bool enter(std::int32_t figure);
     bool step();
     bool stepPart(Frame &f);
@@ -219,7 +226,7 @@ bool TreeWalk::stepPart(Frame &f)
         }
         if (m_sink.stopRequested())
             return false;
-        std::tie(f.childPos, f.childEnd) = childrenAt(f.figure, f.e);
+        setChildren(f, f.e);
         f.stage = Stage::Children;
         return true;
     case Stage::Children:
@@ -241,7 +248,8 @@ bool TreeWalk::stepPart(Frame &f)
         return true;
     }
     const tfigura &fig = m_figures[f.figure];
-    f.e = f.direction > 0 ? (f.e + 1) % (f.n + 1) : (f.e == 0 ? f.n : f.e - 1);
+    // e stays within 0 .. n, so stepping on wraps at n without a division.
+    f.e = f.direction > 0 ? (f.e >= f.n ? 0 : f.e + 1) : (f.e == 0 ? f.n : f.e - 1);
     if (m_sink.stopRequested())
         return false;
     const bool open = fig.open;
@@ -282,13 +290,13 @@ bool TreeWalk::stepLegs(Frame &f)
             writeVertex(f, vertex);
         f.e = vertex;
         if (firstArrival) {
-            std::tie(f.childPos, f.childEnd) = childrenAt(f.figure, vertex);
+            setChildren(f, vertex);
             f.legChildren = true;
         }
     };
     switch (f.leg) {
     case 0: // at the entry
-        std::tie(f.childPos, f.childEnd) = childrenAt(f.figure, f.e);
+        setChildren(f, f.e);
         f.legChildren = true;
         f.leg = 1;
         return true;
