@@ -71,15 +71,10 @@ private:
         return m_options.pairedProfiles && !fig.secondPoints.empty() ? fig.secondPoints : fig.points;
     }
     void sortChildren(std::int32_t figure);
-    std::pair<std::size_t, std::size_t> childrenAt(std::int32_t figure, std::int32_t vertex) const;
-    void setChildren(Frame &f, std::int32_t vertex) const
-    {
-        // Member by member: storing the pair whole through a tuple of
-        // references reads it back at a width the two stores cannot forward.
-        const auto [from, to] = childrenAt(f.figure, vertex);
-        f.childPos = from;
-        f.childEnd = to;
-    }
+    // The children of f's figure at the vertex become f's pending range. The
+    // range is stored straight into the frame: handing it back as a pair
+    // went through memory at a width its two halves cannot be forwarded at.
+    void setChildren(Frame &f, std::int32_t vertex) const;
     bool enter(std::int32_t figure);
     bool step();
     bool stepPart(Frame &f);
@@ -109,9 +104,9 @@ void TreeWalk::sortChildren(std::int32_t figure)
     });
 }
 
-std::pair<std::size_t, std::size_t> TreeWalk::childrenAt(std::int32_t figure, std::int32_t vertex) const
+void TreeWalk::setChildren(Frame &f, std::int32_t vertex) const
 {
-    const auto &children = m_children[figure];
+    const auto &children = m_children[f.figure];
     const auto lower
         = std::lower_bound(children.begin(), children.end(), vertex, [this](std::int32_t c, std::int32_t v) {
               return m_figures[c].vertexOnParent < v;
@@ -119,8 +114,8 @@ std::pair<std::size_t, std::size_t> TreeWalk::childrenAt(std::int32_t figure, st
     auto upper = lower;
     while (upper != children.end() && m_figures[*upper].vertexOnParent == vertex)
         ++upper;
-    return {static_cast<std::size_t>(lower - children.begin()),
-            static_cast<std::size_t>(upper - children.begin())};
+    f.childPos = static_cast<std::size_t>(lower - children.begin());
+    f.childEnd = static_cast<std::size_t>(upper - children.begin());
 }
 
 double TreeWalk::cornerAngle(std::int32_t figure, std::int32_t vertex) const
