@@ -38,6 +38,21 @@ long double roundedLength(long double squared)
     return std::rint(std::sqrt(squared + 0.5L));
 }
 
+// Round(sqrt(s + 0.5)) of short moves, the bulk of a finely divided drawing:
+// the whole number n with n^2 - n <= s < n^2 + n (the rule below, by which
+// s >= k^2 + k rounds up past k).
+constexpr std::size_t ShortMoveLimit = 4096;
+constexpr std::array<std::uint8_t, ShortMoveLimit> ShortMoveLengths = [] {
+    std::array<std::uint8_t, ShortMoveLimit> lengths {};
+    std::uint64_t n = 1;
+    for (std::uint64_t s = 0; s < ShortMoveLimit; ++s) {
+        while (s >= n * n + n)
+            ++n;
+        lengths[s] = static_cast<std::uint8_t>(n);
+    }
+    return lengths;
+}();
+
 // Round(sqrt(s + 0.5)) in integers, for s < 2^56. sqrt(s + 0.5) is never a
 // half (k + 1/2 squared is k^2 + k + 1/4), so it rounds up past k = floor(sqrt
 // s) exactly when s + 1/2 > k^2 + k + 1/4, that is s >= k^2 + k. The extended
@@ -46,6 +61,8 @@ long double roundedLength(long double squared)
 // least 1/(8k + 8) > 2^-32 away from every half.
 std::uint64_t roundedLengthExact(std::uint64_t s)
 {
+    if (s < ShortMoveLimit)
+        return ShortMoveLengths[s];
     auto k = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(s)));
     // Below 2^52 s is exact as a double and its rounded root never reaches
     // the next whole number (sqrt(m^2 - 1) keeps 1/(2m) below m, more than

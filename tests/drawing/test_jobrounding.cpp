@@ -147,6 +147,16 @@ TEST(JobRounding, MoveStepCountAtTheHalvesOfTheRoot)
         d.x1 = static_cast<std::int32_t>(k);
         EXPECT_EQ(static_cast<long double>(MoveStepCount(d)), plainStepCount(d)) << k;
     }
+    for (std::int32_t x = -70; x <= 70; ++x) { // every short move, across the end of its table
+        for (std::int32_t y = 0; y <= 70; ++y) {
+            TAxisDeltas d;
+            d.x1 = d.x2 = x;
+            d.y1 = d.y2 = y;
+            ASSERT_EQ(static_cast<long double>(MoveStepCount(d)), plainStepCount(d)) << x << ' ' << y;
+            d.s = y / 2;
+            ASSERT_EQ(static_cast<long double>(MoveStepCount(d)), plainStepCount(d)) << x << ' ' << y;
+        }
+    }
     TAxisDeltas largest;
     largest.x1 = largest.y1 = largest.z = std::numeric_limits<std::int32_t>::min();
     largest.x2 = largest.y2 = std::numeric_limits<std::int32_t>::max();
