@@ -149,3 +149,153 @@ bool HoppingJobTransmitter::isRunning() const
 }
 
 } // namespace job
+
+namespace job {
+
+HoppingJobProject::HoppingJobProject(JobProject &inner, QObject *guiObject)
+    : m_inner(inner)
+    , m_context(guiObject)
+{
+}
+
+#define HOP_GET(Type, name)                                                                                            \
+    Type HoppingJobProject::name() const                                                                               \
+    {                                                                                                                  \
+        return callOn(m_context, [this] { return m_inner.name(); });                                                   \
+    }
+
+HOP_GET(int, passNumber)
+HOP_GET(double, passAngle)
+HOP_GET(std::int32_t, projectWidth)
+HOP_GET(std::int32_t, projectHeight)
+HOP_GET(std::int32_t, crossWidth)
+HOP_GET(std::int32_t, crossHeight)
+HOP_GET(JobPoint, minCorner)
+HOP_GET(JobPoint, maxCorner)
+HOP_GET(JobPoint, crossMax)
+HOP_GET(bool, tooLarge)
+HOP_GET(bool, planComplete)
+HOP_GET(int, serialFeedSign)
+HOP_GET(bool, axisHorizontal)
+HOP_GET(bool, cutFromBelow)
+HOP_GET(double, firstEntryIntoMaterial)
+HOP_GET(int, figureCount)
+HOP_GET(int, rootFigure)
+HOP_GET(double, pointTolerance)
+HOP_GET(StartMargins, startMargins)
+
+#undef HOP_GET
+
+void HoppingJobProject::setPassAngle(double degrees)
+{
+    callOn(m_context, [this, degrees] { m_inner.setPassAngle(degrees); });
+}
+
+void HoppingJobProject::setSerialFeedSign(int sign)
+{
+    callOn(m_context, [this, sign] { m_inner.setSerialFeedSign(sign); });
+}
+
+void HoppingJobProject::setCutFrame(bool cut)
+{
+    callOn(m_context, [this, cut] { m_inner.setCutFrame(cut); });
+}
+
+std::vector<JobPoint> HoppingJobProject::figurePoints(int figure) const
+{
+    return callOn(m_context, [this, figure] { return m_inner.figurePoints(figure); });
+}
+
+int HoppingJobProject::entryVertex(int figure) const
+{
+    return callOn(m_context, [this, figure] { return m_inner.entryVertex(figure); });
+}
+
+void HoppingJobProject::setEntryVertex(int figure, int vertex)
+{
+    callOn(m_context, [this, figure, vertex] { m_inner.setEntryVertex(figure, vertex); });
+}
+
+void HoppingJobProject::setSingleOpenFigure(bool single)
+{
+    callOn(m_context, [this, single] { m_inner.setSingleOpenFigure(single); });
+}
+
+void HoppingJobProject::setStartMargins(const StartMargins &margins)
+{
+    callOn(m_context, [this, &margins] { m_inner.setStartMargins(margins); });
+}
+
+void HoppingJobProject::setDirection(int direction)
+{
+    callOn(m_context, [this, direction] { m_inner.setDirection(direction); });
+}
+
+JobWriteResult HoppingJobProject::writeJob(const JobWriteRequest &request)
+{
+    return callOn(m_context, [this, &request] { return m_inner.writeJob(request); });
+}
+
+HoppingJobProjects::HoppingJobProjects(JobProjects &inner, QObject *guiObject)
+    : m_inner(inner)
+    , m_context(guiObject)
+{
+}
+
+JobProject *HoppingJobProjects::wrap(JobProject *inner) const
+{
+    if (!inner)
+        return nullptr;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_ptr<HoppingJobProject> &wrapper = m_wrappers[inner];
+    if (!wrapper)
+        wrapper = std::make_unique<HoppingJobProject>(*inner, m_context);
+    return wrapper.get();
+}
+
+std::vector<JobProject *> HoppingJobProjects::windows() const
+{
+    std::vector<JobProject *> windows = callOn(m_context, [this] { return m_inner.windows(); });
+    for (JobProject *&window : windows)
+        window = wrap(window);
+    return windows;
+}
+
+JobProject *HoppingJobProjects::active() const
+{
+    return wrap(callOn(m_context, [this] { return m_inner.active(); }));
+}
+
+void HoppingJobProjects::activate(JobProject *window)
+{
+    JobProject *inner = window ? &static_cast<HoppingJobProject *>(window)->inner() : nullptr;
+    callOn(m_context, [this, inner] { m_inner.activate(inner); });
+}
+
+HoppingJobPrompts::HoppingJobPrompts(JobPrompts &inner, QObject *guiObject)
+    : m_inner(inner)
+    , m_context(guiObject)
+{
+}
+
+void HoppingJobPrompts::show(const JobMessage &message)
+{
+    callOn(m_context, [this, &message] { m_inner.show(message); });
+}
+
+BrokenWireAnswer HoppingJobPrompts::askBrokenWire()
+{
+    return callOn(m_context, [this] { return m_inner.askBrokenWire(); });
+}
+
+void HoppingJobPrompts::setBusy(bool busy)
+{
+    callOn(m_context, [this, busy] { m_inner.setBusy(busy); });
+}
+
+void HoppingJobPrompts::showPassCounter(int count)
+{
+    callOn(m_context, [this, count] { m_inner.showPassCounter(count); });
+}
+
+} // namespace job

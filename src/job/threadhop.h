@@ -1,8 +1,10 @@
 #pragma once
 
-// Job control runs on the GUI thread; the machine lives on its own thread.
-// Each machine call is carried over to that thread and waited for, so the
-// start sequence keeps its order while no USB call runs on the GUI thread.
+// Job control runs on a worker thread of its own; the machine lives on its
+// own thread and the windows on the GUI thread. Each call is carried over to
+// the thread that owns what it reaches and waited for, so the start sequence
+// keeps its order while neither the GUI thread waits on the machine nor a
+// USB call runs on the GUI thread.
 
 #include "job/jobinterfaces.h"
 
@@ -11,6 +13,9 @@
 #include <QPointer>
 #include <QThread>
 
+#include <map>
+#include <memory>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 
@@ -90,6 +95,90 @@ public:
 
 private:
     JobTransmitter &m_inner;
+    QPointer<QObject> m_context;
+};
+
+} // namespace job
+
+namespace job {
+
+// A project window reached on the GUI thread: the documents are painted
+// there, so a start running elsewhere reads and writes them only in turn.
+class HoppingJobProject : public JobProject
+{
+public:
+    HoppingJobProject(JobProject &inner, QObject *guiObject);
+
+    JobProject &inner() const { return m_inner; }
+
+    int passNumber() const override;
+    double passAngle() const override;
+    void setPassAngle(double degrees) override;
+    std::int32_t projectWidth() const override;
+    std::int32_t projectHeight() const override;
+    std::int32_t crossWidth() const override;
+    std::int32_t crossHeight() const override;
+    JobPoint minCorner() const override;
+    JobPoint maxCorner() const override;
+    JobPoint crossMax() const override;
+    bool tooLarge() const override;
+    bool planComplete() const override;
+    int serialFeedSign() const override;
+    void setSerialFeedSign(int sign) override;
+    void setCutFrame(bool cut) override;
+    bool axisHorizontal() const override;
+    bool cutFromBelow() const override;
+    double firstEntryIntoMaterial() const override;
+    int figureCount() const override;
+    int rootFigure() const override;
+    std::vector<JobPoint> figurePoints(int figure) const override;
+    int entryVertex(int figure) const override;
+    void setEntryVertex(int figure, int vertex) override;
+    double pointTolerance() const override;
+    void setSingleOpenFigure(bool single) override;
+    StartMargins startMargins() const override;
+    void setStartMargins(const StartMargins &margins) override;
+    void setDirection(int direction) override;
+    JobWriteResult writeJob(const JobWriteRequest &request) override;
+
+private:
+    JobProject &m_inner;
+    QPointer<QObject> m_context;
+};
+
+// The project windows reached on the GUI thread. Each window keeps one
+// wrapper, so job control may compare the windows it is given.
+class HoppingJobProjects : public JobProjects
+{
+public:
+    HoppingJobProjects(JobProjects &inner, QObject *guiObject);
+
+    std::vector<JobProject *> windows() const override;
+    JobProject *active() const override;
+    void activate(JobProject *window) override;
+
+private:
+    JobProject *wrap(JobProject *inner) const;
+
+    JobProjects &m_inner;
+    QPointer<QObject> m_context;
+    mutable std::mutex m_mutex;
+    mutable std::map<JobProject *, std::unique_ptr<HoppingJobProject>> m_wrappers;
+};
+
+// Message boxes, the cursor and the status bar, reached on the GUI thread.
+class HoppingJobPrompts : public JobPrompts
+{
+public:
+    HoppingJobPrompts(JobPrompts &inner, QObject *guiObject);
+
+    void show(const JobMessage &message) override;
+    BrokenWireAnswer askBrokenWire() override;
+    void setBusy(bool busy) override;
+    void showPassCounter(int count) override;
+
+private:
+    JobPrompts &m_inner;
     QPointer<QObject> m_context;
 };
 

@@ -16,8 +16,10 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QSignalSpy>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +106,7 @@ TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePan
 
     QSignalSpy finished(session, &MachineSession::transmissionFinished);
     host.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!host.busy(), 20000);
     EXPECT_EQ(status, std::vector<QString>{"1"}) << "the pass counter";
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
     ASSERT_TRUE(finished.wait(20000));
@@ -180,4 +183,78 @@ TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
     // A closed window drops out of the list.
     delete children[1];
     EXPECT_EQ(passes(), (std::vector<int>{0, 2}));
+}
+
+// The start waits on the machine (here the broken-wire test's heating pause
+// and the question after it); the GUI thread must keep running its events
+// meanwhile under a modal dialog, and the question asked from the start must
+// not dead-lock against it.
+TEST(JobControlHostStart, KeepsTheGuiRunningWhileTheMachineIsWaitedForAndAsksMidStart)
+{
+    RecordingMessageBoxes boxes;
+    boxes.answer = DlgButton::Cancel;
+    QTemporaryDir dir;
+    const ProgramFolders previous = ProgramFolders::current();
+    ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
+
+    Settings settings;
+    settings.Mode = 0;
+    settings.CzasRozgrzewania = 0;
+    settings.Pauza_w_kacie = 0;
+    settings.PowerOutput = 0; // the broken-wire test runs
+    Settings::setCurrent(settings);
+
+    std::shared_ptr<SimulatedMachine> controller;
+    auto factory = [&controller](MachineClock &clock) {
+        auto backend = std::make_unique<SimulatedHidBackend>(clock);
+        controller = backend->plugMachine(SimulatedMachineConfig{});
+        return backend;
+    };
+    QMdiArea area;
+    auto identity = std::make_shared<TMachineIdentity>();
+    TMachineHost machine(factory, identity, [](const QString &) {});
+    job::JobControlHost host(area, machine, {});
+
+    auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
+    area.addSubWindow(window);
+    window->show();
+    area.setActiveSubWindow(window);
+    window->document().ReaderKind = static_cast<std::int32_t>(TDrawingKind::Hpgl);
+    ASSERT_TRUE(window->Load(QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/sign.plt"), 255).opened());
+    QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
+    MachineSession *session = machine.session();
+    job::callOn(session, [&] {
+        controller->setHomed(true);
+        controller->setRawPosition(Axis::X1, 10000);
+        controller->setRawPosition(Axis::Y1, 10000);
+        controller->setBrokenWire(true);
+        controller->clearCommands();
+    });
+
+    int ticks = 0;
+    int ticksWhenIdle = -1;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    QObject::connect(&host, &job::JobControlHost::idle, [&] { ticksWhenIdle = ticks; });
+    timer.start(5);
+
+    host.start();
+    EXPECT_TRUE(host.busy()) << "Start returned before the machine was waited for";
+    EXPECT_NE(QApplication::activeModalWidget(), nullptr) << "the starting dialog blocks input";
+    QTRY_VERIFY_WITH_TIMEOUT(!host.busy(), 10000);
+    // The heating pause alone is 300 ms.
+    EXPECT_GE(ticksWhenIdle, 5);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_EQ(boxes.questions.size(), 1u) << "the broken-wire question, answered Cancel";
+    EXPECT_FALSE(job::callOn(session, [&] { return machine.running(); }));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.cn"))) << "a cancelled start writes no job";
+
+    // A second start after the first has ended runs again (nothing stays queued).
+    boxes.questions.clear();
+    host.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!host.busy(), 10000);
+    EXPECT_EQ(boxes.questions.size(), 1u);
+
+    ProgramFolders::setCurrent(previous);
 }

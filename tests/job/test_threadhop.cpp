@@ -3,11 +3,13 @@
 #include "job/threadhop.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 using namespace jobtest;
 
@@ -83,4 +85,83 @@ TEST(ThreadHop, CallsOnTheSameThreadRunDirectly)
     QObject here;
     EXPECT_EQ(job::callOn(&here, [] { return QThread::currentThread(); }), QThread::currentThread());
     EXPECT_EQ(job::callOn(nullptr, [] { return 7; }), 7);
+}
+
+namespace {
+
+// Records on which thread each question is asked.
+class ThreadCheckingPrompts : public job::JobPrompts
+{
+public:
+    explicit ThreadCheckingPrompts(job::JobPrompts &inner) : m_inner(inner) {}
+    void show(const job::JobMessage &message) override { m_inner.show(message); }
+    job::BrokenWireAnswer askBrokenWire() override
+    {
+        threads.push_back(QThread::currentThread());
+        return m_inner.askBrokenWire();
+    }
+    void setBusy(bool busy) override { m_inner.setBusy(busy); }
+    void showPassCounter(int count) override { m_inner.showPassCounter(count); }
+    std::vector<QThread *> threads;
+
+private:
+    job::JobPrompts &m_inner;
+};
+
+void scriptBrokenWireTwice(Rig &rig)
+{
+    const job::StatusBytes homed{0, 0, 0x04};
+    const job::StatusBytes broken{0, 0, 0x0C};
+    rig.projects.add("A");
+    rig.machine.statusScript = {homed, homed, broken, homed, broken, homed, homed};
+    rig.prompts.answers = {job::BrokenWireAnswer::Ok, job::BrokenWireAnswer::Retry};
+}
+
+} // namespace
+
+// The program runs a start on a worker thread so the window never freezes:
+// the machine calls go to the machine thread, the questions and the windows
+// to the GUI thread, and the sequence stays exactly what it is when run
+// directly. The question asked mid-start must not dead-lock.
+TEST(ThreadHop, AStartOnAWorkerThreadAsksOnTheGuiThreadAndKeepsTheTrace)
+{
+    Rig direct;
+    scriptBrokenWireTwice(direct);
+    ASSERT_TRUE(direct.control().start(job::StartSender::Menu));
+
+    MachineThread machineThread;
+    Rig rig;
+    scriptBrokenWireTwice(rig);
+    QObject gui;
+    job::HoppingJobMachine machine(rig.machine, machineThread.object.get());
+    job::HoppingJobPanel panel(rig.panel, machineThread.object.get());
+    job::HoppingJobTransmitter transmitter(rig.transmitter, &gui);
+    job::HoppingJobProjects projects(rig.projects, &gui);
+    ThreadCheckingPrompts checking(rig.prompts);
+    job::HoppingJobPrompts prompts(checking, &gui);
+    job::JobControl control(job::JobEnvironment{machine, panel, transmitter, projects, prompts, rig.dialogs,
+                                                [&rig] { return rig.settings; }, false, rig.jobFile()});
+
+    QEventLoop loop;
+    bool started = false;
+    std::thread worker([&] {
+        started = control.start(job::StartSender::Menu);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+
+    EXPECT_TRUE(started);
+    EXPECT_EQ(rig.trace, direct.trace);
+    EXPECT_EQ(rig.jobFileBytes(), direct.jobFileBytes());
+    ASSERT_EQ(checking.threads.size(), 2u);
+    for (QThread *thread : checking.threads)
+        EXPECT_EQ(thread, QThread::currentThread());
+    EXPECT_TRUE(rig.transmitter.running);
+
+    // The windows keep their wrappers, and activating one reaches the window.
+    const std::vector<job::JobProject *> windows = projects.windows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(projects.active(), windows.front());
+    EXPECT_EQ(projects.windows(), windows);
 }

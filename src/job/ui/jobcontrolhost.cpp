@@ -1,6 +1,7 @@
 #include "job/ui/jobcontrolhost.h"
 
 #include "app/commandline.h"
+#include "app/language.h"
 #include "app/programfolders.h"
 #include "app/settings.h"
 #include "job/jobadapters.h"
@@ -12,7 +13,11 @@
 #include "project/projectdocument.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
+#include <QLabel>
+#include <QMdiArea>
+#include <QVBoxLayout>
 
 namespace job {
 namespace {
@@ -59,6 +64,24 @@ private:
     QString m_jobFile;
 };
 
+// Shown while a start runs: modal, so nothing can be started again or closed,
+// and without a way to close it, since the start cannot be broken off halfway.
+class StartingDialog : public QDialog
+{
+public:
+    explicit StartingDialog(QWidget *parent)
+        : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    {
+        setWindowModality(Qt::ApplicationModal);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(GetText(QStringLiteral("Main_window"), QStringLiteral("startTrwa")), this));
+    }
+    void reject() override {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
 JobMachineParams machineParams(MachineSession &session)
 {
     return callOn(&session, [&session] {
@@ -100,7 +123,10 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     const QString jobFile = ProgramFolders::current().writablePath(QStringLiteral("out.cn"));
     m_machine = std::make_unique<SessionJobMachine>(session);
     m_panel = std::make_unique<SessionJobPanel>(session);
-    m_transmitter = std::make_unique<HostTransmitter>(machine, jobFile);
+    // The machine host is a GUI-thread object: the transmitter is started
+    // there, whichever thread runs the start.
+    m_hostTransmitter = std::make_unique<HostTransmitter>(machine, jobFile);
+    m_transmitter = std::make_unique<HoppingJobTransmitter>(*m_hostTransmitter, this);
     m_effects = std::make_unique<MachineLiveEffects>(*m_machine, [&machine] { machine.showPanel(); });
     m_projects = std::make_unique<MdiJobProjects>(
         area, driverWriter([this] { return writerContext(); }),
@@ -111,9 +137,13 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
                                                         if (m_hooks.statusText)
                                                             m_hooks.statusText(1, QString::number(count));
                                                     });
+    m_guiProjects = std::make_unique<HoppingJobProjects>(*m_projects, this);
+    m_guiPrompts = std::make_unique<HoppingJobPrompts>(*m_prompts, this);
+    m_dialogParent = area.window();
     m_control = std::make_unique<JobControl>(JobEnvironment{
-        *m_machine, *m_panel, *m_transmitter, *m_projects, *m_prompts, m_dialogs,
-        [] { return jobSettingsFrom(Settings::current()); }, testModeFrom(CommandLine::current()), jobFile});
+        *m_machine, *m_panel, *m_transmitter, *m_guiProjects, *m_guiPrompts, m_dialogs,
+        [this] { return callOn(this, [] { return jobSettingsFrom(Settings::current()); }); },
+        testModeFrom(CommandLine::current()), jobFile});
     m_guard = std::make_unique<JobCloseGuard>(*m_transmitter, m_control->state());
 
     // The machine's own buttons and the "REPEAT" restart reach job control
@@ -122,19 +152,20 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     connect(&session, &MachineSession::pauseRequested, this, [this] { pause(); });
     connect(&session, &MachineSession::continueRequested, this, [this] { continueJob(); });
     connect(&session, &MachineSession::restartRequested, this, [this] {
-        m_control->startJob(StartSender::Repeat);
-        rememberNextPass();
+        whenIdle([this] { runOnWorker([this] { m_control->startJob(StartSender::Repeat); }, [this] { rememberNextPass(); }); });
     });
     connect(&session, &MachineSession::refreshMenusRequested, this, [this] {
         if (m_hooks.refreshMenus)
             m_hooks.refreshMenus();
     });
     connect(&session, &MachineSession::nextPassRequested, this, [this] {
-        const std::vector<JobProject *> windows = m_projects->windows();
-        if (windows.size() < 2)
-            return;
-        m_projects->activate(windows[1]);
-        startFromMachine(StartSender::MachineButton);
+        whenIdle([this] {
+            const std::vector<JobProject *> windows = m_projects->windows();
+            if (windows.size() < 2)
+                return;
+            m_projects->activate(windows[1]);
+            startFromMachine(StartSender::MachineButton);
+        });
     });
 
     m_session = &session;
@@ -148,6 +179,11 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
 
 JobControlHost::~JobControlHost()
 {
+    // The modal dialog keeps the main window open while the worker runs; a
+    // worker still under way here only waits on the machine.
+    if (m_worker.joinable())
+        m_worker.join();
+    delete m_busyDialog.data();
     if (MachineSession *session = m_session.data())
         callOn(session, [session] { session->setNextPassProvider({}); });
 }
@@ -177,31 +213,64 @@ JobContext JobControlHost::writerContext()
     return context;
 }
 
+void JobControlHost::whenIdle(std::function<void()> f)
+{
+    if (m_running)
+        m_pending.push_back(std::move(f));
+    else
+        f();
+}
+
+void JobControlHost::runOnWorker(std::function<void()> work, std::function<void()> after)
+{
+    m_running = true;
+    m_busyDialog = new StartingDialog(m_dialogParent.data());
+    m_busyDialog->show();
+    m_worker = std::thread([this, work = std::move(work), after = std::move(after)] {
+        work();
+        QMetaObject::invokeMethod(this, [this, after] { workerDone(after); }, Qt::QueuedConnection);
+    });
+}
+
+void JobControlHost::workerDone(const std::function<void()> &after)
+{
+    m_worker.join();
+    delete m_busyDialog.data();
+    m_running = false;
+    if (after)
+        after();
+    while (!m_running && !m_pending.empty()) {
+        std::function<void()> next = std::move(m_pending.front());
+        m_pending.pop_front();
+        next();
+    }
+    if (!m_running)
+        emit idle();
+}
+
 void JobControlHost::start()
 {
-    m_control->start(StartSender::Menu);
-    rememberNextPass();
+    startFromMachine(StartSender::Menu);
 }
 
 void JobControlHost::startFromMachine(StartSender sender)
 {
-    m_control->start(sender);
-    rememberNextPass();
+    whenIdle([this, sender] { runOnWorker([this, sender] { m_control->start(sender); }, [this] { rememberNextPass(); }); });
 }
 
 void JobControlHost::pause()
 {
-    m_control->pause();
+    whenIdle([this] { runOnWorker([this] { m_control->pause(); }); });
 }
 
 void JobControlHost::continueJob()
 {
-    m_control->continueJob();
+    whenIdle([this] { runOnWorker([this] { m_control->continueJob(); }); });
 }
 
 void JobControlHost::driveAwayRight()
 {
-    m_control->driveAwayRight();
+    whenIdle([this] { runOnWorker([this] { m_control->driveAwayRight(); }); });
 }
 
 } // namespace job

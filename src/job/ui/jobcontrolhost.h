@@ -9,13 +9,16 @@
 
 #include "machine/machinesession.h"
 
+#include <QDialog>
 #include <QObject>
 #include <QPointer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 class QMdiArea;
 class TMachineHost;
@@ -29,9 +32,19 @@ struct JobControlHooks
     std::function<void()> refreshMenus;
 };
 
+class HoppingJobProjects;
+class HoppingJobPrompts;
+
 // Job control in the running program: over the project windows of the MDI
 // area and the machine session of the machine host, answering the
 // machine's own start, pause and continue buttons and the "REPEAT" restart.
+//
+// Start, Pause, Continue and the drive away to the right wait on the machine
+// (the move to the start point, the heat-up pause), so they run on a worker
+// thread of the host; whatever they reach of the windows, documents and
+// message boxes is carried back to the GUI thread. Meanwhile a modal dialog
+// keeps the operator from starting again or closing projects, and the window
+// keeps painting. Requests that arrive meanwhile run in turn afterwards.
 class JobControlHost : public QObject
 {
     Q_OBJECT
@@ -48,17 +61,31 @@ public:
     ITransmitter &closeGuard() { return *m_guard; }
     JobControl &control() { return *m_control; }
 
+    // True while a start, pause, continue or drive away is under way.
+    bool busy() const { return m_running; }
+
+signals:
+    // A start, pause, continue or drive away ended and the host is idle.
+    void idle();
+
 private:
     JobContext writerContext();
     void startFromMachine(StartSender sender);
     // Where the other wire of a two-wire job starts next, for the panel's
     // follow-up on the machine's thread.
     void rememberNextPass();
+    // Runs f now, or after the action under way and those queued before it.
+    void whenIdle(std::function<void()> f);
+    // Runs work on the worker thread under the modal dialog, then after on
+    // the GUI thread.
+    void runOnWorker(std::function<void()> work, std::function<void()> after = {});
+    void workerDone(const std::function<void()> &after);
 
     TMachineHost &m_host;
     JobControlHooks m_hooks;
     std::unique_ptr<SessionJobMachine> m_machine;
     std::unique_ptr<SessionJobPanel> m_panel;
+    std::unique_ptr<JobTransmitter> m_hostTransmitter;
     std::unique_ptr<JobTransmitter> m_transmitter;
     std::unique_ptr<MdiJobProjects> m_projects;
     std::unique_ptr<JobPrompts> m_prompts;
@@ -70,6 +97,14 @@ private:
     QPointer<MachineSession> m_session;
     std::mutex m_nextPassMutex;
     std::optional<PanelJobControl::NextPass> m_nextPass;
+    std::unique_ptr<HoppingJobProjects> m_guiProjects;
+    std::unique_ptr<HoppingJobPrompts> m_guiPrompts;
+    QPointer<QWidget> m_dialogParent;
+    // Owned here, but a child of the main window, which may go first.
+    QPointer<QDialog> m_busyDialog;
+    std::deque<std::function<void()>> m_pending;
+    bool m_running = false;
+    std::thread m_worker;
 };
 
 } // namespace job
