@@ -152,16 +152,16 @@ bool HoppingJobTransmitter::isRunning() const
 
 namespace job {
 
-HoppingJobProject::HoppingJobProject(JobProject &inner, QObject *guiObject)
+HoppingJobProject::HoppingJobProject(JobProject &inner, GuiGate &gui)
     : m_inner(inner)
-    , m_context(guiObject)
+    , m_gui(gui)
 {
 }
 
 #define HOP_GET(Type, name)                                                                                            \
     Type HoppingJobProject::name() const                                                                               \
     {                                                                                                                  \
-        return callOn(m_context, [this] { return m_inner.name(); });                                                   \
+        return m_gui.call([this] { return m_inner.name(); });                                                   \
     }
 
 HOP_GET(int, passNumber)
@@ -188,57 +188,57 @@ HOP_GET(StartMargins, startMargins)
 
 void HoppingJobProject::setPassAngle(double degrees)
 {
-    callOn(m_context, [this, degrees] { m_inner.setPassAngle(degrees); });
+    m_gui.call([this, degrees] { m_inner.setPassAngle(degrees); });
 }
 
 void HoppingJobProject::setSerialFeedSign(int sign)
 {
-    callOn(m_context, [this, sign] { m_inner.setSerialFeedSign(sign); });
+    m_gui.call([this, sign] { m_inner.setSerialFeedSign(sign); });
 }
 
 void HoppingJobProject::setCutFrame(bool cut)
 {
-    callOn(m_context, [this, cut] { m_inner.setCutFrame(cut); });
+    m_gui.call([this, cut] { m_inner.setCutFrame(cut); });
 }
 
 std::vector<JobPoint> HoppingJobProject::figurePoints(int figure) const
 {
-    return callOn(m_context, [this, figure] { return m_inner.figurePoints(figure); });
+    return m_gui.call([this, figure] { return m_inner.figurePoints(figure); });
 }
 
 int HoppingJobProject::entryVertex(int figure) const
 {
-    return callOn(m_context, [this, figure] { return m_inner.entryVertex(figure); });
+    return m_gui.call([this, figure] { return m_inner.entryVertex(figure); });
 }
 
 void HoppingJobProject::setEntryVertex(int figure, int vertex)
 {
-    callOn(m_context, [this, figure, vertex] { m_inner.setEntryVertex(figure, vertex); });
+    m_gui.call([this, figure, vertex] { m_inner.setEntryVertex(figure, vertex); });
 }
 
 void HoppingJobProject::setSingleOpenFigure(bool single)
 {
-    callOn(m_context, [this, single] { m_inner.setSingleOpenFigure(single); });
+    m_gui.call([this, single] { m_inner.setSingleOpenFigure(single); });
 }
 
 void HoppingJobProject::setStartMargins(const StartMargins &margins)
 {
-    callOn(m_context, [this, &margins] { m_inner.setStartMargins(margins); });
+    m_gui.call([this, &margins] { m_inner.setStartMargins(margins); });
 }
 
 void HoppingJobProject::setDirection(int direction)
 {
-    callOn(m_context, [this, direction] { m_inner.setDirection(direction); });
+    m_gui.call([this, direction] { m_inner.setDirection(direction); });
 }
 
 JobWriteResult HoppingJobProject::writeJob(const JobWriteRequest &request)
 {
-    return callOn(m_context, [this, &request] { return m_inner.writeJob(request); });
+    return m_gui.call([this, &request] { return m_inner.writeJob(request); });
 }
 
-HoppingJobProjects::HoppingJobProjects(JobProjects &inner, QObject *guiObject)
+HoppingJobProjects::HoppingJobProjects(JobProjects &inner, GuiGate &gui)
     : m_inner(inner)
-    , m_context(guiObject)
+    , m_gui(gui)
 {
 }
 
@@ -249,13 +249,13 @@ JobProject *HoppingJobProjects::wrap(JobProject *inner) const
     std::lock_guard<std::mutex> lock(m_mutex);
     std::unique_ptr<HoppingJobProject> &wrapper = m_wrappers[inner];
     if (!wrapper)
-        wrapper = std::make_unique<HoppingJobProject>(*inner, m_context);
+        wrapper = std::make_unique<HoppingJobProject>(*inner, m_gui);
     return wrapper.get();
 }
 
 std::vector<JobProject *> HoppingJobProjects::windows() const
 {
-    std::vector<JobProject *> windows = callOn(m_context, [this] { return m_inner.windows(); });
+    std::vector<JobProject *> windows = m_gui.call([this] { return m_inner.windows(); });
     for (JobProject *&window : windows)
         window = wrap(window);
     return windows;
@@ -263,39 +263,39 @@ std::vector<JobProject *> HoppingJobProjects::windows() const
 
 JobProject *HoppingJobProjects::active() const
 {
-    return wrap(callOn(m_context, [this] { return m_inner.active(); }));
+    return wrap(m_gui.call([this] { return m_inner.active(); }));
 }
 
 void HoppingJobProjects::activate(JobProject *window)
 {
     JobProject *inner = window ? &static_cast<HoppingJobProject *>(window)->inner() : nullptr;
-    callOn(m_context, [this, inner] { m_inner.activate(inner); });
+    m_gui.call([this, inner] { m_inner.activate(inner); });
 }
 
-HoppingJobPrompts::HoppingJobPrompts(JobPrompts &inner, QObject *guiObject)
+HoppingJobPrompts::HoppingJobPrompts(JobPrompts &inner, GuiGate &gui)
     : m_inner(inner)
-    , m_context(guiObject)
+    , m_gui(gui)
 {
 }
 
 void HoppingJobPrompts::show(const JobMessage &message)
 {
-    callOn(m_context, [this, &message] { m_inner.show(message); });
+    m_gui.call([this, &message] { m_inner.show(message); });
 }
 
 BrokenWireAnswer HoppingJobPrompts::askBrokenWire()
 {
-    return callOn(m_context, [this] { return m_inner.askBrokenWire(); });
+    return m_gui.call([this] { return m_inner.askBrokenWire(); });
 }
 
 void HoppingJobPrompts::setBusy(bool busy)
 {
-    callOn(m_context, [this, busy] { m_inner.setBusy(busy); });
+    m_gui.call([this, busy] { m_inner.setBusy(busy); });
 }
 
 void HoppingJobPrompts::showPassCounter(int count)
 {
-    callOn(m_context, [this, count] { m_inner.showPassCounter(count); });
+    m_gui.call([this, count] { m_inner.showPassCounter(count); });
 }
 
 } // namespace job

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -102,12 +103,93 @@ private:
 
 namespace job {
 
+// The way from a worker thread to the GUI thread. Each call is queued to the
+// GUI thread's object and waited for; once closed (the owner is going away
+// while the worker still runs) no call is carried any more and a waiting one
+// returns at once with an empty result, so the owner may join its worker
+// without the two waiting on each other.
+class GuiGate
+{
+public:
+    explicit GuiGate(QObject *guiObject) : m_context(guiObject) {}
+
+    void close()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_closed = true;
+        }
+        m_done.notify_all();
+    }
+
+    template<typename F>
+    auto call(F &&f) -> decltype(f())
+    {
+        using R = decltype(f());
+        if (isClosed()) {
+            if constexpr (std::is_void_v<R>)
+                return;
+            else
+                return R{};
+        }
+        if (m_context->thread() == QThread::currentThread())
+            return f();
+        struct Outcome
+        {
+            bool finished = false;
+            std::conditional_t<std::is_void_v<R>, bool, R> value{};
+        };
+        auto outcome = std::make_shared<Outcome>();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_closed) {
+            if constexpr (std::is_void_v<R>)
+                return;
+            else
+                return R{};
+        }
+        QMetaObject::invokeMethod(
+            m_context,
+            [this, outcome, &f] {
+                if constexpr (std::is_void_v<R>) {
+                    f();
+                } else {
+                    auto value = f();
+                    std::lock_guard<std::mutex> inner(m_mutex);
+                    outcome->value = std::move(value);
+                }
+                {
+                    std::lock_guard<std::mutex> inner(m_mutex);
+                    outcome->finished = true;
+                }
+                m_done.notify_all();
+            },
+            Qt::QueuedConnection);
+        m_done.wait(lock, [&] { return outcome->finished || m_closed; });
+        if constexpr (std::is_void_v<R>)
+            return;
+        else
+            return outcome->finished ? outcome->value : R{};
+    }
+
+private:
+    bool isClosed()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_closed;
+    }
+
+    QObject *m_context;
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_closed = false;
+};
+
 // A project window reached on the GUI thread: the documents are painted
 // there, so a start running elsewhere reads and writes them only in turn.
 class HoppingJobProject : public JobProject
 {
 public:
-    HoppingJobProject(JobProject &inner, QObject *guiObject);
+    HoppingJobProject(JobProject &inner, GuiGate &gui);
 
     JobProject &inner() const { return m_inner; }
 
@@ -143,7 +225,7 @@ public:
 
 private:
     JobProject &m_inner;
-    QPointer<QObject> m_context;
+    GuiGate &m_gui;
 };
 
 // The project windows reached on the GUI thread. Each window keeps one
@@ -151,7 +233,7 @@ private:
 class HoppingJobProjects : public JobProjects
 {
 public:
-    HoppingJobProjects(JobProjects &inner, QObject *guiObject);
+    HoppingJobProjects(JobProjects &inner, GuiGate &gui);
 
     std::vector<JobProject *> windows() const override;
     JobProject *active() const override;
@@ -161,7 +243,7 @@ private:
     JobProject *wrap(JobProject *inner) const;
 
     JobProjects &m_inner;
-    QPointer<QObject> m_context;
+    GuiGate &m_gui;
     mutable std::mutex m_mutex;
     mutable std::map<JobProject *, std::unique_ptr<HoppingJobProject>> m_wrappers;
 };
@@ -170,7 +252,7 @@ private:
 class HoppingJobPrompts : public JobPrompts
 {
 public:
-    HoppingJobPrompts(JobPrompts &inner, QObject *guiObject);
+    HoppingJobPrompts(JobPrompts &inner, GuiGate &gui);
 
     void show(const JobMessage &message) override;
     BrokenWireAnswer askBrokenWire() override;
@@ -179,7 +261,7 @@ public:
 
 private:
     JobPrompts &m_inner;
-    QPointer<QObject> m_context;
+    GuiGate &m_gui;
 };
 
 } // namespace job

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -132,13 +134,14 @@ TEST(ThreadHop, AStartOnAWorkerThreadAsksOnTheGuiThreadAndKeepsTheTrace)
     MachineThread machineThread;
     Rig rig;
     scriptBrokenWireTwice(rig);
-    QObject gui;
+    QObject guiObject;
+    job::GuiGate gui(&guiObject);
     job::HoppingJobMachine machine(rig.machine, machineThread.object.get());
     job::HoppingJobPanel panel(rig.panel, machineThread.object.get());
-    job::HoppingJobTransmitter transmitter(rig.transmitter, &gui);
-    job::HoppingJobProjects projects(rig.projects, &gui);
+    job::HoppingJobTransmitter transmitter(rig.transmitter, &guiObject);
+    job::HoppingJobProjects projects(rig.projects, gui);
     ThreadCheckingPrompts checking(rig.prompts);
-    job::HoppingJobPrompts prompts(checking, &gui);
+    job::HoppingJobPrompts prompts(checking, gui);
     job::JobControl control(job::JobEnvironment{machine, panel, transmitter, projects, prompts, rig.dialogs,
                                                 [&rig] { return rig.settings; }, false, rig.jobFile()});
 
@@ -164,4 +167,28 @@ TEST(ThreadHop, AStartOnAWorkerThreadAsksOnTheGuiThreadAndKeepsTheTrace)
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(projects.active(), windows.front());
     EXPECT_EQ(projects.windows(), windows);
+}
+
+// The host closes its gate when it goes away during a start: a worker that
+// waits on the GUI thread then must not keep the GUI thread's join waiting
+// (it did dead-lock when the main window closed during a Pause).
+TEST(ThreadHop, AClosedGuiGateReleasesAWaitingWorkerAndCarriesNothingMore)
+{
+    auto guiObject = std::make_unique<QObject>();
+    job::GuiGate gate(guiObject.get());
+    std::atomic<int> ran{0};
+    int first = -1;
+    std::thread worker([&] { first = gate.call([&ran] { return ++ran; }); });
+    // This thread serves no events: the call stays queued until the gate closes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    gate.close();
+    worker.join();
+    guiObject.reset(); // the owner's object goes with it, and the queued call too
+    EXPECT_EQ(first, 0);
+
+    int second = -1;
+    std::thread late([&] { second = gate.call([&ran] { return ++ran; }); });
+    late.join();
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(ran.load(), 0);
 }

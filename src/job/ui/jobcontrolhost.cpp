@@ -46,22 +46,32 @@ private:
 class HostTransmitter : public JobTransmitter
 {
 public:
-    HostTransmitter(TMachineHost &host, QString jobFile)
+    HostTransmitter(TMachineHost &host, QString jobFile, GuiGate &gui)
         : m_host(host)
         , m_jobFile(std::move(jobFile))
+        , m_gui(gui)
     {
     }
     bool start() override
     {
-        m_host.startTransmission(m_jobFile);
-        return true;
+        return m_gui.call([this] {
+            m_host.startTransmission(m_jobFile);
+            return true;
+        });
     }
-    void stop() override { m_host.stop(); }
-    bool isRunning() const override { return m_host.running(); }
+    void stop() override
+    {
+        m_gui.call([this] { m_host.stop(); });
+    }
+    bool isRunning() const override
+    {
+        return m_gui.call([this] { return m_host.running(); });
+    }
 
 private:
     TMachineHost &m_host;
     QString m_jobFile;
+    GuiGate &m_gui;
 };
 
 // Shown while a start runs: modal, so nothing can be started again or closed,
@@ -125,8 +135,8 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     m_panel = std::make_unique<SessionJobPanel>(session);
     // The machine host is a GUI-thread object: the transmitter is started
     // there, whichever thread runs the start.
-    m_hostTransmitter = std::make_unique<HostTransmitter>(machine, jobFile);
-    m_transmitter = std::make_unique<HoppingJobTransmitter>(*m_hostTransmitter, this);
+    m_gui = std::make_unique<GuiGate>(this);
+    m_transmitter = std::make_unique<HostTransmitter>(machine, jobFile, *m_gui);
     m_effects = std::make_unique<MachineLiveEffects>(*m_machine, [&machine] { machine.showPanel(); });
     m_projects = std::make_unique<MdiJobProjects>(
         area, driverWriter([this] { return writerContext(); }),
@@ -137,12 +147,12 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
                                                         if (m_hooks.statusText)
                                                             m_hooks.statusText(1, QString::number(count));
                                                     });
-    m_guiProjects = std::make_unique<HoppingJobProjects>(*m_projects, this);
-    m_guiPrompts = std::make_unique<HoppingJobPrompts>(*m_prompts, this);
+    m_guiProjects = std::make_unique<HoppingJobProjects>(*m_projects, *m_gui);
+    m_guiPrompts = std::make_unique<HoppingJobPrompts>(*m_prompts, *m_gui);
     m_dialogParent = area.window();
     m_control = std::make_unique<JobControl>(JobEnvironment{
         *m_machine, *m_panel, *m_transmitter, *m_guiProjects, *m_guiPrompts, m_dialogs,
-        [this] { return callOn(this, [] { return jobSettingsFrom(Settings::current()); }); },
+        [this] { return m_gui->call([] { return jobSettingsFrom(Settings::current()); }); },
         testModeFrom(CommandLine::current()), jobFile});
     m_guard = std::make_unique<JobCloseGuard>(*m_transmitter, m_control->state());
 
@@ -179,8 +189,11 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
 
 JobControlHost::~JobControlHost()
 {
-    // The modal dialog keeps the main window open while the worker runs; a
-    // worker still under way here only waits on the machine.
+    // The modal dialog keeps the operator from closing the main window while
+    // the worker runs, but a program that ends anyway must not wait on a
+    // worker that waits on this thread: closed, the gate answers the
+    // worker's remaining GUI calls with empty results.
+    m_gui->close();
     if (m_worker.joinable())
         m_worker.join();
     delete m_busyDialog.data();

@@ -32,6 +32,7 @@ struct JobControlHooks
     std::function<void()> refreshMenus;
 };
 
+class GuiGate;
 class HoppingJobProjects;
 class HoppingJobPrompts;
 
@@ -85,7 +86,7 @@ private:
     JobControlHooks m_hooks;
     std::unique_ptr<SessionJobMachine> m_machine;
     std::unique_ptr<SessionJobPanel> m_panel;
-    std::unique_ptr<JobTransmitter> m_hostTransmitter;
+    std::unique_ptr<GuiGate> m_gui;
     std::unique_ptr<JobTransmitter> m_transmitter;
     std::unique_ptr<MdiJobProjects> m_projects;
     std::unique_ptr<JobPrompts> m_prompts;
