@@ -79,6 +79,8 @@ private:
     bool step();
     bool stepPart(Frame &f);
     bool stepLegs(Frame &f);
+    bool stepChildless(Frame &f);
+    bool advance(Frame &f);
     bool pushNextChild(Frame &f);
     void writeVertex(const Frame &f, std::int32_t vertex);
     bool edgesWritten(const Frame &f) const { return f.figure != m_options.root || m_options.cutFrame; }
@@ -215,6 +217,8 @@ bool TreeWalk::stepPart(Frame &f)
 {
     switch (f.stage) {
     case Stage::Top:
+        if (m_children[f.figure].empty())
+            return stepChildless(f);
         if (f.k > f.n) {
             m_stack.pop_back();
             return true;
@@ -235,18 +239,45 @@ bool TreeWalk::stepPart(Frame &f)
         break;
     }
 
-    // Stage::After: on to the next vertex. Serial cutting leaves the last
-    // edge out, but the children of the vertex before it were cut above.
+    // Stage::After
+    if (m_sink.stopRequested())
+        return false;
+    if (!advance(f))
+        return false;
+    f.stage = Stage::Top;
+    return true;
+}
+
+// A figure without children: nothing can be pushed above its frame, so its
+// vertices are walked in one loop instead of three stack steps each. The sink
+// is asked to stop once per vertex; its answer cannot change between the
+// steps this loop joins, since no call reaches the sink in between.
+bool TreeWalk::stepChildless(Frame &f)
+{
+    for (;;) {
+        if (f.k > f.n) {
+            m_stack.pop_back();
+            return true;
+        }
+        if (m_sink.stopRequested())
+            return false;
+        if (!advance(f))
+            return false;
+    }
+}
+
+// On from the vertex whose children were cut to the next one. Serial cutting
+// leaves the last edge out, but the children of the vertex before it were
+// cut already.
+bool TreeWalk::advance(Frame &f)
+{
     if (f.k > f.last) {
         ++f.k;
-        f.stage = Stage::Top;
         return true;
     }
     const tfigura &fig = m_figures[f.figure];
     // e stays within 0 .. n, so stepping on wraps at n without a division.
     f.e = f.direction > 0 ? (f.e >= f.n ? 0 : f.e + 1) : (f.e == 0 ? f.n : f.e - 1);
-    if (m_sink.stopRequested())
-        return false;
     const bool open = fig.open;
     const bool longOpen = open && points(f.figure).size() > 2;
     if (!m_options.singleOpenFigure && longOpen && f.k == f.n && m_options.mode != 2 && edgesWritten(f)) {
@@ -264,7 +295,6 @@ bool TreeWalk::stepPart(Frame &f)
         writeVertex(f, f.e);
     }
     ++f.k;
-    f.stage = Stage::Top;
     return true;
 }
 
