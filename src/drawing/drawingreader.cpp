@@ -1,6 +1,7 @@
 #include "drawing/drawingreader.h"
 
 #include "drawing/dxfreader.h"
+#include "drawing/epsreader.h"
 #include "drawing/hpglreader.h"
 
 #include <cerrno>
@@ -71,6 +72,7 @@ int Thpgl::OpenText(std::string text, TDrawingKind kind)
             m_text.clear();
             return NotPostScript;
         }
+        m_eps = std::make_unique<TEpsReader>(m_text);
         break;
     default:
         return 0;
@@ -83,6 +85,7 @@ void Thpgl::Close()
 {
     m_hpgl.reset();
     m_dxf.reset();
+    m_eps.reset();
     m_text.clear();
     m_open = false;
 }
@@ -95,6 +98,8 @@ bool Thpgl::ReadFigure(tfigura &figure)
         return m_hpgl->ReadFigure(figure, m_error);
     if (m_dxf && m_kind == TDrawingKind::Dxf)
         return m_dxf->ReadFigure(figure, m_error);
+    if (m_eps && m_kind == TDrawingKind::Eps)
+        return m_eps->ReadFigure(figure, m_error);
     // Nothing to read for this kind.
     figure.FinishReading();
     m_open = false;
@@ -109,6 +114,8 @@ bool Thpgl::EndOfFile() const
         return m_hpgl->atEnd();
     if (m_dxf && m_kind == TDrawingKind::Dxf)
         return m_dxf->atEnd();
+    if (m_eps && m_kind == TDrawingKind::Eps)
+        return m_eps->atEnd();
     return true;
 }
 

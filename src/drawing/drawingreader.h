@@ -8,6 +8,7 @@
 #include <string>
 
 class TDxfReader;
+class TEpsReader;
 class THpglReader;
 
 // The reader kind given to Thpgl::Open, kept by each project window.
@@ -68,4 +69,5 @@ private:
     TReadError m_error;
     std::unique_ptr<THpglReader> m_hpgl;
     std::unique_ptr<TDxfReader> m_dxf;
+    std::unique_ptr<TEpsReader> m_eps;
 };

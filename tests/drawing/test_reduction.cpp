@@ -1,3 +1,4 @@
+#include "drawing/curves.h"
 #include "drawing/geometry.h"
 #include "drawing/reduction.h"
 
@@ -93,4 +94,56 @@ TEST(PointReduction, EqualsTheInPlaceWalkOnSeededPolylines)
         const double tol = 1 + double(rng() % 20);
         EXPECT_EQ(reduced(pts, tol), plainReduction(pts, tol));
     }
+}
+
+// A path read curve by curve is reduced after every curve. The resumed
+// reduction must keep exactly the points the whole-list reduction keeps,
+// also where reducing again removes more (reduction is not idempotent) and
+// where the stable prefix has to step back.
+TEST(PointReduction, ResumedAfterEveryCurveEqualsTheWholeReduction)
+{
+    std::mt19937 rng(4061);
+    int resumed = 0;
+    int reducedFurther = 0;
+    for (int run = 0; run < 3000; ++run) {
+        SCOPED_TRACE(run);
+        const double tol = run % 3 == 0 ? 1 + double(rng() % 12) : 4.0;
+        const int span = run % 2 == 0 ? 60 : 2000; // small spans make many nearly collinear points
+        std::uniform_int_distribution<int> coordinate(-span, span);
+        tfigura whole;
+        std::vector<TPlotPoint> resumable;
+        TResumableReduction reduction(tol);
+        auto add = [&](TPlotPoint p) {
+            if (!whole.points.empty() && whole.points.back() == p)
+                return;
+            whole.points.push_back(p);
+            resumable.push_back(p);
+        };
+        add({coordinate(rng), coordinate(rng)});
+        const int segments = 1 + int(rng() % 25);
+        for (int s = 0; s < segments; ++s) {
+            if (rng() % 3 == 0) {
+                add({coordinate(rng), coordinate(rng)});
+                continue;
+            }
+            const TPlotPoint last = whole.points.back();
+            const auto control = [&] { return TCurvePoint {coordinate(rng) * 1.0L, coordinate(rng) * 1.0L}; };
+            const TCurvePoint p0 {last.x * 1.0L, last.y * 1.0L};
+            const TCurvePoint p1 = control(), p2 = control(), p3 = control();
+            for (int k = 1; k <= 40; ++k) {
+                const TCurvePoint p = BezierCubicPoint(p0, p1, p2, p3, k / 40.0);
+                add({static_cast<std::int32_t>(std::rint(p.x)), static_cast<std::int32_t>(std::rint(p.y))});
+            }
+            resumed += reduction.stablePrefix() > 1;
+            ReducePoints(whole, tol);
+            reduction.Reduce(resumable);
+            ASSERT_EQ(resumable, whole.points) << "after segment " << s;
+            tfigura again = whole;
+            ReducePoints(again, tol);
+            reducedFurther += again.points != whole.points;
+        }
+    }
+    // The cases that make resuming hard did occur.
+    EXPECT_GT(resumed, 10000);
+    EXPECT_GT(reducedFurther, 1000);
 }
