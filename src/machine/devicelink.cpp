@@ -188,3 +188,14 @@ void TfUsb::deviceChange()
         m_statusHandler(QStringLiteral("brakLacznosci"));
     }
 }
+
+void TfUsb::redetect()
+{
+    // Forgetting the selection makes the next device change greet whatever
+    // machine it selects, whether or not the bus reports it as new.
+    m_connected = false;
+    if (m_controller)
+        m_controller->rescan();
+    if (!m_connected)
+        deviceChange();
+}

@@ -55,6 +55,10 @@ public:
 
     // The controller's device-change handler (public for the re-scan path).
     void deviceChange();
+    // Looks at the bus afresh and selects the machine again, greeting it as
+    // a newly plugged one: after the controller restarted it is a new
+    // device and waits for "X".
+    void redetect();
 
 private:
     bool qualifies(const HidDevice &device) const;

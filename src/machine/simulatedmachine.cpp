@@ -41,8 +41,10 @@ void put(HidReply &r, int at, std::uint64_t value, int size)
 SimulatedMachine::SimulatedMachine(MachineClock &clock, SimulatedMachineConfig config)
     : m_clock(clock)
     , m_config(std::move(config))
+    , m_program(static_cast<std::uint32_t>(m_config.firmwareMajor) << 8 | m_config.firmwareMinor)
 {
     m_lastDrainMs = m_clock.nowMs();
+    setImageVersion(m_program.words(m_clock.nowMs()), m_config.firmwareMajor, m_config.firmwareMinor);
 }
 
 int SimulatedMachine::commandLength(const std::uint8_t *command) const
@@ -54,8 +56,8 @@ int SimulatedMachine::commandLength(const std::uint8_t *command) const
     case 'S':
         switch (command[1]) {
         case 9:
-        case 11: return 2;
-        case 10:
+        case 11:
+            return 2;
         case 13: return 4;
         default: break;
         }
@@ -84,6 +86,7 @@ int SimulatedMachine::receiveReport(const HidReport &report)
         return m_writeError;
     }
     m_reports.push_back(report);
+    countReportForPull();
     const char letter = static_cast<char>(report[1]);
     if (letter != 0) {
         const int length = std::min(commandLength(report.data() + 1), kHidReportSize - 1);
@@ -177,10 +180,10 @@ void SimulatedMachine::execute(const QByteArray &c)
         const std::uint8_t sub = byteAt(c, 1);
         if (sub == 13)
             m_eeprom[byteAt(c, 2)] = byteAt(c, 3);
+        else if (sub >= 8 && sub <= 11)
+            executeProgramCommand(sub, c);
         else
             m_settings[sub & 15] = int32At(c, 2);
-        if (sub == 8)
-            m_firmwareAddress = static_cast<std::uint32_t>(int32At(c, 2));
         break;
     }
     case 'T':
@@ -390,8 +393,7 @@ int SimulatedMachine::answer(int index, HidReply &r, int &length)
         r[1] = m_config.firmwareMinor;
         // The upgrade reads program memory through this reply: each read
         // returns the word at the current address and moves on.
-        put(r, 6, m_firmwareAddress, 4);
-        m_firmwareAddress += 2;
+        put(r, 6, m_program.read(m_clock.nowMs()), 2);
         break;
     default:
         return HidError::GeneralFailure;
@@ -422,6 +424,7 @@ public:
     int writeReport(const HidReport &report) override
     {
         m_backend.m_clock.sleepMs(m_backend.m_writeCostMs);
+        m_backend.refreshBus();
         if (!*m_present)
             return HidError::DeviceGone;
         return m_machine ? m_machine->receiveReport(report) : HidError::Ok;
@@ -430,6 +433,7 @@ public:
     {
         reply.fill(0);
         length = 0;
+        m_backend.refreshBus();
         if (!*m_present)
             return HidError::DeviceGone;
         return m_machine ? m_machine->answer(index, reply, length) : HidError::GeneralFailure;
@@ -465,35 +469,42 @@ HidDeviceInfo SimulatedHidBackend::makeInfo(const QString &manufacturer, const Q
 std::shared_ptr<SimulatedMachine> SimulatedHidBackend::plugMachine(SimulatedMachineConfig config)
 {
     auto machine = std::make_shared<SimulatedMachine>(m_clock, std::move(config));
-    m_slots.push_back({makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
-                       machine, std::make_shared<bool>(true)});
+    m_slots.push_back(
+        {makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
+         machine, std::make_shared<bool>(true), machine->boots()});
     changed();
     return machine;
 }
 
 void SimulatedHidBackend::plugOther(const QString &manufacturer, const QString &product)
 {
-    m_slots.push_back({makeInfo(manufacturer, product, QString()), nullptr, std::make_shared<bool>(true)});
+    m_slots.push_back({makeInfo(manufacturer, product, QString()), nullptr, std::make_shared<bool>(true), 0});
     changed();
 }
 
 void SimulatedHidBackend::replug(const std::shared_ptr<SimulatedMachine> &machine)
 {
-    m_slots.push_back({makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
-                       machine, std::make_shared<bool>(true)});
+    // A machine pulled out by a fault still has its dead slot.
+    std::erase_if(m_slots,
+                  [&machine](const Slot &slot) { return slot.machine == machine && !*slot.present; });
+    if (!machine->onBus())
+        machine->plugBackIn();
+    m_slots.push_back(
+        {makeInfo(machine->config().manufacturer, machine->config().product, machine->config().serialNumber),
+         machine, std::make_shared<bool>(true), machine->boots()});
     changed();
 }
 
 void SimulatedHidBackend::unplug(const std::shared_ptr<SimulatedMachine> &machine)
 {
-    for (auto it = m_slots.begin(); it != m_slots.end(); ++it) {
-        if (it->machine == machine) {
-            *it->present = false;
-            m_slots.erase(it);
-            changed();
-            return;
-        }
-    }
+    const auto removed = std::erase_if(m_slots, [&machine](const Slot &slot) {
+        if (slot.machine != machine)
+            return false;
+        *slot.present = false;
+        return true;
+    });
+    if (removed > 0)
+        changed();
 }
 
 void SimulatedHidBackend::unplugOther(const QString &product)
@@ -516,16 +527,20 @@ void SimulatedHidBackend::changed()
 
 std::vector<HidDeviceInfo> SimulatedHidBackend::enumerate()
 {
+    refreshBus();
     std::vector<HidDeviceInfo> devices;
-    for (const Slot &slot : m_slots)
-        devices.push_back(slot.info);
+    for (const Slot &slot : m_slots) {
+        if (*slot.present)
+            devices.push_back(slot.info);
+    }
     return devices;
 }
 
 std::unique_ptr<HidChannel> SimulatedHidBackend::open(const HidDeviceInfo &device, int &error)
 {
+    refreshBus();
     for (const Slot &slot : m_slots) {
-        if (slot.info.instanceId != device.instanceId)
+        if (slot.info.instanceId != device.instanceId || !*slot.present)
             continue;
         if (m_openError != HidError::Ok) {
             error = m_openError;

@@ -2,6 +2,7 @@
 
 #include "machine/hidbackend.h"
 #include "machine/machineclock.h"
+#include "machine/simulatedprogram.h"
 
 #include <QByteArray>
 #include <QString>
@@ -46,6 +47,10 @@ struct SimulatedMachineConfig
     int drainPerSecond = 2000;
     // A running job with an empty queue ends after this long without input.
     int jobIdleEndMs = 300;
+    // Program memory: an erase takes this long; a restart keeps the
+    // controller off the bus this long.
+    std::int64_t eraseMs = 5000;
+    std::int64_t restartMs = 4000;
 };
 
 // One simulated controller: takes output reports, answers the indexed
@@ -115,6 +120,23 @@ public:
     // Runs the clock's time into the machine (moves, draining).
     void update();
 
+    // --- Program memory, restart and the bus ---------------------------------
+    SimulatedProgramMemory &programMemory() { return m_program; }
+    // After a restart or power-up the controller reports this version when
+    // its memory holds exactly these words. It starts with its own program
+    // registered under the configured version; any other content boots the
+    // loader, which reports 0.0.
+    void setImageVersion(const std::vector<std::uint16_t> &words, std::uint8_t major, std::uint8_t minor);
+    // Fault: the cable is pulled after `count` more reports were taken.
+    void unplugAfterWrites(int count);
+    // Whether the controller answers on the bus now (not restarting, not
+    // pulled out).
+    bool onBus() const;
+    // Counts restarts: each one makes the controller a new device on the bus.
+    int boots() const { return m_boots; }
+    // Plugged in again after being pulled: powers up from its memory.
+    void plugBackIn();
+
 private:
     struct Motion
     {
@@ -133,6 +155,11 @@ private:
     void stopMotion();
     int commandLength(const std::uint8_t *command) const;
     bool newProtocol() const { return m_config.firmwareMajor >= 4 && m_config.firmwareMajor <= 9; }
+    // "S" 8, 9, 10 and 11.
+    void executeProgramCommand(std::uint8_t sub, const QByteArray &command);
+    void restart();
+    void bootFromMemory();
+    void countReportForPull();
 
     MachineClock &m_clock;
     SimulatedMachineConfig m_config;
@@ -159,7 +186,12 @@ private:
     std::array<std::uint8_t, 256> m_eeprom{};
     std::int32_t m_originX = 0;
     std::int32_t m_originY = 0;
-    std::uint32_t m_firmwareAddress = 0;
+    SimulatedProgramMemory m_program;
+    std::vector<std::pair<std::uint64_t, std::pair<std::uint8_t, std::uint8_t>>> m_imageVersions;
+    std::int64_t m_offBusUntil = 0;
+    bool m_pulled = false;
+    int m_pullAfterWrites = -1;
+    int m_boots = 0;
 
     std::deque<QByteArray> m_queue;
     std::array<std::int32_t, 8> m_jobMoveDelta{};
@@ -218,10 +250,14 @@ private:
         HidDeviceInfo info;
         std::shared_ptr<SimulatedMachine> machine; // null for other devices
         std::shared_ptr<bool> present;
+        int boots = 0; // the machine's restart count when it came on the bus
     };
     class Channel;
 
     void changed();
+    // Brings the slots in line with the controllers' own state (restarts,
+    // pulled cables); never reports a change, as it runs inside link calls.
+    void refreshBus();
     HidDeviceInfo makeInfo(const QString &manufacturer, const QString &product, const QString &serial);
 
     MachineClock &m_clock;
