@@ -32,14 +32,9 @@ bool DocumentJobProject::tooLarge() const { return m_document.projektZaDuzy(); }
 
 bool DocumentJobProject::planComplete() const
 {
-    // Only the flat planner leaves a cutting tree that can be incomplete; the
-    // rotary and turning planners either plan every profile or close the
-    // window.
-    const TProjectSettings &s = m_document.settings();
-    const bool flat = s.Mode == ModeFlat || s.Mode == ModeIndependent || s.Mode == ModePerpendicular
-        || (s.Mode == ModeSerial && s.StolikSwitch != AxisSpindle)
-        || (s.Mode == ModeTurning && s.StolikSwitch == AxisNone);
-    return !flat || m_document.Planned;
+    // Every planner marks what it planned: a rotary or turning project that
+    // was never planned still holds its axis line as a profile.
+    return m_document.Planned;
 }
 
 int DocumentJobProject::serialFeedSign() const { return m_document.SerialFeedSign; }
@@ -49,7 +44,8 @@ bool DocumentJobProject::axisHorizontal() const { return m_document.AxisHorizont
 
 bool DocumentJobProject::cutFromBelow() const
 {
-    // The profiles lie wholly under the spindle axis (the axis line sits at y 0).
+    // The planner put the spindle axis line at y 0: the profiles lie wholly
+    // under it.
     return m_document.PP.y < 0 && m_document.PK.y <= 0;
 }
 

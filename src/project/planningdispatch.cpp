@@ -2,6 +2,7 @@
 
 #include "project/direction.h"
 #include "project/flatplanproject.h"
+#include "project/rotaryplanner.h"
 
 TPlannerKind PlannerForMode(int mode, int stolikSwitch)
 {
@@ -23,10 +24,10 @@ TPlanOutcome RunPlanner(TProjectDocument &document, TPlannerKind kind, const TPl
     case TPlannerKind::Flat:
         return ciecie(document, control);
     case TPlannerKind::Rotary:
+        return ciecie_obrotowe(document);
     case TPlannerKind::Turning:
-        break;
+        return toczenie(document);
     }
-    // No planner is built in yet: the project stays unplanned, and says so.
     document.Planned = false;
     return {};
 }

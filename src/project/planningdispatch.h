@@ -16,7 +16,7 @@ TPlannerKind PlannerForMode(int mode, int stolikSwitch);
 
 enum class TPlanStatus {
     Planned,
-    NotPlanned, // no planner ran (or none exists yet for the mode)
+    NotPlanned, // no planner ran
     Cancelled, // stopped by the user; planned again after the next configuration
     Stuck, // some figures could not be joined
     Failed, // the planner found no axis or profile; the window closes
@@ -28,6 +28,9 @@ struct TPlanOutcome
     int unjoinedFigures = 0;
     // A message for the window to show, if any.
     TMessageKey message;
+    // A fault of the drawing that the plan works around: shown as an error
+    // while the window stays open.
+    TMessageKey warning;
     bool closesWindow() const { return status == TPlanStatus::Failed; }
 };
 

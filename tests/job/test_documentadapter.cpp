@@ -33,21 +33,18 @@ TProjectDocument rectangle(int mode, int axis, bool planned)
 
 } // namespace
 
-TEST(DocumentAdapter, OnlyFlatPlansCanBeIncomplete)
+TEST(DocumentAdapter, EveryModeStartsOnlyAPlannedProject)
 {
-    struct Case
-    {
-        int mode;
-        int axis;
-        bool flatPlanner;
-    };
-    const Case cases[] = {{0, 0, true}, {4, 0, true}, {5, 0, true}, {1, 0, false}, {2, 0, false},
-                          {2, 1, true}, {2, 2, true}, {3, 0, false}, {3, 1, false}, {3, 2, true}};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.mode * 10 + c.axis);
-        TProjectDocument doc = rectangle(c.mode, c.axis, false);
-        job::DocumentJobProject project(doc, nullptr, nullptr);
-        EXPECT_EQ(project.planComplete(), !c.flatPlanner);
+    // Fault mended: rotary, turning and serial-on-spindle projects started
+    // unplanned, cutting their axis line as a profile.
+    const int cases[][2] = {{0, 0}, {4, 0}, {5, 0}, {1, 0}, {1, 1}, {2, 0}, {2, 1}, {3, 0}, {3, 1}, {3, 2}};
+    for (const auto &[mode, axis] : cases) {
+        SCOPED_TRACE(mode * 10 + axis);
+        for (const bool planned : {false, true}) {
+            TProjectDocument doc = rectangle(mode, axis, planned);
+            job::DocumentJobProject project(doc, nullptr, nullptr);
+            EXPECT_EQ(project.planComplete(), planned);
+        }
     }
 }
 

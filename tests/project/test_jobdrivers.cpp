@@ -8,6 +8,7 @@
 #include "project/flatplanproject.h"
 #include "project/jobdrivers.h"
 #include "project/projectdocument.h"
+#include "project/rotaryplanner.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -349,6 +350,38 @@ TEST(JobDrivers, RotaryJobEndsWithTheExitToTheStartEdge)
     // The pass already left the wire at the start edge: the exit is a zero move.
     EXPECT_EQ(std::vector<std::string>(lines.end() - 6, lines.end()),
               (std::vector<std::string> {"p 200", "move n=2", "p 1", "f 0", "p 1", "r 0 2"}));
+}
+
+// The hand-made rotary project above, drawn instead: the axis and the
+// profiles anywhere on the sheet, one of them drawn right to left. Planned,
+// it writes the same job.
+TEST(JobDrivers, DrawnRotaryProjectPlansIntoTheHandMadeJob)
+{
+    for (const double steps : {1.0, 2.6}) {
+        SCOPED_TRACE(steps);
+        DriverHarness hand;
+        RotaryProject(hand.project, {{{0, 400}, {400, 400}}, {{800, 400}, {1200, 400}}});
+        DriverHarness drawn;
+        const TPlotPoint at {5000, -3000};
+        for (const std::vector<TPlotPoint> &points : std::vector<std::vector<TPlotPoint>> {
+                 {{0, 400}, {400, 400}}, {{0, 0}, {2000, 0}}, {{1200, 400}, {800, 400}}}) {
+            tfigura f;
+            for (const TPlotPoint p : points)
+                f.AddPoint({p.x + at.x, p.y + at.y});
+            drawn.project.AddFigure(f);
+        }
+        ASSERT_EQ(ciecie_obrotowe(drawn.project).status, TPlanStatus::Planned);
+        for (DriverHarness *h : {&hand, &drawn}) {
+            h->context.start.jobType = TJobType::RotarySpindle;
+            h->context.settings.il_obr_rys = 1;
+            h->context.settings.ilosckrokow = steps;
+            h->context.settings.CatDir = 2;
+            ASSERT_TRUE(Save_ciecie_obrotowe(h->project, h->context, QStringLiteral("out.cn"), 0, 2).ok);
+        }
+        EXPECT_EQ(Segments(hand.decoded()).size(), steps < 2 ? 2u : 6u) << "every profile in every pass";
+        EXPECT_EQ(Segments(drawn.decoded()), Segments(hand.decoded()));
+        EXPECT_EQ(drawn.bytes, hand.bytes);
+    }
 }
 
 TEST(JobDrivers, TurningChoosesTheDirectionFromItsStartPoint)

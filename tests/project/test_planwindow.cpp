@@ -4,6 +4,7 @@
 #include "project/ui/mdichild.h"
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -136,6 +137,69 @@ TEST_F(PlanWindow, StuckPlanTellsHowManyFiguresStayOff)
     EXPECT_FALSE(child->planned());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown.front().text.endsWith("1"));
+}
+
+// The shipped English texts, so that a box can be told by its text.
+tInterfejs English()
+{
+    tInterfejs language;
+    language.LoadFile(
+        QStringLiteral("US"),
+        {QStringLiteral(PRENTAVIK_SOURCE_DIR "/lang"), QStringLiteral("Prentavik"), QStringLiteral("1.0")});
+    return language;
+}
+
+TEST_F(PlanWindow, RotaryDrawingWithoutAxisOrProfileSaysWhyAndCloses)
+{
+    ScopedLanguage language(English());
+    ASSERT_TRUE(tInterfejs::instance().loaded());
+    struct Case
+    {
+        int mode;
+        int mounting;
+        const char *drawing;
+        const char *key;
+    };
+    const char *vertical = "IN;SP1;PU0,0;PD0,900;PU100,100;PD400,500,700,100;PU;";
+    const char *level = "IN;SP1;PU0,0;PD900,0;PU100,100;PD400,500,700,100;PU;";
+    const Case cases[] = {
+        {1, 0, "IN;SP1;PU0,0;PD900,0;PU;", "projektBrakProfilu"},
+        {1, 2, level, "BrakSposobuMocowaniaMaterialu"},
+        {1, 0, vertical, "projektBrakOsiObrotuPozProsta"},
+        {2, 0, vertical, "projektBrakOsiObrotuPozProsta"},
+        {1, 1, level, "projektBrakOsiObrotuPionProsta"},
+        {3, 0, vertical, "projektBrakOsiObrotuPozProsta"},
+        {3, 1, level, "projektBrakOsiObrotu"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " in mode " + std::to_string(c.mode));
+        settings.Mode = c.mode;
+        settings.StolikSwitch = c.mounting;
+        boxes.shown.clear();
+        EXPECT_EQ(Open(c.drawing), nullptr);
+        EXPECT_EQ(host.ProjectCount(), 0);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+        EXPECT_EQ(boxes.shown[0].text, GetText(QStringLiteral("Project_window"), QString::fromLatin1(c.key)));
+    }
+}
+
+TEST_F(PlanWindow, TurningProfileBelowTheSpindleWarnsOnceAsAnErrorAndStaysPlanned)
+{
+    ScopedLanguage language(English());
+    ASSERT_TRUE(tInterfejs::instance().loaded());
+    settings.Mode = 3;
+    settings.StolikSwitch = 0;
+    TMDIChild *child = Open("IN;SP1;PU0,100;PD1000,100;PU100,300;PD400,50,900,300;PU;");
+    ASSERT_NE(child, nullptr);
+    EXPECT_FALSE(child->closing());
+    EXPECT_TRUE(child->planned());
+    EXPECT_EQ(child->document().PP.x, 0);
+    EXPECT_EQ(child->statusText(), QString()) << "a finished plan empties the figure count";
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(boxes.shown[0].text,
+              GetText(QStringLiteral("Project_window"), QStringLiteral("osMaBycPonizejProfilu")));
 }
 
 } // namespace

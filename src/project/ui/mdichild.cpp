@@ -125,26 +125,14 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
         ShowMsg(Text(outcome.message), true);
     WriteSharedSize();
     const TProjectSettings &settings = m_document.settings();
-    if (PlannerForMode(settings.Mode, settings.StolikSwitch) == TPlannerKind::Flat) {
-        StartFlatPlan();
-        return outcome;
-    }
-    {
-        BusyCursor busy;
-        TPlanControl control;
-        control.progress = [this](int percent) {
-            m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent)
-                                     + QStringLiteral("%"));
-        };
-        m_lastPlan = PlanProject(m_document, control);
-    }
-    ShowPlanOutcome();
-    m_view->invalidatePicture();
+    RunPlan(PlannerForMode(settings.Mode, settings.StolikSwitch));
     return outcome;
 }
 
 void TMDIChild::ShowPlanOutcome()
 {
+    if (!m_lastPlan.warning.empty())
+        ShowMsg(Text(m_lastPlan.warning), true);
     if (m_lastPlan.status == TPlanStatus::Stuck)
         ShowMsg(Text(m_lastPlan.message) + QString::number(m_lastPlan.unjoinedFigures), false);
     else if (!m_lastPlan.message.empty())
@@ -164,15 +152,26 @@ void TMDIChild::Plan(TPlannerKind kind)
 {
     // The settings may have changed since the load.
     m_document.setSettings(m_context.settings());
+    RunPlan(kind);
+}
+
+void TMDIChild::RunPlan(TPlannerKind kind)
+{
     if (kind == TPlannerKind::Flat) {
         StartFlatPlan();
         return;
     }
-    TPlanControl control;
-    control.progress = [this](int percent) {
-        m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent) + QStringLiteral("%"));
-    };
-    m_lastPlan = RunPlanner(m_document, kind, control);
+    // The rotary and turning planners are linear in the points: they run
+    // here, under the hourglass.
+    {
+        BusyCursor busy;
+        m_lastPlan = RunPlanner(m_document, kind, TPlanControl {});
+    }
+    if (m_lastPlan.status == TPlanStatus::Planned) {
+        m_statusBar->clearMessage();
+        if (m_context.mainStatus)
+            m_context.mainStatus(QString());
+    }
     ShowPlanOutcome();
     m_view->invalidatePicture();
 }

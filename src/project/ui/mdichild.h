@@ -2,8 +2,8 @@
 
 #include "app/frameinterfaces.h"
 #include "project/drawingsource.h"
-#include "project/planningdispatch.h"
 #include "project/painting.h"
+#include "project/planningdispatch.h"
 #include "project/projectdocument.h"
 
 #include <QMdiSubWindow>
@@ -99,6 +99,7 @@ protected:
 
 private:
     void Plan(TPlannerKind kind);
+    void RunPlan(TPlannerKind kind);
     void StartFlatPlan();
     void FinishFlatPlan();
     void ShowPlanOutcome();
