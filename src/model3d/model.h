@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -22,6 +23,10 @@ struct TRawTriangle
     float x3 = 0, y3 = 0, z3 = 0;
 };
 static_assert(sizeof(TRawTriangle) == 36, "a triangle is nine floats, 36 bytes");
+
+// The most triangles a model may hold (about 1 GB). A reader that would go beyond it fails, so
+// a file of nested block inserts fanning out cannot exhaust the memory.
+inline constexpr std::size_t MaxModelTriangles = 30'000'000;
 
 // The box a reader widens triangle by triangle. It starts inverted (minima +infinity, maxima
 // -infinity), so a file without triangles keeps it that way and is recognisable as empty.
