@@ -1,5 +1,6 @@
 #include "app/konfigrules.h"
 
+#include "app/machinefamily.h"
 #include "app/machineidentity.h"
 
 namespace KonfigRules {
@@ -159,7 +160,7 @@ double work_powerChange(double power, const MachineIdentity &machine)
 int modeItemCount(int currentCount, const MachineIdentity &machine, bool showAll)
 {
     int count = currentCount;
-    if (machine.familyCode() != QLatin1StringView("Q7") && count == 6)
+    if (!IsFamily(machine.familyCode(), QLatin1StringView("Q7")) && count == 6)
         count = 5;
     const QString name = machine.machineName();
     const QChar first = name.isEmpty() ? QChar() : name.front();

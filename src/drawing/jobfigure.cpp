@@ -141,7 +141,7 @@ void TJobWriter::figureSpeed(const FigureKind &kind, double length, double turns
         speed = 20.0L;
     if (speed > m_machine.MaxWorkSpeed)
         speed = m_machine.MaxWorkSpeed;
-    writeSpeed(1, speed * m_machine.wspV);
+    writeSpeed(1, speed);
 }
 
 void TJobWriter::WriteFigure(const tfigura &figure, double passAngle, double &endAngle, int direction)

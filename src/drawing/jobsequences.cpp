@@ -3,6 +3,7 @@
 // layer, the exit after a rotary pass, the cross-point plunge and the retreat
 // to the safe zone.
 
+#include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 #include "drawing/jobwriter.h"
 
@@ -29,7 +30,7 @@ void TJobWriter::writeClosing()
     case TJobType::RotarySpindle:
     case TJobType::Flat:
     case TJobType::RotaryTable:
-        if (m_machine.familyCode == QLatin1String("Q7") && type == TJobType::Flat
+        if (IsFamily(m_machine.familyCode, QLatin1String("Q7")) && type == TJobType::Flat
             && isChecked(m_settings.MoveAfter) && m_settings.Mode != 5)
             writeQ7Parking();
         sync();
@@ -128,7 +129,7 @@ void TJobWriter::WriteRevolution(double depth1, double depth2, double angle)
     sync();
     writeMove(currentX1(), currentX2(), currentY1(), currentY2(), 0, 0, depth1 + depth2);
     sync();
-    writeSpeed(1, static_cast<long double>(m_settings.feuVobrotowa) * m_machine.wspV);
+    writeSpeed(1, m_settings.feuVobrotowa);
     sync();
     speedMode(1);
     sync();

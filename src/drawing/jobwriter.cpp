@@ -1,5 +1,6 @@
 #include "drawing/jobwriter.h"
 
+#include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 
 #include <algorithm>
@@ -132,6 +133,13 @@ std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX)
     return static_cast<std::uint16_t>(std::clamp(std::nearbyint(period), 0.0L, 65535.0L));
 }
 
+std::uint16_t SpeedCommandPeriod(long double mmPerMinute, std::int32_t wspV, double resX)
+{
+    // The controller reads the period as a signed 16-bit number: a longer
+    // one would arrive negative, so it is held at the slowest it can read.
+    return std::min<std::uint16_t>(SpeedToPeriod(std::nearbyint(mmPerMinute * wspV), resX), 32767);
+}
+
 TJobWriter::TJobWriter(const Settings &settings, const JobMachineParams &machine, const JobStartState &start,
                        JobLiveEffects *effects, JobWriterCarry *carry)
     : m_settings(settings)
@@ -178,7 +186,7 @@ bool TJobWriter::BeginJob(std::unique_ptr<JobOutput> output)
     // The arm selection goes to the machine at once, not into the job; what
     // the link answers does not stop the writing.
     if (m_effects) {
-        if (m_machine.familyCode == QLatin1String("Q7"))
+        if (IsFamily(m_machine.familyCode, QLatin1String("Q7")))
             m_effects->sendArmSelection(m_start.KeyFront ? 0 : 5);
         else
             m_effects->sendArmSelection(m_settings.PowerOutput);
@@ -216,8 +224,8 @@ void TJobWriter::writeOpening()
     default:
         return;
     }
-    writeSpeed(0, static_cast<long double>(m_settings.PrzeSpeed) * m_machine.wspV);
-    writeSpeed(1, static_cast<long double>(m_settings.szybkoscObrobki) * m_machine.wspV);
+    writeSpeed(0, m_settings.PrzeSpeed);
+    writeSpeed(1, m_settings.szybkoscObrobki);
     WriteHeating();
     heatingOn();
     m_carry->HeatUpPending = true;
@@ -456,7 +464,7 @@ void TJobWriter::heatingOff()
 
 void TJobWriter::writeSpeed(std::uint8_t mode, long double mmPerMinute)
 {
-    const std::uint16_t period = SpeedToPeriod(std::nearbyint(mmPerMinute), m_machine.resX);
+    const std::uint16_t period = SpeedCommandPeriod(mmPerMinute, m_machine.wspV, m_machine.resX);
     writeBytes(SpeedCommand(mode, static_cast<std::int16_t>(period)));
 }
 

@@ -123,6 +123,11 @@ double CornerValue(const JobPositions &a, const JobPositions &b, const JobPositi
 bool IsCorner(const JobPositions &a, const JobPositions &b, const JobPositions &c);
 // Controller step period of a speed in mm/min (speeds below 21 count as 20).
 std::uint16_t SpeedToPeriod(long double mmPerMinute, double resX);
+// The period a "V" command carries for a speed in mm/min: the period of the
+// speed times the model's speed factor (the controller multiplies the
+// period back by the factor), at most 32767. The job file and every live
+// "V" use it.
+std::uint16_t SpeedCommandPeriod(long double mmPerMinute, std::int32_t wspV, double resX);
 
 // The writing half of the drawing reader/writer: turns millimetre targets
 // into the relative move records of the job file, keeps the position the job

@@ -27,7 +27,7 @@ std::int32_t DocumentJobProject::crossWidth() const { return m_document.CrossWid
 std::int32_t DocumentJobProject::crossHeight() const { return m_document.CrossHeight; }
 JobPoint DocumentJobProject::minCorner() const { return {m_document.PP.x, m_document.PP.y}; }
 JobPoint DocumentJobProject::maxCorner() const { return {m_document.PK.x, m_document.PK.y}; }
-JobPoint DocumentJobProject::crossMax() const { return {m_document.CrossMax.x, m_document.CrossMax.y}; }
+JobPoint DocumentJobProject::crossMax() const { return {m_document.CrossCorner().x, m_document.CrossCorner().y}; }
 bool DocumentJobProject::tooLarge() const { return m_document.projektZaDuzy(); }
 
 bool DocumentJobProject::planComplete() const

@@ -1,5 +1,6 @@
 #include "job/jobcontrol.h"
 
+#include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
 
@@ -73,7 +74,8 @@ bool JobControl::startJob(StartSender sender)
 
     bool started = false;
     if (settings.mode != ModeSerial) {
-        if (m_env.machine.snapshot().family == QLatin1String("Q7") && settings.mode == ModePerpendicular
+        if (IsFamily(m_env.machine.snapshot().family, QLatin1String("Q7"))
+            && settings.mode == ModePerpendicular
             && (sender == StartSender::Menu || sender == StartSender::ToolBar)) {
             m_env.panel.setKeyFront(true);
             for (JobProject *window : m_env.projects.windows()) {

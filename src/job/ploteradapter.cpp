@@ -68,9 +68,7 @@ void PloterJobMachine::waitWhileBusy()
 
 std::uint16_t PloterJobMachine::speedPeriod(double mmPerMinute) const
 {
-    // The speed times the model's speed factor, so that the period in the
-    // "V" command comes out already divided by it.
-    return m_ploter.SpeedToPeriod(RoundToInt32(static_cast<long double>(mmPerMinute) * m_ploter.state().wspV));
+    return m_ploter.speedPeriod(mmPerMinute);
 }
 
 void PloterJobMachine::setJobOrigin(std::int32_t x, std::int32_t y)

@@ -1,5 +1,6 @@
 #include "job/startchecks.h"
 
+#include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
 
@@ -82,17 +83,20 @@ bool StartChecks::canStart(JobProject &active, const JobSettings &settings, bool
     // still leaves it set. A disconnected link would only fail the write.
     if (m_machine.snapshot().connected)
         m_machine.sendCommand(speedCommand(0, m_machine.speedPeriod(settings.travelSpeed)));
-    if (!testMode && !m_machine.snapshot().connected) {
-        m_prompts.setBusy(false);
-        return false;
-    }
+    // The "V" of a missing machine fails as every write does: with the
+    // connection message and the link's -1.
+    if (!testMode && !m_machine.snapshot().connected)
+        return refuse({JobMessage::Kind::Error,
+                       {},
+                       {TextPiece::text(kControl, QStringLiteral("ploterBrakLacznosci")),
+                        TextPiece::raw(QStringLiteral("-1"))}});
     if (m_transmitter.isRunning())
         m_transmitter.stop();
 
     const QString family = m_machine.snapshot().family;
-    if (family != QLatin1String("Vq") && settings.mode == ModeIndependent)
+    if (!IsFamily(family, QLatin1String("Vq")) && settings.mode == ModeIndependent)
         return refuse(warning(QStringLiteral("VqniezalezneNiedostepne")));
-    if (family != QLatin1String("Q7") && settings.mode == ModePerpendicular)
+    if (!IsFamily(family, QLatin1String("Q7")) && settings.mode == ModePerpendicular)
         return refuse(warning(QStringLiteral("Q7PoprzeczneNiedostepne")));
     if (!testMode && settings.mode != ModeFlat && settings.mode != ModeIndependent
         && !m_machine.snapshot().status.homed())
@@ -111,7 +115,8 @@ bool StartChecks::canStart(JobProject &active, const JobSettings &settings, bool
         return false;
 
     const MachineSnapshot &machine = m_machine.snapshot();
-    if (machine.family == QLatin1String("Q7") && settings.mode != ModePerpendicular && m_panel.keyFront()) {
+    if (IsFamily(machine.family, QLatin1String("Q7")) && settings.mode != ModePerpendicular
+        && m_panel.keyFront()) {
         m_state.frontStartX = machine.x1 / 100.0;
         m_state.frontStartY = machine.y1 / 100.0;
     }
@@ -147,7 +152,7 @@ StartChecks::Reference StartChecks::reference(const MachineSnapshot &machine) co
 {
     // On a two-wire machine the back wire works in the side area; with neither
     // wire ticked the front wire and the main area are the safe choice.
-    const bool back = machine.family == QLatin1String("Q7") && m_panel.keyBack();
+    const bool back = IsFamily(machine.family, QLatin1String("Q7")) && m_panel.keyBack();
     Reference ref;
     ref.cx = static_cast<long long>(back ? machine.x2 : machine.x1) * 10;
     ref.cy = static_cast<long long>(back ? machine.y2 : machine.y1) * 10;
@@ -174,7 +179,7 @@ bool StartChecks::workAreaFits(JobProject &active, const JobSettings &settings)
                  scaledThousandths(margins.bottom, settings.scale)};
     const MachineSnapshot &machine = m_machine.snapshot();
     Reference ref = reference(machine);
-    const bool bn = machine.family == QLatin1String("BN");
+    const bool bn = IsFamily(machine.family, QLatin1String("BN"));
     if (bn) {
         ref.cx = static_cast<long long>(std::nearbyint(static_cast<long double>(m_state.stopX) * 1000));
         ref.cy = static_cast<long long>(std::nearbyint(static_cast<long double>(m_state.stopY) * 1000));
@@ -212,7 +217,7 @@ bool StartChecks::workAreaFits(JobProject &active, const JobSettings &settings)
             message.caption.push_back(TextPiece::text(kConfiguration, catdirKey));
         return refuse(message);
     }
-    if (settings.mode == ModeFlat && machine.family == QLatin1String("Q7"))
+    if (settings.mode == ModeFlat && IsFamily(machine.family, QLatin1String("Q7")))
         return twoWiresClear(ref, m_margins);
     return true;
 }

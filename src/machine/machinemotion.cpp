@@ -2,6 +2,7 @@
 #include "machine/machinekeys.h"
 #include "machine/ploter.h"
 
+#include "app/machinefamily.h"
 #include "app/units.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ bool Ploter::nameStartsWith(const char *prefix) const
 void Ploter::SetModelDefaults()
 {
     const QString &name = m_state.plot.machineName;
-    const QString family = m_state.plot.family.toUpper();
+    const QString &family = m_state.plot.family;
     auto set = [this](int maxV, int maxWork, int wsp) {
         m_state.maxV = maxV;
         m_state.maxWorkSpeed = maxWork;
@@ -64,9 +65,9 @@ void Ploter::SetModelDefaults()
         m_state.lj = true;
     }
     const QChar first = name.isEmpty() ? QChar() : name[0].toUpper();
-    if (first == QLatin1Char('P') || first == QLatin1Char('R') || family == QLatin1String("GZ"))
+    if (first == QLatin1Char('P') || first == QLatin1Char('R') || IsFamily(family, QLatin1String("GZ")))
         set(3000, 1500, 2);
-    if (family == QLatin1String("BN"))
+    if (IsFamily(family, QLatin1String("BN")))
         set(2000, 2000, 2);
     const MachineSwitches &sw = m_link.switches();
     if (const std::optional<int> v = sw.intValue(QStringLiteral("maxV")))
@@ -88,8 +89,9 @@ bool Ploter::HasMinimumPowerLimit() const
 
 bool Ploter::IsWideMachine() const
 {
-    const QString family = m_state.plot.family.toUpper();
-    return (family == QLatin1String("GZ") || family == QLatin1String("ZF")) && m_state.fcWidth >= 2000;
+    const QString &family = m_state.plot.family;
+    return (IsFamily(family, QLatin1String("GZ")) || IsFamily(family, QLatin1String("ZF")))
+        && m_state.fcWidth >= 2000;
 }
 
 // --- Waits and heating ---------------------------------------------------------

@@ -64,14 +64,15 @@ void MachineSession::open()
 
     m_link->start([this](const QString &key) {
         emit linkStatus(key);
-        // A machine that comes (back) is identified at once.
-        if (key == QLatin1String("polaczony") && m_panel) {
-            m_ploter->ReadMachineInfo();
+        // A machine that comes (back) later gets the set-up of one found at
+        // start-up; one found at start-up gets it from the creation below.
+        if (key == QLatin1String("polaczony") && m_panel && m_panelCreated) {
+            m_panel->setUpMachine();
             emit stateChanged(m_state);
         }
     });
-    if (m_link->connected())
-        m_panel->create();
+    m_panelCreated = true;
+    m_panel->create();
     emit stateChanged(m_state);
     m_pollTimer->start(0);
 }

@@ -123,6 +123,7 @@ private:
     std::unique_ptr<Tster> m_panel;
     std::unique_ptr<TTransArm> m_transmitter;
     LinuxJoystick m_joystick;
+    bool m_panelCreated = false;
     QTimer *m_pollTimer = nullptr;
     QTimer *m_transmitTimer = nullptr;
     std::function<std::optional<NextPass>()> m_nextPass;

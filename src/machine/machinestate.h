@@ -88,13 +88,14 @@ struct MachineState
     std::int32_t resS = 8000;
     std::int32_t res3 = 8000;
     // The last resolutions the controller reported, before overrides and
-    // calibration, so that a failed read never loses them.
+    // calibration, so that a failed read never loses them. Until the first
+    // good reply a failed read gives the controller's defaults.
     double readResX = 1.0;
     double readResY = 1.0;
     double readResZ = 1.0;
-    std::int32_t readResW = 8000;
-    std::int32_t readResS = 8000;
-    std::int32_t readRes3 = 8000;
+    std::int32_t readResW = 50000;
+    std::int32_t readResS = 50000;
+    std::int32_t readRes3 = 50000;
 
     double fcWidth = 600;
     double workingWidth = 0;

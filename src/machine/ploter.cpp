@@ -16,12 +16,6 @@ char byteArg(long long v)
     return static_cast<char>(std::clamp<long long>(v, 0, 255));
 }
 
-std::int16_t clampInt16(long long v)
-{
-    return static_cast<std::int16_t>(std::clamp<long long>(v, std::numeric_limits<std::int16_t>::min(),
-                                                           std::numeric_limits<std::int16_t>::max()));
-}
-
 std::uint16_t clampUInt16(long double v)
 {
     if (!(v >= 0)) // negative or NaN
@@ -93,14 +87,19 @@ bool Ploter::StopMove()
     return SendCommand(QByteArrayLiteral("Y"));
 }
 
-bool Ploter::SetSpeed(std::uint16_t period)
+bool Ploter::SetSpeed(int mmPerMinute)
 {
-    QByteArray c("V");
-    c.append(byteArg(m_state.plot.speedMode));
-    c.append(int16Bytes(clampInt16(period / m_state.wspDivisor())));
-    const bool sent = SendCommand(c);
+    const bool sent = SendCommand(speedCommand(m_state.plot.speedMode, mmPerMinute));
     ReadSpeeds();
     return sent;
+}
+
+QByteArray Ploter::speedCommand(int mode, double mmPerMinute) const
+{
+    QByteArray c("V");
+    c.append(byteArg(mode));
+    c.append(int16Bytes(static_cast<std::int16_t>(speedPeriod(mmPerMinute))));
+    return c;
 }
 
 QByteArray Ploter::heatingPowerCommand(int channel, long long power) const
@@ -174,6 +173,11 @@ std::uint16_t Ploter::SpeedToPeriod(int speed) const
 {
     // The job writer and the live commands must agree on the period of a speed.
     return ::SpeedToPeriod(speed, m_state.resX);
+}
+
+std::uint16_t Ploter::speedPeriod(double mmPerMinute) const
+{
+    return ::SpeedCommandPeriod(mmPerMinute, m_state.wspV, m_state.resX);
 }
 
 std::uint16_t Ploter::PeriodToSpeed(int period) const

@@ -72,7 +72,9 @@ public:
     // --- Sending -----------------------------------------------------------
     bool SendCommand(const QByteArray &command);
     bool StopMove();
-    bool SetSpeed(std::uint16_t period);
+    // "V" with the current speed mode and the period of a speed in mm/min;
+    // then the speeds are read back.
+    bool SetSpeed(int mmPerMinute);
     bool SendHeatingPower();
     bool SendJobOrigin();
     bool SendLengthUnit(int unit);
@@ -86,6 +88,10 @@ public:
 
     // --- Conversions -------------------------------------------------------
     std::uint16_t SpeedToPeriod(int speed) const;
+    // The period every "V" carries for a speed in mm/min (the job writer's
+    // conversion: the speed times wspV).
+    std::uint16_t speedPeriod(double mmPerMinute) const;
+    QByteArray speedCommand(int mode, double mmPerMinute) const;
     std::uint16_t PeriodToSpeed(int period) const;
 
     // --- Queries: false when the reply failed or made no sense; then no

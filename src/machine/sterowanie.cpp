@@ -3,6 +3,7 @@
 #include "machine/machinekeys.h"
 #include "machine/panelkeys.h"
 
+#include "app/machinefamily.h"
 #include "app/units.h"
 
 #include <algorithm>
@@ -44,6 +45,22 @@ bool isArmJogKey(int key)
     case JogKey::Left: case JogKey::Right: case JogKey::Up: case JogKey::Down:
     case JogKey::Numpad1: case JogKey::Numpad2: case JogKey::Numpad3: case JogKey::Numpad4:
     case JogKey::Numpad6: case JogKey::Numpad7: case JogKey::Numpad8: case JogKey::Numpad9:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Z, the spindle and the table: no arm to choose.
+bool isAxisJogKey(int key)
+{
+    switch (key) {
+    case JogKey::PageUp:
+    case JogKey::PageDown:
+    case JogKey::F7:
+    case JogKey::F8:
+    case JogKey::Comma:
+    case JogKey::Period:
         return true;
     default:
         return false;
@@ -103,14 +120,21 @@ bool Tster::create()
         m_ploter.showMessage(MachineMessage::of(kControl, QStringLiteral("brakPlotera")));
         return false;
     }
+    return setUpMachine();
+}
+
+bool Tster::setUpMachine()
+{
+    if (!m_ploter.ReadStatus())
+        return false;
     if (!m_ploter.plot().has(StatusFlag::JobRunning))
         sendArmSelection(m_ploter.settings().PowerOutput);
     m_ploter.ReadMachineInfo();
     m_ploter.SendLengthUnit(m_ploter.settings().radiounit);
-    if (isQ7()) {
-        m_keyFront = true;
-        m_keyBack = false;
-    }
+    // The two-wire machine starts on its front wire alone; every other
+    // machine moves both wire ends together.
+    m_keyFront = true;
+    m_keyBack = !isQ7();
     return activate();
 }
 
@@ -131,11 +155,10 @@ bool Tster::activate()
     // Heating power in thousandths on the new protocol.
     if (m_ploter.IsNewProtocol())
         state.powerFactor = 100;
-    m_powerPosition = state.lj ? static_cast<int>(std::nearbyint(m_ploter.plot().powerSetting * 100.0 / 255))
-                               : m_ploter.plot().powerSetting;
+    m_powerPosition = reportedPowerPosition();
     if (isQ7())
         sendArmSelection(m_keyFront ? 0 : 5);
-    m_ploter.SetSpeed(m_ploter.SpeedToPeriod(m_speed));
+    m_ploter.SetSpeed(m_speed);
     setUpView();
     refreshDisplay();
     return true;
@@ -153,7 +176,7 @@ void Tster::setUpView()
     v.vq = m_ploter.nameStartsWith("Vq");
     v.q7 = isQ7();
     v.showArms = v.vq || sw.present(QStringLiteral("TEST"));
-    v.showTable = !m_ploter.IsSpindleRotaryModel() && !m_ploter.nameStartsWith("bn");
+    v.showTable = !m_ploter.IsSpindleRotaryModel() && !IsFamily(s.plot.family, QLatin1String("BN"));
     v.showTension = v.vq || m_ploter.nameStartsWith("Zf");
     v.tensionMax = sw.present(QStringLiteral("doubleTension")) ? 200 : 100;
     v.newProtocol = m_ploter.IsNewProtocol();
@@ -173,6 +196,8 @@ void Tster::setUpView()
         v.powerLargeStep = settings.PowerOutput == 1 ? (v.newProtocol ? 1000 : 10) : (v.newProtocol ? 100 : 10);
     }
     v.powerPosition = m_powerPosition;
+    v.keyFront = m_keyFront;
+    v.keyBack = m_keyBack;
 }
 
 void Tster::deactivate()
@@ -429,10 +454,10 @@ void Tster::bazuj()
         return;
     }
     const bool bothEnds = m_ploter.nameStartsWith("Vq") || isQ7() || m_ploter.nameStartsWith("Zf")
-                          || m_ploter.plot().family == QLatin1String("lj");
+        || IsFamily(m_ploter.plot().family, QLatin1String("LJ"));
     const int xMask = bothEnds ? 17 : 1;
     const int yMask = bothEnds ? 34 : 2;
-    const bool bn = m_ploter.nameStartsWith("bn");
+    const bool bn = IsFamily(m_ploter.plot().family, QLatin1String("BN"));
     if (!m_ploter.ReadPositions())
         return;
     const tplotstate &p = m_ploter.plot();
@@ -518,12 +543,7 @@ void Tster::jobEnded()
         if (m_keyBack) {
             setKeyFront(true);
         } else if (const std::optional<PanelJobControl::NextPass> next = m_jobControl.nextPass()) {
-            QByteArray v("V");
-            v.append(static_cast<char>(0));
-            v.append(int16Bytes(static_cast<std::int16_t>(
-                std::clamp<long long>(static_cast<long long>(m_ploter.SpeedToPeriod(static_cast<int>(settings.PrzeSpeed)))
-                                          * state.wspV, INT16_MIN, INT16_MAX))));
-            send(v);
+            send(m_ploter.speedCommand(0, settings.PrzeSpeed));
             sendSpeedMode(0);
             const double clearance = next->startY + next->extentAbove + 10;
             // MoveTo takes the display unit; these lengths are mm.
@@ -565,11 +585,21 @@ void Tster::machineButtons()
     }
 }
 
+int Tster::reportedPowerPosition() const
+{
+    const MachineState &s = m_ploter.state();
+    return s.lj ? static_cast<int>(std::nearbyint(s.plot.powerSetting * 100.0 / 255)) : s.plot.powerSetting;
+}
+
 void Tster::refreshDisplay()
 {
     m_ploter.ReadPositions();
-    m_ploter.ReadSpeeds();
-    m_ploter.ReadPowerInfo();
+    // The scroll bars follow the controller: its speed mode, speeds and
+    // power may have been changed by a job or by its own panel.
+    if (m_ploter.ReadSpeeds())
+        m_speed = m_ploter.plot().currentSpeed;
+    if (m_ploter.ReadPowerInfo())
+        m_powerPosition = reportedPowerPosition();
     m_ploter.ReadWireTension();
     const MachineState &s = m_ploter.state();
     m_view.connected = true;
@@ -588,6 +618,8 @@ void Tster::refreshDisplay()
     }
     m_view.measuredCurrent = s.plot.measuredPower / 1000.0;
     m_view.powerPosition = m_powerPosition;
+    m_view.keyFront = m_keyFront;
+    m_view.keyBack = m_keyBack;
     m_view.readFailures = m_ploter.link().readFailures();
     m_view.writeFailures = m_ploter.link().writeFailures();
     if (m_viewHandler)
@@ -636,12 +668,7 @@ void Tster::serialRepetitionStep()
     m_repetitionHeight -= m_repetitionShift;
     m_ploter.ReadPositions();
     const MachineState &s = m_ploter.state();
-    QByteArray v("V");
-    v.append(static_cast<char>(1));
-    v.append(int16Bytes(static_cast<std::int16_t>(std::clamp<long long>(
-        static_cast<long long>(m_ploter.SpeedToPeriod(static_cast<int>(m_ploter.settings().szybkoscObrobki))) * s.wspV,
-        INT16_MIN, INT16_MAX))));
-    send(v);
+    send(m_ploter.speedCommand(1, m_ploter.settings().szybkoscObrobki));
     sendSpeedMode(1);
     PanelTarget t;
     t.x1 = t.x2 = m_repetitionX;
@@ -671,11 +698,12 @@ void Tster::keyPressed(int key, bool ctrl)
             m_ploter.JogByKey(key, m_keyFront, m_keyBack);
         return;
     }
-    switch (key) {
-    case JogKey::PageUp:
-    case JogKey::PageDown:
+    if (isAxisJogKey(key)) {
+        m_jogInProgress = true;
         m_ploter.JogByKey(key, false, false);
-        break;
+        return;
+    }
+    switch (key) {
     case JogKey::Numpad5:
         if (m_ploter.ReadStatus() && !m_ploter.plot().has(StatusFlag::JobRunning))
             send(QByteArrayLiteral("Y"));
@@ -710,10 +738,12 @@ void Tster::keyReleased(int key, bool ctrl)
         setSpeed(m_savedSpeed);
         m_savedSpeed = -1;
     }
-    if (isArmJogKey(key) && m_jogInProgress)
+    if (isArmJogKey(key) && m_jogInProgress) {
         releaseJog();
-    else if (key == JogKey::PageUp || key == JogKey::PageDown)
+    } else if (isAxisJogKey(key)) {
+        m_jogInProgress = false;
         send(QByteArrayLiteral("Y"));
+    }
 }
 
 void Tster::focusLost()
@@ -729,7 +759,7 @@ void Tster::focusLost()
 void Tster::setSpeed(int mmPerMinute)
 {
     m_speed = std::clamp(mmPerMinute, 0, std::max(0, m_ploter.state().maxV));
-    m_ploter.SetSpeed(m_ploter.SpeedToPeriod(m_speed));
+    m_ploter.SetSpeed(m_speed);
 }
 
 void Tster::stepSpeed(int sign)
@@ -742,7 +772,7 @@ void Tster::stepSpeed(int sign)
         }
     }
     m_speed = std::clamp(m_speed + sign * step, 10, std::max(10, m_ploter.state().maxV));
-    m_ploter.SetSpeed(m_ploter.SpeedToPeriod(m_speed));
+    m_ploter.SetSpeed(m_speed);
 }
 
 void Tster::setPowerPosition(int position)

@@ -76,6 +76,9 @@ struct PanelView
     int powerSmallStep = 1;
     int powerLargeStep = 10;
     int powerPosition = 0;
+    // The arm selection (two-arm machines).
+    bool keyFront = true;
+    bool keyBack = true;
 };
 
 // A joystick reading: axes 0 .. 65535 (32768 centred), buttons as bits
@@ -103,8 +106,12 @@ public:
 
     void setViewHandler(std::function<void(const PanelView &)> handler) { m_viewHandler = std::move(handler); }
 
-    // Creation and activation of the panel window; false when no machine.
+    // Creation and activation of the panel window; false when no machine
+    // ("brakPlotera" is shown at creation).
     bool create();
+    // The set-up of a machine found at creation, also run for a machine
+    // that connects later.
+    bool setUpMachine();
     bool activate();
     void deactivate();
 
@@ -173,6 +180,8 @@ private:
     void jobEnded();
     void machineButtons();
     void refreshDisplay();
+    // The power scroll bar's position for the controller's power setting.
+    int reportedPowerPosition() const;
     void joystickStep();
     void serialRepetitionStep();
     void releaseJog();

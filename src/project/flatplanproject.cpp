@@ -11,7 +11,7 @@ FlatPlanJob FlatPlanJob::From(const TProjectDocument &document)
     FlatPlanState &s = job.state;
     s.pp = document.PP;
     s.pk = document.PK;
-    s.crossMax = document.CrossMax;
+    s.crossMax = document.CrossCorner();
     s.maxDepth = document.MaxDepth;
     s.rootFigure = document.RootFigure;
     s.framePresent = document.FramePresent;

@@ -1,5 +1,6 @@
 #include "project/jobdrivers.h"
 
+#include "app/machinefamily.h"
 #include "drawing/geometry.h"
 #include "drawing/jobbytes.h"
 #include "project/projectdocument.h"
@@ -228,7 +229,7 @@ JobWriteStatus save_ciecie(TProjectDocument &project, JobContext &context, const
 {
     const bool front = context.start.KeyFront;
     const bool back = context.start.KeyBack;
-    if (context.machine.familyCode == QLatin1String("Q7") && context.effects) {
+    if (IsFamily(context.machine.familyCode, QLatin1String("Q7")) && context.effects) {
         if (front)
             context.effects->sendArmSelection(0);
         if (back)

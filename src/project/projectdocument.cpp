@@ -137,14 +137,14 @@ void TProjectDocument::SetBoundsAfterLoad()
     PK = {MinCoord, MinCoord};
     PP = {MaxCoord, MaxCoord};
     CrossMax = {MinCoord, MinCoord};
-    bool anyCross = false;
+    AnyCrossPoint = false;
     for (const tfigura &f : Figures) {
         PK.x = std::max(PK.x, f.maxX);
         PK.y = std::max(PK.y, f.maxY);
         PP.x = std::min(PP.x, f.minX);
         PP.y = std::min(PP.y, f.minY);
         if (f.crossPoint) {
-            anyCross = true;
+            AnyCrossPoint = true;
             CrossMax.x = std::max(CrossMax.x, f.maxX);
             CrossMax.y = std::max(CrossMax.y, f.maxY);
         }
@@ -154,9 +154,7 @@ void TProjectDocument::SetBoundsAfterLoad()
     CrossWidth = -1;
     CrossHeight = -1;
     if (m_settings.cbKrzyzToPunkt) {
-        // Without a cross point the cross box would stay at its start value and
-        // its size overflow; the project box is measured instead.
-        const TPlotPoint corner = anyCross ? CrossMax : PK;
+        const TPlotPoint corner = CrossCorner();
         CrossWidth = SizeBetween(PP.x, corner.x);
         CrossHeight = SizeBetween(PP.y, corner.y);
     }

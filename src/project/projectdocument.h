@@ -98,7 +98,13 @@ public:
     std::vector<tfigura> Figures;
     TPlotPoint PP {MaxCoord, MaxCoord};
     TPlotPoint PK {MinCoord, MinCoord};
+    // Maximum corner over the cross-point figures; stays at its start value
+    // while the project has none (AnyCrossPoint false).
     TPlotPoint CrossMax {MinCoord, MinCoord};
+    bool AnyCrossPoint = false;
+    // Where the cross-point box ends: CrossMax, or PK for a project without
+    // cross points (the box is then the project's).
+    TPlotPoint CrossCorner() const { return AnyCrossPoint ? CrossMax : PK; }
     std::int32_t ProjectWidth = 0;
     std::int32_t ProjectHeight = 0;
     std::int32_t CrossWidth = -1;

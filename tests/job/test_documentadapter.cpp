@@ -1,6 +1,7 @@
 #include "recordingrig.h"
 
 #include "job/documentadapter.h"
+#include "project/planningdispatch.h"
 #include "project/projectdocument.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,22 @@ TEST(DocumentAdapter, FlatStartWritesThroughTheDocument)
     EXPECT_EQ(doc.StartToBottom, 2000);
     EXPECT_FALSE(doc.SingleOpenFigure);
     EXPECT_EQ(doc.SerialFeedSign, -1) << "alternate cutting turns the next start round";
+}
+
+// Fault mended: with cross-to-point on and no crossing lines the cross box
+// kept its start corner, and the margins measured from it overflowed.
+TEST(DocumentAdapter, CrossToPointWithoutCrossPointsMeasuresFromTheProjectBox)
+{
+    TProjectDocument doc = rectangle(0, 0, false);
+    TProjectSettings s = doc.settings();
+    s.cbKrzyzToPunkt = true;
+    doc.setSettings(s);
+    ASSERT_EQ(PlanProject(doc, {}).status, TPlanStatus::Planned);
+    EXPECT_EQ(doc.StartToLeft + doc.StartToRight, 4000);
+    EXPECT_EQ(doc.StartToBottom + doc.StartToTop, 2000);
+    const job::DocumentJobProject project(doc, nullptr, nullptr);
+    EXPECT_EQ(project.crossMax().x, 4000);
+    EXPECT_EQ(project.crossMax().y, 2000);
 }
 
 TEST(DocumentAdapter, ProjectWhollyUnderTheAxisIsCutFromBelow)

@@ -85,15 +85,18 @@ TEST(StartChecks, RefusalsNameTheirReason)
     }
 }
 
-TEST(StartChecks, DisconnectedMachineRefusesSilentlyUnlessInTestMode)
+TEST(StartChecks, DisconnectedMachineIsRefusedWithTheConnectionMessageUnlessInTestMode)
 {
+    // Fault mended: a start with no machine ended without a word.
     Rig rig;
     rig.projects.add("A");
     rig.settings.mode = job::ModeRotary;
     rig.machine.state.connected = false;
     rig.machine.state.status.b2 = 0;
     EXPECT_FALSE(rig.control().tnij(1));
-    EXPECT_EQ(rig.trace, (Trace{"ReadStatus"}));
+    EXPECT_EQ(rig.trace, (Trace {"ReadStatus", "msg Control/ploterBrakLacznosci"}));
+    EXPECT_EQ(rig.prompts.messages.at(0).text.back(), TextPiece::raw("-1"));
+    EXPECT_FALSE(rig.prompts.busy);
 
     // In test mode the missing link, homing and positions are passed over and
     // the job is written; the tail then finds no machine.
@@ -241,7 +244,9 @@ TEST(StartChecks, BnMachinesMeasureFromTheStopPosition)
         FakeProject &a = rig.projects.add("A");
         a.entry = 2; // 50 mm above the bottom edge, but the stop stands at Y 0
         rig.settings.powerOutput = 1;
-        rig.machine.state.family = QStringLiteral("BN");
+        // Fault mended: the controller names the family "bn" and the check
+        // never ran.
+        rig.machine.state.family = QStringLiteral("bn");
         rig.machine.state.y1 = 90000; // the wire itself would fit
         EXPECT_FALSE(rig.control().tnij(1));
         ASSERT_EQ(rig.prompts.messages.size(), 1u);

@@ -60,15 +60,16 @@ TEST(Commands, SetSpeedSendsModePeriodOverWspVAndRereads)
     rig.state.wspV = 2;
     rig.state.plot.speedMode = 1;
     rig.takeCommands();
-    ASSERT_TRUE(rig.ploter->SetSpeed(7500));
-    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'V', 1, 0xA6, 0x0E})}));
+    ASSERT_TRUE(rig.ploter->SetSpeed(100)); // the period of 200 mm/min: 7500 / 2
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray> {bytes({'V', 1, 0xA6, 0x0E})}));
     EXPECT_EQ(rig.state.plot.speeds[1], 100) << "the controller's speed read back";
 
     // Regression: wspV 0 from the command line divided by zero.
     rig.state.wspV = 0;
     rig.state.plot.speedMode = 1;
-    ASSERT_TRUE(rig.ploter->SetSpeed(60000));
-    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray>{bytes({'V', 1, 0xFF, 0x7F})})) << "clamped to int16";
+    ASSERT_TRUE(rig.ploter->SetSpeed(20));
+    EXPECT_EQ(rig.takeCommands(), (std::vector<QByteArray> {bytes({'V', 1, 0xFF, 0x7F})}))
+        << "clamped to int16";
 }
 
 TEST(Commands, HeatingPowerFollowsTheProtocol)
@@ -163,6 +164,20 @@ TEST(Identification, GearSwitchesOneByOne)
         EXPECT_EQ(rig.state.resS, QString(sw) == "Sgear20" ? 50000 : 8000);
         EXPECT_EQ(rig.state.resW, QString(sw) == "Wgear20" ? 50000 : 8000);
     }
+}
+
+// Fault mended: a failed reply 15 before any good one left 8000 steps per
+// turn instead of the controller's defaults.
+TEST(Identification, FailedResolutionsBeforeAnyGoodReplyAreTheDefaults)
+{
+    SimRig rig;
+    rig.machine->failReads(10);
+    EXPECT_FALSE(rig.ploter->ReadResolutions());
+    EXPECT_DOUBLE_EQ(rig.state.resX, 1.0);
+    EXPECT_DOUBLE_EQ(rig.state.resZ, 1.0);
+    EXPECT_EQ(rig.state.resW, 50000);
+    EXPECT_EQ(rig.state.resS, 50000);
+    EXPECT_EQ(rig.state.res3, 50000);
 }
 
 TEST(Identification, FailedResolutionsKeepTheLastGoodValues)

@@ -1,4 +1,5 @@
 #include "machine/machinekeys.h"
+#include "machine/machinesession.h"
 #include "machine/sterowanie.h"
 
 #include "simfixture.h"
@@ -208,6 +209,9 @@ TEST(Homing, MasksPerFamily)
         {"Vq4800", {bytes({'B', 17}), bytes({'B', 34})}},
         {"Q7", {bytes({'B', 17}), bytes({'B', 34})}},
         {"lj2000", {bytes({'B', 17}), bytes({'B', 34})}},
+        // Fault mended: the family was compared in one case only.
+        {"LJ2000", {bytes({'B', 17}), bytes({'B', 34})}},
+        {"BN45", {bytes({'B', 8}), bytes({'B', 1}), bytes({'B', 2}), bytes({'B', 0x40}), bytes({'Y'})}},
         {"GZ500", {bytes({'B', 1}), bytes({'B', 2})}},
     };
     for (const auto &c : cases) {
@@ -329,6 +333,56 @@ TEST(Poll, DisplayShowsTheMachine)
     EXPECT_EQ(seen.speedCaptionKey, "szybkoscPrzestawcza");
 }
 
+// Fault mended: the speed and power bars kept the panel's own last values
+// after the controller changed its speed mode and power.
+TEST(Poll, SpeedAndPowerShowWhatTheControllerReports)
+{
+    PanelRig rig;
+    ASSERT_TRUE(rig.panel.activate());
+    rig.panel.setSpeed(1500);
+    rig.panel.setPowerPosition(120);
+    rig.link->Write(bytes({'F', 1}));
+    rig.link->Write(rig.ploter->heatingPowerCommand(2, 55));
+    PanelView seen;
+    rig.panel.setViewHandler([&](const PanelView &v) { seen = v; });
+    rig.panel.setDisplayWanted(true);
+    rig.panel.poll();
+    ASSERT_TRUE(rig.ploter->ReadSpeeds());
+    EXPECT_EQ(seen.speed, rig.state.plot.speeds[1]);
+    EXPECT_NE(seen.speed, 1500);
+    EXPECT_EQ(seen.powerPosition, 55);
+    EXPECT_EQ(rig.panel.speed(), seen.speed) << "the speed keys step from what the machine runs at";
+}
+
+// Fault mended: the two-pass follow-up and the serial repetition sent the
+// period times wspV, so 1000 mm/min reached the controller as 250.
+TEST(Panel, EverySpeedReachesTheControllerAsSet)
+{
+    PanelRig rig({}, {"MachineName'Q7'"});
+    Settings settings = rig.ploter->settings();
+    settings.Mode = 5;
+    settings.PrzeSpeed = 1200;
+    settings.szybkoscObrobki = 800;
+    rig.ploter->setSettings(settings);
+    rig.panel.setKeyFront(true);
+    rig.panel.setSpeed(1000);
+    ASSERT_TRUE(rig.ploter->ReadSpeeds());
+    EXPECT_EQ(rig.state.plot.speeds[rig.state.plot.speedMode], 1000);
+
+    rig.jobControl.next = PanelJobControl::NextPass {100, 50, 20};
+    rig.state.jobStarted = true;
+    rig.panel.poll();
+    ASSERT_EQ(rig.jobControl.calls.front(), "nextPass");
+    // The controller's speeds come in steps of its period: within 1 %.
+    ASSERT_TRUE(rig.ploter->ReadSpeeds());
+    EXPECT_NEAR(rig.state.plot.speeds[0], 1200, 12);
+
+    rig.panel.setSerialRepetition(1, 10, 100, 50, 0);
+    rig.panel.poll();
+    ASSERT_TRUE(rig.ploter->ReadSpeeds());
+    EXPECT_NEAR(rig.state.plot.speeds[1], 800, 8);
+}
+
 TEST(Keys, JogStartsOnPressAndStopsOnRelease)
 {
     PanelRig rig;
@@ -345,6 +399,36 @@ TEST(Keys, JogStartsOnPressAndStopsOnRelease)
     EXPECT_FALSE(rig.panel.jogInProgress());
     EXPECT_GT(rig.machine->rawPosition(Axis::X1), 0);
     EXPECT_LT(rig.machine->rawPosition(Axis::X1), 120000);
+}
+
+// Fault mended: the Z and table keys (and their buttons) did nothing.
+TEST(Keys, ZAndTableKeysJogUntilReleased)
+{
+    const struct
+    {
+        int key;
+        int axis;
+        int sign;
+    } cases[] = {{JogKey::F7, Axis::Z, -1},
+                 {JogKey::F8, Axis::Z, 1},
+                 {JogKey::Comma, Axis::S, -1},
+                 {JogKey::Period, Axis::S, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.key);
+        PanelRig rig;
+        rig.machine->setRawPosition(Axis::Z, 20000);
+        const std::int32_t start = rig.machine->rawPosition(c.axis);
+        rig.panel.keyPressed(c.key, false);
+        EXPECT_TRUE(rig.panel.jogInProgress());
+        rig.clock.advance(50);
+        rig.panel.keyReleased(c.key, false);
+        EXPECT_EQ(rig.takeCommands().back(), bytes({'Y'}));
+        const std::int32_t stopped = rig.machine->rawPosition(c.axis);
+        EXPECT_GT((stopped - start) * c.sign, 0);
+        rig.clock.advance(1000);
+        EXPECT_EQ(rig.machine->rawPosition(c.axis), stopped) << "the release stopped it";
+        EXPECT_FALSE(rig.panel.jogInProgress());
+    }
 }
 
 TEST(Keys, FocusLossStopsAHeldJog)
@@ -506,6 +590,42 @@ TEST(Panel, AlignBackToFrontOnVq)
     rig.clock.advance(10000);
     EXPECT_EQ(rig.machine->rawPosition(Axis::X2), 5000);
     EXPECT_EQ(rig.machine->rawPosition(Axis::Y2), 7000);
+}
+
+// Fault mended: with no machine at start-up the panel's creation was
+// skipped: "brakPlotera" never showed, and a machine plugged in later got no
+// power output and kept both wires of a two-wire machine ticked.
+TEST(Session, AMachinePluggedInLaterGetsTheStartUpSetUp)
+{
+    SimulatedHidBackend *bus = nullptr;
+    Settings settings;
+    settings.PowerOutput = 1;
+    settings.Pauza_w_kacie = 0;
+    settings.CzasRozgrzewania = 0;
+    MachineSession session(
+        [&bus](MachineClock &clock) {
+            auto backend = std::make_unique<SimulatedHidBackend>(clock);
+            bus = backend.get();
+            return backend;
+        },
+        std::make_unique<VirtualMachineClock>(), CommandLine({"MachineName'Q7'"}), settings);
+    std::vector<QString> shown;
+    QObject::connect(&session, &MachineSession::message,
+                     [&shown](const MachineMessage &m) { shown.push_back(m.key); });
+    PanelView view;
+    QObject::connect(&session, &MachineSession::viewChanged, [&view](const PanelView &v) { view = v; });
+    session.open();
+    EXPECT_EQ(shown, std::vector<QString> {"brakPlotera"});
+
+    const std::shared_ptr<SimulatedMachine> machine = bus->plugMachine();
+    const std::vector<QByteArray> &sent = machine->commands();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), bytes({'S', 4, 1, 0, 0, 0})), sent.end())
+        << "S 4 with the power output";
+    EXPECT_TRUE(session.panel()->keyFront());
+    EXPECT_FALSE(session.panel()->keyBack());
+    EXPECT_TRUE(view.keyFront);
+    EXPECT_FALSE(view.keyBack) << "the window shows the front wire alone";
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/language.h"
+#include "app/machinefamily.h"
 #include "app/machineidentity.h"
 #include "app/messages.h"
 #include "app/ui/numericedit.h"
@@ -560,7 +561,7 @@ void TDlgkonfig::updateModeHint()
 void TDlgkonfig::FormActivate()
 {
     const KonfigRules::Activation activation = m_konfig.activate();
-    const bool q7 = machine().familyCode() == QLatin1StringView("Q7");
+    const bool q7 = IsFamily(machine().familyCode(), QLatin1StringView("Q7"));
     control(QStringLiteral("MoveAfter"))->setVisible(q7);
     for (int i = 0; i < 6; ++i) {
         if (auto *radio = findChild<QRadioButton *>(itemName(QStringLiteral("Mode"), i)))

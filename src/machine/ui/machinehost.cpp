@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/language.h"
+#include "app/machinefamily.h"
 #include "app/messages.h"
 #include "app/settings.h"
 #include "machine/machineclock.h"
@@ -20,8 +21,9 @@ bool TMachineIdentity::hasMinimumPowerLimit() const
 
 bool TMachineIdentity::isWideMachine() const
 {
-    const QString family = m_state.plot.family.toUpper();
-    return (family == QLatin1String("GZ") || family == QLatin1String("ZF")) && m_state.fcWidth >= 2000;
+    const QString &family = m_state.plot.family;
+    return (IsFamily(family, QLatin1String("GZ")) || IsFamily(family, QLatin1String("ZF")))
+        && m_state.fcWidth >= 2000;
 }
 
 std::optional<MachineIdentity::Position> TMachineIdentity::homedPosition()

@@ -360,6 +360,8 @@ void TsterForm::showView(const PanelView &view)
     // Set-up for the identified machine.
     m_keyFront->setVisible(view.showArms);
     m_keyBack->setVisible(view.showArms);
+    m_keyFront->setChecked(view.keyFront);
+    m_keyBack->setChecked(view.keyBack);
     m_backLabel->setVisible(view.showArms);
     m_align->setVisible(view.vq);
     m_keyBack->setText(GetText(kControl, view.q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption")));
