@@ -176,6 +176,12 @@ bool DeleteFileMsg(const QString &fileName)
     return true;
 }
 
+QString FileWriteFailedText(const QString &fileName, const QString &reason)
+{
+    return GetText(QStringLiteral("Universal"), QStringLiteral("bladZapisuPliku")) + QLatin1Char('\n')
+        + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + reason;
+}
+
 void CopyToWideArray(const QString &text, std::span<char16_t> array)
 {
     std::fill(array.begin(), array.end(), u'\0');

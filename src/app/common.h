@@ -55,6 +55,10 @@ QString FileSizeText(const QString &fileName);
 // and gives false.
 bool DeleteFileMsg(const QString &fileName);
 
+// The message for a file that could not be written: "Universal"/"bladZapisuPliku",
+// the file's name and the system's reason, one to a line.
+QString FileWriteFailedText(const QString &fileName, const QString &reason);
+
 // Zeroes the array and copies as much of the text as leaves the last element
 // 0, so the array always ends with a terminator.
 void CopyToWideArray(const QString &text, std::span<char16_t> array);

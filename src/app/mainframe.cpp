@@ -16,6 +16,8 @@ const QString mainWindow = QStringLiteral("Main_window");
 constexpr ComponentText mainWindowTexts[] = {
     {"File1", "File1.Caption", TextTarget::Caption},
     {"FileOpenItem", "FileOpenItem.Caption", TextTarget::Caption},
+    {"FileSaveAsHPGL", "FileSaveAsHPGL.Caption", TextTarget::Caption},
+    {"FileSaveAsDXF", "FileSaveAsDXF.Caption", TextTarget::Caption},
     {"FileCloseItem", "FileCloseItem.Caption", TextTarget::Caption},
     {"miDuplikujPlt", "miDuplikujPlt.Caption", TextTarget::Caption},
     {"miGenSeryjnego3D", "miGenSeryjnego3D.caption", TextTarget::Caption},

@@ -147,7 +147,9 @@ TEST_F(ProjectWindows, SerialFolderOpensNumberedWindowsWithTheLowestActive)
     Drawing("2.plt", Square);
     Drawing("10.plt", Square);
     const QString chosen = Drawing("1.plt", Square);
-    TProjectWindowHost serialHost(&area, Context(), {[] { return 2; }, {}, {}, {}, {}, {}});
+    TProjectWindowHost::Hooks serial;
+    serial.cuttingMode = [] { return 2; };
+    TProjectWindowHost serialHost(&area, Context(), serial);
     TDrawingOpener(serialHost).OpenFile(QString(), chosen, false);
     const std::vector<TMDIChild *> windows = serialHost.windows();
     ASSERT_EQ(windows.size(), 3u);

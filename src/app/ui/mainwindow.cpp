@@ -330,6 +330,12 @@ void TMainForm::setCommand(Command command, std::function<void()> handler)
     m_commands[command] = std::move(handler);
 }
 
+void TMainForm::showItem(const QString &name)
+{
+    if (QAction *action = findChild<QAction *>(name))
+        action->setVisible(true);
+}
+
 void TMainForm::runCommand(Command command)
 {
     const auto found = m_commands.find(command);

@@ -66,6 +66,8 @@ public:
     bool isItemEnabled(const QString &name) const;
 
     void setCommand(Command command, std::function<void()> handler);
+    // Shows a menu item that the window's design hides until its command exists.
+    void showItem(const QString &name);
     void setTransmitter(ITransmitter *transmitter) { m_transmitter = transmitter; }
     void setConfigurationDialog(IConfigurationDialog *dialog) { m_configuration = dialog; }
     void setMachineSettingsLink(IMachineSettingsLink *machine) { m_machine = machine; }

@@ -38,6 +38,11 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
                      [] { OpenManual(DocumentPlace::current(), OpenWithDesktop); });
     form->setCommand(TMainForm::Command::Catalogue,
                      [] { OpenCatalogue(DocumentPlace::current(), OpenWithDesktop); });
+    TProjectWindowHost *projects = windows.projects.get();
+    form->setCommand(TMainForm::Command::SaveAsHpgl, [projects] { projects->FileSaveAsHPGLClick(); });
+    form->setCommand(TMainForm::Command::SaveAsDxf, [projects] { projects->FileSaveAsDXFClick(); });
+    form->showItem(QStringLiteral("FileSaveAsHPGL"));
+    form->showItem(QStringLiteral("FileSaveAsDXF"));
     windows.companionSize = std::make_unique<TCompanionProjectSize>();
     form->setSharedProjectSize(windows.companionSize.get());
 }

@@ -94,6 +94,16 @@ TMDIChild::~TMDIChild()
         QGuiApplication::restoreOverrideCursor();
 }
 
+TSaveResult TMDIChild::SaveAsHPGL(const QString &fileName) const
+{
+    return SaveFiguresAsHpgl(m_document.Figures, fileName);
+}
+
+TSaveResult TMDIChild::SaveAsDXF(const QString &fileName) const
+{
+    return SaveFiguresAsDxf(m_document.Figures, fileName);
+}
+
 QString TMDIChild::statusText() const
 {
     return m_statusBar->currentMessage();

@@ -5,6 +5,7 @@
 #include "project/painting.h"
 #include "project/planningdispatch.h"
 #include "project/projectdocument.h"
+#include "project/projectexport.h"
 
 #include <QMdiSubWindow>
 
@@ -70,6 +71,12 @@ public:
     void TntFormActivate();
 
     QString statusText() const;
+
+    // The project's figures as they stand (connectors included, list order,
+    // unscaled) written out as a drawing; the result carries the message to
+    // show when the file could not be written.
+    TSaveResult SaveAsHPGL(const QString &fileName) const;
+    TSaveResult SaveAsDXF(const QString &fileName) const;
 
     // The flat planner runs on a worker while the window shows its progress;
     // the document changes only when it has finished.

@@ -1,6 +1,7 @@
 #include "project/ui/projectwindowhost.h"
 
 #include "app/language.h"
+#include "app/messages.h"
 #include "app/settings.h"
 #include "job/ipcslave.h"
 
@@ -112,21 +113,78 @@ void TProjectWindowHost::TileWindows()
     m_area->tileSubWindows();
 }
 
+namespace {
+
+// Qt's filter list; the dialog reads its patterns from the last parentheses,
+// and "*.*" stands for every file, also those without an extension.
+QString QtFilters(const QList<TFileFilter> &filters)
+{
+    QStringList qtFilters;
+    for (const TFileFilter &filter : filters) {
+        QString description = filter.description;
+        if (const int open = description.lastIndexOf(QStringLiteral(" (")); open > 0)
+            description.truncate(open);
+        QStringList patterns = filter.patterns;
+        for (QString &pattern : patterns) {
+            if (pattern == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        qtFilters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return qtFilters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
 QString TProjectWindowHost::AskForDrawing(const QString &folder, const QString &title,
                                           const QList<TFileFilter> &filters)
 {
     if (m_hooks.askForDrawing)
         return m_hooks.askForDrawing(folder, title, filters);
-    QStringList qtFilters;
-    for (const TFileFilter &filter : filters) {
-        // The dialog reads its patterns from the last parentheses.
-        QString description = filter.description;
-        if (const int open = description.lastIndexOf(QStringLiteral(" (")); open > 0)
-            description.truncate(open);
-        qtFilters << description + QStringLiteral(" (") + filter.patterns.join(QLatin1Char(' '))
-                + QLatin1Char(')');
-    }
-    return QFileDialog::getOpenFileName(m_area, title, folder, qtFilters.join(QStringLiteral(";;")));
+    return QFileDialog::getOpenFileName(m_area, title, folder, QtFilters(filters));
+}
+
+QString TProjectWindowHost::AskForSaveName(const TSaveDialogRequest &request)
+{
+    if (m_hooks.askForSaveName)
+        return m_hooks.askForSaveName(request);
+    QFileDialog dialog(m_area, request.title, request.folder, QtFilters(request.filters));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.proposedName.isEmpty())
+        dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+TMDIChild *TProjectWindowHost::activeWindow() const
+{
+    auto *child = qobject_cast<TMDIChild *>(m_area->currentSubWindow());
+    return child != nullptr && !child->closing() ? child : nullptr;
+}
+
+void TProjectWindowHost::FileSaveAsHPGLClick()
+{
+    ExportActive(HpglSaveDialog, &TMDIChild::SaveAsHPGL);
+}
+
+void TProjectWindowHost::FileSaveAsDXFClick()
+{
+    ExportActive(DxfSaveDialog, &TMDIChild::SaveAsDXF);
+}
+
+void TProjectWindowHost::ExportActive(TSaveDialogRequest (*dialog)(const QString &),
+                                      TSaveResult (TMDIChild::*save)(const QString &) const)
+{
+    TMDIChild *child = activeWindow();
+    if (child == nullptr || child->document().Figures.empty())
+        return;
+    const QString name = AskForSaveName(dialog(QString::fromStdString(child->document().FileName)));
+    if (name.isEmpty())
+        return;
+    if (const TSaveResult saved = (child->*save)(name); !saved.ok)
+        ShowMsg(saved.message, true);
 }
 
 QString TProjectWindowHost::OpenFolder() const

@@ -36,6 +36,8 @@ public:
         std::function<void()> buildMixedProject;
         std::function<QString(const QString &folder, const QString &title, const QList<TFileFilter> &)>
             askForDrawing;
+        // The save dialog of the export commands; an empty name when cancelled.
+        std::function<QString(const TSaveDialogRequest &)> askForSaveName;
     };
 
     TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks);
@@ -60,8 +62,17 @@ public:
     QString ArmCaption(bool side) const override;
     int CuttingMode() const override;
 
+    // The export commands: the active project window, when it holds a figure,
+    // written to the file the save dialog names. A failed write is shown.
+    void FileSaveAsHPGLClick();
+    void FileSaveAsDXFClick();
+    TMDIChild *activeWindow() const;
+
 private:
     int Add(TMDIChild *child);
+    QString AskForSaveName(const TSaveDialogRequest &request);
+    void ExportActive(TSaveDialogRequest (*dialog)(const QString &projectFileName),
+                      TSaveResult (TMDIChild::*save)(const QString &) const);
 
     QMdiArea *m_area;
     TProjectWindowContext m_context;
