@@ -75,10 +75,15 @@ std::vector<KonfigMessage> Konfig::create()
     m_global = ConfigFiles::LoadGlobalConfig(globalConfigPath(), defaultMachineConfigPath(), &written);
     if (!written.ok)
         messages.push_back(writeFailure(globalConfigPath(), written.error));
-    // A machine file that was moved or deleted since the last run: fall back
-    // to the default file rather than recreating the old path.
-    if (!QFileInfo::exists(m_global.machineConfigPath))
-        m_global.machineConfigPath = defaultMachineConfigPath().left(MaxMachinePath);
+    // A machine file that was moved or deleted since the last run (or sits on
+    // a drive that is gone): say which, then fall back to the default file
+    // rather than recreating the old path.
+    if (!QFileInfo::exists(m_global.machineConfigPath)) {
+        const QString fallback = defaultMachineConfigPath().left(MaxMachinePath);
+        if (m_global.machineConfigPath != fallback)
+            messages.push_back(missingFile(m_global.machineConfigPath));
+        m_global.machineConfigPath = fallback;
+    }
 
     Settings settings = Settings::current();
     append(messages, loadInto(m_global.machineConfigPath, settings));
@@ -105,7 +110,7 @@ std::vector<KonfigMessage> Konfig::loadInto(const QString &path, Settings &setti
     switch (result.status) {
     case ConfigFiles::LoadStatus::Missing: {
         // The current values (the defaults on a new installation) become the file.
-        messages.push_back({false, QStringLiteral("Configuration"), QStringLiteral("brakKonfiga"), path, true});
+        messages.push_back(missingFile(path));
         const auto saved = ConfigFiles::SaveKonfig(path, settings);
         if (!saved.ok)
             messages.push_back(writeFailure(path, saved.error));
@@ -118,10 +123,37 @@ std::vector<KonfigMessage> Konfig::loadInto(const QString &path, Settings &setti
     case ConfigFiles::LoadStatus::Loaded:
         break;
     }
+    // A file may hold more power or speed than this machine takes: its
+    // limits hold from the load on, not only once the dialog is opened.
+    applyKnownMachineLimits(settings);
     noteChanges(before, settings);
     m_flags.loading = false;
     m_flags.powerOutputChanged = true;
     return messages;
+}
+
+KonfigMessage Konfig::missingFile(const QString &path)
+{
+    return {false, QStringLiteral("Configuration"), QStringLiteral("brakKonfiga"), path, true};
+}
+
+void Konfig::applyKnownMachineLimits(Settings &settings) const
+{
+    // Until a machine is known the widest limits stay, so a file made for a
+    // machine heated in percent keeps its power.
+    if (machine().machineName().isEmpty())
+        return;
+    KonfigRules::applyMachineLimits(settings, machine());
+    settings.clampToRanges();
+}
+
+void Konfig::machineIdentified()
+{
+    Settings settings = Settings::current();
+    applyKnownMachineLimits(settings);
+    Settings::setCurrent(settings);
+    applyKnownMachineLimits(m_working);
+    applyKnownMachineLimits(m_snapshot);
 }
 
 void Konfig::noteChanges(const Settings &before, const Settings &after)
@@ -170,8 +202,9 @@ KonfigRules::Activation Konfig::activate()
 std::vector<KonfigMessage> Konfig::accept()
 {
     std::vector<KonfigMessage> messages;
-    // A value still being typed may lie outside its range; it must never reach
-    // the machine as it is.
+    // A value still being typed, or one the machine identified meanwhile no
+    // longer allows, must never reach the machine as it is.
+    applyKnownMachineLimits(m_working);
     m_working.clampToRanges();
     Settings::setCurrent(m_working);
     m_editing = false;
@@ -180,7 +213,11 @@ std::vector<KonfigMessage> Konfig::accept()
     const auto global = ConfigFiles::SaveGlobalConfig(globalConfigPath(), m_global);
     if (!global.ok)
         messages.push_back(writeFailure(globalConfigPath(), global.error));
-    if (m_working.AutoSave == CheckState::Checked)
+    // The program folder's machine file holds what OK accepted, so the
+    // settings are there at the next start; AutoSave writes the current
+    // machine file too.
+    append(messages, saveKonfig(defaultMachineConfigPath()));
+    if (m_working.AutoSave == CheckState::Checked && m_global.machineConfigPath != defaultMachineConfigPath())
         append(messages, saveKonfig(m_global.machineConfigPath));
     return messages;
 }

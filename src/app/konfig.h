@@ -69,10 +69,14 @@ public:
     // snapshot for Cancel.
     KonfigRules::Activation activate();
     // The dialog closes with OK: the working copy, clamped, becomes the
-    // program's settings; the record is saved (and the machine file with AutoSave).
+    // program's settings; the record and the program folder's machine file
+    // are saved (and the current machine file with AutoSave).
     std::vector<KonfigMessage> accept();
     // The dialog closes with Cancel: the snapshot is restored.
     void cancel();
+    // The machine was identified (or changed): its speed and power limits
+    // apply to the settings from now on.
+    void machineIdentified();
 
     // The copy the dialog edits while it is open.
     const Settings &working() const { return m_working; }
@@ -111,7 +115,9 @@ private:
     void noteChanges(const Settings &before, const Settings &after);
     KonfigRules::Activation refresh(Settings &settings);
     std::vector<KonfigMessage> loadInto(const QString &path, Settings &settings);
+    void applyKnownMachineLimits(Settings &settings) const;
     static KonfigMessage writeFailure(const QString &path, const QString &reason);
+    static KonfigMessage missingFile(const QString &path);
 
     ProgramFolders m_folders;
     KonfigOptions m_options;

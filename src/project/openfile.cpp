@@ -95,9 +95,12 @@ void TDrawingOpener::OpenFile(const QString &initialFolder, const QString &fileN
         const char *title = "otworz";
         if (mode == 5)
             title = m_host.ProjectCount() == 1 ? "Q7OtworzBoczny" : "Q7OtworzPrzedni";
-        file = m_host.AskForDrawing(initialFolder, MainWindowText(title), OpenDialogFilters());
+        // The dialog opens on the filter chosen last time, in any folder.
+        int filter = m_host.OpenFilterIndex();
+        file = m_host.AskForDrawing(initialFolder, MainWindowText(title), OpenDialogFilters(), filter);
         if (file.isEmpty())
             return;
+        m_host.RememberOpenFilterIndex(filter);
     }
     const int kind = DrawingKindOf(file);
     // A file of no known kind cannot be read any better than a missing one.

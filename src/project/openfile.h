@@ -65,13 +65,16 @@ public:
     virtual void ShowProject(int window) = 0;
     virtual void TileWindows() = 0;
 
-    // The open dialog; an empty result when it was cancelled.
+    // The open dialog; an empty result when it was cancelled. It starts on
+    // the filter numbered filterIndex (from 1) and leaves the chosen one there.
     virtual QString AskForDrawing(const QString &folder, const QString &title,
-                                  const QList<TFileFilter> &filters)
+                                  const QList<TFileFilter> &filters, int &filterIndex)
         = 0;
-    // The open-dialog folder of the global configuration record.
+    // The open-dialog folder and filter of the global configuration record.
     virtual QString OpenFolder() const = 0;
     virtual void RememberOpenFolder(const QString &folder) = 0;
+    virtual int OpenFilterIndex() const = 0;
+    virtual void RememberOpenFilterIndex(int filterIndex) = 0;
     // Captions of the control panel's arm check boxes.
     virtual QString ArmCaption(bool side) const = 0;
     virtual int CuttingMode() const = 0;

@@ -35,10 +35,17 @@ TEST(Common, VersionStringComesFromTheBuild)
 
 TEST(Common, SystemIsSupportedAndNamed)
 {
+    // Broke before: any non-empty text passed. Both texts must name this
+    // system's kernel release as the kernel itself reports it.
+    QFile file(QStringLiteral("/proc/sys/kernel/osrelease"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString release = QString::fromLatin1(file.readAll()).trimmed();
+    ASSERT_FALSE(release.isEmpty());
     QString description;
     EXPECT_TRUE(IsSupportedOS(description));
-    EXPECT_FALSE(description.isEmpty());
-    EXPECT_FALSE(OSName().isEmpty());
+    EXPECT_TRUE(description.contains(release)) << description.toStdString();
+    EXPECT_TRUE(OSName().contains(release)) << OSName().toStdString();
+    EXPECT_TRUE(OSName().contains(QStringLiteral("linux"), Qt::CaseInsensitive)) << OSName().toStdString();
 }
 
 TEST(Common, FileSizeTextRoundsToTheNearestUnit)

@@ -89,12 +89,17 @@ TEST_F(KonfigTest, StartUpReadsTheFileTheRecordNamesAndDerivesTheGlobals)
 TEST_F(KonfigTest, AMachineFileThatNoLongerExistsFallsBackToTheDefaultFile)
 {
     // Broke before: a moved or deleted machine file was recreated from the
-    // defaults at its old path, hiding the user's real configuration.
+    // defaults at its old path, hiding the user's real configuration; then
+    // it was replaced by the default without a word.
     write("Prentavik.mcc", "Mode := 3\r\n");
     ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("gone/old.mcc"));
     ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
     Konfig konfig = make();
-    EXPECT_TRUE(konfig.create().empty());
+    const auto messages = konfig.create();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].key, "brakKonfiga");
+    EXPECT_TRUE(messages[0].keyIsCaption);
+    EXPECT_EQ(messages[0].detail, path("gone/old.mcc"));
     EXPECT_EQ(Settings::current().Mode, 3);
     EXPECT_EQ(konfig.caption(), path("Prentavik.mcc"));
     EXPECT_FALSE(QFileInfo::exists(path("gone/old.mcc")));
@@ -166,29 +171,96 @@ TEST_F(KonfigTest, OkClampsValuesStillOutOfRange)
     konfig.setWorkingNumber(*Settings::find(u"PowerOutput"), 1);
     EXPECT_EQ(konfig.working().work_power, 12.0);
     EXPECT_TRUE(konfig.flags().powerOutputChanged);
+    // Broke before: OK's clamp could go unnoticed. A travel speed within the
+    // range of no machine; the machine identified while the dialog is open
+    // takes 2000 mm/min at most.
+    konfig.setWorkingNumber(*Settings::find(u"PrzeSpeed"), 4000);
+    EXPECT_EQ(konfig.working().PrzeSpeed, 4000.0);
+    m_machine.name = QStringLiteral("bn45");
+    m_machine.maxVValue = 2000;
     konfig.accept();
     EXPECT_EQ(Settings::current().work_power, 12.0);
     EXPECT_EQ(Settings::current().PowerOutput, 1);
+    EXPECT_EQ(Settings::current().PrzeSpeed, 2000.0);
 }
 
 TEST_F(KonfigTest, OkSavesTheRecordAndWithAutoSaveTheMachineFile)
 {
+    write("other.mcc", "skala := 42\r\n");
     Konfig konfig = make();
     konfig.create();
+    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).empty());
     konfig.activate();
     konfig.setWorkingNumber(*Settings::find(u"skala"), 55);
     konfig.setWorkingNumber(*Settings::find(u"feKalibracjaX"), 2);
     EXPECT_TRUE(konfig.accept().empty());
     EXPECT_EQ(m_machine.resolutionReloads, 1);
-    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 100\r\n")); // no AutoSave
+    EXPECT_EQ(readAll(path("other.mcc")), QByteArray("skala := 42\r\n")); // no AutoSave
+    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 55\r\n"));
 
     konfig.activate();
     konfig.setWorkingNumber(*Settings::find(u"AutoSave"), 1);
     konfig.setWorkingNumber(*Settings::find(u"feuZderzakY"), 20);
     EXPECT_TRUE(konfig.accept().empty());
     EXPECT_EQ(m_machine.resolutionReloads, 1); // calibration unchanged this time
-    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 55\r\n"));
+    EXPECT_TRUE(readAll(path("other.mcc")).contains("skala := 55\r\n"));
     EXPECT_DOUBLE_EQ(ProgramValues::current().stopY, 20.0);
+    EXPECT_EQ(ConfigFiles::LoadGlobalConfig(path("Prentavik.gcf"), {}).machineConfigPath, path("other.mcc"));
+}
+
+// Fault mended: without AutoSave nothing wrote what OK accepted, so every
+// change was gone at the next start.
+TEST_F(KonfigTest, SettingsAcceptedWithOkAreThereAfterARestart)
+{
+    {
+        Konfig konfig = make();
+        konfig.create();
+        konfig.activate();
+        konfig.setWorkingNumber(*Settings::find(u"skala"), 55);
+        konfig.setWorkingNumber(*Settings::find(u"Heavy"), 1);
+        EXPECT_TRUE(konfig.accept().empty());
+        EXPECT_TRUE(konfig.destroy().empty());
+    }
+    const Settings accepted = Settings::current();
+    Settings::setCurrent(Settings());
+    Konfig restarted = make();
+    EXPECT_TRUE(restarted.create().empty());
+    EXPECT_EQ(Settings::current().skala, 55.0);
+    EXPECT_EQ(Settings::current().Heavy, CheckState::Checked);
+    Settings restored = Settings::current();
+    restored.limits = accepted.limits; // the machine's, not the file's
+    EXPECT_EQ(restored, accepted);
+}
+
+// Fault mended: the shaped wire's 12 A limit held only inside the dialog; a
+// machine file with 20 A kept it after start-up and a job heated at 20.
+TEST_F(KonfigTest, ThePowerLimitHoldsAfterEveryLoad)
+{
+    const QByteArray file("work_power := 20\r\nPowerOutput := 1\r\n");
+    write("Prentavik.mcc", file);
+    write("other.mcc", file);
+    m_machine.name = QStringLiteral("bn45");
+    Konfig konfig = make();
+    konfig.create();
+    EXPECT_EQ(Settings::current().work_power, 12.0) << "start-up";
+    Settings::setCurrent(Settings());
+    konfig.loadKonfig(path("other.mcc"));
+    EXPECT_EQ(Settings::current().work_power, 12.0) << "a machine file loaded with the dialog closed";
+    konfig.activate();
+    konfig.loadFrom(path("other.mcc"));
+    EXPECT_EQ(konfig.working().work_power, 12.0) << "Odczyt";
+    konfig.cancel();
+
+    // Before the machine is known the file keeps its power (it may be a
+    // percentage); the limit follows once the machine is identified.
+    m_machine.name.clear();
+    Settings::setCurrent(Settings());
+    Konfig early = make();
+    early.create();
+    EXPECT_EQ(Settings::current().work_power, 20.0);
+    m_machine.name = QStringLiteral("bn45");
+    early.machineIdentified();
+    EXPECT_EQ(Settings::current().work_power, 12.0);
 }
 
 TEST_F(KonfigTest, ALoadedFileStaysTheCurrentPathAfterCancel)

@@ -24,6 +24,9 @@ public:
     QStringList log;
     QString folder = QStringLiteral("/start");
     QString remembered;
+    int filter = 1; // the record's filter index
+    int userFilter = 1; // the filter the user leaves the dialog on
+    std::vector<int> startedOn; // the filter each dialog opened on
 
     struct Window
     {
@@ -77,15 +80,19 @@ public:
         log << QStringLiteral("show %1").arg(window);
     }
     void TileWindows() override { log << QStringLiteral("tile"); }
-    QString AskForDrawing(const QString &start, const QString &title,
-                          const QList<TFileFilter> &filters) override
+    QString AskForDrawing(const QString &start, const QString &title, const QList<TFileFilter> &filters,
+                          int &filterIndex) override
     {
         log << QStringLiteral("ask ") + title + QStringLiteral(" in ") + start;
         EXPECT_EQ(filters.size(), 4);
+        startedOn.push_back(filterIndex);
+        filterIndex = userFilter;
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
     QString OpenFolder() const override { return remembered.isEmpty() ? folder : remembered; }
     void RememberOpenFolder(const QString &f) override { remembered = f; }
+    int OpenFilterIndex() const override { return filter; }
+    void RememberOpenFilterIndex(int index) override { filter = index; }
     QString ArmCaption(bool side) const override
     {
         return side ? QStringLiteral("SIDE") : QStringLiteral("FRONT");
@@ -161,6 +168,23 @@ TEST(OpenFile, OpenDialogStartsInTheRecordsFolderAndRemembersTheNewOne)
               (QStringList {QStringLiteral("ask error in /start"),
                             QStringLiteral("open part.dxf kind 2 pass 0 pen 255")}));
     EXPECT_EQ(host.remembered, dir.folder());
+}
+
+// Fault mended: the filter chosen in the open dialog was never remembered.
+TEST(OpenFile, OpenDialogStartsOnTheFilterChosenLast)
+{
+    DrawingFolder dir({QStringLiteral("part.dxf")});
+    FakeHost host;
+    host.filter = 2;
+    host.userFilter = 3;
+    host.answers << dir.path(QStringLiteral("part.dxf"));
+    TDrawingOpener opener(host);
+    opener.FileOpenItemClick();
+    EXPECT_EQ(host.filter, 3);
+    host.userFilter = 4;
+    opener.FileOpenItemClick(); // cancelled: nothing is remembered
+    EXPECT_EQ(host.startedOn, (std::vector<int> {2, 3}));
+    EXPECT_EQ(host.filter, 3);
 }
 
 TEST(OpenFile, CancelledDialogOpensNothing)

@@ -10,6 +10,7 @@
 #include "machine/ui/machinehost.h"
 
 #include <QApplication>
+#include <QPointer>
 
 #include <optional>
 
@@ -22,6 +23,8 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
     TProjectWindowHost::Hooks hooks;
     hooks.openFolder = [dialog] { return dialog->konfig().globalConfig().openFolder; };
     hooks.rememberOpenFolder = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
+    hooks.openFilterIndex = [dialog] { return dialog->konfig().globalConfig().filterIndex; };
+    hooks.rememberOpenFilterIndex = [dialog](int index) { dialog->konfig().setFilterIndex(index); };
     windows.projects = std::make_unique<TProjectWindowHost>(
         form->mdiArea(),
         TProjectWindowContext::program(
@@ -102,6 +105,11 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     auto identity = std::make_shared<TMachineIdentity>();
     setMachineIdentity(identity);
     windows->dlgkonfig = std::make_unique<TDlgkonfig>();
+    // The machine's limits apply to the settings once it is known.
+    identity->setChangeHandler([dialog = QPointer<TDlgkonfig>(windows->dlgkonfig.get())] {
+        if (dialog)
+            dialog->konfig().machineIdentified();
+    });
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     InstallProjectCommands(*windows, identity);

@@ -7,6 +7,18 @@
 #include "app/settings.h"
 #include "machine/machineclock.h"
 
+void TMachineIdentity::update(const MachineState &state)
+{
+    const MachineState &was = m_state;
+    const bool changed = state.plot.machineName != was.plot.machineName
+        || state.plot.family != was.plot.family || state.lj != was.lj || state.fcWidth != was.fcWidth
+        || state.maxV != was.maxV || state.maxWorkSpeed != was.maxWorkSpeed
+        || state.firmwareMajor != was.firmwareMajor || state.firmwareMinor != was.firmwareMinor;
+    m_state = state;
+    if (changed && m_changed)
+        m_changed();
+}
+
 bool TMachineIdentity::hasMinimumPowerLimit() const
 {
     if (ParamPresent(QStringLiteral("fullPower")))

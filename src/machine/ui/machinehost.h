@@ -16,7 +16,10 @@
 class TMachineIdentity : public MachineIdentity
 {
 public:
-    void update(const MachineState &state) { m_state = state; }
+    void update(const MachineState &state);
+    // Called when the identified machine (or what limits its settings)
+    // changes.
+    void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
     void setSession(MachineSession *session) { m_session = session; }
     // The last state the session reported (working area, resolutions...).
     const MachineState &state() const { return m_state; }
@@ -35,6 +38,7 @@ public:
 private:
     MachineState m_state;
     MachineSession *m_session = nullptr;
+    std::function<void()> m_changed;
 };
 
 // The machine side of the running program: the machine session on its own

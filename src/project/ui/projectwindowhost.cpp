@@ -137,11 +137,17 @@ QString QtFilters(const QList<TFileFilter> &filters)
 } // namespace
 
 QString TProjectWindowHost::AskForDrawing(const QString &folder, const QString &title,
-                                          const QList<TFileFilter> &filters)
+                                          const QList<TFileFilter> &filters, int &filterIndex)
 {
     if (m_hooks.askForDrawing)
-        return m_hooks.askForDrawing(folder, title, filters);
-    return QFileDialog::getOpenFileName(m_area, title, folder, QtFilters(filters));
+        return m_hooks.askForDrawing(folder, title, filters, filterIndex);
+    const QString joined = QtFilters(filters);
+    const QStringList qtFilters = joined.split(QStringLiteral(";;"));
+    QString selected = qtFilters.value(filterIndex - 1, qtFilters.value(0));
+    const QString file = QFileDialog::getOpenFileName(m_area, title, folder, joined, &selected);
+    if (!file.isEmpty() && qtFilters.contains(selected))
+        filterIndex = static_cast<int>(qtFilters.indexOf(selected)) + 1;
+    return file;
 }
 
 QString TProjectWindowHost::AskForSaveName(const TSaveDialogRequest &request)
@@ -198,6 +204,19 @@ void TProjectWindowHost::RememberOpenFolder(const QString &folder)
         m_hooks.rememberOpenFolder(folder);
     else
         m_openFolder = folder;
+}
+
+int TProjectWindowHost::OpenFilterIndex() const
+{
+    return m_hooks.openFilterIndex ? m_hooks.openFilterIndex() : m_openFilterIndex;
+}
+
+void TProjectWindowHost::RememberOpenFilterIndex(int filterIndex)
+{
+    if (m_hooks.rememberOpenFilterIndex)
+        m_hooks.rememberOpenFilterIndex(filterIndex);
+    else
+        m_openFilterIndex = filterIndex;
 }
 
 QString TProjectWindowHost::ArmCaption(bool side) const

@@ -34,10 +34,13 @@ public:
         std::function<void(const QString &)> rememberOpenFolder;
         std::function<QString(bool side)> armCaption;
         std::function<void()> buildMixedProject;
-        std::function<QString(const QString &folder, const QString &title, const QList<TFileFilter> &)>
+        std::function<QString(const QString &folder, const QString &title, const QList<TFileFilter> &,
+                              int &filterIndex)>
             askForDrawing;
         // The save dialog of the export commands; an empty name when cancelled.
         std::function<QString(const TSaveDialogRequest &)> askForSaveName;
+        std::function<int()> openFilterIndex;
+        std::function<void(int)> rememberOpenFilterIndex;
     };
 
     TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks);
@@ -55,10 +58,12 @@ public:
     void BuildMixedProject() override;
     void ShowProject(int window) override;
     void TileWindows() override;
-    QString AskForDrawing(const QString &folder, const QString &title,
-                          const QList<TFileFilter> &filters) override;
+    QString AskForDrawing(const QString &folder, const QString &title, const QList<TFileFilter> &filters,
+                          int &filterIndex) override;
     QString OpenFolder() const override;
     void RememberOpenFolder(const QString &folder) override;
+    int OpenFilterIndex() const override;
+    void RememberOpenFilterIndex(int filterIndex) override;
     QString ArmCaption(bool side) const override;
     int CuttingMode() const override;
 
@@ -79,4 +84,5 @@ private:
     Hooks m_hooks;
     std::vector<QPointer<TMDIChild>> m_created;
     QString m_openFolder;
+    int m_openFilterIndex = 1;
 };
