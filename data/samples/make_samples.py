@@ -10,11 +10,11 @@ nested.plt   a foam block's frame with five parts nested in it, two with holes
 flange.dxf   a flange: rounded outline (bulges), a bore, four bolt holes and
              an arc slot made of ARC and LINE entities
 nested.dxf   the nested set of nested.plt as closed LWPOLYLINEs and CIRCLEs
+badge.eps    an Illustrator-style badge of curves: a heart on a round plate
+             with a bore, closed by "s" and "f" (needs no ezdxf)
 """
 import math
 import os
-
-import ezdxf
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 UNITS_PER_MM = 40  # HPGL plotter units
@@ -83,6 +83,7 @@ def write_plt(name, figures):
 
 
 def write_nested_dxf():
+    import ezdxf
     doc = ezdxf.new("R2000")
     msp = doc.modelspace()
     for fig in nested_set():
@@ -97,6 +98,7 @@ def write_nested_dxf():
 
 
 def write_flange_dxf():
+    import ezdxf
     doc = ezdxf.new("R2000")
     msp = doc.modelspace()
     # Outline 160 x 120 mm with corners of 20 mm radius: bulge tan(90/4)
@@ -116,6 +118,53 @@ def write_flange_dxf():
     doc.saveas(os.path.join(HERE, "flange.dxf"))
 
 
+PT_PER_MM = 72 / 25.4  # PostScript points
+
+
+def circle_curves(cx, cy, r):
+    """A circle as four cubic curves, in points: the lines after its "m"."""
+    k = 0.5522847498 * r
+    quarter = [((cx + r, cy + k), (cx + k, cy + r), (cx, cy + r)),
+               ((cx - k, cy + r), (cx - r, cy + k), (cx - r, cy)),
+               ((cx - r, cy - k), (cx - k, cy - r), (cx, cy - r)),
+               ((cx + k, cy - r), (cx + r, cy - k), (cx + r, cy))]
+    return ["%.3f %.3f m" % (cx + r, cy)] + [
+        "%.3f %.3f %.3f %.3f %.3f %.3f c" % (a + b + c) for a, b, c in quarter]
+
+
+def write_badge_eps():
+    """A plate of 120 mm with a 10 mm bore and a heart: what a shop cuts
+    from a logo drawn in an illustration program."""
+    mm = lambda v: v * PT_PER_MM
+    cx, cy = mm(60), mm(60)
+    lines = ["%!PS-Adobe-3.0 EPSF-3.0",
+             "%%Creator: make_samples.py",
+             "%%BoundingBox: 0 0 341 341",
+             "%%EndComments",
+             "%%BeginProlog",
+             "%%EndProlog",
+             "%%BeginSetup",
+             "%%EndSetup",
+             "%AI5_BeginLayer",
+             "0 0 0 1 K"]
+    lines += circle_curves(cx, cy, mm(58)) + ["s"]
+    lines += circle_curves(cx, cy + mm(40), mm(5)) + ["s"]
+    # The heart: two lobes and a point, symmetric about the plate's centre line.
+    top, tip, w = cy + mm(22), cy - mm(38), mm(34)
+    lines += ["%.3f %.3f m" % (cx, top),
+              "%.3f %.3f %.3f %.3f %.3f %.3f c" % (cx + mm(6), top + mm(16), cx + w, top + mm(14), cx + w, top - mm(6)),
+              "%.3f %.3f %.3f %.3f %.3f %.3f C" % (cx + w, top - mm(26), cx + mm(10), tip + mm(20), cx, tip),
+              "%.3f %.3f %.3f %.3f %.3f %.3f C" % (cx - mm(10), tip + mm(20), cx - w, top - mm(26), cx - w, top - mm(6)),
+              "%.3f %.3f %.3f %.3f %.3f %.3f c" % (cx - w, top + mm(14), cx - mm(6), top + mm(16), cx, top),
+              "f",
+              "%AI5_EndLayer",
+              "%%PageTrailer",
+              "%%Trailer",
+              "%%EOF"]
+    with open(os.path.join(HERE, "badge.eps"), "w", newline="\r\n") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 def main():
     sign = []
     for letter, x in [(letter_p, 0), (letter_o, 65), (letter_d, 150)]:
@@ -124,6 +173,8 @@ def main():
     write_plt("nested.plt", nested_set())
     write_nested_dxf()
     write_flange_dxf()
+    write_badge_eps()
 
 
-main()
+if __name__ == "__main__":
+    main()

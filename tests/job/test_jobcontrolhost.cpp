@@ -10,6 +10,7 @@
 #include "job/ui/jobcontrolhost.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/machinehost.h"
+#include "project/openfile.h"
 #include "project/ui/mdichild.h"
 #include "support/recordingmessageboxes.h"
 
@@ -86,8 +87,7 @@ TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePan
     window->show();
     area.setActiveSubWindow(window);
     // The opener picks the reader by the drawing's extension.
-    window->document().ReaderKind = static_cast<std::int32_t>(
-        drawing.endsWith(QLatin1String(".dxf")) ? TDrawingKind::Dxf : TDrawingKind::Hpgl);
+    window->document().ReaderKind = DrawingKindOf(drawing);
     ASSERT_TRUE(window->Load(drawing, 255).opened());
     QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
@@ -144,7 +144,7 @@ TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePan
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, JobControlHostSample,
-                         testing::Values("sign.plt", "nested.plt", "flange.dxf", "nested.dxf"),
+                         testing::Values("sign.plt", "nested.plt", "flange.dxf", "nested.dxf", "badge.eps"),
                          [](const testing::TestParamInfo<const char *> &info) {
                              std::string name = info.param;
                              std::replace(name.begin(), name.end(), '.', '_');
