@@ -214,39 +214,17 @@ const std::vector<tfigura> &exportFigures()
     return figures;
 }
 
-void BM_ExportHpgl_1MPoints(benchmark::State &state)
+void exportFile(benchmark::State &state, std::string (*exporter)(const std::vector<tfigura> &))
 {
     for (auto _ : state) {
-        const std::string bytes = ExportHpgl(exportFigures());
+        const std::string bytes = exporter(exportFigures());
         benchmark::DoNotOptimize(bytes.data());
     }
 }
 
-void BM_ExportHpglFloor_ToChars(benchmark::State &state)
-{
-    std::string buffer(24 * 1000 * 1000, '\0');
-    for (auto _ : state) {
-        char *p = buffer.data();
-        char *end = p + buffer.size();
-        for (const tfigura &f : exportFigures()) {
-            for (const TPlotPoint &pt : f.points) {
-                p = std::to_chars(p, end, pt.x).ptr;
-                p = std::to_chars(p, end, pt.y).ptr;
-            }
-        }
-        benchmark::DoNotOptimize(p);
-    }
-}
-
-void BM_ExportDxf_1MPoints(benchmark::State &state)
-{
-    for (auto _ : state) {
-        const std::string bytes = ExportDxf(exportFigures());
-        benchmark::DoNotOptimize(bytes.data());
-    }
-}
-
-void BM_ExportDxfFloor_ToChars(benchmark::State &state)
+// The floor: both coordinates of every point written with std::to_chars
+// into a buffer made beforehand.
+template<typename Write> void toCharsFloor(benchmark::State &state, Write write)
 {
     std::string buffer(40 * 1000 * 1000, '\0');
     for (auto _ : state) {
@@ -254,12 +232,34 @@ void BM_ExportDxfFloor_ToChars(benchmark::State &state)
         char *end = p + buffer.size();
         for (const tfigura &f : exportFigures()) {
             for (const TPlotPoint &pt : f.points) {
-                p = std::to_chars(p, end, pt.x / 40.0, std::chars_format::fixed, 3).ptr;
-                p = std::to_chars(p, end, pt.y / 40.0, std::chars_format::fixed, 3).ptr;
+                p = write(p, end, pt.x);
+                p = write(p, end, pt.y);
             }
         }
         benchmark::DoNotOptimize(p);
     }
+}
+
+void BM_ExportHpgl_1MPoints(benchmark::State &state)
+{
+    exportFile(state, ExportHpgl);
+}
+
+void BM_ExportHpglFloor_ToChars(benchmark::State &state)
+{
+    toCharsFloor(state, [](char *p, char *end, std::int32_t v) { return std::to_chars(p, end, v).ptr; });
+}
+
+void BM_ExportDxf_1MPoints(benchmark::State &state)
+{
+    exportFile(state, ExportDxf);
+}
+
+void BM_ExportDxfFloor_ToChars(benchmark::State &state)
+{
+    toCharsFloor(state, [](char *p, char *end, std::int32_t v) {
+        return std::to_chars(p, end, v / 40.0, std::chars_format::fixed, 3).ptr;
+    });
 }
 
 } // namespace

@@ -17,9 +17,19 @@ TSaveResult SaveWhole(const QString &fileName, const std::string &bytes)
     return {false, FileWriteFailedText(fileName, written.error)};
 }
 
-QString FolderOf(const QString &projectFileName)
+// Files of one kind, then all files; the dialog opens in the project's folder.
+TSaveDialogRequest SaveDialog(const char *title, const char *kind, const char *suffix,
+                              const QString &projectFileName)
 {
-    return projectFileName.isEmpty() ? QString() : QFileInfo(projectFileName).absolutePath();
+    const QString pattern = QStringLiteral("*.") + QLatin1String(suffix);
+    TSaveDialogRequest request;
+    request.title = QLatin1String(title);
+    request.filters = {{QLatin1String(kind) + QStringLiteral(" (") + pattern + QLatin1Char(')'), {pattern}},
+                       {QStringLiteral("all files (*.*)"), {QStringLiteral("*.*")}}};
+    request.defaultSuffix = QLatin1String(suffix);
+    if (!projectFileName.isEmpty())
+        request.folder = QFileInfo(projectFileName).absolutePath();
+    return request;
 }
 
 } // namespace
@@ -36,12 +46,8 @@ TSaveResult SaveFiguresAsDxf(const std::vector<tfigura> &figures, const QString 
 
 TSaveDialogRequest HpglSaveDialog(const QString &projectFileName)
 {
-    TSaveDialogRequest request;
-    request.title = QStringLiteral("Save output file as HPGL.plt");
-    request.filters = {{QStringLiteral("HPGL.plt (*.plt)"), {QStringLiteral("*.plt")}},
-                       {QStringLiteral("all files (*.*)"), {QStringLiteral("*.*")}}};
-    request.defaultSuffix = QStringLiteral("plt");
-    request.folder = FolderOf(projectFileName);
+    TSaveDialogRequest request
+        = SaveDialog("Save output file as HPGL.plt", "HPGL.plt", "plt", projectFileName);
     if (!projectFileName.isEmpty()) {
         // The extension replaced, as the last one only: "wing.v2.dxf" becomes "wing.v2.plt".
         request.proposedName = QFileInfo(projectFileName).completeBaseName() + QStringLiteral(".plt");
@@ -51,11 +57,5 @@ TSaveDialogRequest HpglSaveDialog(const QString &projectFileName)
 
 TSaveDialogRequest DxfSaveDialog(const QString &projectFileName)
 {
-    TSaveDialogRequest request;
-    request.title = QStringLiteral("Save output file as DXF");
-    request.filters = {{QStringLiteral("DXF (*.dxf)"), {QStringLiteral("*.dxf")}},
-                       {QStringLiteral("all files (*.*)"), {QStringLiteral("*.*")}}};
-    request.defaultSuffix = QStringLiteral("dxf");
-    request.folder = FolderOf(projectFileName);
-    return request;
+    return SaveDialog("Save output file as DXF", "DXF", "dxf", projectFileName);
 }
