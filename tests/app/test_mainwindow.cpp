@@ -260,10 +260,10 @@ TEST_F(MainWindowTest, StartsWithPerProjectItemsDisabledAndHiddenItemsHidden)
     EXPECT_FALSE(enabled(*form, "miSaveSerial"));
     EXPECT_TRUE(enabled(*form, "FileOpenItem"));
     EXPECT_TRUE(enabled(*form, "Konfiguracja"));
-    for (const char *name : {"miDuplikujPlt", "miGenSeryjnego3D", "miSaveSerial", "miZaginaczProfili"})
+    for (const char *name : {"miGenSeryjnego3D", "miSaveSerial"})
         EXPECT_FALSE(form->findChild<QAction *>(name)->isVisible()) << name;
     // Shown once their commands exist.
-    for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF"})
+    for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF", "miDuplikujPlt", "miZaginaczProfili"})
         EXPECT_TRUE(form->findChild<QAction *>(name)->isVisible()) << name;
     EXPECT_FALSE(form->findChild<QMenu *>("Kodykreskowe")->menuAction()->isVisible());
     EXPECT_FALSE(form->findChild<QMenu *>("miProgram")->menuAction()->isVisible());
@@ -420,6 +420,7 @@ TEST_F(MainWindowTest, CommandsOfOtherSubsystemsRunThroughTheirHandlers)
         {TMainForm::Command::Start, "start"},
         {TMainForm::Command::OpenDrawing, "open"},
         {TMainForm::Command::HoleDrilling, "holes"},
+        {TMainForm::Command::Companion, "companion"},
     };
     for (const auto &handler : handlers) {
         const char *name = handler.second;
@@ -436,7 +437,7 @@ TEST_F(MainWindowTest, CommandsOfOtherSubsystemsRunThroughTheirHandlers)
     form->findChild<QToolButton *>("sbGenKrzyzToPunkt")->click();
     // A command nobody provides yet does nothing.
     form->findChild<QAction *>("Wstrzymaj1")->trigger();
-    EXPECT_EQ(ran, (std::vector<QString> {"start", "start", "start", "open", "open", "holes", "holes"}));
+    EXPECT_EQ(ran, (std::vector<QString> {"start", "start", "start", "open", "open", "companion", "holes"}));
 }
 
 TEST_F(MainWindowTest, HiddenItemsKeepTheirShortcuts)

@@ -139,19 +139,9 @@ TEST_F(PlanWindow, StuckPlanTellsHowManyFiguresStayOff)
     EXPECT_TRUE(boxes.shown.front().text.endsWith("1"));
 }
 
-// The shipped English texts, so that a box can be told by its text.
-tInterfejs English()
-{
-    tInterfejs language;
-    language.LoadFile(
-        QStringLiteral("US"),
-        {QStringLiteral(PRENTAVIK_SOURCE_DIR "/lang"), QStringLiteral("Prentavik"), QStringLiteral("1.0")});
-    return language;
-}
-
 TEST_F(PlanWindow, RotaryDrawingWithoutAxisOrProfileSaysWhyAndCloses)
 {
-    ScopedLanguage language(English());
+    ScopedLanguage language(ShippedLanguage());
     ASSERT_TRUE(tInterfejs::instance().loaded());
     struct Case
     {
@@ -186,7 +176,7 @@ TEST_F(PlanWindow, RotaryDrawingWithoutAxisOrProfileSaysWhyAndCloses)
 
 TEST_F(PlanWindow, TurningProfileBelowTheSpindleWarnsOnceAsAnErrorAndStaysPlanned)
 {
-    ScopedLanguage language(English());
+    ScopedLanguage language(ShippedLanguage());
     ASSERT_TRUE(tInterfejs::instance().loaded());
     settings.Mode = 3;
     settings.StolikSwitch = 0;

@@ -24,6 +24,19 @@ private:
     tInterfejs m_previous;
 };
 
+#ifdef PRENTAVIK_SOURCE_DIR
+// The shipped texts of a language ("US", "PL"), so that a box can be told by
+// its text.
+inline tInterfejs ShippedLanguage(const QString &code = QStringLiteral("US"))
+{
+    tInterfejs language;
+    language.LoadFile(
+        code,
+        {QStringLiteral(PRENTAVIK_SOURCE_DIR "/lang"), QStringLiteral("Prentavik"), QStringLiteral("1.0")});
+    return language;
+}
+#endif
+
 // A program folder with language files written from inline text.
 class LanguageFolder
 {

@@ -279,7 +279,7 @@ void TMainForm::buildToolBars()
         {"Skont", Command::Continue},
         {"sbSterowanie", Command::ManualControl},
         {"sbGenKrzyzToPunkt", Command::HoleDrilling},
-        {"sbMorvantello", Command::HoleDrilling},
+        {"sbMorvantello", Command::Companion},
         {"sbOdjazdWprawo", Command::DriveAwayRight},
     };
     for (const auto &[name, command] : commands)

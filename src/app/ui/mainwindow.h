@@ -47,7 +47,8 @@ public:
         BarcodeBrowse, // KodyKreskowePrzeglad
         BarcodeSave, // KodyKreskoweZapis
         SupportRequest, // miZgloszenieBledu
-        HoleDrilling, // sbGenKrzyzToPunkt, sbMorvantello
+        HoleDrilling, // sbGenKrzyzToPunkt
+        Companion, // sbMorvantello
         DriveAwayRight, // sbOdjazdWprawo
     };
 

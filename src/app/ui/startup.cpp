@@ -5,11 +5,18 @@
 #include "app/definicje.h"
 #include "app/language.h"
 #include "app/messages.h"
+#include "app/programfolders.h"
+#include "app/settings.h"
 #include "app/ui/qmessageboxes.h"
+#include "app/units.h"
+#include "job/companion.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/ui/machinehost.h"
+#include "project/ui/archbendingdialog.h"
+#include "project/ui/duplicationdialog.h"
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QPointer>
 
 #include <optional>
@@ -48,6 +55,41 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
     form->showItem(QStringLiteral("FileSaveAsDXF"));
     windows.companionSize = std::make_unique<TCompanionProjectSize>();
     form->setSharedProjectSize(windows.companionSize.get());
+}
+
+// Projects no drawing holds: copies in rows and columns, a notched strip for
+// bending, and the hole the companion program computed.
+void InstallGenerators(ProgramWindows &windows)
+{
+    TMainForm *form = windows.mainForm.get();
+    TProjectWindowHost *projects = windows.projects.get();
+    TDrawingOpener *opener = windows.drawingOpener.get();
+    auto active = [form] { return qobject_cast<TMDIChild *>(form->mdiArea()->currentSubWindow()); };
+    form->setCommand(TMainForm::Command::Duplicate, [=] {
+        if (TMDIChild *source = active())
+            ShowDuplicationDialog(*source, *projects, form);
+    });
+    form->setCommand(TMainForm::Command::ArchBending, [=] {
+        if (TMDIChild *source = active())
+            ShowProfileBenderDialog(*source, *projects, form);
+    });
+    form->showItem(QStringLiteral("miDuplikujPlt"));
+    form->showItem(QStringLiteral("miZaginaczProfili"));
+    form->setCommand(TMainForm::Command::HoleDrilling, [form, opener] {
+        sbGenKrzyzToPunktClick(TCompanionLink(),
+                               ProgramFolders::current().writablePath(QStringLiteral("tmp.dxf")),
+                               Units::currentLengthUnit(), [form, opener](const QString &path) {
+                                   opener->OpenFile(QString(), path, false);
+                                   if (QMdiSubWindow *project = form->mdiArea()->currentSubWindow())
+                                       project->showMaximized();
+                               });
+    });
+    form->setCommand(TMainForm::Command::Companion, [form] {
+        TCompanionHooks hooks;
+        hooks.minimiseMainWindow = [form] { form->showMinimized(); };
+        hooks.openDocument = OpenWithDesktop;
+        sbMorvantelloClick(Settings::current().eMorvantello_path, hooks);
+    });
 }
 
 // The device link, the transmitter and the manual control panel: the
@@ -113,6 +155,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     windows->dlgkonfigCommand = std::make_unique<DlgkonfigAdapter>(*windows->dlgkonfig);
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     InstallProjectCommands(*windows, identity);
+    InstallGenerators(*windows);
     TMachineHost *machine = InstallMachine(*windows, identity);
     InstallJobControl(*windows, *machine);
     return windows;

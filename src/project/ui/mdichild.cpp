@@ -139,6 +139,15 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
     return outcome;
 }
 
+void TMDIChild::Adopt(TProjectDocument document)
+{
+    m_document = std::move(document);
+    m_statusBar->showMessage(GetText(QStringLiteral("Project_window"), QStringLiteral("iloscFigur"))
+                             + QString::number(m_document.Figures.size()));
+    WriteSharedSize();
+    ciecie();
+}
+
 void TMDIChild::ShowPlanOutcome()
 {
     if (!m_lastPlan.warning.empty())

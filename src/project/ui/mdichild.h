@@ -62,6 +62,9 @@ public:
     // plans it for the cutting mode, and reports how it went. On failure the
     // message has been shown and the window is closing.
     TLoadOutcome Load(const QString &fileName, std::uint8_t penFilter);
+    // Takes a project a generator built and plans it as a loaded drawing is
+    // planned.
+    void Adopt(TProjectDocument document);
     const TPlanOutcome &lastPlan() const { return m_lastPlan; }
     TProjectView *view() const { return m_view; }
     bool closing() const { return m_closing; }

@@ -94,6 +94,17 @@ int TProjectWindowHost::CreateEmptyProject(const QString &caption, const QString
     return Add(child);
 }
 
+int TProjectWindowHost::CreateGeneratedProject(const QString &caption, int readerKind,
+                                               TProjectDocument document)
+{
+    auto *child = new TMDIChild(m_context);
+    child->setWindowTitle(caption);
+    document.ReaderKind = readerKind;
+    const int handle = Add(child);
+    child->Adopt(std::move(document));
+    return handle;
+}
+
 void TProjectWindowHost::BuildMixedProject()
 {
     if (m_hooks.buildMixedProject)
