@@ -47,8 +47,12 @@ TSerialSaveResult SaveSerialPasses(const QString &folder, const std::vector<TSer
         if (window->activate)
             window->activate();
         // A failed file must not pass for a saved serial cut.
-        if (!window->saveAsDxf(dir.filePath(SerialPassName(window->passNumber) + QStringLiteral(".dxf"))))
+        const TSaveResult saved
+            = window->saveAsDxf(dir.filePath(SerialPassName(window->passNumber) + QStringLiteral(".dxf")));
+        if (!saved.ok) {
+            ShowMsg(saved.message, true);
             return TSerialSaveResult::Failed;
+        }
     }
     return TSerialSaveResult::Saved;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/projectexport.h"
+
 #include <QString>
 
 #include <functional>
@@ -16,14 +18,14 @@ struct TSerialPassWindow
     int passNumber = 0;
     // Brings the window to the front and makes it the active one.
     std::function<void()> activate;
-    // Writes the window's project as DXF; false when the file could not be written.
-    std::function<bool(const QString &fileName)> saveAsDxf;
+    // Writes the window's project as DXF (TMDIChild::SaveAsDXF).
+    std::function<TSaveResult(const QString &fileName)> saveAsDxf;
 };
 
 enum class TSerialSaveResult {
     Saved,
     Cancelled, // the folder holds DXF files and the user kept them
-    Failed, // a file could not be written; the passes after it were not saved
+    Failed, // a file could not be written (its message was shown); the passes after it were not saved
 };
 
 // Writes every window whose pass number is 0..9999 into the folder, lowest

@@ -14,11 +14,12 @@ struct Recorder
 
     TSerialPassWindow Window(int pass, bool writes = true)
     {
-        return {pass, [this, pass] { events << QStringLiteral("activate %1").arg(pass); },
-                [this, writes](const QString &file) {
-                    events << QStringLiteral("save ") + file.section(QLatin1Char('/'), -1);
-                    return writes;
-                }};
+        return {
+            pass, [this, pass] { events << QStringLiteral("activate %1").arg(pass); },
+            [this, writes](const QString &file) {
+                events << QStringLiteral("save ") + file.section(QLatin1Char('/'), -1);
+                return writes ? TSaveResult() : TSaveResult {false, QStringLiteral("cannot write ") + file};
+            }};
     }
 };
 
@@ -65,8 +66,12 @@ TEST(SerialSave, ExistingDxfFilesAreOnlyReplacedAfterOk)
 TEST(SerialSave, AFailedFileStopsAndIsReported)
 {
     QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
     Recorder r;
     const auto result = SaveSerialPasses(dir.path(), {r.Window(2), r.Window(1, false)});
     EXPECT_EQ(result, TSerialSaveResult::Failed);
     EXPECT_EQ(r.events, (QStringList {QStringLiteral("activate 1"), QStringLiteral("save 001.dxf")}));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("cannot write ") + dir.filePath(QStringLiteral("001.dxf")));
+    EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
 }
