@@ -289,6 +289,16 @@ float TDxf2RawConverter::numberValue() const
     return single;
 }
 
+// The groups first, first + step and first + 2 step hold x, y and z of a point.
+bool TDxf2RawConverter::readCoordinate(int first, int step, TPoint3F &point) const
+{
+    const int offset = m_reader.code() - first;
+    if (offset < 0 || offset > 2 * step || offset % step != 0)
+        return false;
+    (offset == 0 ? point.x : offset == step ? point.y : point.z) = numberValue();
+    return true;
+}
+
 // A face record names mesh vertices by their 1-based number, negative for an invisible edge.
 TPoint3F TDxf2RawConverter::meshVertex() const
 {
@@ -323,35 +333,20 @@ void TDxf2RawConverter::readVertex()
     bool fourth = false;
     for (;;) {
         next();
-        if (m_reader.code() == 0 && (m_reader.value() == "VERTEX" || m_reader.value() == "SEQEND"))
+        const int code = m_reader.code();
+        if (code == 0 && (m_reader.value() == "VERTEX" || m_reader.value() == "SEQEND"))
             break;
-        switch (m_reader.code()) {
-        case 70:
-            if (m_reader.value() == "192")
-                kind = Kind::MeshVertex;
-            else if (m_reader.value() == "128")
-                kind = Kind::FaceRecord;
-            break;
-        case 10:
-            point.x = numberValue();
-            break;
-        case 20:
-            point.y = numberValue();
-            break;
-        case 30:
-            point.z = numberValue();
-            break;
-        case 71:
-        case 72:
-        case 73:
-            corner[std::size_t(m_reader.code() - 71)] = meshVertex();
-            break;
-        case 74:
+        if (readCoordinate(10, 10, point))
+            continue;
+        if (code == 70 && m_reader.value() == "192") {
+            kind = Kind::MeshVertex;
+        } else if (code == 70 && m_reader.value() == "128") {
+            kind = Kind::FaceRecord;
+        } else if (code >= 71 && code <= 73) {
+            corner[std::size_t(code - 71)] = meshVertex();
+        } else if (code == 74) {
             point = meshVertex();
             fourth = true;
-            break;
-        default:
-            break;
         }
     }
     if (kind == Kind::MeshVertex) {
@@ -371,15 +366,12 @@ void TDxf2RawConverter::readFace()
     bool fourth = false;
     for (;;) {
         next();
-        const int code = m_reader.code();
-        if (code == 0)
+        if (m_reader.code() == 0)
             break;
         // 10..13 x, 20..23 y, 30..33 z of corners 1 to 4.
-        if (code >= 10 && code <= 33 && code % 10 <= 3) {
-            TPoint3F &c = corner[std::size_t(code % 10)];
-            (code < 20 ? c.x : code < 30 ? c.y : c.z) = numberValue();
-            fourth = fourth || code % 10 == 3;
-        }
+        for (int k = 0; k < 4; ++k)
+            if (readCoordinate(10 + k, 10, corner[std::size_t(k)]))
+                fourth = fourth || k == 3;
     }
     const TPoint3F a = toWorld(corner[0]);
     const TPoint3F b = toWorld(corner[1]);
@@ -403,46 +395,13 @@ void TDxf2RawConverter::readInsert()
         const int code = m_reader.code();
         if (code == 0)
             break;
-        switch (code) {
-        case 10:
-            level.insertion.x = numberValue();
-            break;
-        case 20:
-            level.insertion.y = numberValue();
-            break;
-        case 30:
-            level.insertion.z = numberValue();
-            break;
-        case 41:
-            level.scale.x = numberValue();
-            break;
-        case 42:
-            level.scale.y = numberValue();
-            break;
-        case 43:
-            level.scale.z = numberValue();
-            break;
-        case 210:
-            level.extrusion.x = numberValue();
-            break;
-        case 220:
-            level.extrusion.y = numberValue();
-            break;
-        case 230:
-            level.extrusion.z = numberValue();
-            break;
-        case 2:
+        if (readCoordinate(10, 10, level.insertion) || readCoordinate(41, 1, level.scale)
+            || readCoordinate(210, 10, level.extrusion))
+            continue;
+        if (code == 2) {
             name = m_reader.value();
-            break;
-        case 50: {
-            double degrees = 0;
-            if (!ParseModelReal(m_reader.value(), degrees))
-                throw Stop {TModelReadEnd::Failed};
-            level.rotation = degrees;
-            break;
-        }
-        default:
-            break;
+        } else if (code == 50 && !ParseModelReal(m_reader.value(), level.rotation)) {
+            throw Stop {TModelReadEnd::Failed};
         }
     }
     level.returnPosition = m_reader.cursor() - 1;

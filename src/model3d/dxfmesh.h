@@ -132,6 +132,7 @@ private:
     bool onInsertStack(std::ptrdiff_t blockIndex) const;
 
     float numberValue() const;
+    bool readCoordinate(int first, int step, TPoint3F &point) const;
     TPoint3F meshVertex() const;
     TPoint3F toWorld(TPoint3F p);
     void append(TPoint3F a, TPoint3F b, TPoint3F c);

@@ -63,8 +63,12 @@ TEST(ModelLoader, HandsTheModelBackOnTheOwnersThreadOneLoadAtATime)
     ASSERT_TRUE(rig.loader.start(rig.dir.filePath(QStringLiteral("folder.raw")), 0));
     rig.waitForResult();
     ASSERT_EQ(rig.results.size(), 2u);
+    // Not an empty model: the file could not be read, and the message says so.
     EXPECT_EQ(rig.results[1].status, TModelReadResult::Status::Unreadable);
-    EXPECT_EQ(rig.results[1].message().key, QStringLiteral("zbioruNieMoznaOtworzyc"));
+    EXPECT_EQ(rig.results[1].model, nullptr);
+    EXPECT_FALSE(rig.results[1].reason.isEmpty());
+    EXPECT_EQ(rig.results[1].message(),
+              (TModelMessageKey {QStringLiteral("Universal"), QStringLiteral("zbioruNieMoznaOtworzyc")}));
 }
 
 TEST(ModelLoader, CancelInTheMiddleOfALargeFileDeliversNothing)

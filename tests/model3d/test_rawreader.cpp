@@ -1,7 +1,6 @@
 #include "model3d/modelreading.h"
 #include "model3d/rawreader.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -161,21 +160,5 @@ TEST(ModelFile, ReadsByExtensionAndDerivesBoxSizeAndCentre)
         EXPECT_EQ(result.model, nullptr);
         EXPECT_EQ(result.message(),
                   (TModelMessageKey {QStringLiteral("Project_window"), QStringLiteral("zbiorPusty")}));
-    }
-}
-
-TEST(ModelFile, ReportsAFileThatCannotBeReadInsteadOfAnEmptyModel)
-{
-    QTemporaryDir dir;
-    for (const QString &path :
-         {dir.filePath(QStringLiteral("missing.raw")), dir.filePath(QStringLiteral("folder.dxf"))}) {
-        SCOPED_TRACE(path.toStdString());
-        QDir().mkpath(dir.filePath(QStringLiteral("folder.dxf")));
-        const TModelReadResult result = ReadModel(path, 0);
-        EXPECT_EQ(result.status, TModelReadResult::Status::Unreadable);
-        EXPECT_EQ(result.model, nullptr);
-        EXPECT_FALSE(result.reason.isEmpty());
-        EXPECT_EQ(result.message(),
-                  (TModelMessageKey {QStringLiteral("Universal"), QStringLiteral("zbioruNieMoznaOtworzyc")}));
     }
 }
