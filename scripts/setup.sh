@@ -9,6 +9,7 @@ PACKAGES=(
     libgl-dev libglu1-mesa-dev
     libusb-1.0-0-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev libdxflib-dev
+    xvfb xauth libgl1-mesa-dri
 )
 
 missing=()
