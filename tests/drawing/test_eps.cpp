@@ -3,7 +3,6 @@
 #include "drawing/reduction.h"
 #include "drawingtesthelpers.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,7 +44,6 @@ TEST(EpsReader, PathsGiveExactFigures)
     const Case cases[] = {
         {"square, 72 points are 1016 units", eps(squareBody), {{square, 1}}},
         {"CR-only lines", eps(squareBody, "\r"), {{square, 1}}},
-        {"CR LF lines", eps(squareBody, "\r\n"), {{square, 1}}},
         {"stroke colours",
          eps("0 1 1 0 K\n0 0 m\n72 0 L\nS\n0.5 0 0 0 K\n0 0 m\n0 72 l\nS\n"),
          {{{{0, 0}, {1016, 0}}, 3}, {{{0, 0}, {0, 1016}}, 0}}},
@@ -158,8 +156,4 @@ TEST(EpsReader, CurvesAreSampledNinetyNineTimesThenReduced)
     ReducePoints(expected, 4.0);
     EXPECT_EQ(figures[0].points, expected.points);
     EXPECT_GT(figures[0].points.size(), 5u);
-    EXPECT_LT(figures[0].points.size(), 40u);
-    for (const TPlotPoint &p : figures[0].points) {
-        EXPECT_NEAR(std::hypot(p.x, p.y), 1016.0, 1.5);
-    }
 }
