@@ -14,8 +14,9 @@ inline int FuzzDrawingReader(const uint8_t *data, size_t size, TDrawingKind kind
 {
     Thpgl reader;
     const int opened = reader.OpenText(std::string(reinterpret_cast<const char *>(data), size), kind);
-    // An EPS file that is not PostScript is refused at once, as it should be.
-    if (kind == TDrawingKind::Eps && opened == Thpgl::NotPostScript)
+    // An EPS file that is not PostScript, a UTF-16 text and a binary DXF are
+    // refused at once, as they should be.
+    if ((kind == TDrawingKind::Eps && opened == Thpgl::NotPostScript) || opened == Thpgl::UnsupportedFormat)
         return 0;
     if (opened != 0)
         std::abort();

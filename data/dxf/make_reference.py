@@ -13,12 +13,20 @@ Reference lines, one per figure in drawing order, lengths in millimetres:
     ellipse cx cy mx my ratio t0 t1
     poly n  then n segments of: x0 y0 x1 y1 cx cy r   (r = 0: straight)
     spline n  then n points x y on the curve, the ends first and last
+    curve n  then n points x y densely along the curve (a polyline within
+             a thousandth of a millimetre of it), the ends first and last
+    point x y
+
+converted_r2000.dxf holds what converters and CAD programs write: splines by
+fit points alone (with and without end tangents), a 3D polyline, a LINE of
+zero length and slivers shorter than the joining tolerance; converted.ref
+describes its figures as read, in the same way.
 """
 import math
 import os
 
 import ezdxf
-from ezdxf.math import BSpline, bulge_to_arc
+from ezdxf.math import BSpline, bulge_to_arc, fit_points_to_cad_cv
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MINIMUM_CHORD = 2.0  # the reader's default
@@ -44,6 +52,94 @@ def spline_samples(control, knots, degree):
         t += step
     points.append(control[-1])
     return points
+
+
+def natural_spline_samples(fit, per_span=100):
+    """The C2 cubic through the fit points at their cumulative chord
+    lengths with natural ends (no curvature at either end), sampled densely.
+    Written out here (a tridiagonal solve) since ezdxf offers only ends with
+    tangents."""
+    u = [0.0]
+    for a, b in zip(fit, fit[1:]):
+        u.append(u[-1] + math.dist(a, b))
+    n = len(fit) - 1
+    h = [u[i + 1] - u[i] for i in range(n)]
+
+    def moments(q):
+        sub, diag, sup, rhs = [0.0] * (n + 1), [1.0] * (n + 1), [0.0] * (n + 1), [0.0] * (n + 1)
+        for i in range(1, n):
+            sub[i], diag[i], sup[i] = h[i - 1], 2 * (h[i - 1] + h[i]), h[i]
+            rhs[i] = 6 * ((q[i + 1] - q[i]) / h[i] - (q[i] - q[i - 1]) / h[i - 1])
+        for i in range(1, n + 1):
+            m = sub[i] / diag[i - 1]
+            diag[i] -= m * sup[i - 1]
+            rhs[i] -= m * rhs[i - 1]
+        out = [0.0] * (n + 1)
+        out[n] = rhs[n] / diag[n]
+        for i in range(n - 1, -1, -1):
+            out[i] = (rhs[i] - sup[i] * out[i + 1]) / diag[i]
+        return out
+
+    xs, ys = [p[0] for p in fit], [p[1] for p in fit]
+    mx, my = moments(xs), moments(ys)
+    samples = [fit[0]]
+    for i in range(n):
+        for k in range(1, per_span + 1):
+            a = h[i] * k / per_span
+            b = h[i] - a
+
+            def at(m, c):
+                return ((m[i] * b ** 3 + m[i + 1] * a ** 3) / (6 * h[i]) + (c[i] / h[i] - m[i] * h[i] / 6) * b
+                        + (c[i + 1] / h[i] - m[i + 1] * h[i] / 6) * a)
+            samples.append((at(mx, xs), at(my, ys)))
+    samples[-1] = fit[-1]
+    return samples
+
+
+def curve_ref(samples):
+    return "curve %d " % len(samples) + " ".join("%r %r" % (p[0], p[1]) for p in samples)
+
+
+def converted():
+    """The drawing of converter-made entities and its reference."""
+    refs = []
+    doc = ezdxf.new("R2000")
+    doc.header["$INSUNITS"] = 4
+    msp = doc.modelspace()
+    # A converter's path starts with a LINE of zero length.
+    msp.add_line((5, 5), (5, 5))
+    refs.append("point 5 5")
+    # Fit points alone, no tangents: natural ends.
+    fit = [(0, 0), (10, 25), (30, 30), (45, 5), (70, 15)]
+    msp.add_spline(fit)
+    refs.append(curve_ref(natural_spline_samples(fit)))
+    # Fit points with start and end tangents: the curve CAD programs draw
+    # (chord-length knots, end derivatives scaled by the chord length).
+    fit = [(0, 50), (20, 70), (40, 50), (60, 80)]
+    tangents = [(0, 1), (1, 0)]
+    spline = msp.add_spline(fit)
+    spline.dxf.start_tangent = (tangents[0][0], tangents[0][1], 0)
+    spline.dxf.end_tangent = (tangents[1][0], tangents[1][1], 0)
+    curve = fit_points_to_cad_cv(fit, tangents=tangents)
+    samples = [(p.x, p.y) for p in curve.approximate(600)]
+    refs.append(curve_ref(samples))
+    # A 3D polyline (flags 8) is straight from vertex to vertex.
+    corners = [(100, 0), (160, 0), (160, 40), (100, 40)]
+    msp.add_polyline3d([(x, y, z) for (x, y), z in zip(corners, (0, 1, 2, 3))], close=True)
+    sides = list(zip(corners, corners[1:] + corners[:1]))
+    refs.append("poly %d " % len(sides)
+                + " ".join("%r %r %r %r 0.0 0.0 0.0" % (a[0], a[1], b[0], b[1]) for a, b in sides))
+    # A sliver of its own, and one that two pieces join into; both shorter
+    # than the joining tolerance (0.25 mm).
+    msp.add_line((200, 200), (200.1, 200.1))
+    refs.append("line 200 200 200.1 200.1")
+    msp.add_line((300, 300), (300.1, 300))
+    refs.append("line 300 300 300.1 300")
+    msp.add_line((300.1, 300), (300.05, 300.1))
+    refs.append("line 300.1 300 300.05 300.1")
+    doc.saveas(os.path.join(HERE, "converted_r2000.dxf"))
+    with open(os.path.join(HERE, "converted.ref"), "w") as out:
+        out.write("\n".join(refs) + "\n")
 
 
 def main():
@@ -96,7 +192,7 @@ def main():
 
     def fit_spline(fit):
         msp.add_spline(fit)
-        refs.append("spline %d " % len(fit) + " ".join("%r %r" % p for p in fit))
+        refs.append(curve_ref(natural_spline_samples(fit)))
 
     line((0, 0), (10, 5), 1)
     line((-12.3456, 7.89), (100.0125, -50.5), 2)
@@ -125,6 +221,7 @@ def main():
     doc.saveas(os.path.join(HERE, "entities_r2018.dxf"))
     with open(os.path.join(HERE, "entities.ref"), "w") as out:
         out.write("\n".join(refs) + "\n")
+    converted()
 
 
 if __name__ == "__main__":

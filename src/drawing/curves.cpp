@@ -20,6 +20,28 @@ bool roundedCount(long double v, long long &count)
     return true;
 }
 
+// Flags a curve that needs more chords than any curve within the plotter
+// range; true when the count is acceptable.
+bool withinChordLimit(long long count, bool *tooLong)
+{
+    if (count <= MaxCurveChords)
+        return true;
+    if (tooLong)
+        *tooLong = true;
+    return false;
+}
+
+// roundedCount for a chord count that must also stay within the limit.
+bool chordCount(long double v, long long &count, bool *tooLong)
+{
+    if (!roundedCount(v, count)) {
+        if (tooLong)
+            *tooLong = true;
+        return false;
+    }
+    return withinChordLimit(std::llabs(count), tooLong);
+}
+
 double distance(TCurvePoint a, TCurvePoint b)
 {
     return static_cast<double>(std::hypot(b.x - a.x, b.y - a.y));
@@ -46,12 +68,12 @@ double ChordLength(double curveMm, double minimumChordMm)
 }
 
 std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
-                                    double mmPerUnit, double minimumChordMm)
+                                    double mmPerUnit, double minimumChordMm, bool *tooLong)
 {
     const double circumference = 2 * Pi * r * mmPerUnit;
     const double chord = ChordLength(circumference, minimumChordMm);
     long long n = 0;
-    if (!roundedCount(static_cast<long double>(sweep) / (2 * Pi) * circumference / chord + 0.5L, n))
+    if (!chordCount(static_cast<long double>(sweep) / (2 * Pi) * circumference / chord + 0.5L, n, tooLong))
         return {};
     n = std::llabs(n);
     if (n < 16)
@@ -66,28 +88,56 @@ std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, 
     return points;
 }
 
-std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
-                                      double minimumChordMm)
+namespace {
+
+struct BulgeGeometry
 {
-    if (bulge == 0.0)
-        return {p0, p1};
-    const double theta = 4 * std::atan(bulge);
-    const double beta = theta > 0 ? (Pi - theta) / 2 : -(Pi + theta) / 2;
+    double theta = 0.0; // included angle, counter-clockwise positive
+    double alpha = 0.0; // direction from p0 to the centre
+    double r = 0.0;
+    TCurvePoint centre;
+};
+
+BulgeGeometry bulgeGeometry(TCurvePoint p0, TCurvePoint p1, double bulge)
+{
+    BulgeGeometry g;
+    g.theta = 4 * std::atan(bulge);
+    const double beta = g.theta > 0 ? (Pi - g.theta) / 2 : -(Pi + g.theta) / 2;
     const double phi = angleOf(p0, p1);
     const double h = distance(p0, p1) / 2;
     const double d = beta == Pi / 2 ? 2147483647.0 : std::tan(beta) * h;
-    const double r = std::sqrt(d * d + h * h);
-    const double alpha = phi + beta;
-    const TCurvePoint centre = onCircle(p0, r, alpha);
-    return FlattenArc(centre, r, alpha - Pi, theta, mmPerUnit, minimumChordMm);
+    g.r = std::sqrt(d * d + h * h);
+    g.alpha = phi + beta;
+    g.centre = onCircle(p0, g.r, g.alpha);
+    return g;
 }
 
-std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm)
+} // namespace
+
+TBulgeCircle BulgeCircle(TCurvePoint p0, TCurvePoint p1, double bulge)
+{
+    if (bulge == 0.0)
+        return {p0, 0.0};
+    const BulgeGeometry g = bulgeGeometry(p0, p1, bulge);
+    return {g.centre, g.r};
+}
+
+std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
+                                      double minimumChordMm, bool *tooLong)
+{
+    if (bulge == 0.0)
+        return {p0, p1};
+    const BulgeGeometry g = bulgeGeometry(p0, p1, bulge);
+    return FlattenArc(g.centre, g.r, g.alpha - Pi, g.theta, mmPerUnit, minimumChordMm, tooLong);
+}
+
+std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm,
+                                       bool *tooLong)
 {
     const double circumference = 2 * Pi * r * mmPerUnit;
     const double chord = ChordLength(circumference, minimumChordMm);
     long long n = 0;
-    if (!roundedCount(static_cast<long double>(circumference) / chord + 0.5L, n))
+    if (!chordCount(static_cast<long double>(circumference) / chord + 0.5L, n, tooLong))
         return {};
     n = (n / 4) * 4;
     if (n < 16)
@@ -100,7 +150,7 @@ std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPe
 }
 
 std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0,
-                                        double t1, double mmPerUnit, double minimumChordMm)
+                                        double t1, double mmPerUnit, double minimumChordMm, bool *tooLong)
 {
     const double a = static_cast<double>(std::hypot(majorEnd.x, majorEnd.y));
     const double b = ratio * a;
@@ -110,7 +160,7 @@ std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd
     const double length = a * (t1 - t0) * mmPerUnit;
     const double chord = ChordLength(length, minimumChordMm);
     long long n = 0;
-    if (!roundedCount(static_cast<long double>(length) / chord + 0.5L, n))
+    if (!chordCount(static_cast<long double>(length) / chord + 0.5L, n, tooLong))
         return {};
     if (n < 16)
         n = 16;
@@ -157,7 +207,7 @@ void fitSpan(const std::vector<TCurvePoint> &v, std::size_t i, int a, int b, dou
 } // namespace
 
 std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed,
-                                            double mmPerUnit, double minimumChordMm)
+                                            double mmPerUnit, double minimumChordMm, bool *tooLong)
 {
     const std::size_t n = vertices.size();
     std::vector<TCurvePoint> out;
@@ -167,8 +217,14 @@ std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vert
             out.push_back(vertices.front());
         return out;
     }
-    const auto span
-        = [&](std::size_t i, int a, int b) { fitSpan(vertices, i, a, b, mmPerUnit, minimumChordMm, out); };
+    bool exceeded = false;
+    const auto span = [&](std::size_t i, int a, int b) {
+        if (exceeded)
+            return;
+        fitSpan(vertices, i, a, b, mmPerUnit, minimumChordMm, out);
+        // One span alone is bounded by the range its vertices lie in.
+        exceeded = !withinChordLimit(static_cast<long long>(out.size()), tooLong);
+    };
     if (closed) {
         span(0, 0, 2);
         for (std::size_t i = 1; i + 4 <= n; ++i)
@@ -184,6 +240,129 @@ std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vert
             span(i, 1, 2);
         span(n - 4, 1, 3);
         out.push_back(vertices.back());
+    }
+    if (exceeded)
+        return {};
+    return out;
+}
+
+namespace {
+
+// Second derivatives of one coordinate of the C2 cubic spline at the knots
+// u (Thomas algorithm over the tridiagonal system); an end with a slope
+// takes that first derivative, one without is natural.
+std::vector<long double> splineMoments(const std::vector<long double> &u, const std::vector<long double> &q,
+                                       const std::optional<long double> &startSlope,
+                                       const std::optional<long double> &endSlope)
+{
+    const std::size_t n = u.size() - 1; // spans
+    std::vector<long double> sub(n + 1), diag(n + 1), sup(n + 1), rhs(n + 1);
+    const auto h = [&](std::size_t i) { return u[i + 1] - u[i]; };
+    const auto slope = [&](std::size_t i) { return (q[i + 1] - q[i]) / h(i); };
+    if (startSlope) {
+        diag[0] = 2 * h(0);
+        sup[0] = h(0);
+        rhs[0] = 6 * (slope(0) - *startSlope);
+    } else {
+        diag[0] = 1;
+    }
+    for (std::size_t i = 1; i < n; ++i) {
+        sub[i] = h(i - 1);
+        diag[i] = 2 * (h(i - 1) + h(i));
+        sup[i] = h(i);
+        rhs[i] = 6 * (slope(i) - slope(i - 1));
+    }
+    if (endSlope) {
+        sub[n] = h(n - 1);
+        diag[n] = 2 * h(n - 1);
+        rhs[n] = 6 * (*endSlope - slope(n - 1));
+    } else {
+        diag[n] = 1;
+    }
+    for (std::size_t i = 1; i <= n; ++i) {
+        const long double m = sub[i] / diag[i - 1];
+        diag[i] -= m * sup[i - 1];
+        rhs[i] -= m * rhs[i - 1];
+    }
+    std::vector<long double> moments(n + 1);
+    moments[n] = rhs[n] / diag[n];
+    for (std::size_t i = n; i-- > 0;)
+        moments[i] = (rhs[i] - sup[i] * moments[i + 1]) / diag[i];
+    return moments;
+}
+
+// The unit vector of a tangent; nothing for a zero or unusable one.
+std::optional<TCurvePoint> unitTangent(const std::optional<TCurvePoint> &t)
+{
+    if (!t)
+        return std::nullopt;
+    const long double length = std::hypot(t->x, t->y);
+    if (!(length > 0) || !std::isfinite(length))
+        return std::nullopt;
+    return TCurvePoint {t->x / length, t->y / length};
+}
+
+} // namespace
+
+std::vector<TCurvePoint> FlattenFitSpline(const std::vector<TCurvePoint> &fitPoints,
+                                          const std::optional<TCurvePoint> &startTangent,
+                                          const std::optional<TCurvePoint> &endTangent, double mmPerUnit,
+                                          double minimumChordMm, bool *tooLong)
+{
+    // Repeated fit points would make a span of zero length.
+    std::vector<TCurvePoint> q;
+    for (const TCurvePoint &p : fitPoints) {
+        if (q.empty() || !(q.back() == p))
+            q.push_back(p);
+    }
+    if (q.size() < 2)
+        return q;
+    const std::size_t spans = q.size() - 1;
+    std::vector<long double> u(q.size(), 0.0L);
+    for (std::size_t i = 1; i < q.size(); ++i)
+        u[i] = u[i - 1] + std::hypot(q[i].x - q[i - 1].x, q[i].y - q[i - 1].y);
+    const long double length = u.back();
+
+    const std::optional<TCurvePoint> t0 = unitTangent(startTangent);
+    const std::optional<TCurvePoint> t1 = unitTangent(endTangent);
+    const auto along = [](const std::optional<TCurvePoint> &t, bool x) -> std::optional<long double> {
+        if (!t)
+            return std::nullopt;
+        return x ? t->x : t->y;
+    };
+    std::vector<long double> qx(q.size()), qy(q.size());
+    for (std::size_t i = 0; i < q.size(); ++i) {
+        qx[i] = q[i].x;
+        qy[i] = q[i].y;
+    }
+    const std::vector<long double> mx = splineMoments(u, qx, along(t0, true), along(t1, true));
+    const std::vector<long double> my = splineMoments(u, qy, along(t0, false), along(t1, false));
+
+    const double lengthMm = static_cast<double>(length) * mmPerUnit;
+    const double chord = ChordLength(lengthMm, minimumChordMm);
+    long long total = 0;
+    if (!chordCount(static_cast<long double>(lengthMm) / chord + 0.5L + static_cast<long double>(spans),
+                    total, tooLong))
+        return {};
+
+    std::vector<TCurvePoint> out;
+    out.push_back(q.front());
+    for (std::size_t i = 0; i < spans; ++i) {
+        const long double h = u[i + 1] - u[i];
+        long long steps = 1;
+        roundedCount(h * mmPerUnit / chord + 0.5L, steps);
+        steps = std::max(steps, 1LL);
+        for (long long k = 1; k < steps; ++k) {
+            const long double a = h * static_cast<long double>(k) / static_cast<long double>(steps);
+            const long double b = h - a;
+            const auto coordinate
+                = [&](const std::vector<long double> &m, const std::vector<long double> &c) {
+                      return (m[i] * b * b * b + m[i + 1] * a * a * a) / (6 * h)
+                          + (c[i] / h - m[i] * h / 6) * b + (c[i + 1] / h - m[i + 1] * h / 6) * a;
+                  };
+            out.push_back({coordinate(mx, qx), coordinate(my, qy)});
+        }
+        out.push_back(q[i + 1]);
     }
     return out;
 }
@@ -222,14 +401,20 @@ bool bezierKnots(const TSplineData &s)
 } // namespace
 
 std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit,
-                                             double minimumChordMm)
+                                             double minimumChordMm, bool *tooLong)
 {
     const std::vector<TCurvePoint> &ctrl = spline.controlPoints;
     const std::size_t count = ctrl.size();
     if (count == 4 && ctrl[0] == ctrl[1] && ctrl[2] == ctrl[3])
         return {ctrl[0], ctrl[3]};
-    if (!validKnots(spline))
-        return spline.fitPoints.empty() ? ctrl : spline.fitPoints;
+    if (!validKnots(spline)) {
+        // Converters often give a spline by its fit points alone: the curve
+        // runs through them, not along the chords between them.
+        if (!spline.fitPoints.empty())
+            return FlattenFitSpline(spline.fitPoints, spline.startTangent, spline.endTangent, mmPerUnit,
+                                    minimumChordMm, tooLong);
+        return ctrl;
+    }
 
     double polygon = 0.0;
     for (std::size_t i = 1; i < count; ++i)
@@ -244,8 +429,8 @@ std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double m
     if (dt > 0.25)
         dt = 0.25;
     long long m = 4;
-    if (!roundedCount(1.0L / dt, m))
-        return ctrl;
+    if (!chordCount(1.0L / dt, m, tooLong))
+        return {};
     if (m < 4)
         m = 4;
     dt = 1.0 / static_cast<double>(m);

@@ -3,6 +3,7 @@
 #include "drawing/geometry.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // Curve flattening: the machine follows straight moves only, so every curve
@@ -11,6 +12,13 @@
 // chord rule.
 
 inline constexpr double MaximumChordMm = 5.0;
+
+// The most chords one curve may be cut into: a full turn round the plotter
+// range (about 1,073,700 mm wide) at the longest chord is some 950,000. No
+// curve a drawing within the range holds needs more; a hostile one (a
+// radius or a parameter sweep far beyond the range) would exhaust memory.
+// A flattener that would need more returns nothing and sets *tooLong.
+inline constexpr long long MaxCurveChords = 1'000'000;
 
 // A point of a curve in drawing units. Extended precision, since every
 // coordinate is then scaled and rounded to plotter units.
@@ -30,38 +38,60 @@ double ChordLength(double curveMm, double minimumChordMm);
 // n = |Round(sweep / 2pi * C / chord + 0.5)| chords, at least 16, n + 1
 // points from the start point to the end point.
 std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
-                                    double mmPerUnit, double minimumChordMm);
+                                    double mmPerUnit, double minimumChordMm, bool *tooLong = nullptr);
 
 // The arc of a polyline segment from p0 to p1 with a DXF bulge (tan of a
 // quarter of the included angle, positive counter-clockwise). A bulge of
 // exactly 0 is the straight segment: both ends.
 std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
-                                      double minimumChordMm);
+                                      double minimumChordMm, bool *tooLong = nullptr);
+// The circle a bulged segment lies on (radius 0 for a straight one).
+struct TBulgeCircle
+{
+    TCurvePoint centre;
+    double radius = 0.0;
+};
+TBulgeCircle BulgeCircle(TCurvePoint p0, TCurvePoint p1, double bulge);
 
 // Full circle: the chord count rounded down to a multiple of 4, at least
 // 16; the last point repeats the first.
-std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm);
+std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm,
+                                       bool *tooLong = nullptr);
 
 // Ellipse from parameter t0 to t1 (t1 < t0 wraps once), major axis end
 // (mx, my) relative to the centre, minor/major ratio.
 std::vector<TCurvePoint> FlattenEllipse(TCurvePoint centre, TCurvePoint majorEnd, double ratio, double t0,
-                                        double t1, double mmPerUnit, double minimumChordMm);
+                                        double t1, double mmPerUnit, double minimumChordMm,
+                                        bool *tooLong = nullptr);
 
 // Polyline taken through its fitted vertices: cubic spans through four
 // consecutive vertices with chord-length parameters.
 std::vector<TCurvePoint> FlattenFitPolyline(const std::vector<TCurvePoint> &vertices, bool closed,
-                                            double mmPerUnit, double minimumChordMm);
+                                            double mmPerUnit, double minimumChordMm, bool *tooLong = nullptr);
 
-// SPLINE entity by degree, knots and control points (or fit points).
+// The cubic spline through fit points: C2, with the points at their
+// cumulative chord lengths, so its speed is near one unit per unit. An end
+// with a tangent leaves in that direction (at unit speed); an end without
+// one is natural (no curvature there). Each span gets the chords the chord
+// rule gives the whole curve's length, in proportion to the span's length.
+std::vector<TCurvePoint> FlattenFitSpline(const std::vector<TCurvePoint> &fitPoints,
+                                          const std::optional<TCurvePoint> &startTangent,
+                                          const std::optional<TCurvePoint> &endTangent, double mmPerUnit,
+                                          double minimumChordMm, bool *tooLong = nullptr);
+
+// SPLINE entity by degree, knots and control points, or by fit points and
+// end tangents when it has no usable control points.
 struct TSplineData
 {
     int degree = 0;
     std::vector<double> knots;
     std::vector<TCurvePoint> controlPoints;
     std::vector<TCurvePoint> fitPoints;
+    std::optional<TCurvePoint> startTangent;
+    std::optional<TCurvePoint> endTangent;
 };
 std::vector<TCurvePoint> FlattenSplineEntity(const TSplineData &spline, double mmPerUnit,
-                                             double minimumChordMm);
+                                             double minimumChordMm, bool *tooLong = nullptr);
 
 // Curve evaluators.
 using TColumn = std::array<double, 3>;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -28,6 +29,19 @@ int readWholeFile(const std::string &fileName, std::string &text)
     if (std::ferror(file))
         return errno != 0 ? errno : EIO;
     return 0;
+}
+
+bool startsWith(const std::string &text, std::string_view prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Files the 8-bit readers would take for empty drawings.
+bool unsupportedText(const std::string &text, TDrawingKind kind)
+{
+    if (startsWith(text, "\xFF\xFE") || startsWith(text, "\xFE\xFF"))
+        return true; // UTF-16
+    return kind == TDrawingKind::Dxf && startsWith(text, "AutoCAD Binary DXF");
 }
 
 } // namespace
@@ -58,6 +72,14 @@ int Thpgl::OpenText(std::string text, TDrawingKind kind)
     m_kind = kind;
     m_text = std::move(text);
     m_error = {};
+    if (unsupportedText(m_text, kind)) {
+        m_error.kind = TReadError::Kind::Format;
+        m_text.clear();
+        return UnsupportedFormat;
+    }
+    // A UTF-8 byte-order mark before the first line is no part of it.
+    if (startsWith(m_text, "\xEF\xBB\xBF"))
+        m_text.erase(0, 3);
     switch (kind) {
     case TDrawingKind::Hpgl:
         m_hpgl = std::make_unique<THpglReader>(m_text);

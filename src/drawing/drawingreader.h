@@ -35,6 +35,9 @@ class Thpgl
 public:
     // Open results besides 0 and an I/O error code (errno).
     static constexpr int NotPostScript = -2;
+    // A UTF-16 text (either byte order) or a binary DXF: the readers take
+    // 8-bit text only.
+    static constexpr int UnsupportedFormat = -3;
 
     explicit Thpgl(TReaderOptions options = {});
     ~Thpgl();
@@ -43,7 +46,8 @@ public:
 
     // 0 when the drawing is open; the I/O error code when the file cannot be
     // opened or read; NotPostScript for an EPS file that does not begin
-    // with "%!PS". A kind that is none of the three opens nothing and gives 0.
+    // with "%!PS"; UnsupportedFormat for a text the readers cannot read. A
+    // kind that is none of the three opens nothing and gives 0.
     int Open(const std::string &fileName, TDrawingKind kind);
     // The same for a drawing already in memory.
     int OpenText(std::string text, TDrawingKind kind);

@@ -91,6 +91,13 @@ bool TDxfReader::readCode(int &code)
 template<typename T>
 bool TDxfReader::readNumber(T &value, bool (*parse)(std::string_view, T &))
 {
+    // A group code with no value line after it (the file cut off there) is
+    // a value missing, never a zero.
+    if (m_lines.atEnd()) {
+        readValue();
+        fail("missing value");
+        return false;
+    }
     const std::string_view line = readValue();
     const std::string_view trimmed = TrimBlanks(line);
     if (trimmed.empty())
@@ -189,6 +196,10 @@ void TDxfReader::addPoint(TCurvePoint p)
 {
     if (m_failed)
         return;
+    if (m_figure->points.size() >= MaxFigurePoints) {
+        fail("too many points");
+        return;
+    }
     const long double factor = m_mmPerUnit;
     const long double ux = RoundHalfEven(40000.0L * (p.x * factor) / 1000.0L);
     const long double uy = RoundHalfEven(40000.0L * (p.y * factor) / 1000.0L);
@@ -210,6 +221,23 @@ void TDxfReader::addPoints(const std::vector<TCurvePoint> &points)
 {
     for (const TCurvePoint &p : points)
         addPoint(p);
+}
+
+void TDxfReader::addCurve(const std::vector<TCurvePoint> &points, bool tooLong)
+{
+    if (tooLong) {
+        fail("curve too long");
+        return;
+    }
+    addPoints(points);
+}
+
+bool TDxfReader::checkPoint(TCurvePoint p)
+{
+    if (checkExtent(p, 0.0))
+        return true;
+    m_error->text = std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y));
+    return false;
 }
 
 // A curve whose extent lies outside the plotter range is refused before it
@@ -345,7 +373,9 @@ void TDxfReader::readCircle()
         return;
     if (!checkExtent(centre, r))
         return;
-    addPoints(FlattenCircle(centre, r, mmPerUnit(), m_options.minimumChordMm));
+    bool tooLong = false;
+    const auto points = FlattenCircle(centre, r, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }
 
 void TDxfReader::readArc()
@@ -368,7 +398,9 @@ void TDxfReader::readArc()
     double sweep = end - start;
     if (sweep < 0)
         sweep += 2 * Pi;
-    addPoints(FlattenArc(centre, r, start, sweep, mmPerUnit(), m_options.minimumChordMm));
+    bool tooLong = false;
+    const auto points = FlattenArc(centre, r, start, sweep, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }
 
 void TDxfReader::readEllipse()
@@ -387,7 +419,10 @@ void TDxfReader::readEllipse()
     if (m_failed || !checkExtent(centre, std::hypot(mx, my)) || !std::isfinite(ratio)
         || std::abs(ratio) > 1.0)
         return;
-    addPoints(FlattenEllipse(centre, {mx, my}, ratio, t0, t1, mmPerUnit(), m_options.minimumChordMm));
+    bool tooLong = false;
+    const auto points
+        = FlattenEllipse(centre, {mx, my}, ratio, t0, t1, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }
 
 void TDxfReader::readPolyline(bool light)
@@ -406,7 +441,9 @@ void TDxfReader::readPolyline(bool light)
     } else if (light || m_failed || m_lines.atEnd()) {
         return;
     }
-    if (!light && (flags & (4 | 8))) {
+    // Spline-fit vertices (4) are taken through the fitted ones; a 3D
+    // polyline (8 without 4) runs straight through all of its vertices.
+    if (!light && (flags & 4)) {
         readFitVertices(flags);
         return;
     }
@@ -456,8 +493,10 @@ void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
         } else if (!readNextVertex(atZero, p)) {
             break;
         }
+        if (!checkPoint(p))
+            return;
         if (hasFirst && previousBulge != 0.0)
-            addPoints(FlattenBulge(previous, p, previousBulge, mmPerUnit(), m_options.minimumChordMm));
+            addBulge(previous, p, previousBulge);
         double bulge = 0.0;
         atTen = false;
         atZero = false;
@@ -498,9 +537,21 @@ void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
     if (flags & 1) {
         // The closing segment keeps the last vertex's bulge.
         if (previousBulge != 0.0)
-            addPoints(FlattenBulge(previous, first, previousBulge, mmPerUnit(), m_options.minimumChordMm));
+            addBulge(previous, first, previousBulge);
         addPoint(first);
     }
+}
+
+void TDxfReader::addBulge(TCurvePoint from, TCurvePoint to, double bulge)
+{
+    // A bulge near a whole turn puts the centre far away: the arc is
+    // refused when its circle leaves the range, before it is flattened.
+    const TBulgeCircle circle = BulgeCircle(from, to, bulge);
+    if (!checkExtent(circle.centre, circle.radius))
+        return;
+    bool tooLong = false;
+    const auto points = FlattenBulge(from, to, bulge, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }
 
 void TDxfReader::readFitVertices(std::int32_t flags)
@@ -519,8 +570,13 @@ void TDxfReader::readFitVertices(std::int32_t flags)
             std::int32_t vertexFlags = 0;
             if (!readInt(vertexFlags))
                 return;
-            if (vertexFlags == 8 || vertexFlags == 32)
+            if (vertexFlags == 8 || vertexFlags == 32) {
+                // Checked before the curve is flattened: one vertex far
+                // outside the range would make a span of millions of chords.
+                if (!checkPoint(p))
+                    return;
                 kept.push_back(p);
+            }
         } else {
             atZero = !m_failed && !m_lines.atEnd();
         }
@@ -529,7 +585,10 @@ void TDxfReader::readFitVertices(std::int32_t flags)
     }
     if (m_failed)
         return;
-    addPoints(FlattenFitPolyline(kept, (flags & 1) != 0, mmPerUnit(), m_options.minimumChordMm));
+    bool tooLong = false;
+    const auto points
+        = FlattenFitPolyline(kept, (flags & 1) != 0, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }
 
 void TDxfReader::readSpline()
@@ -561,11 +620,23 @@ void TDxfReader::readSpline()
         case 11: {
             double x = 0.0;
             double y = 0.0;
-            if (!readReal(x) || !seekReal(code == 10 ? 20 : 21, y)) {
+            if (!readReal(x) || !seekReal(code + 10, y)) {
                 ended = true;
                 break;
             }
             (code == 10 ? spline.controlPoints : spline.fitPoints).push_back({x, y});
+            break;
+        }
+        case 12:
+        case 13: {
+            // The start (12/22) and end (13/23) tangents of a fit-point spline.
+            double x = 0.0;
+            double y = 0.0;
+            if (!readReal(x) || !seekReal(code + 10, y)) {
+                ended = true;
+                break;
+            }
+            (code == 12 ? spline.startTangent : spline.endTangent) = TCurvePoint {x, y};
             break;
         }
         case 62:
@@ -585,5 +656,7 @@ void TDxfReader::readSpline()
                 return;
         }
     }
-    addPoints(FlattenSplineEntity(spline, mmPerUnit(), m_options.minimumChordMm));
+    bool tooLong = false;
+    const auto points = FlattenSplineEntity(spline, mmPerUnit(), m_options.minimumChordMm, &tooLong);
+    addCurve(points, tooLong);
 }

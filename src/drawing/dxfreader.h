@@ -7,6 +7,11 @@
 #include <initializer_list>
 #include <string_view>
 
+// The most points one figure may hold: a few of the longest curves the range
+// allows. Past it the drawing is refused, so no drawing, however hostile,
+// makes the reader hold more than this per figure.
+inline constexpr std::size_t MaxFigurePoints = 4 * MaxCurveChords;
+
 // DXF colour to pen: 1 gives pen 3, 2 gives 6, 3 gives 4, every other 0.
 int DxfColourToPen(std::int32_t colour);
 
@@ -66,7 +71,11 @@ private:
     void updateUnit();
     void addPoint(TCurvePoint p);
     void addPoints(const std::vector<TCurvePoint> &points);
+    // A flattened curve, or a conversion error when it needed too many chords.
+    void addCurve(const std::vector<TCurvePoint> &points, bool tooLong);
+    void addBulge(TCurvePoint from, TCurvePoint to, double bulge);
     bool checkExtent(TCurvePoint centre, double radius);
+    bool checkPoint(TCurvePoint p);
     void fail(std::string_view text);
 
     TTextLines m_lines;

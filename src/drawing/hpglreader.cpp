@@ -194,8 +194,11 @@ bool THpglReader::readCommand(TReadError &error)
         m_look = nextToken();
         if (m_look.kind == TokenKind::Number) {
             // The first parameter converts as a real; where it stops being
-            // a number is passed over.
-            m_real1 = ParseRealPrefix(m_look.text);
+            // a number is passed over, but not a number beyond any range.
+            const std::optional<double> first = ParseRealPrefix(m_look.text);
+            if (!first)
+                return conversionError(error, m_look);
+            m_real1 = *first;
             m_count = 1;
             m_look = nextToken();
             if (!readSecondParameter(error))

@@ -77,11 +77,13 @@ bool ParseInt(std::string_view text, std::int32_t &value)
     return true;
 }
 
-double ParseRealPrefix(std::string_view text)
+std::optional<double> ParseRealPrefix(std::string_view text)
 {
     text = withoutPlus(text);
     double result = 0.0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), result);
+    if (ec == std::errc::result_out_of_range)
+        return std::nullopt;
     if (ec != std::errc() || !std::isfinite(result))
         return 0.0;
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // Locale-free number conversion for the drawing readers. Every conversion
@@ -17,5 +18,7 @@ bool ParseReal(std::string_view text, double &value);
 bool ParseInt(std::string_view text, std::int32_t &value);
 
 // The value of the longest leading real of the text (0 when there is none);
-// for conversions whose failure is recorded and passed over.
-double ParseRealPrefix(std::string_view text);
+// for conversions whose failure is recorded and passed over. Nothing when
+// that real lies outside the range of a double (hundreds of digits): such a
+// number is no coordinate to pass over.
+std::optional<double> ParseRealPrefix(std::string_view text);

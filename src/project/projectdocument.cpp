@@ -28,13 +28,35 @@ long double ScaledMm(std::int32_t size, double skala)
     return units * 1000.0L / 40000.0L;
 }
 
+// A figure all of whose points lie within the joining tolerance of its first
+// point: a LINE of zero length (where converters start a path) or what
+// joining left of short pieces. Each would be planned and cut as a tiny
+// extra path. Cross points are points on purpose.
+bool IsSliver(const tfigura &figure, double tolerance)
+{
+    if (figure.crossPoint || figure.points.empty())
+        return false;
+    const TPlotPoint first = figure.points.front();
+    return std::all_of(figure.points.begin(), figure.points.end(),
+                       [&](TPlotPoint p) { return PointsWithinTolerance(first, p, tolerance); });
+}
+
+int DropSlivers(std::vector<tfigura> &figures, double tolerance)
+{
+    return static_cast<int>(
+        std::erase_if(figures, [tolerance](const tfigura &f) { return IsSliver(f, tolerance); }));
+}
+
 TLoadOutcome OpenFailure(int code)
 {
     TLoadOutcome outcome;
     outcome.status = TLoadStatus::OpenFailed;
     outcome.readerCode = code;
-    if (code == -2) {
+    if (code == Thpgl::NotPostScript) {
         outcome.message = {"Project_window", "obslugiwanyFormatAI"};
+        outcome.caption = {"Universal", "nieprawidlowyFormatPliku"};
+    } else if (code == Thpgl::UnsupportedFormat) {
+        outcome.message = {"Project_window", "formatNieobslugiwany"};
         outcome.caption = {"Universal", "nieprawidlowyFormatPliku"};
     } else if (code == 32) {
         outcome.message = {"Project_window", "zbioruUzywaInnyProces"};
@@ -112,6 +134,7 @@ TLoadOutcome TProjectDocument::Load(IDrawingSource &reader, const std::string &f
     reader.Close();
 
     Figures = collector.TakeFigures();
+    const int dropped = DropSlivers(Figures, m_settings.tolerance);
     if (Figures.empty()) {
         TLoadOutcome outcome;
         outcome.status = TLoadStatus::Empty;
@@ -126,6 +149,7 @@ TLoadOutcome TProjectDocument::Load(IDrawingSource &reader, const std::string &f
         OrderLoadedFigures(*this);
 
     TLoadOutcome outcome;
+    outcome.droppedFigures = dropped;
     outcome.tooLarge = projektZaDuzy();
     if (outcome.tooLarge)
         outcome.message = {"Main_window", "projektZaDuzy"};

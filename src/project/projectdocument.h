@@ -39,6 +39,9 @@ struct TLoadOutcome
     TMessageKey caption;
     // The loaded project exceeds the working area; it stays open.
     bool tooLarge = false;
+    // Figures left out after joining: each lay within the joining tolerance
+    // of its first point.
+    int droppedFigures = 0;
 
     bool opened() const { return status == TLoadStatus::Opened; }
     // The window closes itself on every failure to load.

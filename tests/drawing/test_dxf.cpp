@@ -1,6 +1,7 @@
 #include "drawing/dxfreader.h"
 #include "drawingtesthelpers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
@@ -405,7 +406,14 @@ TEST(DxfReader, SplineByControlPointsAndByFitPoints)
         EXPECT_NEAR(curve.points[i].x, x, 0.5);
         EXPECT_NEAR(curve.points[i].y, y, 0.5);
     }
-    EXPECT_EQ(figures[1].points, (Points {{0, 0}, {200, 200}, {400, 0}}));
+    // Fit points alone: the curve runs through them (natural ends), not
+    // along the chords between them.
+    const Points &fitted = figures[1].points;
+    EXPECT_EQ(fitted.front(), (TPlotPoint {0, 0}));
+    EXPECT_EQ(fitted.back(), (TPlotPoint {400, 0}));
+    EXPECT_NE(std::find(fitted.begin(), fitted.end(), TPlotPoint {200, 200}), fitted.end());
+    EXPECT_GT(fitted.size(), 6u);
+    EXPECT_GT(fitted[2].y, fitted[2].x) << "above the chord from (0,0) to (200,200)";
 }
 
 TEST(DxfReader, SplineWithBrokenKnotsFallsBackToItsControlPolygon)
@@ -479,6 +487,28 @@ TEST(DxfReader, ConversionErrors)
         {"beyond the plotter range", entities(line(0, 0, 600000, 0)), "600000"},
         {"huge radius", entities({{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {40, "1e12"}}), "radius"},
         {"bad colour", entities({{0, "LINE"}, {62, "1.5"}, {10, "0"}}), "1.5"},
+        // Faults mended: a value cut off by the end of the file was read as
+        // 0; curves far beyond the range were flattened into billions of
+        // points before any check (the 131-byte drawing of the fuzz corpus).
+        {"value missing at the end",
+         pairsText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}})
+             + " 21\r\n",
+         "missing value"},
+        {"fit vertex far beyond the range",
+         "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n70\n4\n0\nVERTEX\n10\n0\n20\n0\n70\n8\n0\nVERTEX\n10\n"
+         "200000000\n20\n0\n70\n8\n0\nVERTEX\n10\n0\n20\n9\n70\n8\n0\nVERTEX\n10\n9\n20\n0\n70\n8\n",
+         "200000000"},
+        {"bulge of nearly a whole turn", entities(lwpolyline(0, {{{0, 0}, 1e12}, {{10, 0}, 0}})), "radius"},
+        {"ellipse swept ten million turns",
+         entities({{0, "ELLIPSE"},
+                   {10, "0"},
+                   {20, "0"},
+                   {11, "100"},
+                   {21, "0"},
+                   {40, "0.5"},
+                   {41, "0"},
+                   {42, "62831853"}}),
+         "curve too long"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -189,6 +189,9 @@ TEST(HpglReader, ConversionErrorsStopTheReading)
         {"beyond the plotter range", "PU0,0;PD1,1;PU;PD21474836,0;", "PD21474836,0", 1},
         {"int32 overflow", "PU0,99999999999;", "99999999999", 0},
         {"relative walk out of range", "PU21474835,0;PR;PD1,0;", "PD1,0", 0},
+        // Fault mended: a number too large for a double was read as 0 and
+        // drew a stroke to the origin.
+        {"beyond a double", "PU5,5;PD" + std::string(400, '9') + ",0;", std::string(400, '9'), 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,6 +225,28 @@ TEST(DrawingReader, OpenReportsFileErrorsAndPostScriptCheck)
     EXPECT_EQ(reader.OpenText("%!PS-Adobe-3.0 EPSF-3.0\n", TDrawingKind::Eps), 0);
     EXPECT_EQ(reader.OpenText("%PDF-1.4\n", TDrawingKind::Eps), Thpgl::NotPostScript);
     EXPECT_EQ(reader.OpenText("%!P", TDrawingKind::Eps), Thpgl::NotPostScript);
+
+    // Fault mended: these opened as empty drawings ("empty file").
+    using namespace std::string_literals;
+    const std::pair<std::string, TDrawingKind> unsupported[] = {
+        {"AutoCAD Binary DXF\r\n\x1a\0"s + "\0\x08SECTION"s, TDrawingKind::Dxf},
+        {"\xFF\xFE"
+         "0\0\n\0S\0E\0C\0"s,
+         TDrawingKind::Dxf},
+        {"\xFE\xFF"
+         "\0I\0N\0;"s,
+         TDrawingKind::Hpgl},
+        {"\xFF\xFE%\0!\0P\0S\0"s, TDrawingKind::Eps},
+    };
+    for (const auto &[text, kind] : unsupported) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        EXPECT_EQ(reader.OpenText(text, kind), Thpgl::UnsupportedFormat);
+        EXPECT_EQ(reader.error().kind, TReadError::Kind::Format);
+    }
+    // A UTF-8 byte-order mark is no part of the first line.
+    const TReadResult marked = readDrawing("\xEF\xBB\xBFIN;PU0,0;PD10,0;PU;", TDrawingKind::Hpgl);
+    ASSERT_TRUE(marked.ok);
+    EXPECT_EQ(marked.validFigures().size(), 1u);
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "prentavik_reader_test.plt";
     {

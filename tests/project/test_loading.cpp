@@ -189,6 +189,32 @@ TEST(Loading, CrossToPointWithoutCrossPointsMeasuresTheProjectBox)
     EXPECT_EQ(l.doc.CrossHeight, 300);
 }
 
+// Fault mended: zero-length lines and slivers left by joining were planned
+// and cut as tiny extra paths.
+TEST(Loading, FiguresWithinTheToleranceOfTheirFirstPointAreLeftOut)
+{
+    const Loaded l = LoadFigures({ReaderFigure({{5, 5}}), ReaderFigure({{0, 0}, {9, -9}}),
+                                  ReaderFigure({{100, 0}, {109, 0}}), ReaderFigure({{109, 0}, {104, 9}}),
+                                  ReaderFigure({{300, 0}, {310, 0}}), ReaderFigure({{0, 100}, {100, 200}}),
+                                  ReaderFigure({{0, 200}, {100, 100}})},
+                                 255, Settings(true));
+    ASSERT_TRUE(l.outcome.opened());
+    EXPECT_EQ(l.outcome.droppedFigures, 3) << "the point, the sliver and the two pieces joined into one";
+    ASSERT_EQ(l.doc.Figures.size(), 2u);
+    int crossPoints = 0;
+    for (const tfigura &f : l.doc.Figures) {
+        crossPoints += f.crossPoint;
+        if (!f.crossPoint) {
+            EXPECT_EQ(f.points, (Points {{300, 0}, {310, 0}}))
+                << "10 units apart is not within the tolerance";
+        }
+    }
+    EXPECT_EQ(crossPoints, 1) << "a cross point is a point on purpose";
+
+    const Loaded onlySlivers = LoadFigures({ReaderFigure({{5, 5}}), ReaderFigure({{0, 0}, {1, 1}})});
+    EXPECT_EQ(onlySlivers.outcome.status, TLoadStatus::Empty);
+}
+
 TEST(Loading, PenFilterAcceptsItsPenAndPenSix)
 {
     const auto figures = [] {
@@ -230,6 +256,7 @@ TEST(Loading, OpenFailureNamesTheReason)
     };
     const Case cases[] = {
         {-2, {"Project_window", "obslugiwanyFormatAI"}, {"Universal", "nieprawidlowyFormatPliku"}},
+        {-3, {"Project_window", "formatNieobslugiwany"}, {"Universal", "nieprawidlowyFormatPliku"}},
         {32, {"Project_window", "zbioruUzywaInnyProces"}, {}},
         {2, {"Universal", "zbioruNieMoznaOtworzyc"}, {}},
         {-1, {"Universal", "zbioruNieMoznaOtworzyc"}, {}},

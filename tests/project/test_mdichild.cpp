@@ -84,6 +84,24 @@ TEST_F(ProjectWindows, LoadedWindowShowsItsFileFigureCountAndSize)
     EXPECT_EQ(host.ProjectCount(), 1);
 }
 
+// Fault mended: a converter's zero-length LINE and the slivers its pieces
+// joined into were each planned and cut as a tiny extra path.
+TEST_F(ProjectWindows, AConvertersSliversAreLeftOutAndCounted)
+{
+    settings.tolerance = 10; // 0.25 mm
+    const TOpenedProject opened
+        = host.OpenProject(QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/dxf/converted_r2000.dxf"), 2, 0, 255);
+    ASSERT_TRUE(opened.loaded());
+    TMDIChild *child = host.window(opened.window);
+    EXPECT_EQ(child->document().Figures.size(), 3u) << "two splines and the 3D rectangle";
+    EXPECT_EQ(child->statusText(), QStringLiteral("error3   error3"));
+    while (child->planning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_TRUE(child->planned());
+    EXPECT_EQ(child->statusText(), QStringLiteral("error3")) << "the count stays once the plan is done";
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(ProjectWindows, ActivationTellsTheCompanionTheActiveProjectsScaledSize)
 {
     const TOpenedProject first = host.OpenProject(Drawing("a.plt", Square), 1, 0, 255);

@@ -127,8 +127,15 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
         CloseSelf();
         return outcome;
     }
-    m_statusBar->showMessage(GetText(QStringLiteral("Project_window"), QStringLiteral("iloscFigur"))
-                             + QString::number(m_document.Figures.size()));
+    m_droppedText.clear();
+    if (outcome.droppedFigures > 0)
+        m_droppedText = GetText(QStringLiteral("Project_window"), QStringLiteral("pominieteFigury"))
+            + QString::number(outcome.droppedFigures);
+    QString status = GetText(QStringLiteral("Project_window"), QStringLiteral("iloscFigur"))
+        + QString::number(m_document.Figures.size());
+    if (!m_droppedText.isEmpty())
+        status += QStringLiteral("   ") + m_droppedText;
+    m_statusBar->showMessage(status);
     if (m_context.mainStatus)
         m_context.mainStatus(QString());
     if (outcome.tooLarge)
@@ -187,7 +194,7 @@ void TMDIChild::RunPlan(TPlannerKind kind)
         m_lastPlan = RunPlanner(m_document, kind, TPlanControl {});
     }
     if (m_lastPlan.status == TPlanStatus::Planned) {
-        m_statusBar->clearMessage();
+        ShowLoadSummary();
         if (m_context.mainStatus)
             m_context.mainStatus(QString());
     }
@@ -215,9 +222,19 @@ void TMDIChild::FinishFlatPlan()
     m_lastPlan = job.Apply(m_document);
     // A stopped plan keeps its last progress text; otherwise the text goes.
     if (m_lastPlan.status != TPlanStatus::Cancelled)
-        m_statusBar->clearMessage();
+        ShowLoadSummary();
     ShowPlanOutcome();
     m_view->invalidatePicture();
+}
+
+void TMDIChild::ShowLoadSummary()
+{
+    // A finished plan empties the status text, unless loading left figures
+    // out: the operator should know before cutting.
+    if (m_droppedText.isEmpty())
+        m_statusBar->clearMessage();
+    else
+        m_statusBar->showMessage(m_droppedText);
 }
 
 void TMDIChild::CloseSelf()

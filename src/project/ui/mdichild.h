@@ -113,6 +113,7 @@ private:
     void StartFlatPlan();
     void FinishFlatPlan();
     void ShowPlanOutcome();
+    void ShowLoadSummary();
     void CloseSelf();
     void WriteSharedSize();
     TPaintSettings PaintSettings() const;
@@ -122,6 +123,8 @@ private:
     TPlanOutcome m_lastPlan;
     TProjectView *m_view = nullptr;
     QStatusBar *m_statusBar = nullptr;
+    // How many figures loading left out; empty when none.
+    QString m_droppedText;
     bool m_closing = false;
     // Last, so that a running plan is stopped before anything else goes.
     std::unique_ptr<TFlatPlanRunner> m_planRunner;
