@@ -1,6 +1,7 @@
 #include "machine/machinesession.h"
 
 #include "machine/linuxhidbackend.h"
+#include "machine/machineservices.h"
 #include "machine/simulatedmachine.h"
 
 MachineSession::BackendFactory MachineSession::programBackend()
@@ -28,6 +29,7 @@ MachineSession::MachineSession(BackendFactory factory, std::unique_ptr<MachineCl
     qRegisterMetaType<MachineMessage>();
     qRegisterMetaType<Settings>();
     qRegisterMetaType<MachineState>();
+    m_services = new MachineServices(*this);
 }
 
 MachineSession::~MachineSession()
@@ -66,7 +68,12 @@ void MachineSession::open()
         emit linkStatus(key);
         // A machine that comes (back) later gets the set-up of one found at
         // start-up; one found at start-up gets it from the creation below.
+        // Not while its program is written: that would read reply 17.
         if (key == QLatin1String("polaczony") && m_panel && m_panelCreated) {
+            if (m_heldOff) {
+                m_setUpWhenFree = true;
+                return;
+            }
             m_panel->setUpMachine();
             emit stateChanged(m_state);
         }
@@ -75,6 +82,17 @@ void MachineSession::open()
     m_panel->create();
     emit stateChanged(m_state);
     m_pollTimer->start(0);
+}
+
+void MachineSession::setHeldOff(bool heldOff)
+{
+    m_heldOff = heldOff;
+    // A controller that restarted meanwhile is set up now.
+    if (!heldOff && m_setUpWhenFree && m_panel) {
+        m_setUpWhenFree = false;
+        m_panel->setUpMachine();
+        emit stateChanged(m_state);
+    }
 }
 
 void MachineSession::requestStop()
@@ -94,6 +112,10 @@ void MachineSession::poll()
 {
     if (!m_panel)
         return;
+    if (m_heldOff) {
+        m_pollTimer->start(100);
+        return;
+    }
     m_panel->setJoystick(m_joystick.read());
     const int interval = m_panel->poll();
     emit stateChanged(m_state);
@@ -109,6 +131,10 @@ void MachineSession::transmitTick()
 {
     if (!m_transmitter || !m_transmitter->running())
         return;
+    if (m_heldOff) {
+        m_transmitTimer->start(50);
+        return;
+    }
     const int interval = m_transmitter->tick();
     if (m_transmitter->running())
         m_transmitTimer->start(interval);

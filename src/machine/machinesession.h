@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 
+class MachineServices;
+
 // Everything that talks to the machine, on one thread: the backend, the
 // link, the machine state, the transmitter and the panel's logic. In the
 // program it lives on its own thread, so no USB call ever blocks the
@@ -45,6 +47,14 @@ public:
     MachineClock &clock() { return *m_clock; }
     // A key press or click meant to stop a homing; safe from any thread.
     void requestStop();
+    // The base points, move-wire, upgrade and factory-parameter work, on
+    // the session's thread.
+    MachineServices *services() const { return m_services; }
+    // While the controller's program or parameters are written, the poll,
+    // the identification of a (re)connected machine and the transmitter
+    // leave the controller alone.
+    void setHeldOff(bool heldOff);
+    bool heldOff() const { return m_heldOff; }
     // Where the second pass of a two-pass job starts (called on the
     // session's thread).
     void setNextPassProvider(std::function<std::optional<NextPass>()> provider) { m_nextPass = std::move(provider); }
@@ -127,6 +137,9 @@ private:
     QTimer *m_pollTimer = nullptr;
     QTimer *m_transmitTimer = nullptr;
     std::function<std::optional<NextPass>()> m_nextPass;
+    MachineServices *m_services = nullptr;
+    bool m_heldOff = false;
+    bool m_setUpWhenFree = false;
 };
 
 Q_DECLARE_METATYPE(PanelView)

@@ -4,8 +4,14 @@
 #include "app/language.h"
 #include "app/machinefamily.h"
 #include "app/messages.h"
+#include "app/programfolders.h"
 #include "app/settings.h"
+#include "app/units.h"
 #include "machine/machineclock.h"
+#include "machine/machineservices.h"
+#include "machine/ui/basepointsform.h"
+#include "machine/ui/przesunform.h"
+#include "machine/ui/upgradeform.h"
 
 void TMachineIdentity::update(const MachineState &state)
 {
@@ -87,6 +93,18 @@ TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_p
     m_panel = std::make_unique<TsterForm>(panelParent);
     m_panel->Translate();
     m_panel->connectSession(m_session);
+    connect(m_panel.get(), &TsterForm::basePointsRequested, this, &TMachineHost::openBasePoints);
+    connect(m_panel.get(), &TsterForm::moveWireRequested, this, &TMachineHost::openMoveWire);
+    connect(m_panel.get(), &TsterForm::upgradeRequested, this, &TMachineHost::openUpgrade);
+    connect(m_panel.get(), &TsterForm::restoreEepromRequested, this, &TMachineHost::restoreFactoryParameters);
+    connect(m_session->services(), &MachineServices::factoryParametersRestored, this, [] {
+        ShowMsg(GetText(QStringLiteral("Control"), QStringLiteral("factoryParametersRestored"))
+                    + QLatin1Char('\n')
+                    + GetText(QStringLiteral("Upgrade_firmware"), QStringLiteral("aktualizacjaOK2"))
+                    + QLatin1Char('\n')
+                    + GetText(QStringLiteral("Upgrade_firmware"), QStringLiteral("aktualizacjaOK3")),
+                false);
+    });
 
     m_thread.start();
     QMetaObject::invokeMethod(m_session, &MachineSession::open, Qt::QueuedConnection);
@@ -156,6 +174,39 @@ void TMachineHost::reapplyHeatingPower()
 {
     pushSettings();
     QMetaObject::invokeMethod(m_session, &MachineSession::reapplyHeatingPower, Qt::QueuedConnection);
+}
+
+void TMachineHost::openBasePoints()
+{
+    pushSettings();
+    TPunkty_bazoweForm form(m_session->services(),
+                            TPunkty_bazowe(ProgramFolders::current().writablePath(QStringLiteral("base.txt")),
+                                           Units::currentLengthUnit()),
+                            m_panel.get());
+    form.exec();
+}
+
+void TMachineHost::openMoveWire()
+{
+    pushSettings();
+    const QString back
+        = m_panel->lastView().q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption");
+    TprzesunForm form(m_session->services(),
+                      GetText(QStringLiteral("Control"), QStringLiteral("KeyFront.caption")),
+                      GetText(QStringLiteral("Control"), back), m_panel.get());
+    form.exec();
+}
+
+void TMachineHost::openUpgrade()
+{
+    TUpgradeProgramForm form(m_session->services(), m_panel.get());
+    form.exec();
+}
+
+void TMachineHost::restoreFactoryParameters()
+{
+    QMetaObject::invokeMethod(m_session->services(), &MachineServices::restoreFactoryParameters,
+                              Qt::QueuedConnection);
 }
 
 QString TMachineHost::messageText(const MachineMessage &m)

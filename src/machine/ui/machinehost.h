@@ -72,6 +72,12 @@ public:
     void SendLengthUnit(int itemIndex) override;
     void reapplyHeatingPower() override;
 
+    // The panel's smaller windows, modal over it.
+    void openBasePoints();
+    void openMoveWire();
+    void openUpgrade();
+    void restoreFactoryParameters();
+
     // The text of a machine message in the program's language.
     static QString messageText(const MachineMessage &message);
     static QString transmitText(const TransmitStatus &status);

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "machine/upgradeprogram.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+
+class MachineSession;
+class Tprzesun;
+
+// The machine side of the panel's smaller windows: base points, the
+// move-wire dialog with its test loops, the firmware upgrade and the
+// factory parameters. It lives with its machine session, on the session's
+// thread, so every device call runs there; the windows call its slots
+// through queued connections (the short reads blocking) and follow its
+// signals.
+class MachineServices : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MachineServices(MachineSession &session);
+    ~MachineServices() override;
+
+    // A key press or left click ends the running test loop after its cycle.
+    // Safe from any thread; the window clears it before it starts a loop.
+    void requestStop() { m_stop = true; }
+    void clearStop() { m_stop = false; }
+
+    // Where the ROM files and "eprom.bin" are looked for (the program
+    // folder); the erase and restart waits (ms), for tests.
+    void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
+    void setUpgradeTimings(std::int64_t eraseStepMs, std::int64_t restartMs, std::int64_t storeMs);
+
+public slots:
+    // Blocking reads (call with a blocking queued connection).
+    void readBasePointPosition(bool *ok, int *x1, int *y1);
+    void armSelection(bool *front, bool *back);
+
+    void goToBasePoint(double xMm, double yMm);
+    void moveWire(int mode, double x, double y, double z, double angle);
+    void runMotionTest(double dx, double dy, double angle);
+    void runHeaterTest();
+
+    void activateUpgrade();
+    void runUpgrade(int operation);
+    void restoreFactoryParameters();
+
+signals:
+    void motionTestCaption(int readFailures, int writeFailures);
+    void testFinished();
+    void upgradeViewChanged(const UpgradeView &view);
+    void upgradeFinished(int operation, bool success);
+    void factoryParametersRestored();
+
+private:
+    bool ready() const;
+    TUpgradeProgram &upgrade();
+    Tprzesun &moveWireLogic();
+
+    MachineSession &m_session;
+    std::atomic<bool> m_stop {false};
+    QString m_resourceFolder;
+    std::int64_t m_eraseStepMs = 150;
+    std::int64_t m_restartMs = 9000;
+    std::int64_t m_storeMs = 5000;
+    std::unique_ptr<TUpgradeProgram> m_upgrade;
+    std::unique_ptr<Tprzesun> m_moveWire;
+};
+
+Q_DECLARE_METATYPE(UpgradeView)
