@@ -40,14 +40,13 @@ MachineServices::MachineServices(MachineSession &session)
 
 MachineServices::~MachineServices() = default;
 
-void MachineServices::setUpgradeTimings(std::int64_t eraseStepMs, std::int64_t restartMs,
-                                        std::int64_t storeMs)
+void MachineServices::setUpgradeTimings(std::int64_t eraseMs, std::int64_t restartMs, std::int64_t storeMs)
 {
-    m_eraseStepMs = eraseStepMs;
+    m_eraseMs = eraseMs;
     m_restartMs = restartMs;
     m_storeMs = storeMs;
     if (m_upgrade)
-        m_upgrade->setTimings(eraseStepMs, restartMs);
+        m_upgrade->setTimings(eraseMs, restartMs);
 }
 
 bool MachineServices::ready() const
@@ -59,7 +58,7 @@ TUpgradeProgram &MachineServices::upgrade()
 {
     if (!m_upgrade) {
         m_upgrade = std::make_unique<TUpgradeProgram>(*m_session.ploter(), m_resourceFolder);
-        m_upgrade->setTimings(m_eraseStepMs, m_restartMs);
+        m_upgrade->setTimings(m_eraseMs, m_restartMs);
         m_upgrade->setViewHandler([this](const UpgradeView &view) { emit upgradeViewChanged(view); });
     }
     return *m_upgrade;

@@ -31,7 +31,7 @@ public:
     // Where the ROM files and "eprom.bin" are looked for (the program
     // folder); the erase and restart waits (ms), for tests.
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
-    void setUpgradeTimings(std::int64_t eraseStepMs, std::int64_t restartMs, std::int64_t storeMs);
+    void setUpgradeTimings(std::int64_t eraseMs, std::int64_t restartMs, std::int64_t storeMs);
 
 public slots:
     // Blocking reads (call with a blocking queued connection).
@@ -62,7 +62,7 @@ private:
     MachineSession &m_session;
     std::atomic<bool> m_stop {false};
     QString m_resourceFolder;
-    std::int64_t m_eraseStepMs = 150;
+    std::int64_t m_eraseMs = 15000;
     std::int64_t m_restartMs = 9000;
     std::int64_t m_storeMs = 5000;
     std::unique_ptr<TUpgradeProgram> m_upgrade;

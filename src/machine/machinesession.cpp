@@ -99,6 +99,9 @@ void MachineSession::requestStop()
 {
     if (m_panel)
         m_panel->requestStop();
+    // A test loop of the move-wire dialog ends too (also when the program
+    // closes while one runs).
+    m_services->requestStop();
 }
 
 void MachineSession::setSettings(const Settings &settings)

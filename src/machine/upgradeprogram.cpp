@@ -77,10 +77,18 @@ TUpgradeProgram::TUpgradeProgram(Ploter &ploter, QString romFolder)
     , m_romFolder(std::move(romFolder))
 { }
 
-void TUpgradeProgram::setTimings(std::int64_t eraseStepMs, std::int64_t restartMs)
+void TUpgradeProgram::setTimings(std::int64_t eraseMs, std::int64_t restartMs)
 {
-    m_eraseStepMs = eraseStepMs;
+    m_eraseMs = eraseMs;
     m_restartMs = restartMs;
+}
+
+void TUpgradeProgram::waitShowingProgress(std::int64_t totalMs)
+{
+    for (int step = 1; step <= 100; ++step) {
+        m_ploter.clock().sleepMs(totalMs / 100);
+        progress(step, 100);
+    }
 }
 
 QString TUpgradeProgram::machineKey() const
@@ -301,10 +309,7 @@ bool TUpgradeProgram::EraseProgramClick()
     if (!send(subCommand(9)))
         return false;
     // The controller gives no sign of the end of an erase: wait its time.
-    for (int step = 1; step <= 100; ++step) {
-        m_ploter.clock().sleepMs(m_eraseStepMs);
-        progress(step, 100);
-    }
+    waitShowingProgress(m_eraseMs);
     bool blank = false;
     if (!IsBlanc(blank))
         return false;
@@ -404,10 +409,7 @@ bool TUpgradeProgram::ButtonResetClick()
     if (!send(subCommand(11)))
         return false;
     // The controller leaves the bus while it starts its program again.
-    for (int step = 1; step <= 100; ++step) {
-        m_ploter.clock().sleepMs(m_restartMs / 100);
-        progress(step, 100);
-    }
+    waitShowingProgress(m_restartMs);
     m_ploter.link().redetect();
     return GetVersionClick();
 }

@@ -79,7 +79,7 @@ struct UpgradeView
 class TUpgradeProgram
 {
 public:
-    // `romFolder` holds "ROM/..."; the eras take these times (ms).
+    // `romFolder` holds "ROM/...".
     TUpgradeProgram(Ploter &ploter, QString romFolder);
 
     void setViewHandler(std::function<void(const UpgradeView &)> handler)
@@ -87,7 +87,8 @@ public:
         m_viewHandler = std::move(handler);
     }
     const UpgradeView &view() const { return m_view; }
-    void setTimings(std::int64_t eraseStepMs, std::int64_t restartMs);
+    // How long the controller takes to erase its memory and to restart.
+    void setTimings(std::int64_t eraseMs, std::int64_t restartMs);
 
     // The window is shown: version, ROM file and whether to offer the upgrade.
     void activate();
@@ -117,11 +118,12 @@ private:
     void fail(MachineMessage message);
     void start(const char *operationKey, int step);
     void progress(long long done, long long total);
+    void waitShowingProgress(std::int64_t totalMs);
     void publish();
 
     Ploter &m_ploter;
     QString m_romFolder;
-    std::int64_t m_eraseStepMs = 150;
+    std::int64_t m_eraseMs = 15000;
     std::int64_t m_restartMs = 9000;
     bool m_success = true;
     bool m_messageShown = false;

@@ -5,6 +5,7 @@
 #include "machine/machinestate.h"
 #include "machine/ploter.h"
 #include "machine/simulatedmachine.h"
+#include "machine/sterowanie.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -63,3 +64,15 @@ inline QByteArray record(char letter, int tag, std::int32_t value)
     const auto v = static_cast<std::uint32_t>(value);
     return bytes({letter, tag, int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)});
 }
+
+// Job control for a panel whose machine buttons and job ends do not matter.
+struct NoJobControl : PanelJobControl
+{
+    void start() override { }
+    void pause() override { }
+    void continueJob() override { }
+    void restartJob() override { }
+    void refreshMenus() override { }
+    std::optional<NextPass> nextPass() override { return std::nullopt; }
+    void startNextPass() override { }
+};

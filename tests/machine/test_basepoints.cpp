@@ -11,17 +11,6 @@
 
 namespace {
 
-struct NoJobControl : PanelJobControl
-{
-    void start() override { }
-    void pause() override { }
-    void continueJob() override { }
-    void restartJob() override { }
-    void refreshMenus() override { }
-    std::optional<NextPass> nextPass() override { return std::nullopt; }
-    void startNextPass() override { }
-};
-
 TEST(BasePoints, LinesInTheUnitAndLocaleReadBackToTheSamePlace)
 {
     const QLocale c = QLocale::c();

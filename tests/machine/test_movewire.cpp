@@ -8,17 +8,6 @@
 
 namespace {
 
-struct NoJobControl : PanelJobControl
-{
-    void start() override { }
-    void pause() override { }
-    void continueJob() override { }
-    void restartJob() override { }
-    void refreshMenus() override { }
-    std::optional<NextPass> nextPass() override { return std::nullopt; }
-    void startNextPass() override { }
-};
-
 struct MoveWireRig : SimRig
 {
     explicit MoveWireRig(int unit = Units::Millimetre, double heatUp = 0)

@@ -50,8 +50,11 @@ TPunkty_bazoweForm::TPunkty_bazoweForm(MachineServices *services, TPunkty_bazowe
     layout->addWidget(m_lista, 1);
     layout->addLayout(buttons);
 
-    connect(m_lista, &QListWidget::itemClicked, this, [this] {
-        m_logic.listaClick(m_lista->currentRow());
+    // A row made current by mouse or keys is the selected point.
+    connect(m_lista, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (m_refreshing || row < 0)
+            return;
+        m_logic.listaClick(row);
         refresh();
     });
     connect(m_lista, &QListWidget::itemDoubleClicked, this, [this] {
@@ -79,9 +82,11 @@ void TPunkty_bazoweForm::Translate()
 
 void TPunkty_bazoweForm::refresh()
 {
+    m_refreshing = true;
     m_lista->clear();
     m_lista->addItems(m_logic.lines());
     m_lista->setCurrentRow(m_logic.selected());
+    m_refreshing = false;
     m_usun->setEnabled(m_logic.actionsEnabled());
     m_ustaw->setEnabled(m_logic.actionsEnabled());
 }

@@ -35,4 +35,5 @@ private:
     QPushButton *m_anuluj = nullptr;
     QPushButton *m_dodaj = nullptr;
     QPushButton *m_usun = nullptr;
+    bool m_refreshing = false;
 };

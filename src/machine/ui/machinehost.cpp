@@ -115,7 +115,9 @@ TMachineHost::~TMachineHost()
     m_panel.reset();
     if (m_identity)
         m_identity->setSession(nullptr);
-    // The session and its device go on their own thread, then the thread.
+    // The session and its device go on their own thread, then the thread;
+    // a test loop still running ends first.
+    m_session->requestStop();
     MachineSession *session = m_session;
     QMetaObject::invokeMethod(session, [session] { delete session; }, Qt::BlockingQueuedConnection);
     m_thread.quit();

@@ -104,6 +104,9 @@ TUpgradeProgramForm::TUpgradeProgramForm(MachineServices *services, QWidget *par
     m_verify = label("pVerify", this);
     m_verify->setFrameShape(QFrame::Panel);
     m_verify->setFrameShadow(QFrame::Sunken);
+    // Empty panels keep the height of a line of text.
+    for (QLabel *panel : {m_status, m_verify})
+        panel->setMinimumHeight(panel->fontMetrics().height() + 8);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(versions);
