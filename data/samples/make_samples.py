@@ -12,6 +12,17 @@ flange.dxf   a flange: rounded outline (bulges), a bore, four bolt holes and
 nested.dxf   the nested set of nested.plt as closed LWPOLYLINEs and CIRCLEs
 badge.eps    an Illustrator-style badge of curves: a heart on a round plate
              with a bore, closed by "s" and "f" (needs no ezdxf)
+
+Drawings for the modes that turn the material; each holds its rotation axis
+as one straight line beside the profile:
+column.plt   a column's profile above its horizontal spindle axis (rotary
+             cutting on the spindle)
+vase.dxf     a vase's side above its spindle axis, a LINE and an LWPOLYLINE
+             with a bulged lip (turning on the spindle)
+lampbase.plt a lamp base's profile left of its vertical table axis (rotary
+             cutting and turning on the rotary table)
+baluster/    the two faces of a baluster, 1_baluster.plt and 2_baluster.plt,
+             each with its spindle axis: the numbered passes of a serial cut
 """
 import math
 import os
@@ -71,15 +82,80 @@ def nested_set():
     return figures
 
 
-def write_plt(name, figures):
+def write_plt(name, figures, closed=True):
     with open(os.path.join(HERE, name), "w", newline="\n") as f:
         f.write("IN;SP1;\n")
         for fig in figures:
             pts = [(round(x * UNITS_PER_MM), round(y * UNITS_PER_MM)) for x, y in fig]
-            pts.append(pts[0])
+            if closed:
+                pts.append(pts[0])
             f.write("PU%d,%d;\n" % pts[0])
             f.write("PD" + ",".join("%d,%d" % p for p in pts[1:]) + ";\n")
         f.write("PU;SP0;\n")
+
+
+def catmull_rom(points, per_segment=6):
+    """A smooth curve through the points (uniform Catmull-Rom), ends included."""
+    ext = [points[0]] + points + [points[-1]]
+    out = [points[0]]
+    for i in range(1, len(ext) - 2):
+        p0, p1, p2, p3 = ext[i - 1], ext[i], ext[i + 1], ext[i + 2]
+        for k in range(1, per_segment + 1):
+            t = k / per_segment
+            out.append(tuple(0.5 * (2 * p1[j] + (-p0[j] + p2[j]) * t
+                                    + (2 * p0[j] - 5 * p1[j] + 4 * p2[j] - p3[j]) * t * t
+                                    + (-p0[j] + 3 * p1[j] - 3 * p2[j] + p3[j]) * t ** 3) for j in range(2)))
+    return out
+
+
+def shifted(points, dx, dy):
+    return [(x + dx, y + dy) for x, y in points]
+
+
+def column_profile():
+    """Half the silhouette of a 400 mm column above its axis: plinth, torus,
+    a shaft with a slight swelling, echinus and abacus."""
+    pts = [(0, 60), (25, 60), (25, 56)]
+    pts += [(35 + 10 * math.cos(a), 56 + 6 * math.sin(a))
+            for a in [math.pi - math.pi * i / 8 for i in range(1, 8)]]
+    pts += [(45, 50), (50, 46)]
+    pts += [(50 + 280 * t, 46 + 3 * math.sin(math.pi * t)) for t in [i / 10 for i in range(1, 11)]]
+    pts += [(340, 48)] + [(340 + 25 * math.sin(a), 48 + 14 * (1 - math.cos(a)))
+                          for a in [math.pi / 2 * i / 6 for i in range(1, 7)]]
+    pts += [(365, 66), (400, 66)]
+    return pts
+
+
+def baluster_face(beads):
+    """One face of a square baluster 400 mm long: straight, 40 mm from the
+    axis, with rounded beads cut into it."""
+    pts = [(0, 40)]
+    for centre in beads:
+        pts += [(centre - 12, 40)] + [(centre - 12 * math.cos(a), 40 - 8 * math.sin(a))
+                                      for a in [math.pi * i / 8 for i in range(1, 8)]] + [(centre + 12, 40)]
+    pts.append((400, 40))
+    return pts
+
+
+def lamp_base_profile():
+    """A lamp base standing on the rotary table, left of its vertical axis:
+    a wide foot, a narrow waist, a bulb and a short neck."""
+    return catmull_rom([(-90, 0), (-90, 15), (-70, 30), (-38, 110), (-62, 190), (-40, 260), (-30, 285),
+                        (-30, 300)])
+
+
+def write_vase_dxf():
+    """The vase's side from its foot to its lip, 15 mm from the axis line's
+    start; the lip is an arc of the polyline."""
+    import ezdxf
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    msp.add_line((10, 10), (260, 10))
+    side = shifted(catmull_rom([(0, 40), (40, 62), (80, 70), (120, 58), (160, 32), (185, 28), (205, 36)]), 25, 10)
+    lip = math.tan(math.radians(60) / 4)
+    msp.add_lwpolyline([(x, y, 0, 0, 0) for x, y in side[:-1]] + [(side[-1][0], side[-1][1], 0, 0, lip),
+                                                                   (245, 55, 0, 0, 0)], format="xyseb")
+    doc.saveas(os.path.join(HERE, "vase.dxf"))
 
 
 def write_nested_dxf():
@@ -174,6 +250,15 @@ def main():
     write_nested_dxf()
     write_flange_dxf()
     write_badge_eps()
+
+    axis = [(0, 0), (400, 0)]
+    write_plt("column.plt", [shifted(axis, 20, 30), shifted(column_profile(), 20, 30)], closed=False)
+    write_vase_dxf()
+    write_plt("lampbase.plt", [[(300, 10), (300, 340)], shifted(lamp_base_profile(), 300, 20)], closed=False)
+    os.makedirs(os.path.join(HERE, "baluster"), exist_ok=True)
+    for number, beads in [(1, [100, 200, 300]), (2, [60, 340])]:
+        write_plt(os.path.join("baluster", "%d_baluster.plt" % number),
+                  [shifted(axis, 20, 30), shifted(baluster_face(beads), 20, 30)], closed=False)
 
 
 if __name__ == "__main__":

@@ -3,9 +3,11 @@
 // the machine session on its own thread moves the wire and streams the job
 // to the simulated controller, and the panel's poll sees the job end.
 
+#include "app/commandline.h"
 #include "app/programfolders.h"
 #include "app/settings.h"
 #include "drawing/drawingreader.h"
+#include "drawing/jobdecoder.h"
 #include "job/threadhop.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/simulatedmachine.h"
@@ -14,18 +16,21 @@
 #include "project/ui/mdichild.h"
 #include "support/recordingmessageboxes.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMdiArea>
 #include <QSignalSpy>
-#include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -45,6 +50,144 @@ std::vector<QByteArray> splitJob(const QByteArray &bytes, bool newProtocol)
     return commands;
 }
 
+bool isJobCommand(const QByteArray &command)
+{
+    return !command.isEmpty() && command[0] >= 'a' && command[0] <= 'z';
+}
+
+std::int32_t int32At(const QByteArray &command, int at)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<std::uint8_t>(command[at + i]);
+    return static_cast<std::int32_t>(v);
+}
+
+// The whole program around a start, on the simulated controller: the
+// settings and command line it runs with, the machine session on its own
+// thread, the project windows of the samples in data/, and job control.
+class SampleStart
+{
+public:
+    SampleStart(const Settings &settings, const QStringList &commandLine = {})
+        : m_folders(ProgramFolders::current())
+        , m_commandLine(CommandLine::current())
+    {
+        ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
+        CommandLine::setCurrent(CommandLine(commandLine));
+        Settings::setCurrent(settings);
+        auto factory = [this](MachineClock &clock) {
+            auto backend = std::make_unique<SimulatedHidBackend>(clock);
+            controller = backend->plugMachine(SimulatedMachineConfig {});
+            return backend;
+        };
+        machine = std::make_unique<TMachineHost>(factory, std::make_shared<TMachineIdentity>(),
+                                                 [](const QString &) {});
+        host = std::make_unique<job::JobControlHost>(
+            area, *machine,
+            job::JobControlHooks {[this](int, const QString &text) { status.push_back(text); }, {}});
+    }
+    ~SampleStart()
+    {
+        host.reset();
+        machine.reset();
+        CommandLine::setCurrent(m_commandLine);
+        ProgramFolders::setCurrent(m_folders);
+    }
+
+    // Opens a sample in a new project window, as the opener does (the reader
+    // by the extension), and waits for its plan.
+    TMDIChild *open(const QString &sample, int passNumber = 0)
+    {
+        const QString drawing = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/") + sample;
+        EXPECT_TRUE(QFile::exists(drawing)) << drawing.toStdString();
+        auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
+        area.addSubWindow(window);
+        window->show();
+        area.setActiveSubWindow(window);
+        window->document().ReaderKind = DrawingKindOf(drawing);
+        window->document().PassNumber = passNumber;
+        EXPECT_TRUE(window->Load(drawing, 255).opened());
+        EXPECT_TRUE(QTest::qWaitFor([window] { return window->document().Planned; }, 5000)) << "not planned";
+        return window;
+    }
+
+    MachineSession *session() const { return machine->session(); }
+
+    // A homed controller with the wire at (x1, y1) in 0.01 mm.
+    void placeWire(std::int32_t x1, std::int32_t y1)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return machine->connected(); }, 5000));
+        job::callOn(session(), [&] {
+            controller->setHomed(true);
+            controller->setRawPosition(Axis::X1, x1);
+            controller->setRawPosition(Axis::Y1, y1);
+            controller->clearCommands();
+        });
+    }
+
+    // Start, as the menu does; then waits until the controller has run the
+    // whole job.
+    void startAndRunToTheEnd()
+    {
+        QSignalSpy finished(session(), &MachineSession::transmissionFinished);
+        host->start();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !host->busy(); }, 20000));
+        EXPECT_EQ(status, std::vector<QString> {"1"}) << "the pass counter";
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
+        // A short job may have gone out before the start returned.
+        ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() > 0; }, 20000));
+        // The panel's poll notices the end of the job on the controller.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return !job::callOn(session(), [&] { return controller->flags() & StatusFlag::JobRunning; });
+            },
+            10000));
+    }
+
+    QByteArray written() const
+    {
+        QFile job(dir.filePath("out.cn"));
+        return job.open(QIODevice::ReadOnly) ? job.readAll() : QByteArray();
+    }
+    std::vector<QByteArray> received() const
+    {
+        return job::callOn(session(), [&] { return controller->commands(); });
+    }
+    std::int32_t position(int axis) const
+    {
+        return job::callOn(session(), [&] { return controller->rawPosition(axis); });
+    }
+
+    // Everything of the file reached the controller in order, with "G" after
+    // the 17th command.
+    void expectTheWholeJobReceived()
+    {
+        const QByteArray job = written();
+        ASSERT_FALSE(job.isEmpty());
+        const std::vector<QByteArray> expected = splitJob(job, false);
+        const std::vector<QByteArray> all = received();
+        std::vector<QByteArray> jobCommands;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(jobCommands), isJobCommand);
+        EXPECT_GT(expected.size(), 17u);
+        EXPECT_EQ(jobCommands, expected);
+        EXPECT_EQ(std::count(all.begin(), all.end(), QByteArray("G")), 1);
+        EXPECT_EQ(job::callOn(session(), [&] { return controller->jobBytes(); }), job);
+    }
+
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    QMdiArea area;
+    std::shared_ptr<SimulatedMachine> controller;
+    std::unique_ptr<TMachineHost> machine;
+    std::unique_ptr<job::JobControlHost> host;
+    std::vector<QString> status;
+
+private:
+    ProgramFolders m_folders;
+    CommandLine m_commandLine;
+};
+
 } // namespace
 
 // Each sample is opened from the source tree's data/ folder, as an operator
@@ -55,92 +198,30 @@ class JobControlHostSample : public testing::TestWithParam<const char *>
 
 TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesItEnd)
 {
-    RecordingMessageBoxes boxes;
-    QTemporaryDir dir;
-    const ProgramFolders previous = ProgramFolders::current();
-    ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
-    const QString drawing = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/") + QString::fromLatin1(GetParam());
-    ASSERT_TRUE(QFile::exists(drawing)) << drawing.toStdString();
-
     Settings settings;
     settings.Mode = 0;
     settings.CzasRozgrzewania = 0;
     settings.Pauza_w_kacie = 0;
     settings.PowerOutput = 1; // no broken-wire test: the simulated wire is whole anyway
-    Settings::setCurrent(settings);
-
-    std::shared_ptr<SimulatedMachine> controller;
-    auto factory = [&controller](MachineClock &clock) {
-        auto backend = std::make_unique<SimulatedHidBackend>(clock);
-        SimulatedMachineConfig config;
-        controller = backend->plugMachine(config);
-        return backend;
-    };
-    QMdiArea area;
-    auto identity = std::make_shared<TMachineIdentity>();
-    TMachineHost machine(factory, identity, [](const QString &) {});
-    std::vector<QString> status;
-    job::JobControlHost host(area, machine, {[&status](int, const QString &text) { status.push_back(text); }, {}});
-
-    auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
-    area.addSubWindow(window);
-    window->show();
-    area.setActiveSubWindow(window);
-    // The opener picks the reader by the drawing's extension.
-    window->document().ReaderKind = DrawingKindOf(drawing);
-    ASSERT_TRUE(window->Load(drawing, 255).opened());
-    QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
-
+    SampleStart run(settings);
+    TMDIChild *window = run.open(QString::fromLatin1(GetParam()));
     ASSERT_GT(window->document().Figures.size(), 3u) << "every sample holds several figures";
 
     // The simulated controller stands at X 100, Y 100 mm, far enough from the
     // corners for every sample (the largest is 300 x 200 mm on 1200 x 800).
-    MachineSession *session = machine.session();
-    job::callOn(session, [&] {
-        controller->setHomed(true);
-        controller->setRawPosition(Axis::X1, 10000);
-        controller->setRawPosition(Axis::Y1, 10000);
-        controller->clearCommands();
-    });
+    run.placeWire(10000, 10000);
+    run.startAndRunToTheEnd();
+    run.expectTheWholeJobReceived();
 
-    QSignalSpy finished(session, &MachineSession::transmissionFinished);
-    host.start();
-    QTRY_VERIFY_WITH_TIMEOUT(!host.busy(), 20000);
-    EXPECT_EQ(status, std::vector<QString>{"1"}) << "the pass counter";
-    ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
-    ASSERT_TRUE(finished.wait(20000));
-    // The panel's poll notices the end of the job on the controller.
-    QTRY_VERIFY_WITH_TIMEOUT(!job::callOn(session, [&] { return controller->flags() & StatusFlag::JobRunning; }),
-                             10000);
-
-    QFile job(dir.filePath("out.cn"));
-    ASSERT_TRUE(job.open(QIODevice::ReadOnly));
-    const QByteArray written = job.readAll();
-    ASSERT_FALSE(written.isEmpty());
-    const std::vector<QByteArray> expected = splitJob(written, false);
-    const std::vector<QByteArray> received = job::callOn(session, [&] { return controller->commands(); });
-
-    // Everything of the file reached the controller in order, after the start
-    // commands ("Q", "C", the job origin), with "G" after the 17th command.
-    std::vector<QByteArray> jobCommands;
-    for (const QByteArray &c : received) {
-        if (!c.isEmpty() && c[0] >= 'a' && c[0] <= 'z')
-            jobCommands.push_back(c);
-    }
-    EXPECT_GT(expected.size(), 17u);
-    EXPECT_EQ(jobCommands, expected);
-    EXPECT_EQ(std::count(received.begin(), received.end(), QByteArray("G")), 1);
-    EXPECT_EQ(job::callOn(session, [&] { return controller->jobBytes(); }), written);
-    EXPECT_EQ(job::callOn(session, [&] { return controller->jobOriginX(); }), 10000);
-    const auto origin = std::find(received.begin(), received.end(),
-                                  QByteArray("U\x10\x27\x00\x00\x10\x27\x00\x00", 9));
+    // The start commands ("Q", "C", the job origin) come before the job.
+    const std::vector<QByteArray> received = run.received();
+    EXPECT_EQ(job::callOn(run.session(), [&] { return run.controller->jobOriginX(); }), 10000);
+    const auto origin
+        = std::find(received.begin(), received.end(), QByteArray("U\x10\x27\x00\x00\x10\x27\x00\x00", 9));
     EXPECT_NE(origin, received.end()) << "the job origin before the job";
     EXPECT_NE(std::find(received.begin(), origin, QByteArray("Q")), origin);
     EXPECT_NE(std::find(received.begin(), origin, QByteArray("C")), origin);
-    EXPECT_TRUE(boxes.shown.empty());
-
-    ProgramFolders::setCurrent(previous);
+    EXPECT_TRUE(run.boxes.shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, JobControlHostSample,
@@ -150,6 +231,148 @@ INSTANTIATE_TEST_SUITE_P(Samples, JobControlHostSample,
                              std::replace(name.begin(), name.end(), '.', '_');
                              return name;
                          });
+
+namespace {
+
+// A start on a machine that turns the material.
+struct RotarySample
+{
+    const char *name;
+    int mode;
+    int mounting; // StolikSwitch
+    const char *machineName;
+    std::vector<const char *> files; // one per pass, numbered from 1
+    double approachX; // mm, where the wire waits before the job
+    double approachY;
+    int turnedAxis; // the controller's axis the job turns
+};
+
+void PrintTo(const RotarySample &sample, std::ostream *os)
+{
+    *os << sample.name;
+}
+
+// The live moves before the job, summed from the wire's place: where each
+// move ended (X1, Y1 and the rotary axes S and W, in steps).
+std::vector<std::array<std::int64_t, 4>> liveMoveEnds(const std::vector<QByteArray> &received,
+                                                      std::array<std::int64_t, 8> position)
+{
+    std::vector<std::array<std::int64_t, 4>> ends;
+    std::array<std::int64_t, 8> delta {};
+    for (const QByteArray &c : received) {
+        if (isJobCommand(c))
+            break;
+        if (c.size() < 6 || c[0] != 'A')
+            continue;
+        const auto tag = static_cast<std::uint8_t>(c[1]);
+        if (tag == 0xFF) {
+            delta.fill(0);
+        } else if (tag < 8) {
+            delta[tag] = int32At(c, 2);
+        } else if (tag == 0xFE) {
+            for (std::size_t i = 0; i < 8; ++i)
+                position[i] += delta[i];
+            ends.push_back({position[Axis::X1], position[Axis::Y1], position[Axis::S], position[Axis::W]});
+        }
+    }
+    return ends;
+}
+
+} // namespace
+
+class JobControlHostRotarySample : public testing::TestWithParam<RotarySample>
+{
+};
+
+TEST_P(JobControlHostRotarySample, PlannedDrawingCutsOnTheRotaryMachineFromTheApproachPoint)
+{
+    const RotarySample &c = GetParam();
+    Settings settings;
+    settings.Mode = c.mode;
+    settings.StolikSwitch = c.mounting;
+    settings.CzasRozgrzewania = 0;
+    settings.Pauza_w_kacie = 0;
+    settings.PowerOutput = 1;
+    settings.Ywrzeciona = 400;
+    settings.Srednicamaterialu = 200;
+    settings.il_obr_rys = 2;
+    settings.ilosckrokow = 3;
+    SampleStart run(settings, {QStringLiteral("MachineName'%1'").arg(QLatin1String(c.machineName))});
+    int pass = 1;
+    for (const char *file : c.files) {
+        TMDIChild *window = run.open(QString::fromLatin1(file), pass++);
+        ASSERT_EQ(window->document().Figures.size(), 2u) << "the axis and one profile";
+        EXPECT_FALSE(window->document().Figures[static_cast<std::size_t>(window->document().AxisFigure)].cut);
+    }
+    // The wire waits at the spindle's height, as the rotary start asks.
+    const std::array<std::int64_t, 8> place {10000, 40000, 0, 0, 0, 0, 0, 0};
+    run.placeWire(10000, 40000);
+    run.startAndRunToTheEnd();
+    run.expectTheWholeJobReceived();
+
+    const std::vector<QByteArray> received = run.received();
+    const auto firstJob = std::find_if(received.begin(), received.end(), isJobCommand);
+    EXPECT_EQ(
+        std::count_if(received.begin(), received.end(), [](const QByteArray &cmd) { return cmd[0] == 'U'; }),
+        0)
+        << "no job origin when the material turns";
+    const std::vector<std::array<std::int64_t, 4>> moves = liveMoveEnds(received, place);
+    ASSERT_FALSE(moves.empty()) << "the approach";
+    const std::array<std::int64_t, 4> approach = moves.back();
+    EXPECT_EQ(approach[0], std::llround(c.approachX * 100));
+    EXPECT_EQ(approach[1], std::llround(c.approachY * 100));
+    EXPECT_EQ(approach[2], 0) << "the approach leaves the material as it is";
+    EXPECT_EQ(approach[3], 0);
+    if (c.mounting == 1) {
+        // On the table the wire first rises or sinks to the approach height
+        // where it stands.
+        ASSERT_GE(moves.size(), 2u);
+        EXPECT_EQ(moves[moves.size() - 2][0], place[Axis::X1]);
+        EXPECT_EQ(moves[moves.size() - 2][1], approach[1]);
+    }
+    if (c.mode == 1) {
+        const auto speed = std::find(received.begin(), firstJob, QByteArray("F\x00", 2));
+        const auto firstMove
+            = std::find_if(received.begin(), firstJob, [](const QByteArray &cmd) { return cmd[0] == 'A'; });
+        EXPECT_LT(speed, firstMove) << "travel speed before the approach";
+    }
+    if (c.mode == 2) {
+        EXPECT_FALSE(QFile::exists(run.dir.filePath("out.cntmp"))) << "the joined passes became the job";
+    }
+
+    // The controller ends where the job's moves take the wire from the
+    // approach point; the material turned by all the job's turns.
+    const QByteArray written = run.written();
+    const DecodedJob job
+        = DecodeJob(std::string_view(written.constData(), static_cast<std::size_t>(written.size())));
+    ASSERT_TRUE(job.ok) << job.error;
+    EXPECT_EQ(std::count_if(job.lines.begin(), job.lines.end(),
+                            [](const std::string &line) { return line.rfind("v 0 ", 0) == 0; }),
+              static_cast<std::ptrdiff_t>(c.files.size()))
+        << "one job opening per pass";
+    const std::int64_t turns = c.turnedAxis == Axis::W ? job.totals[5] : job.totals[4];
+    EXPECT_NE(turns, 0);
+    EXPECT_EQ(job.totals[c.turnedAxis == Axis::W ? 4 : 5], 0) << "one rotary axis turns";
+    EXPECT_EQ(run.position(c.turnedAxis), turns);
+    EXPECT_EQ(run.position(Axis::X1), approach[0] + job.totals[0]);
+    EXPECT_EQ(run.position(Axis::Y1), approach[1] + job.totals[2]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, JobControlHostRotarySample,
+    testing::Values(RotarySample {"rotarySpindle", 1, 0, "R 45", {"column.plt"}, 12, 500, Axis::W},
+                    RotarySample {"rotaryTable", 1, 1, "GZ 120", {"lampbase.plt"}, 900, 250, Axis::S},
+                    RotarySample {"turningSpindle", 3, 0, "R 45", {"vase.dxf"}, 27, 500, Axis::W},
+                    RotarySample {"turningTable", 3, 1, "GZ 120", {"lampbase.plt"}, 900, 260, Axis::S},
+                    RotarySample {"serialSpindle",
+                                  2,
+                                  0,
+                                  "R 45",
+                                  {"baluster/1_baluster.plt", "baluster/2_baluster.plt"},
+                                  12,
+                                  500,
+                                  Axis::W}),
+    [](const testing::TestParamInfo<RotarySample> &info) { return std::string(info.param.name); });
 
 TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
 {
@@ -172,17 +395,17 @@ TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
             numbers.push_back(p->passNumber());
         return numbers;
     };
-    EXPECT_EQ(passes(), (std::vector<int>{2, 1, 0})) << "the last opened window is on top";
+    EXPECT_EQ(passes(), (std::vector<int> {2, 1, 0})) << "the last opened window is on top";
     ASSERT_NE(projects.active(), nullptr);
     EXPECT_EQ(projects.active()->passNumber(), 2);
 
     projects.activate(projects.windows()[2]);
     EXPECT_EQ(area.currentSubWindow(), children[0]);
-    EXPECT_EQ(passes(), (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(passes(), (std::vector<int> {0, 2, 1}));
 
     // A closed window drops out of the list.
     delete children[1];
-    EXPECT_EQ(passes(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(passes(), (std::vector<int> {0, 2}));
 }
 
 // The start waits on the machine (here the broken-wire test's heating pause
@@ -191,46 +414,17 @@ TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
 // not dead-lock against it.
 TEST(JobControlHostStart, KeepsTheGuiRunningWhileTheMachineIsWaitedForAndAsksMidStart)
 {
-    RecordingMessageBoxes boxes;
-    boxes.answer = DlgButton::Cancel;
-    QTemporaryDir dir;
-    const ProgramFolders previous = ProgramFolders::current();
-    ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
-
     Settings settings;
     settings.Mode = 0;
     settings.CzasRozgrzewania = 0;
     settings.Pauza_w_kacie = 0;
     settings.PowerOutput = 0; // the broken-wire test runs
-    Settings::setCurrent(settings);
-
-    std::shared_ptr<SimulatedMachine> controller;
-    auto factory = [&controller](MachineClock &clock) {
-        auto backend = std::make_unique<SimulatedHidBackend>(clock);
-        controller = backend->plugMachine(SimulatedMachineConfig{});
-        return backend;
-    };
-    QMdiArea area;
-    auto identity = std::make_shared<TMachineIdentity>();
-    TMachineHost machine(factory, identity, [](const QString &) {});
-    job::JobControlHost host(area, machine, {});
-
-    auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
-    area.addSubWindow(window);
-    window->show();
-    area.setActiveSubWindow(window);
-    window->document().ReaderKind = static_cast<std::int32_t>(TDrawingKind::Hpgl);
-    ASSERT_TRUE(window->Load(QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/sign.plt"), 255).opened());
-    QTRY_VERIFY_WITH_TIMEOUT(window->document().Planned, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(machine.connected(), 5000);
-    MachineSession *session = machine.session();
-    job::callOn(session, [&] {
-        controller->setHomed(true);
-        controller->setRawPosition(Axis::X1, 10000);
-        controller->setRawPosition(Axis::Y1, 10000);
-        controller->setBrokenWire(true);
-        controller->clearCommands();
-    });
+    SampleStart run(settings);
+    run.boxes.answer = DlgButton::Cancel;
+    run.open(QStringLiteral("sign.plt"));
+    run.placeWire(10000, 10000);
+    job::callOn(run.session(), [&] { run.controller->setBrokenWire(true); });
+    job::JobControlHost &host = *run.host;
 
     int ticks = 0;
     int ticksWhenIdle = -1;
@@ -246,15 +440,13 @@ TEST(JobControlHostStart, KeepsTheGuiRunningWhileTheMachineIsWaitedForAndAsksMid
     // The heating pause alone is 300 ms.
     EXPECT_GE(ticksWhenIdle, 5);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    ASSERT_EQ(boxes.questions.size(), 1u) << "the broken-wire question, answered Cancel";
-    EXPECT_FALSE(job::callOn(session, [&] { return machine.running(); }));
-    EXPECT_FALSE(QFile::exists(dir.filePath("out.cn"))) << "a cancelled start writes no job";
+    ASSERT_EQ(run.boxes.questions.size(), 1u) << "the broken-wire question, answered Cancel";
+    EXPECT_FALSE(run.machine->running());
+    EXPECT_FALSE(QFile::exists(run.dir.filePath("out.cn"))) << "a cancelled start writes no job";
 
     // A second start after the first has ended runs again (nothing stays queued).
-    boxes.questions.clear();
+    run.boxes.questions.clear();
     host.start();
     QTRY_VERIFY_WITH_TIMEOUT(!host.busy(), 10000);
-    EXPECT_EQ(boxes.questions.size(), 1u);
-
-    ProgramFolders::setCurrent(previous);
+    EXPECT_EQ(run.boxes.questions.size(), 1u);
 }
