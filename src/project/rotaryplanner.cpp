@@ -50,10 +50,14 @@ template<typename Is, typename Beats> int FindAxis(const std::vector<tfigura> &f
     return axis;
 }
 
-int LowestHorizontalAxis(const std::vector<tfigura> &figures)
+bool Lower(const tfigura &f, const tfigura &axis)
 {
-    return FindAxis(figures, IsHorizontalAxisLine,
-                    [](const tfigura &f, const tfigura &axis) { return f.minY < axis.minY; });
+    return f.minY < axis.minY;
+}
+
+bool FurtherRight(const tfigura &f, const tfigura &axis)
+{
+    return f.minX > axis.minX;
 }
 
 // The axis takes no part in the cut; every figure knows the axis's size.
@@ -90,15 +94,6 @@ void ShiftFigures(TProjectDocument &document, std::int32_t dx, std::int32_t dy)
     }
 }
 
-void SetSizesAndOrigins(TProjectDocument &document)
-{
-    document.ProjectWidth = document.PK.x - document.PP.x;
-    document.ProjectHeight = document.PK.y - document.PP.y;
-    for (tfigura &f : document.Figures)
-        f.projectCorner = document.PP;
-    document.SelectedFigure = -1;
-}
-
 // The wire's way along the profiles, the axis left out.
 double ProfileLength(const TProjectDocument &document)
 {
@@ -113,10 +108,29 @@ double ProfileLength(const TProjectDocument &document)
     return length;
 }
 
+// Rules that turn a profile round before the along-x test: none in rotary
+// cutting; on the spindle a profile drawn straight up from the axis is cut
+// from its top down; on the table a level profile drawn leftwards turns.
+using FirstRule = bool (*)(TPlotPoint first, TPlotPoint last);
+
+bool NoRule(TPlotPoint, TPlotPoint)
+{
+    return false;
+}
+
+bool DrawnUpwards(TPlotPoint first, TPlotPoint last)
+{
+    return first.x == last.x && first.y < last.y;
+}
+
+bool LevelDrawnLeftwards(TPlotPoint first, TPlotPoint last)
+{
+    return first.y == last.y && first.x > last.x;
+}
+
 // Reverses every cut figure whose first point's x is greater than its last
-// point's, so that every profile runs along increasing x. `first` may turn
-// a figure before that test.
-template<typename FirstRule> void RunAlongX(TProjectDocument &document, FirstRule first)
+// point's, so that every profile runs along increasing x.
+void RunAlongX(TProjectDocument &document, FirstRule first)
 {
     for (tfigura &f : document.Figures) {
         if (!f.cut || f.points.empty())
@@ -126,6 +140,30 @@ template<typename FirstRule> void RunAlongX(TProjectDocument &document, FirstRul
         if (f.points.front().x > f.points.back().x)
             ReverseFigure(f);
     }
+}
+
+// Moves the project by (-dx, -dy) and takes its corners from the boxes; the
+// planner may then move a corner to the axis.
+void MoveProject(TProjectDocument &document, std::int32_t dx, std::int32_t dy)
+{
+    ShiftFigures(document, dx, dy);
+    document.Ustaw_PPiPK();
+}
+
+// What every planner does once the corners are set: sizes and reference
+// origins, the profiles along x, the turning order, the wire's way.
+void FinishPlan(TProjectDocument &document, FirstRule first, bool turning)
+{
+    document.ProjectWidth = document.PK.x - document.PP.x;
+    document.ProjectHeight = document.PK.y - document.PP.y;
+    for (tfigura &f : document.Figures)
+        f.projectCorner = document.PP;
+    document.SelectedFigure = -1;
+    RunAlongX(document, first);
+    if (turning)
+        sortuj_toczenie(document);
+    document.PathLength = ProfileLength(document);
+    document.Planned = true;
 }
 
 } // namespace
@@ -151,13 +189,12 @@ TPlanOutcome ciecie_obrotowe(TProjectDocument &document)
     const int mounting = document.settings().StolikSwitch;
     int axis = -1;
     if (mounting == MountSpindle) {
-        axis = LowestHorizontalAxis(document.Figures);
+        axis = FindAxis(document.Figures, IsHorizontalAxisLine, Lower);
         document.AxisHorizontal = axis >= 0;
         if (axis < 0)
             return Failed("projektBrakOsiObrotuPozProsta");
     } else if (mounting == MountTable) {
-        axis = FindAxis(document.Figures, IsVerticalAxisLine,
-                        [](const tfigura &f, const tfigura &axis) { return f.minX > axis.minX; });
+        axis = FindAxis(document.Figures, IsVerticalAxisLine, FurtherRight);
         document.AxisVertical = axis >= 0;
         if (axis < 0)
             return Failed("projektBrakOsiObrotuPionProsta");
@@ -169,12 +206,8 @@ TPlanOutcome ciecie_obrotowe(TProjectDocument &document)
 
     // The axis line starts at the origin.
     const tfigura &line = document.Figures[static_cast<std::size_t>(axis)];
-    ShiftFigures(document, line.minX, line.minY);
-    document.Ustaw_PPiPK();
-    SetSizesAndOrigins(document);
-    RunAlongX(document, [](TPlotPoint, TPlotPoint) { return false; });
-    document.PathLength = ProfileLength(document);
-    document.Planned = true;
+    MoveProject(document, line.minX, line.minY);
+    FinishPlan(document, NoRule, false);
     return Planned();
 }
 
@@ -187,7 +220,7 @@ TPlanOutcome toczenie(TProjectDocument &document)
 TPlanOutcome toczenie_wrzeciono(TProjectDocument &document)
 {
     StartPlanning(document);
-    const int axis = LowestHorizontalAxis(document.Figures);
+    const int axis = FindAxis(document.Figures, IsHorizontalAxisLine, Lower);
     if (axis < 0)
         return Failed("projektBrakOsiObrotuPozProsta");
     if (!TakeAxisOut(document, axis))
@@ -195,44 +228,30 @@ TPlanOutcome toczenie_wrzeciono(TProjectDocument &document)
 
     TPlanOutcome outcome = Planned();
     const tfigura &line = document.Figures[static_cast<std::size_t>(axis)];
-    ShiftFigures(document, line.minX, line.minY);
-    document.Ustaw_PPiPK();
+    MoveProject(document, line.minX, line.minY);
     // The spindle turns the profile about the axis: nothing may reach below it.
     if (document.PP.y != 0)
         outcome.warning = {"Project_window", "osMaBycPonizejProfilu"};
     // The material starts at the axis line's start.
     document.PP.x = 0;
-    SetSizesAndOrigins(document);
-    // A profile drawn straight up from the axis is cut from its top down.
-    RunAlongX(document,
-              [](TPlotPoint first, TPlotPoint last) { return first.x == last.x && first.y < last.y; });
-    sortuj_toczenie(document);
-    document.PathLength = ProfileLength(document);
-    document.Planned = true;
+    FinishPlan(document, DrawnUpwards, true);
     return outcome;
 }
 
 TPlanOutcome toczenie_stolik(TProjectDocument &document)
 {
     StartPlanning(document);
-    const int axis = FindAxis(document.Figures, IsVerticalAxisLine,
-                              [](const tfigura &f, const tfigura &axis) { return f.minY < axis.minY; });
+    const int axis = FindAxis(document.Figures, IsVerticalAxisLine, Lower);
     if (axis < 0)
         return Failed("projektBrakOsiObrotu");
     if (!TakeAxisOut(document, axis))
         return Failed("projektBrakProfilu");
 
     const tfigura &line = document.Figures[static_cast<std::size_t>(axis)];
-    ShiftFigures(document, line.maxX, line.minY);
-    document.Ustaw_PPiPK();
+    MoveProject(document, line.maxX, line.minY);
     // The material stands on the table from the axis line's foot.
     document.PP.y = 0;
-    SetSizesAndOrigins(document);
-    RunAlongX(document,
-              [](TPlotPoint first, TPlotPoint last) { return first.y == last.y && first.x > last.x; });
-    sortuj_toczenie(document);
-    document.PathLength = ProfileLength(document);
-    document.Planned = true;
+    FinishPlan(document, LevelDrawnLeftwards, true);
     return Planned();
 }
 
