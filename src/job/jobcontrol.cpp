@@ -49,6 +49,16 @@ void JobControl::sendTravelSpeed(const JobSettings &settings)
     m_env.machine.sendCommand(speedCommand(0, m_env.machine.speedPeriod(settings.travelSpeed)));
 }
 
+bool JobControl::startTransmitter()
+{
+    // A machine pulled out and plugged back during the start may have
+    // restarted: the job goes out only on the connection the start began on.
+    const std::uint64_t now = m_env.machine.snapshot().connection;
+    if (m_state.startConnection && now != *m_state.startConnection)
+        return refuse(kControl, QStringLiteral("ploterBrakLacznosci"));
+    return m_env.transmitter.start(m_state.startConnection.value_or(now));
+}
+
 bool JobControl::gotoXY(int speedMode, double x, double y, std::int32_t s, std::int32_t w)
 {
     GotoTarget target;
@@ -69,6 +79,7 @@ bool JobControl::startJob(StartSender sender)
 {
     const JobSettings settings = m_env.settings();
     m_scale = settings.scale;
+    m_state.startConnection.reset();
     ++m_state.passCounter;
     m_env.prompts.showPassCounter(m_state.passCounter);
 
@@ -103,6 +114,7 @@ bool JobControl::startJob(StartSender sender)
 bool JobControl::serialStart(const JobSettings &settings)
 {
     m_env.machine.readStatus();
+    m_state.startConnection = m_env.machine.snapshot().connection;
     if (!m_env.machine.snapshot().connected)
         return false;
     if (!m_env.machine.snapshot().status.homed())
@@ -243,7 +255,7 @@ bool JobControl::writeSerialPasses(const JobSettings &settings)
         joined.remove();
         return refuse(kMain, QStringLiteral("zapisZadaniaNieudany"));
     }
-    return m_env.transmitter.start();
+    return startTransmitter();
 }
 
 bool JobControl::joinPass(QFile &joined)
@@ -430,7 +442,7 @@ bool JobControl::flatTail(const JobSettings &settings)
     machine.sendCommand(jobOriginCommand(now.x1, now.y1, now.resX, now.resY));
     if (now.ljFamily)
         machine.rampHeating(1, RoundToInt32(settings.workPower));
-    return m_env.transmitter.start();
+    return startTransmitter();
 }
 
 bool JobControl::rotaryTail(const JobSettings &settings, JobProject &project)
@@ -464,7 +476,7 @@ bool JobControl::rotaryTail(const JobSettings &settings, JobProject &project)
     }
     if (machine.snapshot().ljFamily)
         machine.rampHeating(1, RoundToInt32(settings.workPower));
-    return m_env.transmitter.start();
+    return startTransmitter();
 }
 
 bool JobControl::turningTail(const JobSettings &settings, JobProject &project)
@@ -479,7 +491,7 @@ bool JobControl::turningTail(const JobSettings &settings, JobProject &project)
             machine.rampHeating(3, RoundToInt32(settings.workPower));
         // A written flat job with the heating on must run; it starts as
         // every other flat job does.
-        return m_env.transmitter.start();
+        return startTransmitter();
     }
     if (!m_env.testMode) {
         machine.readPositions();
@@ -503,7 +515,7 @@ bool JobControl::turningTail(const JobSettings &settings, JobProject &project)
         if (!m_env.panel.gotoPoint(true, 0, over) || !gotoXY(0, m_state.startApproachX, y, table, 0))
             return false;
     }
-    return m_env.transmitter.start();
+    return startTransmitter();
 }
 
 void JobControl::pause()

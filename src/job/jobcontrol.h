@@ -76,6 +76,7 @@ private:
     bool connectedOrRefuse();
     void sendTravelSpeed(const JobSettings &settings);
     bool gotoXY(int speedMode, double x, double y, std::int32_t s, std::int32_t w);
+    bool startTransmitter();
     bool refuse(const QString &section, const QString &key);
     double scaled(std::int32_t units) const;
 

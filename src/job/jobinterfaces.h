@@ -47,6 +47,9 @@ struct MachineSnapshot
     double resY = 1.0;
     bool newProtocol = false; // heating power goes as int32 instead of one byte
     bool ljFamily = false;    // heating is ramped, broken-wire test is the controller's
+    // The link's connection count: it grows when the machine is plugged
+    // back in (or restarts), however short the gap.
+    std::uint64_t connection = 0;
 };
 
 // The machine access layer: live commands, queries and the motion and
@@ -112,8 +115,9 @@ class JobTransmitter
 {
 public:
     virtual ~JobTransmitter() = default;
-    // False when the job file cannot be opened; nothing is sent then.
-    virtual bool start() = 0;
+    // False when the job file cannot be opened; nothing is sent then. The
+    // job streams only while the link keeps the given connection.
+    virtual bool start(std::uint64_t connection) = 0;
     virtual void stop() = 0;
     virtual bool isRunning() const = 0;
 };

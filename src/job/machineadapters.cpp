@@ -25,9 +25,9 @@ TransArmTransmitter::TransArmTransmitter(TTransArm &transmitter, QString jobFile
 {
 }
 
-bool TransArmTransmitter::start()
+bool TransArmTransmitter::start(std::uint64_t connection)
 {
-    return m_transmitter.start(m_jobFile);
+    return m_transmitter.start(m_jobFile, connection);
 }
 
 void TransArmTransmitter::stop()

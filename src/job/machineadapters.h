@@ -35,7 +35,7 @@ class TransArmTransmitter : public JobTransmitter
 {
 public:
     TransArmTransmitter(TTransArm &transmitter, QString jobFile);
-    bool start() override;
+    bool start(std::uint64_t connection) override;
     void stop() override;
     bool isRunning() const override;
 

@@ -53,6 +53,7 @@ const MachineSnapshot &PloterJobMachine::snapshot() const
     s.resY = state.resY;
     s.newProtocol = state.isNewProtocol();
     s.ljFamily = state.lj;
+    s.connection = m_ploter.link().connectionCount();
     return s;
 }
 

@@ -74,6 +74,8 @@ bool StartChecks::refuse(JobMessage message)
 bool StartChecks::canStart(JobProject &active, const JobSettings &settings, bool testMode)
 {
     m_machine.readStatus();
+    if (!m_state.startConnection)
+        m_state.startConnection = m_machine.snapshot().connection;
     if (m_machine.snapshot().connected)
         m_machine.readMachineInfo();
     if (m_machine.snapshot().status.jobRunning())

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace job {
 
@@ -80,6 +81,9 @@ struct StartState
     std::int32_t serialRepetitions = 0;
     double serialShift = 0;
     bool serialAnglesFromDialog = false;
+    // The link's connection the start began on (its first status read); the
+    // job is only handed to the transmitter on that same connection.
+    std::optional<std::uint64_t> startConnection;
 };
 
 } // namespace job

@@ -133,9 +133,9 @@ HoppingJobTransmitter::HoppingJobTransmitter(JobTransmitter &inner, QObject *mac
 {
 }
 
-bool HoppingJobTransmitter::start()
+bool HoppingJobTransmitter::start(std::uint64_t connection)
 {
-    return callOn(m_context, [this] { return m_inner.start(); });
+    return callOn(m_context, [this, connection] { return m_inner.start(connection); });
 }
 
 void HoppingJobTransmitter::stop()

@@ -90,7 +90,7 @@ class HoppingJobTransmitter : public JobTransmitter
 public:
     HoppingJobTransmitter(JobTransmitter &inner, QObject *machineThreadObject);
 
-    bool start() override;
+    bool start(std::uint64_t connection) override;
     void stop() override;
     bool isRunning() const override;
 

@@ -75,6 +75,7 @@ bool TfUsb::KorvanelVqExist()
         if (qualifies(*device)) {
             m_selected = device;
             m_connected = true;
+            ++m_connections;
             return true;
         }
     }
@@ -174,8 +175,11 @@ void TfUsb::deviceChange()
     if (m_controller)
         m_controller->enumerate();
 
+    const std::uint64_t connections = m_connections;
     if (KorvanelVqExist()) {
         const bool sameMachine = !previous.isEmpty() && previous == m_selected->info().instanceId;
+        if (sameMachine)
+            m_connections = connections; // the same connection, listed again
         QString key = QStringLiteral("polaczony");
         if (!sameMachine) {
             const int result = Write("X", 1);

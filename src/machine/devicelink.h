@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -41,6 +42,10 @@ public:
     // Bytes the device sent for the last reply (0 after a failed read).
     int replyLength() const { return m_replyLength; }
     bool connected() const { return m_connected; }
+    // Counts the connections the link has made: a machine pulled out and
+    // plugged back in (or restarted) is a new connection, however short the
+    // gap, while devices coming and going elsewhere on the bus are not.
+    std::uint64_t connectionCount() const { return m_connections; }
     const HidDevice *selectedDevice() const { return m_connected ? m_selected.get() : nullptr; }
     int bytesWritten() const { return m_bytesWritten; }
     // Failed reply reads and reports written while the device answered with a
@@ -71,6 +76,7 @@ private:
     std::vector<HidDevicePtr> m_devices;
     HidDevicePtr m_selected;
     bool m_connected = false;
+    std::uint64_t m_connections = 0;
     HidReport m_report{};
     HidReply m_reply{};
     int m_replyLength = 0;

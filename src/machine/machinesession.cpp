@@ -145,11 +145,11 @@ void MachineSession::transmitTick()
         emit transmissionFinished();
 }
 
-void MachineSession::startTransmission(const QString &path)
+void MachineSession::startTransmission(const QString &path, std::optional<std::uint64_t> connection)
 {
     if (!m_transmitter)
         return;
-    if (m_transmitter->start(path))
+    if (m_transmitter->start(path, connection))
         m_transmitTimer->start(1);
     else
         emit message(MachineMessage::of(QStringLiteral("Transmission"), QStringLiteral("brakPlikuZadania")));

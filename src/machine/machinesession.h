@@ -79,7 +79,9 @@ public slots:
     void stopMachine();
     void setKeyFront(bool ticked);
     void setKeyBack(bool ticked);
-    void startTransmission(const QString &path);
+    // Streams the job while the link keeps the given connection (the link's
+    // current one when none is given).
+    void startTransmission(const QString &path, std::optional<std::uint64_t> connection = std::nullopt);
     void stopTransmission();
     void pollNow();
     void reloadResolutions();

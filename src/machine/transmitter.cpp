@@ -22,7 +22,7 @@ TTransArm::TTransArm(Ploter &ploter, MachineClock &clock)
     m_command.reserve(16);
 }
 
-bool TTransArm::start(const QString &path)
+bool TTransArm::start(const QString &path, std::optional<std::uint64_t> connection)
 {
     stop();
     m_file.setFileName(path);
@@ -33,6 +33,7 @@ bool TTransArm::start(const QString &path)
     m_spinner = 0;
     m_interval = 1;
     m_failure = {};
+    m_connection = connection.value_or(m_ploter.link().connectionCount());
     m_running = true;
     return true;
 }
@@ -90,6 +91,12 @@ int TTransArm::tick()
         return m_interval;
     if (m_file.atEnd()) {
         stop();
+        return m_interval;
+    }
+    // A cable pulled and plugged back between two ticks: the controller
+    // may have restarted and holds no job; nothing more of it is sent.
+    if (m_ploter.link().connectionCount() != m_connection) {
+        fail(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci"));
         return m_interval;
     }
     if (!m_ploter.ReadStatus()) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // What the status bar shows while a job streams: the "Transmission" text
 // `key`, then (for "przeslano") the percentage and the spinner sign.
@@ -36,7 +37,11 @@ public:
     void setBatchBudgetMs(std::int64_t ms) { m_batchBudgetMs = ms; }
 
     // Opens the job file; false (nothing sent) when it cannot be opened.
-    bool start(const QString &path);
+    // The job streams on the link's current connection, or on the one given
+    // (the connection its start began on): once that connection is gone,
+    // even if the machine is back by the next tick, it stops with one
+    // message and nothing resumes by itself.
+    bool start(const QString &path, std::optional<std::uint64_t> connection = std::nullopt);
     void stop();
     bool running() const { return m_running; }
 
@@ -67,5 +72,6 @@ private:
     int m_spinner = 0;
     std::int64_t m_batchBudgetMs = 20;
     MachineMessage m_failure;
+    std::uint64_t m_connection = 0;
     StatusHandler m_statusHandler;
 };

@@ -67,6 +67,8 @@ bool FakePanel::gotoPoint(bool wait, int speedMode, const job::GotoTarget &t)
     if (t.w != 0)
         line += " W=" + std::to_string(t.w);
     m_trace.push_back(line);
+    if (onGoto)
+        onGoto();
     return m_machine.state.connected;
 }
 

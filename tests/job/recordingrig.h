@@ -11,8 +11,9 @@
 #include <QTemporaryDir>
 
 #include <deque>
-#include <ostream>
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,8 @@ public:
     std::int32_t tablePosition() const override { return table; }
     std::int32_t spindlePosition() const override { return spindle; }
 
+    // Runs while the wire "moves" (a cable pulled and plugged back...).
+    std::function<void()> onGoto;
     bool front = false;
     bool back = false;
     std::int32_t table = 0;
@@ -109,9 +112,10 @@ class FakeTransmitter : public job::JobTransmitter
 {
 public:
     explicit FakeTransmitter(Trace &trace) : m_trace(trace) {}
-    bool start() override
+    bool start(std::uint64_t connection) override
     {
         m_trace.push_back("transmitter.start");
+        startedOn = connection;
         running = true;
         return true;
     }
@@ -123,6 +127,7 @@ public:
     bool isRunning() const override { return running; }
 
     bool running = false;
+    std::uint64_t startedOn = 0;
 
 private:
     Trace &m_trace;

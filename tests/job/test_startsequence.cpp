@@ -81,6 +81,32 @@ TEST(StartSequence, CrossToPointGoesToTheStopPositionFirst)
     EXPECT_DOUBLE_EQ(rig.control().state().stopX, 60.5);
 }
 
+// Fault mended: a machine pulled out and plugged back (perhaps restarted)
+// while the start drove the wire to the stop position got the job all the
+// same.
+TEST(StartSequence, AMachineReconnectedDuringTheStartGetsNoJob)
+{
+    for (const bool reconnected : {true, false}) {
+        SCOPED_TRACE(reconnected);
+        Rig rig;
+        FakeProject &a = rig.projects.add("A");
+        a.crossMaxCorner = {4000, 2000};
+        rig.settings.crossToPoint = true;
+        rig.settings.powerOutput = 1;
+        rig.machine.state.connection = 7;
+        if (reconnected)
+            rig.panel.onGoto = [&rig] { ++rig.machine.state.connection; };
+        EXPECT_EQ(rig.control().start(StartSender::Menu), !reconnected);
+        EXPECT_EQ(std::count(rig.trace.begin(), rig.trace.end(), "transmitter.start"), reconnected ? 0 : 1);
+        if (reconnected) {
+            EXPECT_EQ(rig.trace.back(), "msg Control/ploterBrakLacznosci");
+            EXPECT_FALSE(rig.prompts.busy);
+        } else {
+            EXPECT_EQ(rig.transmitter.startedOn, 7u) << "the transmitter holds the start's connection";
+        }
+    }
+}
+
 TEST(StartSequence, RotaryAboutAHorizontalAxisApproachesAboveTheSpindle)
 {
     Rig rig;

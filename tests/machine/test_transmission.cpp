@@ -173,6 +173,40 @@ TEST(Transmission, UnpluggingMidJobStopsOnceWithTheJobPosition)
     }
 }
 
+// Fault mended: a cable pulled and plugged back between two ticks went
+// unnoticed, and the job streamed on into the re-plugged controller (which
+// may have restarted) without a word.
+TEST(Transmission, ACableRepluggedBetweenTicksStopsTheJobOnce)
+{
+    for (const int ticks : {1, 7, 20}) {
+        for (const int gapMs : {5, 20, 40, 60}) {
+            SCOPED_TRACE(testing::Message() << "after tick " << ticks << ", pulled for " << gapMs << " ms");
+            TransmitRig rig;
+            const QByteArray job = makeJob(3000, 5);
+            ASSERT_TRUE(rig.transmitter.start(rig.writeJob(job)));
+            for (int i = 0; i < ticks && rig.transmitter.running(); ++i)
+                rig.clock.advance(rig.transmitter.tick());
+            const std::int64_t sent = rig.transmitter.sentCount();
+            rig.backend.unplug(rig.machine);
+            rig.clock.advance(gapMs);
+            rig.backend.replug(rig.machine);
+            ASSERT_TRUE(rig.link->connected());
+            rig.takeCommands();
+            rig.runToEnd(100);
+            EXPECT_FALSE(rig.transmitter.running());
+            ASSERT_EQ(rig.messages.size(), 1u);
+            EXPECT_EQ(rig.messages[0].key, "ploterBrakLacznosci");
+            EXPECT_EQ(rig.messages[0].detailArgs.at(0), QString::number(sent));
+            for (const QByteArray &c : rig.takeCommands())
+                EXPECT_TRUE(std::islower(static_cast<unsigned char>(c.front())) == 0)
+                    << "job command sent after the gap";
+            // Nothing resumes by itself.
+            rig.runToEnd(100);
+            EXPECT_EQ(rig.messages.size(), 1u);
+        }
+    }
+}
+
 TEST(Transmission, FailedWriteStopsAtThatCommand)
 {
     // Regression: a failed write showed a message and went on with the next

@@ -52,10 +52,10 @@ public:
         , m_gui(gui)
     {
     }
-    bool start() override
+    bool start(std::uint64_t connection) override
     {
-        return m_gui.call([this] {
-            m_host.startTransmission(m_jobFile);
+        return m_gui.call([this, connection] {
+            m_host.startTransmission(m_jobFile, connection);
             return true;
         });
     }

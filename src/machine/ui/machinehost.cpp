@@ -144,10 +144,12 @@ void TMachineHost::stop()
     QMetaObject::invokeMethod(m_session, &MachineSession::stopTransmission, Qt::QueuedConnection);
 }
 
-void TMachineHost::startTransmission(const QString &path)
+void TMachineHost::startTransmission(const QString &path, std::uint64_t connection)
 {
     m_transmitting = true;
-    QMetaObject::invokeMethod(m_session, "startTransmission", Qt::QueuedConnection, Q_ARG(QString, path));
+    QMetaObject::invokeMethod(
+        m_session, [session = m_session, path, connection] { session->startTransmission(path, connection); },
+        Qt::QueuedConnection);
 }
 
 IMachineSettingsLink::Status TMachineHost::readStatus()

@@ -63,7 +63,8 @@ public:
     bool running() const override { return m_transmitting; }
     bool paused() const override { return m_state.plot.has(StatusFlag::JobPaused); }
     void stop() override;
-    void startTransmission(const QString &path);
+    // Streams the job while the link keeps the given connection.
+    void startTransmission(const QString &path, std::uint64_t connection);
 
     // IMachineSettingsLink
     Status readStatus() override;
