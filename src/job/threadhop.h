@@ -4,13 +4,14 @@
 // own thread and the windows on the GUI thread. Each call is carried over to
 // the thread that owns what it reaches and waited for, so the start sequence
 // keeps its order while neither the GUI thread waits on the machine nor a
-// USB call runs on the GUI thread.
+// USB call runs on the GUI thread. The machine side is reached through the
+// session adapters (sessionadapters.h), which carry their calls with callOn;
+// the windows and the questions through the GUI gate below.
 
 #include "job/jobinterfaces.h"
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 #include <QThread>
 
 #include <condition_variable>
@@ -38,70 +39,6 @@ auto callOn(QObject *context, F &&f) -> decltype(f())
         return result;
     }
 }
-
-// The machine, reached on the machine's thread.
-class HoppingJobMachine : public JobMachine
-{
-public:
-    HoppingJobMachine(JobMachine &inner, QObject *machineThreadObject);
-
-    void readStatus() override;
-    void readPositions() override;
-    void readMachineInfo() override;
-    void readPowerInfo() override;
-    const MachineSnapshot &snapshot() const override;
-    bool sendCommand(const QByteArray &command) override;
-    void waitWhileBusy() override;
-    std::uint16_t speedPeriod(double mmPerMinute) const override;
-    void setJobOrigin(std::int32_t x, std::int32_t y) override;
-    void rampHeating(int channel, int percent) override;
-    void toggleHeating() override;
-    void moveTo(double x, double y) override;
-    void pause(int milliseconds) override;
-
-private:
-    JobMachine &m_inner;
-    QPointer<QObject> m_context;
-    mutable MachineSnapshot m_snapshot;
-};
-
-class HoppingJobPanel : public JobPanel
-{
-public:
-    HoppingJobPanel(JobPanel &inner, QObject *machineThreadObject);
-
-    bool gotoPoint(bool wait, int speedMode, const GotoTarget &target) override;
-    bool pauseJob() override;
-    bool mayMove() override;
-    void continueJob() override;
-    bool keyFront() const override;
-    bool keyBack() const override;
-    void setKeyFront(bool ticked) override;
-    std::int32_t tablePosition() const override;
-    std::int32_t spindlePosition() const override;
-
-private:
-    JobPanel &m_inner;
-    QPointer<QObject> m_context;
-};
-
-class HoppingJobTransmitter : public JobTransmitter
-{
-public:
-    HoppingJobTransmitter(JobTransmitter &inner, QObject *machineThreadObject);
-
-    bool start(std::uint64_t connection) override;
-    void stop() override;
-    bool isRunning() const override;
-
-private:
-    JobTransmitter &m_inner;
-    QPointer<QObject> m_context;
-};
-
-} // namespace job
-
-namespace job {
 
 // The way from a worker thread to the GUI thread. Each call is queued to the
 // GUI thread's object and waited for; once closed (the owner is going away

@@ -1,15 +1,17 @@
-#include "recordingrig.h"
-
+#include "job/sessionadapters.h"
 #include "job/threadhop.h"
+#include "machine/machinesession.h"
+#include "machine/simulatedmachine.h"
+#include "recordingrig.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 
@@ -17,69 +19,133 @@ using namespace jobtest;
 
 namespace {
 
-// Records on which thread each machine call ran.
-class ThreadCheckingMachine : public FakeMachine
+// A channel of the simulated controller that notes the thread of every
+// report written and every reply read.
+class ThreadNotingChannel : public HidChannel
 {
 public:
-    explicit ThreadCheckingMachine(Trace &trace) : FakeMachine(trace) {}
-    void readStatus() override
+    ThreadNotingChannel(std::unique_ptr<HidChannel> inner, std::vector<QThread *> &threads)
+        : m_inner(std::move(inner))
+        , m_threads(threads)
+    { }
+    int writeReport(const HidReport &report) override
     {
-        threads.push_back(QThread::currentThread());
-        FakeMachine::readStatus();
+        m_threads.push_back(QThread::currentThread());
+        return m_inner->writeReport(report);
     }
-    bool sendCommand(const QByteArray &command) override
+    int readIndexedString(int index, HidReply &reply, int &length) override
     {
-        threads.push_back(QThread::currentThread());
-        return FakeMachine::sendCommand(command);
+        m_threads.push_back(QThread::currentThread());
+        return m_inner->readIndexedString(index, reply, length);
     }
-    std::vector<QThread *> threads;
+
+private:
+    std::unique_ptr<HidChannel> m_inner;
+    std::vector<QThread *> &m_threads;
 };
 
-// A thread with an object living on it, as the machine session is.
-struct MachineThread
+class ThreadNotingBackend : public HidBackend
 {
-    MachineThread()
+public:
+    explicit ThreadNotingBackend(MachineClock &clock)
+        : m_bus(clock)
     {
-        thread.start();
-        object->moveToThread(&thread);
+        machine = m_bus.plugMachine();
     }
-    ~MachineThread()
+    std::vector<HidDeviceInfo> enumerate() override { return m_bus.enumerate(); }
+    std::unique_ptr<HidChannel> open(const HidDeviceInfo &device, int &error) override
     {
-        QMetaObject::invokeMethod(object.get(), [this] { object->moveToThread(QCoreApplication::instance()->thread()); },
-                                  Qt::BlockingQueuedConnection);
+        std::unique_ptr<HidChannel> channel = m_bus.open(device, error);
+        if (!channel)
+            return channel;
+        return std::make_unique<ThreadNotingChannel>(std::move(channel), threads);
+    }
+    void setChangeHandler(std::function<void()> handler) override
+    {
+        m_bus.setChangeHandler(std::move(handler));
+    }
+
+    std::shared_ptr<SimulatedMachine> machine;
+    std::vector<QThread *> threads;
+
+private:
+    SimulatedHidBackend m_bus;
+};
+
+// The program's machine side: a machine session on a thread of its own over
+// a simulated controller, reached by job control through the session
+// adapters, as the running program reaches it.
+struct SessionThread
+{
+    SessionThread()
+    {
+        Settings settings;
+        settings.Pauza_w_kacie = 0;
+        settings.CzasRozgrzewania = 0;
+        session = new MachineSession(
+            [this](MachineClock &clock) {
+                auto b = std::make_unique<ThreadNotingBackend>(clock);
+                backend = b.get();
+                return b;
+            },
+            std::make_unique<VirtualMachineClock>(), CommandLine(), settings);
+        session->moveToThread(&thread);
+        thread.start();
+        QMetaObject::invokeMethod(session, &MachineSession::open, Qt::BlockingQueuedConnection);
+        onMachineThread([this] {
+            backend->machine->clearCommands();
+            backend->threads.clear();
+        });
+    }
+    ~SessionThread()
+    {
+        QMetaObject::invokeMethod(
+            session, [this] { delete session; }, Qt::BlockingQueuedConnection);
         thread.quit();
         thread.wait();
     }
+    template<typename F> void onMachineThread(F f)
+    {
+        QMetaObject::invokeMethod(session, std::move(f), Qt::BlockingQueuedConnection);
+    }
+    std::vector<QByteArray> commands()
+    {
+        std::vector<QByteArray> c;
+        onMachineThread([this, &c] { c = backend->machine->commands(); });
+        return c;
+    }
+
     QThread thread;
-    std::unique_ptr<QObject> object = std::make_unique<QObject>();
+    MachineSession *session = nullptr;
+    ThreadNotingBackend *backend = nullptr;
 };
 
 } // namespace
 
 TEST(ThreadHop, AStartRunsEveryMachineCallOnTheMachineThreadInOrder)
 {
-    MachineThread machineThread;
+    SessionThread machineThread;
     Rig rig;
-    ThreadCheckingMachine inner(rig.trace);
-    inner.state = rig.machine.state;
-    job::HoppingJobMachine machine(inner, machineThread.object.get());
-    job::HoppingJobPanel panel(rig.panel, machineThread.object.get());
-    job::HoppingJobTransmitter transmitter(rig.transmitter, machineThread.object.get());
+    job::SessionJobMachine machine(*machineThread.session);
+    job::SessionJobPanel panel(*machineThread.session);
     rig.projects.add("A");
     job::JobSettings settings;
     settings.powerOutput = 1;
-    job::JobControl control(job::JobEnvironment{machine, panel, transmitter, rig.projects, rig.prompts, rig.dialogs,
-                                                [settings] { return settings; }, false, rig.jobFile()});
+    job::JobControl control(job::JobEnvironment {machine, panel, rig.transmitter, rig.projects, rig.prompts,
+                                                 rig.dialogs, [settings] { return settings; }, false,
+                                                 rig.jobFile()});
 
     EXPECT_TRUE(control.start(job::StartSender::Menu));
-    EXPECT_EQ(rig.trace, (Trace{"ReadStatus", "ReadMachineInfo", "V 00 3c 00", "ReadPositions",
-                                "write A flat type=32 turns=0.0000 dir=1 frame", "Q", "pause 10", "WaitWhileBusy",
-                                "C", "pause 10", "ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00",
-                                "transmitter.start"}));
-    ASSERT_FALSE(inner.threads.empty());
-    for (QThread *thread : inner.threads)
+    std::vector<QByteArray> sent = machineThread.commands();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0].left(2), QByteArray("V\0", 2)) << "the travel speed first";
+    EXPECT_EQ(sent[1], "Q");
+    EXPECT_EQ(sent[2], "C");
+    EXPECT_EQ(sent[3].front(), 'U') << "the job origin last";
+    EXPECT_EQ(rig.trace, (Trace {"write A flat type=32 turns=0.0000 dir=1 frame", "transmitter.start"}));
+    ASSERT_FALSE(machineThread.backend->threads.empty());
+    for (QThread *thread : machineThread.backend->threads)
         EXPECT_EQ(thread, &machineThread.thread);
-    EXPECT_TRUE(transmitter.isRunning());
 }
 
 TEST(ThreadHop, CallsOnTheSameThreadRunDirectly)
@@ -95,11 +161,15 @@ namespace {
 class ThreadCheckingPrompts : public job::JobPrompts
 {
 public:
-    explicit ThreadCheckingPrompts(job::JobPrompts &inner) : m_inner(inner) {}
+    ThreadCheckingPrompts(job::JobPrompts &inner, std::function<void()> asked)
+        : m_inner(inner)
+        , m_asked(std::move(asked))
+    { }
     void show(const job::JobMessage &message) override { m_inner.show(message); }
     job::BrokenWireAnswer askBrokenWire() override
     {
         threads.push_back(QThread::currentThread());
+        m_asked();
         return m_inner.askBrokenWire();
     }
     void setBusy(bool busy) override { m_inner.setBusy(busy); }
@@ -108,42 +178,65 @@ public:
 
 private:
     job::JobPrompts &m_inner;
+    std::function<void()> m_asked;
 };
 
-void scriptBrokenWireTwice(Rig &rig)
+// The controller reports a broken wire until the second question is
+// answered (with Retry), as a wire mended meanwhile would.
+void breakTheWire(SessionThread &machine)
 {
-    const job::StatusBytes homed{0, 0, 0x04};
-    const job::StatusBytes broken{0, 0, 0x0C};
-    rig.projects.add("A");
-    rig.machine.statusScript = {homed, homed, broken, homed, broken, homed, homed};
-    rig.prompts.answers = {job::BrokenWireAnswer::Ok, job::BrokenWireAnswer::Retry};
+    machine.onMachineThread([&machine] { machine.backend->machine->setBrokenWire(true); });
 }
 
 } // namespace
 
 // The program runs a start on a worker thread so the window never freezes:
 // the machine calls go to the machine thread, the questions and the windows
-// to the GUI thread, and the sequence stays exactly what it is when run
-// directly. The question asked mid-start must not dead-lock.
+// to the GUI thread, and the controller gets exactly what a start run on the
+// machine's own thread gives it. The question asked mid-start must not
+// dead-lock.
 TEST(ThreadHop, AStartOnAWorkerThreadAsksOnTheGuiThreadAndKeepsTheTrace)
 {
+    SessionThread directMachine;
     Rig direct;
-    scriptBrokenWireTwice(direct);
-    ASSERT_TRUE(direct.control().start(job::StartSender::Menu));
+    direct.projects.add("A");
+    direct.prompts.answers = {job::BrokenWireAnswer::Ok, job::BrokenWireAnswer::Retry};
+    breakTheWire(directMachine);
+    job::SessionJobMachine directAccess(*directMachine.session);
+    job::SessionJobPanel directPanel(*directMachine.session);
+    int directAsked = 0;
+    ThreadCheckingPrompts directPrompts(direct.prompts, [&] {
+        // On the machine's thread here: mend the wire there directly.
+        if (++directAsked == 2)
+            directMachine.backend->machine->setBrokenWire(false);
+    });
+    job::JobControl directControl(
+        job::JobEnvironment {directAccess, directPanel, direct.transmitter, direct.projects, directPrompts,
+                             direct.dialogs, [&direct] { return direct.settings; }, false, direct.jobFile()});
+    bool directStarted = false;
+    directMachine.onMachineThread([&] { directStarted = directControl.start(job::StartSender::Menu); });
+    ASSERT_TRUE(directStarted);
 
-    MachineThread machineThread;
+    SessionThread machineThread;
     Rig rig;
-    scriptBrokenWireTwice(rig);
+    rig.projects.add("A");
+    rig.prompts.answers = {job::BrokenWireAnswer::Ok, job::BrokenWireAnswer::Retry};
+    breakTheWire(machineThread);
     QObject guiObject;
     job::GuiGate gui(&guiObject);
-    job::HoppingJobMachine machine(rig.machine, machineThread.object.get());
-    job::HoppingJobPanel panel(rig.panel, machineThread.object.get());
-    job::HoppingJobTransmitter transmitter(rig.transmitter, &guiObject);
+    job::SessionJobMachine machine(*machineThread.session);
+    job::SessionJobPanel panel(*machineThread.session);
     job::HoppingJobProjects projects(rig.projects, gui);
-    ThreadCheckingPrompts checking(rig.prompts);
+    int asked = 0;
+    ThreadCheckingPrompts checking(rig.prompts, [&] {
+        if (++asked == 2)
+            machineThread.onMachineThread(
+                [&machineThread] { machineThread.backend->machine->setBrokenWire(false); });
+    });
     job::HoppingJobPrompts prompts(checking, gui);
-    job::JobControl control(job::JobEnvironment{machine, panel, transmitter, projects, prompts, rig.dialogs,
-                                                [&rig] { return rig.settings; }, false, rig.jobFile()});
+    job::JobControl control(job::JobEnvironment {machine, panel, rig.transmitter, projects, prompts,
+                                                 rig.dialogs, [&rig] { return rig.settings; }, false,
+                                                 rig.jobFile()});
 
     QEventLoop loop;
     bool started = false;
@@ -155,11 +248,14 @@ TEST(ThreadHop, AStartOnAWorkerThreadAsksOnTheGuiThreadAndKeepsTheTrace)
     worker.join();
 
     EXPECT_TRUE(started);
+    EXPECT_EQ(machineThread.commands(), directMachine.commands());
     EXPECT_EQ(rig.trace, direct.trace);
     EXPECT_EQ(rig.jobFileBytes(), direct.jobFileBytes());
     ASSERT_EQ(checking.threads.size(), 2u);
     for (QThread *thread : checking.threads)
         EXPECT_EQ(thread, QThread::currentThread());
+    for (QThread *thread : machineThread.backend->threads)
+        EXPECT_EQ(thread, &machineThread.thread);
     EXPECT_TRUE(rig.transmitter.running);
 
     // The windows keep their wrappers, and activating one reaches the window.
