@@ -88,47 +88,20 @@ std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, 
     return points;
 }
 
-namespace {
-
-struct BulgeGeometry
-{
-    double theta = 0.0; // included angle, counter-clockwise positive
-    double alpha = 0.0; // direction from p0 to the centre
-    double r = 0.0;
-    TCurvePoint centre;
-};
-
-BulgeGeometry bulgeGeometry(TCurvePoint p0, TCurvePoint p1, double bulge)
-{
-    BulgeGeometry g;
-    g.theta = 4 * std::atan(bulge);
-    const double beta = g.theta > 0 ? (Pi - g.theta) / 2 : -(Pi + g.theta) / 2;
-    const double phi = angleOf(p0, p1);
-    const double h = distance(p0, p1) / 2;
-    const double d = beta == Pi / 2 ? 2147483647.0 : std::tan(beta) * h;
-    g.r = std::sqrt(d * d + h * h);
-    g.alpha = phi + beta;
-    g.centre = onCircle(p0, g.r, g.alpha);
-    return g;
-}
-
-} // namespace
-
-TBulgeCircle BulgeCircle(TCurvePoint p0, TCurvePoint p1, double bulge)
-{
-    if (bulge == 0.0)
-        return {p0, 0.0};
-    const BulgeGeometry g = bulgeGeometry(p0, p1, bulge);
-    return {g.centre, g.r};
-}
-
 std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
                                       double minimumChordMm, bool *tooLong)
 {
     if (bulge == 0.0)
         return {p0, p1};
-    const BulgeGeometry g = bulgeGeometry(p0, p1, bulge);
-    return FlattenArc(g.centre, g.r, g.alpha - Pi, g.theta, mmPerUnit, minimumChordMm, tooLong);
+    const double theta = 4 * std::atan(bulge);
+    const double beta = theta > 0 ? (Pi - theta) / 2 : -(Pi + theta) / 2;
+    const double phi = angleOf(p0, p1);
+    const double h = distance(p0, p1) / 2;
+    const double d = beta == Pi / 2 ? 2147483647.0 : std::tan(beta) * h;
+    const double r = std::sqrt(d * d + h * h);
+    const double alpha = phi + beta;
+    const TCurvePoint centre = onCircle(p0, r, alpha);
+    return FlattenArc(centre, r, alpha - Pi, theta, mmPerUnit, minimumChordMm, tooLong);
 }
 
 std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm,

@@ -45,13 +45,6 @@ std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, 
 // exactly 0 is the straight segment: both ends.
 std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
                                       double minimumChordMm, bool *tooLong = nullptr);
-// The circle a bulged segment lies on (radius 0 for a straight one).
-struct TBulgeCircle
-{
-    TCurvePoint centre;
-    double radius = 0.0;
-};
-TBulgeCircle BulgeCircle(TCurvePoint p0, TCurvePoint p1, double bulge);
 
 // Full circle: the chord count rounded down to a multiple of 4, at least
 // 16; the last point repeats the first.

@@ -544,11 +544,9 @@ void TDxfReader::readVertices(std::int32_t flags, bool light, bool headerAtTen)
 
 void TDxfReader::addBulge(TCurvePoint from, TCurvePoint to, double bulge)
 {
-    // A bulge near a whole turn puts the centre far away: the arc is
-    // refused when its circle leaves the range, before it is flattened.
-    const TBulgeCircle circle = BulgeCircle(from, to, bulge);
-    if (!checkExtent(circle.centre, circle.radius))
-        return;
+    // Both ends lie in the range. A bulge near zero has its centre far away
+    // but an arc as short as its chord; one near a whole turn has an arc of
+    // a huge circle, which the chord limit refuses before it is flattened.
     bool tooLong = false;
     const auto points = FlattenBulge(from, to, bulge, mmPerUnit(), m_options.minimumChordMm, &tooLong);
     addCurve(points, tooLong);

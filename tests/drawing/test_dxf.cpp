@@ -254,6 +254,14 @@ TEST(DxfReader, ZeroBulgeIsAStraightSegment)
     const auto zero = figuresOf(text);
     ASSERT_EQ(zero.size(), 1u);
     EXPECT_EQ(zero[0].points, (Points {{0, 0}, {400, 0}, {400, 400}}));
+
+    // A bulge of almost nothing lies on a circle far beyond the range, yet
+    // its arc is as short as its chord: it is read, not refused.
+    const auto tiny = figuresOf(entities(lwpolyline(0, {{{0, 0}, 1e-9}, {{10, 0}, 0}})));
+    ASSERT_EQ(tiny.size(), 1u);
+    EXPECT_EQ(tiny[0].points.front(), (TPlotPoint {0, 0}));
+    EXPECT_EQ(tiny[0].points.back(), (TPlotPoint {400, 0}));
+    EXPECT_EQ(tiny[0].maxY, 0);
 }
 
 // The closing segment of a closed polyline used to be straight even when
@@ -498,7 +506,8 @@ TEST(DxfReader, ConversionErrors)
          "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n70\n4\n0\nVERTEX\n10\n0\n20\n0\n70\n8\n0\nVERTEX\n10\n"
          "200000000\n20\n0\n70\n8\n0\nVERTEX\n10\n0\n20\n9\n70\n8\n0\nVERTEX\n10\n9\n20\n0\n70\n8\n",
          "200000000"},
-        {"bulge of nearly a whole turn", entities(lwpolyline(0, {{{0, 0}, 1e12}, {{10, 0}, 0}})), "radius"},
+        {"bulge of nearly a whole turn", entities(lwpolyline(0, {{{0, 0}, 1e12}, {{10, 0}, 0}})),
+         "curve too long"},
         {"ellipse swept ten million turns",
          entities({{0, "ELLIPSE"},
                    {10, "0"},
