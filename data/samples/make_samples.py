@@ -3,7 +3,9 @@
 would open on a first day. Only needed to regenerate them; the program and
 its tests read the committed files.
 
-    /usr/bin/python3 data/samples/make_samples.py
+    /usr/bin/python3 data/samples/make_samples.py [file ...]
+
+writes every sample, or only the files named.
 
 sign.plt     letters "POD" for a shop sign; P and D hold a hole, O a round one
 nested.plt   a foam block's frame with five parts nested in it, two with holes
@@ -23,9 +25,20 @@ lampbase.plt a lamp base's profile left of its vertical table axis (rotary
              cutting and turning on the rotary table)
 baluster/    the two faces of a baluster, 1_baluster.plt and 2_baluster.plt,
              each with its spindle axis: the numbered passes of a serial cut
+
+Drawings for the starts that ask first:
+wing.plt     a tapered, swept wing panel for independent front and back
+             profiles: the root airfoil with pen 4 (front), the smaller tip
+             airfoil with pen 3 (back), drawn with different point counts
+block.plt    the front profile of a perpendicular cut (a stepped block with
+block_side.plt  a chamfered top) and its side profile, found by the "_side"
+             name
+serial/1_rib.plt, 2_rib.plt, 3_rib.plt
+             three passes of a serial cut: a rib profile growing pass by pass
 """
 import math
 import os
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 UNITS_PER_MM = 40  # HPGL plotter units
@@ -82,16 +95,62 @@ def nested_set():
     return figures
 
 
-def write_plt(name, figures, closed=True):
-    with open(os.path.join(HERE, name), "w", newline="\n") as f:
-        f.write("IN;SP1;\n")
-        for fig in figures:
+def write_plt(name, figures, closed=True, pens=None):
+    """The figures with pen 1, or each with its pen from pens."""
+    path = os.path.join(HERE, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", newline="\n") as f:
+        f.write("IN;\n" if pens else "IN;SP1;\n")
+        for i, fig in enumerate(figures):
+            if pens:
+                f.write("SP%d;\n" % pens[i])
             pts = [(round(x * UNITS_PER_MM), round(y * UNITS_PER_MM)) for x, y in fig]
             if closed:
                 pts.append(pts[0])
             f.write("PU%d,%d;\n" % pts[0])
             f.write("PD" + ",".join("%d,%d" % p for p in pts[1:]) + ";\n")
         f.write("PU;SP0;\n")
+
+
+def airfoil(chord, x0, y0, n, thickness=0.12, camber=0.02, camber_at=0.4):
+    """A four-digit airfoil from the trailing edge over the upper side to the
+    leading edge and back along the lower side; n points per side."""
+    def surface(upper):
+        pts = []
+        for i in range(n + 1):
+            x = (1 - math.cos(math.pi * i / n)) / 2  # denser at both edges
+            t = 5 * thickness * (0.2969 * math.sqrt(x) - 0.1260 * x - 0.3516 * x * x
+                                 + 0.2843 * x ** 3 - 0.1036 * x ** 4)
+            if x < camber_at:
+                c = camber / camber_at ** 2 * (2 * camber_at * x - x * x)
+            else:
+                c = camber / (1 - camber_at) ** 2 * ((1 - 2 * camber_at) + 2 * camber_at * x - x * x)
+            y = c + t if upper else c - t
+            pts.append((x0 + chord * x, y0 + chord * y))
+        return pts
+    upper = surface(True)[::-1]   # trailing edge to leading edge
+    lower = surface(False)[1:-1]  # leading edge back, the trailing edge closes it
+    return upper + lower
+
+
+def write_wing():
+    root = airfoil(240, 10, 30, 30)
+    tip = airfoil(160, 60, 36, 20)
+    write_plt("wing.plt", [root, tip], pens=[4, 3])
+
+
+def write_perpendicular_block():
+    front = [(0, 0), (220, 0), (220, 90), (160, 90), (160, 140), (60, 140), (20, 100), (0, 100)]
+    side = [(0, 0), (160, 0), (160, 120), (120, 140), (40, 140), (0, 120)]
+    write_plt("block.plt", [front])
+    write_plt("block_side.plt", [side])
+
+
+def write_serial_ribs():
+    for n in (1, 2, 3):
+        height = 60 + 15 * n
+        rib = [(0, 0), (120, 0), (120, height), (90, height + 20), (30, height + 20), (0, height)]
+        write_plt("serial/%d_rib.plt" % n, [rib])
 
 
 def catmull_rom(points, per_segment=6):
@@ -241,24 +300,44 @@ def write_badge_eps():
         f.write("\n".join(lines) + "\n")
 
 
-def main():
+def write_sign():
     sign = []
     for letter, x in [(letter_p, 0), (letter_o, 65), (letter_d, 150)]:
         sign += letter(x, 0)
     write_plt("sign.plt", sign)
-    write_plt("nested.plt", nested_set())
-    write_nested_dxf()
-    write_flange_dxf()
-    write_badge_eps()
 
-    axis = [(0, 0), (400, 0)]
-    write_plt("column.plt", [shifted(axis, 20, 30), shifted(column_profile(), 20, 30)], closed=False)
-    write_vase_dxf()
-    write_plt("lampbase.plt", [[(300, 10), (300, 340)], shifted(lamp_base_profile(), 300, 20)], closed=False)
-    os.makedirs(os.path.join(HERE, "baluster"), exist_ok=True)
+
+AXIS = [(0, 0), (400, 0)]
+
+
+def write_balusters():
     for number, beads in [(1, [100, 200, 300]), (2, [60, 340])]:
         write_plt(os.path.join("baluster", "%d_baluster.plt" % number),
-                  [shifted(axis, 20, 30), shifted(baluster_face(beads), 20, 30)], closed=False)
+                  [shifted(AXIS, 20, 30), shifted(baluster_face(beads), 20, 30)], closed=False)
+
+
+SAMPLES = {
+    "sign.plt": write_sign,
+    "nested.plt": lambda: write_plt("nested.plt", nested_set()),
+    "nested.dxf": write_nested_dxf,
+    "flange.dxf": write_flange_dxf,
+    "badge.eps": write_badge_eps,
+    "column.plt": lambda: write_plt("column.plt", [shifted(AXIS, 20, 30), shifted(column_profile(), 20, 30)],
+                                    closed=False),
+    "vase.dxf": write_vase_dxf,
+    "lampbase.plt": lambda: write_plt("lampbase.plt", [[(300, 10), (300, 340)], shifted(lamp_base_profile(), 300, 20)],
+                                      closed=False),
+    "baluster": write_balusters,
+    "wing.plt": write_wing,
+    "block.plt": write_perpendicular_block,
+    "block_side.plt": write_perpendicular_block,
+    "serial": write_serial_ribs,
+}
+
+
+def main():
+    for name in sys.argv[1:] or list(SAMPLES):
+        SAMPLES[name]()
 
 
 if __name__ == "__main__":

@@ -18,6 +18,7 @@ bool DocumentJobProject::validFigure(int figure) const
     return figure >= 0 && figure < static_cast<int>(m_document.Figures.size());
 }
 
+QString DocumentJobProject::fileName() const { return QString::fromStdString(m_document.FileName); }
 int DocumentJobProject::passNumber() const { return m_document.PassNumber; }
 double DocumentJobProject::passAngle() const { return m_document.PassAngle; }
 void DocumentJobProject::setPassAngle(double degrees) { m_document.PassAngle = degrees; }
@@ -61,6 +62,25 @@ std::vector<JobPoint> DocumentJobProject::figurePoints(int figure) const
     for (const TPlotPoint &p : m_document.Figures[static_cast<std::size_t>(figure)].points)
         points.push_back({p.x, p.y});
     return points;
+}
+
+JobPoint DocumentJobProject::referenceCorner(int figure) const
+{
+    if (!validFigure(figure))
+        return {};
+    const TPlotPoint &corner = m_document.Figures[static_cast<std::size_t>(figure)].projectCorner;
+    return {corner.x, corner.y};
+}
+
+void DocumentJobProject::setSecondPoints(int figure, const std::vector<JobPoint> &points)
+{
+    if (!validFigure(figure))
+        return;
+    std::vector<TPlotPoint> &second = m_document.Figures[static_cast<std::size_t>(figure)].secondPoints;
+    second.clear();
+    second.reserve(points.size());
+    for (const JobPoint &p : points)
+        second.push_back({p.x, p.y});
 }
 
 int DocumentJobProject::entryVertex(int figure) const

@@ -21,6 +21,7 @@ public:
 
     TProjectDocument &document() { return m_document; }
 
+    QString fileName() const override;
     int passNumber() const override;
     double passAngle() const override;
     void setPassAngle(double degrees) override;
@@ -42,6 +43,8 @@ public:
     int figureCount() const override;
     int rootFigure() const override;
     std::vector<JobPoint> figurePoints(int figure) const override;
+    JobPoint referenceCorner(int figure) const override;
+    void setSecondPoints(int figure, const std::vector<JobPoint> &points) override;
     int entryVertex(int figure) const override;
     void setEntryVertex(int figure, int vertex) override;
     double pointTolerance() const override;

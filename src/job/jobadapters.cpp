@@ -31,6 +31,7 @@ JobSettings jobSettingsFrom(const Settings &s)
     j.workSpeed = s.szybkoscObrobki;
     j.workPower = s.work_power;
     j.warmUpTime = s.CzasRozgrzewania;
+    j.cornerPause = s.Pauza_w_kacie;
     j.powerOutput = s.PowerOutput;
     j.lengthUnit = s.radiounit;
     return j;
@@ -49,6 +50,16 @@ QString resolveText(const std::vector<TextPiece> &pieces)
     return text;
 }
 
+void ShowJobMessage(const JobMessage &message)
+{
+    ShowMsg(resolveText(message.text), message.kind == JobMessage::Kind::Error, resolveText(message.caption));
+}
+
+bool AskYesCancel(const JobMessage &message)
+{
+    return ConfirmDlg(resolveText(message.text), DlgButton::Yes | DlgButton::Cancel) == DlgButton::Yes;
+}
+
 MessageBoxPrompts::MessageBoxPrompts(std::function<void(bool)> setBusy, std::function<void(int)> showPassCounter)
     : m_setBusy(std::move(setBusy))
     , m_showPassCounter(std::move(showPassCounter))
@@ -59,7 +70,7 @@ void MessageBoxPrompts::show(const JobMessage &message)
 {
     // A box never waits behind an hourglass.
     setBusy(false);
-    ShowMsg(resolveText(message.text), message.kind == JobMessage::Kind::Error, resolveText(message.caption));
+    ShowJobMessage(message);
 }
 
 BrokenWireAnswer MessageBoxPrompts::askBrokenWire()

@@ -21,6 +21,10 @@ bool testModeFrom(const CommandLine &commandLine);
 
 // The pieces of a message in the running program's language.
 QString resolveText(const std::vector<TextPiece> &pieces);
+// The message in the program's message boxes, as an error box or a notice.
+void ShowJobMessage(const JobMessage &message);
+// The message as a question with Yes and Cancel; true for Yes.
+bool AskYesCancel(const JobMessage &message);
 
 // Prompts through the program's message boxes; the cursor and the status bar
 // belong to the main window, which hands them in.

@@ -31,6 +31,19 @@ QByteArray commandBytes(char letter)
     return QByteArray(1, letter);
 }
 
+QByteArray wireMoveCommand(std::int32_t multiplier, double resX, double resY, long long dx1, long long dy1,
+                           long long dx2, long long dy2)
+{
+    TAxisDeltas d;
+    d.x1 = RoundToInt32(static_cast<long double>(dx1) * resX);
+    d.y1 = RoundToInt32(static_cast<long double>(dy1) * resY);
+    d.x2 = RoundToInt32(static_cast<long double>(dx2) * resX);
+    d.y2 = RoundToInt32(static_cast<long double>(dy2) * resY);
+    QByteArray bytes;
+    append(bytes, BuildMoveCommand('A', multiplier, d).bytes);
+    return bytes;
+}
+
 QByteArray speedCommand(std::uint8_t mode, std::uint16_t period)
 {
     QByteArray bytes("V");

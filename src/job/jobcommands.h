@@ -24,6 +24,12 @@ QByteArray heatingPowerCommand(std::uint8_t channel, double power, bool newProto
 // rounded half to even.
 QByteArray jobOriginCommand(std::int32_t x, std::int32_t y, double resX, double resY);
 
+// "A" move of the wire ends by the given deltas (0.01 mm) at the
+// resolutions (steps per 0.01 mm), the tick count times the multiplier;
+// empty when nothing moves.
+QByteArray wireMoveCommand(std::int32_t multiplier, double resX, double resY, long long dx1, long long dy1,
+                           long long dx2, long long dy2);
+
 // A size in plotter units at `scale` percent, in mm: the scaled units are
 // rounded to whole plotter units first (40 per mm).
 double scaledMm(std::int32_t units, double scale);

@@ -129,23 +129,19 @@ bool JobControl::serialStart(const JobSettings &settings)
         return refuse(kMain, QStringLiteral("brakOknaProjektu"));
 
     if (settings.anglePerPass == 1) {
-        const std::optional<SerialCutChoice> choice = m_env.dialogs.serialCut(windows);
-        if (!choice) {
-            m_state.serialAnglesFromDialog = false;
+        if (!askSerialAngles(settings, windows))
             return false;
-        }
-        m_state.serialAnglesFromDialog = true;
-        for (std::size_t i = 0; i < windows.size() && i < choice->angles.size(); ++i)
-            windows[i]->setPassAngle(choice->angles[i]);
-        m_state.serialRepetitions = choice->repetitions;
-        m_state.serialShift = choice->shift;
     } else {
         m_state.serialRepetitions = 0;
     }
 
-    if (!approachSerialStart(settings, *active))
+    if (!approachSerialStart(settings, *active) || !writeSerialPasses(settings))
         return false;
-    return writeSerialPasses(settings);
+    // The panel repeats the whole series further down once the job has run
+    // (a count of 0 ends repetitions left from an earlier start).
+    m_env.panel.setSerialRepetition(m_state.serialRepetitions, m_state.serialShift, m_state.startApproachY,
+                                    m_state.startApproachX, m_env.panel.tablePosition());
+    return true;
 }
 
 bool JobControl::approachSerialStart(const JobSettings &settings, JobProject &active)
@@ -312,18 +308,13 @@ bool JobControl::writeJob(const JobSettings &settings, JobProject &project, int 
 
     switch (settings.mode) {
     case ModeIndependent:
-        if (!m_env.dialogs.independentStart(project))
+        if (!independentStart(settings, project))
             return false;
         break;
     case ModePerpendicular:
         if (m_env.panel.keyFront()) {
-            const std::optional<PerpendicularStart> points = m_env.dialogs.perpendicularStart();
-            if (!points)
+            if (!perpendicularStart(settings, project))
                 return false;
-            m_state.frontStartX = points->frontX;
-            m_state.frontStartY = points->frontY;
-            m_state.sideStartX = points->sideX;
-            m_state.sideStartY = points->sideY;
             m_env.prompts.show({JobMessage::Kind::Information, {}, {TextPiece::text(kMain, QStringLiteral("Q7UmiescMaterial"))}});
         }
         break;

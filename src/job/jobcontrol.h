@@ -2,6 +2,7 @@
 
 #include "job/jobinterfaces.h"
 #include "job/startchecks.h"
+#include "job/startdialogs.h"
 #include "job/startstate.h"
 
 #include "app/frameinterfaces.h"
@@ -29,6 +30,12 @@ struct JobEnvironment
     // nothing is asked of an absent machine.
     bool testMode = false;
     QString jobFile; // program folder + "out.cn"
+    // "REPEAT": a repeated independent-profile job confirms its dialog by
+    // itself.
+    bool repeatSwitch = false;
+    // "ChangeableTrenvaskelWidth" or "ChangeableFCWidth": the arm spacing of
+    // the independent-profile start may be edited.
+    bool armSpacingEditable = false;
 };
 
 // Who asked for the start: the menu and the tool-bar button tick the front
@@ -64,10 +71,15 @@ public:
 
 private:
     bool serialStart(const JobSettings &settings);
+    bool askSerialAngles(const JobSettings &settings, const std::vector<JobProject *> &windows);
     bool approachSerialStart(const JobSettings &settings, JobProject &active);
     bool writeSerialPasses(const JobSettings &settings);
     bool joinPass(QFile &joined);
     bool writeJob(const JobSettings &settings, JobProject &project, int direction);
+    bool independentStart(const JobSettings &settings, JobProject &merged);
+    IndependentStartContext independentContext(const JobSettings &settings, JobProject &merged) const;
+    void moveWireEndsTo(const JobSettings &settings, double x, double y);
+    bool perpendicularStart(const JobSettings &settings, JobProject &active);
     bool prepareRotary(const JobSettings &settings, JobProject &project);
     bool startTail(const JobSettings &settings, JobProject &project);
     bool flatTail(const JobSettings &settings);

@@ -1,9 +1,10 @@
 #pragma once
 
 // The narrow views job control has of its collaborators: the machine, the
-// manual control panel, the transmitter, the project windows, the prompts and
-// the start dialogs. Job control is a plain class over these, so every start
-// path can run against a recording fake and against the real program alike.
+// manual control panel, the transmitter, the project windows and the prompts
+// (the start dialogs are in startdialogs.h). Job control is a plain class
+// over these, so every start path can run against a recording fake and
+// against the real program alike.
 
 #include "job/startstate.h"
 
@@ -50,6 +51,10 @@ struct MachineSnapshot
     // The link's connection count: it grows when the machine is plugged
     // back in (or restarts), however short the gap.
     std::uint64_t connection = 0;
+    QString machineName;
+    double fcWidth = 0;       // the machine's width, mm
+    double workingWidth = 0;  // distance between the two carriage planes, mm
+    std::int32_t wspV = 2;    // the model's multiplier of a move's tick count
 };
 
 // The machine access layer: live commands, queries and the motion and
@@ -77,6 +82,9 @@ public:
     virtual void toggleHeating() = 0;
     // Absolute move of both wire ends, lengths in mm; waits until it started.
     virtual void moveTo(double x, double y) = 0;
+    // Absolute move of the selected wire ends alone, mm; the others, Z and
+    // the rotary axes stay. Returns once the move was sent.
+    virtual void moveArmsTo(bool front, bool back, double x, double y) = 0;
     // Blocking pause of the start sequence (heating, settling of the controller).
     virtual void pause(int milliseconds) = 0;
 };
@@ -106,6 +114,14 @@ public:
     virtual bool keyFront() const = 0;
     virtual bool keyBack() const = 0;
     virtual void setKeyFront(bool ticked) = 0;
+    virtual void setKeyBack(bool ticked) = 0;
+    // Wire end 2 down and out of the way (X 0, Y -10 mm), wire end 1 stays.
+    virtual void parkBackArm() = 0;
+    // The downward repetitions of a serial cut the panel's poll runs after
+    // the job: count, shift (mm), the repetition point's height and X (mm)
+    // and the table position (steps). A count of 0 ends them.
+    virtual void setSerialRepetition(int count, double shift, double height, double x, std::int32_t table)
+        = 0;
     // The panel's own rotary positions, steps within a turn.
     virtual std::int32_t tablePosition() const = 0;
     virtual std::int32_t spindlePosition() const = 0;
@@ -126,6 +142,7 @@ struct JobPoint
 {
     std::int32_t x = 0;
     std::int32_t y = 0;
+    bool operator==(const JobPoint &) const = default;
 };
 
 // Distances from the start point to the project's edges, plotter units.
@@ -171,6 +188,7 @@ class JobProject
 public:
     virtual ~JobProject() = default;
 
+    virtual QString fileName() const = 0; // the drawing the window shows
     virtual int passNumber() const = 0;
     virtual double passAngle() const = 0; // degrees per pass of a serial cut
     virtual void setPassAngle(double degrees) = 0;
@@ -199,6 +217,10 @@ public:
     virtual int figureCount() const = 0;
     virtual int rootFigure() const = 0;
     virtual std::vector<JobPoint> figurePoints(int figure) const = 0;
+    // The project corner the figure was built against, plotter units.
+    virtual JobPoint referenceCorner(int figure) const = 0;
+    // The path a wire end follows instead of the figure's own points.
+    virtual void setSecondPoints(int figure, const std::vector<JobPoint> &points) = 0;
     virtual int entryVertex(int figure) const = 0;
     virtual void setEntryVertex(int figure, int vertex) = 0;
     virtual double pointTolerance() const = 0; // joining tolerance, plotter units
@@ -258,44 +280,6 @@ public:
     virtual BrokenWireAnswer askBrokenWire() = 0; // "Control"/"zerwanyDrut", OK Cancel Retry
     virtual void setBusy(bool busy) = 0;          // hourglass cursor
     virtual void showPassCounter(int count) = 0;
-};
-
-// What the serial-cut dialog hands back on OK.
-struct SerialCutChoice
-{
-    std::vector<double> angles; // degrees, per window in MDI order
-    std::int32_t repetitions = 0;
-    double shift = 0; // mm, downward per repetition
-};
-
-// What the perpendicular start dialog hands back on OK (the wires already
-// stand at these points).
-struct PerpendicularStart
-{
-    double frontX = 0;
-    double frontY = 0;
-    double sideX = 0;
-    double sideY = 0;
-};
-
-// The dialogs some modes open before a start; nullopt / false is Cancel.
-class StartDialogs
-{
-public:
-    virtual ~StartDialogs() = default;
-    virtual std::optional<SerialCutChoice> serialCut(const std::vector<JobProject *> &windows) = 0;
-    virtual bool independentStart(JobProject &merged) = 0;
-    virtual std::optional<PerpendicularStart> perpendicularStart() = 0;
-};
-
-// Until the dialogs exist every one of them answers Cancel, so the start
-// sequence writes nothing in the modes that need them.
-class CancellingStartDialogs : public StartDialogs
-{
-public:
-    std::optional<SerialCutChoice> serialCut(const std::vector<JobProject *> &) override { return {}; }
-    bool independentStart(JobProject &) override { return false; }
-    std::optional<PerpendicularStart> perpendicularStart() override { return {}; }
 };
 
 } // namespace job

@@ -23,6 +23,12 @@ public:
     bool keyFront() const override { return m_panel.keyFront(); }
     bool keyBack() const override { return m_panel.keyBack(); }
     void setKeyFront(bool ticked) override { m_panel.setKeyFront(ticked); }
+    void setKeyBack(bool ticked) override { m_panel.setKeyBack(ticked); }
+    void parkBackArm() override { m_panel.ParkBackArm(); }
+    void setSerialRepetition(int count, double shift, double height, double x, std::int32_t table) override
+    {
+        m_panel.setSerialRepetition(count, shift, height, x, table);
+    }
     std::int32_t tablePosition() const override { return m_panel.tablePosition(); }
     std::int32_t spindlePosition() const override { return m_panel.spindlePosition(); }
 

@@ -54,6 +54,10 @@ const MachineSnapshot &PloterJobMachine::snapshot() const
     s.newProtocol = state.isNewProtocol();
     s.ljFamily = state.lj;
     s.connection = m_ploter.link().connectionCount();
+    s.machineName = plot.machineName;
+    s.fcWidth = state.fcWidth;
+    s.workingWidth = state.workingWidth;
+    s.wspV = state.wspV;
     return s;
 }
 
@@ -96,6 +100,11 @@ void PloterJobMachine::moveTo(double x, double y)
     const double f = factor > 0 ? factor : 1.0;
     const bool table = m_ploter.settings().StolikSwitch == 1 && !m_ploter.IsSpindleRotaryModel();
     m_ploter.MoveTo(true, true, x / f, y / f, plot.Z / 100.0 / f, table ? plot.Sangle : plot.Wangle);
+}
+
+void PloterJobMachine::moveArmsTo(bool front, bool back, double x, double y)
+{
+    m_ploter.MoveSelectedArmsTo(front, back, x, y);
 }
 
 void PloterJobMachine::pause(int milliseconds)

@@ -24,6 +24,7 @@ public:
     void rampHeating(int channel, int percent) override;
     void toggleHeating() override;
     void moveTo(double x, double y) override;
+    void moveArmsTo(bool front, bool back, double x, double y) override;
     void pause(int milliseconds) override;
 
 private:

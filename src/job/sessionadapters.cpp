@@ -62,6 +62,11 @@ void SessionJobMachine::rampHeating(int channel, int percent)
 void SessionJobMachine::toggleHeating() { withMachine([](JobMachine &m) { m.toggleHeating(); }); }
 void SessionJobMachine::moveTo(double x, double y) { withMachine([x, y](JobMachine &m) { m.moveTo(x, y); }); }
 
+void SessionJobMachine::moveArmsTo(bool front, bool back, double x, double y)
+{
+    withMachine([=](JobMachine &m) { m.moveArmsTo(front, back, x, y); });
+}
+
 void SessionJobMachine::pause(int milliseconds)
 {
     withMachine([milliseconds](JobMachine &m) { m.pause(milliseconds); });
@@ -95,6 +100,14 @@ void SessionJobPanel::continueJob() { withPanel([](JobPanel &p) { p.continueJob(
 bool SessionJobPanel::keyFront() const { return withPanel([](JobPanel &p) { return p.keyFront(); }); }
 bool SessionJobPanel::keyBack() const { return withPanel([](JobPanel &p) { return p.keyBack(); }); }
 void SessionJobPanel::setKeyFront(bool ticked) { withPanel([ticked](JobPanel &p) { p.setKeyFront(ticked); }); }
+void SessionJobPanel::setKeyBack(bool ticked) { withPanel([ticked](JobPanel &p) { p.setKeyBack(ticked); }); }
+void SessionJobPanel::parkBackArm() { withPanel([](JobPanel &p) { p.parkBackArm(); }); }
+
+void SessionJobPanel::setSerialRepetition(int count, double shift, double height, double x,
+                                          std::int32_t table)
+{
+    withPanel([=](JobPanel &p) { p.setSerialRepetition(count, shift, height, x, table); });
+}
 
 std::int32_t SessionJobPanel::tablePosition() const
 {

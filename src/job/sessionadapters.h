@@ -26,6 +26,7 @@ public:
     void rampHeating(int channel, int percent) override;
     void toggleHeating() override;
     void moveTo(double x, double y) override;
+    void moveArmsTo(bool front, bool back, double x, double y) override;
     void pause(int milliseconds) override;
 
 private:
@@ -48,6 +49,9 @@ public:
     bool keyFront() const override;
     bool keyBack() const override;
     void setKeyFront(bool ticked) override;
+    void setKeyBack(bool ticked) override;
+    void parkBackArm() override;
+    void setSerialRepetition(int count, double shift, double height, double x, std::int32_t table) override;
     std::int32_t tablePosition() const override;
     std::int32_t spindlePosition() const override;
 

@@ -53,6 +53,7 @@ struct JobSettings
     double workSpeed = 1000;       // szybkoscObrobki
     double workPower = 1.0;        // work_power
     double warmUpTime = 1000;      // CzasRozgrzewania, ms
+    double cornerPause = 200;      // Pauza_w_kacie, ms
     int powerOutput = 0;           // PowerOutput
     int lengthUnit = 0;            // radiounit: 0 mm, 1 inch, 2 foot
 };
@@ -84,6 +85,11 @@ struct StartState
     // The link's connection the start began on (its first status read); the
     // job is only handed to the transmitter on that same connection.
     std::optional<std::uint64_t> startConnection;
+    // The independent-profile start's material, as last confirmed, mm;
+    // negative until a confirmation (the spacing then comes from the machine).
+    double armSpacing = -1;
+    double materialWidth = -1;
+    double frontDistance = -1;
 };
 
 } // namespace job

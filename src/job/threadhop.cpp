@@ -14,6 +14,7 @@ HoppingJobProject::HoppingJobProject(JobProject &inner, GuiGate &gui)
         return m_gui.call([this] { return m_inner.name(); });                                                   \
     }
 
+HOP_GET(QString, fileName)
 HOP_GET(int, passNumber)
 HOP_GET(double, passAngle)
 HOP_GET(std::int32_t, projectWidth)
@@ -54,6 +55,16 @@ void HoppingJobProject::setCutFrame(bool cut)
 std::vector<JobPoint> HoppingJobProject::figurePoints(int figure) const
 {
     return m_gui.call([this, figure] { return m_inner.figurePoints(figure); });
+}
+
+JobPoint HoppingJobProject::referenceCorner(int figure) const
+{
+    return m_gui.call([this, figure] { return m_inner.referenceCorner(figure); });
+}
+
+void HoppingJobProject::setSecondPoints(int figure, const std::vector<JobPoint> &points)
+{
+    m_gui.call([&] { m_inner.setSecondPoints(figure, points); });
 }
 
 int HoppingJobProject::entryVertex(int figure) const

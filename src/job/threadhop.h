@@ -130,6 +130,7 @@ public:
 
     JobProject &inner() const { return m_inner; }
 
+    QString fileName() const override;
     int passNumber() const override;
     double passAngle() const override;
     void setPassAngle(double degrees) override;
@@ -151,6 +152,8 @@ public:
     int figureCount() const override;
     int rootFigure() const override;
     std::vector<JobPoint> figurePoints(int figure) const override;
+    JobPoint referenceCorner(int figure) const override;
+    void setSecondPoints(int figure, const std::vector<JobPoint> &points) override;
     int entryVertex(int figure) const override;
     void setEntryVertex(int figure, int vertex) override;
     double pointTolerance() const override;

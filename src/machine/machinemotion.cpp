@@ -294,6 +294,29 @@ bool Ploter::MoveTo(bool front, bool back, double x, double y, double z, double 
     return moveWire(t, turns, table);
 }
 
+bool Ploter::MoveSelectedArmsTo(bool front, bool back, double x, double y)
+{
+    if (!waitUntilStill() || !ReadPositions())
+        return false;
+    const tplotstate &p = m_state.plot;
+    const long double X = std::clamp<long double>(x, 0, m_state.limitX);
+    const long double Y = std::clamp<long double>(y, 0, m_state.limitY);
+    LinearTargets t;
+    if (front) {
+        long double y1 = Y;
+        if (nameStartsWith("Q7") && !back)
+            y1 = std::max(Y, p.Y2 / 100.0L + 10);
+        t.dx1 = X - p.X1 / 100.0L;
+        t.dy1 = y1 - p.Y1 / 100.0L;
+    }
+    if (back) {
+        t.dx2 = X - p.X2 / 100.0L;
+        t.dy2 = Y - p.Y2 / 100.0L;
+    }
+    t.zTarget = t.zPosition = p.Z / 100.0L;
+    return moveWire(t, 0, useTableForRotary());
+}
+
 bool Ploter::MoveBy(bool front, bool back, double dx, double dy, double dz, double angle)
 {
     if (!waitUntilStill() || !ReadPositions())

@@ -55,6 +55,7 @@ void MachineSession::open()
     m_panel->setViewHandler([this](const PanelView &view) { emit viewChanged(view); });
     m_transmitter = std::make_unique<TTransArm>(*m_ploter, *m_clock);
     m_transmitter->setStatusHandler([this](const TransmitStatus &s) { emit transmitStatus(s); });
+    m_panel->setTransmitting([this] { return m_transmitter && m_transmitter->running(); });
 
     m_pollTimer = new QTimer(this);
     m_pollTimer->setSingleShot(true);

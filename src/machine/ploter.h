@@ -124,6 +124,9 @@ public:
     // Lengths in the display unit, the angle in degrees.
     bool MoveTo(bool front, bool back, double x, double y, double z, double angle);
     bool MoveBy(bool front, bool back, double dx, double dy, double dz, double angle);
+    // MoveTo of the selected wire ends alone, in mm: the other end, Z and the
+    // rotary axes stay (the two wires of a two-wire machine start apart).
+    bool MoveSelectedArmsTo(bool front, bool back, double x, double y);
     bool JogByKey(int key, bool front, bool back);
     bool JogByKeyTwoArms(int key, bool front, bool back);
     // Builds an "A" move with multiplier wspV and sends it; true for an

@@ -662,7 +662,8 @@ void Tster::setSerialRepetition(int count, double shift, double height, double x
 
 void Tster::serialRepetitionStep()
 {
-    if (m_repetitions <= 0 || m_ploter.plot().has(StatusFlag::JobRunning))
+    if (m_repetitions <= 0 || m_ploter.plot().has(StatusFlag::JobRunning)
+        || (m_transmitting && m_transmitting()))
         return;
     --m_repetitions;
     m_repetitionHeight -= m_repetitionShift;

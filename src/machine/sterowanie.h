@@ -105,6 +105,9 @@ public:
     Tster(Ploter &ploter, PanelJobControl &jobControl);
 
     void setViewHandler(std::function<void(const PanelView &)> handler) { m_viewHandler = std::move(handler); }
+    // Whether the transmitter is still sending a job: a job that is being
+    // sent runs, even before the controller was told to go.
+    void setTransmitting(std::function<bool()> transmitting) { m_transmitting = std::move(transmitting); }
 
     // Creation and activation of the panel window; false when no machine
     // ("brakPlotera" is shown at creation).
@@ -190,6 +193,7 @@ private:
     Ploter &m_ploter;
     PanelJobControl &m_jobControl;
     std::function<void(const PanelView &)> m_viewHandler;
+    std::function<bool()> m_transmitting;
     PanelView m_view;
 
     bool m_keyFront = true;

@@ -156,8 +156,8 @@ void TDrawingOpener::OpenIndependent(const QString &fileName, int kind, bool rem
         m_host.CloseAllClick();
         return;
     }
-    m_host.CreateEmptyProject(fileName + QStringLiteral(" Mix"), fileName);
-    m_host.BuildMixedProject();
+    const int mix = m_host.CreateEmptyProject(fileName + QStringLiteral(" Mix"), fileName);
+    m_host.BuildMixedProject(front.window, back.window, mix);
     Remember(fileName, rememberFolder);
 }
 

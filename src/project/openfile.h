@@ -59,8 +59,9 @@ public:
     virtual void SetCaption(int window, const QString &caption) = 0;
     // An empty window that only carries a caption and a file name.
     virtual int CreateEmptyProject(const QString &caption, const QString &fileName) = 0;
-    // Merges the front and back windows into the newest one (independent cut).
-    virtual void BuildMixedProject() = 0;
+    // Merges the front and back windows into the merged one and closes them
+    // (independent cut); they stay open when their profiles do not pair.
+    virtual void BuildMixedProject(int front, int back, int mix) = 0;
     // Brings the window to the front.
     virtual void ShowProject(int window) = 0;
     virtual void TileWindows() = 0;

@@ -157,7 +157,7 @@ job::JobControl &Rig::control()
     if (!m_control) {
         m_control = std::make_unique<job::JobControl>(job::JobEnvironment{
             machine, panel, transmitter, projects, prompts, dialogs, [this] { return settings; }, testMode,
-            jobFile()});
+            jobFile(), repeatSwitch});
     }
     return *m_control;
 }

@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -59,6 +60,11 @@ public:
     void rampHeating(int channel, int percent) override;
     void toggleHeating() override { m_trace.push_back("ToggleHeating"); }
     void moveTo(double x, double y) override { m_trace.push_back("MoveTo " + mm(x) + " " + mm(y)); }
+    void moveArmsTo(bool front, bool back, double x, double y) override
+    {
+        m_trace.push_back("MoveArms " + std::string(front ? "F" : "") + (back ? "B" : "") + " " + mm(x) + " "
+                          + mm(y));
+    }
     void pause(int milliseconds) override { m_trace.push_back("pause " + std::to_string(milliseconds)); }
 
     job::MachineSnapshot state;
@@ -90,6 +96,22 @@ public:
     {
         m_trace.push_back("KeyFront " + std::to_string(ticked));
         front = ticked;
+        // The two-wire machine's boxes exclude each other.
+        if (ticked && exclusiveKeys)
+            back = false;
+    }
+    void setKeyBack(bool ticked) override
+    {
+        m_trace.push_back("KeyBack " + std::to_string(ticked));
+        back = ticked;
+        if (ticked && exclusiveKeys)
+            front = false;
+    }
+    void parkBackArm() override { m_trace.push_back("ParkBackArm"); }
+    void setSerialRepetition(int count, double shift, double height, double x, std::int32_t table) override
+    {
+        m_trace.push_back("SerialRepetition " + std::to_string(count) + " " + mm(shift) + " " + mm(height)
+                          + " " + mm(x) + " " + std::to_string(table));
     }
     std::int32_t tablePosition() const override { return table; }
     std::int32_t spindlePosition() const override { return spindle; }
@@ -98,6 +120,7 @@ public:
     std::function<void()> onGoto;
     bool front = false;
     bool back = false;
+    bool exclusiveKeys = true;
     std::int32_t table = 0;
     std::int32_t spindle = 0;
     bool pauseSucceeds = true;
@@ -138,6 +161,7 @@ class FakeProject : public job::JobProject
 public:
     FakeProject(Trace &trace, std::string name) : m_trace(trace), m_name(std::move(name)) {}
 
+    QString fileName() const override { return QString::fromStdString(m_name) + QStringLiteral(".plt"); }
     int passNumber() const override { return pass; }
     double passAngle() const override { return angle; }
     void setPassAngle(double degrees) override { angle = degrees; }
@@ -159,6 +183,11 @@ public:
     int figureCount() const override { return static_cast<int>(figures.size()); }
     int rootFigure() const override { return root; }
     std::vector<job::JobPoint> figurePoints(int figure) const override { return figures.at(figure); }
+    job::JobPoint referenceCorner(int) const override { return corner; }
+    void setSecondPoints(int figure, const std::vector<job::JobPoint> &points) override
+    {
+        secondPoints[figure] = points;
+    }
     int entryVertex(int) const override { return entry; }
     void setEntryVertex(int, int vertex) override { entry = vertex; }
     double pointTolerance() const override { return 4; }
@@ -188,6 +217,8 @@ public:
     double firstEntry = 0;
     // One closed square by default; the start point is its first vertex.
     std::vector<std::vector<job::JobPoint>> figures{{{0, 0}, {4000, 0}, {4000, 2000}, {0, 2000}, {0, 0}}};
+    std::map<int, std::vector<job::JobPoint>> secondPoints;
+    job::JobPoint corner {0, 0};
     int root = 0;
     int entry = 0;
     bool singleOpen = false;
@@ -237,29 +268,41 @@ private:
     Trace &m_trace;
 };
 
+// Answers as scripted and keeps what each dialog was shown.
 class FakeDialogs : public job::StartDialogs
 {
 public:
     explicit FakeDialogs(Trace &trace) : m_trace(trace) {}
-    std::optional<job::SerialCutChoice> serialCut(const std::vector<job::JobProject *> &) override
+    std::optional<job::SerialCutChoice> serialCut(const job::SerialCutContext &context) override
     {
         m_trace.push_back("dialog serial");
+        serialShown.push_back(context);
         return serial;
     }
-    bool independentStart(job::JobProject &) override
+    job::IndependentStartAnswer independentStart(const job::IndependentStartContext &context) override
     {
         m_trace.push_back("dialog independent");
-        return independent;
+        independentShown.push_back(context);
+        if (independent.empty())
+            return {};
+        const job::IndependentStartAnswer answer = independent.front();
+        independent.pop_front();
+        return answer;
     }
-    std::optional<job::PerpendicularStart> perpendicularStart() override
+    std::optional<job::PerpendicularStart>
+    perpendicularStart(const job::PerpendicularStartContext &context) override
     {
         m_trace.push_back("dialog perpendicular");
+        perpendicularShown.push_back(context);
         return perpendicular;
     }
 
     std::optional<job::SerialCutChoice> serial;
-    bool independent = false;
+    std::deque<job::IndependentStartAnswer> independent; // then Cancel
     std::optional<job::PerpendicularStart> perpendicular;
+    std::vector<job::SerialCutContext> serialShown;
+    std::vector<job::IndependentStartContext> independentShown;
+    std::vector<job::PerpendicularStartContext> perpendicularShown;
 
 private:
     Trace &m_trace;
@@ -286,6 +329,7 @@ struct Rig
     FakeDialogs dialogs{trace};
     job::JobSettings settings;
     bool testMode = false;
+    bool repeatSwitch = false;
 
 private:
     std::unique_ptr<job::JobControl> m_control;

@@ -210,7 +210,9 @@ TEST(StartSequence, SerialCutOnTheTableHeatsBesideTheMaterialAndJoinsThePasses)
                     {"activate P0", "UstawKierunek P0 1"}, kChecks,
                     {"write P0 flat type=33 turns=0.2500 dir=1 frame"},
                     {"activate P1", "UstawKierunek P1 -1"}, kChecks,
-                    {"write P1 flat type=33 turns=0.2500 dir=-1 frame", "transmitter.start"}}));
+                    {"write P1 flat type=33 turns=0.2500 dir=-1 frame", "transmitter.start",
+                     // No repetitions asked for: none left from before either.
+                     "SerialRepetition 0 0.00 250.00 950.00 9"}}));
     EXPECT_EQ(rig.jobFileBytes(), QByteArray("P0>;P1<;"));
     EXPECT_TRUE(rig.control().state().startOnTable);
     EXPECT_FALSE(QFile::exists(rig.jobFile() + "tmp"));
@@ -438,20 +440,25 @@ TEST(StartSequence, PassCounterCountsRepeatsAndRestartsWithStart)
 TEST(StartSequence, IndependentModeAsksForTheMaterialFirst)
 {
     Rig rig;
-    rig.projects.add("A");
+    // The merged window: the front and the back profile.
+    rig.projects.add("A").figures.push_back({{0, 0}, {4000, 0}});
     rig.settings.mode = job::ModeIndependent;
     rig.machine.state.family = QStringLiteral("Vq");
     rig.machine.state.status.b2 = 0; // needs no homing
     rig.settings.powerOutput = 1;
 
     EXPECT_FALSE(rig.control().start(StartSender::Menu));
-    EXPECT_EQ(rig.trace, join({kChecks, {"dialog independent"}}));
+    EXPECT_EQ(rig.trace, join({kChecks, {"ReadPositions", "dialog independent"}}));
     EXPECT_FALSE(rig.prompts.busy);
 
     rig.trace.clear();
-    rig.dialogs.independent = true;
+    job::IndependentStartAnswer start;
+    start.kind = job::IndependentStartAnswer::Kind::Start;
+    rig.dialogs.independent = {start};
     EXPECT_TRUE(rig.control().start(StartSender::Menu));
-    EXPECT_EQ(rig.trace, join({kChecks, {"dialog independent", "write A flat type=32 turns=0.0000 dir=1 frame"},
+    EXPECT_EQ(rig.trace, join({kChecks,
+                               {"ReadPositions", "dialog independent",
+                                "write A flat type=32 turns=0.0000 dir=1 frame"},
                                kPrepare,
                                {"ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00", "transmitter.start"}}));
 }
@@ -469,7 +476,8 @@ TEST(StartSequence, PerpendicularStartTicksTheFrontWireAndAsksForStartPoints)
     EXPECT_TRUE(rig.control().start(StartSender::Menu));
     EXPECT_EQ(rig.trace,
               join({{"KeyFront 1", "activate Front"}, kChecks,
-                    {"dialog perpendicular", "msg Main_window/Q7UmiescMaterial",
+                    {"dialog perpendicular", "V 00 3c 00", "F 00", "KeyFront 1", "MoveArms F 100.00 200.00",
+                     "WaitWhileBusy", "msg Main_window/Q7UmiescMaterial",
                      "write Front flat type=32 turns=0.0000 dir=1 frame"},
                     kPrepare, {"ReadStatus", "ReadPositions", "U 10 27 00 00 88 13 00 00", "transmitter.start"}}));
     EXPECT_EQ(rig.prompts.messages[0].kind, JobMessage::Kind::Information);

@@ -73,7 +73,10 @@ public:
         log << QStringLiteral("empty ") + QFileInfo(caption).fileName();
         return active = int(windows.size()) - 1;
     }
-    void BuildMixedProject() override { log << QStringLiteral("mix"); }
+    void BuildMixedProject(int front, int back, int mix) override
+    {
+        log << QStringLiteral("mix %1 %2 %3").arg(front).arg(back).arg(mix);
+    }
     void ShowProject(int window) override
     {
         active = window;
@@ -224,7 +227,7 @@ TEST(OpenFile, IndependentModeOpensFrontBackAndMix)
                             QStringLiteral("caption wing.plt FRONT"),
                             QStringLiteral("open wing.plt kind 1 pass 0 pen 3"),
                             QStringLiteral("caption wing.plt BACK"), QStringLiteral("empty wing.plt Mix"),
-                            QStringLiteral("mix")}));
+                            QStringLiteral("mix 0 1 2")}));
     EXPECT_TRUE(host.remembered.isEmpty());
 }
 

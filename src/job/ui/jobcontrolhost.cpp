@@ -7,6 +7,7 @@
 #include "job/jobadapters.h"
 #include "job/jobcommands.h"
 #include "job/threadhop.h"
+#include "job/ui/widgetstartdialogs.h"
 #include "machine/ui/machinehost.h"
 #include "project/direction.h"
 #include "project/jobdrivers.h"
@@ -150,10 +151,14 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     m_guiProjects = std::make_unique<HoppingJobProjects>(*m_projects, *m_gui);
     m_guiPrompts = std::make_unique<HoppingJobPrompts>(*m_prompts, *m_gui);
     m_dialogParent = area.window();
+    m_dialogs = std::make_unique<WidgetStartDialogs>(*m_gui, area.window());
+    const CommandLine &commandLine = CommandLine::current();
     m_control = std::make_unique<JobControl>(JobEnvironment{
-        *m_machine, *m_panel, *m_transmitter, *m_guiProjects, *m_guiPrompts, m_dialogs,
+        *m_machine, *m_panel, *m_transmitter, *m_guiProjects, *m_guiPrompts, *m_dialogs,
         [this] { return m_gui->call([] { return jobSettingsFrom(Settings::current()); }); },
-        testModeFrom(CommandLine::current()), jobFile});
+        testModeFrom(commandLine), jobFile, commandLine.ParamPresent(QStringLiteral("REPEAT")),
+        commandLine.ParamPresent(QStringLiteral("ChangeableTrenvaskelWidth"))
+            || commandLine.ParamPresent(QStringLiteral("ChangeableFCWidth"))});
     m_guard = std::make_unique<JobCloseGuard>(*m_transmitter, m_control->state());
 
     // The machine's own buttons and the "REPEAT" restart reach job control

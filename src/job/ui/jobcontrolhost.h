@@ -90,7 +90,7 @@ private:
     std::unique_ptr<JobTransmitter> m_transmitter;
     std::unique_ptr<MdiJobProjects> m_projects;
     std::unique_ptr<JobPrompts> m_prompts;
-    CancellingStartDialogs m_dialogs;
+    std::unique_ptr<StartDialogs> m_dialogs;
     std::unique_ptr<MachineLiveEffects> m_effects;
     JobWriterCarry m_carry;
     std::unique_ptr<JobControl> m_control;

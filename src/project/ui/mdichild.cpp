@@ -225,6 +225,7 @@ void TMDIChild::FinishFlatPlan()
         ShowLoadSummary();
     ShowPlanOutcome();
     m_view->invalidatePicture();
+    emit planFinished();
 }
 
 void TMDIChild::ShowLoadSummary()

@@ -74,6 +74,8 @@ public:
     void TntFormActivate();
 
     QString statusText() const;
+    // What painting, the simulation and the recorded wire path read.
+    TPaintSettings PaintSettings() const;
 
     // The project's figures as they stand (connectors included, list order,
     // unscaled) written out as a drawing; the result carries the message to
@@ -104,6 +106,10 @@ public:
     bool holdsPairedProfiles() const override { return m_document.PairedProfiles; }
     void invalidate() override;
 
+signals:
+    // A flat plan on the worker has ended (finished, stuck or stopped).
+    void planFinished();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -116,7 +122,6 @@ private:
     void ShowLoadSummary();
     void CloseSelf();
     void WriteSharedSize();
-    TPaintSettings PaintSettings() const;
 
     TProjectWindowContext m_context;
     TProjectDocument m_document;

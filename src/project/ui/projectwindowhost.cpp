@@ -4,6 +4,7 @@
 #include "app/messages.h"
 #include "app/settings.h"
 #include "job/ipcslave.h"
+#include "job/mergeprofiles.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -105,10 +106,69 @@ int TProjectWindowHost::CreateGeneratedProject(const QString &caption, int reade
     return handle;
 }
 
-void TProjectWindowHost::BuildMixedProject()
+TProjectWindowHost::~TProjectWindowHost()
 {
-    if (m_hooks.buildMixedProject)
-        m_hooks.buildMixedProject();
+    for (const QMetaObject::Connection &connection : m_pendingMerges)
+        QObject::disconnect(connection);
+}
+
+void TProjectWindowHost::BuildMixedProject(int front, int back, int mix)
+{
+    TMDIChild *frontWindow = window(front);
+    TMDIChild *backWindow = window(back);
+    if (!frontWindow || !backWindow || !window(mix))
+        return;
+    if (!frontWindow->planning() && !backWindow->planning()) {
+        MergeWindows(front, back, mix);
+        return;
+    }
+    // The profiles are merged along their planned paths, once both plans
+    // have ended.
+    auto connections = std::make_shared<std::vector<QMetaObject::Connection>>();
+    auto whenPlanned = [this, front, back, mix, connections] {
+        const TMDIChild *f = window(front);
+        const TMDIChild *b = window(back);
+        if ((f && f->planning()) || (b && b->planning()))
+            return;
+        for (const QMetaObject::Connection &connection : *connections)
+            QObject::disconnect(connection);
+        MergeWindows(front, back, mix);
+    };
+    for (TMDIChild *profile : {frontWindow, backWindow}) {
+        connections->push_back(QObject::connect(profile, &TMDIChild::planFinished, profile, whenPlanned));
+        m_pendingMerges.push_back(connections->back());
+    }
+}
+
+void TProjectWindowHost::MergeWindows(int front, int back, int mix)
+{
+    // A window whose plan failed has said why and closed itself.
+    TMDIChild *frontWindow = window(front);
+    TMDIChild *backWindow = window(back);
+    TMDIChild *mixWindow = window(mix);
+    if (!frontWindow || !backWindow || !mixWindow)
+        return;
+    TProjectDocument &merged = mixWindow->document();
+    const QString caption = QString::fromStdString(merged.FileName);
+    if (!frontWindow->document().Planned || !backWindow->document().Planned) {
+        ShowMsg(GetText(QStringLiteral("Main_window"), QStringLiteral("projektNiezaplanowany")), false,
+                caption);
+        return;
+    }
+    const job::MergeOutcome outcome
+        = job::MergeProfiles(frontWindow->document(), backWindow->document(), frontWindow->PaintSettings());
+    if (!outcome.merged) {
+        // The drawing's name says which file to correct.
+        ShowMsg(GetText(QStringLiteral("Main_window"), QString::fromStdString(outcome.refusalKey)), false,
+                caption);
+        return;
+    }
+    merged.setSettings(frontWindow->document().settings());
+    merged.ReaderKind = frontWindow->document().ReaderKind;
+    job::PlaceMergedProfiles(merged, *outcome.merged);
+    mixWindow->repaintProject();
+    frontWindow->close();
+    backWindow->close();
 }
 
 void TProjectWindowHost::ShowProject(int handle)

@@ -33,7 +33,6 @@ public:
         std::function<QString()> openFolder;
         std::function<void(const QString &)> rememberOpenFolder;
         std::function<QString(bool side)> armCaption;
-        std::function<void()> buildMixedProject;
         std::function<QString(const QString &folder, const QString &title, const QList<TFileFilter> &,
                               int &filterIndex)>
             askForDrawing;
@@ -44,6 +43,9 @@ public:
     };
 
     TProjectWindowHost(QMdiArea *area, TProjectWindowContext context, Hooks hooks);
+    ~TProjectWindowHost() override;
+    TProjectWindowHost(const TProjectWindowHost &) = delete;
+    TProjectWindowHost &operator=(const TProjectWindowHost &) = delete;
 
     // The open project windows in creation order (closing ones left out).
     std::vector<TMDIChild *> windows() const;
@@ -57,7 +59,7 @@ public:
     int CreateEmptyProject(const QString &caption, const QString &fileName) override;
     // A window for a project a generator built, planned like a loaded one.
     int CreateGeneratedProject(const QString &caption, int readerKind, TProjectDocument document);
-    void BuildMixedProject() override;
+    void BuildMixedProject(int front, int back, int mix) override;
     void ShowProject(int window) override;
     void TileWindows() override;
     QString AskForDrawing(const QString &folder, const QString &title, const QList<TFileFilter> &filters,
@@ -80,11 +82,14 @@ private:
     QString AskForSaveName(const TSaveDialogRequest &request);
     void ExportActive(TSaveDialogRequest (*dialog)(const QString &projectFileName),
                       TSaveResult (TMDIChild::*save)(const QString &) const);
+    void MergeWindows(int front, int back, int mix);
 
     QMdiArea *m_area;
     TProjectWindowContext m_context;
     Hooks m_hooks;
     std::vector<QPointer<TMDIChild>> m_created;
+    // Merges waiting for the plans of their front and back windows.
+    std::vector<QMetaObject::Connection> m_pendingMerges;
     QString m_openFolder;
     int m_openFilterIndex = 1;
 };

@@ -1,0 +1,511 @@
+// The starts that ask first, in the program's own classes: sample drawings
+// are opened the way the cutting mode opens them, Start shows the real
+// dialog, which the test fills in and confirms as an operator would, and the
+// machine session streams the job to the simulated controller.
+
+#include "app/commandline.h"
+#include "app/common.h"
+#include "app/programfolders.h"
+#include "app/settings.h"
+#include "app/ui/numericedit.h"
+#include "drawing/jobdecoder.h"
+#include "job/recordingrig.h"
+#include "job/threadhop.h"
+#include "job/ui/jobcontrolhost.h"
+#include "job/ui/serialcutdialog.h"
+#include "machine/simulatedmachine.h"
+#include "machine/ui/machinehost.h"
+#include "project/openfile.h"
+#include "project/ui/mdichild.h"
+#include "project/ui/projectwindowhost.h"
+#include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+
+namespace {
+
+const QString kSamples = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/");
+
+// Acts on each modal dialog in turn, once it is the active modal window;
+// the actions run inside the dialog's own event loop, as a user's would.
+class DialogDriver
+{
+public:
+    using Action = std::function<void(QDialog &)>;
+
+    DialogDriver()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { step(); });
+        m_timer.start(20);
+    }
+    void when(const QString &dialog, Action action) { m_steps.push_back({dialog, std::move(action)}); }
+    bool done() const { return m_steps.empty(); }
+
+private:
+    void step()
+    {
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!modal || modal->objectName().isEmpty()) {
+            m_stuckTicks = 0;
+            return;
+        }
+        if (!m_steps.empty() && modal->objectName() == m_steps.front().first) {
+            const Action action = std::move(m_steps.front().second);
+            m_steps.pop_front();
+            m_stuckTicks = 0;
+            action(*modal);
+            return;
+        }
+        // A dialog nobody answers would hold the test for ever.
+        if (++m_stuckTicks > 150) {
+            ADD_FAILURE() << modal->objectName().toStdString() << " stayed open";
+            modal->reject();
+        }
+    }
+
+    QTimer m_timer;
+    int m_stuckTicks = 0;
+    std::deque<std::pair<QString, Action>> m_steps;
+};
+
+void type(QDialog &dialog, const char *field, const QString &text)
+{
+    auto *edit = dialog.findChild<NumericEdit *>(QString::fromLatin1(field));
+    ASSERT_NE(edit, nullptr) << field;
+    edit->setFocus();
+    edit->findChild<QLineEdit *>()->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+void press(QDialog &dialog, const char *button)
+{
+    auto *b = dialog.findChild<QPushButton *>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+// Job commands in a job file, one entry per command.
+std::vector<QByteArray> splitJob(const QByteArray &bytes)
+{
+    std::vector<QByteArray> commands;
+    int i = 0;
+    while (i < bytes.size()) {
+        const std::optional<int> length = commandLength(static_cast<std::uint8_t>(bytes[i]), false);
+        if (!length || i + *length > bytes.size())
+            break;
+        commands.push_back(bytes.mid(i, *length));
+        i += *length;
+    }
+    return commands;
+}
+
+bool isJobCommand(const QByteArray &c)
+{
+    return !c.isEmpty() && c[0] >= 'a' && c[0] <= 'z';
+}
+
+// The running program's classes over a simulated controller of the given
+// model, with the samples opened through the open command of the mode.
+class ProgramRig
+{
+public:
+    ProgramRig(const QString &machineName, Settings settings)
+        : m_previous(ProgramFolders::current())
+        , m_previousCommandLine(CommandLine::current())
+    {
+        ProgramFolders::setCurrent(ProgramFolders(m_dir.path(), m_dir.path()));
+        // The controller reports its product; the model is named on the
+        // command line, as for any machine that is not a "bn".
+        CommandLine::setCurrent(
+            CommandLine({QStringLiteral("MachineName'") + machineName + QLatin1Char('\'')}));
+        settings.CzasRozgrzewania = 0;
+        settings.Pauza_w_kacie = 0;
+        Settings::setCurrent(settings);
+        auto factory = [this, machineName](MachineClock &clock) {
+            auto backend = std::make_unique<SimulatedHidBackend>(clock);
+            SimulatedMachineConfig config;
+            config.product = machineName;
+            controller = backend->plugMachine(config);
+            return backend;
+        };
+        machine = std::make_unique<TMachineHost>(factory, std::make_shared<TMachineIdentity>(),
+                                                 [](const QString &) {});
+        host = std::make_unique<job::JobControlHost>(area, *machine, job::JobControlHooks {});
+        windows = std::make_unique<TProjectWindowHost>(
+            &area, TProjectWindowContext::program([](const QString &) {}), TProjectWindowHost::Hooks {});
+        area.resize(1000, 700);
+        area.show();
+    }
+    ~ProgramRig()
+    {
+        ProgramFolders::setCurrent(m_previous);
+        CommandLine::setCurrent(m_previousCommandLine);
+    }
+
+    bool connected() const { return machine->connected(); }
+    void open(const QString &sample)
+    {
+        TDrawingOpener(*windows).OpenFile(QString(), kSamples + sample, false);
+    }
+    MachineSession *session() const { return machine->session(); }
+    template<typename F> auto onMachine(F f) { return job::callOn(session(), f); }
+    // Wire ends 1 and 2 at these places (mm), homed, nothing received yet.
+    void placeWire(double x1, double y1, double x2, double y2)
+    {
+        onMachine([&] {
+            controller->setHomed(true);
+            controller->setRawPosition(Axis::X1, static_cast<std::int32_t>(x1 * 100));
+            controller->setRawPosition(Axis::Y1, static_cast<std::int32_t>(y1 * 100));
+            controller->setRawPosition(Axis::X2, static_cast<std::int32_t>(x2 * 100));
+            controller->setRawPosition(Axis::Y2, static_cast<std::int32_t>(y2 * 100));
+            controller->clearCommands();
+        });
+    }
+    std::vector<QByteArray> received()
+    {
+        return onMachine([this] { return controller->commands(); });
+    }
+    QByteArray jobFile() const
+    {
+        QFile file(m_dir.filePath(QStringLiteral("out.cn")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    RecordingMessageBoxes boxes;
+    // The shipped English texts, so that messages can be compared as shown.
+    ScopedLanguage language {tInterfejs::Create(
+        {QStringLiteral(PRENTAVIK_PROGRAM_DIR), QStringLiteral("Prentavik"), VersionString(false, false)}, 1,
+        {})};
+    std::shared_ptr<SimulatedMachine> controller;
+    QMdiArea area;
+    std::unique_ptr<TMachineHost> machine;
+    std::unique_ptr<job::JobControlHost> host;
+    std::unique_ptr<TProjectWindowHost> windows;
+
+private:
+    QTemporaryDir m_dir;
+    ProgramFolders m_previous;
+    CommandLine m_previousCommandLine;
+};
+
+} // namespace
+
+// Mode 4 on a "Vq" machine: the wing's root and tip profiles become one
+// merged window, the dialog places the material between the carriages, and
+// the job drives the two carriages along different paths.
+TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
+{
+    Settings settings;
+    settings.Mode = 4;
+    settings.PowerOutput = 1;
+    ProgramRig rig(QStringLiteral("Vq1200"), settings);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
+
+    rig.open(QStringLiteral("wing.plt"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return rig.windows->windows().size() == 1u
+                && rig.windows->windows()[0]->document().PairedProfiles;
+        },
+        10000))
+        << rig.windows->windows().size() << " windows";
+    const TProjectDocument &merged = rig.windows->windows()[0]->document();
+    ASSERT_EQ(merged.Figures.size(), 2u);
+    EXPECT_EQ(merged.Figures[0].points.size(), merged.Figures[1].points.size());
+    EXPECT_EQ(merged.PP, (TPlotPoint {0, 0}));
+    EXPECT_EQ(merged.Figures[0].pen, 4);
+    EXPECT_EQ(merged.Figures[1].pen, 3);
+
+    rig.placeWire(300, 100, 300, 100);
+    DialogDriver user;
+    user.when(QStringLiteral("fFigNaMat"), [](QDialog &d) {
+        type(d, "feuSzerMat", QStringLiteral("400"));
+        type(d, "feuOdlMatOdFrontu", QStringLiteral("200"));
+        press(d, "btnDalej");
+    });
+    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
+    rig.host->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
+    EXPECT_TRUE(user.done());
+    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown.front().text.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
+
+    const QByteArray written = rig.jobFile();
+    const DecodedJob job = DecodeJob(written.toStdString());
+    ASSERT_TRUE(job.ok) << job.error;
+    // The carriages follow their own paths: most moves differ front to back.
+    const auto paired = std::count_if(job.lines.begin(), job.lines.end(), [](const std::string &line) {
+        return line.rfind("move", 0) == 0 && line.find("x1=") != std::string::npos
+            && line.find("x2=") != std::string::npos
+            && line.substr(line.find("x1=") + 3, line.find(' ', line.find("x1=")) - line.find("x1=") - 3)
+            != line.substr(line.find("x2=") + 3, line.find(' ', line.find("x2=")) - line.find("x2=") - 3);
+    });
+    EXPECT_GT(paired, 40) << Joined(job.lines);
+
+    const std::vector<QByteArray> received = rig.received();
+    std::vector<QByteArray> jobCommands;
+    std::copy_if(received.begin(), received.end(), std::back_inserter(jobCommands), isJobCommand);
+    EXPECT_EQ(jobCommands, splitJob(written)) << "every job command reached the controller in order";
+    const auto first = std::find_if(received.begin(), received.end(), isJobCommand);
+    const auto before = [&](char letter) {
+        return std::any_of(received.begin(), first, [letter](const QByteArray &c) { return c[0] == letter; });
+    };
+    EXPECT_TRUE(before('Q') && before('C') && before('U')) << "Q, C and the job origin before the job";
+}
+
+namespace {
+
+// The controller's commands in a readable form: moves as one line with
+// their axes ("A x2=-1000 y2=24000"), every other command as its bytes.
+std::vector<std::string> readable(const std::vector<QByteArray> &commands)
+{
+    static const char *const axes[8] = {"x1", "y1", "s", "z", "x2", "y2", "w", "t3"};
+    std::vector<std::string> lines;
+    std::string move;
+    for (const QByteArray &c : commands) {
+        if (c.size() == 6 && (c[0] == 'A' || c[0] == 'a')) {
+            const auto tag = static_cast<std::uint8_t>(c[1]);
+            std::int32_t value = 0;
+            std::memcpy(&value, c.constData() + 2, 4);
+            if (tag == 0xFF)
+                move = std::string(1, c[0]);
+            else if (tag < 8)
+                move += " " + std::string(axes[tag]) + "=" + std::to_string(value);
+            else if (tag == 0xFE)
+                lines.push_back(move);
+            continue;
+        }
+        lines.push_back(jobtest::describeCommand(c));
+    }
+    return lines;
+}
+
+// Records how many commands the controller had received when each message
+// was shown.
+class CountingBoxes : public RecordingMessageBoxes
+{
+public:
+    std::function<std::size_t()> count;
+    std::vector<std::size_t> countAtMessage;
+    void show(const Message &message) override
+    {
+        countAtMessage.push_back(count ? count() : 0);
+        RecordingMessageBoxes::show(message);
+    }
+};
+
+} // namespace
+
+// Mode 5 on a "Q7" machine: the dialog takes the two start points; the side
+// wire goes first, below the front profile, then the front wire alone; the
+// operator is asked to place the material; then the front job runs.
+TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
+{
+    Settings settings;
+    settings.Mode = 5;
+    settings.PowerOutput = 1;
+    ProgramRig rig(QStringLiteral("Q7-1200"), settings);
+    CountingBoxes boxes;
+    boxes.count = [&rig] { return rig.received().size(); };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
+
+    rig.open(QStringLiteral("block.plt"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<TMDIChild *> w = rig.windows->windows();
+            return w.size() == 2u && w[0]->planned() && w[1]->planned();
+        },
+        10000));
+
+    rig.placeWire(500, 500, 100, 50);
+    std::size_t atDialog = 0;
+    DialogDriver user;
+    user.when(QStringLiteral("fQ7StartDlg"), [&](QDialog &d) {
+        atDialog = rig.received().size();
+        type(d, "feuFx", QStringLiteral("300"));
+        type(d, "feuFy", QStringLiteral("300"));
+        type(d, "feuBx", QStringLiteral("100"));
+        type(d, "feuBy", QStringLiteral("295"));
+        press(d, "btnDalej");
+    });
+    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
+    rig.host->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
+    EXPECT_TRUE(user.done());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              GetText(QStringLiteral("Main_window"), QStringLiteral("Q7UmiescMaterial")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
+
+    const std::vector<QByteArray> received = rig.received();
+    const std::vector<std::string> placing
+        = readable({received.begin() + static_cast<std::ptrdiff_t>(atDialog),
+                    received.begin() + static_cast<std::ptrdiff_t>(boxes.countAtMessage[0])});
+    // The side wire (end 2) from (100, 50) to (100, 290): 10 mm below the
+    // front profile's lowest point; then the front wire (end 1) from
+    // (500, 500) to (300, 300).
+    EXPECT_EQ(placing,
+              (std::vector<std::string> {"V 00 77 01", "F 00", "S 04 05 00 00 00", "R 01 02", "A y2=24000",
+                                         "S 04 00 00 00 00", "R 01 02", "A x1=-20000 y1=-20000"}));
+    const std::vector<std::string> after
+        = readable({received.begin() + static_cast<std::ptrdiff_t>(boxes.countAtMessage[0]), received.end()});
+    // Then the front job: the writer selects the front wire, "Q", "C", the
+    // job origin at the front start point (300, 300 mm), the job.
+    const auto q = std::find(after.begin(), after.end(), "Q");
+    ASSERT_NE(q, after.end());
+    EXPECT_NE(q, after.begin());
+    EXPECT_TRUE(std::all_of(after.begin(), q, [](const std::string &l) { return l == "S 04 00 00 00 00"; }));
+    ASSERT_GE(after.end() - q, 4);
+    EXPECT_EQ(q[1], "C");
+    EXPECT_EQ(q[2], "U 30 75 00 00 30 75 00 00");
+    EXPECT_TRUE(q[3][0] >= 'a' && q[3][0] <= 'z') << q[3];
+}
+
+// Serial cutting with an angle per pass on the rotary table: the dialog takes
+// 30, 60 and 90 degrees for the three numbered files and one repetition; the
+// joined job turns the table by 1/12, 1/6 and 1/4 after the passes; after
+// the job the panel cuts the series again 50 mm lower.
+TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
+{
+    Settings settings;
+    settings.Mode = 2;
+    settings.StolikSwitch = 1;
+    settings.rgKatObrotu = 1;
+    settings.Xstolika = 600;
+    settings.Ystolika = 300;
+    settings.PowerOutput = 1;
+    ProgramRig rig(QStringLiteral("bn45"), settings);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
+
+    rig.open(QStringLiteral("serial/1_rib.plt"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<TMDIChild *> w = rig.windows->windows();
+            return w.size() == 3u
+                && std::all_of(w.begin(), w.end(), [](TMDIChild *c) { return c->planned(); });
+        },
+        10000));
+
+    rig.placeWire(100, 400, 100, 400);
+    DialogDriver user;
+    user.when(QStringLiteral("fDlgSeryjne"), [&](QDialog &d) {
+        auto *grid = d.findChild<QTableWidget *>(QStringLiteral("sgKatyObrotu"));
+        ASSERT_EQ(grid->rowCount(), 3);
+        const std::map<QString, QString> angles {
+            {"1_rib.plt", "30"}, {"2_rib.plt", "60"}, {"3_rib.plt", "90"}};
+        for (int row = 0; row < 3; ++row)
+            grid->item(row, 1)->setText(angles.at(grid->item(row, 0)->text()));
+        type(d, "felloscPowtorzenSer", QStringLiteral("1"));
+        type(d, "feuY_Przesuniecie", QStringLiteral("50"));
+        press(d, "btnZatwierdz");
+    });
+    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
+    rig.host->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
+    EXPECT_TRUE(user.done());
+    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown.front().text.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
+
+    const DecodedJob job = DecodeJob(rig.jobFile().toStdString());
+    ASSERT_TRUE(job.ok) << job.error;
+    std::vector<std::string> turns;
+    for (const std::string &line : job.lines) {
+        if (line.find(" s=") != std::string::npos)
+            turns.push_back(line.substr(line.find(" s=") + 1,
+                                        line.find(' ', line.find(" s=") + 1) - line.find(" s=") - 1));
+    }
+    // 8000 steps per turn: 666.67, 1333.33 and 2000 steps.
+    EXPECT_EQ(turns, (std::vector<std::string> {"s=667", "s=1333", "s=2000"})) << Joined(job.lines);
+
+    // The repetition: working speed, the wire 50 mm down, "G".
+    const auto repeated = [&] {
+        const std::vector<std::string> all = readable(rig.received());
+        return std::count(all.begin(), all.end(), "G") == 2;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(repeated, 10000));
+    const std::vector<std::string> all = readable(rig.received());
+    const auto firstGo = std::find(all.begin(), all.end(), "G");
+    const auto lastJob = std::find_if(all.rbegin(), all.rend(), [](const std::string &l) {
+                             return l[0] >= 'a' && l[0] <= 'z';
+                         }).base();
+    ASSERT_LT(firstGo, lastJob);
+    std::vector<std::string> tail(lastJob, all.end());
+    ASSERT_FALSE(tail.empty());
+    // The period of the working speed is the panel's to convert.
+    EXPECT_EQ(tail[0].substr(0, 4), "V 01");
+    tail.erase(tail.begin());
+    // Back to the approach X (540 mm) from where the job ended, 50 mm below
+    // the approach height, the table back at its position before the job.
+    EXPECT_EQ(tail,
+              (std::vector<std::string> {"F 01", "F 01", "F 01",
+                                         "A x1=-36000 x2=-36000 y1=-5000 y2=-5000 s=-4000", "G"}));
+}
+
+// Front and back profiles that do not pair are refused with the drawing's
+// name as the caption, and all three windows stay open.
+TEST(StartDialogsProgram, ProfilesWithDifferentFigureCountsAreNotMerged)
+{
+    RecordingMessageBoxes boxes;
+    ScopedLanguage language {tInterfejs::Create(
+        {QStringLiteral(PRENTAVIK_PROGRAM_DIR), QStringLiteral("Prentavik"), VersionString(false, false)}, 1,
+        {})};
+    Settings settings;
+    settings.Mode = 4;
+    Settings::setCurrent(settings);
+    QTemporaryDir dir;
+    const QString drawing = dir.filePath(QStringLiteral("two_front.plt"));
+    QFile file(drawing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("IN;SP4;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU8000,0;PD12000,0,12000,4000,8000,4000,8000,0;"
+               "SP3;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU;");
+    file.close();
+    QMdiArea area;
+    TProjectWindowHost windows(&area, TProjectWindowContext::program([](const QString &) {}), {});
+
+    TDrawingOpener(windows).OpenFile(QString(), drawing, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.empty(); }, 10000));
+    EXPECT_EQ(boxes.shown[0],
+              (Message {GetText(QStringLiteral("Main_window"), QStringLiteral("VqiloscFigurJednakowa")),
+                        drawing, MessageKind::Information}));
+    EXPECT_EQ(windows.windows().size(), 3u);
+}
+
+TEST(StartDialogsProgram, SerialGridWalksDownOnEnterAndNamesABadRow)
+{
+    RecordingMessageBoxes boxes;
+    job::SerialCutDialog dialog({{"a/1.plt", "a/2.plt", "a/3.plt"}, QStringLiteral("bn45"), 300});
+    dialog.show();
+    auto *grid = dialog.findChild<QTableWidget *>(QStringLiteral("sgKatyObrotu"));
+    EXPECT_EQ(grid->item(2, 1)->text(), "60");
+    grid->setFocus();
+    grid->setCurrentCell(0, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(grid->currentRow(), 1);
+    EXPECT_TRUE(dialog.isVisible()) << "Enter in the grid does not confirm";
+
+    grid->item(1, 1)->setText(QStringLiteral("360.5"));
+    grid->setCurrentCell(0, 0);
+    press(dialog, "btnZatwierdz");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.endsWith(QLatin1Char('2'))) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(grid->currentRow(), 1) << "the bad cell is selected";
+    EXPECT_TRUE(dialog.isVisible());
+}
