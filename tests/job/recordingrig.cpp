@@ -1,5 +1,7 @@
 #include "recordingrig.h"
 
+#include "drawing/jobformat.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -24,6 +26,20 @@ std::string describeCommand(const QByteArray &command)
         text += hex;
     }
     return text;
+}
+
+std::vector<QByteArray> splitJobCommands(const QByteArray &bytes, bool newProtocol)
+{
+    std::vector<QByteArray> commands;
+    int i = 0;
+    while (i < bytes.size()) {
+        const std::optional<int> length = commandLength(static_cast<std::uint8_t>(bytes[i]), newProtocol);
+        if (!length || i + *length > bytes.size())
+            break;
+        commands.push_back(bytes.mid(i, *length));
+        i += *length;
+    }
+    return commands;
 }
 
 std::string mm(double value)

@@ -24,6 +24,8 @@ using Trace = std::vector<std::string>;
 
 // "V 00 3c 00": the letter, then every further byte in hex.
 std::string describeCommand(const QByteArray &command);
+// The commands of a job file, one entry each (lengths by letter).
+std::vector<QByteArray> splitJobCommands(const QByteArray &bytes, bool newProtocol = false);
 std::string mm(double value);
 
 } // namespace jobtest

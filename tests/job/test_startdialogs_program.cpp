@@ -34,7 +34,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -44,46 +43,33 @@ namespace {
 
 const QString kSamples = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/");
 
-// Acts on each modal dialog in turn, once it is the active modal window;
-// the actions run inside the dialog's own event loop, as a user's would.
+// Acts on the named dialog once it is the active modal window, from inside
+// its own event loop, as a user would; a dialog still open three seconds
+// later would hold the test for ever and is closed as a failure.
 class DialogDriver
 {
 public:
-    using Action = std::function<void(QDialog &)>;
-
-    DialogDriver()
+    DialogDriver(const QString &dialog, std::function<void(QDialog &)> action)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { step(); });
+        QObject::connect(&m_timer, &QTimer::timeout, [this, dialog, action] {
+            auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!modal || modal->objectName().isEmpty())
+                return;
+            if (!done && modal->objectName() == dialog) {
+                done = true;
+                action(*modal);
+            } else if (++m_stuck > 150) {
+                ADD_FAILURE() << modal->objectName().toStdString() << " stayed open";
+                modal->reject();
+            }
+        });
         m_timer.start(20);
     }
-    void when(const QString &dialog, Action action) { m_steps.push_back({dialog, std::move(action)}); }
-    bool done() const { return m_steps.empty(); }
+    bool done = false;
 
 private:
-    void step()
-    {
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!modal || modal->objectName().isEmpty()) {
-            m_stuckTicks = 0;
-            return;
-        }
-        if (!m_steps.empty() && modal->objectName() == m_steps.front().first) {
-            const Action action = std::move(m_steps.front().second);
-            m_steps.pop_front();
-            m_stuckTicks = 0;
-            action(*modal);
-            return;
-        }
-        // A dialog nobody answers would hold the test for ever.
-        if (++m_stuckTicks > 150) {
-            ADD_FAILURE() << modal->objectName().toStdString() << " stayed open";
-            modal->reject();
-        }
-    }
-
     QTimer m_timer;
-    int m_stuckTicks = 0;
-    std::deque<std::pair<QString, Action>> m_steps;
+    int m_stuck = 0;
 };
 
 void type(QDialog &dialog, const char *field, const QString &text)
@@ -102,19 +88,15 @@ void press(QDialog &dialog, const char *button)
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-// Job commands in a job file, one entry per command.
-std::vector<QByteArray> splitJob(const QByteArray &bytes)
+// The value of an axis in a decoded move line ("move x1=-20 x2=35 n=70").
+std::string axis(const std::string &line, const char *name)
 {
-    std::vector<QByteArray> commands;
-    int i = 0;
-    while (i < bytes.size()) {
-        const std::optional<int> length = commandLength(static_cast<std::uint8_t>(bytes[i]), false);
-        if (!length || i + *length > bytes.size())
-            break;
-        commands.push_back(bytes.mid(i, *length));
-        i += *length;
-    }
-    return commands;
+    const std::string key = std::string(" ") + name + "=";
+    const std::size_t at = line.find(key);
+    if (at == std::string::npos)
+        return "0";
+    const std::size_t from = at + key.size();
+    return line.substr(from, line.find(' ', from) - from);
 }
 
 bool isJobCommand(const QByteArray &c)
@@ -160,10 +142,28 @@ public:
         CommandLine::setCurrent(m_previousCommandLine);
     }
 
-    bool connected() const { return machine->connected(); }
-    void open(const QString &sample)
+    // Connected, with the sample open the mode's way in `count` planned
+    // windows.
+    bool openPlanned(const QString &sample, std::size_t count)
     {
+        if (!QTest::qWaitFor([this] { return machine->connected(); }, 5000))
+            return false;
         TDrawingOpener(*windows).OpenFile(QString(), kSamples + sample, false);
+        return QTest::qWaitFor(
+            [&] {
+                const std::vector<TMDIChild *> open = windows->windows();
+                return open.size() == count
+                    && std::all_of(open.begin(), open.end(), [](TMDIChild *w) { return w->planned(); });
+            },
+            10000);
+    }
+    // Start as the operator presses it; true once the job has gone out.
+    bool startAndStream()
+    {
+        QSignalSpy finished(session(), &MachineSession::transmissionFinished);
+        host->start();
+        return QTest::qWaitFor([&] { return !host->busy(); }, 20000)
+            && QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000);
     }
     MachineSession *session() const { return machine->session(); }
     template<typename F> auto onMachine(F f) { return job::callOn(session(), f); }
@@ -217,17 +217,9 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
     settings.Mode = 4;
     settings.PowerOutput = 1;
     ProgramRig rig(QStringLiteral("Vq1200"), settings);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
-
-    rig.open(QStringLiteral("wing.plt"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return rig.windows->windows().size() == 1u
-                && rig.windows->windows()[0]->document().PairedProfiles;
-        },
-        10000))
-        << rig.windows->windows().size() << " windows";
+    ASSERT_TRUE(rig.openPlanned(QStringLiteral("wing.plt"), 1)) << "front and back merged into one window";
     const TProjectDocument &merged = rig.windows->windows()[0]->document();
+    EXPECT_TRUE(merged.PairedProfiles);
     ASSERT_EQ(merged.Figures.size(), 2u);
     EXPECT_EQ(merged.Figures[0].points.size(), merged.Figures[1].points.size());
     EXPECT_EQ(merged.PP, (TPlotPoint {0, 0}));
@@ -235,35 +227,29 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
     EXPECT_EQ(merged.Figures[1].pen, 3);
 
     rig.placeWire(300, 100, 300, 100);
-    DialogDriver user;
-    user.when(QStringLiteral("fFigNaMat"), [](QDialog &d) {
+    DialogDriver user(QStringLiteral("fFigNaMat"), [](QDialog &d) {
         type(d, "feuSzerMat", QStringLiteral("400"));
         type(d, "feuOdlMatOdFrontu", QStringLiteral("200"));
         press(d, "btnDalej");
     });
-    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
-    rig.host->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
-    EXPECT_TRUE(user.done());
-    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown.front().text.toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
+    ASSERT_TRUE(rig.startAndStream());
+    EXPECT_TRUE(user.done);
+    EXPECT_TRUE(rig.boxes.shown.empty());
 
     const QByteArray written = rig.jobFile();
     const DecodedJob job = DecodeJob(written.toStdString());
     ASSERT_TRUE(job.ok) << job.error;
     // The carriages follow their own paths: most moves differ front to back.
     const auto paired = std::count_if(job.lines.begin(), job.lines.end(), [](const std::string &line) {
-        return line.rfind("move", 0) == 0 && line.find("x1=") != std::string::npos
-            && line.find("x2=") != std::string::npos
-            && line.substr(line.find("x1=") + 3, line.find(' ', line.find("x1=")) - line.find("x1=") - 3)
-            != line.substr(line.find("x2=") + 3, line.find(' ', line.find("x2=")) - line.find("x2=") - 3);
+        return line.rfind("move", 0) == 0 && axis(line, "x1") != axis(line, "x2");
     });
     EXPECT_GT(paired, 40) << Joined(job.lines);
 
     const std::vector<QByteArray> received = rig.received();
     std::vector<QByteArray> jobCommands;
     std::copy_if(received.begin(), received.end(), std::back_inserter(jobCommands), isJobCommand);
-    EXPECT_EQ(jobCommands, splitJob(written)) << "every job command reached the controller in order";
+    EXPECT_EQ(jobCommands, jobtest::splitJobCommands(written))
+        << "every job command reached the controller in order";
     const auto first = std::find_if(received.begin(), received.end(), isJobCommand);
     const auto before = [&](char letter) {
         return std::any_of(received.begin(), first, [letter](const QByteArray &c) { return c[0] == letter; });
@@ -325,20 +311,11 @@ TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
     ProgramRig rig(QStringLiteral("Q7-1200"), settings);
     CountingBoxes boxes;
     boxes.count = [&rig] { return rig.received().size(); };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
-
-    rig.open(QStringLiteral("block.plt"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const std::vector<TMDIChild *> w = rig.windows->windows();
-            return w.size() == 2u && w[0]->planned() && w[1]->planned();
-        },
-        10000));
+    ASSERT_TRUE(rig.openPlanned(QStringLiteral("block.plt"), 2)) << "the front and its side drawing";
 
     rig.placeWire(500, 500, 100, 50);
     std::size_t atDialog = 0;
-    DialogDriver user;
-    user.when(QStringLiteral("fQ7StartDlg"), [&](QDialog &d) {
+    DialogDriver user(QStringLiteral("fQ7StartDlg"), [&](QDialog &d) {
         atDialog = rig.received().size();
         type(d, "feuFx", QStringLiteral("300"));
         type(d, "feuFy", QStringLiteral("300"));
@@ -346,14 +323,11 @@ TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
         type(d, "feuBy", QStringLiteral("295"));
         press(d, "btnDalej");
     });
-    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
-    rig.host->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
-    EXPECT_TRUE(user.done());
+    ASSERT_TRUE(rig.startAndStream());
+    EXPECT_TRUE(user.done);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text,
               GetText(QStringLiteral("Main_window"), QStringLiteral("Q7UmiescMaterial")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
 
     const std::vector<QByteArray> received = rig.received();
     const std::vector<std::string> placing
@@ -393,20 +367,10 @@ TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
     settings.Ystolika = 300;
     settings.PowerOutput = 1;
     ProgramRig rig(QStringLiteral("bn45"), settings);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.connected(); }, 5000));
-
-    rig.open(QStringLiteral("serial/1_rib.plt"));
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            const std::vector<TMDIChild *> w = rig.windows->windows();
-            return w.size() == 3u
-                && std::all_of(w.begin(), w.end(), [](TMDIChild *c) { return c->planned(); });
-        },
-        10000));
+    ASSERT_TRUE(rig.openPlanned(QStringLiteral("serial/1_rib.plt"), 3)) << "the three numbered passes";
 
     rig.placeWire(100, 400, 100, 400);
-    DialogDriver user;
-    user.when(QStringLiteral("fDlgSeryjne"), [&](QDialog &d) {
+    DialogDriver user(QStringLiteral("fDlgSeryjne"), [&](QDialog &d) {
         auto *grid = d.findChild<QTableWidget *>(QStringLiteral("sgKatyObrotu"));
         ASSERT_EQ(grid->rowCount(), 3);
         const std::map<QString, QString> angles {
@@ -417,23 +381,19 @@ TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
         type(d, "feuY_Przesuniecie", QStringLiteral("50"));
         press(d, "btnZatwierdz");
     });
-    QSignalSpy finished(rig.session(), &MachineSession::transmissionFinished);
-    rig.host->start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.host->busy(); }, 20000));
-    EXPECT_TRUE(user.done());
-    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown.front().text.toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000));
+    ASSERT_TRUE(rig.startAndStream());
+    EXPECT_TRUE(user.done);
+    EXPECT_TRUE(rig.boxes.shown.empty());
 
     const DecodedJob job = DecodeJob(rig.jobFile().toStdString());
     ASSERT_TRUE(job.ok) << job.error;
     std::vector<std::string> turns;
     for (const std::string &line : job.lines) {
-        if (line.find(" s=") != std::string::npos)
-            turns.push_back(line.substr(line.find(" s=") + 1,
-                                        line.find(' ', line.find(" s=") + 1) - line.find(" s=") - 1));
+        if (axis(line, "s") != "0")
+            turns.push_back(axis(line, "s"));
     }
     // 8000 steps per turn: 666.67, 1333.33 and 2000 steps.
-    EXPECT_EQ(turns, (std::vector<std::string> {"s=667", "s=1333", "s=2000"})) << Joined(job.lines);
+    EXPECT_EQ(turns, (std::vector<std::string> {"667", "1333", "2000"})) << Joined(job.lines);
 
     // The repetition: working speed, the wire 50 mm down, "G".
     const auto repeated = [&] {

@@ -4,6 +4,8 @@
 #include "app/ui/numericedit.h"
 #include "app/units.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace job {
@@ -33,6 +35,21 @@ QPushButton *NewButton(QWidget *parent, const char *name, const QString &section
     auto *button = new QPushButton(Text(section, key), parent);
     button->setObjectName(QString::fromLatin1(name));
     return button;
+}
+
+QHBoxLayout *StartCancelButtons(QDialog &dialog, std::function<void()> confirm)
+{
+    QPushButton *start = NewButton(&dialog, "btnDalej", QStringLiteral("Main_window"), "Start1.Caption");
+    QPushButton *cancel = NewButton(&dialog, "btnAnuluj", QStringLiteral("Base_points"), "anuluj.Caption");
+    start->setDefault(true);
+    cancel->setAutoDefault(false);
+    QObject::connect(start, &QPushButton::clicked, &dialog, std::move(confirm));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(start);
+    buttons->addWidget(cancel);
+    return buttons;
 }
 
 QString Text(const QString &section, const char *key)

@@ -7,7 +7,11 @@
 
 #include <QString>
 
+#include <functional>
+
 class NumericEdit;
+class QDialog;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -20,6 +24,9 @@ NumericEdit *NewLengthField(QWidget *parent, const char *name, int unit, double 
 QString UnitLabelText(int unit);
 // A button with its caption from the language file.
 QPushButton *NewButton(QWidget *parent, const char *name, const QString &section, const char *key);
+// Start (the default button, "btnDalej") and Cancel ("btnAnuluj", like
+// Escape) at the right of a start dialog.
+QHBoxLayout *StartCancelButtons(QDialog &dialog, std::function<void()> confirm);
 // A text of the language file.
 QString Text(const QString &section, const char *key);
 

@@ -5,9 +5,7 @@
 #include "job/ui/dialogfields.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace job {
@@ -48,20 +46,9 @@ IndependentStartDialog::IndependentStartDialog(IndependentStartContext context, 
     addRow(1, "lSzerMat.caption", "lSzerMatJm", m_width);
     addRow(2, "lOdlMatOdFrontu.caption", "lOdlMatOdFrontuJm", m_distance);
 
-    QPushButton *start = NewButton(this, "btnDalej", QStringLiteral("Main_window"), "Start1.Caption");
-    QPushButton *cancel = NewButton(this, "btnAnuluj", QStringLiteral("Base_points"), "anuluj.Caption");
-    start->setDefault(true);
-    cancel->setAutoDefault(false);
-    connect(start, &QPushButton::clicked, this, &IndependentStartDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(start);
-    buttons->addWidget(cancel);
-
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(StartCancelButtons(*this, [this] { confirm(); }));
 
     m_timer.setSingleShot(true);
     m_timer.setInterval(500);

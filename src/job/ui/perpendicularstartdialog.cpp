@@ -11,7 +11,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -77,20 +76,9 @@ PerpendicularStartDialog::PerpendicularStartDialog(PerpendicularStartContext con
                             limitPanel(this, "pMaxBx", c.limitZ, unit),
                             limitPanel(this, "pMaxBy", c.limitY, unit)));
 
-    QPushButton *start = NewButton(this, "btnDalej", QStringLiteral("Main_window"), "Start1.Caption");
-    QPushButton *cancel = NewButton(this, "btnAnuluj", QStringLiteral("Base_points"), "anuluj.Caption");
-    start->setDefault(true);
-    cancel->setAutoDefault(false);
-    connect(start, &QPushButton::clicked, this, &PerpendicularStartDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(start);
-    buttons->addWidget(cancel);
-
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(groups);
-    layout->addLayout(buttons);
+    layout->addLayout(StartCancelButtons(*this, [this] { confirm(); }));
 }
 
 void PerpendicularStartDialog::confirm()
