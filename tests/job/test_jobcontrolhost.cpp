@@ -9,6 +9,7 @@
 #include "drawing/drawingreader.h"
 #include "drawing/jobdecoder.h"
 #include "job/threadhop.h"
+#include "recordingrig.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/machinehost.h"
@@ -34,21 +35,6 @@
 #include <string>
 
 namespace {
-
-// Job commands in a job file, one entry per command (lengths by letter).
-std::vector<QByteArray> splitJob(const QByteArray &bytes, bool newProtocol)
-{
-    std::vector<QByteArray> commands;
-    int i = 0;
-    while (i < bytes.size()) {
-        const std::optional<int> length = commandLength(static_cast<std::uint8_t>(bytes[i]), newProtocol);
-        if (!length || i + *length > bytes.size())
-            break;
-        commands.push_back(bytes.mid(i, *length));
-        i += *length;
-    }
-    return commands;
-}
 
 bool isJobCommand(const QByteArray &command)
 {
@@ -169,7 +155,7 @@ public:
     {
         const QByteArray job = written();
         ASSERT_FALSE(job.isEmpty());
-        const std::vector<QByteArray> expected = splitJob(job, false);
+        const std::vector<QByteArray> expected = jobtest::splitJobCommands(job);
         const std::vector<QByteArray> all = received();
         std::vector<QByteArray> jobCommands;
         std::copy_if(all.begin(), all.end(), std::back_inserter(jobCommands), isJobCommand);
