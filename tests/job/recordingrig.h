@@ -64,8 +64,9 @@ public:
     void moveTo(double x, double y) override { m_trace.push_back("MoveTo " + mm(x) + " " + mm(y)); }
     void moveArmsTo(bool front, bool back, double x, double y) override
     {
-        m_trace.push_back("MoveArms " + std::string(front ? "F" : "") + (back ? "B" : "") + " " + mm(x) + " "
-                          + mm(y));
+        std::string line("MoveArms ");
+        line.append(front ? "F" : "").append(back ? "B" : "").append(" ").append(mm(x)).append(" ").append(mm(y));
+        m_trace.push_back(line);
     }
     void pause(int milliseconds) override { m_trace.push_back("pause " + std::to_string(milliseconds)); }
 

@@ -91,7 +91,8 @@ void press(QDialog &dialog, const char *button)
 // The value of an axis in a decoded move line ("move x1=-20 x2=35 n=70").
 std::string axis(const std::string &line, const char *name)
 {
-    const std::string key = std::string(" ") + name + "=";
+    std::string key(" ");
+    key.append(name).append("=");
     const std::size_t at = line.find(key);
     if (at == std::string::npos)
         return "0";
@@ -274,7 +275,7 @@ std::vector<std::string> readable(const std::vector<QByteArray> &commands)
             if (tag == 0xFF)
                 move = std::string(1, c[0]);
             else if (tag < 8)
-                move += " " + std::string(axes[tag]) + "=" + std::to_string(value);
+                move.append(" ").append(axes[tag]).append("=").append(std::to_string(value));
             else if (tag == 0xFE)
                 lines.push_back(move);
             continue;
