@@ -278,9 +278,9 @@ QByteArray machineConfigText(const Settings &settings)
     return text.toUtf8();
 }
 
-ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
+std::vector<KonfigLine> ReadKonfigLines(const QByteArray &bytes)
 {
-    ReadReport report;
+    std::vector<KonfigLine> lines;
     auto decode = QStringDecoder(QStringDecoder::Utf8); // drops a byte-order mark
     const QString text = decode(bytes);
     qsizetype start = 0;
@@ -290,9 +290,16 @@ ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
             ++end;
         const QStringView line = QStringView(text).mid(start, end - start);
         start = end + 1;
-        if (line.isEmpty())
-            continue;
-        const KonfigLine parsed = ReadKonfigLine(line);
+        if (!line.isEmpty())
+            lines.push_back(ReadKonfigLine(line));
+    }
+    return lines;
+}
+
+ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
+{
+    ReadReport report;
+    for (const KonfigLine &parsed : ReadKonfigLines(bytes)) {
         const SettingInfo *info = Settings::find(parsed.name);
         if (!info) {
             report.unknown.append(parsed.name);

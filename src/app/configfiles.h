@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // The two files that keep the configuration between runs: the global record
 // "Prentavik.gcf" (one binary record of 864 bytes) and machine configuration
@@ -55,6 +56,8 @@ struct KonfigLine
     QString value;
 };
 KonfigLine ReadKonfigLine(QStringView line);
+// Every non-empty line of a file's text (UTF-8, CR, LF or CR LF line ends).
+std::vector<KonfigLine> ReadKonfigLines(const QByteArray &bytes);
 // The leading run of "+", "-", digits and decimal separators ("." or ",").
 QStringView NumberPrefix(QStringView value);
 

@@ -170,6 +170,14 @@ int modeItemCount(int currentCount, const MachineIdentity &machine, bool showAll
     return count;
 }
 
+const QStringList &ModeItemKeys()
+{
+    static const QStringList keys = {QStringLiteral("mode.2D"),         QStringLiteral("mode.Obrotowe"),
+                                     QStringLiteral("mode.Seryjne"),    QStringLiteral("mode.Toczenie"),
+                                     QStringLiteral("mode.Niezalezne"), QStringLiteral("mode.Prostopadle")};
+    return keys;
+}
+
 void applyMachineLimits(Settings &settings, const MachineIdentity &machine)
 {
     settings.limits.maxWorkSpeed = machine.maxWorkSpeed();

@@ -2,6 +2,8 @@
 
 #include "app/settings.h"
 
+#include <QStringList>
+
 class MachineIdentity;
 
 // The configuration's rules that tie settings to the cutting mode and to the
@@ -60,6 +62,9 @@ double work_powerChange(double power, const MachineIdentity &machine);
 // Number of cutting modes the dialog offers after trimming for this machine.
 // Removed modes stay removed, so the count only shrinks.
 int modeItemCount(int currentCount, const MachineIdentity &machine, bool showAll);
+
+// Language keys (section "Configuration") of the cutting modes' names, by mode.
+const QStringList &ModeItemKeys();
 
 // Applies the machine's speed limits and heating maximum to the ranges.
 void applyMachineLimits(Settings &settings, const MachineIdentity &machine);

@@ -265,7 +265,7 @@ TEST_F(MainWindowTest, StartsWithPerProjectItemsDisabledAndHiddenItemsHidden)
     // Shown once their commands exist.
     for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF", "miDuplikujPlt", "miZaginaczProfili"})
         EXPECT_TRUE(form->findChild<QAction *>(name)->isVisible()) << name;
-    EXPECT_FALSE(form->findChild<QMenu *>("Kodykreskowe")->menuAction()->isVisible());
+    EXPECT_TRUE(form->findChild<QMenu *>("Kodykreskowe")->menuAction()->isVisible());
     EXPECT_FALSE(form->findChild<QMenu *>("miProgram")->menuAction()->isVisible());
     ASSERT_FALSE(shared.written.empty());
     EXPECT_EQ(shared.written.back(), std::make_pair(-1, -1));
@@ -492,4 +492,60 @@ TEST_F(MainWindowTest, ConfigurationCommandOpensTheConfigurationDialog)
     EXPECT_FALSE(dialog.konfig().flags().rotationSettingsClicked);
     command.clearPowerOutputChanged();
     EXPECT_FALSE(command.powerOutputChanged());
+}
+
+TEST_F(MainWindowTest, ScannedCodeOfAnExistingSetReplacesTheProjectsOnce)
+{
+    setMode(0);
+    const QString samples = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/");
+    const QString config = windows->dlgkonfig->konfig().caption();
+    QFile set(ProgramFolders::current().writablePath("5900000000015.cod"));
+    ASSERT_TRUE(set.open(QIODevice::WriteOnly));
+    set.write("[Configuration]\r\nConfigFileName=" + config.toUtf8() + "\r\n[Projects]\r\nPrj1="
+              + samples.toUtf8() + "sign.plt\r\nPrj2=" + samples.toUtf8() + "nested.plt\r\n");
+    set.close();
+    TProjectWindowHost &projects = *windows->projects;
+    windows->drawingOpener->OpenFile(QString(), samples + "flange.dxf", false);
+    ASSERT_EQ(projects.ProjectCount(), 1);
+    // Keys pressed while a project plans stop the planning instead.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !projects.windows()[0]->planning(); }));
+
+    QWindow *window = form->windowHandle();
+    const TScannerFilter &scanner = form->scanner();
+    auto type = [window](const char *keys, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        for (const char *c = keys; *c != 0; ++c) {
+            if (*c >= '0' && *c <= '9')
+                QTest::keyClick(window, Qt::Key(Qt::Key_0 + (*c - '0')), modifiers);
+            else if (*c == 'F')
+                QTest::keyClick(window, Qt::Key_F9, modifiers);
+            else
+                QTest::keyClick(window, Qt::Key(Qt::Key_A + (*c - 'a')), modifiers);
+        }
+    };
+
+    // Broken runs: a letter starts the count again, keypad digits are no
+    // scan, a function key passes.
+    type("590000a0000015");
+    EXPECT_EQ(scanner.BarcodeBuffer(), "0000015");
+    type("59", Qt::KeypadModifier);
+    EXPECT_EQ(scanner.BarcodeBuffer(), "");
+    type("5900F00");
+    EXPECT_EQ(scanner.BarcodeBuffer(), "590000");
+    // Digits typed into the configuration are neither kept nor a break.
+    windows->dlgkonfig->show();
+    type("12x34");
+    windows->dlgkonfig->hide();
+    EXPECT_EQ(scanner.BarcodeBuffer(), "590000");
+    // A code without a set keeps the projects.
+    type("0000039");
+    EXPECT_EQ(scanner.BarcodeBuffer(), "");
+    EXPECT_EQ(projects.ProjectCount(), 1);
+
+    type("5900000000015");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(scanner.BarcodeBuffer(), "");
+    ASSERT_EQ(projects.ProjectCount(), 2);
+    EXPECT_EQ(projects.windows()[0]->windowTitle(), samples + "sign.plt");
+    EXPECT_EQ(projects.windows()[1]->windowTitle(), samples + "nested.plt");
+    EXPECT_EQ(windows->dlgkonfig->windowTitle(), config);
 }

@@ -55,7 +55,7 @@ struct RadioItems
     QStringList keys;
 };
 const RadioItems kRadioItems[] = {
-    {"Mode", {"mode.2D", "mode.Obrotowe", "mode.Seryjne", "mode.Toczenie", "mode.Niezalezne", "mode.Prostopadle"}},
+    {"Mode", KonfigRules::ModeItemKeys()},
     {"rgBazowanie", {"rgBazowanie.items0", "rgBazowanie.items1"}},
     {"KierunekObrotow", {"KierunekObrotow.Item0", "KierunekObrotow.Item1"}},
     {"CatDir", {"catdir.Item0", "catdir.Item1", "catdir.Item2"}},

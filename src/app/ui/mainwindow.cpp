@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -66,6 +67,8 @@ TMainForm::TMainForm(QWidget *parent)
     buildStatusBar();
     // The active project decides what the menus offer.
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
+    // Removed by Qt when the window is destroyed.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 TMainForm::~TMainForm()
@@ -334,6 +337,8 @@ void TMainForm::showItem(const QString &name)
 {
     if (QAction *action = findChild<QAction *>(name))
         action->setVisible(true);
+    else if (QMenu *menu = findChild<QMenu *>(name))
+        menu->menuAction()->setVisible(true);
 }
 
 void TMainForm::runCommand(Command command)
@@ -510,6 +515,18 @@ void TMainForm::WindowCascadeItemClick()
 void TMainForm::WindowTileItemClick()
 {
     m_mdiArea->tileSubWindows();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // A key press reaches its window first and then, propagated, the focus
+    // widget and its parents: only the window's delivery counts, once.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        m_scanner.AppMessage({key->key(), key->nativeScanCode(), key->modifiers().testFlag(Qt::AltModifier),
+                              key->modifiers().testFlag(Qt::KeypadModifier)});
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool TMainForm::event(QEvent *event)

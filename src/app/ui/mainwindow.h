@@ -2,6 +2,7 @@
 
 #include "app/frameinterfaces.h"
 #include "app/mainframe.h"
+#include "app/scannerfilter.h"
 
 #include <QMainWindow>
 
@@ -67,8 +68,12 @@ public:
     bool isItemEnabled(const QString &name) const;
 
     void setCommand(Command command, std::function<void()> handler);
-    // Shows a menu item that the window's design hides until its command exists.
+    // Shows a menu item or a menu that the window's design hides until its
+    // command exists.
     void showItem(const QString &name);
+    // Collects the barcode scanner's digits from every key press of the
+    // program; the owner tells it how to open a set and when to keep still.
+    TScannerFilter &scanner() { return m_scanner; }
     void setTransmitter(ITransmitter *transmitter) { m_transmitter = transmitter; }
     void setConfigurationDialog(IConfigurationDialog *dialog) { m_configuration = dialog; }
     void setMachineSettingsLink(IMachineSettingsLink *machine) { m_machine = machine; }
@@ -97,6 +102,8 @@ public:
     void WindowTileItemClick();
 
 protected:
+    // Watches the key presses of the whole program for the scanner.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -126,5 +133,6 @@ private:
     IMachineSettingsLink *m_machine = nullptr;
     ISharedProjectSize *m_sharedSize = nullptr;
     std::unique_ptr<IDeviceLink> m_deviceLink;
+    TScannerFilter m_scanner;
     bool m_tearingDown = false;
 };

@@ -9,7 +9,9 @@
 #include "app/settings.h"
 #include "app/ui/qmessageboxes.h"
 #include "app/units.h"
+#include "job/barcodesets.h"
 #include "job/companion.h"
+#include "job/ui/barcodedlg.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/ui/machinehost.h"
 #include "project/ui/archbendingdialog.h"
@@ -124,7 +126,54 @@ void InstallJobControl(ProgramWindows &windows, TMachineHost &machine)
     form->setTransmitter(&jobs->closeGuard());
 }
 
+// Sets of a configuration and its projects under an EAN-13 code: saved and
+// browsed from the menu, opened again by scanning the code.
+void InstallBarcodeSets(ProgramWindows &windows)
+{
+    TMainForm *form = windows.mainForm.get();
+    const QPointer<TDlgkonfig> dialog = windows.dlgkonfig.get();
+    TProgramBarcodeHost::Hooks hooks;
+    hooks.loadKonfig = [dialog](const QString &path) {
+        dialog->LoadKonfig(path);
+        dialog->konfig().setMachineConfigPath(path);
+        dialog->setWindowTitle(dialog->konfig().caption());
+    };
+    hooks.machineConfigPath = [dialog] { return dialog->konfig().caption(); };
+    const ProgramFolders &folders = ProgramFolders::current();
+    windows.barcodeSets = std::make_unique<TProgramBarcodeHost>(
+        *form->mdiArea(), *windows.projects, *windows.drawingOpener, folders.writableDir(), std::move(hooks));
+    TProgramBarcodeHost *sets = windows.barcodeSets.get();
+    auto browse = [form, dialog, folders](const QString &code) {
+        TBarcodeBrowserContext context;
+        context.setFolder = folders.writableDir();
+        context.portSettings = folders.writablePath(QStringLiteral("Prentavik.ini"));
+        context.openFolder = dialog->konfig().globalConfig().openFolder;
+        ShowBarcodeBrowser(code, context, form);
+    };
+    form->setCommand(TMainForm::Command::BarcodeBrowse, [browse] { browse(QString()); });
+    form->setCommand(TMainForm::Command::BarcodeSave,
+                     [sets, browse] { KodyKreskoweZapisClick(*sets, browse); });
+    form->showItem(QStringLiteral("Kodykreskowe"));
+    // Digits typed into the configuration or the browser are no scan.
+    form->scanner().setBlocked([dialog] { return (dialog && dialog->isVisible()) || TfBarCodDlg::isOpen(); });
+    // Opened once the key press has been delivered: a project that starts
+    // planning installs its own event filter, and one installed while the
+    // application's filters run makes them see the same key press again.
+    form->scanner().setOpenSet([form, sets](const QString &code) {
+        QMetaObject::invokeMethod(
+            form, [sets, code] { OpenScannedSet(code, *sets); }, Qt::QueuedConnection);
+    });
+}
+
 } // namespace
+
+ProgramWindows::~ProgramWindows()
+{
+    if (mainForm) {
+        mainForm->scanner().setOpenSet({});
+        mainForm->scanner().setBlocked({});
+    }
+}
 
 std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
 {
@@ -158,6 +207,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     InstallGenerators(*windows);
     TMachineHost *machine = InstallMachine(*windows, identity);
     InstallJobControl(*windows, *machine);
+    InstallBarcodeSets(*windows);
     return windows;
 }
 

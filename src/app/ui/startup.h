@@ -3,6 +3,7 @@
 #include "app/ui/dlgkonfig.h"
 #include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/mainwindow.h"
+#include "job/ui/barcodehost.h"
 #include "job/ui/jobcontrolhost.h"
 #include "project/openfile.h"
 #include "project/ui/projectwindowhost.h"
@@ -15,6 +16,12 @@
 // Destroyed in reverse order; the main window goes last.
 struct ProgramWindows
 {
+    ProgramWindows() = default;
+    // The scanner lets go of the windows below before they go.
+    ~ProgramWindows();
+    ProgramWindows(const ProgramWindows &) = delete;
+    ProgramWindows &operator=(const ProgramWindows &) = delete;
+
     std::unique_ptr<TMainForm> mainForm;
     // Loads the configuration files while it is created.
     std::unique_ptr<TDlgkonfig> dlgkonfig;
@@ -26,6 +33,8 @@ struct ProgramWindows
     std::unique_ptr<TCompanionProjectSize> companionSize;
     // Start, Pause and Continue over the project windows and the machine.
     std::unique_ptr<job::JobControlHost> jobControl;
+    // Barcode sets: saved from and opened into the project windows.
+    std::unique_ptr<TProgramBarcodeHost> barcodeSets;
     // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
     // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
     // TfModelInfo, TfDlgSeryjne.

@@ -1,0 +1,180 @@
+#include "job/barcodesets.h"
+
+#include "app/common.h"
+#include "app/configfiles.h"
+#include "app/inifile.h"
+#include "app/konfigrules.h"
+#include "app/language.h"
+#include "app/messages.h"
+#include "job/barcode.h"
+#include "project/openfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString Section = QStringLiteral("Barcode_sets");
+
+QString Text(const char *key)
+{
+    return GetText(Section, QString::fromLatin1(key));
+}
+
+// A project path as written in a set; a hand-written relative one is taken
+// from the set's folder.
+QString ProjectPath(const QString &setFolder, const QString &path)
+{
+    return QDir(setFolder).absoluteFilePath(path.trimmed());
+}
+
+bool IsDrawing(const TSetProjectWindow &window)
+{
+    return !window.fileName.isEmpty() && DrawingKindOf(window.fileName) != 0;
+}
+
+} // namespace
+
+ConfigFiles::FileResult WriteBarcodeSetFile(const QString &fileName, const TBarcodeSet &set, bool withLabel)
+{
+    TIniFile ini(fileName);
+    if (!WriteBarcodeSet(ini, set, withLabel))
+        return {false, Text("podzialLiniiWNazwie")};
+    return ini.save();
+}
+
+bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
+{
+    const QString folder = host.setFolder();
+    const QString fileName = BarcodeSetPath(folder, code);
+    if (!QFileInfo(fileName).isFile())
+        return false;
+    const TBarcodeSet set = ReadBarcodeSet(TIniFile(fileName));
+
+    bool loaded = false;
+    if (!set.configFileName.isEmpty() && QFileInfo(set.configFileName).isFile()) {
+        // The record keeps 254 characters; a cut path would name another file.
+        if (set.configFileName.size() > MaxConfigPathLength) {
+            ShowMsg(Text("sciezkaKonfiguracjiZaDluga") + QLatin1Char('\n') + set.configFileName, true);
+        } else {
+            host.loadKonfig(set.configFileName);
+            loaded = true;
+        }
+    }
+
+    const int before = host.projectCount();
+    for (const QString &project : set.projects)
+        host.openProject(ProjectPath(folder, project));
+    if (host.projectCount() - before >= 2)
+        host.tileWindows();
+    return loaded;
+}
+
+bool OpenScannedSet(const QString &code, IBarcodeSetHost &host)
+{
+    if (!QFileInfo(BarcodeSetPath(host.setFolder(), code)).isFile())
+        return false;
+    host.closeAllProjects();
+    OpenBarcodeSet(code, host);
+    return true;
+}
+
+TSavedSet SaveBarcodeSet(IBarcodeSetHost &host)
+{
+    const QString folder = host.setFolder();
+    const int highest = HighestBarcodeNumber(folder);
+    if (highest >= MaxBarcodeNumber) {
+        ShowMsg(Text("brakWolnychKodow"), true);
+        return {};
+    }
+    TSavedSet result;
+    result.code = MakeEan13(highest + 1);
+    result.fileName = BarcodeSetPath(folder, result.code);
+    if (QFileInfo::exists(result.fileName)) {
+        ShowMsg(QStringLiteral("Taki kod kreskowy już istnieje"), true);
+        return {};
+    }
+
+    TBarcodeSet set;
+    set.configFileName = host.machineConfigPath();
+    QStringList leftOut;
+    for (const TSetProjectWindow &window : host.projectWindows()) {
+        // The front, back and merged windows of one drawing open from it once.
+        if (IsDrawing(window) && !set.projects.contains(window.fileName))
+            set.projects << window.fileName;
+        else if (!IsDrawing(window))
+            leftOut << window.caption;
+    }
+    if (const ConfigFiles::FileResult written = WriteBarcodeSetFile(result.fileName, set, false);
+        !written.ok) {
+        ShowMsg(FileWriteFailedText(result.fileName, written.error), true);
+        return {};
+    }
+    if (!leftOut.isEmpty())
+        ShowMsg(Text("pominieteProjekty") + QLatin1Char('\n') + leftOut.join(QLatin1Char('\n')), false);
+    result.saved = true;
+    return result;
+}
+
+void KodyKreskoweZapisClick(IBarcodeSetHost &host,
+                            const std::function<void(const QString &code)> &showBrowser)
+{
+    const TSavedSet saved = SaveBarcodeSet(host);
+    if (!saved.saved)
+        return;
+    const QString question = QStringLiteral("Obecne ustawienia zapisano do pliku :\r\n") + saved.fileName
+        + QStringLiteral("\r\n\r\nCzy chcesz uzupełnić etykietę kodu kreskowego?");
+    if (ConfirmDlg(question, DlgButton::Ok | DlgButton::Cancel) == DlgButton::Ok && showBrowser)
+        showBrowser(saved.code);
+}
+
+std::array<QString, 5> ConfigurationSummaryOf(const QByteArray &configText)
+{
+    // The settings the label names, and the unit each value is shown in.
+    struct Entry
+    {
+        const char *setting;
+        const char *captionKey;
+        const char *unit;
+    };
+    static constexpr Entry entries[5] = {
+        {"Mode", "Mode.caption", nullptr},
+        {"szybkoscObrobki", "Labelspeed.caption", " [mm/min]"},
+        {"work_power", "Labelpower.caption", " [A]"},
+        {"CzasRozgrzewania", "Labelstarttime.caption", " [ms]"},
+        {"Pauza_w_kacie", "Labelpauza.caption", " [ms]"},
+    };
+    std::array<QString, 5> values;
+    for (const ConfigFiles::KonfigLine &parsed : ConfigFiles::ReadKonfigLines(configText)) {
+        for (int i = 0; i < 5; ++i) {
+            if (parsed.name == QLatin1String(entries[i].setting))
+                values[i] = parsed.value; // the last line of a name counts, as on loading
+        }
+    }
+
+    const QString configuration = QStringLiteral("Configuration");
+    std::array<QString, 5> lines;
+    for (int i = 0; i < 5; ++i) {
+        QString value = values[i];
+        if (entries[i].unit == nullptr) {
+            bool ok = false;
+            const int mode = value.trimmed().toInt(&ok);
+            const QStringList &keys = KonfigRules::ModeItemKeys();
+            value = ok && mode >= 0 && mode < keys.size() ? GetText(configuration, keys[mode]) : QString();
+        } else {
+            value += QLatin1String(entries[i].unit);
+        }
+        lines[i] = RemoveChar(u'&', GetText(configuration, QString::fromLatin1(entries[i].captionKey)))
+            + QStringLiteral(": ") + value;
+    }
+    return lines;
+}
+
+std::array<QString, 5> ConfigurationSummary(const QString &configFileName)
+{
+    QFile file(configFileName);
+    if (configFileName.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return ConfigurationSummaryOf(file.readAll());
+}
