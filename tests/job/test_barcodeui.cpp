@@ -14,6 +14,7 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -116,6 +117,18 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
     EXPECT_FALSE(TfBarCodDlg::isOpen());
 
     WriteFile(dir.filePath(Code + ".cod"), "[Projects]\r\nPrj1=/d/a.plt\r\n[Label]\r\nLine1=Shelf\r\n");
+    {
+        // A code without a set selects nothing, even once the list has the focus.
+        TfBarCodDlg other(context, "5900000000022");
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        auto *list = other.findChild<QListWidget *>("lbKodyKreskowe");
+        list->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(list->hasFocus());
+        EXPECT_EQ(list->currentRow(), -1);
+        EXPECT_FALSE(other.findChild<QPushButton *>("btnUsunPlik")->isEnabled());
+    }
     TfBarCodDlg dialog(context, Code);
     EXPECT_EQ(dialog.findChild<QListWidget *>("lbKodyKreskowe")->currentRow(), 0);
     EXPECT_EQ(dialog.findChild<QListWidget *>("lbProjekty")->count(), 1);

@@ -152,12 +152,13 @@ void TfBarCodDlg::buildUi()
     printRow->addStretch();
     m_save = Named<QPushButton>(this, QStringLiteral("btnZapisz"));
     m_close = Named<QPushButton>(this, QStringLiteral("btnAnuluj"));
-    m_close->setAutoDefault(false);
-    m_save->setAutoDefault(false);
     printRow->addWidget(m_save);
     printRow->addWidget(m_close);
     setColumn->addLayout(printRow, 6, 0, 1, 2);
     layout->addLayout(setColumn, 1);
+    // Return in a label line must not press a button, least of all Delete.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
 
     connect(m_codes, &QListWidget::currentRowChanged, this, [this] { lbKodyKreskoweClick(); });
     auto *deleteKey = new QShortcut(QKeySequence::Delete, m_codes, nullptr, nullptr, Qt::WidgetShortcut);
@@ -214,7 +215,10 @@ void TfBarCodDlg::showList()
     const QSignalBlocker blocker(m_codes);
     m_codes->clear();
     m_codes->addItems(m_browser.codes());
-    m_codes->setCurrentRow(m_browser.selectedIndex());
+    // Set through the view, so that focusing the list does not pick its
+    // first set when none is selected.
+    const int row = m_browser.selectedIndex();
+    m_codes->setCurrentIndex(row >= 0 ? m_codes->model()->index(row, 0) : QModelIndex());
 }
 
 void TfBarCodDlg::lbKodyKreskoweClick()
