@@ -94,9 +94,13 @@ ConfigFiles::FileResult WriteToPort(const QString &path, const QByteArray &bytes
 ConfigFiles::FileResult WriteToFile(const QString &path, const QByteArray &bytes)
 {
     // A printer device or a file: written as it is, without buffering, so a
-    // failed write is seen here.
+    // failed write is seen here. A device that is not there is an error, not
+    // a new file among the devices.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+    if (QFileInfo(path).absoluteFilePath().startsWith(QStringLiteral("/dev/")))
+        mode |= QIODevice::ExistingOnly;
+    if (!file.open(mode))
         return {false, file.errorString()};
     if (file.write(bytes) != bytes.size())
         return {false, file.errorString()};
@@ -168,7 +172,7 @@ QByteArray BarcodeLabelBytes(const TBarcodeLabel &label)
 ConfigFiles::FileResult WriteLabel(const QString &target, const QByteArray &bytes)
 {
     QString path = target;
-    if (!path.contains(u'/') && QFileInfo::exists(QStringLiteral("/dev/") + path))
+    if (!path.contains(u'/'))
         path = QStringLiteral("/dev/") + path;
     if (IsTerminal(path))
         return WriteToPort(path, bytes);

@@ -37,8 +37,9 @@ QByteArray BarcodeLabelBytes(const TBarcodeLabel &label);
 // (a serial port, also a USB adapter) is opened raw, 9600 baud 8N1 without
 // flow control, and written until the last byte has left; anything else (a
 // printer device such as /dev/usb/lp0, a plain file) gets the bytes as they
-// are. A name without a "/" that names a device in /dev is taken as that
-// device. Failures carry the system's reason.
+// are. A name without a "/" ("ttyUSB0") is a device in /dev, as serial ports
+// are named; a device that is not there is never created as a file.
+// Failures carry the system's reason.
 ConfigFiles::FileResult WriteLabel(const QString &target, const QByteArray &bytes);
 
 // The device or file a label goes to: "Port" of [Label] in the program's INI

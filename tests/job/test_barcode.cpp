@@ -288,6 +288,10 @@ TEST(BarcodeLabel, GoesRawToATerminalAndAsItIsToAFile)
     const ConfigFiles::FileResult failed = WriteLabel(dir.filePath("no/such/folder"), bytes);
     EXPECT_FALSE(failed.ok);
     EXPECT_FALSE(failed.error.isEmpty());
+    // A mistyped port fails, even where /dev is writable, and leaves no file.
+    const QString missingPort = QStringLiteral("/dev/prentavik-no-such-port");
+    EXPECT_FALSE(WriteLabel(missingPort, bytes).ok);
+    EXPECT_FALSE(QFile::exists(missingPort));
 }
 
 TEST(BarcodeBrowser, ListsEditsAndSavesSets)
