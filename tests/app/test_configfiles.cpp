@@ -1,4 +1,5 @@
 #include "app/configfiles.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,19 +10,6 @@
 using namespace ConfigFiles;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 const char *const kDefaultMcc[] = {
     "Mode := 0",
@@ -146,12 +134,12 @@ TEST(GlobalConfig, MissingOrShortFileIsReplacedByTheDefaults)
         SCOPED_TRACE(content.size());
         QFile::remove(gcf);
         if (!content.isEmpty())
-            writeAll(gcf, content);
+            WriteAll(gcf, content);
         FileResult written;
         const GlobalConfig config = LoadGlobalConfig(gcf, mcc, &written);
         EXPECT_TRUE(written.ok);
         EXPECT_EQ(config, defaultGlobalConfig(mcc));
-        EXPECT_EQ(readAll(gcf), encodeGlobalConfig(defaultGlobalConfig(mcc)));
+        EXPECT_EQ(ReadAll(gcf), encodeGlobalConfig(defaultGlobalConfig(mcc)));
     }
 }
 
@@ -334,7 +322,7 @@ TEST(MachineConfig, FilesAreWrittenWholeOrNotAtAll)
     Settings s;
     s.Mode = 2;
     ASSERT_TRUE(SaveKonfig(path, s).ok);
-    EXPECT_EQ(readAll(path), machineConfigText(s));
+    EXPECT_EQ(ReadAll(path), machineConfigText(s));
     Settings back;
     EXPECT_EQ(LoadKonfig(path, back).status, LoadStatus::Loaded);
     EXPECT_EQ(back.Mode, 2);

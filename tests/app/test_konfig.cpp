@@ -1,6 +1,7 @@
 #include "app/konfig.h"
 #include "app/machineidentity.h"
 #include "app/units.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,12 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class KonfigTest : public testing::Test
 {
@@ -63,7 +58,7 @@ TEST_F(KonfigTest, FirstStartCreatesBothFilesFromTheDefaults)
     EXPECT_EQ(messages[0].key, "brakKonfiga");
     EXPECT_TRUE(messages[0].keyIsCaption);
     EXPECT_EQ(messages[0].detail, path("Prentavik.mcc"));
-    EXPECT_EQ(readAll(path("Prentavik.mcc")), ConfigFiles::machineConfigText(Settings()));
+    EXPECT_EQ(ReadAll(path("Prentavik.mcc")), ConfigFiles::machineConfigText(Settings()));
     EXPECT_EQ(QFileInfo(path("Prentavik.gcf")).size(), 864);
     EXPECT_EQ(konfig.caption(), path("Prentavik.mcc"));
     EXPECT_TRUE(konfig.flags().powerOutputChanged);
@@ -113,7 +108,7 @@ TEST_F(KonfigTest, OpeningTheDialogNeverRewritesTheDefaultFile)
     write("Prentavik.mcc", "Mode := 1\r\n");
     konfig.activate();
     konfig.cancel();
-    EXPECT_EQ(readAll(path("Prentavik.mcc")), QByteArray("Mode := 1\r\n"));
+    EXPECT_EQ(ReadAll(path("Prentavik.mcc")), QByteArray("Mode := 1\r\n"));
 }
 
 TEST_F(KonfigTest, CancelRestoresEveryValue)
@@ -195,15 +190,15 @@ TEST_F(KonfigTest, OkSavesTheRecordAndWithAutoSaveTheMachineFile)
     konfig.setWorkingNumber(*Settings::find(u"feKalibracjaX"), 2);
     EXPECT_TRUE(konfig.accept().empty());
     EXPECT_EQ(m_machine.resolutionReloads, 1);
-    EXPECT_EQ(readAll(path("other.mcc")), QByteArray("skala := 42\r\n")); // no AutoSave
-    EXPECT_TRUE(readAll(path("Prentavik.mcc")).contains("skala := 55\r\n"));
+    EXPECT_EQ(ReadAll(path("other.mcc")), QByteArray("skala := 42\r\n")); // no AutoSave
+    EXPECT_TRUE(ReadAll(path("Prentavik.mcc")).contains("skala := 55\r\n"));
 
     konfig.activate();
     konfig.setWorkingNumber(*Settings::find(u"AutoSave"), 1);
     konfig.setWorkingNumber(*Settings::find(u"feuZderzakY"), 20);
     EXPECT_TRUE(konfig.accept().empty());
     EXPECT_EQ(m_machine.resolutionReloads, 1); // calibration unchanged this time
-    EXPECT_TRUE(readAll(path("other.mcc")).contains("skala := 55\r\n"));
+    EXPECT_TRUE(ReadAll(path("other.mcc")).contains("skala := 55\r\n"));
     EXPECT_DOUBLE_EQ(ProgramValues::current().stopY, 20.0);
     EXPECT_EQ(ConfigFiles::LoadGlobalConfig(path("Prentavik.gcf"), {}).machineConfigPath, path("other.mcc"));
 }
@@ -276,7 +271,7 @@ TEST_F(KonfigTest, ALoadedFileStaysTheCurrentPathAfterCancel)
     EXPECT_EQ(Settings::current().skala, 100.0);
     EXPECT_EQ(konfig.caption(), path("other.mcc"));
     konfig.destroy();
-    const auto record = ConfigFiles::decodeGlobalConfig(readAll(path("Prentavik.gcf")));
+    const auto record = ConfigFiles::decodeGlobalConfig(ReadAll(path("Prentavik.gcf")));
     ASSERT_TRUE(record);
     EXPECT_EQ(record->machineConfigPath, path("other.mcc"));
 }
@@ -288,7 +283,7 @@ TEST_F(KonfigTest, SaveAsWritesTheWorkingCopyAndFailureKeepsThePath)
     konfig.activate();
     konfig.setWorkingNumber(*Settings::find(u"skala"), 77);
     EXPECT_TRUE(konfig.saveAs(path("saved.mcc")).empty());
-    EXPECT_TRUE(readAll(path("saved.mcc")).contains("skala := 77\r\n"));
+    EXPECT_TRUE(ReadAll(path("saved.mcc")).contains("skala := 77\r\n"));
     EXPECT_EQ(konfig.caption(), path("saved.mcc"));
     const auto failed = konfig.saveAs(path("no/such/dir.mcc"));
     ASSERT_EQ(failed.size(), 1u);

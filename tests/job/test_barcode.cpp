@@ -7,6 +7,7 @@
 #include "job/barcodesets.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,19 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Records what the sets ask of the main window.
 class RecordingHost : public IBarcodeSetHost
@@ -96,7 +84,7 @@ TEST(BarcodeSets, OnlyThirteenDigitCodFilesCountAndSaveWritesTheNextCode)
     QTemporaryDir dir;
     for (const char *name :
          {"5900000000015.cod", "5900000000107.cod", "abc.cod", "5900000000999.txt", "590000000099.cod"})
-        WriteFile(dir.filePath(QString::fromLatin1(name)), "[Projects]\r\n");
+        WriteAll(dir.filePath(QString::fromLatin1(name)), "[Projects]\r\n");
     EXPECT_EQ(HighestBarcodeNumber(dir.path()), 10);
     EXPECT_EQ(BarcodeSetCodes(dir.path()), (QStringList {"5900000000015", "5900000000107"}));
 
@@ -125,7 +113,7 @@ TEST(BarcodeSets, OnlyThirteenDigitCodFilesCountAndSaveWritesTheNextCode)
 
     // Past the last running number nothing is written.
     boxes.shown.clear();
-    WriteFile(dir.filePath("5909999999999.cod"), {});
+    WriteAll(dir.filePath("5909999999999.cod"), {});
     EXPECT_FALSE(SaveBarcodeSet(host).saved);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
@@ -137,11 +125,11 @@ TEST(BarcodeSets, OpeningLoadsTheConfigurationAndProjectsUpToTheFirstGap)
     ScopedLanguage language(ShippedLanguage());
     RecordingMessageBoxes boxes;
     const QString config = dir.filePath("shop.mcc");
-    WriteFile(config, "Mode := 0\r\n");
-    WriteFile(dir.filePath("5900000000015.cod"),
+    WriteAll(config, "Mode := 0\r\n");
+    WriteAll(dir.filePath("5900000000015.cod"),
               "[Configuration]\r\nConfigFileName=" + config.toUtf8()
                   + "\r\n[Projects]\r\nPrj1=/d/a.plt\r\nPrj3=/d/c.plt\r\n");
-    WriteFile(dir.filePath("5900000000022.cod"), "[Projects]\r\nPrj1=/d/a.plt\r\nPrj2=sub/b.dxf\r\n");
+    WriteAll(dir.filePath("5900000000022.cod"), "[Projects]\r\nPrj1=/d/a.plt\r\nPrj2=sub/b.dxf\r\n");
 
     RecordingHost host(dir.path());
     host.count = 1; // a project is open
@@ -163,8 +151,8 @@ TEST(BarcodeSets, OpeningLoadsTheConfigurationAndProjectsUpToTheFirstGap)
     const QString longDir = dir.filePath(QString(120, u'd')) + "/" + QString(120, u'e');
     ASSERT_TRUE(QDir().mkpath(longDir));
     const QString longConfig = longDir + "/shop.mcc";
-    WriteFile(longConfig, "Mode := 0\r\n");
-    WriteFile(dir.filePath("5900000000039.cod"),
+    WriteAll(longConfig, "Mode := 0\r\n");
+    WriteAll(dir.filePath("5900000000039.cod"),
               "[Configuration]\r\nConfigFileName=" + longConfig.toUtf8() + "\r\n");
     host.log.clear();
     EXPECT_FALSE(OpenBarcodeSet("5900000000039", host));
@@ -281,7 +269,7 @@ TEST(BarcodeLabel, GoesRawToATerminalAndAsItIsToAFile)
 
     QTemporaryDir dir;
     const QString file = dir.filePath("label.prn");
-    WriteFile(file, "an older, longer label");
+    WriteAll(file, "an older, longer label");
     EXPECT_TRUE(WriteLabel(file, bytes).ok);
     EXPECT_EQ(ReadAll(file), bytes);
 
@@ -307,10 +295,10 @@ TEST(BarcodeBrowser, ListsEditsAndSavesSets)
     EXPECT_EQ(empty.labelPort(), "/dev/ttyS0");
 
     const QString config = dir.filePath("shop.mcc");
-    WriteFile(config,
+    WriteAll(config,
               "Mode := 0\r\nszybkoscObrobki := 300\r\nwork_power := 5\r\nCzasRozgrzewania := 1000\r\n"
               "Pauza_w_kacie := 0\r\nwork_power := 2.5\r\n");
-    WriteFile(dir.filePath("5900000000015.cod"),
+    WriteAll(dir.filePath("5900000000015.cod"),
               "[Configuration]\r\nConfigFileName=" + config.toUtf8()
                   + "\r\n[Projects]\r\nPrj1=/d/1.plt\r\nPrj2=/d/2.plt\r\nPrj3=/d/3.plt\r\nPrj4=/d/4.plt\r\n"
                     "Prj5=/d/5.plt\r\nPrj6=/d/6.plt\r\n[Label]\r\nLine2=kept\r\n[Notes]\r\nby=hand\r\n");

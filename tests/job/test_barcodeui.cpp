@@ -4,6 +4,7 @@
 #include "job/ui/barcodedlg.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -26,13 +27,6 @@ const QString Code = QStringLiteral("5900000000015");
 bool Dark(QRgb pixel)
 {
     return qGray(pixel) < 128;
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -116,7 +110,7 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
     }
     EXPECT_FALSE(TfBarCodDlg::isOpen());
 
-    WriteFile(dir.filePath(Code + ".cod"), "[Projects]\r\nPrj1=/d/a.plt\r\n[Label]\r\nLine1=Shelf\r\n");
+    WriteAll(dir.filePath(Code + ".cod"), "[Projects]\r\nPrj1=/d/a.plt\r\n[Label]\r\nLine1=Shelf\r\n");
     {
         // A code without a set selects nothing, even once the list has the focus.
         TfBarCodDlg other(context, "5900000000022");

@@ -6,6 +6,7 @@
 #include "project/projectdocument.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,12 +21,6 @@ namespace {
 QString Text(const char *section, const char *key)
 {
     return GetText(QString::fromLatin1(section), QString::fromLatin1(key));
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct Values
