@@ -76,7 +76,8 @@ ConfigFiles::FileResult WriteToPort(const QString &path, const QByteArray &bytes
         port.close();
         return {false, reason};
     }
-    // Nine seconds is ten times what a label takes at 9600 baud.
+    // A label leaves in under half a second at 9600 baud; nine seconds
+    // means the port is stuck.
     constexpr int WaitMs = 9000;
     while (port.bytesToWrite() > 0) {
         if (!port.waitForBytesWritten(WaitMs)) {
