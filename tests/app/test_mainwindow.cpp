@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QMdiArea>
@@ -535,6 +536,14 @@ TEST_F(MainWindowTest, ScannedCodeOfAnExistingSetReplacesTheProjectsOnce)
     windows->dlgkonfig->show();
     type("12x34");
     windows->dlgkonfig->hide();
+    EXPECT_EQ(scanner.BarcodeBuffer(), "590000");
+    // Nor into another modal dialog, whose project a set would close.
+    {
+        QDialog modal(form);
+        modal.setModal(true);
+        modal.show();
+        type("1234567");
+    }
     EXPECT_EQ(scanner.BarcodeBuffer(), "590000");
     // A code without a set keeps the projects.
     type("0000039");

@@ -154,8 +154,13 @@ void InstallBarcodeSets(ProgramWindows &windows)
     form->setCommand(TMainForm::Command::BarcodeSave,
                      [sets, browse] { KodyKreskoweZapisClick(*sets, browse); });
     form->showItem(QStringLiteral("Kodykreskowe"));
-    // Digits typed into the configuration or the browser are no scan.
-    form->scanner().setBlocked([dialog] { return (dialog && dialog->isVisible()) || TfBarCodDlg::isOpen(); });
+    // Digits typed into the configuration or the browser are no scan; nor
+    // are those typed into any other modal dialog, which may be working on a
+    // project that opening a set would close under it.
+    form->scanner().setBlocked([dialog] {
+        return (dialog && dialog->isVisible()) || TfBarCodDlg::isOpen()
+            || QApplication::activeModalWidget() != nullptr;
+    });
     // Opened once the key press has been delivered: a project that starts
     // planning installs its own event filter, and one installed while the
     // application's filters run makes them see the same key press again.
