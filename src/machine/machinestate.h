@@ -16,6 +16,10 @@ constexpr std::uint32_t BufferFull = 1u << (8 + 1);
 constexpr std::uint32_t StartButton = 1u << (8 + 3);
 constexpr std::uint32_t PauseButton = 1u << (8 + 4);
 constexpr std::uint32_t ContinueButton = 1u << (8 + 5);
+// A move was cut short where an axis reached the end of its travel. The
+// program acts on nothing here; it tells a test or a look at the status
+// that the controller, not the move, ended it.
+constexpr std::uint32_t TravelLimit = 1u << (16 + 0);
 constexpr std::uint32_t Homed = 1u << (16 + 2);
 constexpr std::uint32_t BrokenWire = 1u << (16 + 3);
 constexpr std::uint32_t RestoreHeating = 1u << (16 + 4);

@@ -1,10 +1,12 @@
 #include "machine/simulatedmachine.h"
 
 #include "drawing/jobformat.h"
+#include "machine/machinestate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -44,6 +46,18 @@ SimulatedMachine::SimulatedMachine(MachineClock &clock, SimulatedMachineConfig c
     , m_program(static_cast<std::uint32_t>(m_config.firmwareMajor) << 8 | m_config.firmwareMinor)
 {
     m_lastDrainMs = m_clock.nowMs();
+    m_jobClockUs = nowUs();
+    // The period the program would send for each speed: a tick of the
+    // controller lasts period x 0.8 us, and a step takes wspV ticks.
+    const long double res = static_cast<long double>(m_config.resX) / 16777216.0L;
+    for (int mode = 0; mode < 5; ++mode) {
+        const long double speed
+            = std::max(1, mode == 0 || mode == 4 ? m_config.travelSpeed : m_config.workingSpeed);
+        const long double period
+            = res > 0 ? 1000000.0L / res / (speed * 100.0L / 60.0L) / 0.8L / std::max(1, m_config.wspV) : 1;
+        m_periods[static_cast<std::size_t>(mode)]
+            = static_cast<std::int32_t>(std::clamp<long double>(std::nearbyint(period), 1, 32767));
+    }
     setImageVersion(m_program.words(m_clock.nowMs()), m_config.firmwareMajor, m_config.firmwareMinor);
 }
 
@@ -129,11 +143,15 @@ void SimulatedMachine::execute(const QByteArray &c)
             m_moveDelta[tag] = int32At(c, 2);
         } else if (tag == 0xFE && m_moveOpen) {
             m_moveOpen = false;
-            startMotion(m_moveDelta, int32At(c, 2), false);
+            // A running job holds the axes: a direct move waits for no one.
+            if (!(m_moving && m_motion.job))
+                startMotion(m_moveDelta, int32At(c, 2), false, false, nowUs());
         }
         break;
     }
     case 'B': {
+        if (m_moving && m_motion.job)
+            break;
         const std::uint8_t mask = byteAt(c, 1);
         std::array<std::int32_t, 8> delta{};
         long long longest = 0;
@@ -143,7 +161,7 @@ void SimulatedMachine::execute(const QByteArray &c)
                 longest = std::max<long long>(longest, std::llabs(delta[static_cast<std::size_t>(axis)]));
             }
         }
-        startMotion(delta, std::max(longest, 500LL), true);
+        startMotion(delta, longest * std::max(1, m_config.wspV), true, false, nowUs());
         break;
     }
     case 'F':
@@ -153,10 +171,13 @@ void SimulatedMachine::execute(const QByteArray &c)
     case 'G':
         m_paused = false;
         m_restoreHeating = false;
-        if (!m_jobStarted)
+        if (!m_jobStarted) {
             m_lastDrainMs = now;
+            m_jobClockUs = now * 1000;
+        }
         m_jobStarted = true;
         m_lastJobInputMs = now;
+        resumeJob();
         break;
     case 'K':
         if (m_paused) {
@@ -164,12 +185,14 @@ void SimulatedMachine::execute(const QByteArray &c)
             m_restoreHeating = false;
             m_lastDrainMs = now;
             m_lastJobInputMs = now;
+            resumeJob();
         }
         break;
     case 'Q':
         if (m_jobStarted && !m_paused) {
             m_paused = true;
             m_restoreHeating = std::any_of(m_heating.begin(), m_heating.end(), [](bool on) { return on; });
+            suspendJobMotion();
         }
         break;
     case 'R':
@@ -195,18 +218,16 @@ void SimulatedMachine::execute(const QByteArray &c)
         break;
     case 'V': {
         const std::uint8_t mode = byteAt(c, 1);
-        const long long period = static_cast<long long>(int16At(c, 2)) * std::max(1, m_config.wspV);
-        const long double resX = static_cast<long double>(m_config.resX) / 16777216.0L;
-        if (mode <= 4 && period > 0 && resX > 0) {
-            const long double speed = 600000.0L / resX / (static_cast<long double>(period) * 0.8L) / std::max(1, m_config.wspV);
-            m_speedValues[mode] = static_cast<std::int16_t>(std::clamp<long double>(std::nearbyint(speed), 0, 32767));
-        }
+        const std::int16_t period = int16At(c, 2);
+        if (mode <= 4 && period > 0)
+            m_periods[mode] = period;
         break;
     }
     case 'X':
         ++m_greetings;
         break;
     case 'Y':
+        // Stops a jog, a homing or a direct move; a job stops only by "Q".
         stopMotion();
         m_buttons = 0;
         break;
@@ -217,66 +238,237 @@ void SimulatedMachine::execute(const QByteArray &c)
 
 void SimulatedMachine::runQueued(const QByteArray &c)
 {
+    const bool timed = m_config.drainPerSecond <= 0;
     if (c[0] == 'a') {
         const std::uint8_t tag = byteAt(c, 1);
-        if (tag == 0xFF)
+        if (tag == 0xFF) {
             m_jobMoveDelta.fill(0);
-        else if (tag < 8)
+        } else if (tag < 8) {
             m_jobMoveDelta[tag] = int32At(c, 2);
-        else if (tag == 0xFE) {
-            for (std::size_t i = 0; i < 8; ++i)
-                m_position[i] += m_jobMoveDelta[i];
+        } else if (tag == 0xFE) {
+            if (timed) {
+                startMotion(m_jobMoveDelta, int32At(c, 2), false, true, m_jobClockUs);
+            } else {
+                for (std::size_t i = 0; i < 8; ++i)
+                    m_position[i] += m_jobMoveDelta[i];
+            }
             m_jobMoveDelta.fill(0);
         }
         return;
     }
-    if (c[0] == 'p')
+    if (c[0] == 'p') {
+        // The job's pauses are in milliseconds (corner pauses, heat-up).
+        if (timed)
+            startDwell(byteAt(c, 1), m_jobClockUs);
         return;
+    }
     QByteArray upper = c;
     upper[0] = static_cast<char>(c[0] & 0xDF);
     execute(upper);
 }
 
-void SimulatedMachine::startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing)
+long double SimulatedMachine::tickUs(int mode) const
 {
-    finishMotion(m_clock.nowMs());
-    m_motion.start = m_position;
-    m_motion.delta = delta;
-    m_motion.startMs = m_clock.nowMs();
-    m_motion.durationMs = std::max<long long>(1, ticks / std::max(1LL, m_config.ticksPerMs));
-    m_motion.homing = homing;
+    return static_cast<long double>(std::max(1, m_periods[static_cast<std::size_t>(std::clamp(mode, 0, 4))]))
+        * 0.8L;
+}
+
+std::int16_t SimulatedMachine::speedOfMode(int mode) const
+{
+    // What reply 12 reports: mm/min divided by the speed factor, as the
+    // program multiplies it back.
+    const long double res = static_cast<long double>(m_config.resX) / 16777216.0L;
+    const int wspV = std::max(1, m_config.wspV);
+    if (!(res > 0))
+        return 0;
+    const long double speed = 600000.0L / res / (tickUs(mode) * wspV) / wspV;
+    return static_cast<std::int16_t>(std::clamp<long double>(std::nearbyint(speed), 0, 32767));
+}
+
+std::int32_t SimulatedMachine::travelSteps(int axis) const
+{
+    long double res = 0;
+    std::int32_t mm = 0;
+    switch (axis) {
+    case Axis::X1:
+    case Axis::X2:
+        res = static_cast<long double>(m_config.resX);
+        mm = m_config.limitX;
+        break;
+    case Axis::Y1:
+    case Axis::Y2:
+        res = static_cast<long double>(m_config.resY);
+        mm = m_config.limitY;
+        break;
+    case Axis::Z:
+        res = static_cast<long double>(m_config.resZ);
+        mm = m_config.limitZ;
+        break;
+    default:
+        return 0;
+    }
+    // Steps are hundredths of a millimetre times the resolution.
+    return static_cast<std::int32_t>(std::clamp<long double>(std::nearbyint(mm * 100.0L * res / 16777216.0L),
+                                                             0, std::numeric_limits<std::int32_t>::max()));
+}
+
+void SimulatedMachine::limitToTravel(Motion &motion) const
+{
+    // The linear axes stop at the end of their travel: the whole move stops
+    // where the first of them gets there, as the controller's end switches
+    // stop it. Below 0 there is no switch to stop them (the side wire of a
+    // two-wire machine parks there).
+    constexpr int linear[] = {Axis::X1, Axis::Y1, Axis::Z, Axis::X2, Axis::Y2};
+    long double fraction = 1;
+    for (const int axis : linear) {
+        const auto i = static_cast<std::size_t>(axis);
+        const long long d = motion.delta[i];
+        if (d <= 0)
+            continue;
+        const long long room = static_cast<long long>(travelSteps(axis)) - motion.start[i];
+        if (room <= 0)
+            fraction = 0;
+        else if (d > room)
+            fraction = std::min(fraction, static_cast<long double>(room) / static_cast<long double>(d));
+    }
+    if (fraction >= 1)
+        return;
+    for (std::size_t i = 0; i < 8; ++i)
+        motion.delta[i] = static_cast<std::int32_t>(std::trunc(motion.delta[i] * fraction));
+    for (const int axis : linear) {
+        const auto i = static_cast<std::size_t>(axis);
+        if (motion.delta[i] > 0
+            && static_cast<long long>(motion.start[i]) + motion.delta[i] > travelSteps(axis))
+            motion.delta[i] = std::max(0, travelSteps(axis) - motion.start[i]);
+    }
+    motion.durationUs = static_cast<std::int64_t>(std::nearbyint(motion.durationUs * fraction));
+    motion.cutShort = true;
+}
+
+void SimulatedMachine::startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing,
+                                   bool job, std::int64_t startUs)
+{
+    // A new direct move takes over from where the last one has got to.
+    stopMotion();
+    Motion motion;
+    motion.start = m_position;
+    motion.delta = delta;
+    motion.startUs = startUs;
+    motion.mode = homing ? 0 : m_speedMode;
+    motion.durationUs = static_cast<std::int64_t>(
+        std::nearbyint(static_cast<long double>(std::max(0LL, ticks)) * tickUs(motion.mode)));
+    if (homing)
+        motion.durationUs = std::max<std::int64_t>(motion.durationUs, 5000);
+    motion.homing = homing;
+    motion.job = job;
+    if (!homing)
+        limitToTravel(motion);
+    m_motion = motion;
+    m_moving = true;
+    m_atLimit = false;
+}
+
+void SimulatedMachine::startDwell(std::int64_t ms, std::int64_t startUs)
+{
+    Motion dwell;
+    dwell.start = m_position;
+    dwell.startUs = startUs;
+    dwell.durationUs = ms * 1000;
+    dwell.job = true;
+    dwell.dwell = true;
+    m_motion = dwell;
     m_moving = true;
 }
 
-void SimulatedMachine::finishMotion(std::int64_t at)
+std::int32_t SimulatedMachine::positionAt(const Motion &motion, int axis, std::int64_t now) const
 {
-    if (!m_moving || at < m_motion.startMs + m_motion.durationMs)
+    const auto i = static_cast<std::size_t>(axis & 7);
+    const std::int64_t elapsed = std::clamp<std::int64_t>(now - motion.startUs, 0, motion.durationUs);
+    if (motion.durationUs <= 0 || elapsed == motion.durationUs)
+        return motion.start[i] + motion.delta[i];
+    return motion.start[i]
+        + static_cast<std::int32_t>(static_cast<long double>(motion.delta[i]) * elapsed / motion.durationUs);
+}
+
+void SimulatedMachine::finishMotion(std::int64_t now)
+{
+    if (!m_moving || now < m_motion.endUs())
         return;
     for (std::size_t i = 0; i < 8; ++i)
         m_position[i] = m_motion.start[i] + m_motion.delta[i];
     if (m_motion.homing)
         m_homed = true;
+    if (m_motion.cutShort)
+        m_atLimit = true;
     m_moving = false;
 }
 
 void SimulatedMachine::stopMotion()
 {
-    if (!m_moving)
+    if (!m_moving || m_motion.job)
         return;
+    const std::int64_t now = nowUs();
     for (int axis = 0; axis < 8; ++axis)
-        m_position[static_cast<std::size_t>(axis)] = rawPosition(axis);
+        m_position[static_cast<std::size_t>(axis)] = positionAt(m_motion, axis, now);
     m_moving = false;
 }
 
-void SimulatedMachine::update()
+void SimulatedMachine::suspendJobMotion()
 {
-    const std::int64_t now = m_clock.nowMs();
-    finishMotion(now);
-    if (!m_jobStarted || m_paused) {
-        m_lastDrainMs = now;
-        m_drainCredit = 0;
+    if (!m_moving || !m_motion.job)
         return;
+    const std::int64_t now = nowUs();
+    Motion rest = m_motion;
+    for (int axis = 0; axis < 8; ++axis) {
+        const auto i = static_cast<std::size_t>(axis);
+        m_position[i] = positionAt(m_motion, axis, now);
+        rest.delta[i] = m_motion.start[i] + m_motion.delta[i] - m_position[i];
     }
+    rest.durationUs = std::max<std::int64_t>(0, m_motion.endUs() - now);
+    m_suspended = rest;
+    m_moving = false;
+}
+
+void SimulatedMachine::resumeJob()
+{
+    m_jobClockUs = nowUs();
+    if (!m_suspended)
+        return;
+    stopMotion();
+    // The rest of the move goes on from wherever the wire stands now.
+    Motion rest = *m_suspended;
+    m_suspended.reset();
+    rest.start = m_position;
+    rest.startUs = m_jobClockUs;
+    m_motion = rest;
+    m_moving = true;
+}
+
+void SimulatedMachine::runJob(std::int64_t now)
+{
+    while (true) {
+        if (m_moving) {
+            if (!m_motion.job || m_motion.endUs() > now)
+                break;
+            const std::int64_t end = m_motion.endUs();
+            finishMotion(now);
+            m_jobClockUs = end;
+            m_lastMotionEndMs = end / 1000;
+            continue;
+        }
+        if (m_queue.empty())
+            break;
+        const QByteArray command = std::move(m_queue.front());
+        m_queue.pop_front();
+        runQueued(command);
+    }
+    // Waiting for input: the next command starts when it comes.
+    if (!m_moving && m_queue.empty())
+        m_jobClockUs = now;
+}
+
+void SimulatedMachine::drainAtFixedRate(std::int64_t now)
+{
     m_drainCredit += (now - m_lastDrainMs) * m_config.drainPerSecond;
     m_lastDrainMs = now;
     while (m_drainCredit >= 1000 && !m_queue.empty()) {
@@ -285,21 +477,38 @@ void SimulatedMachine::update()
         m_queue.pop_front();
         runQueued(command);
     }
-    if (m_queue.empty()) {
+    if (m_queue.empty())
         m_drainCredit = 0;
-        if (now - m_lastJobInputMs >= m_config.jobIdleEndMs)
-            m_jobStarted = false; // the job ran dry: it has ended
+}
+
+void SimulatedMachine::update()
+{
+    const std::int64_t now = m_clock.nowMs();
+    if (m_moving && !m_motion.job)
+        finishMotion(now * 1000);
+    if (!m_jobStarted || m_paused) {
+        m_lastDrainMs = now;
+        m_drainCredit = 0;
+        if (!(m_moving && m_motion.job))
+            m_jobClockUs = now * 1000;
+        return;
     }
+    if (m_config.drainPerSecond > 0)
+        drainAtFixedRate(now);
+    else
+        runJob(now * 1000);
+    const bool jobMoving = m_moving && m_motion.job;
+    if (m_queue.empty() && !jobMoving
+        && now - std::max(m_lastJobInputMs, m_lastMotionEndMs) >= m_config.jobIdleEndMs)
+        m_jobStarted = false; // the job ran dry: it has ended
 }
 
 std::int32_t SimulatedMachine::rawPosition(int axis)
 {
-    const auto i = static_cast<std::size_t>(axis & 7);
+    update();
     if (!m_moving)
-        return m_position[i];
-    const std::int64_t elapsed = std::clamp<std::int64_t>(m_clock.nowMs() - m_motion.startMs, 0, m_motion.durationMs);
-    return m_motion.start[i]
-           + static_cast<std::int32_t>(static_cast<long long>(m_motion.delta[i]) * elapsed / m_motion.durationMs);
+        return m_position[static_cast<std::size_t>(axis & 7)];
+    return positionAt(m_motion, axis, nowUs());
 }
 
 void SimulatedMachine::setRawPosition(int axis, std::int32_t steps)
@@ -315,7 +524,7 @@ std::uint32_t SimulatedMachine::flags()
 {
     update();
     std::uint32_t f = 0;
-    if (m_moving || m_endlessBusy)
+    if ((m_moving && !m_motion.dwell) || m_endlessBusy)
         f |= 1u << 0;
     if (m_jobStarted && !m_paused)
         f |= 1u << 1;
@@ -328,6 +537,8 @@ std::uint32_t SimulatedMachine::flags()
     if (static_cast<int>(m_queue.size()) > m_config.queueCapacity - m_config.fullMargin)
         f |= 1u << 9;
     f |= m_buttons << 8;
+    if (m_atLimit)
+        f |= 1u << 16;
     if (m_homed)
         f |= 1u << 18;
     if (m_brokenWire)
@@ -357,8 +568,11 @@ int SimulatedMachine::answer(int index, HidReply &r, int &length)
     }
     case 12:
         r[0] = static_cast<std::uint8_t>(m_speedMode);
-        for (int i = 0; i < 5; ++i)
-            put(r, 2 + 2 * i, static_cast<std::uint16_t>(m_speedValues[static_cast<std::size_t>(i)]), 2);
+        for (int i = 0; i < 4; ++i)
+            put(r, 2 + 2 * i, static_cast<std::uint16_t>(speedOfMode(i)), 2);
+        // The fifth speed is the one the axes move at now.
+        put(r, 10, static_cast<std::uint16_t>(m_moving && !m_motion.dwell ? speedOfMode(m_motion.mode) : 0),
+            2);
         break;
     case 13: {
         r[0] = static_cast<std::uint8_t>(m_powerChannel);

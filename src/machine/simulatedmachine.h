@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What a simulated controller is and how it behaves.
@@ -37,15 +38,20 @@ struct SimulatedMachineConfig
     std::uint32_t workingTime = 1234; // minutes
     std::uint32_t count = 56;
     std::int32_t wspV = 2;
-    // Direct moves: ticks per millisecond.
-    long long ticksPerMs = 100;
+    // The speeds of the travel mode (0) and of the working modes (1 .. 3)
+    // until the program sets its own, mm/min.
+    std::int32_t travelSpeed = 2000;
+    std::int32_t workingSpeed = 600;
     // Job queue: capacity in commands; the buffer-full flag is raised while
     // fewer than `fullMargin` places are free.
     int queueCapacity = 600;
     int fullMargin = 200;
-    // Queued commands executed per second once the job runs.
-    int drainPerSecond = 2000;
-    // A running job with an empty queue ends after this long without input.
+    // 0: a running job takes the time its moves and pauses take. Above 0:
+    // that many queued commands are executed per second whatever they hold,
+    // the moves landing at once (for tests of the host's own pace).
+    int drainPerSecond = 0;
+    // A running job with an empty queue ends after this long without input
+    // or motion.
     int jobIdleEndMs = 300;
     // Program memory: an erase takes this long; a restart keeps the
     // controller off the bus this long.
@@ -138,21 +144,46 @@ public:
     void plugBackIn();
 
 private:
+    // One motion of the axes, timed in microseconds of the clock: a direct
+    // move, a homing, a move of the job, or a pause of the job (no axis).
     struct Motion
     {
         std::array<std::int32_t, 8> start{};
         std::array<std::int32_t, 8> delta{};
-        std::int64_t startMs = 0;
-        std::int64_t durationMs = 0;
+        std::int64_t startUs = 0;
+        std::int64_t durationUs = 0;
+        int mode = 0; // the speed mode it runs at
         bool homing = false;
+        bool job = false;
+        bool dwell = false;
+        // Cut short where an axis reached the end of its travel.
+        bool cutShort = false;
+        std::int64_t endUs() const { return startUs + durationUs; }
     };
 
     void execute(const QByteArray &command);
     void queueJobCommand(const QByteArray &command);
     void runQueued(const QByteArray &command);
-    void startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing);
-    void finishMotion(std::int64_t at);
+    // Runs the job from where it stood up to `nowUs`, command by command.
+    void runJob(std::int64_t nowUs);
+    void drainAtFixedRate(std::int64_t now);
+    // Starts a motion of `ticks` ticks at the period of the current speed
+    // mode, cut at the travel limits.
+    void startMotion(const std::array<std::int32_t, 8> &delta, long long ticks, bool homing, bool job,
+                     std::int64_t startUs);
+    void startDwell(std::int64_t ms, std::int64_t startUs);
+    void limitToTravel(Motion &motion) const;
+    void finishMotion(std::int64_t nowUs);
     void stopMotion();
+    // Holds a running job motion where it is; `resumeJob` takes it on.
+    void suspendJobMotion();
+    void resumeJob();
+    std::int32_t positionAt(const Motion &motion, int axis, std::int64_t nowUs) const;
+    std::int64_t nowUs() const { return m_clock.nowMs() * 1000; }
+    // Microseconds one tick of a speed mode takes.
+    long double tickUs(int mode) const;
+    std::int16_t speedOfMode(int mode) const;
+    std::int32_t travelSteps(int axis) const;
     int commandLength(const std::uint8_t *command) const;
     bool newProtocol() const { return m_config.firmwareMajor >= 4 && m_config.firmwareMajor <= 9; }
     // "S" 8, 9, 10 and 11.
@@ -176,12 +207,17 @@ private:
     bool m_moveOpen = false;
     Motion m_motion;
     bool m_moving = false;
+    // The job's motion a pause broke off, taken on by "K" or "G".
+    std::optional<Motion> m_suspended;
+    bool m_atLimit = false;
     bool m_homed = false;
     std::array<bool, 8> m_heating{};
     std::array<std::int32_t, 8> m_power{};
     int m_powerChannel = 2;
     int m_speedMode = 0;
-    std::array<std::int16_t, 5> m_speedValues{1000, 300, 300, 300, 0};
+    // The period of each speed mode as "V" sent it (the program's period
+    // divided by the speed factor): one tick lasts period x 0.8 us.
+    std::array<std::int32_t, 5> m_periods {};
     std::array<std::int32_t, 16> m_settings{};
     std::array<std::uint8_t, 256> m_eeprom{};
     std::int32_t m_originX = 0;
@@ -201,6 +237,9 @@ private:
     std::int64_t m_lastDrainMs = 0;
     std::int64_t m_drainCredit = 0;
     std::int64_t m_lastJobInputMs = 0;
+    // How far the job has run: commands before this time are done.
+    std::int64_t m_jobClockUs = 0;
+    std::int64_t m_lastMotionEndMs = 0;
     std::uint32_t m_buttons = 0;
 
     int m_failReads = 0;

@@ -9,12 +9,13 @@
 #include "drawing/drawingreader.h"
 #include "drawing/jobdecoder.h"
 #include "job/threadhop.h"
-#include "recordingrig.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/machinehost.h"
 #include "project/openfile.h"
 #include "project/ui/mdichild.h"
+#include "recordingrig.h"
+#include "support/fastclock.h"
 #include "support/recordingmessageboxes.h"
 
 #include <QApplication>
@@ -53,26 +54,31 @@ Settings QuickStart(int mode)
     return settings;
 }
 
+// Whether the machine's time runs at the wall clock's pace.
+enum class MachineTime { Fast, WallClock };
+
 // The whole program around a start, on the simulated controller: the
 // settings and command line it runs with, the machine session on its own
 // thread, the project windows of the samples in data/, and job control.
 class SampleStart
 {
 public:
-    SampleStart(const Settings &settings, const QStringList &commandLine = {})
+    SampleStart(const Settings &settings, const QStringList &commandLine = {},
+                MachineTime time = MachineTime::Fast, const SimulatedMachineConfig &config = {})
         : m_folders(ProgramFolders::current())
         , m_commandLine(CommandLine::current())
     {
         ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
         CommandLine::setCurrent(CommandLine(commandLine));
         Settings::setCurrent(settings);
-        auto factory = [this](MachineClock &clock) {
+        auto factory = [this, config](MachineClock &clock) {
             auto backend = std::make_unique<SimulatedHidBackend>(clock);
-            controller = backend->plugMachine(SimulatedMachineConfig {});
+            controller = backend->plugMachine(FastClockMachine(config));
             return backend;
         };
-        machine = std::make_unique<TMachineHost>(factory, std::make_shared<TMachineIdentity>(),
-                                                 [](const QString &) {});
+        machine = std::make_unique<TMachineHost>(
+            factory, std::make_shared<TMachineIdentity>(), [](const QString &) {}, nullptr,
+            time == MachineTime::Fast ? std::unique_ptr<MachineClock>(std::make_unique<FastClock>()) : nullptr);
         host = std::make_unique<job::JobControlHost>(
             area, *machine,
             job::JobControlHooks {[this](int, const QString &text) { status.push_back(text); }, {}});
@@ -252,7 +258,12 @@ TEST_P(JobControlHostRotarySample, PlannedDrawingCutsOnTheRotaryMachineFromTheAp
     settings.Srednicamaterialu = 200;
     settings.il_obr_rys = 2;
     settings.ilosckrokow = 3;
-    SampleStart run(settings, {QStringLiteral("MachineName'%1'").arg(QLatin1String(c.machineName))});
+    // The lamp base stands 810 mm above the table's axis line: taller than
+    // the simulated machine's own 800 mm of travel.
+    SimulatedMachineConfig tall;
+    tall.limitY = 1200;
+    SampleStart run(settings, {QStringLiteral("MachineName'%1'").arg(QLatin1String(c.machineName))},
+                    MachineTime::Fast, tall);
     int pass = 1;
     for (const char *file : c.files) {
         TMDIChild *window = run.open(QString::fromLatin1(file), pass++);
@@ -356,7 +367,7 @@ TEST(JobControlHostStart, KeepsTheGuiRunningWhileTheMachineIsWaitedForAndAsksMid
 {
     Settings settings = QuickStart(0);
     settings.PowerOutput = 0; // the broken-wire test runs
-    SampleStart run(settings);
+    SampleStart run(settings, {}, MachineTime::WallClock);
     run.boxes.answer = DlgButton::Cancel;
     run.open(QStringLiteral("sign.plt"));
     run.placeWire(10000, 10000);

@@ -18,6 +18,7 @@
 #include "project/openfile.h"
 #include "project/ui/mdichild.h"
 #include "project/ui/projectwindowhost.h"
+#include "support/fastclock.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
 
@@ -126,11 +127,12 @@ public:
             auto backend = std::make_unique<SimulatedHidBackend>(clock);
             SimulatedMachineConfig config;
             config.product = machineName;
-            controller = backend->plugMachine(config);
+            controller = backend->plugMachine(FastClockMachine(config));
             return backend;
         };
-        machine = std::make_unique<TMachineHost>(factory, std::make_shared<TMachineIdentity>(),
-                                                 [](const QString &) {});
+        machine = std::make_unique<TMachineHost>(
+            factory, std::make_shared<TMachineIdentity>(), [](const QString &) {}, nullptr,
+            std::make_unique<FastClock>());
         host = std::make_unique<job::JobControlHost>(area, *machine, job::JobControlHooks {});
         windows = std::make_unique<TProjectWindowHost>(
             &area, TProjectWindowContext::program([](const QString &) {}), TProjectWindowHost::Hooks {});

@@ -41,7 +41,7 @@ TEST(Motion, MoveToBeyondTheTravelStopsAtTheTravel)
     MotionRig rig;
     ASSERT_TRUE(rig.ploter->MoveTo(true, true, 5000, -3, 0, 0));
     EXPECT_EQ(rig.takeCommands(), concat({{heatOn}, move('A', 2, {{0x00, 120000}, {0x04, 120000}}, 120000)}));
-    rig.clock.advance(10000);
+    rig.clock.advance(40000); // 1200 mm at the travel speed of 2000 mm/min
     EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 120000);
 }
 
@@ -118,8 +118,10 @@ TEST(Motion, WaitWhileBusyWaitsForTheMoveAndEnds)
     ASSERT_TRUE(rig.ploter->sendMove({.x1 = 10000}));
     const auto start = rig.clock.nowMs();
     EXPECT_TRUE(rig.ploter->WaitWhileBusy());
-    EXPECT_GE(rig.clock.nowMs() - start, 200); // 20000 ticks at 100 per ms
-    EXPECT_LE(rig.clock.nowMs() - start, 202);
+    // 20000 ticks of the travel period: 2000 mm/min is 375 / wspV, held as
+    // 188, and a tick lasts 0.8 us per unit.
+    EXPECT_GE(rig.clock.nowMs() - start, 20000 * 188 * 8 / 10000);
+    EXPECT_LE(rig.clock.nowMs() - start, 20000 * 188 * 8 / 10000 + 2);
     EXPECT_FALSE(rig.state.busyWait);
 
     rig.machine->setEndlessBusy(true);

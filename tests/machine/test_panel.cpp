@@ -629,3 +629,87 @@ TEST(Session, AMachinePluggedInLaterGetsTheStartUpSetUp)
 }
 
 } // namespace
+
+namespace {
+
+// The simulated controller moves as a machine does: at the speed it was
+// given, never past the end of an axis, and a job takes the time its moves
+// and pauses take.
+TEST(SimulatedController, JogRunsAtItsSpeedAndStopsAtTheTravelWithTheLimitFlag)
+{
+    const struct
+    {
+        double resX;
+        int speed; // mm/min
+        std::int32_t steps; // after 10 s
+    } cases[] = {{1.0, 1000, 16667}, {2.5, 600, 25000}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.speed);
+        SimulatedMachineConfig config;
+        config.resX = static_cast<std::int64_t>(c.resX * 16777216);
+        PanelRig rig(config);
+        rig.panel.setSpeed(c.speed);
+        rig.panel.keyPressed(JogKey::Right, false);
+        rig.clock.advance(5000);
+        ASSERT_TRUE(rig.ploter->ReadSpeeds());
+        EXPECT_NEAR(rig.state.plot.speeds[4], c.speed, 2) << "the fifth speed is the one it moves at";
+        rig.clock.advance(5000);
+        rig.panel.keyReleased(JogKey::Right, false);
+        EXPECT_NEAR(rig.machine->rawPosition(Axis::X1), c.steps, 1);
+        EXPECT_FALSE(rig.machine->flags() & StatusFlag::TravelLimit);
+    }
+
+    // The program believes in 4800 mm of travel; the machine has 1200.
+    PanelRig rig({}, {"limitX'4800'"});
+    rig.machine->setRawPosition(Axis::X1, 100000);
+    rig.machine->setRawPosition(Axis::X2, 100000);
+    rig.panel.setSpeed(2000);
+    rig.panel.keyPressed(JogKey::Right, false);
+    rig.clock.advance(5990);
+    EXPECT_TRUE(rig.machine->flags() & StatusFlag::Moving) << "200 mm at 2000 mm/min take 6 s";
+    rig.clock.advance(60000);
+    const std::uint32_t flags = rig.machine->flags();
+    EXPECT_FALSE(flags & StatusFlag::Moving);
+    EXPECT_TRUE(flags & StatusFlag::TravelLimit);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 120000);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X2), 120000);
+    rig.panel.keyReleased(JogKey::Right, false);
+    rig.panel.keyPressed(JogKey::Left, false);
+    EXPECT_FALSE(rig.machine->flags() & StatusFlag::TravelLimit) << "moving away clears it";
+    rig.panel.keyReleased(JogKey::Left, false);
+}
+
+TEST(SimulatedController, JobTakesTheTimeOfItsMovesAndAPauseHoldsItWhereItIs)
+{
+    PanelRig rig;
+    // 600 mm/min in the working mode, three moves of 100 mm (10 s each) and
+    // a pause of 250 ms.
+    const std::uint16_t period = rig.ploter->speedPeriod(600);
+    rig.link->Write(bytes({'v', 1, period & 0xFF, period >> 8}));
+    rig.link->Write(bytes({'f', 1}));
+    for (int i = 0; i < 3; ++i) {
+        for (const QByteArray &r : {record('a', 0xFF, 0), record('a', 0x00, 10000), record('a', 0xFE, 20000)})
+            rig.link->Write(r);
+    }
+    rig.link->Write(bytes({'p', 250}));
+    rig.link->Write(QByteArrayLiteral("G"));
+    rig.clock.advance(15000);
+    EXPECT_NEAR(rig.machine->rawPosition(Axis::X1), 15000, 2);
+    EXPECT_TRUE(rig.machine->flags() & StatusFlag::JobRunning);
+
+    rig.link->Write(QByteArrayLiteral("Q"));
+    rig.clock.advance(10000);
+    const std::uint32_t paused = rig.machine->flags();
+    EXPECT_TRUE(paused & StatusFlag::JobPaused);
+    EXPECT_FALSE(paused & (StatusFlag::Moving | StatusFlag::JobRunning));
+    EXPECT_NEAR(rig.machine->rawPosition(Axis::X1), 15000, 2) << "the pause holds the wire";
+
+    rig.link->Write(QByteArrayLiteral("K"));
+    rig.clock.advance(15000);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 30000) << "the broken-off move ends after the pause";
+    EXPECT_TRUE(rig.machine->flags() & StatusFlag::JobRunning) << "the last pause still runs";
+    rig.clock.advance(300 + rig.machine->config().jobIdleEndMs);
+    EXPECT_FALSE(rig.machine->flags() & StatusFlag::JobRunning);
+}
+
+} // namespace

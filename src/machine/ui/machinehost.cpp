@@ -58,12 +58,15 @@ void TMachineIdentity::reloadResolutions()
 }
 
 TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_ptr<TMachineIdentity> identity,
-                           std::function<void(const QString &)> statusText, QWidget *panelParent)
+                           std::function<void(const QString &)> statusText, QWidget *panelParent,
+                           std::unique_ptr<MachineClock> clock)
     : m_identity(std::move(identity))
 {
     m_thread.setObjectName(QStringLiteral("machine"));
-    m_session = new MachineSession(std::move(backend), std::make_unique<SystemMachineClock>(),
-                                   CommandLine::current(), Settings::current());
+    if (!clock)
+        clock = std::make_unique<SystemMachineClock>();
+    m_session = new MachineSession(std::move(backend), std::move(clock), CommandLine::current(),
+                                   Settings::current());
     m_session->moveToThread(&m_thread);
     if (m_identity)
         m_identity->setSession(m_session);

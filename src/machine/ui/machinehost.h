@@ -50,9 +50,11 @@ class TMachineHost : public QObject, public IDeviceLink, public ITransmitter, pu
 {
     Q_OBJECT
 public:
-    // statusText shows a text in status panel 0 of the main window.
+    // statusText shows a text in status panel 0 of the main window. The
+    // session's time is the wall clock unless a clock is given.
     TMachineHost(MachineSession::BackendFactory backend, std::shared_ptr<TMachineIdentity> identity,
-                 std::function<void(const QString &)> statusText, QWidget *panelParent = nullptr);
+                 std::function<void(const QString &)> statusText, QWidget *panelParent = nullptr,
+                 std::unique_ptr<MachineClock> clock = nullptr);
     ~TMachineHost() override;
 
     TsterForm &panel() { return *m_panel; }
