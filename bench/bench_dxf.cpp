@@ -86,22 +86,32 @@ void BM_DxfReader(benchmark::State &state)
     const std::string &path = dxfFile();
     std::int64_t points = 0;
     std::int64_t figures = 0;
+    std::uint64_t hash = 0;
     for (auto _ : state) {
         Thpgl reader;
         if (reader.Open(path, TDrawingKind::Dxf) != 0)
             state.SkipWithError("cannot open");
         points = 0;
         figures = 0;
+        hash = 1469598103934665603ULL;
         do {
             tfigura f;
-            reader.ReadFigure(f);
+            if (!reader.ReadFigure(f))
+                state.SkipWithError("read error");
             points += static_cast<std::int64_t>(f.points.size());
             figures += f.valid ? 1 : 0;
+            for (const TPlotPoint &p : f.points)
+                hash = (hash
+                        ^ (static_cast<std::uint32_t>(p.x) * 0x9E3779B1u ^ static_cast<std::uint32_t>(p.y)))
+                    * 1099511628211ULL;
         } while (!reader.EndOfFile());
         benchmark::DoNotOptimize(points);
     }
     state.counters["figures"] = static_cast<double>(figures);
     state.counters["points"] = static_cast<double>(points);
+    // Every point of every figure, hashed: a faster reader must give the
+    // same number (the points are identical).
+    state.counters["pointHash"] = static_cast<double>(hash & ((std::uint64_t {1} << 52) - 1));
 }
 
 void BM_DxfFloor_ReadAndCountLines(benchmark::State &state)

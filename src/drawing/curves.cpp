@@ -47,14 +47,6 @@ double distance(TCurvePoint a, TCurvePoint b)
     return static_cast<double>(std::hypot(b.x - a.x, b.y - a.y));
 }
 
-// The trigonometry in double; the sums, which are then scaled and rounded,
-// in extended precision.
-TCurvePoint onCircle(TCurvePoint centre, double r, double angle)
-{
-    return {centre.x + static_cast<long double>(r) * std::cos(angle),
-            centre.y + static_cast<long double>(r) * std::sin(angle)};
-}
-
 double angleOf(TCurvePoint from, TCurvePoint to)
 {
     return SegmentAngleF({double(from.x), double(from.y)}, {double(to.x), double(to.y)});
@@ -67,32 +59,32 @@ double ChordLength(double curveMm, double minimumChordMm)
     return FloatMax(FloatMin(curveMm / 192.0, MaximumChordMm), minimumChordMm);
 }
 
-std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
-                                    double mmPerUnit, double minimumChordMm, bool *tooLong)
+bool ArcChordCount(double r, double sweep, double mmPerUnit, double minimumChordMm, long long &n,
+                   bool *tooLong)
 {
     const double circumference = 2 * Pi * r * mmPerUnit;
     const double chord = ChordLength(circumference, minimumChordMm);
-    long long n = 0;
     if (!chordCount(static_cast<long double>(sweep) / (2 * Pi) * circumference / chord + 0.5L, n, tooLong))
-        return {};
+        return false;
     n = std::llabs(n);
     if (n < 16)
         n = 16;
+    return true;
+}
+
+std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
+                                    double mmPerUnit, double minimumChordMm, bool *tooLong)
+{
     std::vector<TCurvePoint> points;
-    points.reserve(static_cast<std::size_t>(n) + 1);
-    points.push_back(onCircle(centre, r, start));
-    for (long long i = 1; i < n; ++i)
-        points.push_back(
-            onCircle(centre, r, start + static_cast<double>(i) * sweep / static_cast<double>(n)));
-    points.push_back(onCircle(centre, r, start + sweep));
+    EmitArc(centre, r, start, sweep, mmPerUnit, minimumChordMm, tooLong,
+            [&points](TCurvePoint c, double radius, double angle) {
+                points.push_back(OnCircle(c, radius, angle));
+            });
     return points;
 }
 
-std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
-                                      double minimumChordMm, bool *tooLong)
+TBulgeArc BulgeArc(TCurvePoint p0, TCurvePoint p1, double bulge)
 {
-    if (bulge == 0.0)
-        return {p0, p1};
     const double theta = 4 * std::atan(bulge);
     const double beta = theta > 0 ? (Pi - theta) / 2 : -(Pi + theta) / 2;
     const double phi = angleOf(p0, p1);
@@ -100,8 +92,20 @@ std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bul
     const double d = beta == Pi / 2 ? 2147483647.0 : std::tan(beta) * h;
     const double r = std::sqrt(d * d + h * h);
     const double alpha = phi + beta;
-    const TCurvePoint centre = onCircle(p0, r, alpha);
-    return FlattenArc(centre, r, alpha - Pi, theta, mmPerUnit, minimumChordMm, tooLong);
+    // The arc starts at p0 (seen from the centre at alpha - pi) and sweeps
+    // theta to p1.
+    return {OnCircle(p0, r, alpha), r, alpha - Pi, theta};
+}
+
+std::vector<TCurvePoint> FlattenBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit,
+                                      double minimumChordMm, bool *tooLong)
+{
+    std::vector<TCurvePoint> points;
+    EmitBulge(p0, p1, bulge, mmPerUnit, minimumChordMm, tooLong,
+              [&points](TCurvePoint c, double radius, double angle) {
+                  points.push_back(radius == 0.0 ? c : OnCircle(c, radius, angle));
+              });
+    return points;
 }
 
 std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPerUnit, double minimumChordMm,
@@ -118,7 +122,7 @@ std::vector<TCurvePoint> FlattenCircle(TCurvePoint centre, double r, double mmPe
     std::vector<TCurvePoint> points;
     points.reserve(static_cast<std::size_t>(n) + 1);
     for (long long i = 0; i <= n; ++i)
-        points.push_back(onCircle(centre, r, 2 * Pi * static_cast<double>(i) / static_cast<double>(n)));
+        points.push_back(OnCircle(centre, r, 2 * Pi * static_cast<double>(i) / static_cast<double>(n)));
     return points;
 }
 

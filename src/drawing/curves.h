@@ -3,6 +3,7 @@
 #include "drawing/geometry.h"
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -39,6 +40,72 @@ double ChordLength(double curveMm, double minimumChordMm);
 // points from the start point to the end point.
 std::vector<TCurvePoint> FlattenArc(TCurvePoint centre, double r, double start, double sweep,
                                     double mmPerUnit, double minimumChordMm, bool *tooLong = nullptr);
+
+// The chord count of FlattenArc; false (and *tooLong) when the arc needs
+// more chords than any curve may have.
+bool ArcChordCount(double r, double sweep, double mmPerUnit, double minimumChordMm, long long &n,
+                   bool *tooLong = nullptr);
+
+// The angle of point i of n chords: the start, start + i sweep / n, and the
+// end exactly at start + sweep.
+inline double ArcAngle(double start, double sweep, long long n, long long i)
+{
+    if (i == 0)
+        return start;
+    if (i == n)
+        return start + sweep;
+    return start + static_cast<double>(i) * sweep / static_cast<double>(n);
+}
+
+// A point of a circle: the trigonometry in double, the sums (which are then
+// scaled and rounded) in extended precision.
+inline TCurvePoint OnCircle(TCurvePoint centre, double r, double angle)
+{
+    return {centre.x + static_cast<long double>(r) * std::cos(angle),
+            centre.y + static_cast<long double>(r) * std::sin(angle)};
+}
+
+// FlattenArc's points handed one by one to emit as (centre, r, angle), the
+// point being OnCircle(centre, r, angle), without a list: readers flatten
+// millions of arcs and may turn a point into plotter units faster than
+// through its extended sums. False (nothing emitted) when FlattenArc would
+// give nothing.
+template<typename Emit>
+bool EmitArc(TCurvePoint centre, double r, double start, double sweep, double mmPerUnit,
+             double minimumChordMm, bool *tooLong, Emit &&emit)
+{
+    long long n = 0;
+    if (!ArcChordCount(r, sweep, mmPerUnit, minimumChordMm, n, tooLong))
+        return false;
+    for (long long i = 0; i <= n; ++i)
+        emit(centre, r, ArcAngle(start, sweep, n, i));
+    return true;
+}
+
+// Centre, radius, start angle and sweep of the arc of a bulged segment.
+struct TBulgeArc
+{
+    TCurvePoint centre;
+    double r = 0.0;
+    double start = 0.0;
+    double sweep = 0.0;
+};
+TBulgeArc BulgeArc(TCurvePoint p0, TCurvePoint p1, double bulge);
+
+// FlattenBulge's points handed one by one to emit, as EmitArc does (a
+// straight segment's ends as points of radius 0).
+template<typename Emit>
+bool EmitBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit, double minimumChordMm,
+               bool *tooLong, Emit &&emit)
+{
+    if (bulge == 0.0) {
+        emit(p0, 0.0, 0.0);
+        emit(p1, 0.0, 0.0);
+        return true;
+    }
+    const TBulgeArc arc = BulgeArc(p0, p1, bulge);
+    return EmitArc(arc.centre, arc.r, arc.start, arc.sweep, mmPerUnit, minimumChordMm, tooLong, emit);
+}
 
 // The arc of a polyline segment from p0 to p1 with a DXF bulge (tan of a
 // quarter of the included angle, positive counter-clockwise). A bulge of

@@ -194,27 +194,138 @@ void TDxfReader::updateUnit()
 
 void TDxfReader::addPoint(TCurvePoint p)
 {
+    if (beginPoint())
+        placePoint(circleFrame(p, 0.0), 0.0, 1.0, 0.0, 0.0);
+}
+
+TDxfReader::TCircleFrame TDxfReader::circleFrame(TCurvePoint centre, double r) const
+{
+    const double scale = m_mmPerUnit * 40.0;
+    TCircleFrame frame;
+    frame.x = static_cast<double>(centre.x) * scale;
+    frame.y = static_cast<double>(centre.y) * scale;
+    frame.r = r * scale;
+    frame.radius = r;
+    frame.centre = centre;
+    frame.boundX = (std::fabs(static_cast<double>(centre.x)) + std::fabs(r)) * scale * 0x1p-48;
+    frame.boundY = (std::fabs(static_cast<double>(centre.y)) + std::fabs(r)) * scale * 0x1p-48;
+    return frame;
+}
+
+bool TDxfReader::beginPoint()
+{
     if (m_failed)
-        return;
+        return false;
     if (m_figure->points.size() >= MaxFigurePoints) {
         fail("too many points");
-        return;
+        return false;
     }
-    const long double factor = m_mmPerUnit;
-    const long double ux = RoundHalfEven(40000.0L * (p.x * factor) / 1000.0L);
-    const long double uy = RoundHalfEven(40000.0L * (p.y * factor) / 1000.0L);
-    if (!(std::abs(ux) <= MaxPlotCoordinate) || !(std::abs(uy) <= MaxPlotCoordinate)) {
-        fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
-        return;
+    return true;
+}
+
+namespace {
+
+// Round(40000 * ((X + R) * f) / 1000) as the extended type evaluates it, with
+// R = r * t (the extended product), decided in double where that provably
+// gives the same integer. With s = 40 f rounded once, x = X s takes three
+// correctly rounded steps (X to double, s, the product), rs = r s two, and
+// v = x + rs * t two more; so v lies within 6 * 2^-53 (|X| + |r|) s of the
+// exact value, the extended evaluation within 2^-61 (|X| + |r|) s. Beyond
+// bound = 2^-48 (|X| + |r|) s from a half both round alike. False when v is that close to a half (the
+// extended expression then decides) or out of the range.
+inline bool unitsClearOfHalf(double x, double rs, double t, double bound, std::int64_t &units)
+
+{
+    const double v = x + rs * t;
+    if (!(std::fabs(v) <= MaxPlotCoordinate))
+        return false;
+    constexpr double shift = 0x1.8p52; // leaves no fraction bits: rounds half to even
+    const double whole = (v + shift) - shift;
+    if (!(0.5 - std::fabs(v - whole) > bound))
+        return false;
+    units = static_cast<std::int64_t>(whole);
+    return true;
+}
+
+} // namespace
+
+// The point OnCircle(centre, r, angle) in plotter units (r 0: the centre),
+// given the cosine and sine of the angle within trigError of those OnCircle
+// takes.
+void TDxfReader::placePoint(const TCircleFrame &frame, double angle, double cosine, double sine,
+                            double trigError)
+{
+    const double extra = std::fabs(frame.r) * trigError;
+    std::int64_t ux = 0;
+    std::int64_t uy = 0;
+    if (!unitsClearOfHalf(frame.x, frame.r, cosine, frame.boundX + extra, ux)
+        || !unitsClearOfHalf(frame.y, frame.r, sine, frame.boundY + extra, uy)) {
+        const TCurvePoint p
+            = frame.radius == 0.0 ? frame.centre : OnCircle(frame.centre, frame.radius, angle);
+        if (!toUnits(p.x, ux) || !toUnits(p.y, uy)) {
+            fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
+            return;
+        }
     }
-    // Whole numbers within int32: through double, which converts without
-    // switching the x87 rounding mode per value.
-    const TPlotPoint point {static_cast<std::int32_t>(static_cast<double>(ux)),
-                            static_cast<std::int32_t>(static_cast<double>(uy))};
+    const TPlotPoint point {static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)};
     if (point == m_last)
         return;
     m_figure->AddPoint(point);
     m_last = point;
+}
+
+// FlattenArc's points. The cosines and sines of its angles come from a
+// rotation by the chord's angle, taken afresh from the library every
+// kReseed points: far cheaper than a sincos per point. Each rotation adds at
+// most 16 units of the last place (2^-53) to their error (a rotation keeps
+// the error's size; the step's own sine and cosine, its angle and the four
+// products and sums add the rest), a fresh pair starts within 2, and the
+// angles of the points differ from start + i * step by at most 40 (the
+// rounding of the angle formula, angles below 6 pi). placePoint takes that
+// bound into its test and decides anything closer to a half exactly.
+void TDxfReader::addArc(TCurvePoint centre, double r, double start, double sweep)
+{
+    constexpr long long kReseed = 64;
+    bool tooLong = false;
+    long long n = 0;
+    if (!ArcChordCount(r, sweep, mmPerUnit(), m_options.minimumChordMm, n, &tooLong)) {
+        addCurve({}, tooLong);
+        return;
+    }
+    const TCircleFrame frame = circleFrame(centre, r);
+    const double step = sweep / static_cast<double>(n);
+    const double stepCos = std::cos(step);
+    const double stepSin = std::sin(step);
+    const bool rotate = std::fabs(start) + std::fabs(sweep) < 6 * Pi;
+    double c = 1.0;
+    double s = 0.0;
+    for (long long i = 0; i <= n && beginPoint(); ++i) {
+        const double angle = ArcAngle(start, sweep, n, i);
+        const long long since = i % kReseed;
+        if (since == 0 || !rotate) {
+            c = std::cos(angle);
+            s = std::sin(angle);
+        } else {
+            const double nc = c * stepCos - s * stepSin;
+            s = s * stepCos + c * stepSin;
+            c = nc;
+        }
+        const double error = since == 0 || !rotate ? 0.0 : static_cast<double>(64 + 16 * since) * 0x1p-53;
+        placePoint(frame, angle, c, s, error);
+    }
+}
+
+// Millimetres to plotter units: Round(40000 * (v * mmPerUnit) / 1000) in
+// the extended type, rounded by its mantissa (RoundToInt64) rather than by a
+// conversion that switches the x87 rounding mode for every coordinate.
+bool TDxfReader::toUnits(long double v, std::int64_t &units) const
+{
+    const long double factor = m_mmPerUnit;
+    const long double u = 40000.0L * (v * factor) / 1000.0L;
+    if (!(std::abs(u) <= MaxPlotCoordinate + 0.5L))
+        return false; // beyond the range, or not a number
+    units = RoundToInt64(u);
+    return units >= -MaxPlotCoordinate && units <= MaxPlotCoordinate;
 }
 
 void TDxfReader::addPoints(const std::vector<TCurvePoint> &points)
@@ -398,9 +509,7 @@ void TDxfReader::readArc()
     double sweep = end - start;
     if (sweep < 0)
         sweep += 2 * Pi;
-    bool tooLong = false;
-    const auto points = FlattenArc(centre, r, start, sweep, mmPerUnit(), m_options.minimumChordMm, &tooLong);
-    addCurve(points, tooLong);
+    addArc(centre, r, start, sweep);
 }
 
 void TDxfReader::readEllipse()
@@ -547,9 +656,13 @@ void TDxfReader::addBulge(TCurvePoint from, TCurvePoint to, double bulge)
     // Both ends lie in the range. A bulge near zero has its centre far away
     // but an arc as short as its chord; one near a whole turn has an arc of
     // a huge circle, which the chord limit refuses before it is flattened.
-    bool tooLong = false;
-    const auto points = FlattenBulge(from, to, bulge, mmPerUnit(), m_options.minimumChordMm, &tooLong);
-    addCurve(points, tooLong);
+    if (bulge == 0.0) {
+        addPoint(from);
+        addPoint(to);
+        return;
+    }
+    const TBulgeArc arc = BulgeArc(from, to, bulge);
+    addArc(arc.centre, arc.r, arc.start, arc.sweep);
 }
 
 void TDxfReader::readFitVertices(std::int32_t flags)

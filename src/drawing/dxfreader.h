@@ -70,6 +70,24 @@ private:
     double mmPerUnit() const;
     void updateUnit();
     void addPoint(TCurvePoint p);
+    // A circle (or, with radius 0, a point) whose points are placed: centre
+    // and radius scaled to plotter units in double with the bounds of that
+    // fast evaluation, and as read for the exact one.
+    struct TCircleFrame
+    {
+        double x = 0.0;
+        double y = 0.0;
+        double r = 0.0;
+        double boundX = 0.0;
+        double boundY = 0.0;
+        double radius = 0.0;
+        TCurvePoint centre;
+    };
+    TCircleFrame circleFrame(TCurvePoint centre, double r) const;
+    bool beginPoint();
+    void placePoint(const TCircleFrame &frame, double angle, double cosine, double sine, double trigError);
+    void addArc(TCurvePoint centre, double r, double start, double sweep);
+    bool toUnits(long double v, std::int64_t &units) const;
     void addPoints(const std::vector<TCurvePoint> &points);
     // A flattened curve, or a conversion error when it needed too many chords.
     void addCurve(const std::vector<TCurvePoint> &points, bool tooLong);

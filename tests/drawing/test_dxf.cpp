@@ -1,10 +1,13 @@
 #include "drawing/dxfreader.h"
+#include "drawing/jobbytes.h"
 #include "drawingtesthelpers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <numbers>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -559,4 +562,109 @@ TEST(DxfReader, EmptyValueLinesInLfOnlyFiles)
     const auto figures = figuresOf(pairsText(pairs, "\n"));
     ASSERT_EQ(figures.size(), 2u);
     EXPECT_EQ(figures[1].points, (Points {{80, 80}, {120, 120}}));
+}
+
+namespace {
+
+std::string exact(double v)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+// The extended evaluation every point was rounded by before the reader
+// learnt its faster ways.
+TPlotPoint extendedUnits(TCurvePoint p, double mmPerUnit)
+{
+    const long double f = mmPerUnit;
+    return {static_cast<std::int32_t>(RoundHalfEven(40000.0L * (p.x * f) / 1000.0L)),
+            static_cast<std::int32_t>(RoundHalfEven(40000.0L * (p.y * f) / 1000.0L))};
+}
+
+void appendExtended(Points &out, const std::vector<TCurvePoint> &curve, double mmPerUnit)
+{
+    for (const TCurvePoint &p : curve) {
+        const TPlotPoint u = extendedUnits(p, mmPerUnit);
+        if (out.empty() || !(out.back() == u))
+            out.push_back(u);
+    }
+}
+
+} // namespace
+
+// The reader turns arc points into plotter units in double where that is
+// provably the same, and takes their sines and cosines from a rotation
+// rather than a sincos per point: every point must still be the one the
+// extended evaluation of each point gives (seeded arcs and bulges, some of
+// whose points land exactly on a half unit).
+TEST(DxfReader, FastArcPointsEqualTheExtendedEvaluation)
+{
+    constexpr double Pi = std::numbers::pi;
+    for (const int unit : {0, 1}) {
+        SCOPED_TRACE(unit);
+        const double mmPerUnit = unit == 1 ? 25.4 : 1.0;
+        const double range = unit == 1 ? 20.0 : 500.0;
+        std::mt19937 random(unit + 11);
+        std::uniform_real_distribution<double> coordinate(-range, range);
+        std::uniform_real_distribution<double> radius(0.01, range / 2);
+        std::uniform_real_distribution<double> degrees(0.0, 360.0);
+        std::uniform_real_distribution<double> bulge(-3.0, 3.0);
+        Pairs pairs;
+        std::vector<Points> expected;
+        for (int i = 0; i < 300; ++i) {
+            double cx = coordinate(random);
+            const double r = radius(random);
+            double a0 = degrees(random);
+            if (i % 3 == 0) {
+                // The first point exactly on a half unit: cx + r = (m + 1/2) / 40.
+                a0 = 0.0;
+                cx = (std::floor((cx + r) * 40.0) + 0.5) / 40.0 - r;
+            }
+            const double cy = coordinate(random);
+            const double a1 = degrees(random);
+            pairs.insert(pairs.end(),
+                         {{0, "ARC"},
+                          {10, exact(cx)},
+                          {20, exact(cy)},
+                          {40, exact(r)},
+                          {50, exact(a0)},
+                          {51, exact(a1)}});
+            double sweep = 2 * Pi * a1 / 360 - 2 * Pi * a0 / 360;
+            if (sweep < 0)
+                sweep += 2 * Pi;
+            Points points;
+            appendExtended(points, FlattenArc({cx, cy}, r, 2 * Pi * a0 / 360, sweep, mmPerUnit, 2.0),
+                           mmPerUnit);
+            expected.push_back(points);
+        }
+        for (int i = 0; i < 100; ++i) {
+            std::vector<TCurvePoint> vertices;
+            std::vector<double> bulges;
+            pairs.insert(pairs.end(), {{0, "LWPOLYLINE"}, {70, "0"}});
+            for (int v = 0; v < 5; ++v) {
+                vertices.push_back({coordinate(random), coordinate(random)});
+                bulges.push_back(v == 4 ? 0.0 : bulge(random));
+                pairs.insert(pairs.end(),
+                             {{10, exact(double(vertices.back().x))},
+                              {20, exact(double(vertices.back().y))},
+                              {42, exact(bulges.back())}});
+            }
+            Points points;
+            for (std::size_t v = 0; v < vertices.size(); ++v) {
+                if (v > 0)
+                    appendExtended(points,
+                                   FlattenBulge(vertices[v - 1], vertices[v], bulges[v - 1], mmPerUnit, 2.0),
+                                   mmPerUnit);
+                appendExtended(points, {vertices[v]}, mmPerUnit);
+            }
+            expected.push_back(points);
+        }
+        TReaderOptions options;
+        options.lengthUnit = unit;
+        const std::vector<tfigura> figures = figuresOf(entities(pairs), options);
+        ASSERT_EQ(figures.size(), expected.size());
+        for (std::size_t i = 0; i < figures.size(); ++i)
+            EXPECT_EQ(figures[i].points, expected[i]) << "figure " << i;
+    }
 }
