@@ -27,6 +27,12 @@ QString VersionString(bool withRelease, bool withBuild)
     return text;
 }
 
+DeploymentLinks DeploymentLinks::current()
+{
+    return {QStringLiteral(PRENTAVIK_MAKER_WEB_ADDRESS), QStringLiteral(PRENTAVIK_SOLMAR_WEB_ADDRESS),
+            QStringLiteral(PRENTAVIK_SUPPORT_FORM_ACTION)};
+}
+
 bool IsSupportedOS(QString &description)
 {
     description = QSysInfo::prettyProductName() + QStringLiteral(" [kernel ") + QSysInfo::kernelVersion()
@@ -64,17 +70,17 @@ bool languageOrEnglish(const DocumentPlace &place, const QString &prefix, const 
     return QFileInfo::exists(path);
 }
 
-bool isOwnBrand(const QString &dealer)
+} // namespace
+
+bool IsOwnBrand(const QString &dealer)
 {
     return dealer.isEmpty() || dealer == QLatin1String("KORVANEL");
 }
 
-} // namespace
-
 bool ManualPath(const DocumentPlace &place, QString &path)
 {
     const QString prefix = QStringLiteral("Dervilon_manual_");
-    if (!isOwnBrand(place.dealer))
+    if (!IsOwnBrand(place.dealer))
         return languageOrEnglish(place, prefix, QLatin1Char('_') + place.dealer + QStringLiteral(".pdf"),
                                  path);
     return languageOrEnglish(place, prefix, QStringLiteral(".pdf"), path);
@@ -103,7 +109,7 @@ bool DealerCataloguePath(const DocumentPlace &place, QString &path)
 
 bool CataloguePath(const DocumentPlace &place, QString &path)
 {
-    if (!isOwnBrand(place.dealer))
+    if (!IsOwnBrand(place.dealer))
         return DealerCataloguePath(place, path);
     return languageOrEnglish(place, QStringLiteral("Catalogue_"), QStringLiteral(".pdf"), path);
 }

@@ -10,6 +10,17 @@
 // major.minor, then ".release" and ".build" when asked ("1.0", "1.0.0.1").
 QString VersionString(bool withRelease, bool withBuild);
 
+// The web addresses this build was configured with; each is empty unless
+// the deployment set it.
+struct DeploymentLinks
+{
+    QString makerWeb;
+    QString solmarWeb; // the SOLMAR dealer's site
+    QString supportFormAction; // where the support-request form posts
+
+    static DeploymentLinks current();
+};
+
 // Every Linux this program builds on can run it; the description names the
 // distribution and the kernel.
 bool IsSupportedOS(QString &description);
@@ -27,6 +38,9 @@ struct DocumentPlace
     // The running program: its folder, the loaded language, the dealer switch.
     static DocumentPlace current();
 };
+
+// No dealer code, or the maker's own name: the maker's edition.
+bool IsOwnBrand(const QString &dealer);
 
 // The manual for the language (and dealer), else the English one.
 bool ManualPath(const DocumentPlace &place, QString &path);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Program-wide state that several windows read. Set during start-up (the
 // main window's creation and translation) and kept for the whole run.
 struct ProgramGlobals
@@ -14,6 +16,10 @@ struct ProgramGlobals
     // False with the "fullPower" switch, which lifts the minimum heating
     // power of some machine models.
     bool powerLimit = true;
+    // The file of the loaded 3D model; the serial-cut generator sets it. The
+    // serial save starts in the model's folder and proposes its name. Empty
+    // (or unset) while no model is loaded.
+    std::function<QString()> modelFileName;
 };
 
 ProgramGlobals &Globals();

@@ -42,6 +42,8 @@ constexpr ComponentText mainWindowTexts[] = {
     {"WindowCascadeItem", "WindowCascadeItem.Caption", TextTarget::Caption},
     {"WindowTileItem", "WindowTileItem.Caption", TextTarget::Caption},
     {"CloseAll", "CloseAll.Caption", TextTarget::Caption},
+    {"miProgram", "miProgram.Caption", TextTarget::Caption},
+    {"miZgloszenieBledu", "miZgloszenieBledu.Caption", TextTarget::Caption},
     {"SpeedSymulacja", "SpeedSymulacja.Caption", TextTarget::Caption},
     {"SpeedStart", "SpeedStart.Caption", TextTarget::Caption},
     {"SpeedStop", "SpeedStop.Caption", TextTarget::Caption},

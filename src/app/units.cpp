@@ -53,6 +53,12 @@ long double UnitToMm(int unit, long double value)
     return value * factor(unit);
 }
 
+QString lengthText(long double mm, int unit, int decimals)
+{
+    return QString::number(static_cast<double>(MmToUnit(unit, mm)), 'f', decimals) + QLatin1Char(' ')
+        + unitName(unit);
+}
+
 long double stepForValue(long double valueInUnit)
 {
     const long double a = std::fabs(valueInUnit);

@@ -18,6 +18,10 @@ bool isValidUnit(int unit);
 long double MmToUnit(int unit, long double mm);
 long double UnitToMm(int unit, long double value);
 
+// A length in millimetres shown in the unit in fixed notation with the given
+// decimals, a blank and the unit's name: "50.00 in".
+QString lengthText(long double mm, int unit, int decimals);
+
 // Step of the up/down buttons of a length field: one tenth of the place of the
 // leading digit of |value| (5.2 -> 0.1, 37 -> 1, 250 -> 10, 0.5 -> 0.01), in
 // the field's unit; 0.1 for a value of 0.

@@ -192,6 +192,17 @@ void MachineSession::readStatusInto(bool *connected, bool *jobRunning)
     *jobRunning = read && m_state.plot.has(StatusFlag::JobRunning);
 }
 
+void MachineSession::readIdentityInto(bool *connected, MachineState *state)
+{
+    const bool read = m_ploter && m_ploter->ReadStatus();
+    *connected = read && m_link->connected();
+    if (*connected) {
+        m_ploter->ReadMachineInfo();
+        emit stateChanged(m_state);
+    }
+    *state = m_state;
+}
+
 void MachineSession::sendPowerOutput(int itemIndex)
 {
     if (!m_ploter)

@@ -91,6 +91,9 @@ public slots:
     // Blocking status read for the configuration follow-up (call with a
     // blocking queued connection from another thread).
     void readStatusInto(bool *connected, bool *jobRunning);
+    // Blocking read for the About box: the status, then the identification
+    // when the machine answers; `state` receives the machine state after it.
+    void readIdentityInto(bool *connected, MachineState *state);
     void sendPowerOutput(int itemIndex);
     void sendLengthUnit(int itemIndex);
     void reapplyHeatingPower();

@@ -4,6 +4,7 @@
 #include "app/messages.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -55,4 +56,22 @@ TSerialSaveResult SaveSerialPasses(const QString &folder, const std::vector<TSer
         }
     }
     return TSerialSaveResult::Saved;
+}
+
+TSerialSaveResult SaveSerialCut(const QString &modelFileName, const QString &defaultFolder,
+                                const TSelectFolder &selectFolder,
+                                const std::vector<TSerialPassWindow> &windows)
+{
+    QString initialFolder = defaultFolder;
+    QString proposedName;
+    if (!modelFileName.isEmpty()) {
+        const QFileInfo model(modelFileName);
+        initialFolder = model.absolutePath();
+        proposedName = model.completeBaseName();
+    }
+    QString folder;
+    if (!selectFolder(Text("btnZapisPrzebiegowSeryjnych"), Text("msgWskazKatalog"), initialFolder,
+                      proposedName, folder))
+        return TSerialSaveResult::Cancelled;
+    return SaveSerialPasses(folder, windows);
 }

@@ -32,3 +32,17 @@ enum class TSerialSaveResult {
 // pass first. When the folder already holds "*.dxf" files the user is asked
 // first (OK goes on, Cancel stops).
 TSerialSaveResult SaveSerialPasses(const QString &folder, const std::vector<TSerialPassWindow> &windows);
+
+// The folder dialog: caption, confirm-button caption, the folder it starts
+// in and the name it proposes for a new folder; true with the chosen folder.
+using TSelectFolder
+    = std::function<bool(const QString &caption, const QString &confirmCaption, const QString &initialFolder,
+                         const QString &proposedName, QString &folder)>;
+
+// The serial save command: the user picks the folder, starting in the 3D
+// model's folder with the model's name (without extension) proposed for a new
+// folder; without a model in `defaultFolder` with no name proposed. Then the
+// passes are saved there.
+TSerialSaveResult SaveSerialCut(const QString &modelFileName, const QString &defaultFolder,
+                                const TSelectFolder &selectFolder,
+                                const std::vector<TSerialPassWindow> &windows);

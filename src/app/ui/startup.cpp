@@ -7,7 +7,9 @@
 #include "app/messages.h"
 #include "app/programfolders.h"
 #include "app/settings.h"
+#include "app/ui/dlgdir.h"
 #include "app/ui/qmessageboxes.h"
+#include "app/ui/smallwindows.h"
 #include "app/units.h"
 #include "job/barcodesets.h"
 #include "job/companion.h"
@@ -29,18 +31,23 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
 {
     TMainForm *form = windows.mainForm.get();
     TDlgkonfig *dialog = windows.dlgkonfig.get();
+    windows.infoForm = std::make_unique<Tinfoform>(form);
+    Tinfoform *info = windows.infoForm.get();
     TProjectWindowHost::Hooks hooks;
     hooks.openFolder = [dialog] { return dialog->konfig().globalConfig().openFolder; };
     hooks.rememberOpenFolder = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
     hooks.openFilterIndex = [dialog] { return dialog->konfig().globalConfig().filterIndex; };
     hooks.rememberOpenFilterIndex = [dialog](int index) { dialog->konfig().setFilterIndex(index); };
-    windows.projects = std::make_unique<TProjectWindowHost>(
-        form->mdiArea(),
-        TProjectWindowContext::program(
-            [form](const QString &text) { form->setStatusText(0, text); },
-            // Projects are checked against the identified machine's travel.
-            [identity] { return std::pair(identity->state().limitX, identity->state().limitY); }),
-        std::move(hooks));
+    TProjectWindowContext context = TProjectWindowContext::program(
+        [form](const QString &text) { form->setStatusText(0, text); },
+        // Projects are checked against the identified machine's travel.
+        [identity] { return std::pair(identity->state().limitX, identity->state().limitY); });
+    context.showJobInfo = [info, dialog](TMDIChild &window) {
+        info->showModal(JobInfoProjectOf(window), dialog->konfig().caption(), CurrentJobInfoSettings());
+    };
+    auto showJobInfo = context.showJobInfo;
+    windows.projects
+        = std::make_unique<TProjectWindowHost>(form->mdiArea(), std::move(context), std::move(hooks));
     windows.drawingOpener = std::make_unique<TDrawingOpener>(*windows.projects);
     TDrawingOpener *opener = windows.drawingOpener.get();
     form->setCommand(TMainForm::Command::OpenDrawing, [opener] { opener->FileOpenItemClick(); });
@@ -55,6 +62,15 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
     form->setCommand(TMainForm::Command::SaveAsDxf, [projects] { projects->FileSaveAsDXFClick(); });
     form->showItem(QStringLiteral("FileSaveAsHPGL"));
     form->showItem(QStringLiteral("FileSaveAsDXF"));
+    form->setCommand(TMainForm::Command::JobInformation, [projects, showJobInfo] {
+        if (TMDIChild *active = projects->activeWindow())
+            showJobInfo(*active);
+    });
+    form->setCommand(TMainForm::Command::SaveSerial, [projects] {
+        const auto &modelFileName = Globals().modelFileName;
+        projects->SaveSerialClick(modelFileName ? modelFileName() : QString(), SelectFolder);
+    });
+    form->showItem(QStringLiteral("miSaveSerial"));
     windows.companionSize = std::make_unique<TCompanionProjectSize>();
     form->setSharedProjectSize(windows.companionSize.get());
 }
@@ -170,6 +186,35 @@ void InstallBarcodeSets(ProgramWindows &windows)
     });
 }
 
+// The About box and the support-request page: what the program and the
+// machine say about themselves.
+void InstallProgramInformation(ProgramWindows &windows, TMachineHost &machine)
+{
+    TMainForm *form = windows.mainForm.get();
+    TDlgkonfig *dialog = windows.dlgkonfig.get();
+    windows.aboutBox = std::make_unique<TAboutBox>(
+        [&machine] {
+            MachineState state;
+            const bool connected = machine.readIdentity(state);
+            return MachineReportOf(connected, state);
+        },
+        dialog->konfig().executableDateText(), form);
+    windows.aboutBox->FormCreate(Globals().dealerCode, ProgramFolders::current().programDir(),
+                                 DeploymentLinks::current());
+    TAboutBox *about = windows.aboutBox.get();
+    form->setCommand(TMainForm::Command::About, [about] { about->showModal(); });
+
+    TProjectWindowHost *projects = windows.projects.get();
+    form->setCommand(TMainForm::Command::SupportRequest, [dialog, projects, &machine] {
+        const TSupportRequest request = SupportRequestOf(dialog->konfig(), projects->windows(),
+                                                         machine.connected(), machine.lastState());
+        WriteSupportRequest(request,
+                            ProgramFolders::current().writablePath(QStringLiteral("SupportRequest.html")),
+                            OpenWithDesktop);
+    });
+    form->showItem(QStringLiteral("miProgram"));
+}
+
 } // namespace
 
 ProgramWindows::~ProgramWindows()
@@ -213,6 +258,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     TMachineHost *machine = InstallMachine(*windows, identity);
     InstallJobControl(*windows, *machine);
     InstallBarcodeSets(*windows);
+    InstallProgramInformation(*windows, *machine);
     return windows;
 }
 

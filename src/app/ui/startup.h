@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/ui/aboutform.h"
 #include "app/ui/dlgkonfig.h"
 #include "app/ui/dlgkonfigadapter.h"
+#include "app/ui/infoform.h"
 #include "app/ui/mainwindow.h"
 #include "job/ui/barcodehost.h"
 #include "job/ui/jobcontrolhost.h"
@@ -26,6 +28,9 @@ struct ProgramWindows
     // Loads the configuration files while it is created.
     std::unique_ptr<TDlgkonfig> dlgkonfig;
     std::unique_ptr<DlgkonfigAdapter> dlgkonfigCommand;
+    // Job information, for the active project window or the one clicked
+    // with the right button.
+    std::unique_ptr<Tinfoform> infoForm;
     // The project windows of the MDI area, the commands that open drawings
     // into them, and the companion's shared memory.
     std::unique_ptr<TProjectWindowHost> projects;
@@ -35,9 +40,10 @@ struct ProgramWindows
     std::unique_ptr<job::JobControlHost> jobControl;
     // Barcode sets: saved from and opened into the project windows.
     std::unique_ptr<TProgramBarcodeHost> barcodeSets;
+    // The About box reads the machine through its host, so it comes after it.
+    std::unique_ptr<TAboutBox> aboutBox;
     // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
-    // TAboutBox, Tprzesun, Tinfoform, TfUsb, TTransArm, Tster, TfGenSer,
-    // TfModelInfo, TfDlgSeryjne.
+    // Tprzesun, TfUsb, TTransArm, Tster, TfGenSer, TfModelInfo, TfDlgSeryjne.
 };
 
 // Reads the program switches, loads the language file and creates the

@@ -166,6 +166,17 @@ IMachineSettingsLink::Status TMachineHost::readStatus()
     return {isConnected, jobRunning};
 }
 
+bool TMachineHost::readIdentity(MachineState &state)
+{
+    bool isConnected = false;
+    QMetaObject::invokeMethod(
+        m_session, [this, &isConnected, &state] { m_session->readIdentityInto(&isConnected, &state); },
+        Qt::BlockingQueuedConnection);
+    m_connected = isConnected;
+    m_state = state;
+    return isConnected;
+}
+
 void TMachineHost::sendPowerOutput(int itemIndex)
 {
     pushSettings();

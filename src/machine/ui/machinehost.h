@@ -81,6 +81,12 @@ public:
     void openUpgrade();
     void restoreFactoryParameters();
 
+    // Reads the status and, when the machine answers, its identification
+    // afresh on the machine's thread and waits for them; true when connected.
+    bool readIdentity(MachineState &state);
+    // The state the session reported last; no call to the machine.
+    const MachineState &lastState() const { return m_state; }
+
     // The text of a machine message in the program's language.
     static QString messageText(const MachineMessage &message);
     static QString transmitText(const TransmitStatus &status);

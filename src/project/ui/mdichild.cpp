@@ -72,7 +72,7 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
     m_view = new TProjectView(m_document, m_statusBar, [this] { return PaintSettings(); }, body);
     m_view->setJobInfoHandler([this] {
         if (m_context.showJobInfo)
-            m_context.showJobInfo();
+            m_context.showJobInfo(*this);
     });
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statusBar);

@@ -15,6 +15,7 @@
 
 class QStatusBar;
 class TFlatPlanRunner;
+class TMDIChild;
 class TProjectView;
 
 // What a project window takes from the program around it.
@@ -31,8 +32,8 @@ struct TProjectWindowContext
     // What painting and the simulation read; empty: the load settings with
     // the default pauses and speed.
     std::function<TPaintSettings()> paintSettings;
-    // The job information window, opened by a right click.
-    std::function<void()> showJobInfo;
+    // The job information window for the window clicked with the right button.
+    std::function<void(TMDIChild &)> showJobInfo;
 
     // The machine's working area in mm (x, y).
     using TWorkArea = std::function<std::pair<std::int32_t, std::int32_t>()>;

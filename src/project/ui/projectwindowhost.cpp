@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "app/messages.h"
+#include "app/programfolders.h"
 #include "app/settings.h"
 #include "job/ipcslave.h"
 #include "job/mergeprofiles.h"
@@ -249,6 +250,22 @@ void TProjectWindowHost::FileSaveAsHPGLClick()
 void TProjectWindowHost::FileSaveAsDXFClick()
 {
     ExportActive(DxfSaveDialog, &TMDIChild::SaveAsDXF);
+}
+
+TSerialSaveResult TProjectWindowHost::SaveSerialClick(const QString &modelFileName,
+                                                      const TSelectFolder &selectFolder)
+{
+    std::vector<TSerialPassWindow> passes;
+    for (TMDIChild *child : windows()) {
+        passes.push_back({child->passNumber(),
+                          [this, child] {
+                              child->show();
+                              child->raise();
+                              m_area->setActiveSubWindow(child);
+                          },
+                          [child](const QString &fileName) { return child->SaveAsDXF(fileName); }});
+    }
+    return SaveSerialCut(modelFileName, ProgramFolders::current().programDir(), selectFolder, passes);
 }
 
 void TProjectWindowHost::ExportActive(TSaveDialogRequest (*dialog)(const QString &),

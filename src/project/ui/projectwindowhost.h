@@ -1,6 +1,7 @@
 #pragma once
 
 #include "project/openfile.h"
+#include "project/serialsave.h"
 #include "project/ui/mdichild.h"
 
 #include <QPointer>
@@ -76,6 +77,10 @@ public:
     void FileSaveAsHPGLClick();
     void FileSaveAsDXFClick();
     TMDIChild *activeWindow() const;
+    // The serial save command: every window, as the pass its number names,
+    // written as a numbered DXF file into the folder the user picks (starting
+    // beside the 3D model, else in the program folder).
+    TSerialSaveResult SaveSerialClick(const QString &modelFileName, const TSelectFolder &selectFolder);
 
 private:
     int Add(TMDIChild *child);
