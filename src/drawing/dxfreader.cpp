@@ -728,26 +728,24 @@ void TDxfReader::readSpline()
             spline.knots.push_back(value);
             break;
         case 10:
-        case 11: {
-            double x = 0.0;
-            double y = 0.0;
-            if (!readReal(x) || !seekReal(code + 10, y)) {
-                ended = true;
-                break;
-            }
-            (code == 10 ? spline.controlPoints : spline.fitPoints).push_back({x, y});
-            break;
-        }
+        case 11:
         case 12:
         case 13: {
-            // The start (12/22) and end (13/23) tangents of a fit-point spline.
+            // Control points (10/20), fit points (11/21), and the start
+            // (12/22) and end (13/23) tangents of a fit-point spline.
             double x = 0.0;
             double y = 0.0;
             if (!readReal(x) || !seekReal(code + 10, y)) {
                 ended = true;
                 break;
             }
-            (code == 12 ? spline.startTangent : spline.endTangent) = TCurvePoint {x, y};
+            const TCurvePoint point {x, y};
+            if (code == 10)
+                spline.controlPoints.push_back(point);
+            else if (code == 11)
+                spline.fitPoints.push_back(point);
+            else
+                (code == 12 ? spline.startTangent : spline.endTangent) = point;
             break;
         }
         case 62:

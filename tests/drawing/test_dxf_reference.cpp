@@ -142,26 +142,20 @@ Curve curveOf(const Reference &r)
         };
         c.first = units(segments.front()[0], segments.front()[1]);
         c.last = units(segments.back()[2], segments.back()[3]);
-    } else if (r.kind == "spline") {
+    } else if (r.kind == "spline" || r.kind == "curve") {
         std::vector<Vec> samples;
         for (std::size_t i = 1; i + 1 < v.size(); i += 2)
             samples.push_back(units(v[i], v[i + 1]));
+        // A curve's samples are dense: its distance is to the polyline
+        // through them; a spline's are the reader's own points.
+        const bool dense = r.kind == "curve";
         c.distance = [=](Vec p) {
             double best = 1e18;
-            for (const Vec &s : samples)
-                best = std::min(best, dist(p, s));
-            return best;
-        };
-        c.first = samples.front();
-        c.last = samples.back();
-    } else if (r.kind == "curve") {
-        std::vector<Vec> samples;
-        for (std::size_t i = 1; i + 1 < v.size(); i += 2)
-            samples.push_back(units(v[i], v[i + 1]));
-        c.distance = [=](Vec p) {
-            double best = 1e18;
-            for (std::size_t i = 1; i < samples.size(); ++i)
-                best = std::min(best, toSegment(p, samples[i - 1], samples[i]));
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                best = std::min(best, dist(p, samples[i]));
+                if (dense && i > 0)
+                    best = std::min(best, toSegment(p, samples[i - 1], samples[i]));
+            }
             return best;
         };
         c.first = samples.front();
