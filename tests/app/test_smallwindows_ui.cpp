@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -227,10 +228,11 @@ TEST(SimulatedMachine, AboutAndSupportPageShowWhatTheMachineReports)
         TMachineHost machine(MachineSession::programBackend(), std::make_shared<TMachineIdentity>(), {});
         MachineState state;
         EXPECT_TRUE(QTest::qWaitFor([&] { return machine.readIdentity(state); }, 5000));
+        int waitMs = 3000;
         TAboutBox about(
-            [&machine] {
+            [&machine, &waitMs] {
                 MachineState read;
-                const bool connected = machine.readIdentity(read);
+                const bool connected = machine.readIdentity(read, waitMs);
                 return MachineReportOf(connected, read);
             },
             QStringLiteral("1 Mar 2024"));
@@ -243,6 +245,17 @@ TEST(SimulatedMachine, AboutAndSupportPageShowWhatTheMachineReports)
                   "1200.0x800.0 mm 20 h 34 min.");
         EXPECT_EQ(about.valueLabel("ARMwersja")->text(), "3.5");
         about.show();
+
+        // A machine thread held by a long operation (a homing) does not
+        // freeze the box: it shows the last report.
+        QSemaphore gate;
+        QMetaObject::invokeMethod(
+            machine.session(), [&gate] { gate.acquire(); }, Qt::QueuedConnection);
+        waitMs = 20;
+        about.FormActivate();
+        gate.release();
+        EXPECT_EQ(about.valueLabel("model")->text(), "bn45");
+
         QTest::mouseClick(about.findChild<QGroupBox *>(QStringLiteral("GroupBox1")), Qt::LeftButton);
         EXPECT_FALSE(about.isVisible());
 

@@ -13,6 +13,10 @@
 #include "machine/ui/przesunform.h"
 #include "machine/ui/upgradeform.h"
 
+#include <QSemaphore>
+
+#include <memory>
+
 void TMachineIdentity::update(const MachineState &state)
 {
     const MachineState &was = m_state;
@@ -166,15 +170,32 @@ IMachineSettingsLink::Status TMachineHost::readStatus()
     return {isConnected, jobRunning};
 }
 
-bool TMachineHost::readIdentity(MachineState &state)
+bool TMachineHost::readIdentity(MachineState &state, int waitMs)
 {
-    bool isConnected = false;
+    // The machine's thread can be held for minutes by a homing or a test
+    // run; then the last report is shown rather than a frozen window. The
+    // reply lives on with the queued call that may still fill it.
+    struct Reply
+    {
+        QSemaphore done;
+        bool connected = false;
+        MachineState state;
+    };
+    auto reply = std::make_shared<Reply>();
+    MachineSession *session = m_session;
     QMetaObject::invokeMethod(
-        m_session, [this, &isConnected, &state] { m_session->readIdentityInto(&isConnected, &state); },
-        Qt::BlockingQueuedConnection);
-    m_connected = isConnected;
-    m_state = state;
-    return isConnected;
+        m_session,
+        [session, reply] {
+            session->readIdentityInto(&reply->connected, &reply->state);
+            reply->done.release();
+        },
+        Qt::QueuedConnection);
+    if (reply->done.tryAcquire(1, waitMs)) {
+        m_connected = reply->connected;
+        m_state = reply->state;
+    }
+    state = m_state;
+    return m_connected;
 }
 
 void TMachineHost::sendPowerOutput(int itemIndex)

@@ -82,8 +82,9 @@ public:
     void restoreFactoryParameters();
 
     // Reads the status and, when the machine answers, its identification
-    // afresh on the machine's thread and waits for them; true when connected.
-    bool readIdentity(MachineState &state);
+    // afresh on the machine's thread and waits for them, at most waitMs; a
+    // machine thread busy longer gives the last report. True when connected.
+    bool readIdentity(MachineState &state, int waitMs = 3000);
     // The state the session reported last; no call to the machine.
     const MachineState &lastState() const { return m_state; }
 
