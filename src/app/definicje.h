@@ -20,6 +20,9 @@ struct ProgramGlobals
     // serial save starts in the model's folder and proposes its name. Empty
     // (or unset) while no model is loaded.
     std::function<QString()> modelFileName;
+    // Whether the serial cut made from a model ends by cutting the model off
+    // its base (job control hands it to the job writer).
+    bool CutOffAtEnd = false;
 };
 
 ProgramGlobals &Globals();

@@ -1,5 +1,6 @@
 #include "app/konfig.h"
 
+#include "app/definicje.h"
 #include "app/machineidentity.h"
 
 #include <QCoreApplication>
@@ -302,6 +303,16 @@ std::vector<KonfigMessage> Konfig::loadKonfig(const QString &path)
     m_working = settings;
     m_snapshot = settings;
     return messages;
+}
+
+void Konfig::setSerialCutting(bool cutOffAtEnd)
+{
+    Globals().CutOffAtEnd = cutOffAtEnd;
+    Settings settings = Settings::current();
+    settings.Mode = 2;
+    Settings::setCurrent(settings);
+    m_working.Mode = 2;
+    m_snapshot.Mode = 2;
 }
 
 void Konfig::setOpenFolder(const QString &folder)

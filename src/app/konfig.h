@@ -14,7 +14,7 @@ class MachineIdentity;
 // Switches of the command line that change what the configuration offers.
 struct KonfigOptions
 {
-    bool showAll = false;      // keep the independent cutting mode selectable
+    bool showAll = false; // keep the independent cutting mode selectable
     bool rotaryCutExt = false; // show the rotary-cutting page
 };
 
@@ -92,6 +92,12 @@ public:
     // closed (barcode sets).
     std::vector<KonfigMessage> loadKonfig(const QString &path);
     std::vector<KonfigMessage> saveKonfig(const QString &path);
+
+    // Serial cutting, as the serial-cut generator leaves it: the cutting mode
+    // changes without the closing of projects that a change in the dialog
+    // brings, since the generated passes are the projects to cut; the job is
+    // to cut the model off its base after the last pass or not.
+    void setSerialCutting(bool cutOffAtEnd);
 
     const ConfigFiles::GlobalConfig &globalConfig() const { return m_global; }
     void setOpenFolder(const QString &folder);

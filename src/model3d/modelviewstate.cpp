@@ -75,9 +75,10 @@ void ModelViewState::Nawigacja(int mode, double dx, double dy)
     }
 }
 
-void ModelViewState::setBusy(bool busy)
+void ModelViewState::setBusy(bool busy, bool drawn)
 {
     m_busy = busy;
+    m_drawnWhileBusy = busy && drawn;
     if (busy)
         mouseRelease();
 }
@@ -180,7 +181,7 @@ bool ModelViewState::modelMode() const
 
 bool ModelViewState::drawsScene() const
 {
-    return !m_busy && m_scale > 0 && modelMode();
+    return (!m_busy || m_drawnWhileBusy) && m_scale > 0 && modelMode();
 }
 
 bool ModelViewState::drawsModel() const

@@ -69,9 +69,10 @@ public:
     static double SkalaWZakresie(double scale) { return scale < 0 ? 0 : scale; }
 
     // While busy (a model is loading or none is present) the view only clears and the mouse
-    // does nothing.
+    // does nothing. A busy view that is `drawn` still shows the model, as its owner turns it
+    // step by step, while the mouse does nothing.
     bool busy() const { return m_busy; }
-    void setBusy(bool busy);
+    void setBusy(bool busy, bool drawn = false);
 
     // Mouse handling; each returns true when the view must be drawn again.
     bool mousePress(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
@@ -123,6 +124,7 @@ private:
     bool m_panning = false;
     QPoint m_last;
     bool m_busy = false;
+    bool m_drawnWhileBusy = false;
     bool m_fitWhenSized = false;
 };
 

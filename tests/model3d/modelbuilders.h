@@ -4,6 +4,8 @@
 
 #include "model3d/model.h"
 
+#include <array>
+#include <cmath>
 #include <vector>
 
 namespace modeltest {
@@ -37,6 +39,60 @@ inline ModelHandle Box(float x0, float y0, float z0, float x1, float y1, float z
     for (const TRawTriangle &t : triangles)
         box.GrowModelBox(t);
     return MakeModelData(std::move(triangles), box, QStringLiteral("box.raw"));
+}
+
+// A model of the triangles as given, its box grown from them.
+inline ModelHandle FromTriangles(std::vector<TRawTriangle> triangles,
+                                 const QString &fileName = QStringLiteral("model.raw"))
+{
+    TModelBox box;
+    for (const TRawTriangle &t : triangles)
+        box.GrowModelBox(t);
+    return MakeModelData(std::move(triangles), box, fileName);
+}
+
+// A sphere of radius r around (cx, cy, cz): `rings` bands of latitude, `segments` of longitude.
+inline std::vector<TRawTriangle> SphereTriangles(double r, int rings, int segments, double cx = 0,
+                                                 double cy = 0, double cz = 0)
+{
+    const double pi = 3.14159265358979323846;
+    auto at = [&](int ring, int segment) {
+        const double theta = pi * ring / rings; // from the top
+        const double phi = 2 * pi * segment / segments;
+        return std::array<float, 3> {float(cx + r * std::sin(theta) * std::cos(phi)),
+                                     float(cy + r * std::cos(theta)),
+                                     float(cz + r * std::sin(theta) * std::sin(phi))};
+    };
+    std::vector<TRawTriangle> triangles;
+    for (int ring = 0; ring < rings; ++ring) {
+        for (int segment = 0; segment < segments; ++segment) {
+            const auto a = at(ring, segment), b = at(ring + 1, segment), c = at(ring + 1, segment + 1),
+                       d = at(ring, segment + 1);
+            triangles.push_back({a[0], a[1], a[2], b[0], b[1], b[2], c[0], c[1], c[2]});
+            triangles.push_back({a[0], a[1], a[2], c[0], c[1], c[2], d[0], d[1], d[2]});
+        }
+    }
+    return triangles;
+}
+
+// An upright cylinder of radius r from y = 0 to y = h about the vertical line through (cx, cz),
+// its side of `segments` long slivers, its ends fans.
+inline std::vector<TRawTriangle> CylinderTriangles(double r, double h, int segments, double cx = 0,
+                                                   double cz = 0)
+{
+    const double pi = 3.14159265358979323846;
+    std::vector<TRawTriangle> triangles;
+    for (int i = 0; i < segments; ++i) {
+        const double a0 = 2 * pi * i / segments, a1 = 2 * pi * (i + 1) / segments;
+        const float x0 = float(cx + r * std::cos(a0)), z0 = float(cz + r * std::sin(a0));
+        const float x1 = float(cx + r * std::cos(a1)), z1 = float(cz + r * std::sin(a1));
+        const float top = float(h);
+        triangles.push_back({x0, 0, z0, x1, 0, z1, x1, top, z1});
+        triangles.push_back({x0, 0, z0, x1, top, z1, x0, top, z0});
+        triangles.push_back({float(cx), 0, float(cz), x1, 0, z1, x0, 0, z0});
+        triangles.push_back({float(cx), top, float(cz), x0, top, z0, x1, top, z1});
+    }
+    return triangles;
 }
 
 } // namespace modeltest

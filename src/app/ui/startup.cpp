@@ -16,6 +16,8 @@
 #include "job/ui/barcodedlg.h"
 #include "job/ui/jobcontrolhost.h"
 #include "machine/ui/machinehost.h"
+#include "model3d/ui/genser.h"
+#include "project/programsettings.h"
 #include "project/ui/archbendingdialog.h"
 #include "project/ui/duplicationdialog.h"
 
@@ -73,6 +75,42 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
     form->showItem(QStringLiteral("miSaveSerial"));
     windows.companionSize = std::make_unique<TCompanionProjectSize>();
     form->setSharedProjectSize(windows.companionSize.get());
+}
+
+// The serial-cut window with what it reads of the program: the project
+// settings with the identified machine's travel, the table height, the length
+// unit, the open folder; the model's name stays for the serial save.
+void InstallSerialCutFrom3D(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
+{
+    TMainForm *form = windows.mainForm.get();
+    TProjectWindowHost *projects = windows.projects.get();
+    TDlgkonfig *dialog = windows.dlgkonfig.get();
+    form->setCommand(TMainForm::Command::SerialFrom3D, [=] {
+        TGenSerHooks hooks;
+        hooks.context.projectSettings = [identity] {
+            return ProjectSettingsFrom(Settings::current(), ProgramValues::current(),
+                                       identity->state().limitX, identity->state().limitY);
+        };
+        hooks.context.tableHeight = [] { return Settings::current().Ystolika; };
+        hooks.context.lengthUnit = [] { return Units::currentLengthUnit(); };
+        hooks.context.openFolder = [dialog] {
+            const QString folder = dialog->konfig().globalConfig().openFolder;
+            return folder.isEmpty() ? ProgramFolders::current().programDir() : folder;
+        };
+        hooks.context.rememberOpenFolder
+            = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
+        hooks.context.modelNamed = [](const QString &fileName) {
+            Globals().modelFileName = [fileName] { return fileName; };
+        };
+        hooks.serialCutReady = [form, dialog](bool cutOffAtEnd) {
+            dialog->konfig().setSerialCutting(cutOffAtEnd);
+            form->UpdateMenuItems();
+        };
+        const QRect frame = form->frameGeometry();
+        ShowSerialCutFrom3D(frame.left() + form->width(), frame.top() + form->height(), *projects,
+                            std::move(hooks), form);
+    });
+    form->showItem(QStringLiteral("miGenSeryjnego3D"));
 }
 
 // Projects no drawing holds: copies in rows and columns, a notched strip for
@@ -255,6 +293,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     windows->mainForm->setConfigurationDialog(windows->dlgkonfigCommand.get());
     InstallProjectCommands(*windows, identity);
     InstallGenerators(*windows);
+    InstallSerialCutFrom3D(*windows, identity);
     TMachineHost *machine = InstallMachine(*windows, identity);
     InstallJobControl(*windows, *machine);
     InstallBarcodeSets(*windows);

@@ -1,6 +1,7 @@
 #include "job/ui/jobcontrolhost.h"
 
 #include "app/commandline.h"
+#include "app/definicje.h"
 #include "app/language.h"
 #include "app/programfolders.h"
 #include "app/settings.h"
@@ -224,6 +225,7 @@ JobContext JobControlHost::writerContext()
     JobContext context;
     context.settings = Settings::current();
     context.machine = machineParams(*m_host.session());
+    context.start.CutOffAtEnd = Globals().CutOffAtEnd;
     context.start.KeyFront = m_panel->keyFront();
     context.start.KeyBack = m_panel->keyBack();
     context.effects = m_effects.get();

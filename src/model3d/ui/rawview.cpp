@@ -92,9 +92,9 @@ void TRAWview::ResetujPrzeksztalcenia()
     update();
 }
 
-void TRAWview::setBusy(bool busy)
+void TRAWview::setBusy(bool busy, bool drawn)
 {
-    m_state.setBusy(busy);
+    m_state.setBusy(busy, drawn);
     update();
 }
 

@@ -40,9 +40,10 @@ public:
     static double SkalaWZakresie(double scale) { return ModelViewState::SkalaWZakresie(scale); }
 
     // Set by the owner while a model loads and before one is present: the view only
-    // clears to the panel colour and ignores the mouse.
+    // clears to the panel colour and ignores the mouse. A busy view that is `drawn` shows
+    // the model the owner turns, and still ignores the mouse.
     bool busy() const { return m_state.busy(); }
-    void setBusy(bool busy);
+    void setBusy(bool busy, bool drawn = false);
 
     // The uploaded buffer (0 when none) and its vertex count, for tests and measurements.
     GLuint vertexBufferId() const { return m_vertices.isCreated() ? m_vertices.bufferId() : 0; }

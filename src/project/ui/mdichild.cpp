@@ -69,7 +69,8 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
     m_statusBar = new QStatusBar(body);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));
     m_statusBar->setSizeGripEnabled(false);
-    m_view = new TProjectView(m_document, m_statusBar, [this] { return PaintSettings(); }, body);
+    m_view = new TProjectView(
+        m_document, m_statusBar, [this] { return PaintSettings(); }, body);
     m_view->setJobInfoHandler([this] {
         if (m_context.showJobInfo)
             m_context.showJobInfo(*this);
@@ -146,13 +147,31 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
     return outcome;
 }
 
-void TMDIChild::Adopt(TProjectDocument document)
+void TMDIChild::Adopt(TProjectDocument document, bool plan)
 {
     m_document = std::move(document);
     m_statusBar->showMessage(GetText(QStringLiteral("Project_window"), QStringLiteral("iloscFigur"))
                              + QString::number(m_document.Figures.size()));
     WriteSharedSize();
-    ciecie();
+    if (plan)
+        ciecie();
+    else
+        m_view->invalidatePicture();
+}
+
+void TMDIChild::PlanHere()
+{
+    if (planning())
+        return;
+    m_document.setSettings(m_context.settings());
+    {
+        BusyCursor busy;
+        m_lastPlan = ::ciecie(m_document, TPlanControl {});
+    }
+    if (m_lastPlan.status != TPlanStatus::Cancelled)
+        m_statusBar->clearMessage();
+    ShowPlanOutcome();
+    m_view->invalidatePicture();
 }
 
 void TMDIChild::ShowPlanOutcome()

@@ -64,8 +64,12 @@ public:
     // message has been shown and the window is closing.
     TLoadOutcome Load(const QString &fileName, std::uint8_t penFilter);
     // Takes a project a generator built and plans it as a loaded drawing is
-    // planned.
-    void Adopt(TProjectDocument document);
+    // planned; without `plan` it is shown as it is.
+    void Adopt(TProjectDocument document, bool plan = true);
+    // Plans the flat cut at once on this thread, without the worker that
+    // swallows keys and clicks: for a generator's small projects, which no key
+    // or click meant for the generator's own window may stop.
+    void PlanHere();
     const TPlanOutcome &lastPlan() const { return m_lastPlan; }
     TProjectView *view() const { return m_view; }
     bool closing() const { return m_closing; }

@@ -97,13 +97,13 @@ int TProjectWindowHost::CreateEmptyProject(const QString &caption, const QString
 }
 
 int TProjectWindowHost::CreateGeneratedProject(const QString &caption, int readerKind,
-                                               TProjectDocument document)
+                                               TProjectDocument document, bool plan)
 {
     auto *child = new TMDIChild(m_context);
     child->setWindowTitle(caption);
     document.ReaderKind = readerKind;
     const int handle = Add(child);
-    child->Adopt(std::move(document));
+    child->Adopt(std::move(document), plan);
     return handle;
 }
 

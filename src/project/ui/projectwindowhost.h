@@ -58,8 +58,10 @@ public:
                                std::uint8_t penFilter) override;
     void SetCaption(int window, const QString &caption) override;
     int CreateEmptyProject(const QString &caption, const QString &fileName) override;
-    // A window for a project a generator built, planned like a loaded one.
-    int CreateGeneratedProject(const QString &caption, int readerKind, TProjectDocument document);
+    // A window for a project a generator built, planned like a loaded one
+    // unless `plan` is false.
+    int CreateGeneratedProject(const QString &caption, int readerKind, TProjectDocument document,
+                               bool plan = true);
     void BuildMixedProject(int front, int back, int mix) override;
     void ShowProject(int window) override;
     void TileWindows() override;
