@@ -144,12 +144,13 @@ void TSerialCutGenerator::btnGenerujClick()
     m_running = true;
     setControls(idleControls());
     m_window.setProgress(0, m_stepCount);
-    if (m_stepCounter == 1 || m_stepCounter >= m_stepCount) {
-        m_window.resetView();
-        m_window.closeAllProjects();
-        m_stepCounter = 1;
-        m_currentAngle = 0;
-    }
+    // Every run starts again at 0 degrees. Going on from the step counter of a finished run
+    // with a larger step count would add passes at the new step angle after those of the old
+    // one, a series that carves nothing like the model.
+    m_window.resetView();
+    m_window.closeAllProjects();
+    m_stepCounter = 1;
+    m_currentAngle = 0;
     // The steps cover half a turn: each silhouette is cut on both sides of the model.
     m_stepAngle = 180.0 / m_stepCount;
     m_workers.start(m_model, StepAngles(m_currentAngle, m_stepCounter, m_stepCount, m_stepAngle), m_size,

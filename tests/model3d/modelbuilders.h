@@ -4,6 +4,8 @@
 
 #include "model3d/model.h"
 
+#include <QByteArray>
+
 #include <array>
 #include <cmath>
 #include <vector>
@@ -93,6 +95,19 @@ inline std::vector<TRawTriangle> CylinderTriangles(double r, double h, int segme
         triangles.push_back({float(cx), top, float(cz), x0, top, z0, x1, top, z1});
     }
     return triangles;
+}
+
+// The triangles as a RAW file's text: an object header line, then nine numbers a line.
+inline QByteArray RawText(const std::vector<TRawTriangle> &triangles)
+{
+    QByteArray text = "Object1\n";
+    for (const TRawTriangle &t : triangles) {
+        for (const float v : {t.x1, t.y1, t.z1, t.x2, t.y2, t.z2, t.x3, t.y3, t.z3})
+            text += QByteArray::number(double(v), 'g', 9) + ' ';
+        text.chop(1);
+        text += '\n';
+    }
+    return text;
 }
 
 } // namespace modeltest

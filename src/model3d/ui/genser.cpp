@@ -354,7 +354,7 @@ void TfGenSer::showModelInfo(const TModel &record)
 
 void TfGenSer::closeWindow()
 {
-    close();
+    reject();
 }
 
 void TfGenSer::closeAllProjects()
