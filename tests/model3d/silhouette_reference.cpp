@@ -47,6 +47,7 @@ public:
         const int row = ClampedRound(
             static_cast<long double>(p.y) / pixelSize + static_cast<long double>(largestY) / 2, largestY);
         grid[std::size_t(column)][std::size_t(row)] = 2;
+        ++samples;
     }
 
     void Line(Point a, Point b)
@@ -89,6 +90,7 @@ public:
     }
 
     Grid &grid;
+    std::uint64_t samples = 0;
     int largestX;
     int largestY;
     double pixelSize;
@@ -124,7 +126,7 @@ void MarkInterior(Grid &grid, int largestX, int largestY)
 } // namespace
 
 Grid RawDoPix(const TModelData &model, double currentAngle, int largestX, int largestY, double pixelSize,
-              const TStopRequest &terminated)
+              const TStopRequest &terminated, std::uint64_t *samples)
 {
     auto told = [&terminated] { return terminated && terminated(); };
     Grid grid;
@@ -159,6 +161,8 @@ Grid RawDoPix(const TModelData &model, double currentAngle, int largestX, int la
         raster.Triangle(t);
     }
     MarkInterior(grid, largestX, largestY);
+    if (samples)
+        *samples = raster.samples;
     return grid;
 }
 

@@ -17,7 +17,8 @@ namespace silhouette_reference {
 using Grid = std::vector<std::vector<std::uint8_t>>;
 
 // Asks `terminated` before the grid is made, before the turn and before each triangle.
+// `samples`, when given, counts the points set.
 Grid RawDoPix(const TModelData &model, double currentAngle, int largestX, int largestY, double pixelSize,
-              const TStopRequest &terminated = {});
+              const TStopRequest &terminated = {}, std::uint64_t *samples = nullptr);
 
 } // namespace silhouette_reference

@@ -26,10 +26,9 @@
 #include <QTest>
 #include <QThread>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -202,12 +201,14 @@ TEST_F(GenSer, OneStepGivesOneWindowAtZeroAndFourStepsTurnTheViewBy45Each)
 TEST_F(GenSer, SeveralFiguresAskAndCancelThereUndoesTheRun)
 {
     // A tower and, well above it, a flat sliver: two open contours at every angle.
-    const auto tower = Join(modeltest::Box(0, 0, 0, 10, 20, 10)->triangles, {{0, 25, 0, 10, 25, 0, 5, 25, 3}});
+    const auto tower
+        = Join(modeltest::Box(0, 0, 0, 10, 20, 10)->triangles, {{0, 25, 0, 10, 25, 0, 5, 25, 3}});
     Load(Write("tower.raw", tower));
     boxes.answer = DlgButton::Cancel;
     Generate(2);
     ASSERT_EQ(boxes.questions.size(), 1u);
-    EXPECT_EQ(boxes.questions[0], Text("SerialCutFrom3D", "wieleFigur") + "\n" + Text("SerialCutFrom3D", "czyKontynuowac"));
+    EXPECT_EQ(boxes.questions[0],
+              Text("SerialCutFrom3D", "wieleFigur") + "\n" + Text("SerialCutFrom3D", "czyKontynuowac"));
     EXPECT_TRUE(Windows().empty());
     EXPECT_TRUE(ControlsEnabled());
     EXPECT_EQ(window->generator().stepCounter(), 1);
@@ -217,7 +218,8 @@ TEST_F(GenSer, SeveralFiguresAskAndCancelThereUndoesTheRun)
     Generate(2);
     ASSERT_EQ(Windows().size(), 2u);
     const std::vector<tfigura> &figures = Windows()[0]->document().Figures;
-    EXPECT_EQ(std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.drawingFigure; }), 2)
+    EXPECT_EQ(std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.drawingFigure; }),
+              2)
         << "the tower and the sliver, joined by the planner's connectors";
     EXPECT_TRUE(Windows()[0]->document().Planned);
     EXPECT_EQ(boxes.questions.size(), 3u);
@@ -229,15 +231,16 @@ TEST_F(GenSer, CancelDuringStepFiveWaitsForItsWorkersAndTheNextRunStartsAtZero)
     Load(Write("box.raw", modeltest::Box(0, 0, 0, 20, 30, 10)->triangles));
     std::atomic<bool> held {false};
     std::atomic<bool> release {false};
-    window->generator().workers().setRasterizer(
-        [&](const TModelData &model, double angle, TSilhouetteSize size, double pixelSize, const TStopRequest &stop) {
-            if (angle > 39 && angle < 41) {
-                held = true;
-                while (!release)
-                    QThread::msleep(1);
-            }
-            return RasterizeStep(model, angle, size, pixelSize, stop);
-        });
+    window->generator().workers().setRasterizer([&](const TModelData &model, double angle,
+                                                    TSilhouetteSize size, double pixelSize,
+                                                    const TStopRequest &stop) {
+        if (angle > 39 && angle < 41) {
+            held = true;
+            while (!release)
+                QThread::msleep(1);
+        }
+        return RasterizeStep(model, angle, size, pixelSize, stop);
+    });
     Generate(18, false);
     ASSERT_TRUE(QTest::qWaitFor([&] { return held && Windows().size() == 4; }, 30000));
     QTest::qWait(50);

@@ -26,9 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
 {
@@ -59,9 +58,8 @@ TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
     Konfig konfig(ProgramFolders(dir.path()), {}, stub);
 
     TGenSerHooks hooks;
-    hooks.context.projectSettings = [] {
-        return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), 1200, 800);
-    };
+    hooks.context.projectSettings
+        = [] { return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), 1200, 800); };
     hooks.context.tableHeight = [] { return Settings::current().Ystolika; };
     hooks.serialCutReady = [&konfig](bool cutOffAtEnd) { konfig.setSerialCutting(cutOffAtEnd); };
     TfGenSer window(projects, hooks);
@@ -109,7 +107,8 @@ TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
     const std::vector<std::string> &lines = decoded.lines;
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "move s=1000 n=2000"), 4) << Joined(lines);
     const auto lastTurn = std::find(lines.rbegin(), lines.rend(), "move s=1000 n=2000");
-    const auto cutOff = std::find_if(lines.rbegin(), lastTurn, [](const std::string &l) { return l.rfind("move x1=", 0) == 0; });
+    const auto cutOff = std::find_if(lines.rbegin(), lastTurn,
+                                     [](const std::string &l) { return l.rfind("move x1=", 0) == 0; });
     EXPECT_NE(cutOff, lastTurn) << Joined(lines);
 
     Settings::setCurrent(Settings());
