@@ -239,6 +239,9 @@ void TSerialCutGenerator::stopGeneration()
     m_running = false;
     m_workers.cancel();
     m_window.setProgress(0, m_stepCount);
+    // The step that was being waited for will never end: its angle goes from the status bar.
+    m_window.setStatus(0, QString());
+    m_window.setStatus(1, QString());
     m_window.resetView();
     m_window.closeAllProjects();
     m_stepCounter = 1;

@@ -257,6 +257,7 @@ TEST_F(GenSer, CancelDuringStepFiveWaitsForItsWorkersAndTheNextRunStartsAtZero)
 
     Button("btnAnuluj")->click();
     EXPECT_TRUE(Windows().empty());
+    EXPECT_EQ(window->statusText(1), "");
     EXPECT_FALSE(Button("btnGeneruj")->isEnabled());
     EXPECT_FALSE(Button("btnPlikRaw")->isEnabled());
     EXPECT_TRUE(window->view()->busy());
