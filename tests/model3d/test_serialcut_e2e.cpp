@@ -17,6 +17,7 @@
 #include "project/programsettings.h"
 #include "project/ui/mdichild.h"
 #include "project/ui/projectwindowhost.h"
+#include "support/fastclock.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
 
@@ -46,12 +47,14 @@ TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
     std::shared_ptr<SimulatedMachine> controller;
     auto factory = [&controller](MachineClock &clock) {
         auto backend = std::make_unique<SimulatedHidBackend>(clock);
-        controller = backend->plugMachine(SimulatedMachineConfig {});
+        controller = backend->plugMachine(FastClockMachine());
         return backend;
     };
     QMdiArea area;
     auto identity = std::make_shared<TMachineIdentity>();
-    TMachineHost machine(factory, identity, [](const QString &) {});
+    // The wire moves and cuts at its speeds, on a clock that runs faster.
+    TMachineHost machine(
+        factory, identity, [](const QString &) {}, nullptr, std::make_unique<FastClock>());
     job::JobControlHost jobs(area, machine, {});
     TProjectWindowHost projects(&area, TProjectWindowContext::program([](const QString &) {}), {});
     StubMachineIdentity stub;
