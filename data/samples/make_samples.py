@@ -35,6 +35,10 @@ block_side.plt  a chamfered top) and its side profile, found by the "_side"
              name
 serial/1_rib.plt, 2_rib.plt, 3_rib.plt
              three passes of a serial cut: a rib profile growing pass by pass
+
+A model for the serial cut from a 3D model:
+pawn.raw     a chess pawn 32 mm across and 43 mm high, standing on its base,
+             as a RAW triangle file (a surface of revolution about y)
 """
 import math
 import os
@@ -316,6 +320,35 @@ def write_balusters():
                   [shifted(AXIS, 20, 30), shifted(baluster_face(beads), 20, 30)], closed=False)
 
 
+def pawn_profile():
+    # (radius, height) in mm from the base up; the head is a ball.
+    profile = [(0, 0), (16, 0), (16, 3), (13, 5), (10, 9), (7, 20), (6, 26), (9, 27), (9, 29), (5, 30)]
+    for i in range(1, 13):
+        a = -math.pi / 2 + math.pi * i / 12 + math.asin(5 / 7.5)
+        a = min(a, math.pi / 2)
+        profile.append((7.5 * math.cos(a), 35.5 + 7.5 * math.sin(a)))
+    profile[-1] = (0, 43)
+    return profile
+
+
+def write_pawn_raw(segments=48):
+    profile = pawn_profile()
+    lines = ["Object1"]
+
+    def at(radius, height, k):
+        a = 2 * math.pi * k / segments
+        return (radius * math.cos(a), height, radius * math.sin(a))
+
+    for (r0, y0), (r1, y1) in zip(profile, profile[1:]):
+        for k in range(segments):
+            p00, p01 = at(r0, y0, k), at(r0, y0, k + 1)
+            p10, p11 = at(r1, y1, k), at(r1, y1, k + 1)
+            for triangle in ((p00, p10, p11), (p00, p11, p01)):
+                lines.append(" ".join("%.4f" % c for vertex in triangle for c in vertex))
+    with open(os.path.join(HERE, "pawn.raw"), "w", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+
+
 SAMPLES = {
     "sign.plt": write_sign,
     "nested.plt": lambda: write_plt("nested.plt", nested_set()),
@@ -332,6 +365,7 @@ SAMPLES = {
     "block.plt": write_perpendicular_block,
     "block_side.plt": write_perpendicular_block,
     "serial": write_serial_ribs,
+    "pawn.raw": write_pawn_raw,
 }
 
 
