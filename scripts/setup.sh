@@ -10,6 +10,7 @@ PACKAGES=(
     libusb-1.0-0-dev libudev-dev
     libgtest-dev libgmock-dev libbenchmark-dev libdxflib-dev
     xvfb xauth libgl1-mesa-dri
+    qt6-translations-l10n fonts-dejavu-core
 )
 
 missing=()

@@ -239,3 +239,15 @@ double DegToRad(double degrees)
 {
     return degrees * std::numbers::pi / 180.0;
 }
+
+QString WithoutMnemonic(const QString &caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == u'&' && ++i >= caption.size())
+            break;
+        text += caption.at(i);
+    }
+    return text;
+}

@@ -69,6 +69,10 @@ QString FileSizeText(const QString &fileName);
 // and gives false.
 bool DeleteFileMsg(const QString &fileName);
 
+// A caption as a tip or a status text shows it: without the marks of its
+// mnemonic ("&Start" reads "Start"; "&&" is one "&").
+QString WithoutMnemonic(const QString &caption);
+
 // The message for a file that could not be written: "Universal"/"bladZapisuPliku",
 // the file's name and the system's reason, one to a line.
 QString FileWriteFailedText(const QString &fileName, const QString &reason);

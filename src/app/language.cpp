@@ -229,3 +229,18 @@ QString GetText(const QString &section, const QString &key)
 {
     return tInterfejs::instance().GetText(section, key);
 }
+
+QLocale QtLocaleFor(const QString &lang)
+{
+    static const std::pair<const char *, QLocale::Language> languages[] = {
+        {"US", QLocale::English},  {"RU", QLocale::Russian},   {"FR", QLocale::French},
+        {"ES", QLocale::Spanish},  {"HU", QLocale::Hungarian}, {"IT", QLocale::Italian},
+        {"RO", QLocale::Romanian}, {"PL", QLocale::Polish},    {"DE", QLocale::German},
+        {"CN", QLocale::Chinese},  {"SK", QLocale::Slovak},    {"SA", QLocale::Arabic},
+    };
+    for (const auto &[code, language] : languages) {
+        if (lang.compare(QLatin1String(code), Qt::CaseInsensitive) == 0)
+            return QLocale(language, language == QLocale::Chinese ? QLocale::China : QLocale::AnyTerritory);
+    }
+    return QLocale(QLocale::English);
+}

@@ -98,3 +98,8 @@ private:
 
 // tInterfejs::instance().GetText(section, key)
 QString GetText(const QString &section, const QString &key);
+
+// The locale whose translations Qt's own texts take (file dialogs, message
+// box buttons, key names) for a language code of the program ("PL" gives
+// Polish; "CN" Chinese of China).
+QLocale QtLocaleFor(const QString &lang);

@@ -104,9 +104,12 @@ int TTransArm::tick()
             fail(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci"));
         return m_interval; // a garbled reply: ask again next tick
     }
+    // A paused job says so, not only how much of it went out.
+    const QString progress = m_ploter.plot().has(StatusFlag::JobPaused) ? QStringLiteral("wstrzymano")
+                                                                        : QStringLiteral("przeslano");
     if (m_ploter.plot().has(StatusFlag::BufferFull)) {
         m_interval = kFullBufferWaitMs;
-        showStatus(QStringLiteral("przeslano"), false);
+        showStatus(progress, false);
         return m_interval;
     }
 
@@ -143,7 +146,7 @@ int TTransArm::tick()
         }
     }
     m_spinner = (m_spinner + 1) % 4;
-    showStatus(QStringLiteral("przeslano"), true);
+    showStatus(progress, true);
     m_interval = 1;
     return m_interval;
 }

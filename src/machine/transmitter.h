@@ -12,7 +12,8 @@
 #include <optional>
 
 // What the status bar shows while a job streams: the "Transmission" text
-// `key`, then (for "przeslano") the percentage and the spinner sign.
+// `key`, then (for "przeslano", and "wstrzymano" while the controller holds
+// the job paused) the percentage and the spinner sign.
 struct TransmitStatus
 {
     QString key;

@@ -238,3 +238,14 @@ TEST(Common, DeleteFileMsgReportsAFailedDelete)
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0], (Message {"Cannot delete\n\r" + folderName, "Error", MessageKind::Error}));
 }
+
+TEST(Common, WithoutMnemonicReadsACaptionAsATip)
+{
+    const std::pair<const char *, const char *> cases[] = {{"&Start", "Start"},
+                                                           {"E&xit", "Exit"},
+                                                           {"Save && quit", "Save & quit"},
+                                                           {"end&", "end"},
+                                                           {"plain", "plain"}};
+    for (const auto &[caption, tip] : cases)
+        EXPECT_EQ(WithoutMnemonic(QString::fromLatin1(caption)), QString::fromLatin1(tip)) << caption;
+}

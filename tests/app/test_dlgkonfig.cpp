@@ -5,11 +5,12 @@
 #include "app/ui/dlgkonfigadapter.h"
 #include "app/ui/numericedit.h"
 #include "app/units.h"
-
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -120,6 +122,53 @@ TEST_F(DlgkonfigTest, OpensInEachUnit)
         EXPECT_EQ(labelText(*dialog, "LabelPowerJM"), "[A]");
         dialog->accept();
         EXPECT_EQ(Settings::current().szybkoscObrobki, 1000.0); // unchanged text keeps the millimetres
+    }
+}
+
+// Regression: the speed fields in inches showed "39.370078740" of their
+// value, and the length-unit group moved sideways when the unit changed.
+TEST_F(DlgkonfigTest, EveryTextShowsWholeAndTheUnitGroupStaysInPlace)
+{
+    for (const char *lang : {"US", "PL"}) {
+        ScopedLanguage language(shippedLanguage(lang));
+        std::optional<QPoint> unitGroupAt;
+        for (const int unit : {Units::Millimetre, Units::Inch, Units::Foot}) {
+            SCOPED_TRACE(std::string(lang) + " unit " + std::to_string(unit));
+            QFile::remove(m_dir.filePath("Prentavik.mcc"));
+            Settings s;
+            s.radiounit = unit;
+            // The longest values the fields take in every unit.
+            s.szybkoscObrobki = 4999;
+            s.PrzeSpeed = 4999;
+            s.feuVobrotowa = 4999;
+            s.Srednicamaterialu = 1999.9;
+            s.fuPlt_accuracy = 0.1;
+            Settings::setCurrent(s);
+            auto dialog = std::make_unique<TDlgkonfig>(ProgramFolders(m_dir.path()),
+                                                       KonfigOptions {true, true}, m_machine);
+            dialog->show();
+            auto *tabs = dialog->findChild<QTabWidget *>();
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (!tabs->isTabVisible(tab))
+                    continue;
+                tabs->setCurrentIndex(tab);
+                const QStringList clipped = ClippedTexts(*dialog);
+                EXPECT_TRUE(clipped.isEmpty()) << tabs->tabText(tab).toStdString() << ":\n"
+                                               << Listed(clipped);
+            }
+            if (std::string(lang) == "PL" && unit == Units::Inch) {
+                tabs->setCurrentIndex(0);
+                QDir().mkpath(QStringLiteral(PRENTAVIK_TEST_ARTIFACT_DIR));
+                EXPECT_TRUE(
+                    dialog->grab().save(QStringLiteral(PRENTAVIK_TEST_ARTIFACT_DIR "/configuration_pl.png")));
+            }
+            tabs->setCurrentIndex(0);
+            ClippedTexts(*dialog);
+            const QPoint at = dialog->control(QStringLiteral("radiounit"))->mapTo(dialog.get(), QPoint(0, 0));
+            EXPECT_EQ(at, unitGroupAt.value_or(at));
+            unitGroupAt = at;
+            dialog->reject();
+        }
     }
 }
 

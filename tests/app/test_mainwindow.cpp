@@ -7,12 +7,15 @@
 #include "app/ui/mainwindow.h"
 #include "app/ui/startup.h"
 #include "framefakes.h"
+#include "machine/ui/machinehost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QMdiArea>
@@ -20,12 +23,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -111,7 +116,10 @@ TEST(Startup, ShippedFilesGiveATranslatedMainWindowThatClosesCleanly)
     EXPECT_EQ(form.findChild<QAction *>("FileOpenItem")->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_EQ(form.findChild<QAction *>("Konfiguracja")->shortcut(), QKeySequence(Qt::Key_F6));
     EXPECT_EQ(form.findChild<QAction *>("miKatalog")->text(), "Korvanel catalogue");
-    EXPECT_EQ(form.findChild<QToolButton *>("sbWyjscie")->toolTip(), "E&xit");
+    // Regression: hints that reuse a caption showed its mnemonic ("E&xit").
+    EXPECT_EQ(form.findChild<QToolButton *>("sbWyjscie")->toolTip(), "Exit");
+    EXPECT_EQ(form.findChild<QToolButton *>("sbWyjscie")->statusTip(), "Exit");
+    EXPECT_EQ(form.findChild<QToolButton *>("sbSterowanie")->toolTip(), "Manual control");
     EXPECT_EQ(form.findChild<QToolButton *>("sbGenKrzyzToPunkt")->toolTip(), "Hole-drilling project");
 
     // No component shows the text of a missing key.
@@ -122,7 +130,11 @@ TEST(Startup, ShippedFilesGiveATranslatedMainWindowThatClosesCleanly)
     for (const QToolButton *button : form.findChildren<QToolButton *>()) {
         EXPECT_NE(button->text(), "error") << button->objectName().toStdString();
         EXPECT_NE(button->toolTip(), "error") << button->objectName().toStdString();
+        EXPECT_FALSE(button->toolTip().contains('&')) << button->objectName().toStdString();
+        EXPECT_FALSE(button->statusTip().contains('&')) << button->objectName().toStdString();
     }
+    for (const QAction *action : form.findChildren<QAction *>())
+        EXPECT_FALSE(action->statusTip().contains('&')) << action->objectName().toStdString();
 
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -141,6 +153,65 @@ TEST(Startup, PolishSystemGetsThePolishFile)
     EXPECT_EQ(tInterfejs::instance().LANG(), "PL");
     EXPECT_EQ(windows->mainForm->windowTitle(), "Prentavik   wersja " + VersionString(true, true));
     EXPECT_EQ(windows->mainForm->findChild<QMenu *>("File1")->title(), "&Plik");
+}
+
+// The tool bars' captions show whole in both languages, and Qt's own texts
+// (box buttons, key names) speak the program's language while it runs.
+TEST(Startup, ToolBarTextsShowWholeAndQtSpeaksTheProgramsLanguage)
+{
+    const struct
+    {
+        int country;
+        const char *cancel, *space;
+    } cases[] = {{1, "Cancel", "Space"}, {48, "Anuluj", "Spacja"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.country);
+        FrameEnvironment environment(shippedDir);
+        RecordingMessageBoxes boxes;
+        std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(c.country);
+        ASSERT_TRUE(windows);
+        TMainForm &form = *windows->mainForm;
+        form.show();
+        form.resize(1024, 700);
+        for (const char *name : {"OpenBtn", "SpeedSymulacja", "SpeedStart", "SpeedStop", "Skont",
+                                 "sbSterowanie", "sbKonfiguracja", "sbWyjscie", "sbOdjazdWprawo", "sbStart"})
+            EXPECT_TRUE(form.findChild<QToolButton *>(name)->isVisibleTo(&form)) << name;
+        const QStringList clipped = ClippedTexts(form);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        EXPECT_EQ(WithoutMnemonic(buttons.button(QDialogButtonBox::Cancel)->text()), c.cancel);
+        EXPECT_EQ(QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText), c.space);
+    }
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    EXPECT_EQ(WithoutMnemonic(buttons.button(QDialogButtonBox::Cancel)->text()), "Cancel")
+        << "Qt's texts go back with the windows";
+}
+
+// Regression: the manual control panel went behind the main window at the
+// first click there.
+TEST(Startup, ManualControlPanelStaysInFrontOfTheMainWindow)
+{
+    FrameEnvironment environment(shippedDir);
+    RecordingMessageBoxes boxes;
+    std::unique_ptr<ProgramWindows> windows = CreateProgramWindows(1);
+    ASSERT_TRUE(windows);
+    TMainForm &form = *windows->mainForm;
+    form.show();
+    auto *machine = dynamic_cast<TMachineHost *>(form.deviceLink());
+    ASSERT_NE(machine, nullptr);
+    machine->showPanel();
+    QWidget &panel = machine->panel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    form.activateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_TRUE(panel.isWindow());
+    EXPECT_EQ(panel.parentWidget(), &form);
+    EXPECT_EQ(panel.windowFlags() & Qt::WindowType_Mask, Qt::Tool) << "a tool window is kept above its owner";
+    ASSERT_NE(panel.windowHandle(), nullptr);
+    EXPECT_EQ(panel.windowHandle()->transientParent(), form.windowHandle())
+        << "the window manager keeps it above the main window";
 }
 
 TEST(Startup, SwitchesSetTheProgramWideState)
@@ -469,6 +540,15 @@ TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
     EXPECT_EQ(form->statusText(0), "Drive the wire away to the right");
     form->setStatusText(1, "3");
     EXPECT_EQ(form->statusText(1), "3");
+
+    // The bar beside panel 0 shows only while a job goes out.
+    form->show();
+    EXPECT_FALSE(form->progressBar()->isVisible());
+    form->setProgress(40);
+    EXPECT_TRUE(form->progressBar()->isVisible());
+    EXPECT_EQ(form->progressBar()->value(), 40);
+    form->setProgress(-1);
+    EXPECT_FALSE(form->progressBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, ConfigurationCommandOpensTheConfigurationDialog)

@@ -1,14 +1,14 @@
 #include "app/ui/numericedit.h"
 #include "app/ui/numpadform.h"
 #include "app/units.h"
-
 #include "support/recordingmessageboxes.h"
+#include "support/textfit.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QApplication>
-#include <QKeyEvent>
 
 #include <gtest/gtest.h>
 
@@ -191,6 +191,19 @@ TEST(NumPadForm, LargeLayoutPlacesTheButtonsOnTheGrid)
     EXPECT_EQ(pad.button("ButtonOK")->geometry(), QRect(224, 224, 57, 57));
     EXPECT_EQ(pad.button("Button0")->font().pointSize(), 14);
     EXPECT_EQ(pad.button("ButtonCancel")->font().pointSize(), 10);
+}
+
+// Regression: "Cancel" was cut off in the keypad's small layout.
+TEST(NumPadForm, EveryKeyShowsItsWholeTextInBothLayouts)
+{
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big ? "large" : "small");
+        TNumPadForm pad;
+        pad.setBigLayout(big);
+        pad.show();
+        const QStringList clipped = ClippedTexts(pad);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    }
 }
 
 namespace {

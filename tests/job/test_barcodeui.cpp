@@ -5,6 +5,7 @@
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
 #include "support/testfiles.h"
+#include "support/textfit.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -142,4 +143,22 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
     EXPECT_TRUE(saved.contains("Prj1=/d/a.plt\r\nPrj2=/d/new.plt\r\n"));
     EXPECT_TRUE(saved.contains("Line1=Shelf\r\n"));
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(BarcodeBrowserWindow, EveryTextShowsWholeInEnglishAndPolish)
+{
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    WriteAll(dir.filePath(Code + ".cod"), "[Projects]\r\nPrj1=/d/a.plt\r\n[Label]\r\nLine1=Shelf\r\n");
+    TBarcodeBrowserContext context;
+    context.setFolder = dir.path();
+    context.portSettings = dir.filePath("Prentavik.ini");
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TfBarCodDlg dialog(context, Code);
+        dialog.show();
+        const QStringList clipped = ClippedTexts(dialog);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    }
 }

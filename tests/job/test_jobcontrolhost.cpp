@@ -17,9 +17,12 @@
 #include "recordingrig.h"
 #include "support/fastclock.h"
 #include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -77,11 +80,20 @@ public:
             return backend;
         };
         machine = std::make_unique<TMachineHost>(
-            factory, std::make_shared<TMachineIdentity>(), [](const QString &) {}, nullptr,
-            time == MachineTime::Fast ? std::unique_ptr<MachineClock>(std::make_unique<FastClock>()) : nullptr);
+            factory, std::make_shared<TMachineIdentity>(),
+            [this](const QString &text) { mainStatus << text; }, nullptr,
+            time == MachineTime::Fast ? std::unique_ptr<MachineClock>(std::make_unique<FastClock>())
+                                      : nullptr);
+        machine->setProgressHandler([this](int percent) { progress.push_back(percent); });
         host = std::make_unique<job::JobControlHost>(
             area, *machine,
-            job::JobControlHooks {[this](int, const QString &text) { status.push_back(text); }, {}});
+            job::JobControlHooks {[this](int panel, const QString &text) {
+                                      if (panel == 0)
+                                          mainStatus << text;
+                                      else
+                                          status.push_back(text);
+                                  },
+                                  {}});
     }
     ~SampleStart()
     {
@@ -177,7 +189,11 @@ public:
     std::shared_ptr<SimulatedMachine> controller;
     std::unique_ptr<TMachineHost> machine;
     std::unique_ptr<job::JobControlHost> host;
+    // The pass counter (status panel 1), and what status panel 0 and its
+    // progress bar showed, in turn.
     std::vector<QString> status;
+    QStringList mainStatus;
+    std::vector<int> progress;
 
 private:
     ProgramFolders m_folders;
@@ -324,6 +340,70 @@ INSTANTIATE_TEST_SUITE_P(
                                   500,
                                   Axis::W}),
     [](const testing::TestParamInfo<RotarySample> &info) { return std::string(info.param.name); });
+
+// Regression: a paused job kept "Sent 9%" in the status bar, so it looked
+// like a running one, and Continue and the drive away said they were
+// starting the job.
+TEST(JobControlHostStatus, PausedJobSaysSoUntilContinueAndEachActionShowsItsOwnText)
+{
+    ScopedLanguage language(ShippedLanguage());
+    SimulatedMachineConfig shortQueue;
+    shortQueue.queueCapacity = 120; // the job goes out as the machine cuts it
+    shortQueue.fullMargin = 60;
+    SampleStart run(QuickStart(0), {}, MachineTime::Fast, shortQueue);
+    run.open(QStringLiteral("nested.plt"));
+    run.placeWire(10000, 10000);
+    const QString sent = GetText(QStringLiteral("Transmission"), QStringLiteral("przeslano"));
+    const QString paused = GetText(QStringLiteral("Transmission"), QStringLiteral("wstrzymano"));
+    auto busyText = [] {
+        const QWidget *dialog = QApplication::activeModalWidget();
+        const QLabel *label = dialog ? dialog->findChild<QLabel *>(QStringLiteral("busyText")) : nullptr;
+        return label ? label->text() : QString();
+    };
+    auto shows = [&run](const QString &start) { return run.mainStatus.last().startsWith(start); };
+
+    run.host->start();
+    EXPECT_EQ(busyText(), GetText(QStringLiteral("Main_window"), QStringLiteral("startTrwa")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy() && shows(sent); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.progress.empty() && run.progress.back() >= 0; }, 5000))
+        << "the bar appears while the job goes out";
+
+    run.host->pause();
+    EXPECT_EQ(busyText(), GetText(QStringLiteral("Main_window"), QStringLiteral("wstrzymywanieTrwa")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy(); }, 10000));
+    EXPECT_TRUE(shows(paused)) << run.mainStatus.last().toStdString();
+    QTest::qWait(200); // transmission ticks go on meanwhile
+    EXPECT_TRUE(shows(paused)) << run.mainStatus.last().toStdString();
+    EXPECT_GE(run.progress.back(), 0);
+
+    run.host->continueJob();
+    EXPECT_EQ(busyText(), GetText(QStringLiteral("Main_window"), QStringLiteral("kontynuacjaTrwa")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy() && shows(sent); }, 10000))
+        << run.mainStatus.last().toStdString();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.machine->running(); }, 20000));
+    EXPECT_EQ(run.progress.back(), -1) << "the bar goes with the job";
+    EXPECT_TRUE(shows(GetText(QStringLiteral("Transmission"), QStringLiteral("koniecTransmisji"))));
+
+    run.host->driveAwayRight();
+    EXPECT_EQ(busyText(), GetText(QStringLiteral("Main_window"), QStringLiteral("odjazdTrwa")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy(); }, 20000));
+}
+
+TEST(JobBusyDialog, EveryTextShowsWholeInEnglishAndPolish)
+{
+    for (const char *code : {"US", "PL"}) {
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        for (const char *key : {"startTrwa", "wstrzymywanieTrwa", "kontynuacjaTrwa", "odjazdTrwa"}) {
+            SCOPED_TRACE(std::string(code) + " " + key);
+            job::JobBusyDialog dialog(nullptr,
+                                      GetText(QStringLiteral("Main_window"), QString::fromLatin1(key)));
+            dialog.show();
+            const QStringList clipped = ClippedTexts(dialog);
+            EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        }
+    }
+}
 
 TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
 {

@@ -11,7 +11,9 @@
 #include "drawing/jobdecoder.h"
 #include "job/recordingrig.h"
 #include "job/threadhop.h"
+#include "job/ui/independentstartdialog.h"
 #include "job/ui/jobcontrolhost.h"
+#include "job/ui/perpendicularstartdialog.h"
 #include "job/ui/serialcutdialog.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/machinehost.h"
@@ -21,6 +23,7 @@
 #include "support/fastclock.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -471,4 +474,29 @@ TEST(StartDialogsProgram, SerialGridWalksDownOnEnterAndNamesABadRow)
     EXPECT_TRUE(boxes.shown[0].text.endsWith(QLatin1Char('2'))) << boxes.shown[0].text.toStdString();
     EXPECT_EQ(grid->currentRow(), 1) << "the bad cell is selected";
     EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(StartDialogsProgram, EveryTextShowsWholeInEnglishAndPolish)
+{
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        job::IndependentStartContext independent;
+        independent.front = {{0, 0}, {4000, 0}, {4000, 2000}};
+        independent.back = {{0, 0}, {3000, 0}, {3000, 1500}};
+        job::PerpendicularStartContext perpendicular;
+        perpendicular.limitX = perpendicular.limitY = perpendicular.limitZ = 4800;
+        job::SerialCutContext serial;
+        serial.fileNames = {QStringLiteral("/home/operator/baluster/1_baluster.plt"),
+                            QStringLiteral("/home/operator/baluster/2_baluster.plt")};
+        job::IndependentStartDialog first(independent);
+        job::PerpendicularStartDialog second(perpendicular);
+        job::SerialCutDialog third(serial);
+        for (QDialog *dialog : std::initializer_list<QDialog *> {&first, &second, &third}) {
+            SCOPED_TRACE(dialog->objectName().toStdString());
+            dialog->show();
+            const QStringList clipped = ClippedTexts(*dialog);
+            EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        }
+    }
 }

@@ -653,6 +653,8 @@ TEST(SimulatedController, JogRunsAtItsSpeedAndStopsAtTheTravelWithTheLimitFlag)
         rig.clock.advance(5000);
         ASSERT_TRUE(rig.ploter->ReadSpeeds());
         EXPECT_NEAR(rig.state.plot.speeds[4], c.speed, 2) << "the fifth speed is the one it moves at";
+        ASSERT_TRUE(rig.ploter->ReadPositions());
+        EXPECT_NEAR(rig.state.plot.raw[Axis::X1], c.steps / 2, 1) << "half way after half the time";
         rig.clock.advance(5000);
         rig.panel.keyReleased(JogKey::Right, false);
         EXPECT_NEAR(rig.machine->rawPosition(Axis::X1), c.steps, 1);

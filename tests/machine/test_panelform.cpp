@@ -6,15 +6,17 @@
 #include "machine/panelkeys.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/sterowanieform.h"
+#include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
-
 #include <set>
 
 namespace {
@@ -55,6 +57,7 @@ TEST(PanelForm, OpensTranslatedAtItsFixedSize)
     rig.form.Translate();
     rig.form.show();
     EXPECT_EQ(rig.form.size(), QSize(800, 570));
+    EXPECT_EQ(rig.form.minimumSize(), rig.form.maximumSize()) << "the operator cannot resize it";
     EXPECT_EQ(rig.form.windowTitle(), "Manual control");
     EXPECT_EQ(rig.form.findChild<QPushButton *>("Bazuj")->text(), "Home");
     EXPECT_EQ(rig.form.findChild<QToolButton *>("ku")->toolTip(), "Up");
@@ -78,6 +81,91 @@ TEST(PanelForm, EveryJogButtonIsTellableApartWithOrWithoutItsPicture)
             EXPECT_TRUE(texts.insert(button->text()).second) << "the same label twice";
         }
     }
+}
+
+// The panel as it looks with the longest values and texts it can show: two
+// arms, the tension group, the firmware buttons, a broken wire, in each
+// length unit the positions take.
+PanelView LongestView(bool lj)
+{
+    PanelView view;
+    view.connected = true;
+    view.plot.X1 = -480000;
+    view.plot.Y1 = -240000;
+    view.plot.X2 = -480000;
+    view.plot.Y2 = -240000;
+    view.plot.Z = -36000;
+    view.plot.Sangle = -359.99;
+    view.plot.Wangle = -359.99;
+    view.speed = 4990;
+    view.plot.speeds[4] = 5000;
+    view.speedCaptionKey = lj ? QStringLiteral("szybkoscRobocza") : QStringLiteral("szybkoscPrzestawcza");
+    view.wireStateKey = lj ? QStringLiteral("sprawdzBezpiecznik") : QStringLiteral("zerwanyDrut");
+    view.lj = lj;
+    view.vq = !lj;
+    view.showArms = true;
+    view.showTension = true;
+    view.powerMax = 300;
+    view.powerPosition = 300;
+    view.measuredCurrent = 99.9;
+    view.firmware = QStringLiteral("10.15");
+    view.readFailures = 12345;
+    view.writeFailures = 12345;
+    return view;
+}
+
+// Regression: captions such as "Working speed [mm/min]", the Polish
+// "Prędkość przestawcza" and the firmware buttons were cut off in the fixed
+// window; in inches the positions still said "[mm]".
+TEST(PanelForm, EveryTextShowsWholeInEnglishAndPolishInEveryUnit)
+{
+    for (const char *code : {"US", "PL"}) {
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        for (const int unit : {Units::Millimetre, Units::Inch}) {
+            for (const bool lj : {false, true}) {
+                SCOPED_TRACE(std::string(code) + (unit == Units::Inch ? " in" : " mm") + (lj ? " LJ" : ""));
+                Units::setCurrentLengthUnit(unit);
+                TsterForm form;
+                form.Translate();
+                form.show();
+                QCoreApplication::processEvents();
+                form.showView(LongestView(lj));
+                QKeyEvent altE(QEvent::KeyPress, Qt::Key_E, Qt::AltModifier);
+                QCoreApplication::sendEvent(&form, &altE);
+                EXPECT_TRUE(form.findChild<QWidget *>("pUpgradeFirmware")->isVisible());
+                const QStringList clipped = ClippedTexts(form);
+                EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+                EXPECT_TRUE(form.findChild<QGroupBox *>("groupBox1")
+                                ->title()
+                                .endsWith(QStringLiteral("[") + Units::unitName(unit) + QStringLiteral("]")));
+                if (std::string(code) == "PL" && unit == Units::Inch && !lj) {
+                    const QString path = QStringLiteral(PRENTAVIK_TEST_ARTIFACT_DIR "/panel_pl.png");
+                    QDir().mkpath(QStringLiteral(PRENTAVIK_TEST_ARTIFACT_DIR));
+                    EXPECT_TRUE(form.grab().save(path));
+                }
+            }
+        }
+    }
+    Units::setCurrentLengthUnit(Units::Millimetre);
+}
+
+// Without the pictures the heating button showed a blank square: its drawn
+// lamp must tell on from off.
+TEST(PanelForm, HeatingButtonShowsOnAndOffWithoutItsPicture)
+{
+    FormRig rig;
+    auto *heating = rig.form.findChild<QToolButton *>("k_zalwyl");
+    ASSERT_NE(heating, nullptr);
+    ASSERT_FALSE(heating->icon().isNull());
+    auto centre = [heating](bool on) {
+        heating->setChecked(on);
+        const QImage image = heating->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 2);
+    };
+    const QColor off = centre(false);
+    const QColor on = centre(true);
+    EXPECT_GT(on.red(), on.green() + 100) << "lit red while heating";
+    EXPECT_LT(std::abs(off.red() - off.green()), 30) << "grey while off";
 }
 
 TEST(PanelForm, ReflectsTheSimulatedMachine)

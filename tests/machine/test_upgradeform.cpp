@@ -5,8 +5,12 @@
 #include "machine/machineservices.h"
 #include "machine/machinesession.h"
 #include "machine/simulatedmachine.h"
+#include "machine/ui/basepointsform.h"
+#include "machine/ui/przesunform.h"
 #include "machine/ui/upgradeform.h"
 #include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -156,6 +160,33 @@ TEST(UpgradeForm, AnOlderImageAndAReplacedFileAreAskedForFirst)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(ParseRomImage(file.readAll())->version, (FirmwareVersion {1, 10})) << "No keeps the file";
     EXPECT_TRUE(form.upgradeButton()->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+// The panel's smaller windows show every text whole in both languages.
+TEST(PanelWindows, EveryTextShowsWholeInEnglishAndPolish)
+{
+    RecordingMessageBoxes boxes;
+    ThreadedSession rig({});
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TUpgradeProgramForm upgrade(rig.session->services());
+        TPunkty_bazoweForm basePoints(rig.session->services(),
+                                      TPunkty_bazowe(rig.folder.filePath(QStringLiteral("base.txt")), 0));
+        TprzesunForm moveWire(rig.session->services(),
+                              GetText(QStringLiteral("Control"), QStringLiteral("KeyFront.caption")),
+                              GetText(QStringLiteral("Control"), QStringLiteral("VqKeyBack.caption")));
+        for (QWidget *window : std::initializer_list<QWidget *> {&upgrade, &basePoints, &moveWire}) {
+            SCOPED_TRACE(window->objectName().toStdString());
+            window->show();
+            const QStringList clipped = ClippedTexts(*window);
+            EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        }
+    }
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "model3d/modelinfo.h"
 #include "model3d/ui/modelinfodialog.h"
 #include "modelbuilders.h"
+#include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QLabel>
 #include <QTemporaryDir>
@@ -77,4 +79,18 @@ TEST(ModelInfoWindow, ShowsTheRecordInTheCurrentUnitByControlName)
     for (const char *label : {"lSzerokoscXJm", "lDlugoscYJm", "lWysokoscZJm", "lXminJm", "lXmaxJm", "lYminJm",
                               "lYmaxJm", "lZminJm", "lZmaxJm"})
         EXPECT_EQ(text(label), QStringLiteral(" [in]")) << label;
+}
+
+TEST(ModelInfoWindow, EveryTextShowsWholeInEnglishAndPolish)
+{
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TfModelInfo window;
+        window.setModel({BoxOf(-1999.99, -1999.99, -1999.99, 1999.99, 1999.99, 1999.99),
+                         QStringLiteral("/home/operator/models/wing_root_section_v3.raw")});
+        window.show();
+        const QStringList clipped = ClippedTexts(window);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    }
 }

@@ -7,6 +7,7 @@
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QFile>
@@ -148,4 +149,22 @@ TEST_F(GeneratorWindows, ArchBendingShowsOverlapsAndReplacesItsLastWindow)
     Wait(strip);
     EXPECT_TRUE(strip->planned());
     EXPECT_EQ(source->document().Figures[0].points.size(), 4u);
+}
+
+TEST_F(GeneratorWindows, EveryTextShowsWholeInEnglishAndPolish)
+{
+    TMDIChild *source = Open("b.plt", Square);
+    ASSERT_NE(source, nullptr);
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TfParDup copies(*source, host);
+        copies.show();
+        QStringList clipped = ClippedTexts(copies);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        TfZaginacz bending(*source, host);
+        bending.show();
+        clipped = ClippedTexts(bending);
+        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    }
 }

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QTemporaryDir>
 
 #include <fstream>
@@ -87,7 +88,11 @@ TEST_F(PlanWindow, ShowsReadyPercentWhilePlanningAndThePlanAfterwards)
     ASSERT_NE(child, nullptr);
     EXPECT_TRUE(child->planning());
     EXPECT_FALSE(child->planned());
+    const QProgressBar *bar = child->findChild<QProgressBar *>(QStringLiteral("PlanProgress"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible()) << "the percentage as a bar while planning runs";
     Wait(child);
+    EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(child->lastPlan().status, TPlanStatus::Planned);
     EXPECT_TRUE(child->planned());
     EXPECT_EQ(child->document().Figures.size(), 1u + 2 * 4900u); // a connector for every square
@@ -98,6 +103,7 @@ TEST_F(PlanWindow, ShowsReadyPercentWhilePlanningAndThePlanAfterwards)
 
 TEST_F(PlanWindow, KeyPressOrLeftClickStopsPlanningAndThePlanCanRunAgain)
 {
+    ScopedLanguage language(ShippedLanguage());
     for (const bool key : {true, false}) {
         SCOPED_TRACE(key ? "key" : "click");
         TMDIChild *child = Open(FrameOfSquares(40, 40));
@@ -113,6 +119,10 @@ TEST_F(PlanWindow, KeyPressOrLeftClickStopsPlanningAndThePlanCanRunAgain)
         Wait(child);
         EXPECT_EQ(child->lastPlan().status, TPlanStatus::Cancelled);
         EXPECT_FALSE(child->planned());
+        // Regression: a stopped plan stood at "Ready 0%" as if it hung.
+        EXPECT_EQ(child->statusText(),
+                  GetText(QStringLiteral("Project_window"), QStringLiteral("planowaniePrzerwane")));
+        EXPECT_FALSE(child->findChild<QProgressBar *>(QStringLiteral("PlanProgress"))->isVisible());
 
         child->ciecie();
         Wait(child);

@@ -106,6 +106,7 @@ void TDlgkonfig::setUp()
         setLayoutDirection(Qt::RightToLeft);
     buildUi();
     translate();
+    reserveUnitLabelWidths();
     showMessages(m_konfig.create());
     setWindowTitle(m_konfig.caption());
     loadWidgets();
@@ -518,6 +519,30 @@ void TDlgkonfig::applyActivation(const KonfigRules::Activation &a)
     setEnabled({"PowerOutput"}, a.powerOutput);
     setEnabled({"MoveAfter"}, a.moveAfter);
     setEnabled({"tabSeryjne", "rgKatObrotu"}, a.serialTab);
+}
+
+void TDlgkonfig::reserveUnitLabelWidths()
+{
+    // The unit labels keep the width of their widest text, so that nothing
+    // beside them moves when the unit changes.
+    auto reserve = [this](const QStringList &labels, const QStringList &texts) {
+        for (const QString &name : labels) {
+            if (auto *l = findChild<QLabel *>(name)) {
+                int width = 0;
+                for (const QString &text : texts)
+                    width = std::max(width, l->fontMetrics().horizontalAdvance(text));
+                l->setMinimumWidth(width + 2 * l->margin() + 2);
+            }
+        }
+    };
+    QStringList lengths, speeds;
+    for (int unit = Units::Millimetre; unit <= Units::Foot; ++unit) {
+        lengths << QStringLiteral("[") + Units::unitName(unit) + QStringLiteral("]");
+        speeds << QStringLiteral("[") + Units::unitName(unit) + text(QStringLiteral("naMinute"));
+    }
+    reserve(kLengthUnitLabels, lengths);
+    reserve(kSpeedUnitLabels, speeds);
+    reserve({QStringLiteral("LabelPowerJM")}, {QStringLiteral("[A]"), QStringLiteral("[%]")});
 }
 
 void TDlgkonfig::updateUnitLabels()

@@ -61,6 +61,7 @@ private:
     void loadWidgets();
     void applyActivation(const KonfigRules::Activation &activation);
     void setEnabled(const QStringList &names, KonfigRules::Enable enable);
+    void reserveUnitLabelWidths();
     void updateUnitLabels();
     void updatePowerLabel();
     void updateModeHint();

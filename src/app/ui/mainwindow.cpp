@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -313,6 +314,14 @@ void TMainForm::buildStatusBar()
         m_statusPanels[i]->setFrameShape(QFrame::Panel);
         m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
         m_statusLayout->addWidget(m_statusPanels[i]);
+        if (i == 0) {
+            m_progress = new QProgressBar(panels);
+            m_progress->setObjectName(QStringLiteral("StatusProgress"));
+            m_progress->setRange(0, 100);
+            m_progress->setFixedWidth(160);
+            m_progress->hide();
+            m_statusLayout->addWidget(m_progress);
+        }
     }
     // The design widths until the first resize.
     m_statusLayout->setStretch(0, 300);
@@ -358,19 +367,21 @@ void TMainForm::applyText(const ComponentText &text, const QString &value)
     QObject *component = findChild<QObject *>(QString::fromLatin1(text.component));
     const bool caption = text.target != TextTarget::Hint;
     const bool hint = text.target != TextTarget::Caption;
+    // Several hints reuse a menu item's caption, mnemonic and all.
+    const QString tip = WithoutMnemonic(value);
     if (auto *menu = qobject_cast<QMenu *>(component)) {
         menu->setTitle(value);
     } else if (auto *action = qobject_cast<QAction *>(component)) {
         if (caption)
             action->setText(value);
         if (hint)
-            action->setStatusTip(value);
+            action->setStatusTip(tip);
     } else if (auto *button = qobject_cast<QToolButton *>(component)) {
         if (caption)
             button->setText(value);
         if (hint) {
-            button->setToolTip(value);
-            button->setStatusTip(value);
+            button->setToolTip(tip);
+            button->setStatusTip(tip);
         }
     }
 }
@@ -467,6 +478,13 @@ void TMainForm::setStatusText(int panel, const QString &text)
 {
     if (panel >= 0 && panel < 2)
         m_statusPanels[panel]->setText(text);
+}
+
+void TMainForm::setProgress(int percent)
+{
+    m_progress->setVisible(percent >= 0);
+    if (percent >= 0)
+        m_progress->setValue(std::min(percent, 100));
 }
 
 QString TMainForm::statusText(int panel) const

@@ -15,6 +15,7 @@ class QHBoxLayout;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QProgressBar;
 class QShortcut;
 class QToolButton;
 
@@ -88,6 +89,10 @@ public:
 
     void setStatusText(int panel, const QString &text);
     QString statusText(int panel) const;
+    // The percentage of the work under way (a job going out) as a bar beside
+    // status panel 0; -1 hides it.
+    void setProgress(int percent);
+    const QProgressBar *progressBar() const { return m_progress; }
     std::pair<int, int> statusPanelWidths() const { return m_panelWidths; }
 
     // Job type of the job being written; set by job control, read by the writer.
@@ -125,6 +130,7 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QWidget *m_buttonPanel = nullptr;
     QLabel *m_statusPanels[2] = {nullptr, nullptr};
+    QProgressBar *m_progress = nullptr;
     QHBoxLayout *m_statusLayout = nullptr;
     std::pair<int, int> m_panelWidths {0, 0};
     std::map<Command, std::function<void()>> m_commands;

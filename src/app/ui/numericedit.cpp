@@ -141,9 +141,14 @@ void NumericEdit::stepBy(int steps)
 
 QSize NumericEdit::sizeHint() const
 {
-    // Room for the longest text the fields show, whatever is shown now.
+    // Room for the longest text the field shows in any unit, whatever is
+    // shown now, so that the dialog does not move when the unit changes: a
+    // formatted number, or the general form's 15 significant digits after
+    // "-0.000" (a tenth of a millimetre in feet).
     QSize size = QAbstractSpinBox::sizeHint();
-    const int text = fontMetrics().horizontalAdvance(QStringLiteral("-00000.0000"));
+    const bool formatted = m_format.precision != 0 && m_format.digits != 0;
+    const int text = fontMetrics().horizontalAdvance(formatted ? QStringLiteral("-00000.0000")
+                                                               : QStringLiteral("-0.000888888888888888"));
     size.setWidth(std::max(size.width(), text + 2 * style()->pixelMetric(QStyle::PM_SpinBoxFrameWidth) + 24));
     return size;
 }

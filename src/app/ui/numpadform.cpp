@@ -1,7 +1,10 @@
 #include "app/ui/numpadform.h"
 
+#include "app/common.h"
 #include "app/numericinput.h"
 
+#include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPushButton>
@@ -36,7 +39,10 @@ TNumPadForm::TNumPadForm(QWidget *parent)
     }
     button(QStringLiteral("ButtonC"))->setText(QStringLiteral("C"));
     button(QStringLiteral("ButtonCE"))->setText(QStringLiteral("CE"));
-    button(QStringLiteral("ButtonCancel"))->setText(QStringLiteral("Cancel"));
+    // Qt's own word for Cancel, in the program's language.
+    QDialogButtonBox standard(QDialogButtonBox::Cancel);
+    button(QStringLiteral("ButtonCancel"))
+        ->setText(WithoutMnemonic(standard.button(QDialogButtonBox::Cancel)->text()));
     button(QStringLiteral("ButtonOK"))->setText(QStringLiteral("OK"));
     button(QStringLiteral("ButtonMinus"))->setText(QStringLiteral("-"));
     button(QStringLiteral("Buttonp"))->setText(locale().decimalPoint());
@@ -62,19 +68,26 @@ void TNumPadForm::setBigLayout(bool big)
 void TNumPadForm::layoutButtons()
 {
     // Large layout: 298 × 318 with 57-pixel buttons every 72 pixels; the small
-    // one keeps the same grid at two thirds of the size.
+    // one keeps the same grid at two thirds of the size. The last column, C,
+    // CE, Cancel and OK in a smaller font, widens where its words need it.
     const int size = m_big ? 57 : 38;
     const int pitch = m_big ? 72 : 48;
     const int fontSize = m_big ? 14 : 10;
-    setFixedSize(m_big ? QSize(298, 318) : QSize(202, 214));
     QFont big = font();
     big.setPointSize(fontSize);
     QFont small = font();
     small.setPointSize(10);
+    int wordsWidth = size;
+    for (const auto &row : kGrid) {
+        const QString text = button(QString::fromLatin1(row[3]))->text();
+        wordsWidth = std::max(wordsWidth, QFontMetrics(small).horizontalAdvance(text) + 8);
+    }
+    const QSize window = m_big ? QSize(298, 318) : QSize(202, 214);
+    setFixedSize(window.width() + wordsWidth - size, window.height());
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
             QPushButton *b = button(QString::fromLatin1(kGrid[row][col]));
-            b->setGeometry(8 + col * pitch, 8 + row * pitch, size, size);
+            b->setGeometry(8 + col * pitch, 8 + row * pitch, col == 3 ? wordsWidth : size, size);
             b->setFont(col == 3 ? small : big);
         }
     }

@@ -22,6 +22,7 @@
 #include "project/ui/duplicationdialog.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QPointer>
 
@@ -153,9 +154,13 @@ void InstallGenerators(ProgramWindows &windows)
 TMachineHost *InstallMachine(ProgramWindows &windows, std::shared_ptr<TMachineIdentity> identity)
 {
     TMainForm *form = windows.mainForm.get();
-    auto host = std::make_unique<TMachineHost>(MachineSession::programBackend(), std::move(identity),
-                                               [form](const QString &text) { form->setStatusText(0, text); });
+    // The panel is a window of its own owned by the main window: it stays
+    // in front of it and goes with it between desktops.
+    auto host = std::make_unique<TMachineHost>(
+        MachineSession::programBackend(), std::move(identity),
+        [form](const QString &text) { form->setStatusText(0, text); }, form);
     TMachineHost *machine = host.get();
+    machine->setProgressHandler([form](int percent) { form->setProgress(percent); });
     form->setTransmitter(machine);
     form->setMachineSettingsLink(machine);
     form->setCommand(TMainForm::Command::ManualControl, [machine] { machine->showPanel(); });
@@ -253,6 +258,21 @@ void InstallProgramInformation(ProgramWindows &windows, TMachineHost &machine)
     form->showItem(QStringLiteral("miProgram"));
 }
 
+// Qt's translations of its own texts for the language, when installed
+// (Debian's qt6-translations-l10n); English needs none.
+std::unique_ptr<QTranslator> LoadQtTexts(const QString &lang)
+{
+    const QLocale locale = QtLocaleFor(lang);
+    if (locale.language() == QLocale::English)
+        return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    QCoreApplication::installTranslator(translator.get());
+    return translator;
+}
+
 } // namespace
 
 ProgramWindows::~ProgramWindows()
@@ -277,6 +297,7 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     tInterfejs::setInstance(std::move(language));
 
     auto windows = std::make_unique<ProgramWindows>();
+    windows->qtTexts = LoadQtTexts(tInterfejs::instance().LANG());
     windows->mainForm = std::make_unique<TMainForm>();
     windows->mainForm->Translate();
     // The configuration keeps the machine's identity from its creation on;

@@ -10,6 +10,8 @@
 #include "project/openfile.h"
 #include "project/ui/projectwindowhost.h"
 
+#include <QTranslator>
+
 #include <memory>
 
 // The windows that live for the whole run, created in a fixed order so that
@@ -24,6 +26,9 @@ struct ProgramWindows
     ProgramWindows(const ProgramWindows &) = delete;
     ProgramWindows &operator=(const ProgramWindows &) = delete;
 
+    // Qt's own texts (file dialogs, box buttons, key names) in the
+    // program's language while the windows live.
+    std::unique_ptr<QTranslator> qtTexts;
     std::unique_ptr<TMainForm> mainForm;
     // Loads the configuration files while it is created.
     std::unique_ptr<TDlgkonfig> dlgkonfig;

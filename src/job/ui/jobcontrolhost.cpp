@@ -76,24 +76,6 @@ private:
     GuiGate &m_gui;
 };
 
-// Shown while a start runs: modal, so nothing can be started again or closed,
-// and without a way to close it, since the start cannot be broken off halfway.
-class StartingDialog : public QDialog
-{
-public:
-    explicit StartingDialog(QWidget *parent)
-        : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    {
-        setWindowModality(Qt::ApplicationModal);
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(GetText(QStringLiteral("Main_window"), QStringLiteral("startTrwa")), this));
-    }
-    void reject() override {}
-
-protected:
-    void closeEvent(QCloseEvent *event) override { event->ignore(); }
-};
-
 JobMachineParams machineParams(MachineSession &session)
 {
     return callOn(&session, [&session] {
@@ -125,6 +107,17 @@ JobMachineParams machineParams(MachineSession &session)
 }
 
 } // namespace
+
+JobBusyDialog::JobBusyDialog(QWidget *parent, const QString &text)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("JobBusyDialog"));
+    setWindowModality(Qt::ApplicationModal);
+    auto *layout = new QVBoxLayout(this);
+    auto *label = new QLabel(text, this);
+    label->setObjectName(QStringLiteral("busyText"));
+    layout->addWidget(label);
+}
 
 JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControlHooks hooks, QObject *parent)
     : QObject(parent)
@@ -168,7 +161,11 @@ JobControlHost::JobControlHost(QMdiArea &area, TMachineHost &machine, JobControl
     connect(&session, &MachineSession::pauseRequested, this, [this] { pause(); });
     connect(&session, &MachineSession::continueRequested, this, [this] { continueJob(); });
     connect(&session, &MachineSession::restartRequested, this, [this] {
-        whenIdle([this] { runOnWorker([this] { m_control->startJob(StartSender::Repeat); }, [this] { rememberNextPass(); }); });
+        whenIdle([this] {
+            runOnWorker(
+                QStringLiteral("startTrwa"), [this] { m_control->startJob(StartSender::Repeat); },
+                [this] { rememberNextPass(); });
+        });
     });
     connect(&session, &MachineSession::refreshMenusRequested, this, [this] {
         if (m_hooks.refreshMenus)
@@ -241,10 +238,11 @@ void JobControlHost::whenIdle(std::function<void()> f)
         f();
 }
 
-void JobControlHost::runOnWorker(std::function<void()> work, std::function<void()> after)
+void JobControlHost::runOnWorker(const QString &textKey, std::function<void()> work,
+                                 std::function<void()> after)
 {
     m_running = true;
-    m_busyDialog = new StartingDialog(m_dialogParent.data());
+    m_busyDialog = new JobBusyDialog(m_dialogParent.data(), GetText(QStringLiteral("Main_window"), textKey));
     m_busyDialog->show();
     m_worker = std::thread([this, work = std::move(work), after = std::move(after)] {
         work();
@@ -275,22 +273,45 @@ void JobControlHost::start()
 
 void JobControlHost::startFromMachine(StartSender sender)
 {
-    whenIdle([this, sender] { runOnWorker([this, sender] { m_control->start(sender); }, [this] { rememberNextPass(); }); });
+    whenIdle([this, sender] {
+        runOnWorker(
+            QStringLiteral("startTrwa"), [this, sender] { m_control->start(sender); },
+            [this] { rememberNextPass(); });
+    });
 }
 
 void JobControlHost::pause()
 {
-    whenIdle([this] { runOnWorker([this] { m_control->pause(); }); });
+    whenIdle([this] {
+        runOnWorker(
+            QStringLiteral("wstrzymywanieTrwa"), [this] { m_control->pause(); },
+            [this] {
+                // The job stays paused until Continue, and the status says so.
+                if (m_control->state().jobPaused && m_hooks.statusText)
+                    m_hooks.statusText(0,
+                                       GetText(QStringLiteral("Transmission"), QStringLiteral("wstrzymano")));
+            });
+    });
 }
 
 void JobControlHost::continueJob()
 {
-    whenIdle([this] { runOnWorker([this] { m_control->continueJob(); }); });
+    whenIdle([this] {
+        runOnWorker(
+            QStringLiteral("kontynuacjaTrwa"), [this] { m_control->continueJob(); },
+            [this] {
+                // A job whose whole file had gone out before the pause gets
+                // no more transmission texts to replace the pause's.
+                if (!m_control->state().jobPaused && !m_host.running() && m_hooks.statusText)
+                    m_hooks.statusText(
+                        0, GetText(QStringLiteral("Transmission"), QStringLiteral("koniecTransmisji")));
+            });
+    });
 }
 
 void JobControlHost::driveAwayRight()
 {
-    whenIdle([this] { runOnWorker([this] { m_control->driveAwayRight(); }); });
+    whenIdle([this] { runOnWorker(QStringLiteral("odjazdTrwa"), [this] { m_control->driveAwayRight(); }); });
 }
 
 } // namespace job

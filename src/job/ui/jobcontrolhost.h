@@ -6,9 +6,9 @@
 #include "job/jobcontrol.h"
 #include "job/sessionadapters.h"
 #include "job/ui/mdijobprojects.h"
-
 #include "machine/machinesession.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
@@ -30,6 +30,19 @@ struct JobControlHooks
 {
     std::function<void(int panel, const QString &text)> statusText;
     std::function<void()> refreshMenus;
+};
+
+// Shown while a start, pause, continue or drive away runs, with what it
+// does: modal, so nothing can be started again or closed, and without a way
+// to close it, since the action cannot be broken off halfway.
+class JobBusyDialog : public QDialog
+{
+public:
+    JobBusyDialog(QWidget *parent, const QString &text);
+    void reject() override { }
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
 };
 
 class GuiGate;
@@ -77,9 +90,9 @@ private:
     void rememberNextPass();
     // Runs f now, or after the action under way and those queued before it.
     void whenIdle(std::function<void()> f);
-    // Runs work on the worker thread under the modal dialog, then after on
-    // the GUI thread.
-    void runOnWorker(std::function<void()> work, std::function<void()> after = {});
+    // Runs work on the worker thread under the modal dialog, which shows the
+    // "Main_window" text textKey, then after on the GUI thread.
+    void runOnWorker(const QString &textKey, std::function<void()> work, std::function<void()> after = {});
     void workerDone(const std::function<void()> &after);
 
     TMachineHost &m_host;

@@ -79,9 +79,11 @@ TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_p
         if (statusText)
             statusText(GetText(QStringLiteral("Control"), key));
     });
-    connect(m_session, &MachineSession::transmitStatus, this, [statusText](const TransmitStatus &s) {
+    connect(m_session, &MachineSession::transmitStatus, this, [this, statusText](const TransmitStatus &s) {
         if (statusText)
             statusText(transmitText(s));
+        if (m_progress)
+            m_progress(showsProgress(s) ? s.percent : -1);
     });
     connect(m_session, &MachineSession::message, this,
             [](const MachineMessage &m) { ShowMsg(messageText(m), true, m.caption == QLatin1String("uwaga")
@@ -94,7 +96,11 @@ TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_p
     });
     connect(m_session, &MachineSession::linkStatus, this,
             [this](const QString &key) { m_connected = key == QLatin1String("polaczony"); });
-    connect(m_session, &MachineSession::transmissionFinished, this, [this] { m_transmitting = false; });
+    connect(m_session, &MachineSession::transmissionFinished, this, [this] {
+        m_transmitting = false;
+        if (m_progress)
+            m_progress(-1);
+    });
     connect(m_session, &MachineSession::viewChanged, this, [this](const PanelView &view) { m_connected = view.connected; });
 
     m_panel = std::make_unique<TsterForm>(panelParent);
@@ -260,10 +266,18 @@ QString TMachineHost::messageText(const MachineMessage &m)
     return text;
 }
 
+bool TMachineHost::showsProgress(const TransmitStatus &s)
+{
+    return s.key == QLatin1String("przeslano") || s.key == QLatin1String("wstrzymano");
+}
+
 QString TMachineHost::transmitText(const TransmitStatus &s)
 {
-    QString text = GetText(QStringLiteral("Transmission"), s.key);
-    if (s.key == QLatin1String("przeslano"))
+    const QString section = QStringLiteral("Transmission");
+    QString text = GetText(section, s.key);
+    if (s.key == QLatin1String("wstrzymano"))
+        text += QStringLiteral(" - ") + GetText(section, QStringLiteral("przeslano"));
+    if (showsProgress(s))
         text += QLatin1Char(' ') + QString::number(s.percent) + QStringLiteral("% ") + s.spinner;
     return text;
 }

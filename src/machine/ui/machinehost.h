@@ -87,10 +87,14 @@ public:
     bool readIdentity(MachineState &state, int waitMs = 3000);
     // The state the session reported last; no call to the machine.
     const MachineState &lastState() const { return m_state; }
+    // Shows how much of the job has gone out (0 .. 100) while it streams,
+    // and -1 when it is over.
+    void setProgressHandler(std::function<void(int percent)> progress) { m_progress = std::move(progress); }
 
     // The text of a machine message in the program's language.
     static QString messageText(const MachineMessage &message);
     static QString transmitText(const TransmitStatus &status);
+    static bool showsProgress(const TransmitStatus &status);
 
 private:
     void pushSettings();
@@ -102,4 +106,5 @@ private:
     MachineState m_state;
     bool m_connected = false;
     bool m_transmitting = false;
+    std::function<void(int)> m_progress;
 };

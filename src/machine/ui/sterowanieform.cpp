@@ -11,13 +11,17 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -25,155 +29,257 @@ namespace {
 
 const QString kControl = QStringLiteral("Control");
 
-QLabel *label(const char *name, QWidget *parent, int x, int y, int w = 110)
+QLabel *label(const char *name, QWidget *parent)
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(x, y, w, 24);
     return l;
 }
 
-QScrollBar *scrollBar(const char *name, Qt::Orientation o, QWidget *parent, QRect geometry)
+QScrollBar *scrollBar(const char *name, Qt::Orientation o, QWidget *parent)
 {
     auto *s = new QScrollBar(o, parent);
     s->setObjectName(QLatin1String(name));
-    s->setGeometry(geometry);
     return s;
+}
+
+// A value label keeps the width of the widest value it may show, so that
+// the panel does not shift while the machine moves.
+void reserveWidth(QLabel *label, const QStringList &widest)
+{
+    int width = 0;
+    for (const QString &text : widest)
+        width = std::max(width, label->fontMetrics().horizontalAdvance(text));
+    label->setMinimumWidth(width + 2 * label->margin() + 4);
+}
+
+// A group keeps the width of the widest title it may take.
+void reserveTitleWidth(QGroupBox *box, const QStringList &titles)
+{
+    const QString shown = box->title();
+    int width = 0;
+    for (const QString &title : titles) {
+        box->setTitle(title);
+        width = std::max(width, box->minimumSizeHint().width());
+    }
+    box->setTitle(shown);
+    box->setMinimumWidth(width);
+}
+
+// The heating button's lamp, drawn when the pictures are not installed:
+// glowing red while the wire heats, dark while it is off.
+QIcon heatingLamp()
+{
+    QIcon icon;
+    for (const bool on : {false, true}) {
+        QPixmap picture(48, 48);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QRadialGradient glow(QPointF(20, 18), 26);
+        glow.setColorAt(0, on ? QColor(255, 220, 160) : QColor(150, 150, 150));
+        glow.setColorAt(0.5, on ? QColor(255, 40, 0) : QColor(80, 80, 80));
+        glow.setColorAt(1, on ? QColor(170, 0, 0) : QColor(40, 40, 40));
+        painter.setPen(QPen(QColor(20, 20, 20), 2));
+        painter.setBrush(glow);
+        painter.drawEllipse(QRectF(4, 4, 40, 40));
+        icon.addPixmap(picture, QIcon::Normal, on ? QIcon::On : QIcon::Off);
+    }
+    return icon;
 }
 
 } // namespace
 
 TsterForm::TsterForm(QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    // A tool window of its parent (the main window): the window manager keeps
+    // it above the main window and takes it along between desktops.
+    : QWidget(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("ster"));
-    // A fixed panel: the jog buttons keep their places whatever the screen.
-    setFixedSize(800, 570);
     QFont bold = font();
     bold.setPointSize(10);
     bold.setBold(true);
     setFont(bold);
     setFocusPolicy(Qt::StrongFocus);
 
+    // The window takes the size its texts need in the chosen language, at
+    // least 800 x 570, and keeps it: the jog buttons stay where they are.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
     m_main = new QFrame(this);
     m_main->setObjectName(QStringLiteral("pGlowny"));
-    m_main->setGeometry(0, 0, 800, 570);
+    m_main->setMinimumSize(800, 570);
+    outer->addWidget(m_main);
+    auto *mainLayout = new QVBoxLayout(m_main);
+    auto *top = new QHBoxLayout;
+    auto *bottom = new QHBoxLayout;
+    mainLayout->addLayout(top);
+    mainLayout->addLayout(bottom);
 
     m_positions = new QGroupBox(m_main);
     m_positions->setObjectName(QStringLiteral("groupBox1"));
-    m_positions->setGeometry(8, 8, 300, 250);
+    auto *positions = new QGridLayout(m_positions);
     const char *names[] = {"wmxf", "wmyf", "wmxb", "wmyb", "wmz", "wms", "wmw"};
     const char *axes[] = {"X1", "Y1", "X2", "Y2", "Z", "S", "W"};
     for (int i = 0; i < 7; ++i) {
-        m_labels[QLatin1String(names[i])] = label(names[i], m_positions, 150, 24 + 28 * i);
-        label("", m_positions, 10, 24 + 28 * i, 130)->setText(QLatin1String(axes[i]));
+        QLabel *axis = label("", m_positions);
+        axis->setText(QLatin1String(axes[i]));
+        positions->addWidget(axis, i, 0);
+        QLabel *value = label(names[i], m_positions);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Millimetres of the longest travel, or inches with three decimals.
+        reserveWidth(value, {QStringLiteral("-88888.88"), QStringLiteral("-888.888")});
+        m_labels[QLatin1String(names[i])] = value;
+        positions->addWidget(value, i, 1);
     }
-    m_keyFront = new QCheckBox(m_positions);
-    m_keyFront->setObjectName(QStringLiteral("KeyFront"));
-    m_keyFront->setGeometry(10, 220, 130, 24);
-    m_keyFront->setChecked(true);
-    m_keyBack = new QCheckBox(m_positions);
-    m_keyBack->setObjectName(QStringLiteral("KeyBack"));
-    m_keyBack->setGeometry(150, 220, 130, 24);
-    m_keyBack->setChecked(true);
-    m_backLabel = label("LBack", m_positions, 150, 196, 130);
     m_align = new QPushButton(m_positions);
     m_align->setObjectName(QStringLiteral("sbWyrownajBackToFront"));
-    m_align->setGeometry(250, 110, 40, 28);
     m_align->setText(QStringLiteral("<="));
     m_align->setFocusPolicy(Qt::NoFocus);
+    positions->addWidget(m_align, 2, 2, 2, 1);
     connect(m_align, &QPushButton::clicked, this, [this] { emit alignRequested(); });
+    m_backLabel = label("LBack", m_positions);
+    positions->addWidget(m_backLabel, 7, 1);
+    m_keyFront = new QCheckBox(m_positions);
+    m_keyFront->setObjectName(QStringLiteral("KeyFront"));
+    m_keyFront->setChecked(true);
+    positions->addWidget(m_keyFront, 8, 0);
+    m_keyBack = new QCheckBox(m_positions);
+    m_keyBack->setObjectName(QStringLiteral("KeyBack"));
+    m_keyBack->setChecked(true);
+    positions->addWidget(m_keyBack, 8, 1);
+    positions->setRowStretch(9, 1);
     m_keyFront->hide();
     m_keyBack->hide();
     m_backLabel->hide();
     m_align->hide();
     connect(m_keyFront, &QCheckBox::clicked, this, [this](bool on) { emit keyFrontChanged(on); });
     connect(m_keyBack, &QCheckBox::clicked, this, [this](bool on) { emit keyBackChanged(on); });
+    top->addWidget(m_positions);
 
-    // Jog pad.
+    // Jog pad: the arms' arrows around the stop button, Z beside them, the
+    // rotary axes below.
     auto *pad = new QFrame(m_main);
     pad->setObjectName(QStringLiteral("pPrzyciski"));
-    pad->setGeometry(320, 8, 300, 300);
+    auto *padLayout = new QGridLayout(pad);
+    padLayout->setSpacing(4);
     const struct
     {
         const char *name;
         int key;
-        int x, y;
-    } pads[] = {{"kul", JogKey::Numpad7, 0, 0},   {"ku", JogKey::Numpad8, 70, 0},   {"kur", JogKey::Numpad9, 140, 0},
-                {"kl", JogKey::Numpad4, 0, 70},   {"kr", JogKey::Numpad6, 140, 70}, {"kdl", JogKey::Numpad1, 0, 140},
-                {"kd", JogKey::Numpad2, 70, 140}, {"kdr", JogKey::Numpad3, 140, 140}, {"kzl", JogKey::F7, 220, 0},
-                {"kzr", JogKey::F8, 220, 140},    {"kwu", JogKey::PageUp, 0, 220},  {"kwd", JogKey::PageDown, 70, 220},
-                {"ksl", JogKey::Comma, 140, 220}, {"ksr", JogKey::Period, 210, 220}};
+        int row, column;
+    } pads[]
+        = {{"kul", JogKey::Numpad7, 0, 0}, {"ku", JogKey::Numpad8, 0, 1},  {"kur", JogKey::Numpad9, 0, 2},
+           {"kl", JogKey::Numpad4, 1, 0},  {"kr", JogKey::Numpad6, 1, 2},  {"kdl", JogKey::Numpad1, 2, 0},
+           {"kd", JogKey::Numpad2, 2, 1},  {"kdr", JogKey::Numpad3, 2, 2}, {"kzl", JogKey::F7, 0, 4},
+           {"kzr", JogKey::F8, 2, 4},      {"kwu", JogKey::PageUp, 3, 0},  {"kwd", JogKey::PageDown, 3, 1},
+           {"ksl", JogKey::Comma, 3, 2},   {"ksr", JogKey::Period, 3, 3}};
     for (const auto &p : pads)
-        jogButton(p.name, p.key, pad)->move(p.x, p.y);
+        padLayout->addWidget(jogButton(p.name, p.key, pad), p.row, p.column);
+    padLayout->setColumnMinimumWidth(3, 14);
+    padLayout->setRowStretch(4, 1);
     auto *stop = new QToolButton(pad);
     stop->setObjectName(QStringLiteral("kstop"));
-    stop->setGeometry(70, 70, 66, 66);
+    stop->setFixedSize(66, 66);
+    padLayout->addWidget(stop, 1, 1);
     m_buttons[QStringLiteral("kstop")] = stop;
     connect(stop, &QToolButton::pressed, this, [this] {
         if (m_stopRequest)
             m_stopRequest();
         emit stopRequested();
     });
+    top->addWidget(pad);
 
     m_speedGroup = new QGroupBox(m_main);
     m_speedGroup->setObjectName(QStringLiteral("Szybkosc"));
-    m_speedGroup->setGeometry(630, 8, 160, 300);
-    m_speed = scrollBar("VScroll", Qt::Vertical, m_speedGroup, {20, 30, 24, 220});
+    auto *speed = new QGridLayout(m_speedGroup);
+    m_speed = scrollBar("VScroll", Qt::Vertical, m_speedGroup);
     m_speed->setInvertedAppearance(true);
-    m_current = scrollBar("chwilowa", Qt::Vertical, m_speedGroup, {110, 30, 24, 220});
+    m_speed->setMinimumHeight(220);
+    m_current = scrollBar("chwilowa", Qt::Vertical, m_speedGroup);
     m_current->setEnabled(false);
-    m_labels[QStringLiteral("speedlabel")] = label("speedlabel", m_speedGroup, 10, 260, 90);
-    m_labels[QStringLiteral("chwilowaLabel")] = label("chwilowaLabel", m_speedGroup, 90, 260, 70);
+    speed->addWidget(m_speed, 0, 0, Qt::AlignHCenter);
+    speed->addWidget(m_current, 0, 1, Qt::AlignHCenter);
+    m_labels[QStringLiteral("speedlabel")] = label("speedlabel", m_speedGroup);
+    m_labels[QStringLiteral("chwilowaLabel")] = label("chwilowaLabel", m_speedGroup);
+    for (const char *name : {"speedlabel", "chwilowaLabel"}) {
+        reserveWidth(m_labels[QLatin1String(name)], {QStringLiteral("88888"), QStringLiteral("8888.8")});
+        m_labels[QLatin1String(name)]->setAlignment(Qt::AlignCenter);
+    }
+    speed->addWidget(m_labels[QStringLiteral("speedlabel")], 1, 0);
+    speed->addWidget(m_labels[QStringLiteral("chwilowaLabel")], 1, 1);
     connect(m_speed, &QScrollBar::valueChanged, this, [this](int v) {
         if (!m_updating)
             emit speedChanged(v);
     });
+    top->addWidget(m_speedGroup);
 
     m_powerGroup = new QGroupBox(m_main);
     m_powerGroup->setObjectName(QStringLiteral("GroupPower"));
-    m_powerGroup->setGeometry(8, 320, 380, 150);
+    auto *power = new QGridLayout(m_powerGroup);
     m_heating = new QToolButton(m_powerGroup);
     m_heating->setObjectName(QStringLiteral("k_zalwyl"));
     m_heating->setCheckable(true);
-    m_heating->setGeometry(10, 30, 66, 66);
+    m_heating->setFixedSize(66, 66);
+    power->addWidget(m_heating, 0, 0, 3, 1, Qt::AlignTop);
     connect(m_heating, &QToolButton::clicked, this, [this] { emit heatingToggled(); });
-    m_power = scrollBar("PScroll", Qt::Horizontal, m_powerGroup, {90, 30, 200, 24});
+    m_power = scrollBar("PScroll", Qt::Horizontal, m_powerGroup);
+    m_power->setMinimumWidth(200);
+    power->addWidget(m_power, 0, 1);
     connect(m_power, &QScrollBar::valueChanged, this, [this](int v) {
         if (!m_updating)
             emit powerChanged(v);
     });
-    m_labels[QStringLiteral("PowerLabel")] = label("PowerLabel", m_powerGroup, 300, 30, 70);
-    m_labels[QStringLiteral("stan_drutu")] = label("stan_drutu", m_powerGroup, 90, 60, 280);
+    m_labels[QStringLiteral("PowerLabel")] = label("PowerLabel", m_powerGroup);
+    reserveWidth(m_labels[QStringLiteral("PowerLabel")],
+                 {QStringLiteral("888.8"), QStringLiteral("88.88"), QStringLiteral("100%")});
+    power->addWidget(m_labels[QStringLiteral("PowerLabel")], 0, 2);
+    m_labels[QStringLiteral("stan_drutu")] = label("stan_drutu", m_powerGroup);
+    power->addWidget(m_labels[QStringLiteral("stan_drutu")], 1, 1, 1, 2);
     m_realPower = new QProgressBar(m_powerGroup);
     m_realPower->setObjectName(QStringLiteral("gRealPower2"));
-    m_realPower->setGeometry(90, 95, 200, 20);
-    m_labels[QStringLiteral("lRealPower")] = label("lRealPower", m_powerGroup, 300, 95, 70);
+    power->addWidget(m_realPower, 2, 1);
+    m_labels[QStringLiteral("lRealPower")] = label("lRealPower", m_powerGroup);
+    reserveWidth(m_labels[QStringLiteral("lRealPower")], {QStringLiteral("888.8")});
+    power->addWidget(m_labels[QStringLiteral("lRealPower")], 2, 2);
+    bottom->addWidget(m_powerGroup, 0, Qt::AlignTop);
 
     m_tensionGroup = new QGroupBox(m_main);
     m_tensionGroup->setObjectName(QStringLiteral("pNaciagDrutu"));
-    m_tensionGroup->setGeometry(400, 320, 220, 150);
-    m_tension = scrollBar("ScrollNaciag", Qt::Horizontal, m_tensionGroup, {10, 30, 200, 24});
+    auto *tension = new QVBoxLayout(m_tensionGroup);
+    m_tension = scrollBar("ScrollNaciag", Qt::Horizontal, m_tensionGroup);
     m_tension->setMaximum(100);
+    m_tension->setMinimumWidth(200);
+    tension->addWidget(m_tension);
     connect(m_tension, &QScrollBar::valueChanged, this, [this](int v) {
         if (!m_updating)
             emit tensionChanged(v);
     });
-    m_labels[QStringLiteral("LabelNaciag")] = label("LabelNaciag", m_tensionGroup, 10, 60);
-    m_labels[QStringLiteral("LabelNaciagRzeczywisty")] = label("LabelNaciagRzeczywisty", m_tensionGroup, 10, 90);
+    for (const char *name : {"LabelNaciag", "LabelNaciagRzeczywisty"}) {
+        m_labels[QLatin1String(name)] = label(name, m_tensionGroup);
+        reserveWidth(m_labels[QLatin1String(name)], {QStringLiteral("888.8")});
+        tension->addWidget(m_labels[QLatin1String(name)]);
+    }
     m_tensionGroup->hide();
+    bottom->addWidget(m_tensionGroup, 0, Qt::AlignTop);
+    bottom->addStretch(1);
 
-    auto button = [this](const char *name, int x, int y) {
+    auto *commands = new QVBoxLayout;
+    bottom->addLayout(commands);
+    auto button = [this, commands](const char *name) {
         auto *b = new QPushButton(m_main);
         b->setObjectName(QLatin1String(name));
-        b->setGeometry(x, y, 150, 32);
+        b->setMinimumSize(150, 32);
         b->setFocusPolicy(Qt::NoFocus);
+        commands->addWidget(b);
         return b;
     };
-    m_home = button("Bazuj", 630, 320);
-    m_base = button("Base", 630, 360);
-    m_moveWire = button("keyprzesun", 630, 400);
-    m_close = button("zamknij", 630, 520);
+    m_home = button("Bazuj");
+    m_base = button("Base");
+    m_moveWire = button("keyprzesun");
+    commands->addStretch(1);
+    m_close = button("zamknij");
     connect(m_home, &QPushButton::clicked, this, [this] { emit homeRequested(); });
     connect(m_base, &QPushButton::clicked, this, [this] {
         // Base points are kept in machine coordinates: only a homed machine has them.
@@ -184,25 +290,37 @@ TsterForm::TsterForm(QWidget *parent)
     });
     connect(m_moveWire, &QPushButton::clicked, this, [this] { emit moveWireRequested(); });
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
-    m_labels[QStringLiteral("UsbError")] = label("UsbError", m_main, 8, 540, 200);
 
+    auto *service = new QHBoxLayout;
+    mainLayout->addLayout(service);
     m_upgrade = new QFrame(m_main);
     m_upgrade->setObjectName(QStringLiteral("pUpgradeFirmware"));
-    m_upgrade->setGeometry(8, 480, 600, 50);
+    auto *upgrade = new QHBoxLayout(m_upgrade);
+    upgrade->setContentsMargins(0, 0, 0, 0);
     m_btnUpgrade = new QPushButton(m_upgrade);
     m_btnUpgrade->setObjectName(QStringLiteral("btnUpgrade"));
-    m_btnUpgrade->setGeometry(0, 8, 200, 32);
     m_btnRestore = new QPushButton(m_upgrade);
     m_btnRestore->setObjectName(QStringLiteral("btnRestoreEPROM"));
-    m_btnRestore->setGeometry(210, 8, 200, 32);
-    m_labels[QStringLiteral("wersjaARMa")] = label("wersjaARMa", m_upgrade, 420, 12, 160);
+    for (QPushButton *b : {m_btnUpgrade, m_btnRestore}) {
+        b->setMinimumSize(200, 32);
+        upgrade->addWidget(b);
+    }
+    m_labels[QStringLiteral("wersjaARMa")] = label("wersjaARMa", m_upgrade);
+    reserveWidth(m_labels[QStringLiteral("wersjaARMa")], {QStringLiteral("ARM 888.888")});
+    upgrade->addWidget(m_labels[QStringLiteral("wersjaARMa")]);
     connect(m_btnUpgrade, &QPushButton::clicked, this, [this] { emit upgradeRequested(); });
     connect(m_btnRestore, &QPushButton::clicked, this, [this] { emit restoreEepromRequested(); });
     m_upgrade->hide();
+    service->addWidget(m_upgrade);
     m_service = new QFrame(m_main);
     m_service->setObjectName(QStringLiteral("pSerwis"));
-    m_service->setGeometry(220, 480, 380, 50);
+    m_service->setMinimumSize(380, 50);
     m_service->hide();
+    service->addWidget(m_service);
+    service->addStretch(1);
+    m_labels[QStringLiteral("UsbError")] = label("UsbError", m_main);
+    reserveWidth(m_labels[QStringLiteral("UsbError")], {QStringLiteral("88888/88888")});
+    mainLayout->addWidget(m_labels[QStringLiteral("UsbError")]);
 
     loadIcons();
 }
@@ -211,7 +329,7 @@ QToolButton *TsterForm::jogButton(const char *name, int jogKey, QWidget *parent)
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
-    b->resize(66, 66);
+    b->setFixedSize(66, 66);
     b->setFocusPolicy(Qt::NoFocus);
     m_buttons[QLatin1String(name)] = b;
     connect(b, &QToolButton::pressed, this, [this, jogKey] { emit jogPressed(jogKey, false); });
@@ -237,6 +355,8 @@ void TsterForm::loadIcons()
                       {"ksl", u"S \u21BA"}, {"ksr", u"S \u21BB"}};
         for (const auto &arrow : arrows)
             m_buttons[QLatin1String(arrow.button)]->setText(QString::fromUtf16(arrow.text));
+        m_heating->setIcon(heatingLamp());
+        m_heating->setIconSize(QSize(48, 48));
         return;
     }
     const struct
@@ -258,10 +378,41 @@ void TsterForm::loadIcons()
     m_buttons[QStringLiteral("kstop")]->setText(QString());
 }
 
+QString TsterForm::positionTitle(int unit)
+{
+    return GetText(kControl, QStringLiteral("groupBox1.caption")) + QStringLiteral(" [")
+        + Units::unitName(unit) + QLatin1Char(']');
+}
+
+QString TsterForm::speedTitle(const QString &key, int unit)
+{
+    return GetText(kControl, key) + QStringLiteral(" [") + Units::unitName(unit) + QStringLiteral("/min]");
+}
+
+void TsterForm::reserveTextWidths()
+{
+    // Every title a group may take, in every length unit.
+    QStringList positions, speeds;
+    for (int unit = Units::Millimetre; unit <= Units::Foot; ++unit) {
+        positions << positionTitle(unit);
+        for (const char *key : {"szybkosc", "szybkoscPrzestawcza", "szybkoscRobocza"})
+            speeds << speedTitle(QLatin1String(key), unit);
+    }
+    reserveTitleWidth(m_positions, positions);
+    reserveTitleWidth(m_speedGroup, speeds);
+    const QString power = GetText(kControl, QStringLiteral("BoxAmper.Caption"));
+    reserveTitleWidth(m_powerGroup,
+                      {GetText(kControl, QStringLiteral("GroupPower.Caption")),
+                       power + QStringLiteral("  [ A ]"), power + QStringLiteral("  [ % ]")});
+    reserveWidth(m_labels[QStringLiteral("stan_drutu")],
+                 {GetText(kControl, QStringLiteral("zerwanyDrut")),
+                  GetText(kControl, QStringLiteral("sprawdzBezpiecznik"))});
+}
+
 void TsterForm::Translate()
 {
     setWindowTitle(GetText(kControl, QStringLiteral("caption")));
-    m_positions->setTitle(GetText(kControl, QStringLiteral("groupBox1.caption")));
+    m_positions->setTitle(positionTitle(Units::currentLengthUnit()));
     for (auto &[name, button] : m_buttons) {
         button->setToolTip(GetText(kControl, name + QStringLiteral(".Hint")));
         if (name == QLatin1String("kstop") && button->icon().isNull())
@@ -279,6 +430,7 @@ void TsterForm::Translate()
     m_btnRestore->setText(GetText(kControl, QStringLiteral("btnRestoreEPROM.caption")));
     m_keyFront->setText(GetText(kControl, QStringLiteral("KeyFront.caption")));
     m_keyBack->setText(GetText(kControl, QStringLiteral("VqKeyBack.caption")));
+    reserveTextWidths();
 }
 
 void TsterForm::connectSession(MachineSession *session)
@@ -352,8 +504,8 @@ void TsterForm::showView(const PanelView &view)
     m_current->setValue(p.speeds[4]);
     m_labels[QStringLiteral("chwilowaLabel")]->setText(QString::number(p.speeds[4]));
     if (!view.speedCaptionKey.isEmpty())
-        m_speedGroup->setTitle(GetText(kControl, view.speedCaptionKey) + QStringLiteral(" [")
-                               + Units::unitName(Units::currentLengthUnit()) + QStringLiteral("/min]"));
+        m_speedGroup->setTitle(speedTitle(view.speedCaptionKey, Units::currentLengthUnit()));
+    m_positions->setTitle(positionTitle(Units::currentLengthUnit()));
     m_speed->setMaximum(std::max(1, view.maxV));
     m_speed->setValue(view.speed);
     m_labels[QStringLiteral("speedlabel")]->setText(speedText(view.speed));

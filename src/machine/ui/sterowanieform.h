@@ -76,6 +76,10 @@ protected:
 private:
     QToolButton *jogButton(const char *name, int jogKey, QWidget *parent);
     void loadIcons();
+    static QString positionTitle(int unit);
+    static QString speedTitle(const QString &key, int unit);
+    // Groups and labels whose texts change keep the room of the widest one.
+    void reserveTextWidths();
     QString positionText(std::int32_t hundredths) const;
 
     QFrame *m_main = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -82,9 +83,17 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
         setLayoutDirection(Qt::RightToLeft);
     connect(this, &QMdiSubWindow::aboutToActivate, this, &TMDIChild::TntFormActivate);
 
+    m_planProgress = new QProgressBar(m_statusBar);
+    m_planProgress->setObjectName(QStringLiteral("PlanProgress"));
+    m_planProgress->setRange(0, 100);
+    m_planProgress->setMaximumWidth(120);
+    m_statusBar->addPermanentWidget(m_planProgress);
+    m_planProgress->hide();
+
     m_planRunner = std::make_unique<TFlatPlanRunner>();
     connect(m_planRunner.get(), &TFlatPlanRunner::progress, this, [this](int percent) {
         m_statusBar->showMessage(QStringLiteral("Ready ") + QString::number(percent) + QStringLiteral("%"));
+        m_planProgress->setValue(percent);
     });
     connect(m_planRunner.get(), &TFlatPlanRunner::finished, this, &TMDIChild::FinishFlatPlan);
 }
@@ -231,16 +240,23 @@ void TMDIChild::StartFlatPlan()
     if (m_planRunner->running())
         return;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_planProgress->setValue(0);
+    m_planProgress->show();
     m_planRunner->start(FlatPlanJob::From(m_document));
 }
 
 void TMDIChild::FinishFlatPlan()
 {
     QGuiApplication::restoreOverrideCursor();
+    m_planProgress->hide();
     FlatPlanJob job = m_planRunner->takeJob();
     m_lastPlan = job.Apply(m_document);
-    // A stopped plan keeps its last progress text; otherwise the text goes.
-    if (m_lastPlan.status != TPlanStatus::Cancelled)
+    // A stopped plan says so: its red drawing is not a plan that hangs, and
+    // closing the configuration dialog plans it again.
+    if (m_lastPlan.status == TPlanStatus::Cancelled)
+        m_statusBar->showMessage(
+            GetText(QStringLiteral("Project_window"), QStringLiteral("planowaniePrzerwane")));
+    else
         ShowLoadSummary();
     ShowPlanOutcome();
     m_view->invalidatePicture();

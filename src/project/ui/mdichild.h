@@ -13,6 +13,7 @@
 #include <memory>
 #include <utility>
 
+class QProgressBar;
 class QStatusBar;
 class TFlatPlanRunner;
 class TMDIChild;
@@ -133,6 +134,8 @@ private:
     TPlanOutcome m_lastPlan;
     TProjectView *m_view = nullptr;
     QStatusBar *m_statusBar = nullptr;
+    // The planner's progress, shown while it runs.
+    QProgressBar *m_planProgress = nullptr;
     // How many figures loading left out; empty when none.
     QString m_droppedText;
     bool m_closing = false;
