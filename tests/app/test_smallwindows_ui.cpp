@@ -15,6 +15,7 @@
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -268,4 +269,47 @@ TEST(SimulatedMachine, AboutAndSupportPageShowWhatTheMachineReports)
         EXPECT_EQ(page.count(QStringLiteral("!!! no data !!!")), 1); // only where it was designed
     }
     qunsetenv("PRENTAVIK_SIMULATED_MACHINE");
+}
+
+TEST(SmallWindows, EveryTextShowsWholeInEnglishAndPolish)
+{
+    QTemporaryDir dir;
+    RecordingMessageBoxes boxes;
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TMachineReport report;
+        report.connected = true;
+        report.manufacturer = QStringLiteral("Korvanel");
+        report.machineName = QStringLiteral("GZ 2400 W");
+        report.family = QStringLiteral("GZ");
+        report.limitX = 4800;
+        report.limitY = 2400;
+        report.limitZ = 360;
+        report.workingTime = 999999;
+        report.jobCount = 99999;
+        report.firmwareMajor = 10;
+        report.firmwareMinor = 15;
+        TAboutBox about([report] { return report; }, QStringLiteral("31 Dec 2024"));
+        about.FormCreate({}, dir.path(), DeploymentLinks());
+        about.FormActivate();
+        Tinfoform info;
+        info.FormCreate();
+        TJobInfoProject project;
+        project.caption = QStringLiteral("/home/operator/projects/sign.plt");
+        project.ProjectWidth = 192000;
+        project.ProjectHeight = 96000;
+        project.PathLength = 4.0e7;
+        project.figureCount = 9999;
+        info.showValues(project, QStringLiteral("/home/operator/Prentavik.mcc"), TJobInfoSettings());
+        TfDlgDir folders;
+        folders.setUp(QStringLiteral("Save passes"), QStringLiteral("Here"), dir.path(),
+                      QStringLiteral("horse"));
+        for (QDialog *window : std::initializer_list<QDialog *> {&about, &info, &folders}) {
+            SCOPED_TRACE(window->objectName().toStdString());
+            window->show();
+            const QStringList clipped = ClippedTexts(*window);
+            EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        }
+    }
 }

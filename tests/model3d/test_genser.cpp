@@ -15,6 +15,7 @@
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -322,6 +323,22 @@ TEST_F(GenSer, RefusesEmptyModelsAndStopsWhereNoOpenContourIsLeft)
     window->findChild<QCheckBox *>("cbZostawZamknieteFig")->setChecked(true);
     Generate(3);
     EXPECT_EQ(Windows().size(), 3u);
+}
+
+TEST_F(GenSer, EveryTextShowsWholeInEnglishAndPolish)
+{
+    // Laid out as shown, without putting its OpenGL view on the screen.
+    auto laidOut = [](TfGenSer &dialog) {
+        dialog.setAttribute(Qt::WA_DontShowOnScreen);
+        dialog.show();
+        return ClippedTexts(dialog);
+    };
+    QStringList clipped = laidOut(*window);
+    EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    ScopedLanguage polish(ShippedLanguage(QStringLiteral("PL")));
+    TfGenSer inPolish(host, TGenSerHooks {});
+    clipped = laidOut(inPolish);
+    EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
 }
 
 TEST(SerialCutSize, ModelMustFitTheTravelAndStandBelowTheTable)
