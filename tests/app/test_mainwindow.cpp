@@ -531,6 +531,7 @@ TEST_F(MainWindowTest, HiddenItemsKeepTheirShortcuts)
 TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
 {
     form->resize(800, 600);
+    QCoreApplication::processEvents();
     const auto [first, second] = form->statusPanelWidths();
     EXPECT_EQ(first + second, form->width());
     EXPECT_EQ(second, static_cast<int>(std::nearbyint(form->width() / 8.0L)));
@@ -547,6 +548,10 @@ TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
     form->setProgress(40);
     EXPECT_TRUE(form->progressBar()->isVisible());
     EXPECT_EQ(form->progressBar()->value(), 40);
+    // Regression: the bar took the pass counter's share of the width.
+    const QStringList clipped = ClippedTexts(*form);
+    EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+    EXPECT_GT(form->findChild<QLabel *>("StatusPanel1")->width(), second / 2);
     form->setProgress(-1);
     EXPECT_FALSE(form->progressBar()->isVisible());
 }

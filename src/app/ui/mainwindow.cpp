@@ -324,8 +324,8 @@ void TMainForm::buildStatusBar()
         }
     }
     // The design widths until the first resize.
-    m_statusLayout->setStretch(0, 300);
-    m_statusLayout->setStretch(1, 50);
+    m_statusLayout->setStretchFactor(m_statusPanels[0], 300);
+    m_statusLayout->setStretchFactor(m_statusPanels[1], 50);
     bar->addWidget(panels, 1);
 }
 
@@ -583,8 +583,8 @@ void TMainForm::resizeEvent(QResizeEvent *event)
     QMainWindow::resizeEvent(event);
     // The status bar spans the whole window.
     m_panelWidths = StatusPanelWidths(width());
-    m_statusLayout->setStretch(0, m_panelWidths.first);
-    m_statusLayout->setStretch(1, m_panelWidths.second);
+    m_statusLayout->setStretchFactor(m_statusPanels[0], m_panelWidths.first);
+    m_statusLayout->setStretchFactor(m_statusPanels[1], m_panelWidths.second);
 }
 
 void TMainForm::mousePressEvent(QMouseEvent *event)
