@@ -18,6 +18,7 @@
 #include "support/textfit.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -105,6 +106,27 @@ TEST_F(FolderDialogTest, AnExistingFolderBeepsAndIsReportedWithoutAChange)
     answers = {std::nullopt}; // Cancel in the name box changes nothing
     dialog.btnNewFolderClick();
     EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+// A path typed into the box and confirmed without Enter used to be ignored:
+// the passes went to the folder still selected in the tree.
+TEST_F(FolderDialogTest, ConfirmTakesThePathTypedIntoTheBox)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("typed"));
+    auto *path = dialog.findChild<QComboBox *>(QStringLiteral("ShellComboBox1"));
+    const QString missing = QDir(dir.path()).absoluteFilePath(QStringLiteral("nowhere"));
+    path->setEditText(missing);
+    dialog.btnZapiszClick();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "There is no such folder:\r\n" + missing);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.isVisible());
+
+    const QString typed = QDir(dir.path()).absoluteFilePath(QStringLiteral("typed"));
+    path->setEditText(typed);
+    dialog.btnZapiszClick();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.chosenFolder(), typed);
 }
 
 TEST(FolderDialog, TheWindowsCloseButtonReturnsFalse)

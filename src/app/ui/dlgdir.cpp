@@ -97,11 +97,10 @@ TfDlgDir::TfDlgDir(QWidget *parent)
     connect(m_path, &QComboBox::activated, this,
             [this](int index) { selectFolder(m_path->itemText(index)); });
     connect(newFolder, &QPushButton::clicked, this, &TfDlgDir::btnNewFolderClick);
-    connect(m_confirm, &QPushButton::clicked, this, [this] {
-        m_chosen = selectedFolder();
-        if (!m_chosen.isEmpty())
-            accept();
+    connect(m_path->lineEdit(), &QLineEdit::textEdited, this, [this](const QString &typed) {
+        m_confirm->setEnabled(!typed.trimmed().isEmpty() || !selectedFolder().isEmpty());
     });
+    connect(m_confirm, &QPushButton::clicked, this, &TfDlgDir::btnZapiszClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -147,6 +146,26 @@ void TfDlgDir::folderSelected()
             break;
     }
     m_path->setCurrentIndex(0);
+}
+
+void TfDlgDir::btnZapiszClick()
+{
+    // A path typed into the box and not yet taken with Enter is what the user
+    // sees as the choice; confirming the folder still selected in the tree
+    // would save where nobody looked.
+    const QString typed = m_path->currentText().trimmed();
+    const QString selected = selectedFolder();
+    if (!typed.isEmpty()
+        && QDir::cleanPath(QDir(QDir::fromNativeSeparators(typed)).absolutePath()) != selected) {
+        if (!QFileInfo(typed).isDir()) {
+            ShowMsg(SelectFolderText("folderNieIstnieje") + QStringLiteral("\r\n") + typed, true);
+            return;
+        }
+        selectFolder(typed);
+    }
+    m_chosen = selectedFolder();
+    if (!m_chosen.isEmpty())
+        accept();
 }
 
 void TfDlgDir::pathEntered()

@@ -35,6 +35,9 @@ public:
     void setBeep(std::function<void()> beep) { m_beep = std::move(beep); }
 
     void btnNewFolderClick();
+    // Confirms the folder typed into the path box when it differs from the
+    // tree's, or the tree's; a typed path that is no folder is reported.
+    void btnZapiszClick();
 
 private:
     void selectFolder(const QString &path);
