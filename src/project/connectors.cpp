@@ -8,7 +8,7 @@
 
 using flatplan::NoScore;
 
-bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp)
+bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes)
 {
     if (root < 0 || figures[root].points.empty())
         return false;
@@ -35,87 +35,11 @@ bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp
     }
     if (bestA < 0)
         return false;
-    flatplan::MakeConnector(figures, bestA, bestVa, root, vb, 0, figures[root].depth);
+    flatplan::MakeConnector(figures, bestA, bestVa, root, vb, 0, figures[root].depth, &indexes);
     return true;
 }
 
 namespace {
-
-CandidateVertices Describe(const tfigura &f, std::vector<std::int32_t> vertices)
-{
-    CandidateVertices c;
-    c.vertices = std::move(vertices);
-    for (std::int32_t v : c.vertices) {
-        const TVertexInfo &info = f.vertexInfo[static_cast<std::size_t>(v)];
-        c.box.add(f.points[static_cast<std::size_t>(v)].x, f.points[static_cast<std::size_t>(v)].y);
-        c.minFactor = std::min<std::int64_t>(c.minFactor, info.candidate == 1 ? info.weight : 10);
-        c.minWeight = std::min<std::int64_t>(c.minWeight, info.weight);
-        if (info.weight < 0)
-            c.boundable = false;
-    }
-    return c;
-}
-
-} // namespace
-
-CandidateTable::CandidateTable(const std::vector<tfigura> &figures)
-{
-    for (const tfigura &f : figures) {
-        const auto n = static_cast<std::int32_t>(f.points.size());
-        const std::int32_t step = flatplan::SamplingStep(f.points.size());
-        std::vector<std::int32_t> sampled;
-        std::vector<std::int32_t> marked;
-        for (std::int32_t v = 0; v < n; v += step)
-            sampled.push_back(v);
-        for (std::int32_t v = 0; v < n; ++v) {
-            if (f.vertexInfo[static_cast<std::size_t>(v)].candidate == 1)
-                marked.push_back(v);
-        }
-        std::vector<std::int32_t> fromOne(marked);
-        std::erase(fromOne, 0);
-        m_sampled.push_back(Describe(f, std::move(sampled)));
-        m_marked.push_back(Describe(f, std::move(marked)));
-        m_markedFromOne.push_back(Describe(f, std::move(fromOne)));
-    }
-}
-
-namespace {
-
-enum ScoreKind {
-    NudgedWeighted, // ConnectChildren: squared distance of nudged points, weighted ends
-    Weighted, // ConnectRemaining: weighted ends
-    Halved, // ConnectChildrenMany: S x 5 / 10 x 5 / 10
-    WeightProduct, // ConnectRemainingMany: S x weight(a) x weight(b)
-};
-
-template<int Kind> std::int64_t Score(std::int64_t s, const TVertexInfo &a, const TVertexInfo &b)
-{
-    if constexpr (Kind == Halved)
-        return s * 5 / 10 * 5 / 10;
-    else if constexpr (Kind == WeightProduct)
-        return s * a.weight * b.weight;
-    else
-        return flatplan::WeightedScore(s, a, b);
-}
-
-// A lower bound of Score for squared distances of at least s, given the
-// least factors of the two ends; the scores are monotone in s and in both.
-template<int Kind>
-std::int64_t ScoreBound(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
-                        std::int64_t weightB)
-{
-    if constexpr (Kind == Halved)
-        return s * 5 / 10 * 5 / 10;
-    else if constexpr (Kind == WeightProduct)
-        return s * weightA * weightB;
-    else
-        return s * factorA / 10 * factorB / 10;
-}
-
-PlanBox Shifted(const PlanBox &b, std::int64_t d)
-{
-    return PlanBox {b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
-}
 
 // ConnectChildren nudges a's point by 2 units and b's by 1, each toward +x+y
 // at an even depth and toward -x-y at an odd one.
@@ -126,10 +50,10 @@ std::int64_t Nudge(const tfigura &f, std::int64_t amount)
 
 } // namespace
 
-StrategyRun::StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table,
+StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes,
                          ConnectorStrategy strategy, int container, int root, std::vector<int> population)
     : m_figures(figures)
-    , m_table(table)
+    , m_indexes(indexes)
     , m_strategy(strategy)
     , m_container(container)
     , m_root(root)
@@ -196,94 +120,35 @@ bool StrategyRun::pairAllowed(int a, int b) const
     return true;
 }
 
-const CandidateVertices &StrategyRun::verticesOfA(int a) const
-{
-    return isMany() ? m_table.marked(a) : m_table.sampled(a);
-}
-
-const CandidateVertices &StrategyRun::verticesOfB(int b) const
-{
-    switch (m_strategy) {
-    case ConnectorStrategy::ChildrenMany:
-        return m_table.markedFromOne(b);
-    case ConnectorStrategy::RemainingMany:
-        return m_table.marked(b);
-    default:
-        return m_table.sampled(b);
-    }
-}
-
-template<int Kind> void StrategyRun::evaluatePair(int a, int b, Best &best) const
-{
-    const CandidateVertices &A = verticesOfA(a);
-    const CandidateVertices &B = verticesOfB(b);
-    if (A.vertices.empty() || B.vertices.empty())
-        return;
-    const tfigura &fa = m_figures[a];
-    const tfigura &fb = m_figures[b];
-    const std::int64_t da = Kind == NudgedWeighted ? Nudge(fa, 2) : 0;
-    const std::int64_t db = Kind == NudgedWeighted ? Nudge(fb, 1) : 0;
-    const PlanBox boxB = Shifted(B.box, db);
-    const bool prune = A.boundable && B.boundable;
-    if (prune && best.valid
-        && ScoreBound<Kind>(BoxGapSquared(Shifted(A.box, da), boxB), A.minFactor, B.minFactor, A.minWeight,
-                            B.minWeight)
-            > best.score)
-        return;
-
-    for (std::int32_t va : A.vertices) {
-        const TPlotPoint p = fa.points[static_cast<std::size_t>(va)];
-        const TVertexInfo &infoA = fa.vertexInfo[static_cast<std::size_t>(va)];
-        const std::int64_t px = p.x + da;
-        const std::int64_t py = p.y + da;
-        if (prune && best.valid) {
-            const std::int64_t factorA = infoA.candidate == 1 ? infoA.weight : 10;
-            if (ScoreBound<Kind>(BoxGapSquared(PlanBox {px, py, px, py}, boxB), factorA, B.minFactor,
-                                 infoA.weight, B.minWeight)
-                > best.score)
-                continue;
-        }
-        for (std::int32_t vb : B.vertices) {
-            const TPlotPoint q = fb.points[static_cast<std::size_t>(vb)];
-            const std::int64_t dx = px - (q.x + db);
-            const std::int64_t dy = py - (q.y + db);
-            const std::int64_t score
-                = Score<Kind>(dx * dx + dy * dy, infoA, fb.vertexInfo[static_cast<std::size_t>(vb)]);
-            bool better;
-            if (!best.valid)
-                better = score < NoScore;
-            else if (score != best.score)
-                better = score < best.score;
-            else if (b != best.b)
-                better = b < best.b;
-            else
-                better = va < best.va || (va == best.va && vb < best.vb);
-            if (better)
-                best = Best {score, b, va, vb, true};
-        }
-    }
-}
-
 void StrategyRun::evaluate(int a, int b)
 {
     if (!pairAllowed(a, b))
         return;
-    const Best before = m_best[static_cast<std::size_t>(a)];
-    Best best = before;
+    const bool many = isMany();
+    CandidateTree &treeA = many ? m_indexes.marked(a) : m_indexes.sampled(a);
+    CandidateTree &treeB = many ? m_indexes.marked(b) : m_indexes.sampled(b);
+    std::int64_t da = 0;
+    std::int64_t db = 0;
+    PairScoring scoring = PairScoring::Tenths;
     switch (m_strategy) {
     case ConnectorStrategy::Children:
-        evaluatePair<NudgedWeighted>(a, b, best);
+        da = Nudge(m_figures[a], 2);
+        db = Nudge(m_figures[b], 1);
         break;
     case ConnectorStrategy::Remaining:
-        evaluatePair<Weighted>(a, b, best);
         break;
     case ConnectorStrategy::ChildrenMany:
-        evaluatePair<Halved>(a, b, best);
+        scoring = PairScoring::HalfHalf;
         break;
     case ConnectorStrategy::RemainingMany:
-        evaluatePair<WeightProduct>(a, b, best);
+        scoring = PairScoring::Product;
         break;
     }
+    // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
+    const bool skipVertexZero = m_strategy == ConnectorStrategy::ChildrenMany;
+    const Best before = m_best[static_cast<std::size_t>(a)];
+    Best best = before;
+    PairSearch(treeA, da, treeB, db, b, skipVertexZero, scoring).improve(best);
     if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
         || best.score != before.score)
         setBest(a, best);
@@ -374,7 +239,7 @@ int StrategyRun::finish(int a)
     const int b = best.b;
     const std::int32_t depth = std::max(m_figures[a].depth, m_figures[b].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
-    flatplan::MakeConnector(m_figures, a, best.va, b, best.vb, container, depth);
+    flatplan::MakeConnector(m_figures, a, best.va, b, best.vb, container, depth, &m_indexes);
     joined(a);
     return a;
 }

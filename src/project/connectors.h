@@ -9,12 +9,13 @@
 // become a b. So every pending figure keeps its best pair, brought up to date
 // with the figures joined since it was last looked at (lazily, for the
 // strategies that pair everything with everything) or as they join through
-// the neighbour slots (eagerly, for the many-figure strategies). Pairs are
-// skipped only when a lower bound from boxes is strictly worse than the best
-// so far, so ties go exactly where a full scan would put them.
+// the neighbour slots (eagerly, for the many-figure strategies). The best
+// vertex pair of two figures comes from their candidate trees, exactly as a
+// full scan of the pairs would find it, ties included.
 
 #include "drawing/figure.h"
-#include "project/boxgrid.h"
+#include "project/candidatetree.h"
+#include "project/figureindexes.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,37 +31,7 @@ enum class ConnectorStrategy {
 
 // Joins the best pending top-level figure (depth below 2) to the root.
 // Returns false when nothing could be joined.
-bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp);
-
-// The vertices a strategy looks at on one figure, with their box and the
-// least weight among them (for lower bounds).
-struct CandidateVertices
-{
-    std::vector<std::int32_t> vertices;
-    PlanBox box;
-    std::int64_t minFactor = 10; // least weight in tenths, unmarked vertices counting 10
-    std::int64_t minWeight = 10; // least weight
-    bool boundable = true; // false when a weight is negative: no pruning then
-};
-
-// Per figure, the three vertex choices of the strategies, built once the
-// marks are set; connectors made later are never candidates.
-class CandidateTable
-{
-public:
-    explicit CandidateTable(const std::vector<tfigura> &figures);
-    const CandidateVertices &sampled(int f) const { return m_sampled[static_cast<std::size_t>(f)]; }
-    const CandidateVertices &marked(int f) const { return m_marked[static_cast<std::size_t>(f)]; }
-    const CandidateVertices &markedFromOne(int f) const
-    {
-        return m_markedFromOne[static_cast<std::size_t>(f)];
-    }
-
-private:
-    std::vector<CandidateVertices> m_sampled;
-    std::vector<CandidateVertices> m_marked;
-    std::vector<CandidateVertices> m_markedFromOne;
-};
+bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes);
 
 // One strategy over one population of figures: the children of a container
 // (and the container itself), or the whole project.
@@ -70,7 +41,7 @@ public:
     // container: the container c of the children strategies, -1 for the
     // remaining ones. population: the figures that may be a or b, in list
     // order (for the children strategies c's children and c).
-    StrategyRun(std::vector<tfigura> &figures, const CandidateTable &table, ConnectorStrategy strategy,
+    StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, ConnectorStrategy strategy,
                 int container, int root, std::vector<int> population);
     ~StrategyRun();
     StrategyRun(const StrategyRun &) = delete;
@@ -85,29 +56,19 @@ public:
     void joined(int a);
 
 private:
-    struct Best
-    {
-        std::int64_t score = 0;
-        int b = -1;
-        std::int32_t va = -1;
-        std::int32_t vb = -1;
-        bool valid = false;
-    };
+    using Best = PairBest;
 
     bool isMany() const;
     bool mayBeA(int a) const;
     bool mayBeB(int b) const;
     bool pairAllowed(int a, int b) const;
-    const CandidateVertices &verticesOfA(int a) const;
-    const CandidateVertices &verticesOfB(int b) const;
     void evaluate(int a, int b);
-    template<int Kind> void evaluatePair(int a, int b, Best &best) const;
     void offerNewB(int b);
     void setBest(int a, const Best &best);
     int finish(int a);
 
     std::vector<tfigura> &m_figures;
-    const CandidateTable &m_table;
+    FigureIndexes &m_indexes;
     ConnectorStrategy m_strategy;
     int m_container;
     int m_root;

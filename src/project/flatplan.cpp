@@ -1,6 +1,7 @@
 #include "project/flatplan.h"
 
 #include "drawing/geometry.h"
+#include "project/figureindexes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,35 +69,19 @@ std::int32_t PrevVertex(std::int32_t i, std::int32_t n)
     return n >= 2 ? n - 2 : 0;
 }
 
-namespace {
-
-// Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
-// not count; the closing edge of a closed figure always does.
-bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v)
-{
-    const auto &p = f.points;
-    const int n = static_cast<int>(p.size());
-    for (int k = 0; k + 1 < n; ++k) {
-        if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment {p[k], p[k + 1]}))
-            return true;
-    }
-    return f.closed && n > 0 && SegmentsIntersect(s, TSegment {p[n - 1], p[0]});
-}
-
-} // namespace
-
-int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb)
+int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb,
+                         FigureIndexes *indexes)
 {
     const TSegment s {figures[a].points[va], figures[b].points[vb]};
-    if (CutCrossesFigure(s, figures[a], va))
+    if (CutCrossesFigure(s, figures[a], va, indexes ? indexes->edges(a) : nullptr))
         return a;
-    if (CutCrossesFigure(s, figures[b], vb))
+    if (CutCrossesFigure(s, figures[b], vb, indexes ? indexes->edges(b) : nullptr))
         return b;
     return -1;
 }
 
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
-                  std::int32_t depth)
+                  std::int32_t depth, FigureIndexes *indexes)
 {
     // The walk moves the crossed figure's vertex back, and once that vertex
     // has gone round to its chosen value the other figure's vertex too. When
@@ -108,8 +93,8 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
     const int chosenB = vb;
     const std::int64_t limit = std::int64_t(na) * nb;
     std::int64_t steps = 0;
-    for (int r = ConnectorCrossesEdge(figures, a, va, b, vb); r >= 0;
-         r = ConnectorCrossesEdge(figures, a, va, b, vb)) {
+    for (int r = ConnectorCrossesEdge(figures, a, va, b, vb, indexes); r >= 0;
+         r = ConnectorCrossesEdge(figures, a, va, b, vb, indexes)) {
         if (steps++ >= limit) {
             va = chosenA;
             vb = chosenB;

@@ -12,6 +12,8 @@
 #include <functional>
 #include <vector>
 
+class FigureIndexes;
+
 // The configuration values the flat planner reads.
 struct FlatPlanSettings
 {
@@ -91,14 +93,16 @@ void AddStartFigure(std::vector<tfigura> &figures, FlatPlanState &state);
 std::int32_t PrevVertex(std::int32_t i, std::int32_t n);
 
 // The figure (a or b) whose edge the straight cut from a's point va to b's
-// point vb crosses, -1 for none.
-int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb);
+// point vb crosses, -1 for none. With indexes, long figures are looked up in
+// their edge trees instead of edge by edge.
+int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int b, int vb,
+                         FigureIndexes *indexes = nullptr);
 
 // Walks the chosen pair back along the figures until the straight cut crosses
 // neither of them, then appends the connector from b's vertex vb to a's vertex
 // va and hangs a on it. Returns the connector's index.
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
-                  std::int32_t depth);
+                  std::int32_t depth, FigureIndexes *indexes = nullptr);
 
 // Vertex sampling step of the small-project strategies: max(1, Round((n - 1) / 250)).
 std::int32_t SamplingStep(std::size_t pointCount);

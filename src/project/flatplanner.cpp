@@ -30,14 +30,15 @@ private:
 
     void chooseRoot();
     StageEnd connectorStage();
-    bool connectChildrenOf(int c, const CandidateTable &table, std::vector<int> population);
-    StageEnd connectRemaining(const CandidateTable &table);
+    bool connectChildrenOf(int c, std::vector<int> population);
+    StageEnd connectRemaining();
     void showProgress();
 
     std::vector<tfigura> &m_figures;
     const FlatPlanSettings &m_settings;
     FlatPlanState &m_state;
     const FlatPlanControl &m_control;
+    std::unique_ptr<FigureIndexes> m_indexes;
     bool m_many = false;
     int m_pending = 0;
 };
@@ -45,6 +46,7 @@ private:
 FlatPlanResult FlatPlanner::run()
 {
     flatplan::StartClean(m_figures, m_state);
+    m_indexes = std::make_unique<FigureIndexes>(m_figures);
     BuildVertexRecords(m_figures);
     co_w_czym(m_figures, m_state.maxDepth);
     chooseRoot();
@@ -60,8 +62,8 @@ FlatPlanResult FlatPlanner::run()
     r.container = -1;
     r.parent = -1;
     r.vertexOnParent = -1;
-    JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance);
-    JoinTouchingFigures(m_figures, m_settings.tolerance);
+    JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance, *m_indexes);
+    JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes);
     MarkCandidateVertices(m_figures);
 
     FlatPlanResult result;
@@ -72,8 +74,8 @@ FlatPlanResult FlatPlanner::run()
         const bool rootHasChild = std::any_of(m_figures.begin(), m_figures.end(),
                                               [&](const tfigura &f) { return f.parent == root; });
         if (m_figures[root].closed && !rootHasChild)
-            ConnectToStartFigure(m_figures, root, m_state.pp);
-        JoinTouchingFigures(m_figures, m_settings.tolerance);
+            ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes);
+        JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes);
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:
@@ -113,7 +115,7 @@ void FlatPlanner::chooseRoot()
     }
 
     // An open figure with one free end, its box nearest pp, can be the root.
-    const VertexProximity proximity(m_figures, m_settings.tolerance);
+    VertexProximity proximity(m_figures, m_settings.tolerance, *m_indexes);
     double best = 1e21;
     int openRoots = 0;
     for (int k = 0; k < count; ++k) {
@@ -138,12 +140,11 @@ void FlatPlanner::chooseRoot()
     for (tfigura &f : m_figures)
         f.depth += 1;
     if (startFigure)
-        ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp);
+        ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp, *m_indexes);
 }
 
 FlatPlanner::StageEnd FlatPlanner::connectorStage()
 {
-    const CandidateTable table(m_figures);
     m_pending = flatplan::CountPending(m_figures);
 
     // Containers by depth, and their children, in list order. Depths and
@@ -161,14 +162,14 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
         for (int c : level->second) {
             std::vector<int> population = std::move(children[static_cast<std::size_t>(c)]);
             population.insert(std::upper_bound(population.begin(), population.end(), c), c);
-            if (!connectChildrenOf(c, table, std::move(population)))
+            if (!connectChildrenOf(c, std::move(population)))
                 return StageEnd::Cancelled;
         }
     }
-    return connectRemaining(table);
+    return connectRemaining();
 }
 
-bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vector<int> population)
+bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
 {
     const bool manyChildren = m_figures[c].childCount >= 21;
     // c counts as joined while its children are joined to it.
@@ -177,7 +178,7 @@ bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vec
         --m_pending;
     m_figures[c].pending = false;
 
-    StrategyRun children(m_figures, table, ConnectorStrategy::Children, c, m_state.rootFigure, population);
+    StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure, population);
     std::unique_ptr<StrategyRun> childrenMany;
     int joined = children.call();
     if (joined >= 0)
@@ -187,7 +188,7 @@ bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vec
         if (manyChildren) {
             if (!childrenMany)
                 childrenMany = std::make_unique<StrategyRun>(
-                    m_figures, table, ConnectorStrategy::ChildrenMany, c, m_state.rootFigure, population);
+                    m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c, m_state.rootFigure, population);
             joined = childrenMany->call();
         } else {
             joined = children.call();
@@ -205,15 +206,15 @@ bool FlatPlanner::connectChildrenOf(int c, const CandidateTable &table, std::vec
     return true;
 }
 
-FlatPlanner::StageEnd FlatPlanner::connectRemaining(const CandidateTable &table)
+FlatPlanner::StageEnd FlatPlanner::connectRemaining()
 {
     std::vector<int> everyone(m_figures.size());
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
-    StrategyRun remaining(m_figures, table, ConnectorStrategy::Remaining, -1, m_state.rootFigure, everyone);
+    StrategyRun remaining(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1, m_state.rootFigure, everyone);
     std::unique_ptr<StrategyRun> remainingMany;
     if (m_many)
-        remainingMany = std::make_unique<StrategyRun>(m_figures, table, ConnectorStrategy::RemainingMany, -1,
+        remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany, -1,
                                                       m_state.rootFigure, everyone);
     const auto belowLimit = [&] { return m_figures.size() < flatplan::FigureLimit; };
 

@@ -38,13 +38,14 @@ std::int64_t GridMargin(double tolerance)
 
 } // namespace
 
-bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance, std::int32_t &vertexA,
+namespace {
+
+constexpr std::size_t TouchTreePoints = 32;
+
+// The first touching pair in the order of the plain scan, vertex by vertex.
+bool ScanForTouch(const tfigura &fa, const tfigura &fb, double tolerance, std::int32_t &vertexA,
                   std::int32_t &vertexB)
 {
-    if (a == b)
-        return false;
-    tfigura &fa = figures[a];
-    tfigura &fb = figures[b];
     const PlanBox boxB = PointBox(fb);
     for (int va = static_cast<int>(fa.points.size()) - 1; va >= 0; --va) {
         const TPlotPoint p = fa.points[va];
@@ -57,10 +58,6 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
                 && WithinTolerance(std::int64_t(p.y) - q.y, tolerance)) {
                 vertexA = va;
                 vertexB = vb;
-                if (fa.generatedKind == 3)
-                    fa.points[va] = fb.points[vb];
-                if (fb.generatedKind == 3)
-                    fb.points[vb] = fa.points[va];
                 return true;
             }
         }
@@ -68,7 +65,33 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
     return false;
 }
 
-void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance)
+} // namespace
+
+bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance, std::int32_t &vertexA,
+                  std::int32_t &vertexB, FigureIndexes &indexes)
+{
+    if (a == b)
+        return false;
+    tfigura &fa = figures[a];
+    tfigura &fb = figures[b];
+    // A short figure is scanned: its vertices outside the other's box cost
+    // one comparison each, less than a tree.
+    const bool worthTrees = fa.points.size() >= TouchTreePoints && fb.points.size() >= TouchTreePoints;
+    CandidateTree *treeA = worthTrees ? indexes.vertices(a) : nullptr;
+    CandidateTree *treeB = treeA ? indexes.vertices(b) : nullptr;
+    const bool found = treeA && treeB ? TouchSearch(*treeA, *treeB, tolerance).find(vertexA, vertexB)
+                                      : ScanForTouch(fa, fb, tolerance, vertexA, vertexB);
+    if (!found)
+        return false;
+    if (fa.generatedKind == 3)
+        fa.points[vertexA] = fb.points[vertexB];
+    if (fb.generatedKind == 3)
+        fb.points[vertexB] = fa.points[vertexA];
+    return true;
+}
+
+void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
+                             FigureIndexes &indexes)
 {
     PlanBox rootBox = PointBox(figures[root]);
     for (int f = 0; f < static_cast<int>(figures.size()); ++f) {
@@ -76,7 +99,7 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
             continue;
         std::int32_t vr = 0;
         std::int32_t vf = 0;
-        if (!FiguresTouch(figures, root, f, tolerance, vr, vf))
+        if (!FiguresTouch(figures, root, f, tolerance, vr, vf, indexes))
             continue;
         tfigura &child = figures[f];
         child.parent = root;
@@ -89,7 +112,7 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
     }
 }
 
-void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance)
+void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes)
 {
     const int count = static_cast<int>(figures.size());
     // Pending figures never move (only generated ones do), so their boxes can
@@ -125,7 +148,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance)
         });
         std::sort(candidates.begin(), candidates.end());
         for (int g : candidates) {
-            if (FiguresTouch(figures, f, g, tolerance, vf, vg))
+            if (FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
                 return g;
         }
         return -1;
@@ -161,49 +184,67 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance)
 
 namespace {
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+std::vector<PlanBox> PointBoxes(const std::vector<tfigura> &figures)
 {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+    std::vector<PlanBox> boxes;
+    boxes.reserve(figures.size());
+    for (const tfigura &f : figures)
+        boxes.push_back(PointBox(f));
+    return boxes;
 }
+
+// Up to this many neighbours a vertex is checked against each of them;
+// beyond, the grid picks the few near the vertex.
+constexpr std::size_t FewNeighbours = 16;
 
 } // namespace
 
-VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance)
+VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes)
     : m_figures(figures)
     , m_tolerance(tolerance)
-    , m_cellSize(std::max<std::int64_t>(1, GridMargin(tolerance)))
+    , m_indexes(indexes)
+    , m_boxes(PointBoxes(figures))
+    , m_grid(m_boxes)
+{ }
+
+void VertexProximity::gatherNear(int figure)
 {
-    for (std::size_t f = 0; f < figures.size(); ++f) {
-        const auto &p = figures[f].points;
-        for (std::size_t v = 0; v < p.size(); ++v)
-            m_entries.push_back(Entry {FloorDiv(p[v].x, m_cellSize), FloorDiv(p[v].y, m_cellSize),
-                                       static_cast<int>(f), static_cast<int>(v)});
-    }
-    std::sort(m_entries.begin(), m_entries.end(), [](const Entry &l, const Entry &r) {
-        return l.cellX != r.cellX ? l.cellX < r.cellX : l.cellY < r.cellY;
+    m_nearOf = figure;
+    m_near.clear();
+    m_grid.query(m_boxes[static_cast<std::size_t>(figure)], GridMargin(m_tolerance), m_near);
+    std::erase_if(m_near, [&](int g) {
+        return g == figure
+            || BoxesTooFar(m_boxes[static_cast<std::size_t>(figure)], m_boxes[static_cast<std::size_t>(g)],
+                           m_tolerance);
     });
 }
 
-bool VertexProximity::tooClose(int figure, int vertex) const
+bool VertexProximity::closeTo(int other, TPlotPoint p)
 {
-    const TPlotPoint p = m_figures[figure].points[vertex];
-    const std::int64_t cx = FloorDiv(p.x, m_cellSize);
-    const std::int64_t cy = FloorDiv(p.y, m_cellSize);
-    // The cell is at least the tolerance wide, so every close vertex lies in
-    // one of the nine cells around p's.
-    for (std::int64_t x = cx - 1; x <= cx + 1; ++x) {
-        for (std::int64_t y = cy - 1; y <= cy + 1; ++y) {
-            const auto [first, last] = std::equal_range(
-                m_entries.begin(), m_entries.end(), Entry {x, y, 0, 0}, [](const Entry &l, const Entry &r) {
-                    return l.cellX != r.cellX ? l.cellX < r.cellX : l.cellY < r.cellY;
-                });
-            for (auto it = first; it != last; ++it) {
-                if (it->figure != figure
-                    && PointDistance(p, m_figures[it->figure].points[it->vertex]) <= m_tolerance)
-                    return true;
-            }
-        }
+    const tfigura &g = m_figures[static_cast<std::size_t>(other)];
+    if (g.points.size() >= TouchTreePoints) {
+        if (CandidateTree *tree = m_indexes.vertices(other))
+            return tree->anyWithin(p.x, p.y, m_tolerance);
+    }
+    return std::any_of(g.points.begin(), g.points.end(),
+                       [&](const TPlotPoint &q) { return PointDistance(p, q) <= m_tolerance; });
+}
+
+bool VertexProximity::tooClose(int figure, int vertex)
+{
+    const TPlotPoint p = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
+    if (figure != m_nearOf)
+        gatherNear(figure);
+    const PlanBox at {p.x, p.y, p.x, p.y};
+    const std::vector<int> *others = &m_near;
+    if (m_near.size() > FewNeighbours) {
+        m_found.clear();
+        m_grid.query(at, GridMargin(m_tolerance), m_found);
+        others = &m_found;
+    }
+    for (int g : *others) {
+        if (g != figure && !BoxesTooFar(at, m_boxes[static_cast<std::size_t>(g)], m_tolerance) && closeTo(g, p))
+            return true;
     }
     return false;
 }

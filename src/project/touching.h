@@ -5,6 +5,7 @@
 
 #include "drawing/figure.h"
 #include "project/boxgrid.h"
+#include "project/figureindexes.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,40 +13,42 @@
 // The first vertex pair (a's vertices from the last down, and for each b's
 // from the last down) within the tolerance in x and in y, both inclusive.
 // On success a generated figure's (kind 3) vertex is moved onto the other's:
-// first a's, then b's.
+// first a's, then b's. Figures with vertex trees are searched through them.
 bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance, std::int32_t &vertexA,
-                  std::int32_t &vertexB);
+                  std::int32_t &vertexB, FigureIndexes &indexes);
 
 // Joins pending figures that touch joined ones, following chains of touching
 // figures at once; passes until a pass joins nothing.
-void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance);
+void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes);
 
 // Joins to the root every figure it touches (joined or not).
-void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance);
+void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
+                             FigureIndexes &indexes);
 
 // The box of a figure's points as they are now.
 PlanBox PointBox(const tfigura &figure);
 
 // Which vertices lie within the tolerance (straight distance) of a vertex of
-// another figure.
+// another figure. Only the figures whose boxes come that close are looked
+// at, through their vertex trees.
 class VertexProximity
 {
 public:
-    VertexProximity(const std::vector<tfigura> &figures, double tolerance);
-    bool tooClose(int figure, int vertex) const;
+    VertexProximity(const std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes);
+    bool tooClose(int figure, int vertex);
 
 private:
-    struct Entry
-    {
-        std::int64_t cellX;
-        std::int64_t cellY;
-        int figure;
-        int vertex;
-    };
+    void gatherNear(int figure);
+    bool closeTo(int other, TPlotPoint p);
+
     const std::vector<tfigura> &m_figures;
     double m_tolerance;
-    std::int64_t m_cellSize;
-    std::vector<Entry> m_entries; // sorted by cell
+    FigureIndexes &m_indexes;
+    std::vector<PlanBox> m_boxes;
+    BoxGrid m_grid;
+    int m_nearOf = -1; // the figure whose neighbours m_near holds
+    std::vector<int> m_near;
+    std::vector<int> m_found;
 };
 
 // For an open figure that touches another: enters it at its free end (entry

@@ -1,0 +1,341 @@
+#include "project/candidatetree.h"
+
+#include "drawing/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Small enough that a leaf pair is cheaper to score than to split further.
+constexpr std::int32_t LeafSize = 8;
+
+template<PairScoring Scoring>
+std::int64_t Score(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
+                   std::int64_t weightB)
+{
+    if constexpr (Scoring == PairScoring::Tenths)
+        return s * factorA / 10 * factorB / 10;
+    else if constexpr (Scoring == PairScoring::HalfHalf)
+        return s * 5 / 10 * 5 / 10;
+    else
+        return s * weightA * weightB;
+}
+
+PlanBox Shifted(const PlanBox &b, std::int64_t d)
+{
+    return PlanBox {b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
+}
+
+bool WithinTolerance(std::int64_t d, double tolerance)
+{
+    return std::abs(static_cast<double>(d)) <= tolerance;
+}
+
+} // namespace
+
+CandidateTree::CandidateTree(std::vector<CandidatePoint> points)
+    : m_points(std::move(points))
+{
+    for (const CandidatePoint &p : m_points) {
+        if (p.factor < 0 || p.weight < 0)
+            m_boundable = false;
+    }
+    m_all = summary(0, static_cast<std::int32_t>(m_points.size()));
+}
+
+CandidateTree::Node CandidateTree::summary(std::int32_t begin, std::int32_t end) const
+{
+    Node node;
+    node.begin = begin;
+    node.end = end;
+    node.minVertex = std::numeric_limits<std::int32_t>::max();
+    node.maxVertex = std::numeric_limits<std::int32_t>::min();
+    node.minFactor = std::numeric_limits<std::int32_t>::max();
+    node.minWeight = std::numeric_limits<std::int32_t>::max();
+    for (std::int32_t k = begin; k < end; ++k) {
+        const CandidatePoint &p = m_points[static_cast<std::size_t>(k)];
+        node.box.add(p.x, p.y);
+        node.minVertex = std::min(node.minVertex, p.vertex);
+        node.maxVertex = std::max(node.maxVertex, p.vertex);
+        node.minFactor = std::min(node.minFactor, p.factor);
+        node.minWeight = std::min(node.minWeight, p.weight);
+    }
+    return node;
+}
+
+void CandidateTree::index()
+{
+    if (!m_nodes.empty() || m_points.empty())
+        return;
+    m_nodes.reserve(4 * m_points.size() / LeafSize + 2);
+    build(0, static_cast<std::int32_t>(m_points.size()));
+}
+
+std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
+{
+    const auto index = static_cast<std::int32_t>(m_nodes.size());
+    m_nodes.emplace_back();
+    Node node;
+    if (end - begin <= LeafSize) {
+        node = summary(begin, end);
+    } else {
+        const PlanBox box = summary(begin, end).box;
+        const bool alongX = box.maxX - box.minX >= box.maxY - box.minY;
+        const std::int32_t middle = begin + (end - begin) / 2;
+        std::nth_element(m_points.begin() + begin, m_points.begin() + middle, m_points.begin() + end,
+                         [alongX](const CandidatePoint &l, const CandidatePoint &r) {
+                             return alongX ? l.x < r.x : l.y < r.y;
+                         });
+        const std::int32_t left = build(begin, middle);
+        const std::int32_t right = build(middle, end);
+        const Node &l = m_nodes[static_cast<std::size_t>(left)];
+        const Node &r = m_nodes[static_cast<std::size_t>(right)];
+        node.box = l.box;
+        node.box.add(r.box.minX, r.box.minY);
+        node.box.add(r.box.maxX, r.box.maxY);
+        node.begin = begin;
+        node.end = end;
+        node.left = left;
+        node.right = right;
+        node.minVertex = std::min(l.minVertex, r.minVertex);
+        node.maxVertex = std::max(l.maxVertex, r.maxVertex);
+        node.minFactor = std::min(l.minFactor, r.minFactor);
+        node.minWeight = std::min(l.minWeight, r.minWeight);
+    }
+    m_nodes[static_cast<std::size_t>(index)] = node;
+    return index;
+}
+
+bool CandidateTree::anyWithin(std::int32_t x, std::int32_t y, double tolerance)
+{
+    if (m_points.empty())
+        return false;
+    index();
+    return anyWithin(0, x, y, tolerance);
+}
+
+bool CandidateTree::anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const
+{
+    const Node &n = m_nodes[static_cast<std::size_t>(node)];
+    // The distance is at least the gap along either axis.
+    const std::int64_t gapX = std::max<std::int64_t>({0, n.box.minX - x, x - n.box.maxX});
+    const std::int64_t gapY = std::max<std::int64_t>({0, n.box.minY - y, y - n.box.maxY});
+    if (!(static_cast<double>(gapX) <= tolerance) || !(static_cast<double>(gapY) <= tolerance))
+        return false;
+    if (n.left >= 0)
+        return anyWithin(n.left, x, y, tolerance) || anyWithin(n.right, x, y, tolerance);
+    for (std::int32_t k = n.begin; k < n.end; ++k) {
+        const CandidatePoint &q = m_points[static_cast<std::size_t>(k)];
+        if (PointDistance(TPlotPoint {x, y}, TPlotPoint {q.x, q.y}) <= tolerance)
+            return true;
+    }
+    return false;
+}
+
+bool CandidateTree::worthIndexing(std::size_t partnerSize)
+{
+    if (!m_nodes.empty())
+        return true;
+    if (partnerSize > static_cast<std::size_t>(LeafSize))
+        return true;
+    m_unindexedWork += static_cast<std::int64_t>(partnerSize * m_points.size());
+    return m_unindexedWork > 16 * static_cast<std::int64_t>(m_points.size());
+}
+
+PairSearch::PairSearch(CandidateTree &a, std::int64_t da, CandidateTree &b, std::int64_t db, int figureB,
+                       bool skipVertexZeroOfB, PairScoring scoring)
+    : m_a(a)
+    , m_b(b)
+    , m_da(da)
+    , m_db(db)
+    , m_figureB(figureB)
+    , m_skipVertexZeroOfB(skipVertexZeroOfB)
+    , m_scoring(scoring)
+{ }
+
+bool PairSearch::mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const
+{
+    if (!best.valid)
+        return score < std::numeric_limits<std::int64_t>::max();
+    if (score != best.score)
+        return score < best.score;
+    if (m_figureB != best.b)
+        return m_figureB < best.b;
+    return va < best.va || (va == best.va && vb < best.vb);
+}
+
+template<PairScoring Scoring>
+std::int64_t PairSearch::bound(const CandidateTree::Node &na, const CandidateTree::Node &nb) const
+{
+    return Score<Scoring>(BoxGapSquared(Shifted(na.box, m_da), Shifted(nb.box, m_db)), na.minFactor,
+                          nb.minFactor, na.minWeight, nb.minWeight);
+}
+
+template<PairScoring Scoring>
+void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const
+{
+    for (std::int32_t i = na.begin; i < na.end; ++i) {
+        const CandidatePoint &p = m_a.m_points[static_cast<std::size_t>(i)];
+        const std::int64_t px = p.x + m_da;
+        const std::int64_t py = p.y + m_da;
+        for (std::int32_t j = nb.begin; j < nb.end; ++j) {
+            const CandidatePoint &q = m_b.m_points[static_cast<std::size_t>(j)];
+            if (m_skipVertexZeroOfB && q.vertex == 0)
+                continue;
+            const std::int64_t dx = px - (q.x + m_db);
+            const std::int64_t dy = py - (q.y + m_db);
+            const std::int64_t score = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
+            if (mayBeat(score, p.vertex, q.vertex, best))
+                best = PairBest {score, m_figureB, p.vertex, q.vertex, true};
+        }
+    }
+}
+
+template<PairScoring Scoring> void PairSearch::visit(std::int32_t na, std::int32_t nb, PairBest &best) const
+{
+    const CandidateTree::Node &A = m_a.m_nodes[static_cast<std::size_t>(na)];
+    const CandidateTree::Node &B = m_b.m_nodes[static_cast<std::size_t>(nb)];
+    if (!mayBeat(bound<Scoring>(A, B), A.minVertex, B.minVertex, best))
+        return;
+    const bool leafA = A.left < 0;
+    const bool leafB = B.left < 0;
+    if (leafA && leafB) {
+        scorePairs<Scoring>(A, B, best);
+        return;
+    }
+    // Split the bigger side, and look first where the bound is lower: a good
+    // pair found early lets the rest be skipped.
+    if (!leafA && (leafB || A.end - A.begin >= B.end - B.begin)) {
+        std::int32_t first = A.left;
+        std::int32_t second = A.right;
+        if (bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(second)], B)
+            < bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(first)], B))
+            std::swap(first, second);
+        visit<Scoring>(first, nb, best);
+        visit<Scoring>(second, nb, best);
+    } else {
+        std::int32_t first = B.left;
+        std::int32_t second = B.right;
+        if (bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(second)])
+            < bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(first)]))
+            std::swap(first, second);
+        visit<Scoring>(na, first, best);
+        visit<Scoring>(na, second, best);
+    }
+}
+
+template<PairScoring Scoring> void PairSearch::run(PairBest &best)
+{
+    if (!m_a.boundable() || !m_b.boundable()) {
+        scorePairs<Scoring>(m_a.m_all, m_b.m_all, best);
+        return;
+    }
+    if (!mayBeat(bound<Scoring>(m_a.m_all, m_b.m_all), m_a.m_all.minVertex, m_b.m_all.minVertex, best))
+        return;
+    CandidateTree &larger = m_a.size() >= m_b.size() ? m_a : m_b;
+    const CandidateTree &smaller = m_a.size() >= m_b.size() ? m_b : m_a;
+    if (!larger.worthIndexing(smaller.size())) {
+        scorePairs<Scoring>(m_a.m_all, m_b.m_all, best);
+        return;
+    }
+    m_a.index();
+    m_b.index();
+    visit<Scoring>(0, 0, best);
+}
+
+void PairSearch::improve(PairBest &best)
+{
+    if (m_a.empty() || m_b.empty())
+        return;
+    switch (m_scoring) {
+    case PairScoring::Tenths:
+        run<PairScoring::Tenths>(best);
+        break;
+    case PairScoring::HalfHalf:
+        run<PairScoring::HalfHalf>(best);
+        break;
+    case PairScoring::Product:
+        run<PairScoring::Product>(best);
+        break;
+    }
+}
+
+TouchSearch::TouchSearch(CandidateTree &a, CandidateTree &b, double tolerance)
+    : m_a(a)
+    , m_b(b)
+    , m_tolerance(tolerance)
+{ }
+
+bool TouchSearch::mayBeat(std::int32_t va, std::int32_t vb) const
+{
+    return !m_found || va > m_va || (va == m_va && vb > m_vb);
+}
+
+void TouchSearch::testPairs(const CandidateTree::Node &na, const CandidateTree::Node &nb)
+{
+    for (std::int32_t i = na.begin; i < na.end; ++i) {
+        const CandidatePoint &p = m_a.m_points[static_cast<std::size_t>(i)];
+        for (std::int32_t j = nb.begin; j < nb.end; ++j) {
+            const CandidatePoint &q = m_b.m_points[static_cast<std::size_t>(j)];
+            if (mayBeat(p.vertex, q.vertex) && WithinTolerance(std::int64_t(p.x) - q.x, m_tolerance)
+                && WithinTolerance(std::int64_t(p.y) - q.y, m_tolerance)) {
+                m_found = true;
+                m_va = p.vertex;
+                m_vb = q.vertex;
+            }
+        }
+    }
+}
+
+void TouchSearch::visit(std::int32_t na, std::int32_t nb)
+{
+    const CandidateTree::Node &A = m_a.m_nodes[static_cast<std::size_t>(na)];
+    const CandidateTree::Node &B = m_b.m_nodes[static_cast<std::size_t>(nb)];
+    if (!mayBeat(A.maxVertex, B.maxVertex))
+        return;
+    const std::int64_t gapX = std::max<std::int64_t>({0, B.box.minX - A.box.maxX, A.box.minX - B.box.maxX});
+    const std::int64_t gapY = std::max<std::int64_t>({0, B.box.minY - A.box.maxY, A.box.minY - B.box.maxY});
+    if (!WithinTolerance(gapX, m_tolerance) || !WithinTolerance(gapY, m_tolerance))
+        return;
+    const bool leafA = A.left < 0;
+    const bool leafB = B.left < 0;
+    if (leafA && leafB) {
+        testPairs(A, B);
+        return;
+    }
+    // The answer is the greatest vertex pair: look first where they are.
+    if (!leafA && (leafB || A.end - A.begin >= B.end - B.begin)) {
+        std::int32_t first = A.left;
+        std::int32_t second = A.right;
+        if (m_a.m_nodes[static_cast<std::size_t>(second)].maxVertex
+            > m_a.m_nodes[static_cast<std::size_t>(first)].maxVertex)
+            std::swap(first, second);
+        visit(first, nb);
+        visit(second, nb);
+    } else {
+        std::int32_t first = B.left;
+        std::int32_t second = B.right;
+        if (m_b.m_nodes[static_cast<std::size_t>(second)].maxVertex
+            > m_b.m_nodes[static_cast<std::size_t>(first)].maxVertex)
+            std::swap(first, second);
+        visit(na, first);
+        visit(na, second);
+    }
+}
+
+bool TouchSearch::find(std::int32_t &vertexA, std::int32_t &vertexB)
+{
+    m_found = false;
+    if (m_a.empty() || m_b.empty())
+        return false;
+    m_a.index();
+    m_b.index();
+    visit(0, 0);
+    if (m_found) {
+        vertexA = m_va;
+        vertexB = m_vb;
+    }
+    return m_found;
+}

@@ -1,0 +1,153 @@
+#pragma once
+
+// Exact indexes over the vertices of one figure, for the questions the flat
+// planner asks of two figures at a time: which vertex pair scores best (the
+// connector strategies) and which vertex pair touches first (joining
+// touching figures).
+//
+// A strategy scores every candidate vertex of one figure against every
+// candidate vertex of the other and keeps the least score, the first pair in
+// loop order on ties. The scores never fall as the squared distance or a
+// weight grows, so the gap between two boxes and the least weights inside
+// them bound every pair of two groups of vertices from below. A k-d tree over
+// each figure's vertices lets the search skip every group pair whose bound,
+// with its least vertex indexes, cannot beat the best pair found so far; the
+// pairs it does score are compared by (score, vertex of a, vertex of b),
+// which is the order the full scan meets them in. So the answer is the full
+// scan's, ties included. The touching search is the same walk, for the
+// greatest vertex pair within the tolerance.
+
+#include "project/boxgrid.h"
+
+#include <cstdint>
+#include <vector>
+
+// How a vertex pair is scored from the squared distance S of its points.
+enum class PairScoring {
+    Tenths, // S x factor(a) / 10 x factor(b) / 10, each truncated
+    HalfHalf, // S x 5 / 10 x 5 / 10, whatever the weights
+    Product, // S x weight(a) x weight(b)
+};
+
+struct CandidatePoint
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t vertex = 0;
+    std::int32_t factor = 10; // the weight where the vertex is a candidate, else 10
+    std::int32_t weight = 10;
+};
+
+class CandidateTree
+{
+public:
+    CandidateTree() = default;
+    // The tree itself is built on the first search that needs it: a figure
+    // that only ever meets a few small figures is scored pair by pair.
+    explicit CandidateTree(std::vector<CandidatePoint> points);
+
+    std::size_t size() const { return m_points.size(); }
+    bool empty() const { return m_points.empty(); }
+    // Pruning needs scores that never fall as S or a weight grows: false when
+    // some weight is negative, and every pair is then scored.
+    bool boundable() const { return m_boundable; }
+
+    // True when some point lies within the tolerance of (x, y), measured as
+    // the straight distance of PointDistance.
+    bool anyWithin(std::int32_t x, std::int32_t y, double tolerance);
+
+private:
+    friend class PairSearch;
+    friend class TouchSearch;
+
+    struct Node
+    {
+        PlanBox box;
+        std::int32_t begin = 0;
+        std::int32_t end = 0;
+        std::int32_t left = -1; // children, -1 for a leaf
+        std::int32_t right = -1;
+        std::int32_t minVertex = 0;
+        std::int32_t maxVertex = 0;
+        std::int32_t minFactor = 10;
+        std::int32_t minWeight = 10;
+    };
+
+    void index();
+    std::int32_t build(std::int32_t begin, std::int32_t end);
+    bool anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const;
+    Node summary(std::int32_t begin, std::int32_t end) const;
+    // Scoring every pair with a small figure costs about as much as building
+    // the tree once; after a few such searches the tree pays off.
+    bool worthIndexing(std::size_t partnerSize);
+
+    std::vector<CandidatePoint> m_points; // in tree order once indexed
+    std::vector<Node> m_nodes; // node 0 is the root; empty until indexed
+    Node m_all; // every point, for the first bound before any tree exists
+    std::int64_t m_unindexedWork = 0;
+    bool m_boundable = true;
+};
+
+// The best pair found so far for one pending figure: its score, the joined
+// figure and the two vertices. A pair of another joined figure b beats it
+// when (score, b, va, vb) is lexicographically smaller.
+struct PairBest
+{
+    std::int64_t score = 0;
+    int b = -1;
+    std::int32_t va = -1;
+    std::int32_t vb = -1;
+    bool valid = false;
+};
+
+// The best pair between a's vertices, shifted by (da, da), and b's vertices,
+// shifted by (db, db).
+class PairSearch
+{
+public:
+    PairSearch(CandidateTree &a, std::int64_t da, CandidateTree &b, std::int64_t db, int figureB,
+               bool skipVertexZeroOfB, PairScoring scoring);
+
+    // Updates best when a pair of these two figures beats it.
+    void improve(PairBest &best);
+
+private:
+    template<PairScoring Scoring> void run(PairBest &best);
+    template<PairScoring Scoring> void visit(std::int32_t na, std::int32_t nb, PairBest &best) const;
+    template<PairScoring Scoring>
+    void scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const;
+    template<PairScoring Scoring>
+    std::int64_t bound(const CandidateTree::Node &na, const CandidateTree::Node &nb) const;
+    bool mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const;
+
+    CandidateTree &m_a;
+    CandidateTree &m_b;
+    std::int64_t m_da;
+    std::int64_t m_db;
+    int m_figureB;
+    bool m_skipVertexZeroOfB;
+    PairScoring m_scoring;
+};
+
+// The touching pair of two figures: the greatest vertex of a, and for it the
+// greatest vertex of b, whose points differ by at most the tolerance in x
+// and in y. The trees must hold every vertex of their figures.
+class TouchSearch
+{
+public:
+    TouchSearch(CandidateTree &a, CandidateTree &b, double tolerance);
+
+    bool find(std::int32_t &vertexA, std::int32_t &vertexB);
+
+private:
+    void visit(std::int32_t na, std::int32_t nb);
+    void testPairs(const CandidateTree::Node &na, const CandidateTree::Node &nb);
+    bool mayBeat(std::int32_t va, std::int32_t vb) const;
+
+    CandidateTree &m_a;
+    CandidateTree &m_b;
+    double m_tolerance;
+    bool m_found = false;
+    std::int32_t m_va = -1;
+    std::int32_t m_vb = -1;
+};

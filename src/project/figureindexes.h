@@ -1,0 +1,64 @@
+#pragma once
+
+// The per-figure indexes of one flat planning run, each built the first time
+// it is asked for and kept for the rest of the run. Only figures whose points
+// never move are indexed: a generated figure (the start figure, a connector)
+// has its ends moved onto what it touches, and it has two points anyway.
+
+#include "drawing/figure.h"
+#include "drawing/geometry.h"
+#include "project/candidatetree.h"
+
+#include <memory>
+#include <vector>
+
+// The edges of one polyline in blocks of consecutive edges, with the box of
+// every block and of every run of blocks, for the question whether a cut
+// crosses the polyline.
+class EdgeTree
+{
+public:
+    explicit EdgeTree(const std::vector<TPlotPoint> &points);
+
+    // True when s crosses an edge k -> k + 1 of points with neither end at
+    // vertex v, exactly as testing every edge with SegmentsIntersect. The
+    // closing edge of a closed figure is not among them.
+    bool crosses(const std::vector<TPlotPoint> &points, const TSegment &s, int v) const;
+
+private:
+    bool crossesIn(const std::vector<TPlotPoint> &points, const TSegment &s, int v, std::size_t level,
+                   std::size_t block, const PlanBox &cut, double margin) const;
+
+    std::vector<std::vector<PlanBox>> m_levels; // level 0: blocks of edges; each level above pairs them
+    std::int64_t m_edgeCount = 0;
+    double m_largest = 0; // largest coordinate magnitude
+};
+
+class FigureIndexes
+{
+public:
+    explicit FigureIndexes(const std::vector<tfigura> &figures);
+
+    // Every vertex of figure f, for touching; nullptr when f may move.
+    CandidateTree *vertices(int f);
+    // The edges of figure f; nullptr when f may move or is too short to need it.
+    const EdgeTree *edges(int f);
+    // Every step-th vertex and every marked vertex, as the connector
+    // strategies score them: ask only once the marks and weights are set.
+    CandidateTree &sampled(int f);
+    CandidateTree &marked(int f);
+
+private:
+    bool fixed(int f) const;
+
+    const std::vector<tfigura> &m_figures;
+    std::vector<std::unique_ptr<CandidateTree>> m_vertices;
+    std::vector<std::unique_ptr<EdgeTree>> m_edges;
+    std::vector<std::unique_ptr<CandidateTree>> m_sampled;
+    std::vector<std::unique_ptr<CandidateTree>> m_marked;
+};
+
+// Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
+// not count; the closing edge of a closed figure always does. The edge tree,
+// when given, answers for the open edges.
+bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v, const EdgeTree *edges);
