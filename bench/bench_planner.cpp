@@ -2,7 +2,13 @@
 // reference (run by hand only up to the sizes it finishes in about a minute):
 //   (a) closed letter-like figures in 60 rows, a third of them with a hole;
 //   (b) a frame holding parts of 40 points in a grid;
-//   (c) containment alone over the frame and parts.
+//   (c) containment alone over the frame and parts;
+//   (d) a frame holding rings of many points on a 50-column grid (figures x
+//       points per ring); rings of 2,000 points and more are staircases of
+//       rounded points, nearly every vertex a corner candidate;
+//   (e) open paths of 501 points that cross themselves and each other.
+// The plan should cost about the same per point whatever the points per
+// figure: compare the rows of one million points with each other.
 
 #include "planner_fixtures.h"
 #include "project/containment.h"
@@ -63,6 +69,46 @@ Project Nesting(int parts)
     return p;
 }
 
+// Rings of `points` points (the last repeats the first) on a 50-column grid
+// inside one frame. Up to 2,000 points the rings keep one size; longer ones
+// grow with their points, so their points stay as dense.
+Project Rings(int rings, int points)
+{
+    Project p;
+    const int columns = 50;
+    const int rows = (rings + columns - 1) / columns;
+    const int scale = std::max(1, points / 2000);
+    const int pitch = 600 * scale;
+    p.add(fixtures::Square(0, 0, std::max(columns, rows) * pitch + 400 * scale));
+    for (int k = 0; k < rings; ++k)
+        p.add(Ring(500 * scale + (k % columns) * pitch, 500 * scale + (k / columns) * pitch, 240 * scale,
+                   200 * scale, points - 1, 0.01 * (k % 7)));
+    p.bounds();
+    return p;
+}
+
+// Open paths of `points` points, each a random walk of steps up to 30
+// units in x and y from a random start in a square of 40,000 units: every
+// path crosses itself and the paths around it.
+Project CrossingPaths(int paths, int points)
+{
+    std::mt19937 rng(7);
+    Project p;
+    for (int k = 0; k < paths; ++k) {
+        std::vector<TPlotPoint> line;
+        auto x = static_cast<std::int32_t>(rng() % 40000);
+        auto y = static_cast<std::int32_t>(rng() % 40000);
+        for (int v = 0; v < points; ++v) {
+            x += static_cast<std::int32_t>(rng() % 61) - 30;
+            y += static_cast<std::int32_t>(rng() % 61) - 30;
+            line.push_back({x, y});
+        }
+        p.add(fixtures::Polyline(line));
+    }
+    p.bounds();
+    return p;
+}
+
 template<class Plan> void RunPlan(benchmark::State &state, const Project &project, Plan plan)
 {
     for (auto _ : state) {
@@ -95,6 +141,27 @@ void BM_NestingFast(benchmark::State &state)
 void BM_NestingReference(benchmark::State &state)
 {
     RunPlan(state, Nesting(static_cast<int>(state.range(0))),
+            [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
+}
+
+void BM_RingsFast(benchmark::State &state)
+{
+    RunPlan(state, Rings(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+            [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
+}
+void BM_RingsReference(benchmark::State &state)
+{
+    RunPlan(state, Rings(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+            [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
+}
+void BM_CrossingPathsFast(benchmark::State &state)
+{
+    RunPlan(state, CrossingPaths(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+            [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
+}
+void BM_CrossingPathsReference(benchmark::State &state)
+{
+    RunPlan(state, CrossingPaths(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
             [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
 }
 
@@ -139,3 +206,20 @@ BENCHMARK(BM_NestingReference)
     ->Iterations(1);
 BENCHMARK(BM_ContainmentFast)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ContainmentReference)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RingsFast)
+    ->Args({2000, 40})
+    ->Args({2000, 200})
+    ->Args({2000, 500})
+    ->Args({500, 2000})
+    ->Args({50, 20000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RingsReference)
+    ->Args({2000, 40})
+    ->Args({2000, 200})
+    ->Args({2000, 500})
+    ->Args({500, 2000})
+    ->Args({50, 20000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_CrossingPathsFast)->Args({2000, 501})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CrossingPathsReference)->Args({2000, 501})->Unit(benchmark::kMillisecond)->Iterations(1);

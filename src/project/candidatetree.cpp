@@ -10,6 +10,8 @@ namespace {
 
 // Small enough that a leaf pair is cheaper to score than to split further.
 constexpr std::int32_t LeafSize = 8;
+// Two figures with no more pairs than this are scored pair by pair.
+constexpr std::size_t FewPairs = 256;
 
 template<PairScoring Scoring>
 std::int64_t Score(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
@@ -69,11 +71,11 @@ void CandidateTree::index()
 {
     if (!m_nodes.empty() || m_points.empty())
         return;
-    m_nodes.reserve(4 * m_points.size() / LeafSize + 2);
-    build(0, static_cast<std::int32_t>(m_points.size()));
+    m_nodes.reserve(2 * m_points.size() / (LeafSize / 2) + 1);
+    build(0, static_cast<std::int32_t>(m_points.size()), m_all.box);
 }
 
-std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
+std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end, const PlanBox &within)
 {
     const auto index = static_cast<std::int32_t>(m_nodes.size());
     m_nodes.emplace_back();
@@ -81,15 +83,28 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
     if (end - begin <= LeafSize) {
         node = summary(begin, end);
     } else {
-        const PlanBox box = summary(begin, end).box;
-        const bool alongX = box.maxX - box.minX >= box.maxY - box.minY;
+        // Split across the longer side of a box known to hold the points
+        // (the parent's, cut at its median): close enough to their own box
+        // to choose the side, without measuring them again.
+        const bool alongX = within.maxX - within.minX >= within.maxY - within.minY;
         const std::int32_t middle = begin + (end - begin) / 2;
-        std::nth_element(m_points.begin() + begin, m_points.begin() + middle, m_points.begin() + end,
+        const auto first = m_points.begin() + begin;
+        std::nth_element(first, m_points.begin() + middle, m_points.begin() + end,
                          [alongX](const CandidatePoint &l, const CandidatePoint &r) {
                              return alongX ? l.x < r.x : l.y < r.y;
                          });
-        const std::int32_t left = build(begin, middle);
-        const std::int32_t right = build(middle, end);
+        const CandidatePoint &cut = m_points[static_cast<std::size_t>(middle)];
+        PlanBox low = within;
+        PlanBox high = within;
+        if (alongX) {
+            low.maxX = cut.x;
+            high.minX = cut.x;
+        } else {
+            low.maxY = cut.y;
+            high.minY = cut.y;
+        }
+        const std::int32_t left = build(begin, middle, low);
+        const std::int32_t right = build(middle, end, high);
         const Node &l = m_nodes[static_cast<std::size_t>(left)];
         const Node &r = m_nodes[static_cast<std::size_t>(right)];
         node.box = l.box;
@@ -106,6 +121,36 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
     }
     m_nodes[static_cast<std::size_t>(index)] = node;
     return index;
+}
+
+CandidateTree CandidateTree::reweighted(const std::vector<TVertexInfo> &records) const
+{
+    CandidateTree tree = *this;
+    tree.m_boundable = true;
+    tree.m_unindexedWork = 0;
+    for (CandidatePoint &p : tree.m_points) {
+        const TVertexInfo &info = records[static_cast<std::size_t>(p.vertex)];
+        p.factor = info.candidate == 1 ? info.weight : 10;
+        p.weight = info.weight;
+        if (p.factor < 0 || p.weight < 0)
+            tree.m_boundable = false;
+    }
+    // Children follow their parent in the node list: from the end, every
+    // node finds its children done.
+    for (auto node = tree.m_nodes.rbegin(); node != tree.m_nodes.rend(); ++node) {
+        if (node->left < 0) {
+            const Node leaf = tree.summary(node->begin, node->end);
+            node->minFactor = leaf.minFactor;
+            node->minWeight = leaf.minWeight;
+        } else {
+            const Node &l = tree.m_nodes[static_cast<std::size_t>(node->left)];
+            const Node &r = tree.m_nodes[static_cast<std::size_t>(node->right)];
+            node->minFactor = std::min(l.minFactor, r.minFactor);
+            node->minWeight = std::min(l.minWeight, r.minWeight);
+        }
+    }
+    tree.m_all = tree.summary(0, static_cast<std::int32_t>(tree.m_points.size()));
+    return tree;
 }
 
 bool CandidateTree::anyWithin(std::int32_t x, std::int32_t y, double tolerance)
@@ -155,15 +200,43 @@ PairSearch::PairSearch(CandidateTree &a, std::int64_t da, CandidateTree &b, std:
     , m_scoring(scoring)
 { }
 
+bool PairBefore(const PairBest &l, const PairBest &r)
+{
+    if (!r.valid)
+        return l.score < std::numeric_limits<std::int64_t>::max();
+    if (l.score != r.score)
+        return l.score < r.score;
+    if (l.b != r.b)
+        return l.b < r.b;
+    return l.va < r.va || (l.va == r.va && l.vb < r.vb);
+}
+
 bool PairSearch::mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const
 {
-    if (!best.valid)
-        return score < std::numeric_limits<std::int64_t>::max();
-    if (score != best.score)
-        return score < best.score;
-    if (m_figureB != best.b)
-        return m_figureB < best.b;
-    return va < best.va || (va == best.va && vb < best.vb);
+    return PairBefore(PairBest {score, m_figureB, va, vb, true}, best);
+}
+
+PairBest PairSearch::lowerKey() const
+{
+    if (m_a.empty() || m_b.empty())
+        return {};
+    const CandidateTree::Node &A = m_a.m_all;
+    const CandidateTree::Node &B = m_b.m_all;
+    std::int64_t score = std::numeric_limits<std::int64_t>::min();
+    if (m_a.boundable() && m_b.boundable()) {
+        switch (m_scoring) {
+        case PairScoring::Tenths:
+            score = bound<PairScoring::Tenths>(A, B);
+            break;
+        case PairScoring::HalfHalf:
+            score = bound<PairScoring::HalfHalf>(A, B);
+            break;
+        case PairScoring::Product:
+            score = bound<PairScoring::Product>(A, B);
+            break;
+        }
+    }
+    return PairBest {score, m_figureB, A.minVertex, B.minVertex, true};
 }
 
 template<PairScoring Scoring>
@@ -176,19 +249,32 @@ std::int64_t PairSearch::bound(const CandidateTree::Node &na, const CandidateTre
 template<PairScoring Scoring>
 void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const
 {
+    // Scores above the best's never win; only an equal one needs the order.
+    std::int64_t worst = best.valid ? best.score : std::numeric_limits<std::int64_t>::max() - 1;
+    const PlanBox boxB = Shifted(nb.box, m_db);
+    const bool prune = m_a.boundable() && m_b.boundable();
     for (std::int32_t i = na.begin; i < na.end; ++i) {
         const CandidatePoint &p = m_a.m_points[static_cast<std::size_t>(i)];
         const std::int64_t px = p.x + m_da;
         const std::int64_t py = p.y + m_da;
+        if (prune && best.valid) {
+            // This vertex against b's whole box first.
+            const std::int64_t reach = Score<Scoring>(BoxGapSquared(PlanBox {px, py, px, py}, boxB), p.factor,
+                                                      nb.minFactor, p.weight, nb.minWeight);
+            if (!mayBeat(reach, p.vertex, nb.minVertex, best))
+                continue;
+        }
         for (std::int32_t j = nb.begin; j < nb.end; ++j) {
             const CandidatePoint &q = m_b.m_points[static_cast<std::size_t>(j)];
-            if (m_skipVertexZeroOfB && q.vertex == 0)
-                continue;
             const std::int64_t dx = px - (q.x + m_db);
             const std::int64_t dy = py - (q.y + m_db);
             const std::int64_t score = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
-            if (mayBeat(score, p.vertex, q.vertex, best))
+            if (score > worst || (m_skipVertexZeroOfB && q.vertex == 0))
+                continue;
+            if (mayBeat(score, p.vertex, q.vertex, best)) {
                 best = PairBest {score, m_figureB, p.vertex, q.vertex, true};
+                worst = score;
+            }
         }
     }
 }
@@ -236,7 +322,7 @@ template<PairScoring Scoring> void PairSearch::run(PairBest &best)
         return;
     CandidateTree &larger = m_a.size() >= m_b.size() ? m_a : m_b;
     const CandidateTree &smaller = m_a.size() >= m_b.size() ? m_b : m_a;
-    if (!larger.worthIndexing(smaller.size())) {
+    if (pairCount() <= FewPairs || !larger.worthIndexing(smaller.size())) {
         scorePairs<Scoring>(m_a.m_all, m_b.m_all, best);
         return;
     }

@@ -17,6 +17,7 @@
 // scan's, ties included. The touching search is the same walk, for the
 // greatest vertex pair within the tolerance.
 
+#include "drawing/figure.h"
 #include "project/boxgrid.h"
 
 #include <cstdint>
@@ -56,6 +57,10 @@ public:
     // the straight distance of PointDistance.
     bool anyWithin(std::int32_t x, std::int32_t y, double tolerance);
 
+    // The same points and tree with other weights, by vertex (a figure whose
+    // every vertex became a candidate keeps the tree it was touched with).
+    CandidateTree reweighted(const std::vector<TVertexInfo> &records) const;
+
 private:
     friend class PairSearch;
     friend class TouchSearch;
@@ -74,7 +79,7 @@ private:
     };
 
     void index();
-    std::int32_t build(std::int32_t begin, std::int32_t end);
+    std::int32_t build(std::int32_t begin, std::int32_t end, const PlanBox &within);
     bool anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const;
     Node summary(std::int32_t begin, std::int32_t end) const;
     // Scoring every pair with a small figure costs about as much as building
@@ -90,7 +95,8 @@ private:
 
 // The best pair found so far for one pending figure: its score, the joined
 // figure and the two vertices. A pair of another joined figure b beats it
-// when (score, b, va, vb) is lexicographically smaller.
+// when (score, b, va, vb) is lexicographically smaller. The same four values
+// also serve as the least key any pair of two figures can have.
 struct PairBest
 {
     std::int64_t score = 0;
@@ -99,6 +105,10 @@ struct PairBest
     std::int32_t vb = -1;
     bool valid = false;
 };
+
+// Is l (valid) before r? Every pair whose score is below the largest beats
+// an invalid r.
+bool PairBefore(const PairBest &l, const PairBest &r);
 
 // The best pair between a's vertices, shifted by (da, da), and b's vertices,
 // shifted by (db, db).
@@ -110,6 +120,12 @@ public:
 
     // Updates best when a pair of these two figures beats it.
     void improve(PairBest &best);
+
+    std::size_t pairCount() const { return m_a.size() * m_b.size(); }
+
+    // A key no pair of the two figures comes before (the bound of their
+    // boxes, b, and their least vertices); invalid when they have no pair.
+    PairBest lowerKey() const;
 
 private:
     template<PairScoring Scoring> void run(PairBest &best);

@@ -58,8 +58,11 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes,
     , m_container(container)
     , m_root(root)
     , m_rootClosed(root >= 0 && figures[root].closed)
-    , m_best(figures.size())
     , m_isCandidate(figures.size(), 0)
+    , m_best(figures.size())
+    , m_unscored(figures.size())
+    , m_rankedAt(figures.size(), 0)
+    , m_ranked(figures.size(), 0)
     , m_seen(figures.size(), 0)
 {
     for (int f : population) {
@@ -120,10 +123,8 @@ bool StrategyRun::pairAllowed(int a, int b) const
     return true;
 }
 
-void StrategyRun::evaluate(int a, int b)
+PairSearch StrategyRun::search(int a, int b)
 {
-    if (!pairAllowed(a, b))
-        return;
     const bool many = isMany();
     CandidateTree &treeA = many ? m_indexes.marked(a) : m_indexes.sampled(a);
     CandidateTree &treeB = many ? m_indexes.marked(b) : m_indexes.sampled(b);
@@ -146,24 +147,88 @@ void StrategyRun::evaluate(int a, int b)
     }
     // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
     const bool skipVertexZero = m_strategy == ConnectorStrategy::ChildrenMany;
-    const Best before = m_best[static_cast<std::size_t>(a)];
-    Best best = before;
-    PairSearch(treeA, da, treeB, db, b, skipVertexZero, scoring).improve(best);
-    if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
-        || best.score != before.score)
-        setBest(a, best);
+    return PairSearch(treeA, da, treeB, db, b, skipVertexZero, scoring);
 }
 
-void StrategyRun::setBest(int a, const Best &best)
+namespace {
+
+// Unscored pairs kept per candidate before they are settled: scored from the
+// least key on until the best comes before the rest, which are dropped.
+constexpr std::size_t UnscoredLimit = 16;
+constexpr std::size_t ScoreAtOnce = 256;
+
+// Heap order: the least key on top.
+bool LaterKey(const PairBest &l, const PairBest &r)
 {
-    Best &old = m_best[static_cast<std::size_t>(a)];
-    if (isMany()) {
-        if (old.valid)
-            m_ranking.erase({old.score, a});
-        if (best.valid)
-            m_ranking.insert({best.score, a});
+    return PairBefore(r, l);
+}
+
+} // namespace
+
+void StrategyRun::offer(int a, int b)
+{
+    if (!pairAllowed(a, b))
+        return;
+    PairSearch pair = search(a, b);
+    Best &best = m_best[static_cast<std::size_t>(a)];
+    if (pair.pairCount() <= ScoreAtOnce) {
+        // Keeping a few pairs for later costs more than scoring them.
+        const Best before = best;
+        pair.improve(best);
+        if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
+            || best.score != before.score)
+            rank(a);
+        return;
     }
-    old = best;
+    const Best key = pair.lowerKey();
+    if (!key.valid || (best.valid && !PairBefore(key, best)))
+        return;
+    auto &unscored = m_unscored[static_cast<std::size_t>(a)];
+    unscored.push_back(key);
+    std::push_heap(unscored.begin(), unscored.end(), LaterKey);
+    if (unscored.size() > UnscoredLimit) {
+        // Scoring the least keys first soon gives a best pair that comes
+        // before all the others, and those are dropped.
+        while (!unscored.empty())
+            scoreNext(a);
+    }
+    rank(a);
+}
+
+// Scores the unscored pair with the least key, or drops them all when even
+// that one cannot beat the best pair.
+void StrategyRun::scoreNext(int a)
+{
+    auto &unscored = m_unscored[static_cast<std::size_t>(a)];
+    Best &best = m_best[static_cast<std::size_t>(a)];
+    if (best.valid && !PairBefore(unscored.front(), best)) {
+        unscored.clear();
+        return;
+    }
+    std::pop_heap(unscored.begin(), unscored.end(), LaterKey);
+    const int b = unscored.back().b;
+    unscored.pop_back();
+    search(a, b).improve(best);
+}
+
+void StrategyRun::rank(int a)
+{
+    const auto k = static_cast<std::size_t>(a);
+    if (m_ranked[k])
+        m_ranking.erase({m_rankedAt[k], a});
+    m_ranked[k] = 0;
+    if (!m_isCandidate[k])
+        return;
+    const Best &best = m_best[k];
+    const auto &unscored = m_unscored[k];
+    if (!best.valid && unscored.empty())
+        return;
+    std::int64_t least = best.valid ? best.score : NoScore;
+    if (!unscored.empty())
+        least = std::min(least, unscored.front().score);
+    m_rankedAt[k] = least;
+    m_ranked[k] = 1;
+    m_ranking.insert({least, a});
 }
 
 void StrategyRun::offerNewB(int b)
@@ -178,18 +243,18 @@ void StrategyRun::offerNewB(int b)
     if (!fb.closed) {
         for (int a : m_candidates) {
             if (m_isCandidate[static_cast<std::size_t>(a)])
-                evaluate(a, b);
+                offer(a, b);
         }
         return;
     }
     for (std::int32_t a : fb.neighbourSlots) {
         if (a >= 0 && static_cast<std::size_t>(a) < m_isCandidate.size()
             && m_isCandidate[static_cast<std::size_t>(a)])
-            evaluate(a, b);
+            offer(a, b);
     }
     for (int a : m_openCandidates) {
         if (m_isCandidate[static_cast<std::size_t>(a)])
-            evaluate(a, b);
+            offer(a, b);
     }
 }
 
@@ -199,7 +264,9 @@ void StrategyRun::joined(int a)
         return;
     if (m_isCandidate[static_cast<std::size_t>(a)]) {
         m_isCandidate[static_cast<std::size_t>(a)] = 0;
-        setBest(a, Best {});
+        m_best[static_cast<std::size_t>(a)] = Best {};
+        m_unscored[static_cast<std::size_t>(a)] = {};
+        rank(a);
         std::erase(m_openCandidates, a);
         if (!isMany() && m_candidates.size() > 64 && m_candidates.size() % 64 == 0)
             std::erase_if(m_candidates, [&](int f) { return !m_isCandidate[static_cast<std::size_t>(f)]; });
@@ -210,27 +277,27 @@ void StrategyRun::joined(int a)
 
 int StrategyRun::call()
 {
-    int winner = -1;
-    if (isMany()) {
-        if (!m_ranking.empty())
-            winner = m_ranking.begin()->second;
-    } else {
-        std::int64_t bestScore = NoScore;
+    if (!isMany()) {
         for (int a : m_candidates) {
             if (!m_isCandidate[static_cast<std::size_t>(a)])
                 continue;
             for (std::size_t &seen = m_seen[static_cast<std::size_t>(a)]; seen < m_joinedLog.size(); ++seen)
-                evaluate(a, m_joinedLog[seen]);
-            const Best &best = m_best[static_cast<std::size_t>(a)];
-            if (best.valid && (winner < 0 || best.score < bestScore)) {
-                winner = a;
-                bestScore = best.score;
-            }
+                offer(a, m_joinedLog[seen]);
         }
     }
-    if (winner < 0)
-        return -1;
-    return finish(winner);
+    // The first candidate may win once its best pair comes before every
+    // pair it has not scored; every other candidate ranks behind it and
+    // cannot reach a smaller score.
+    while (!m_ranking.empty()) {
+        const int a = m_ranking.begin()->second;
+        const auto &unscored = m_unscored[static_cast<std::size_t>(a)];
+        const Best &best = m_best[static_cast<std::size_t>(a)];
+        if (unscored.empty() || (best.valid && PairBefore(best, unscored.front())))
+            return finish(a);
+        scoreNext(a);
+        rank(a);
+    }
+    return -1;
 }
 
 int StrategyRun::finish(int a)

@@ -6,12 +6,15 @@
 // that pass its rules and the strategy's vertex pairs, the lexicographically
 // least (score, a, b, va, vb) - the first best pair in loop order - and joins
 // a over a connector. Between calls only one thing changes: a joins and may
-// become a b. So every pending figure keeps its best pair, brought up to date
-// with the figures joined since it was last looked at (lazily, for the
-// strategies that pair everything with everything) or as they join through
-// the neighbour slots (eagerly, for the many-figure strategies). The best
-// vertex pair of two figures comes from their candidate trees, exactly as a
-// full scan of the pairs would find it, ties included.
+// become a b. So every pending figure keeps what it knows of its pairs: the
+// best pair among the figures it has been scored against, and the figures
+// joined since, each with only a lower bound from the boxes (offered lazily,
+// at the next call, for the strategies that pair everything with everything;
+// eagerly, as they join through the neighbour slots, for the many-figure
+// strategies). A call scores pairs only while the figure whose bound is least
+// still has unscored pairs that could beat its best. The best vertex pair of
+// two figures comes from their candidate trees, exactly as a full scan of the
+// pairs would find it, ties included.
 
 #include "drawing/figure.h"
 #include "project/candidatetree.h"
@@ -62,9 +65,11 @@ private:
     bool mayBeA(int a) const;
     bool mayBeB(int b) const;
     bool pairAllowed(int a, int b) const;
-    void evaluate(int a, int b);
+    PairSearch search(int a, int b);
+    void offer(int a, int b);
     void offerNewB(int b);
-    void setBest(int a, const Best &best);
+    void scoreNext(int a);
+    void rank(int a);
     int finish(int a);
 
     std::vector<tfigura> &m_figures;
@@ -75,14 +80,18 @@ private:
     bool m_rootClosed;
 
     std::vector<int> m_candidates; // pending a's, in list order (joined ones dropped lazily)
-    std::vector<Best> m_best; // per figure index
     std::vector<std::uint8_t> m_isCandidate;
+    std::vector<Best> m_best; // per figure: the best pair scored so far
+    // Per figure: the joined figures not scored yet, as a heap of lower keys.
+    std::vector<std::vector<Best>> m_unscored;
+    // The candidates by (least score they may reach, a), and that score.
+    std::set<std::pair<std::int64_t, int>> m_ranking;
+    std::vector<std::int64_t> m_rankedAt;
+    std::vector<std::uint8_t> m_ranked;
     // Lazy strategies: joined b's in the order they became available, and how
     // far each candidate has looked at them.
     std::vector<int> m_joinedLog;
     std::vector<std::size_t> m_seen;
-    // Eager strategies: the candidates with a best pair by (score, a), and the
-    // open candidates, which pair with every joined figure.
-    std::set<std::pair<std::int64_t, int>> m_ranking;
+    // Eager strategies: the open candidates, which pair with every joined figure.
     std::vector<int> m_openCandidates;
 };

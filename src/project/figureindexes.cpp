@@ -9,16 +9,24 @@ namespace {
 
 // Edges per block of the edge tree, and the fewest points worth a tree.
 constexpr std::int64_t EdgeBlock = 8;
-constexpr std::size_t IndexedPoints = 4 * EdgeBlock;
+constexpr std::size_t IndexedPoints = 8 * EdgeBlock;
 
-bool DisjointInX(const PlanBox &a, const PlanBox &b)
+// SegmentsIntersect only answers yes for segments whose x ranges meet, so an
+// edge beside the cut in x never crosses it. In y it finds the crossing
+// through slopes and intercepts in doubles, whose rounding stays below
+// 28 x 2^-53 x (largest coordinate) squared: an edge farther than this
+// margin above or below the cut never crosses it either.
+double CrossingMargin(double largest)
 {
-    return a.maxX < b.minX || b.maxX < a.minX;
+    return 2.0 + std::ldexp(largest * largest, -47);
 }
 
-double GapInY(const PlanBox &a, const PlanBox &b)
+bool BeyondReach(const PlanBox &edges, const PlanBox &cut, double margin)
 {
-    return static_cast<double>(std::max<std::int64_t>({0, b.minY - a.maxY, a.minY - b.maxY}));
+    if (edges.maxX < cut.minX || cut.maxX < edges.minX)
+        return true;
+    const auto gapY = std::max<std::int64_t>({0, cut.minY - edges.maxY, edges.minY - cut.maxY});
+    return static_cast<double>(gapY) > margin;
 }
 
 PlanBox BoxOf(const TSegment &s)
@@ -38,6 +46,7 @@ CandidateTree TreeOf(const tfigura &f, std::int32_t step, bool markedOnly)
 {
     std::vector<CandidatePoint> points;
     const auto n = static_cast<std::int32_t>(f.points.size());
+    points.reserve(static_cast<std::size_t>(n / step + 1));
     for (std::int32_t v = 0; v < n; v += step) {
         const TVertexInfo *info = static_cast<std::size_t>(v) < f.vertexInfo.size()
             ? &f.vertexInfo[static_cast<std::size_t>(v)]
@@ -58,46 +67,44 @@ EdgeTree::EdgeTree(const std::vector<TPlotPoint> &points)
 {
     for (const TPlotPoint &p : points)
         m_largest = std::max(m_largest, Magnitude(p));
-    std::vector<PlanBox> blocks(static_cast<std::size_t>((m_edgeCount + EdgeBlock - 1) / EdgeBlock));
+    std::size_t count = static_cast<std::size_t>((m_edgeCount + EdgeBlock - 1) / EdgeBlock);
+    m_boxes.reserve(2 * count + 1);
+    m_boxes.resize(count);
     for (std::int64_t k = 0; k < m_edgeCount; ++k) {
-        PlanBox &box = blocks[static_cast<std::size_t>(k / EdgeBlock)];
+        PlanBox &box = m_boxes[static_cast<std::size_t>(k / EdgeBlock)];
         box.add(points[static_cast<std::size_t>(k)].x, points[static_cast<std::size_t>(k)].y);
         box.add(points[static_cast<std::size_t>(k + 1)].x, points[static_cast<std::size_t>(k + 1)].y);
     }
-    m_levels.push_back(std::move(blocks));
-    while (m_levels.back().size() > 1) {
-        const std::vector<PlanBox> &below = m_levels.back();
-        std::vector<PlanBox> above((below.size() + 1) / 2);
-        for (std::size_t i = 0; i < below.size(); ++i) {
-            above[i / 2].add(below[i].minX, below[i].minY);
-            above[i / 2].add(below[i].maxX, below[i].maxY);
+    m_levelStart.push_back(0);
+    while (count > 1) {
+        const std::size_t below = m_levelStart.back();
+        m_levelStart.push_back(m_boxes.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            const PlanBox low = m_boxes[below + i];
+            if (i % 2 == 0)
+                m_boxes.emplace_back();
+            m_boxes.back().add(low.minX, low.minY);
+            m_boxes.back().add(low.maxX, low.maxY);
         }
-        m_levels.push_back(std::move(above));
+        count = (count + 1) / 2;
     }
+    m_levelStart.push_back(m_boxes.size());
 }
 
 bool EdgeTree::crosses(const std::vector<TPlotPoint> &points, const TSegment &s, int v) const
 {
     if (m_edgeCount == 0)
         return false;
-    // SegmentsIntersect only answers yes for segments whose x ranges meet, so
-    // a block beside the cut in x holds no crossing edge. In y it finds the
-    // crossing through slopes and intercepts in doubles, whose rounding can
-    // reach a few units times (coordinate / 2^26) squared: blocks farther
-    // than that margin above or below the cut are safe to skip too.
     const double largest = std::max({m_largest, Magnitude(s.a), Magnitude(s.b)});
-    const double margin = 2.0 + std::ldexp(largest * largest, -47);
-    return crossesIn(points, s, v, m_levels.size() - 1, 0, BoxOf(s), margin);
+    return crossesIn(points, s, v, m_levelStart.size() - 2, 0, BoxOf(s), CrossingMargin(largest));
 }
 
 bool EdgeTree::crossesIn(const std::vector<TPlotPoint> &points, const TSegment &s, int v, std::size_t level,
                          std::size_t block, const PlanBox &cut, double margin) const
 {
-    const std::vector<PlanBox> &boxes = m_levels[level];
-    if (block >= boxes.size())
+    if (block >= m_levelStart[level + 1] - m_levelStart[level])
         return false;
-    const PlanBox &box = boxes[block];
-    if (DisjointInX(box, cut) || GapInY(box, cut) > margin)
+    if (BeyondReach(m_boxes[m_levelStart[level] + block], cut, margin))
         return false;
     if (level > 0)
         return crossesIn(points, s, v, level - 1, 2 * block, cut, margin)
@@ -120,9 +127,18 @@ bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v, const EdgeTree
     if (edges) {
         if (edges->crosses(p, s, v))
             return true;
-    } else {
+    } else if (n > 1) {
+        const PlanBox cut = BoxOf(s);
+        double largest = std::max(Magnitude(s.a), Magnitude(s.b));
+        for (const TPlotPoint &q : p)
+            largest = std::max(largest, Magnitude(q));
+        const double margin = CrossingMargin(largest);
         for (int k = 0; k + 1 < n; ++k) {
-            if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment {p[k], p[k + 1]}))
+            PlanBox edge;
+            edge.add(p[k].x, p[k].y);
+            edge.add(p[k + 1].x, p[k + 1].y);
+            if (k != v && k + 1 != v && !BeyondReach(edge, cut, margin)
+                && SegmentsIntersect(s, TSegment {p[k], p[k + 1]}))
                 return true;
         }
     }
@@ -140,7 +156,7 @@ bool FigureIndexes::fixed(int f) const
 
 namespace {
 
-template<class T> std::unique_ptr<T> &Slot(std::vector<std::unique_ptr<T>> &cache, int f)
+template<class T> std::optional<T> &Slot(std::deque<std::optional<T>> &cache, int f)
 {
     if (cache.size() <= static_cast<std::size_t>(f))
         cache.resize(static_cast<std::size_t>(f) + 1);
@@ -155,8 +171,8 @@ CandidateTree *FigureIndexes::vertices(int f)
         return nullptr;
     auto &tree = Slot(m_vertices, f);
     if (!tree)
-        tree = std::make_unique<CandidateTree>(TreeOf(m_figures[static_cast<std::size_t>(f)], 1, false));
-    return tree.get();
+        tree.emplace(TreeOf(m_figures[static_cast<std::size_t>(f)], 1, false));
+    return &*tree;
 }
 
 const EdgeTree *FigureIndexes::edges(int f)
@@ -166,8 +182,8 @@ const EdgeTree *FigureIndexes::edges(int f)
         return nullptr;
     auto &tree = Slot(m_edges, f);
     if (!tree)
-        tree = std::make_unique<EdgeTree>(figure.points);
-    return tree.get();
+        tree.emplace(figure.points);
+    return &*tree;
 }
 
 CandidateTree &FigureIndexes::sampled(int f)
@@ -175,8 +191,7 @@ CandidateTree &FigureIndexes::sampled(int f)
     auto &tree = Slot(m_sampled, f);
     if (!tree) {
         const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
-        tree = std::make_unique<CandidateTree>(
-            TreeOf(figure, flatplan::SamplingStep(figure.points.size()), false));
+        tree.emplace(TreeOf(figure, flatplan::SamplingStep(figure.points.size()), false));
     }
     return *tree;
 }
@@ -184,7 +199,17 @@ CandidateTree &FigureIndexes::sampled(int f)
 CandidateTree &FigureIndexes::marked(int f)
 {
     auto &tree = Slot(m_marked, f);
-    if (!tree)
-        tree = std::make_unique<CandidateTree>(TreeOf(m_figures[static_cast<std::size_t>(f)], 1, true));
+    if (tree)
+        return *tree;
+    const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
+    const auto &records = figure.vertexInfo;
+    const bool everyVertex = records.size() >= figure.points.size()
+        && std::all_of(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(figure.points.size()),
+                       [](const TVertexInfo &r) { return r.candidate == 1; });
+    const auto &touched = Slot(m_vertices, f);
+    if (everyVertex && touched)
+        tree.emplace(touched->reweighted(records));
+    else
+        tree.emplace(TreeOf(figure, 1, true));
     return *tree;
 }

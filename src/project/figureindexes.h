@@ -9,7 +9,8 @@
 #include "drawing/geometry.h"
 #include "project/candidatetree.h"
 
-#include <memory>
+#include <deque>
+#include <optional>
 #include <vector>
 
 // The edges of one polyline in blocks of consecutive edges, with the box of
@@ -29,7 +30,10 @@ private:
     bool crossesIn(const std::vector<TPlotPoint> &points, const TSegment &s, int v, std::size_t level,
                    std::size_t block, const PlanBox &cut, double margin) const;
 
-    std::vector<std::vector<PlanBox>> m_levels; // level 0: blocks of edges; each level above pairs them
+    // Level 0 holds the boxes of blocks of edges, each level above the boxes
+    // of pairs of the level below; all in one list, level by level.
+    std::vector<PlanBox> m_boxes;
+    std::vector<std::size_t> m_levelStart; // and one past the last level
     std::int64_t m_edgeCount = 0;
     double m_largest = 0; // largest coordinate magnitude
 };
@@ -51,11 +55,12 @@ public:
 private:
     bool fixed(int f) const;
 
+    // Deques: growing them keeps references to what they hold.
     const std::vector<tfigura> &m_figures;
-    std::vector<std::unique_ptr<CandidateTree>> m_vertices;
-    std::vector<std::unique_ptr<EdgeTree>> m_edges;
-    std::vector<std::unique_ptr<CandidateTree>> m_sampled;
-    std::vector<std::unique_ptr<CandidateTree>> m_marked;
+    std::deque<std::optional<CandidateTree>> m_vertices;
+    std::deque<std::optional<EdgeTree>> m_edges;
+    std::deque<std::optional<CandidateTree>> m_sampled;
+    std::deque<std::optional<CandidateTree>> m_marked;
 };
 
 // Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
