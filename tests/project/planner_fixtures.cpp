@@ -1,5 +1,6 @@
 #include "planner_fixtures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -224,6 +225,144 @@ Project Mixed(std::mt19937 &rng, int count)
         default:
             break;
         }
+    }
+    p.bounds();
+    return p;
+}
+
+namespace {
+
+// Point counts between 500 and 20,000, spread evenly on a log scale, that
+// leave at least 500 for each figure still to come.
+std::vector<int> PointCounts(std::mt19937 &rng, int figures, int totalPoints)
+{
+    std::vector<int> counts;
+    int left = totalPoints;
+    for (int k = 0; k < figures; ++k) {
+        const int room = std::clamp(left - 500 * (figures - k - 1), 500, 20000);
+        const int n = static_cast<int>(500 * std::pow(40.0, Uniform(rng, 0, 1000) / 1000.0));
+        counts.push_back(std::min(n, room));
+        left -= counts.back();
+    }
+    std::shuffle(counts.begin(), counts.end(), rng);
+    return counts;
+}
+
+// A closed ring of n points (the last repeats the first) around (cx, cy),
+// its radius scaled per vertex by 1 + jitter x (a random value in -0.5..0.5).
+tfigura Ring(std::mt19937 &rng, std::int32_t cx, std::int32_t cy, double radius, int n, double jitter)
+{
+    std::vector<TPlotPoint> points;
+    const double phase = Uniform(rng, 0, 1000) / 159.0;
+    for (int k = 0; k + 1 < n; ++k) {
+        const double t = phase + 2 * 3.14159265358979323846 * k / (n - 1);
+        const double r = radius * (1 + jitter * (Uniform(rng, 0, 1000) / 1000.0 - 0.5));
+        points.push_back({cx + static_cast<std::int32_t>(std::nearbyint(r * std::cos(t))),
+                          cy + static_cast<std::int32_t>(std::nearbyint(r * 0.8 * std::sin(t)))});
+    }
+    points.push_back(points.front());
+    return Polyline(points);
+}
+
+} // namespace
+
+Project ManyPointRings(std::mt19937 &rng, int figures, int totalPoints)
+{
+    Project p;
+    const std::vector<int> counts = PointCounts(rng, figures, totalPoints);
+    const int columns = Uniform(rng, 1, 6);
+    std::int32_t x = 0;
+    std::int32_t rowTop = 0;
+    std::int32_t rowHeight = 0;
+    for (std::size_t k = 0; k < counts.size(); ++k) {
+        const int n = counts[k];
+        // Staircase rings have their points under a unit apart, so rounding
+        // makes nearly every vertex a corner; smooth ones a few units apart.
+        const bool staircase = Uniform(rng, 0, 2) == 0;
+        const double radius = n * (staircase ? 0.11 : Uniform(rng, 2, 6) / 2.0);
+        const auto r = static_cast<std::int32_t>(radius);
+        if (k % static_cast<std::size_t>(columns) == 0) {
+            x = 0;
+            rowTop += rowHeight;
+            rowHeight = 0;
+        }
+        // Now and then a ring touches the one before it.
+        const std::int32_t gap = Uniform(rng, 0, 4) == 0 ? 0 : Uniform(rng, 20, 400);
+        const std::int32_t cx = x + gap + r;
+        const std::int32_t cy = rowTop + r;
+        p.add(Ring(rng, cx, cy, radius, n, 0.0));
+        if (gap == 0 && k > 0 && k % static_cast<std::size_t>(columns) != 0) {
+            // Move it onto the left neighbour's rightmost vertex.
+            const tfigura &left = p.figures[p.figures.size() - 2];
+            tfigura &ring = p.figures.back();
+            const TPlotPoint from = ring.points[static_cast<std::size_t>(ring.extremeVertices[0])];
+            const TPlotPoint to = left.points[static_cast<std::size_t>(left.extremeVertices[1])];
+            for (TPlotPoint &q : ring.points)
+                q = {q.x + to.x - from.x, q.y + to.y - from.y};
+            Prepare(ring);
+        }
+        x = p.figures.back().maxX;
+        if (Uniform(rng, 0, 3) == 0 && n >= 1000)
+            p.add(Ring(rng, cx, cy, radius / 2, n / 2, staircase ? 0.0 : 0.02));
+        rowHeight = std::max(rowHeight, 2 * r + 50);
+    }
+    if (Uniform(rng, 0, 2) == 0) {
+        p.bounds();
+        p.add(Square(p.state.pp.x - 100, p.state.pp.y - 100,
+                     std::max(p.state.pk.x - p.state.pp.x, p.state.pk.y - p.state.pp.y) + 200));
+    }
+    std::shuffle(p.figures.begin(), p.figures.end(), rng);
+    p.bounds();
+    return p;
+}
+
+Project JitteredOutlines(std::mt19937 &rng, int figures, int totalPoints)
+{
+    Project p;
+    const std::vector<int> counts = PointCounts(rng, figures, totalPoints);
+    std::int32_t x = 0;
+    for (int n : counts) {
+        const double radius = n * Uniform(rng, 1, 8) / 4.0;
+        const double jitter = Uniform(rng, 2, 30) / 100.0;
+        const auto r = static_cast<std::int32_t>(radius);
+        const std::int32_t cx = x + r;
+        const std::int32_t cy = Uniform(rng, -r / 2, r / 2);
+        p.add(Ring(rng, cx, cy, radius, n, jitter));
+        // A hole well inside.
+        if (Uniform(rng, 0, 2) == 0)
+            p.add(Ring(rng, cx, cy, radius / 3, std::max(20, n / 4), jitter));
+        x = cx + r * (Uniform(rng, 0, 3) == 0 ? 1 : 2) + Uniform(rng, 10, 200);
+    }
+    std::shuffle(p.figures.begin(), p.figures.end(), rng);
+    p.bounds();
+    return p;
+}
+
+Project CrossingOpenPaths(std::mt19937 &rng, int figures, int totalPoints)
+{
+    Project p;
+    const std::vector<int> counts = PointCounts(rng, figures, totalPoints);
+    const int step = Uniform(rng, 5, 40);
+    const int area = static_cast<int>(step * std::sqrt(static_cast<double>(totalPoints)) * 2);
+    for (int n : counts) {
+        std::vector<TPlotPoint> line;
+        std::int32_t x = Uniform(rng, 0, area);
+        std::int32_t y = Uniform(rng, 0, area);
+        // Some paths start on a vertex of a path already drawn.
+        if (!p.figures.empty() && Uniform(rng, 0, 3) == 0) {
+            const tfigura &other = p.figures[static_cast<std::size_t>(Uniform(rng, 0, int(p.figures.size()) - 1))];
+            const TPlotPoint on = other.points[static_cast<std::size_t>(Uniform(rng, 0, int(other.points.size()) - 1))];
+            x = on.x + Uniform(rng, -3, 3);
+            y = on.y + Uniform(rng, -3, 3);
+        }
+        for (int v = 0; v < n; ++v) {
+            line.push_back({x, y});
+            x += Uniform(rng, -step, step);
+            y += Uniform(rng, -step, step);
+        }
+        if (Uniform(rng, 0, 1) == 0)
+            std::reverse(line.begin(), line.end());
+        p.add(Polyline(line));
     }
     p.bounds();
     return p;

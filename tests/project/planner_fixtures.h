@@ -40,6 +40,15 @@ Project TextClusters(std::mt19937 &rng, int figures);
 Project StrokesOnOutlines(std::mt19937 &rng, int figures);
 Project Mixed(std::mt19937 &rng, int figures);
 
+// Seeded projects of figures with 500 to 20,000 points each, all figures
+// together within `totalPoints`: rings, smooth and staircase-rounded, some
+// nested, touching or in a frame; closed outlines with a jittered radius, so
+// nearly every vertex is a corner, some with holes; open random-walk paths
+// that cross themselves and each other, some ending on another path.
+Project ManyPointRings(std::mt19937 &rng, int figures, int totalPoints);
+Project JitteredOutlines(std::mt19937 &rng, int figures, int totalPoints);
+Project CrossingOpenPaths(std::mt19937 &rng, int figures, int totalPoints);
+
 // A description of the first difference of two planned projects, empty when
 // they agree on every tree field, connector and result.
 std::string Difference(const Project &expected, const Project &actual);

@@ -52,8 +52,13 @@ bool VertexTooClose(const Figures &figures, int v, int f, double tol)
     for (int g = 0; g < static_cast<int>(figures.size()); ++g) {
         if (g == f)
             continue;
+        const TPlotPoint p = figures[f].points[v];
         for (const TPlotPoint &q : figures[g].points) {
-            if (PointDistance(figures[f].points[v], q) <= tol)
+            // The distance is at least either offset: farther along one axis
+            // is farther, without the square root.
+            if (std::abs(double(std::int64_t(q.x) - p.x)) > tol || std::abs(double(std::int64_t(q.y) - p.y)) > tol)
+                continue;
+            if (PointDistance(p, q) <= tol)
                 return true;
         }
     }
@@ -206,7 +211,9 @@ std::int64_t Score(const Figures &figures, Strategy s, int a, int va, int b, int
         p = TPlotPoint {p.x + na, p.y + na};
         q = TPlotPoint {q.x + nb, q.y + nb};
     }
-    std::int64_t score = DistanceSquared(p, q);
+    const std::int64_t dx = std::int64_t(q.x) - p.x;
+    const std::int64_t dy = std::int64_t(q.y) - p.y;
+    std::int64_t score = dx * dx + dy * dy; // DistanceSquared, written out to keep this loop fast
     switch (s) {
     case Strategy::ChildrenMany:
         return score * 5 / 10 * 5 / 10;

@@ -89,6 +89,83 @@ INSTANTIATE_TEST_SUITE_P(Families, PlannerEquivalence,
                              return name + "_" + std::to_string(std::get<1>(info.param));
                          });
 
+// Figures of 500 to 20,000 points: the pair, touching and crossing searches
+// go through their trees here, and must still land where the full scans do.
+struct ManyPointFamily
+{
+    const char *name;
+    Project (*make)(std::mt19937 &, int figures, int totalPoints);
+    int totalPoints; // of the projects with few figures
+};
+
+void PrintTo(const ManyPointFamily &family, std::ostream *out)
+{
+    *out << family.name;
+}
+
+const ManyPointFamily ManyPointFamilies[] = {
+    {"rings", fixtures::ManyPointRings, 24000},
+    {"jittered outlines", fixtures::JitteredOutlines, 24000},
+    // Open figures are checked for near vertices of every other figure, a
+    // scan of all points per vertex in the reference: fewer points here.
+    {"crossing open paths", fixtures::CrossingOpenPaths, 8000},
+};
+
+constexpr int ManyPointShards = 8;
+constexpr int ManyPointSeedsPerShard = 10;
+
+class ManyPointEquivalence : public ::testing::TestWithParam<std::tuple<ManyPointFamily, int>>
+{
+};
+
+TEST_P(ManyPointEquivalence, FastPlannerBuildsTheReferenceTree)
+{
+    const auto &[family, shard] = GetParam();
+    for (int seed = shard * ManyPointSeedsPerShard; seed < (shard + 1) * ManyPointSeedsPerShard; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed * 6151 + 29));
+        // One project in four has enough figures for the neighbour-slot
+        // strategies: a few figures of many points among small ones of every
+        // kind, scattered over them (inside the rings, across the paths).
+        Project p;
+        if (seed % 4 == 3) {
+            p = family.make(rng, 3 + static_cast<int>(rng() % 3), 4000);
+            Project small = fixtures::Mixed(rng, 18 + static_cast<int>(rng() % 8));
+            const std::int32_t spanX = std::max(1, p.state.pk.x - p.state.pp.x);
+            const std::int32_t spanY = std::max(1, p.state.pk.y - p.state.pp.y);
+            for (tfigura &f : small.figures) {
+                const std::int32_t dx = p.state.pp.x + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanX));
+                const std::int32_t dy = p.state.pp.y + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanY));
+                for (TPlotPoint &q : f.points)
+                    q = {q.x % 600 + dx, q.y % 600 + dy};
+                const bool drawing = f.drawingFigure;
+                const bool closed = f.closed;
+                fixtures::Prepare(f);
+                f.drawingFigure = drawing;
+                f.closed = closed;
+                f.open = !closed;
+                p.add(std::move(f));
+            }
+            p.bounds();
+        } else {
+            p = family.make(rng, 1 + static_cast<int>(rng() % 7), family.totalPoints);
+        }
+        if (seed % 5 == 4)
+            p.settings.mode = 2;
+        ExpectSamePlan(std::move(p), seed);
+        if (HasFailure())
+            return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ManyPointEquivalence,
+                         ::testing::Combine(::testing::ValuesIn(ManyPointFamilies),
+                                            ::testing::Range(0, ManyPointShards)),
+                         [](const auto &info) {
+                             std::string name = std::get<0>(info.param).name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name + "_" + std::to_string(std::get<1>(info.param));
+                         });
+
 TEST(PlannerEquivalence, ContainmentMatchesTheReferencePasses)
 {
     for (int seed = 0; seed < 200; ++seed) {
