@@ -247,7 +247,8 @@ std::int64_t PairSearch::bound(const CandidateTree::Node &na, const CandidateTre
 }
 
 template<PairScoring Scoring>
-void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const
+void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb,
+                            PairBest &best) const
 {
     // Scores above the best's never win; only an equal one needs the order.
     std::int64_t worst = best.valid ? best.score : std::numeric_limits<std::int64_t>::max() - 1;
@@ -268,7 +269,8 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
             const CandidatePoint &q = m_b.m_points[static_cast<std::size_t>(j)];
             const std::int64_t dx = px - (q.x + m_db);
             const std::int64_t dy = py - (q.y + m_db);
-            const std::int64_t score = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
+            const std::int64_t score
+                = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
             if (score > worst || (m_skipVertexZeroOfB && q.vertex == 0))
                 continue;
             if (mayBeat(score, p.vertex, q.vertex, best)) {

@@ -50,8 +50,8 @@ std::int64_t Nudge(const tfigura &f, std::int64_t amount)
 
 } // namespace
 
-StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes,
-                         ConnectorStrategy strategy, int container, int root, std::vector<int> population)
+StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, ConnectorStrategy strategy,
+                         int container, int root, std::vector<int> population)
     : m_figures(figures)
     , m_indexes(indexes)
     , m_strategy(strategy)

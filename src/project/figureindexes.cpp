@@ -113,8 +113,8 @@ bool EdgeTree::crossesIn(const std::vector<TPlotPoint> &points, const TSegment &
     const std::int64_t last = std::min(m_edgeCount, first + EdgeBlock);
     for (std::int64_t k = first; k < last; ++k) {
         if (k != v && k + 1 != v
-            && SegmentsIntersect(s, TSegment {points[static_cast<std::size_t>(k)],
-                                              points[static_cast<std::size_t>(k + 1)]}))
+            && SegmentsIntersect(
+                s, TSegment {points[static_cast<std::size_t>(k)], points[static_cast<std::size_t>(k + 1)]}))
             return true;
     }
     return false;

@@ -178,7 +178,8 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
         --m_pending;
     m_figures[c].pending = false;
 
-    StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure, population);
+    StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
+                         population);
     std::unique_ptr<StrategyRun> childrenMany;
     int joined = children.call();
     if (joined >= 0)
@@ -187,8 +188,9 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
     while (joined >= 0) {
         if (manyChildren) {
             if (!childrenMany)
-                childrenMany = std::make_unique<StrategyRun>(
-                    m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c, m_state.rootFigure, population);
+                childrenMany
+                    = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c,
+                                                    m_state.rootFigure, population);
             joined = childrenMany->call();
         } else {
             joined = children.call();
@@ -211,11 +213,12 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
     std::vector<int> everyone(m_figures.size());
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
-    StrategyRun remaining(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1, m_state.rootFigure, everyone);
+    StrategyRun remaining(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1, m_state.rootFigure,
+                          everyone);
     std::unique_ptr<StrategyRun> remainingMany;
     if (m_many)
-        remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany, -1,
-                                                      m_state.rootFigure, everyone);
+        remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
+                                                      -1, m_state.rootFigure, everyone);
     const auto belowLimit = [&] { return m_figures.size() < flatplan::FigureLimit; };
 
     for (;;) {

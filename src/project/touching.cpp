@@ -199,7 +199,8 @@ constexpr std::size_t FewNeighbours = 16;
 
 } // namespace
 
-VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes)
+VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance,
+                                 FigureIndexes &indexes)
     : m_figures(figures)
     , m_tolerance(tolerance)
     , m_indexes(indexes)
@@ -243,7 +244,8 @@ bool VertexProximity::tooClose(int figure, int vertex)
         others = &m_found;
     }
     for (int g : *others) {
-        if (g != figure && !BoxesTooFar(at, m_boxes[static_cast<std::size_t>(g)], m_tolerance) && closeTo(g, p))
+        if (g != figure && !BoxesTooFar(at, m_boxes[static_cast<std::size_t>(g)], m_tolerance)
+            && closeTo(g, p))
             return true;
     }
     return false;

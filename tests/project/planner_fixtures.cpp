@@ -350,8 +350,10 @@ Project CrossingOpenPaths(std::mt19937 &rng, int figures, int totalPoints)
         std::int32_t y = Uniform(rng, 0, area);
         // Some paths start on a vertex of a path already drawn.
         if (!p.figures.empty() && Uniform(rng, 0, 3) == 0) {
-            const tfigura &other = p.figures[static_cast<std::size_t>(Uniform(rng, 0, int(p.figures.size()) - 1))];
-            const TPlotPoint on = other.points[static_cast<std::size_t>(Uniform(rng, 0, int(other.points.size()) - 1))];
+            const tfigura &other
+                = p.figures[static_cast<std::size_t>(Uniform(rng, 0, int(p.figures.size()) - 1))];
+            const TPlotPoint on
+                = other.points[static_cast<std::size_t>(Uniform(rng, 0, int(other.points.size()) - 1))];
             x = on.x + Uniform(rng, -3, 3);
             y = on.y + Uniform(rng, -3, 3);
         }

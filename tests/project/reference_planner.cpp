@@ -56,7 +56,8 @@ bool VertexTooClose(const Figures &figures, int v, int f, double tol)
         for (const TPlotPoint &q : figures[g].points) {
             // The distance is at least either offset: farther along one axis
             // is farther, without the square root.
-            if (std::abs(double(std::int64_t(q.x) - p.x)) > tol || std::abs(double(std::int64_t(q.y) - p.y)) > tol)
+            if (std::abs(double(std::int64_t(q.x) - p.x)) > tol
+                || std::abs(double(std::int64_t(q.y) - p.y)) > tol)
                 continue;
             if (PointDistance(p, q) <= tol)
                 return true;
@@ -228,6 +229,51 @@ std::int64_t Score(const Figures &figures, Strategy s, int a, int va, int b, int
     }
 }
 
+// ConnectorCrossesEdge, edge by edge.
+int CrossedFigure(const Figures &figures, int a, int va, int b, int vb)
+{
+    const TSegment s {figures[a].points[va], figures[b].points[vb]};
+    for (const auto &[f, v] : {std::pair {a, va}, std::pair {b, vb}}) {
+        const auto &p = figures[f].points;
+        const int n = static_cast<int>(p.size());
+        for (int k = 0; k + 1 < n; ++k) {
+            if (k != v && k + 1 != v && SegmentsIntersect(s, TSegment {p[k], p[k + 1]}))
+                return f;
+        }
+        if (figures[f].closed && n > 0 && SegmentsIntersect(s, TSegment {p[n - 1], p[0]}))
+            return f;
+    }
+    return -1;
+}
+
+// The crossing walk: the crossed figure's vertex moves back, and once it has
+// gone round to its chosen value the other figure's too; after |a| x |b|
+// steps without a free cut the chosen pair stays.
+void WalkOffCrossings(const Figures &figures, int a, int &va, int b, int &vb)
+{
+    const int na = static_cast<int>(figures[a].points.size());
+    const int nb = static_cast<int>(figures[b].points.size());
+    const int chosenA = va;
+    const int chosenB = vb;
+    std::int64_t steps = 0;
+    for (int r = CrossedFigure(figures, a, va, b, vb); r >= 0; r = CrossedFigure(figures, a, va, b, vb)) {
+        if (steps++ >= std::int64_t(na) * nb) {
+            va = chosenA;
+            vb = chosenB;
+            return;
+        }
+        if (r == b) {
+            vb = flatplan::PrevVertex(vb, nb);
+            if (vb == chosenB)
+                va = flatplan::PrevVertex(va, na);
+        } else {
+            va = flatplan::PrevVertex(va, na);
+            if (va == chosenA)
+                vb = flatplan::PrevVertex(vb, nb);
+        }
+    }
+}
+
 // One strategy call; true when it joined a figure.
 bool RunStrategy(Figures &figures, Strategy s, int c, int root, TPlotPoint pp)
 {
@@ -272,6 +318,7 @@ bool RunStrategy(Figures &figures, Strategy s, int c, int root, TPlotPoint pp)
         container = c;
     if (s != Strategy::ToStart)
         depth = std::max(figures[bestA].depth, figures[bestB].depth);
+    WalkOffCrossings(figures, bestA, bestVa, bestB, bestVb);
     flatplan::MakeConnector(figures, bestA, bestVa, bestB, bestVb, container, depth);
     return true;
 }

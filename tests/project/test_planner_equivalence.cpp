@@ -133,8 +133,10 @@ TEST_P(ManyPointEquivalence, FastPlannerBuildsTheReferenceTree)
             const std::int32_t spanX = std::max(1, p.state.pk.x - p.state.pp.x);
             const std::int32_t spanY = std::max(1, p.state.pk.y - p.state.pp.y);
             for (tfigura &f : small.figures) {
-                const std::int32_t dx = p.state.pp.x + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanX));
-                const std::int32_t dy = p.state.pp.y + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanY));
+                const std::int32_t dx
+                    = p.state.pp.x + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanX));
+                const std::int32_t dy
+                    = p.state.pp.y + static_cast<std::int32_t>(rng() % static_cast<unsigned>(spanY));
                 for (TPlotPoint &q : f.points)
                     q = {q.x % 600 + dx, q.y % 600 + dy};
                 const bool drawing = f.drawingFigure;

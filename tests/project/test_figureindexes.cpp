@@ -1,0 +1,164 @@
+// The planner's per-figure trees against the plain scans they replace, on
+// points crowded onto a few grid values: repeated points, equal scores,
+// collinear and touching edges, distances exactly at the tolerance.
+
+#include "drawing/geometry.h"
+#include "project/candidatetree.h"
+#include "project/figureindexes.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+int Uniform(std::mt19937 &rng, int low, int high)
+{
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+std::vector<TPlotPoint> GridPoints(std::mt19937 &rng, int count, int span, std::int32_t offset)
+{
+    std::vector<TPlotPoint> points;
+    for (int k = 0; k < count; ++k)
+        points.push_back({offset + Uniform(rng, 0, span), offset + Uniform(rng, 0, span)});
+    return points;
+}
+
+TEST(EdgeTree, AnswersAsTestingEveryEdge)
+{
+    // Near the readers' coordinate limit the crossing's rounding is largest.
+    for (const std::int32_t offset : {0, -7, 21474000}) {
+        std::mt19937 rng(static_cast<unsigned>(offset + 11));
+        for (int figure = 0; figure < 40; ++figure) {
+            tfigura f;
+            f.points = GridPoints(rng, Uniform(rng, 64, 160), Uniform(rng, 3, 12), offset);
+            f.closed = figure % 2 == 0;
+            const EdgeTree tree(f.points);
+            const auto n = static_cast<int>(f.points.size());
+            for (int query = 0; query < 200; ++query) {
+                const std::vector<TPlotPoint> ends = GridPoints(rng, 2, 14, offset - 1);
+                const TSegment cut {ends[0], ends[1]};
+                const int v = Uniform(rng, -1, n);
+                bool expected = false;
+                for (int k = 0; k + 1 < n && !expected; ++k)
+                    expected = k != v && k + 1 != v
+                        && SegmentsIntersect(cut, TSegment {f.points[k], f.points[k + 1]});
+                SCOPED_TRACE(::testing::Message()
+                             << "offset " << offset << " figure " << figure << " query " << query);
+                ASSERT_EQ(tree.crosses(f.points, cut, v), expected);
+                expected = expected
+                    || (f.closed && SegmentsIntersect(cut, TSegment {f.points[n - 1], f.points[0]}));
+                ASSERT_EQ(CutCrossesFigure(cut, f, v, nullptr), expected);
+                ASSERT_EQ(CutCrossesFigure(cut, f, v, &tree), expected);
+            }
+        }
+    }
+}
+
+std::vector<CandidatePoint> Candidates(std::mt19937 &rng, int count, std::int32_t offset)
+{
+    static const std::int32_t weights[] = {5, 6, 8, 9, 10};
+    std::vector<CandidatePoint> points;
+    for (const TPlotPoint &p : GridPoints(rng, count, 9, offset)) {
+        const std::int32_t weight = weights[Uniform(rng, 0, 4)];
+        const bool candidate = Uniform(rng, 0, 3) > 0;
+        points.push_back(
+            {p.x, p.y, static_cast<std::int32_t>(points.size()), candidate ? weight : 10, weight});
+    }
+    return points;
+}
+
+// The full scan: pairs in vertex order, a strictly smaller score replaces.
+PairBest Scan(const std::vector<CandidatePoint> &a, std::int64_t da, const std::vector<CandidatePoint> &b,
+              std::int64_t db, int figureB, bool skipZero, PairScoring scoring, PairBest best)
+{
+    for (const CandidatePoint &p : a) {
+        for (const CandidatePoint &q : b) {
+            if (skipZero && q.vertex == 0)
+                continue;
+            const std::int64_t dx = p.x + da - (q.x + db);
+            const std::int64_t dy = p.y + da - (q.y + db);
+            const std::int64_t s = dx * dx + dy * dy;
+            const std::int64_t score = scoring == PairScoring::Tenths ? s * p.factor / 10 * q.factor / 10
+                : scoring == PairScoring::HalfHalf                    ? s * 5 / 10 * 5 / 10
+                                                                      : s * p.weight * q.weight;
+            const PairBest pair {score, figureB, p.vertex, q.vertex, true};
+            if (PairBefore(pair, best))
+                best = pair;
+        }
+    }
+    return best;
+}
+
+TEST(CandidateTree, PairSearchFindsTheFullScansPairTiesIncluded)
+{
+    std::mt19937 rng(5);
+    for (int round = 0; round < 600; ++round) {
+        const std::vector<CandidatePoint> a = Candidates(rng, Uniform(rng, 1, 90), 0);
+        const std::vector<CandidatePoint> b = Candidates(rng, Uniform(rng, 1, 90), Uniform(rng, -6, 6));
+        CandidateTree treeA(a);
+        CandidateTree treeB(b);
+        const auto scoring = static_cast<PairScoring>(round % 3);
+        const std::int64_t da = Uniform(rng, -2, 2);
+        const std::int64_t db = Uniform(rng, -1, 1);
+        const bool skipZero = round % 4 == 1;
+        // A best pair of another joined figure, before or after this one,
+        // sometimes already as good as this pair's best.
+        PairBest best;
+        if (round % 5 > 1)
+            best = PairBest {Uniform(rng, 0, 60), 7 + Uniform(rng, -1, 1), Uniform(rng, 0, 3), 0, true};
+        const PairBest expected = Scan(a, da, b, db, 7, skipZero, scoring, best);
+        PairSearch search(treeA, da, treeB, db, 7, skipZero, scoring);
+        SCOPED_TRACE(round);
+        // No pair of the two comes before the key their boxes promise.
+        const PairBest own = Scan(a, da, b, db, 7, skipZero, scoring, PairBest {});
+        if (own.valid)
+            EXPECT_FALSE(PairBefore(own, search.lowerKey()));
+        search.improve(best);
+        ASSERT_EQ(best.valid, expected.valid);
+        EXPECT_EQ(best.score, expected.score);
+        EXPECT_EQ(best.b, expected.b);
+        EXPECT_EQ(best.va, expected.va);
+        EXPECT_EQ(best.vb, expected.vb);
+    }
+}
+
+TEST(CandidateTree, TouchAndNearnessAnswerAsTheScans)
+{
+    std::mt19937 rng(9);
+    for (int round = 0; round < 300; ++round) {
+        const std::vector<CandidatePoint> a = Candidates(rng, Uniform(rng, 33, 120), 0);
+        const std::vector<CandidatePoint> b = Candidates(rng, Uniform(rng, 33, 120), Uniform(rng, 2, 16));
+        CandidateTree treeA(a);
+        CandidateTree treeB(b);
+        const double tolerance = round % 3 == 0 ? 4.0 : 2.5 + round % 2;
+        // The touching pair: a's vertices from the last, b's from the last.
+        bool touch = false;
+        std::int32_t ta = -1;
+        std::int32_t tb = -1;
+        for (auto p = a.rbegin(); p != a.rend() && !touch; ++p) {
+            for (auto q = b.rbegin(); q != b.rend() && !touch; ++q) {
+                touch = std::abs(double(p->x - q->x)) <= tolerance
+                    && std::abs(double(p->y - q->y)) <= tolerance;
+                ta = p->vertex;
+                tb = q->vertex;
+            }
+        }
+        std::int32_t va = -1;
+        std::int32_t vb = -1;
+        SCOPED_TRACE(round);
+        ASSERT_EQ(TouchSearch(treeA, treeB, tolerance).find(va, vb), touch);
+        if (touch) {
+            EXPECT_EQ(va, ta);
+            EXPECT_EQ(vb, tb);
+        }
+        for (const CandidatePoint &p : a) {
+            bool near = false;
+            for (const CandidatePoint &q : b)
+                near = near || PointDistance(TPlotPoint {p.x, p.y}, TPlotPoint {q.x, q.y}) <= tolerance;
+            ASSERT_EQ(treeB.anyWithin(p.x, p.y, tolerance), near);
+        }
+    }
+}
+
+} // namespace
