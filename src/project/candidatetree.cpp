@@ -72,10 +72,10 @@ void CandidateTree::index()
     if (!m_nodes.empty() || m_points.empty())
         return;
     m_nodes.reserve(2 * m_points.size() / (LeafSize / 2) + 1);
-    build(0, static_cast<std::int32_t>(m_points.size()), m_all.box);
+    build(0, static_cast<std::int32_t>(m_points.size()));
 }
 
-std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end, const PlanBox &within)
+std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
 {
     const auto index = static_cast<std::int32_t>(m_nodes.size());
     m_nodes.emplace_back();
@@ -83,28 +83,12 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end, const Pl
     if (end - begin <= LeafSize) {
         node = summary(begin, end);
     } else {
-        // Split across the longer side of a box known to hold the points
-        // (the parent's, cut at its median): close enough to their own box
-        // to choose the side, without measuring them again.
-        const bool alongX = within.maxX - within.minX >= within.maxY - within.minY;
+        // The points come in vertex order, and neighbouring vertices of a
+        // figure lie near each other: halves of the vertex range make tight
+        // boxes without sorting anything.
         const std::int32_t middle = begin + (end - begin) / 2;
-        const auto first = m_points.begin() + begin;
-        std::nth_element(first, m_points.begin() + middle, m_points.begin() + end,
-                         [alongX](const CandidatePoint &l, const CandidatePoint &r) {
-                             return alongX ? l.x < r.x : l.y < r.y;
-                         });
-        const CandidatePoint &cut = m_points[static_cast<std::size_t>(middle)];
-        PlanBox low = within;
-        PlanBox high = within;
-        if (alongX) {
-            low.maxX = cut.x;
-            high.minX = cut.x;
-        } else {
-            low.maxY = cut.y;
-            high.minY = cut.y;
-        }
-        const std::int32_t left = build(begin, middle, low);
-        const std::int32_t right = build(middle, end, high);
+        const std::int32_t left = build(begin, middle);
+        const std::int32_t right = build(middle, end);
         const Node &l = m_nodes[static_cast<std::size_t>(left)];
         const Node &r = m_nodes[static_cast<std::size_t>(right)];
         node.box = l.box;
@@ -123,34 +107,32 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end, const Pl
     return index;
 }
 
-CandidateTree CandidateTree::reweighted(const std::vector<TVertexInfo> &records) const
+void CandidateTree::reweigh(const std::vector<TVertexInfo> &records)
 {
-    CandidateTree tree = *this;
-    tree.m_boundable = true;
-    tree.m_unindexedWork = 0;
-    for (CandidatePoint &p : tree.m_points) {
+    m_boundable = true;
+    m_unindexedWork = 0;
+    for (CandidatePoint &p : m_points) {
         const TVertexInfo &info = records[static_cast<std::size_t>(p.vertex)];
         p.factor = info.candidate == 1 ? info.weight : 10;
         p.weight = info.weight;
         if (p.factor < 0 || p.weight < 0)
-            tree.m_boundable = false;
+            m_boundable = false;
     }
     // Children follow their parent in the node list: from the end, every
     // node finds its children done.
-    for (auto node = tree.m_nodes.rbegin(); node != tree.m_nodes.rend(); ++node) {
+    for (auto node = m_nodes.rbegin(); node != m_nodes.rend(); ++node) {
         if (node->left < 0) {
-            const Node leaf = tree.summary(node->begin, node->end);
+            const Node leaf = summary(node->begin, node->end);
             node->minFactor = leaf.minFactor;
             node->minWeight = leaf.minWeight;
         } else {
-            const Node &l = tree.m_nodes[static_cast<std::size_t>(node->left)];
-            const Node &r = tree.m_nodes[static_cast<std::size_t>(node->right)];
+            const Node &l = m_nodes[static_cast<std::size_t>(node->left)];
+            const Node &r = m_nodes[static_cast<std::size_t>(node->right)];
             node->minFactor = std::min(l.minFactor, r.minFactor);
             node->minWeight = std::min(l.minWeight, r.minWeight);
         }
     }
-    tree.m_all = tree.summary(0, static_cast<std::int32_t>(tree.m_points.size()));
-    return tree;
+    m_all = summary(0, static_cast<std::int32_t>(m_points.size()));
 }
 
 bool CandidateTree::anyWithin(std::int32_t x, std::int32_t y, double tolerance)

@@ -9,8 +9,9 @@
 // candidate vertex of the other and keeps the least score, the first pair in
 // loop order on ties. The scores never fall as the squared distance or a
 // weight grows, so the gap between two boxes and the least weights inside
-// them bound every pair of two groups of vertices from below. A k-d tree over
-// each figure's vertices lets the search skip every group pair whose bound,
+// them bound every pair of two groups of vertices from below. A tree over
+// each figure's vertices, halving their range in vertex order (neighbouring
+// vertices lie near each other), lets the search skip every group pair whose bound,
 // with its least vertex indexes, cannot beat the best pair found so far; the
 // pairs it does score are compared by (score, vertex of a, vertex of b),
 // which is the order the full scan meets them in. So the answer is the full
@@ -57,9 +58,10 @@ public:
     // the straight distance of PointDistance.
     bool anyWithin(std::int32_t x, std::int32_t y, double tolerance);
 
-    // The same points and tree with other weights, by vertex (a figure whose
-    // every vertex became a candidate keeps the tree it was touched with).
-    CandidateTree reweighted(const std::vector<TVertexInfo> &records) const;
+    // The same points and tree with the weights of the records, by vertex (a
+    // figure whose every vertex became a candidate keeps the tree it was
+    // touched with).
+    void reweigh(const std::vector<TVertexInfo> &records);
 
 private:
     friend class PairSearch;
@@ -79,14 +81,14 @@ private:
     };
 
     void index();
-    std::int32_t build(std::int32_t begin, std::int32_t end, const PlanBox &within);
+    std::int32_t build(std::int32_t begin, std::int32_t end);
     bool anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const;
     Node summary(std::int32_t begin, std::int32_t end) const;
     // Scoring every pair with a small figure costs about as much as building
     // the tree once; after a few such searches the tree pays off.
     bool worthIndexing(std::size_t partnerSize);
 
-    std::vector<CandidatePoint> m_points; // in tree order once indexed
+    std::vector<CandidatePoint> m_points; // in vertex order
     std::vector<Node> m_nodes; // node 0 is the root; empty until indexed
     Node m_all; // every point, for the first bound before any tree exists
     std::int64_t m_unindexedWork = 0;

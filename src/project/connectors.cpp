@@ -63,6 +63,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_unscored(figures.size())
     , m_rankedAt(figures.size(), 0)
     , m_ranked(figures.size(), 0)
+    , m_trees(figures.size(), nullptr)
     , m_seen(figures.size(), 0)
 {
     for (int f : population) {
@@ -123,11 +124,18 @@ bool StrategyRun::pairAllowed(int a, int b) const
     return true;
 }
 
+CandidateTree &StrategyRun::tree(int f)
+{
+    CandidateTree *&known = m_trees[static_cast<std::size_t>(f)];
+    if (!known)
+        known = isMany() ? &m_indexes.marked(f) : &m_indexes.sampled(f);
+    return *known;
+}
+
 PairSearch StrategyRun::search(int a, int b)
 {
-    const bool many = isMany();
-    CandidateTree &treeA = many ? m_indexes.marked(a) : m_indexes.sampled(a);
-    CandidateTree &treeB = many ? m_indexes.marked(b) : m_indexes.sampled(b);
+    CandidateTree &treeA = tree(a);
+    CandidateTree &treeB = tree(b);
     std::int64_t da = 0;
     std::int64_t db = 0;
     PairScoring scoring = PairScoring::Tenths;
@@ -191,6 +199,8 @@ void StrategyRun::offer(int a, int b)
         // before all the others, and those are dropped.
         while (!unscored.empty())
             scoreNext(a);
+    } else if (m_ranked[static_cast<std::size_t>(a)] && key.score >= m_rankedAt[static_cast<std::size_t>(a)]) {
+        return; // its place in the ranking stays
     }
     rank(a);
 }

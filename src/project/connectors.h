@@ -65,6 +65,7 @@ private:
     bool mayBeA(int a) const;
     bool mayBeB(int b) const;
     bool pairAllowed(int a, int b) const;
+    CandidateTree &tree(int f);
     PairSearch search(int a, int b);
     void offer(int a, int b);
     void offerNewB(int b);
@@ -94,4 +95,5 @@ private:
     std::vector<std::size_t> m_seen;
     // Eager strategies: the open candidates, which pair with every joined figure.
     std::vector<int> m_openCandidates;
+    std::vector<CandidateTree *> m_trees; // per figure, once asked for
 };

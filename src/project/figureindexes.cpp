@@ -206,10 +206,15 @@ CandidateTree &FigureIndexes::marked(int f)
     const bool everyVertex = records.size() >= figure.points.size()
         && std::all_of(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(figure.points.size()),
                        [](const TVertexInfo &r) { return r.candidate == 1; });
-    const auto &touched = Slot(m_vertices, f);
-    if (everyVertex && touched)
-        tree.emplace(touched->reweighted(records));
-    else
+    // Touching is over once candidates are asked for: a figure whose every
+    // vertex is a candidate takes over the tree it was touched with.
+    auto &touched = Slot(m_vertices, f);
+    if (everyVertex && touched) {
+        tree.emplace(std::move(*touched));
+        touched.reset();
+        tree->reweigh(records);
+    } else {
         tree.emplace(TreeOf(figure, 1, true));
+    }
     return *tree;
 }

@@ -48,7 +48,8 @@ public:
     // The edges of figure f; nullptr when f may move or is too short to need it.
     const EdgeTree *edges(int f);
     // Every step-th vertex and every marked vertex, as the connector
-    // strategies score them: ask only once the marks and weights are set.
+    // strategies score them: ask only once the marks and weights are set,
+    // and touching is over.
     CandidateTree &sampled(int f);
     CandidateTree &marked(int f);
 
