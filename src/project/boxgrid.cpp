@@ -3,13 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b)
-{
-    const std::int64_t gx = std::max<std::int64_t>({0, b.minX - a.maxX, a.minX - b.maxX});
-    const std::int64_t gy = std::max<std::int64_t>({0, b.minY - a.maxY, a.minY - b.maxY});
-    return gx * gx + gy * gy;
-}
-
 namespace {
 // A box over more cells than this goes to the list every query returns.
 constexpr std::int64_t LargeBoxCells = 64;

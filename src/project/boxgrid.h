@@ -5,6 +5,7 @@
 // returns, so a frame around thousands of parts costs one entry, not one per
 // cell. Queries return candidates only; callers apply their exact tests.
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -31,7 +32,12 @@ struct PlanBox
 };
 
 // Squared distance between two boxes (0 when they overlap or touch).
-std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b);
+inline std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b)
+{
+    const std::int64_t gx = std::max<std::int64_t>({0, b.minX - a.maxX, a.minX - b.maxX});
+    const std::int64_t gy = std::max<std::int64_t>({0, b.minY - a.maxY, a.minY - b.maxY});
+    return gx * gx + gy * gy;
+}
 
 class BoxGrid
 {

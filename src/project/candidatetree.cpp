@@ -263,11 +263,12 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
     }
 }
 
-template<PairScoring Scoring> void PairSearch::visit(std::int32_t na, std::int32_t nb, PairBest &best) const
+template<PairScoring Scoring>
+void PairSearch::visit(std::int32_t na, std::int32_t nb, std::int64_t reach, PairBest &best) const
 {
     const CandidateTree::Node &A = m_a.m_nodes[static_cast<std::size_t>(na)];
     const CandidateTree::Node &B = m_b.m_nodes[static_cast<std::size_t>(nb)];
-    if (!mayBeat(bound<Scoring>(A, B), A.minVertex, B.minVertex, best))
+    if (!mayBeat(reach, A.minVertex, B.minVertex, best))
         return;
     const bool leafA = A.left < 0;
     const bool leafB = B.left < 0;
@@ -280,19 +281,25 @@ template<PairScoring Scoring> void PairSearch::visit(std::int32_t na, std::int32
     if (!leafA && (leafB || A.end - A.begin >= B.end - B.begin)) {
         std::int32_t first = A.left;
         std::int32_t second = A.right;
-        if (bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(second)], B)
-            < bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(first)], B))
+        std::int64_t reachFirst = bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(first)], B);
+        std::int64_t reachSecond = bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(second)], B);
+        if (reachSecond < reachFirst) {
             std::swap(first, second);
-        visit<Scoring>(first, nb, best);
-        visit<Scoring>(second, nb, best);
+            std::swap(reachFirst, reachSecond);
+        }
+        visit<Scoring>(first, nb, reachFirst, best);
+        visit<Scoring>(second, nb, reachSecond, best);
     } else {
         std::int32_t first = B.left;
         std::int32_t second = B.right;
-        if (bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(second)])
-            < bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(first)]))
+        std::int64_t reachFirst = bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(first)]);
+        std::int64_t reachSecond = bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(second)]);
+        if (reachSecond < reachFirst) {
             std::swap(first, second);
-        visit<Scoring>(na, first, best);
-        visit<Scoring>(na, second, best);
+            std::swap(reachFirst, reachSecond);
+        }
+        visit<Scoring>(na, first, reachFirst, best);
+        visit<Scoring>(na, second, reachSecond, best);
     }
 }
 
@@ -312,7 +319,7 @@ template<PairScoring Scoring> void PairSearch::run(PairBest &best)
     }
     m_a.index();
     m_b.index();
-    visit<Scoring>(0, 0, best);
+    visit<Scoring>(0, 0, bound<Scoring>(m_a.m_nodes.front(), m_b.m_nodes.front()), best);
 }
 
 void PairSearch::improve(PairBest &best)

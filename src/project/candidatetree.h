@@ -131,7 +131,8 @@ public:
 
 private:
     template<PairScoring Scoring> void run(PairBest &best);
-    template<PairScoring Scoring> void visit(std::int32_t na, std::int32_t nb, PairBest &best) const;
+    template<PairScoring Scoring>
+    void visit(std::int32_t na, std::int32_t nb, std::int64_t reach, PairBest &best) const;
     template<PairScoring Scoring>
     void scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const;
     template<PairScoring Scoring>

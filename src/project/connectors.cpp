@@ -224,8 +224,6 @@ void StrategyRun::scoreNext(int a)
 void StrategyRun::rank(int a)
 {
     const auto k = static_cast<std::size_t>(a);
-    if (m_ranked[k])
-        m_ranking.erase({m_rankedAt[k], a});
     m_ranked[k] = 0;
     if (!m_isCandidate[k])
         return;
@@ -238,7 +236,21 @@ void StrategyRun::rank(int a)
         least = std::min(least, unscored.front().score);
     m_rankedAt[k] = least;
     m_ranked[k] = 1;
-    m_ranking.insert({least, a});
+    // Entries of an earlier rank stay in the heap and are passed over when
+    // they come to the top.
+    m_ranking.push({least, a});
+}
+
+int StrategyRun::firstRanked()
+{
+    while (!m_ranking.empty()) {
+        const auto [least, a] = m_ranking.top();
+        const auto k = static_cast<std::size_t>(a);
+        if (m_ranked[k] && m_rankedAt[k] == least)
+            return a;
+        m_ranking.pop();
+    }
+    return -1;
 }
 
 void StrategyRun::offerNewB(int b)
@@ -298,8 +310,7 @@ int StrategyRun::call()
     // The first candidate may win once its best pair comes before every
     // pair it has not scored; every other candidate ranks behind it and
     // cannot reach a smaller score.
-    while (!m_ranking.empty()) {
-        const int a = m_ranking.begin()->second;
+    for (int a = firstRanked(); a >= 0; a = firstRanked()) {
         const auto &unscored = m_unscored[static_cast<std::size_t>(a)];
         const Best &best = m_best[static_cast<std::size_t>(a)];
         if (unscored.empty() || (best.valid && PairBefore(best, unscored.front())))

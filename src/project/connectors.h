@@ -22,7 +22,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
+#include <functional>
+#include <queue>
 #include <vector>
 
 enum class ConnectorStrategy {
@@ -71,6 +72,7 @@ private:
     void offerNewB(int b);
     void scoreNext(int a);
     void rank(int a);
+    int firstRanked();
     int finish(int a);
 
     std::vector<tfigura> &m_figures;
@@ -86,7 +88,9 @@ private:
     // Per figure: the joined figures not scored yet, as a heap of lower keys.
     std::vector<std::vector<Best>> m_unscored;
     // The candidates by (least score they may reach, a), and that score.
-    std::set<std::pair<std::int64_t, int>> m_ranking;
+    std::priority_queue<std::pair<std::int64_t, int>, std::vector<std::pair<std::int64_t, int>>,
+                        std::greater<>>
+        m_ranking;
     std::vector<std::int64_t> m_rankedAt;
     std::vector<std::uint8_t> m_ranked;
     // Lazy strategies: joined b's in the order they became available, and how
