@@ -44,10 +44,10 @@ CandidateTree::CandidateTree(std::vector<CandidatePoint> points)
         if (p.factor < 0 || p.weight < 0)
             m_boundable = false;
     }
-    m_all = summary(0, static_cast<std::int32_t>(m_points.size()));
+    m_all = measure(0, static_cast<std::int32_t>(m_points.size()));
 }
 
-CandidateTree::Node CandidateTree::summary(std::int32_t begin, std::int32_t end) const
+CandidateTree::Node CandidateTree::measure(std::int32_t begin, std::int32_t end) const
 {
     Node node;
     node.begin = begin;
@@ -81,7 +81,7 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
     m_nodes.emplace_back();
     Node node;
     if (end - begin <= LeafSize) {
-        node = summary(begin, end);
+        node = measure(begin, end);
     } else {
         // The points come in vertex order, and neighbouring vertices of a
         // figure lie near each other: halves of the vertex range make tight
@@ -122,7 +122,7 @@ void CandidateTree::reweigh(const std::vector<TVertexInfo> &records)
     // node finds its children done.
     for (auto node = m_nodes.rbegin(); node != m_nodes.rend(); ++node) {
         if (node->left < 0) {
-            const Node leaf = summary(node->begin, node->end);
+            const Node leaf = measure(node->begin, node->end);
             node->minFactor = leaf.minFactor;
             node->minWeight = leaf.minWeight;
         } else {
@@ -132,7 +132,7 @@ void CandidateTree::reweigh(const std::vector<TVertexInfo> &records)
             node->minWeight = std::min(l.minWeight, r.minWeight);
         }
     }
-    m_all = summary(0, static_cast<std::int32_t>(m_points.size()));
+    m_all = measure(0, static_cast<std::int32_t>(m_points.size()));
 }
 
 bool CandidateTree::anyWithin(std::int32_t x, std::int32_t y, double tolerance)
@@ -200,25 +200,36 @@ bool PairSearch::mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, c
 
 PairBest PairSearch::lowerKey() const
 {
-    if (m_a.empty() || m_b.empty())
+    return LowerKey(m_a.summary(), m_da, m_b.summary(), m_db, m_figureB, m_scoring);
+}
+
+PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
+                  int figureB, PairScoring scoring)
+{
+    if (a.size == 0 || b.size == 0)
         return {};
-    const CandidateTree::Node &A = m_a.m_all;
-    const CandidateTree::Node &B = m_b.m_all;
     std::int64_t score = std::numeric_limits<std::int64_t>::min();
-    if (m_a.boundable() && m_b.boundable()) {
-        switch (m_scoring) {
+    if (a.boundable && b.boundable) {
+        const std::int64_t s = BoxGapSquared(Shifted(a.box, da), Shifted(b.box, db));
+        switch (scoring) {
         case PairScoring::Tenths:
-            score = bound<PairScoring::Tenths>(A, B);
+            score = Score<PairScoring::Tenths>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
             break;
         case PairScoring::HalfHalf:
-            score = bound<PairScoring::HalfHalf>(A, B);
+            score = Score<PairScoring::HalfHalf>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
             break;
         case PairScoring::Product:
-            score = bound<PairScoring::Product>(A, B);
+            score = Score<PairScoring::Product>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
             break;
         }
     }
-    return PairBest {score, m_figureB, A.minVertex, B.minVertex, true};
+    return PairBest {score, figureB, a.minVertex, b.minVertex, true};
+}
+
+CandidateSummary CandidateTree::summary() const
+{
+    return CandidateSummary {m_all.box, m_all.minVertex, m_all.minFactor, m_all.minWeight, m_points.size(),
+                             m_boundable};
 }
 
 template<PairScoring Scoring>

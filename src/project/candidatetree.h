@@ -40,6 +40,17 @@ struct CandidatePoint
     std::int32_t weight = 10;
 };
 
+// All of one figure's candidates at a glance: enough for a first bound.
+struct CandidateSummary
+{
+    PlanBox box;
+    std::int32_t minVertex = 0;
+    std::int32_t minFactor = 10;
+    std::int32_t minWeight = 10;
+    std::size_t size = 0;
+    bool boundable = true;
+};
+
 class CandidateTree
 {
 public:
@@ -53,6 +64,7 @@ public:
     // Pruning needs scores that never fall as S or a weight grows: false when
     // some weight is negative, and every pair is then scored.
     bool boundable() const { return m_boundable; }
+    CandidateSummary summary() const;
 
     // True when some point lies within the tolerance of (x, y), measured as
     // the straight distance of PointDistance.
@@ -83,7 +95,7 @@ private:
     void index();
     std::int32_t build(std::int32_t begin, std::int32_t end);
     bool anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const;
-    Node summary(std::int32_t begin, std::int32_t end) const;
+    Node measure(std::int32_t begin, std::int32_t end) const;
     // Scoring every pair with a small figure costs about as much as building
     // the tree once; after a few such searches the tree pays off.
     bool worthIndexing(std::size_t partnerSize);
@@ -111,6 +123,12 @@ struct PairBest
 // Is l (valid) before r? Every pair whose score is below the largest beats
 // an invalid r.
 bool PairBefore(const PairBest &l, const PairBest &r);
+
+// A key no pair of a's candidates, shifted by (da, da), and b's, shifted by
+// (db, db), comes before: the bound of their boxes, b, and their least
+// vertices. Invalid when either has no candidate.
+PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
+                  int figureB, PairScoring scoring);
 
 // The best pair between a's vertices, shifted by (da, da), and b's vertices,
 // shifted by (db, db).

@@ -64,6 +64,8 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_rankedAt(figures.size(), 0)
     , m_ranked(figures.size(), 0)
     , m_trees(figures.size(), nullptr)
+    , m_summaries(figures.size())
+    , m_summarised(figures.size(), 0)
     , m_seen(figures.size(), 0)
 {
     for (int f : population) {
@@ -132,37 +134,43 @@ CandidateTree &StrategyRun::tree(int f)
     return *known;
 }
 
-PairSearch StrategyRun::search(int a, int b)
+StrategyRun::Scoring StrategyRun::scoring(int a, int b) const
 {
-    CandidateTree &treeA = tree(a);
-    CandidateTree &treeB = tree(b);
-    std::int64_t da = 0;
-    std::int64_t db = 0;
-    PairScoring scoring = PairScoring::Tenths;
     switch (m_strategy) {
     case ConnectorStrategy::Children:
-        da = Nudge(m_figures[a], 2);
-        db = Nudge(m_figures[b], 1);
-        break;
+        return Scoring {Nudge(m_figures[a], 2), Nudge(m_figures[b], 1), PairScoring::Tenths, false};
     case ConnectorStrategy::Remaining:
-        break;
+        return Scoring {0, 0, PairScoring::Tenths, false};
     case ConnectorStrategy::ChildrenMany:
-        scoring = PairScoring::HalfHalf;
-        break;
+        // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
+        return Scoring {0, 0, PairScoring::HalfHalf, true};
     case ConnectorStrategy::RemainingMany:
-        scoring = PairScoring::Product;
         break;
     }
-    // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
-    const bool skipVertexZero = m_strategy == ConnectorStrategy::ChildrenMany;
-    return PairSearch(treeA, da, treeB, db, b, skipVertexZero, scoring);
+    return Scoring {0, 0, PairScoring::Product, false};
+}
+
+PairSearch StrategyRun::search(int a, int b)
+{
+    const Scoring s = scoring(a, b);
+    return PairSearch(tree(a), s.da, tree(b), s.db, b, s.skipVertexZeroOfB, s.scoring);
+}
+
+const CandidateSummary &StrategyRun::summary(int f)
+{
+    const auto k = static_cast<std::size_t>(f);
+    if (!m_summarised[k]) {
+        m_summaries[k] = tree(f).summary();
+        m_summarised[k] = 1;
+    }
+    return m_summaries[k];
 }
 
 namespace {
 
 // Unscored pairs kept per candidate before they are settled: scored from the
 // least key on until the best comes before the rest, which are dropped.
-constexpr std::size_t UnscoredLimit = 16;
+constexpr std::size_t UnscoredLimit = 64;
 constexpr std::size_t ScoreAtOnce = 256;
 
 // Heap order: the least key on top.
@@ -177,20 +185,23 @@ void StrategyRun::offer(int a, int b)
 {
     if (!pairAllowed(a, b))
         return;
-    PairSearch pair = search(a, b);
+    // Most pairs of figures are told apart by their summaries alone.
+    const CandidateSummary &summaryA = summary(a);
+    const CandidateSummary &summaryB = summary(b);
+    const Scoring s = scoring(a, b);
+    const Best key = LowerKey(summaryA, s.da, summaryB, s.db, b, s.scoring);
     Best &best = m_best[static_cast<std::size_t>(a)];
-    if (pair.pairCount() <= ScoreAtOnce) {
+    if (!key.valid || (best.valid && !PairBefore(key, best)))
+        return;
+    if (summaryA.size * summaryB.size <= ScoreAtOnce) {
         // Keeping a few pairs for later costs more than scoring them.
         const Best before = best;
-        pair.improve(best);
+        search(a, b).improve(best);
         if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
             || best.score != before.score)
             rank(a);
         return;
     }
-    const Best key = pair.lowerKey();
-    if (!key.valid || (best.valid && !PairBefore(key, best)))
-        return;
     auto &unscored = m_unscored[static_cast<std::size_t>(a)];
     unscored.push_back(key);
     std::push_heap(unscored.begin(), unscored.end(), LaterKey);

@@ -66,7 +66,17 @@ private:
     bool mayBeA(int a) const;
     bool mayBeB(int b) const;
     bool pairAllowed(int a, int b) const;
+    struct Scoring
+    {
+        std::int64_t da = 0; // shift of a's points in x and y
+        std::int64_t db = 0;
+        PairScoring scoring = PairScoring::Tenths;
+        bool skipVertexZeroOfB = false;
+    };
+
     CandidateTree &tree(int f);
+    const CandidateSummary &summary(int f);
+    Scoring scoring(int a, int b) const;
     PairSearch search(int a, int b);
     void offer(int a, int b);
     void offerNewB(int b);
@@ -100,4 +110,6 @@ private:
     // Eager strategies: the open candidates, which pair with every joined figure.
     std::vector<int> m_openCandidates;
     std::vector<CandidateTree *> m_trees; // per figure, once asked for
+    std::vector<CandidateSummary> m_summaries;
+    std::vector<std::uint8_t> m_summarised;
 };
