@@ -198,7 +198,12 @@ double SegmentAngleF(TPointF p0, TPointF p1)
 
 double VertexAngle(TPlotPoint p0, TPlotPoint p1, TPlotPoint p2)
 {
-    double turn = SegmentAngle(p0, p1) - SegmentAngle(p1, p2);
+    return TurnBetween(SegmentAngle(p0, p1), SegmentAngle(p1, p2));
+}
+
+double TurnBetween(double in, double out)
+{
+    double turn = in - out;
     if (turn > Pi)
         turn -= 2 * Pi;
     else if (turn < -Pi)

@@ -73,6 +73,10 @@ double SegmentAngle(TPlotPoint p0, TPlotPoint p1);
 double SegmentAngleF(TPointF p0, TPointF p1);
 // Turn at p1 in (-pi, pi]: 0 straight on, positive for a right-hand turn.
 double VertexAngle(TPlotPoint p0, TPlotPoint p1, TPlotPoint p2);
+// The same turn from the directions in and out of the vertex (SegmentAngle
+// of the edge before and of the edge after), for callers that walk a
+// polyline and have each edge's direction once.
+double TurnBetween(double in, double out);
 TLineCoef LineCoefficients(TPointF p0, TPointF p1);
 double DistancePointLine(TPointF p, const TLineCoef &line);
 

@@ -63,10 +63,10 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_unscored(figures.size())
     , m_rankedAt(figures.size(), 0)
     , m_ranked(figures.size(), 0)
+    , m_seen(figures.size(), 0)
     , m_trees(figures.size(), nullptr)
     , m_summaries(figures.size())
     , m_summarised(figures.size(), 0)
-    , m_seen(figures.size(), 0)
 {
     for (int f : population) {
         if (mayBeA(f)) {

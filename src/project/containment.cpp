@@ -137,10 +137,16 @@ void BuildVertexRecords(std::vector<tfigura> &figures)
         // anything shorter is treated like an open one.
         const bool wraps = f.closed && n >= 2;
         f.vertexInfo.clear();
+        f.vertexInfo.reserve(std::max<std::size_t>(n, 2));
         f.vertexInfo.push_back(
             TVertexInfo {wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
-        for (std::size_t k = 1; k + 1 < n; ++k)
-            f.vertexInfo.push_back(TVertexInfo {VertexAngle(p[k - 1], p[k], p[k + 1]), 0, 0});
+        // Each edge's direction serves the turns at both its ends.
+        double in = n >= 2 ? SegmentAngle(p[0], p[1]) : 0.0;
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const double out = SegmentAngle(p[k], p[k + 1]);
+            f.vertexInfo.push_back(TVertexInfo {TurnBetween(in, out), 0, 0});
+            in = out;
+        }
         f.vertexInfo.push_back(
             TVertexInfo {wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
     }

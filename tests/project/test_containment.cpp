@@ -1,10 +1,12 @@
 // Containment, depths and the per-vertex records of the flat planner.
 
 #include "planner_fixtures.h"
+#include "drawing/geometry.h"
 #include "project/containment.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -108,6 +110,26 @@ TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
     ASSERT_EQ(figures[1].vertexInfo.size(), 2u);
     EXPECT_EQ(figures[1].vertexInfo[0].angle, HalfPi);
     EXPECT_EQ(figures[1].vertexInfo[1].angle, HalfPi);
+}
+
+TEST(VertexRecords, EveryInnerTurnIsTheVertexAngleOfItsNeighbours)
+{
+    // Open and closed zig-zags with repeated points, so that edges of no
+    // length and turns of pi come up.
+    std::mt19937 rng(3);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<TPlotPoint> points;
+        for (int k = 0; k < 3 + round; ++k)
+            points.push_back({static_cast<std::int32_t>(rng() % 5), static_cast<std::int32_t>(rng() % 5)});
+        if (round % 2 == 0)
+            points.push_back(points.front());
+        std::vector<tfigura> figures {Polyline(points)};
+        BuildVertexRecords(figures);
+        const auto &records = figures[0].vertexInfo;
+        ASSERT_EQ(records.size(), points.size());
+        for (std::size_t k = 1; k + 1 < points.size(); ++k)
+            ASSERT_EQ(records[k].angle, VertexAngle(points[k - 1], points[k], points[k + 1])) << round << " " << k;
+    }
 }
 
 TEST(VertexRecords, MarksAndWeights)

@@ -112,8 +112,9 @@ TEST(CandidateTree, PairSearchFindsTheFullScansPairTiesIncluded)
         SCOPED_TRACE(round);
         // No pair of the two comes before the key their boxes promise.
         const PairBest own = Scan(a, da, b, db, 7, skipZero, scoring, PairBest {});
-        if (own.valid)
+        if (own.valid) {
             EXPECT_FALSE(PairBefore(own, search.lowerKey()));
+        }
         search.improve(best);
         ASSERT_EQ(best.valid, expected.valid);
         EXPECT_EQ(best.score, expected.score);
