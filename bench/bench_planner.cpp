@@ -223,3 +223,4 @@ BENCHMARK(BM_RingsReference)
     ->Iterations(1);
 BENCHMARK(BM_CrossingPathsFast)->Args({2000, 501})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrossingPathsReference)->Args({2000, 501})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CrossingPathsFast)->Args({10000, 50})->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -203,26 +203,29 @@ PairBest PairSearch::lowerKey() const
     return LowerKey(m_a.summary(), m_da, m_b.summary(), m_db, m_figureB, m_scoring);
 }
 
+std::int64_t PairScore(PairScoring scoring, std::int64_t s, std::int64_t factorA, std::int64_t factorB,
+                       std::int64_t weightA, std::int64_t weightB)
+{
+    switch (scoring) {
+    case PairScoring::Tenths:
+        return Score<PairScoring::Tenths>(s, factorA, factorB, weightA, weightB);
+    case PairScoring::HalfHalf:
+        return Score<PairScoring::HalfHalf>(s, factorA, factorB, weightA, weightB);
+    case PairScoring::Product:
+        break;
+    }
+    return Score<PairScoring::Product>(s, factorA, factorB, weightA, weightB);
+}
+
 PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
                   int figureB, PairScoring scoring)
 {
     if (a.size == 0 || b.size == 0)
         return {};
     std::int64_t score = std::numeric_limits<std::int64_t>::min();
-    if (a.boundable && b.boundable) {
-        const std::int64_t s = BoxGapSquared(Shifted(a.box, da), Shifted(b.box, db));
-        switch (scoring) {
-        case PairScoring::Tenths:
-            score = Score<PairScoring::Tenths>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
-            break;
-        case PairScoring::HalfHalf:
-            score = Score<PairScoring::HalfHalf>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
-            break;
-        case PairScoring::Product:
-            score = Score<PairScoring::Product>(s, a.minFactor, b.minFactor, a.minWeight, b.minWeight);
-            break;
-        }
-    }
+    if (a.boundable && b.boundable)
+        score = PairScore(scoring, BoxGapSquared(Shifted(a.box, da), Shifted(b.box, db)), a.minFactor,
+                          b.minFactor, a.minWeight, b.minWeight);
     return PairBest {score, figureB, a.minVertex, b.minVertex, true};
 }
 

@@ -124,6 +124,11 @@ struct PairBest
 // an invalid r.
 bool PairBefore(const PairBest &l, const PairBest &r);
 
+// The score of a pair at squared distance s with these weights (the least
+// ones of two groups give the least score of any pair between them).
+std::int64_t PairScore(PairScoring scoring, std::int64_t s, std::int64_t factorA, std::int64_t factorB,
+                       std::int64_t weightA, std::int64_t weightB);
+
 // A key no pair of a's candidates, shifted by (da, da), and b's, shifted by
 // (db, db), comes before: the bound of their boxes, b, and their least
 // vertices. Invalid when either has no candidate.

@@ -72,9 +72,34 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
         if (mayBeA(f)) {
             m_candidates.push_back(f);
             m_isCandidate[static_cast<std::size_t>(f)] = 1;
-            if (isMany() && !m_figures[f].closed)
-                m_openCandidates.push_back(f);
         }
+    }
+    // Without open figures to pair every pair goes through the neighbour slots.
+    const bool anyOpen = std::any_of(population.begin(), population.end(), [&](int f) {
+        const tfigura &figure = m_figures[f];
+        return !figure.closed && (figure.drawingFigure || m_isCandidate[static_cast<std::size_t>(f)]);
+    });
+    if (isMany() && anyOpen) {
+        m_leastOfB.minFactor = std::numeric_limits<std::int32_t>::max();
+        m_leastOfB.minWeight = std::numeric_limits<std::int32_t>::max();
+        for (int f : population) {
+            if (!m_figures[f].drawingFigure)
+                continue;
+            for (const TVertexInfo &info : m_figures[f].vertexInfo) {
+                m_leastOfB.minFactor = std::min(m_leastOfB.minFactor, info.candidate == 1 ? info.weight : 10);
+                m_leastOfB.minWeight = std::min(m_leastOfB.minWeight, info.weight);
+            }
+        }
+        m_leastOfB.boundable = m_leastOfB.minFactor >= 0 && m_leastOfB.minWeight >= 0;
+        std::vector<PlanBox> boxes(figures.size());
+        std::vector<int> open;
+        std::vector<int> closed;
+        for (int a : m_candidates) {
+            boxes[static_cast<std::size_t>(a)] = summary(a).box;
+            (m_figures[a].closed ? closed : open).push_back(a);
+        }
+        m_openReach = std::make_unique<CandidateReach>(open, boxes);
+        m_closedReach = std::make_unique<CandidateReach>(closed, boxes);
     }
     for (int f : population) {
         if (mayBeB(f))
@@ -198,8 +223,10 @@ void StrategyRun::offer(int a, int b)
         const Best before = best;
         search(a, b).improve(best);
         if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
-            || best.score != before.score)
+            || best.score != before.score) {
             rank(a);
+            reachOut(a);
+        }
         return;
     }
     auto &unscored = m_unscored[static_cast<std::size_t>(a)];
@@ -229,7 +256,10 @@ void StrategyRun::scoreNext(int a)
     std::pop_heap(unscored.begin(), unscored.end(), LaterKey);
     const int b = unscored.back().b;
     unscored.pop_back();
+    const std::int64_t before = best.valid ? best.score : NoScore;
     search(a, b).improve(best);
+    if (best.score != before)
+        reachOut(a);
 }
 
 void StrategyRun::rank(int a)
@@ -264,6 +294,30 @@ int StrategyRun::firstRanked()
     return -1;
 }
 
+// How far a's best pair still lets a joined figure's pair beat it: the
+// largest squared gap whose score with the least weights is not above it.
+void StrategyRun::reachOut(int a)
+{
+    if (!m_openReach)
+        return;
+    CandidateReach &reach = m_figures[a].closed ? *m_closedReach : *m_openReach;
+    const Best &best = m_best[static_cast<std::size_t>(a)];
+    const CandidateSummary &s = summary(a);
+    std::int64_t gap = CandidateReach::Everywhere;
+    if (best.valid && s.boundable && m_leastOfB.boundable) {
+        if (m_strategy == ConnectorStrategy::ChildrenMany) {
+            // S x 5 / 10 x 5 / 10 is S / 4 rounded down.
+            if (best.score <= (CandidateReach::Everywhere - 3) / 4)
+                gap = 4 * best.score + 3;
+        } else {
+            const std::int64_t weights = std::int64_t(s.minWeight) * m_leastOfB.minWeight;
+            if (weights > 0)
+                gap = best.score / weights;
+        }
+    }
+    reach.setReach(a, gap);
+}
+
 void StrategyRun::offerNewB(int b)
 {
     if (!isMany()) {
@@ -272,21 +326,23 @@ void StrategyRun::offerNewB(int b)
     }
     // A closed pair needs a in b's neighbour slots; an open end pairs with
     // every joined figure.
+    // Only candidates within reach of b's box can take a better pair from it.
     const tfigura &fb = m_figures[b];
-    if (!fb.closed) {
-        for (int a : m_candidates) {
+    if (m_openReach) {
+        m_inReach.clear();
+        m_openReach->within(summary(b).box, m_inReach);
+        if (!fb.closed)
+            m_closedReach->within(summary(b).box, m_inReach);
+        for (int a : m_inReach) {
             if (m_isCandidate[static_cast<std::size_t>(a)])
                 offer(a, b);
         }
-        return;
     }
+    if (!fb.closed)
+        return;
     for (std::int32_t a : fb.neighbourSlots) {
         if (a >= 0 && static_cast<std::size_t>(a) < m_isCandidate.size()
-            && m_isCandidate[static_cast<std::size_t>(a)])
-            offer(a, b);
-    }
-    for (int a : m_openCandidates) {
-        if (m_isCandidate[static_cast<std::size_t>(a)])
+            && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[a].closed)
             offer(a, b);
     }
 }
@@ -300,7 +356,10 @@ void StrategyRun::joined(int a)
         m_best[static_cast<std::size_t>(a)] = Best {};
         m_unscored[static_cast<std::size_t>(a)] = {};
         rank(a);
-        std::erase(m_openCandidates, a);
+        if (m_openReach) {
+            m_openReach->setReach(a, CandidateReach::Nowhere);
+            m_closedReach->setReach(a, CandidateReach::Nowhere);
+        }
         if (!isMany() && m_candidates.size() > 64 && m_candidates.size() % 64 == 0)
             std::erase_if(m_candidates, [&](int f) { return !m_isCandidate[static_cast<std::size_t>(f)]; });
     }

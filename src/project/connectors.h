@@ -17,6 +17,7 @@
 // pairs would find it, ties included.
 
 #include "drawing/figure.h"
+#include "project/candidatereach.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
 
@@ -80,6 +81,7 @@ private:
     PairSearch search(int a, int b);
     void offer(int a, int b);
     void offerNewB(int b);
+    void reachOut(int a);
     void scoreNext(int a);
     void rank(int a);
     int firstRanked();
@@ -107,8 +109,14 @@ private:
     // far each candidate has looked at them.
     std::vector<int> m_joinedLog;
     std::vector<std::size_t> m_seen;
-    // Eager strategies: the open candidates, which pair with every joined figure.
-    std::vector<int> m_openCandidates;
+    // Eager strategies: the candidates by how far their pairs may improve,
+    // against the least weights any joined figure can bring.
+    // Open candidates pair with every joined figure, closed ones with open
+    // joined figures and their neighbour slots: each kind its own tree.
+    std::unique_ptr<CandidateReach> m_openReach;
+    std::unique_ptr<CandidateReach> m_closedReach;
+    std::vector<int> m_inReach;
+    CandidateSummary m_leastOfB;
     std::vector<CandidateTree *> m_trees; // per figure, once asked for
     std::vector<CandidateSummary> m_summaries;
     std::vector<std::uint8_t> m_summarised;
