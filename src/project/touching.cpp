@@ -211,6 +211,7 @@ VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tol
 void VertexProximity::gatherNear(int figure)
 {
     m_nearOf = figure;
+    m_answers.assign(m_figures[static_cast<std::size_t>(figure)].points.size(), -1);
     m_near.clear();
     m_grid.query(m_boxes[static_cast<std::size_t>(figure)], GridMargin(m_tolerance), m_near);
     std::erase_if(m_near, [&](int g) {
@@ -236,6 +237,15 @@ bool VertexProximity::tooClose(int figure, int vertex)
     const TPlotPoint p = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
     if (figure != m_nearOf)
         gatherNear(figure);
+    // A free end is looked for twice over the same vertices.
+    std::int8_t &answer = m_answers[static_cast<std::size_t>(vertex)];
+    if (answer < 0)
+        answer = near(figure, p) ? 1 : 0;
+    return answer == 1;
+}
+
+bool VertexProximity::near(int figure, TPlotPoint p)
+{
     const PlanBox at {p.x, p.y, p.x, p.y};
     const std::vector<int> *others = &m_near;
     if (m_near.size() > FewNeighbours) {

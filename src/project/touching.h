@@ -39,6 +39,7 @@ public:
 
 private:
     void gatherNear(int figure);
+    bool near(int figure, TPlotPoint p);
     bool closeTo(int other, TPlotPoint p);
 
     const std::vector<tfigura> &m_figures;
@@ -48,6 +49,7 @@ private:
     BoxGrid m_grid;
     int m_nearOf = -1; // the figure whose neighbours m_near holds
     std::vector<int> m_near;
+    std::vector<std::int8_t> m_answers; // per vertex of that figure: -1 not asked yet
     std::vector<int> m_found;
 };
 
