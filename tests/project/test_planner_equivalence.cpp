@@ -105,7 +105,7 @@ void PrintTo(const ManyPointFamily &family, std::ostream *out)
 
 const ManyPointFamily ManyPointFamilies[] = {
     {"rings", fixtures::ManyPointRings, 24000},
-    {"jittered outlines", fixtures::JitteredOutlines, 24000},
+    {"jittered outlines", fixtures::JitteredOutlines, 16000},
     // Open figures are checked for near vertices of every other figure, a
     // scan of all points per vertex in the reference: fewer points here.
     {"crossing open paths", fixtures::CrossingOpenPaths, 8000},
