@@ -159,12 +159,6 @@ void BM_CrossingPathsFast(benchmark::State &state)
     RunPlan(state, CrossingPaths(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
             [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
 }
-void BM_CrossingPathsReference(benchmark::State &state)
-{
-    RunPlan(state, CrossingPaths(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
-            [](Project &p) { return reference::ciecie(p.figures, p.settings, p.state); });
-}
-
 template<class Containment> void RunContainment(benchmark::State &state, Containment containment)
 {
     const Project project = Nesting(static_cast<int>(state.range(0)) - 1);
@@ -213,14 +207,12 @@ BENCHMARK(BM_RingsFast)
     ->Args({500, 2000})
     ->Args({50, 20000})
     ->Unit(benchmark::kMillisecond);
+// The reference takes 30-40 s on each of these; on 500 x 2,000, 50 x 20,000
+// and the crossing paths it runs well past a minute.
 BENCHMARK(BM_RingsReference)
     ->Args({2000, 40})
     ->Args({2000, 200})
     ->Args({2000, 500})
-    ->Args({500, 2000})
-    ->Args({50, 20000})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(BM_CrossingPathsFast)->Args({2000, 501})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CrossingPathsReference)->Args({2000, 501})->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_CrossingPathsFast)->Args({10000, 50})->Unit(benchmark::kMillisecond)->Iterations(1);

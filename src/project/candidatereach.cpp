@@ -42,7 +42,8 @@ std::int32_t CandidateReach::build(std::vector<int> &figures, std::size_t begin,
                      figures.begin() + static_cast<std::ptrdiff_t>(end), [&](int l, int r) {
                          const PlanBox &a = boxes[static_cast<std::size_t>(l)];
                          const PlanBox &b = boxes[static_cast<std::size_t>(r)];
-                         return alongX ? a.minX + a.maxX < b.minX + b.maxX : a.minY + a.maxY < b.minY + b.maxY;
+                         return alongX ? a.minX + a.maxX < b.minX + b.maxX
+                                       : a.minY + a.maxY < b.minY + b.maxY;
                      });
     const std::int32_t left = build(figures, begin, middle, boxes, index);
     const std::int32_t right = build(figures, middle, end, boxes, index);

@@ -231,8 +231,8 @@ PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSum
 
 CandidateSummary CandidateTree::summary() const
 {
-    return CandidateSummary {m_all.box, m_all.minVertex, m_all.minFactor, m_all.minWeight, m_points.size(),
-                             m_boundable};
+    return CandidateSummary {m_all.box,       m_all.minVertex, m_all.minFactor,
+                             m_all.minWeight, m_points.size(), m_boundable};
 }
 
 template<PairScoring Scoring>

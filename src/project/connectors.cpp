@@ -237,7 +237,8 @@ void StrategyRun::offer(int a, int b)
         // before all the others, and those are dropped.
         while (!unscored.empty())
             scoreNext(a);
-    } else if (m_ranked[static_cast<std::size_t>(a)] && key.score >= m_rankedAt[static_cast<std::size_t>(a)]) {
+    } else if (m_ranked[static_cast<std::size_t>(a)]
+               && key.score >= m_rankedAt[static_cast<std::size_t>(a)]) {
         return; // its place in the ranking stays
     }
     rank(a);

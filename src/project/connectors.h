@@ -21,10 +21,11 @@
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
 
-#include <cstdint>
-#include <memory>
-#include <functional>
 #include <queue>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <vector>
 
 enum class ConnectorStrategy {

@@ -1,7 +1,7 @@
 // Containment, depths and the per-vertex records of the flat planner.
 
-#include "planner_fixtures.h"
 #include "drawing/geometry.h"
+#include "planner_fixtures.h"
 #include "project/containment.h"
 
 #include <cmath>
@@ -128,7 +128,8 @@ TEST(VertexRecords, EveryInnerTurnIsTheVertexAngleOfItsNeighbours)
         const auto &records = figures[0].vertexInfo;
         ASSERT_EQ(records.size(), points.size());
         for (std::size_t k = 1; k + 1 < points.size(); ++k)
-            ASSERT_EQ(records[k].angle, VertexAngle(points[k - 1], points[k], points[k + 1])) << round << " " << k;
+            ASSERT_EQ(records[k].angle, VertexAngle(points[k - 1], points[k], points[k + 1]))
+                << round << " " << k;
     }
 }
 
