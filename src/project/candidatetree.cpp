@@ -397,20 +397,17 @@ void TouchSearch::visit(std::int32_t na, std::int32_t nb)
         return;
     }
     // The answer is the greatest vertex pair: look first where they are.
+    const auto byGreatestVertex = [](const CandidateTree &tree, const CandidateTree::Node &node) {
+        const bool swap = tree.m_nodes[static_cast<std::size_t>(node.right)].maxVertex
+            > tree.m_nodes[static_cast<std::size_t>(node.left)].maxVertex;
+        return swap ? std::pair {node.right, node.left} : std::pair {node.left, node.right};
+    };
     if (!leafA && (leafB || A.end - A.begin >= B.end - B.begin)) {
-        std::int32_t first = A.left;
-        std::int32_t second = A.right;
-        if (m_a.m_nodes[static_cast<std::size_t>(second)].maxVertex
-            > m_a.m_nodes[static_cast<std::size_t>(first)].maxVertex)
-            std::swap(first, second);
+        const auto [first, second] = byGreatestVertex(m_a, A);
         visit(first, nb);
         visit(second, nb);
     } else {
-        std::int32_t first = B.left;
-        std::int32_t second = B.right;
-        if (m_b.m_nodes[static_cast<std::size_t>(second)].maxVertex
-            > m_b.m_nodes[static_cast<std::size_t>(first)].maxVertex)
-            std::swap(first, second);
+        const auto [first, second] = byGreatestVertex(m_b, B);
         visit(na, first);
         visit(na, second);
     }

@@ -48,6 +48,13 @@ void ExpectSamePlan(Project project, int seed)
     EXPECT_EQ(fixtures::Difference(expected, actual), "");
 }
 
+// Test names: the family's name and the shard.
+const auto ShardName = [](const auto &info) {
+    std::string name = std::get<0>(info.param).name;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return name + "_" + std::to_string(std::get<1>(info.param));
+};
+
 // Seeds run in shards so that each test stays short.
 constexpr int Shards = 5;
 constexpr int SeedsPerShard = 30;
@@ -83,11 +90,7 @@ TEST_P(PlannerEquivalence, SerialModeWithoutStartFigureMatches)
 
 INSTANTIATE_TEST_SUITE_P(Families, PlannerEquivalence,
                          ::testing::Combine(::testing::ValuesIn(Families), ::testing::Range(0, Shards)),
-                         [](const auto &info) {
-                             std::string name = std::get<0>(info.param).name;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name + "_" + std::to_string(std::get<1>(info.param));
-                         });
+                         ShardName);
 
 // Figures of 500 to 20,000 points: the pair, touching and crossing searches
 // go through their trees here, and must still land where the full scans do.
@@ -162,11 +165,7 @@ TEST_P(ManyPointEquivalence, FastPlannerBuildsTheReferenceTree)
 INSTANTIATE_TEST_SUITE_P(Families, ManyPointEquivalence,
                          ::testing::Combine(::testing::ValuesIn(ManyPointFamilies),
                                             ::testing::Range(0, ManyPointShards)),
-                         [](const auto &info) {
-                             std::string name = std::get<0>(info.param).name;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name + "_" + std::to_string(std::get<1>(info.param));
-                         });
+                         ShardName);
 
 TEST(PlannerEquivalence, ContainmentMatchesTheReferencePasses)
 {
