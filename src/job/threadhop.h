@@ -8,6 +8,7 @@
 // session adapters (sessionadapters.h), which carry their calls with callOn;
 // the windows and the questions through the GUI gate below.
 
+#include "app/callon.h"
 #include "job/jobinterfaces.h"
 
 #include <QMetaObject>
@@ -23,22 +24,7 @@
 
 namespace job {
 
-// Runs f on the thread of context and returns its result; directly when the
-// caller is on that thread already (or there is no context).
-template<typename F>
-auto callOn(QObject *context, F &&f) -> decltype(f())
-{
-    using R = decltype(f());
-    if (!context || context->thread() == QThread::currentThread())
-        return f();
-    if constexpr (std::is_void_v<R>) {
-        QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::BlockingQueuedConnection);
-    } else {
-        R result{};
-        QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::BlockingQueuedConnection, &result);
-        return result;
-    }
-}
+using ::callOn;
 
 // The way from a worker thread to the GUI thread. Each call is queued to the
 // GUI thread's object and waited for; once closed (the owner is going away

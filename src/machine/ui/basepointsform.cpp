@@ -1,5 +1,6 @@
 #include "machine/ui/basepointsform.h"
 
+#include "app/callon.h"
 #include "app/language.h"
 #include "app/messages.h"
 #include "machine/machineservices.h"
@@ -9,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -101,14 +101,9 @@ void TPunkty_bazoweForm::DodajClick()
 {
     bool ok = false;
     int x1 = 0, y1 = 0;
-    if (m_services) {
-        // A short read on the machine's thread; the window waits for it.
-        const auto connection = m_services->thread() == QThread::currentThread()
-            ? Qt::DirectConnection
-            : Qt::BlockingQueuedConnection;
-        QMetaObject::invokeMethod(
-            m_services, [&] { m_services->readBasePointPosition(&ok, &x1, &y1); }, connection);
-    }
+    // A short read on the machine's thread; the window waits for it.
+    if (m_services)
+        callOn(m_services, [&] { m_services->readBasePointPosition(&ok, &x1, &y1); });
     if (!ok) {
         ShowMsg(GetText(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci")), true);
         return;

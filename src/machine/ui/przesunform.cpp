@@ -1,5 +1,6 @@
 #include "machine/ui/przesunform.h"
 
+#include "app/callon.h"
 #include "app/language.h"
 #include "app/ui/numericedit.h"
 #include "app/units.h"
@@ -13,7 +14,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
@@ -131,13 +131,8 @@ void TprzesunForm::showEvent(QShowEvent *event)
 {
     // The caption names the arms the panel has selected.
     bool front = true, back = true;
-    if (m_services) {
-        const auto connection = m_services->thread() == QThread::currentThread()
-            ? Qt::DirectConnection
-            : Qt::BlockingQueuedConnection;
-        QMetaObject::invokeMethod(
-            m_services, [&] { m_services->armSelection(&front, &back); }, connection);
-    }
+    if (m_services)
+        callOn(m_services, [&] { m_services->armSelection(&front, &back); });
     QStringList arms;
     if (front)
         arms << m_frontCaption;
