@@ -41,12 +41,6 @@ std::optional<double> readNumber(QStringView text)
     return value;
 }
 
-MachineMessage writeFailure(const QString &path, const QString &reason)
-{
-    return MachineMessage::of(QStringLiteral("Universal"), QStringLiteral("bladZapisuPliku"),
-                              QLatin1Char(' ') + path + QLatin1Char('\n') + reason);
-}
-
 } // namespace
 
 QString FormatBasePointLine(std::int32_t x, std::int32_t y, int unit, const QLocale &locale)
@@ -162,7 +156,7 @@ std::optional<MachineMessage> TPunkty_bazowe::save() const
         bytes += line.toUtf8() + "\r\n";
     const ConfigFiles::FileResult written = ConfigFiles::writeWholeFile(m_path, bytes);
     if (!written.ok)
-        return writeFailure(m_path, written.error);
+        return MachineMessage::fileWriteFailed(m_path, written.error);
     return std::nullopt;
 }
 

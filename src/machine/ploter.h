@@ -41,6 +41,12 @@ struct MachineMessage
         m.suffix = suffix;
         return m;
     }
+    // "Universal"/"bladZapisuPliku" with the file's name and the system's reason.
+    static MachineMessage fileWriteFailed(const QString &path, const QString &reason)
+    {
+        return of(QStringLiteral("Universal"), QStringLiteral("bladZapisuPliku"),
+                  QLatin1Char(' ') + path + QLatin1Char('\n') + reason);
+    }
 };
 
 // The machine access layer: the controller's live commands and queries, the

@@ -396,8 +396,7 @@ bool TUpgradeProgram::ReadProgramClick()
     }
     const ConfigFiles::FileResult written = ConfigFiles::writeWholeFile(m_view.romPath, RomImageBytes(image));
     if (!written.ok) {
-        fail(MachineMessage::of(kUniversal, QStringLiteral("bladZapisuPliku"),
-                                QLatin1Char(' ') + m_view.romPath + QLatin1Char('\n') + written.error));
+        fail(MachineMessage::fileWriteFailed(m_view.romPath, written.error));
         return false;
     }
     return true;
