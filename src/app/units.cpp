@@ -59,6 +59,11 @@ QString lengthText(long double mm, int unit, int decimals)
         + unitName(unit);
 }
 
+QString unitLabel(int unit)
+{
+    return QLatin1Char('[') + unitName(isValidUnit(unit) ? unit : Millimetre) + QLatin1Char(']');
+}
+
 long double stepForValue(long double valueInUnit)
 {
     const long double a = std::fabs(valueInUnit);

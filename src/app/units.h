@@ -21,6 +21,9 @@ long double UnitToMm(int unit, long double value);
 // A length in millimetres shown in the unit in fixed notation with the given
 // decimals, a blank and the unit's name: "50.00 in".
 QString lengthText(long double mm, int unit, int decimals);
+// The unit's label beside a field: "[mm]", "[in]" or "[ft]" ("[mm]" for an
+// index that is no unit).
+QString unitLabel(int unit);
 
 // Step of the up/down buttons of a length field: one tenth of the place of the
 // leading digit of |value| (5.2 -> 0.1, 37 -> 1, 250 -> 10, 0.5 -> 0.01), in

@@ -537,7 +537,7 @@ void TDlgkonfig::reserveUnitLabelWidths()
     };
     QStringList lengths, speeds;
     for (int unit = Units::Millimetre; unit <= Units::Foot; ++unit) {
-        lengths << QStringLiteral("[") + Units::unitName(unit) + QStringLiteral("]");
+        lengths << Units::unitLabel(unit);
         speeds << QStringLiteral("[") + Units::unitName(unit) + text(QStringLiteral("naMinute"));
     }
     reserve(kLengthUnitLabels, lengths);
@@ -551,7 +551,7 @@ void TDlgkonfig::updateUnitLabels()
     const QString name = Units::unitName(unit);
     for (const QString &label : kLengthUnitLabels) {
         if (auto *l = findChild<QLabel *>(label))
-            l->setText(QStringLiteral("[") + name + QStringLiteral("]"));
+            l->setText(Units::unitLabel(unit));
     }
     for (const QString &label : kSpeedUnitLabels) {
         if (auto *l = findChild<QLabel *>(label))

@@ -24,12 +24,6 @@ NumericEdit *NewLengthField(QWidget *parent, const char *name, int unit, double 
     return field;
 }
 
-QString UnitLabelText(int unit)
-{
-    const QString name = Units::unitName(unit);
-    return QLatin1Char('[') + (name.isEmpty() ? Units::unitName(Units::Millimetre) : name) + QLatin1Char(']');
-}
-
 QPushButton *NewButton(QWidget *parent, const char *name, const QString &section, const char *key)
 {
     auto *button = new QPushButton(Text(section, key), parent);

@@ -20,8 +20,6 @@ namespace job {
 // A length field with two decimals in the unit, from min to max mm.
 NumericEdit *NewLengthField(QWidget *parent, const char *name, int unit, double min, double max,
                             double value);
-// "[mm]", "[in]" or "[ft]".
-QString UnitLabelText(int unit);
 // A button with its caption from the language file.
 QPushButton *NewButton(QWidget *parent, const char *name, const QString &section, const char *key);
 // Start (the default button, "btnDalej") and Cancel ("btnAnuluj", like

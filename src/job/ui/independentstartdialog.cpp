@@ -1,6 +1,7 @@
 #include "job/ui/independentstartdialog.h"
 
 #include "app/ui/numericedit.h"
+#include "app/units.h"
 #include "job/jobadapters.h"
 #include "job/ui/dialogfields.h"
 
@@ -30,7 +31,7 @@ IndependentStartDialog::IndependentStartDialog(IndependentStartContext context, 
         auto *text = new QLabel(Text(kSection, label), this);
         text->setObjectName(QString::fromLatin1(label).section(QLatin1Char('.'), 0, 0));
         text->setBuddy(field);
-        auto *units = new QLabel(UnitLabelText(unit), this);
+        auto *units = new QLabel(Units::unitLabel(unit), this);
         units->setObjectName(QString::fromLatin1(unitLabel));
         grid->addWidget(text, row, 0);
         grid->addWidget(field, row, 1);

@@ -56,7 +56,7 @@ PerpendicularStartDialog::PerpendicularStartDialog(PerpendicularStartContext con
     auto group = [&](const char *name, const char *captionKey, NumericEdit *x, NumericEdit *y, QLabel *maxX,
                      QLabel *maxY) {
         auto *box = new QGroupBox(
-            Text(QStringLiteral("Control"), captionKey) + QLatin1Char(' ') + UnitLabelText(unit), this);
+            Text(QStringLiteral("Control"), captionKey) + QLatin1Char(' ') + Units::unitLabel(unit), this);
         box->setObjectName(QString::fromLatin1(name));
         auto *grid = new QGridLayout(box);
         grid->addWidget(new QLabel(Text(kSection, "lMax.Caption"), box), 0, 2, Qt::AlignRight);

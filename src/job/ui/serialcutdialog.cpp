@@ -105,7 +105,7 @@ void SerialCutDialog::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     // The length unit may have changed since the dialog was made.
     m_shift->setUnit(Units::currentLengthUnit());
-    m_shiftUnit->setText(UnitLabelText(Units::currentLengthUnit()));
+    m_shiftUnit->setText(Units::unitLabel(Units::currentLengthUnit()));
 }
 
 void SerialCutDialog::setDefaultAngles()

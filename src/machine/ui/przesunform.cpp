@@ -141,7 +141,7 @@ void TprzesunForm::showEvent(QShowEvent *event)
     setWindowTitle(GetText(kSection, QStringLiteral("caption")) + QStringLiteral(" - ")
                    + arms.join(QStringLiteral(", ")));
     SetFormLengthUnit(this);
-    const QString unit = QLatin1Char('[') + Units::unitName(Units::currentLengthUnit()) + QLatin1Char(']');
+    const QString unit = Units::unitLabel(Units::currentLengthUnit());
     for (QLabel *label : m_unitLabels)
         label->setText(unit);
     QDialog::showEvent(event);

@@ -380,8 +380,7 @@ void TsterForm::loadIcons()
 
 QString TsterForm::positionTitle(int unit)
 {
-    return GetText(kControl, QStringLiteral("groupBox1.caption")) + QStringLiteral(" [")
-        + Units::unitName(unit) + QLatin1Char(']');
+    return GetText(kControl, QStringLiteral("groupBox1.caption")) + QLatin1Char(' ') + Units::unitLabel(unit);
 }
 
 QString TsterForm::speedTitle(const QString &key, int unit)

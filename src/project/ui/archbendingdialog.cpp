@@ -82,7 +82,7 @@ TfZaginacz::TfZaginacz(TMDIChild &source, TProjectWindowHost &host, QWidget *par
     Translate();
     m_depth->setUnit(Units::currentLengthUnit());
     findChild<QLabel *>(QStringLiteral("lGlebokoscNaciecJm"))
-        ->setText(QLatin1Char('[') + Units::unitName(Units::currentLengthUnit()) + QLatin1Char(']'));
+        ->setText(Units::unitLabel(Units::currentLengthUnit()));
     m_depth->setFocus();
 }
 

@@ -196,7 +196,7 @@ void TfParDup::TntFormActivate()
     SetFormLengthUnit(this);
     for (int i = 1; i <= 8; ++i) {
         if (auto *unit = findChild<QLabel *>(QStringLiteral("lJm%1").arg(i)))
-            unit->setText(QLatin1Char('[') + Units::unitName(m_unit) + QLatin1Char(']'));
+            unit->setText(Units::unitLabel(m_unit));
     }
     m_size = SourceSizeOf(m_source.document());
     auto *file = findChild<QLineEdit *>(QStringLiteral("ePlik"));
