@@ -3,204 +3,18 @@
 // the machine session on its own thread moves the wire and streams the job
 // to the simulated controller, and the panel's poll sees the job end.
 
-#include "app/commandline.h"
-#include "app/programfolders.h"
-#include "app/settings.h"
-#include "drawing/drawingreader.h"
 #include "drawing/jobdecoder.h"
-#include "job/threadhop.h"
-#include "job/ui/jobcontrolhost.h"
-#include "machine/simulatedmachine.h"
-#include "machine/ui/machinehost.h"
-#include "project/openfile.h"
-#include "project/ui/mdichild.h"
-#include "recordingrig.h"
-#include "support/fastclock.h"
-#include "support/recordingmessageboxes.h"
+#include "job/programrig.h"
 #include "support/scopedlanguage.h"
 #include "support/textfit.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QMdiArea>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <gtest/gtest.h>
-#include <iterator>
-#include <memory>
 #include <ostream>
 #include <string>
-
-namespace {
-
-bool isJobCommand(const QByteArray &command)
-{
-    return !command.isEmpty() && command[0] >= 'a' && command[0] <= 'z';
-}
-
-// A start without waiting: no warm-up, no corner pauses, and no broken-wire
-// test (the simulated wire is whole anyway).
-Settings QuickStart(int mode)
-{
-    Settings settings;
-    settings.Mode = mode;
-    settings.CzasRozgrzewania = 0;
-    settings.Pauza_w_kacie = 0;
-    settings.PowerOutput = 1;
-    return settings;
-}
-
-// Whether the machine's time runs at the wall clock's pace.
-enum class MachineTime { Fast, WallClock };
-
-// The whole program around a start, on the simulated controller: the
-// settings and command line it runs with, the machine session on its own
-// thread, the project windows of the samples in data/, and job control.
-class SampleStart
-{
-public:
-    SampleStart(const Settings &settings, const QStringList &commandLine = {},
-                MachineTime time = MachineTime::Fast, const SimulatedMachineConfig &config = {})
-        : m_folders(ProgramFolders::current())
-        , m_commandLine(CommandLine::current())
-    {
-        ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
-        CommandLine::setCurrent(CommandLine(commandLine));
-        Settings::setCurrent(settings);
-        auto factory = [this, config](MachineClock &clock) {
-            auto backend = std::make_unique<SimulatedHidBackend>(clock);
-            controller = backend->plugMachine(FastClockMachine(config));
-            return backend;
-        };
-        machine = std::make_unique<TMachineHost>(
-            factory, std::make_shared<TMachineIdentity>(),
-            [this](const QString &text) { mainStatus << text; }, nullptr,
-            time == MachineTime::Fast ? std::unique_ptr<MachineClock>(std::make_unique<FastClock>())
-                                      : nullptr);
-        machine->setProgressHandler([this](int percent) { progress.push_back(percent); });
-        host = std::make_unique<job::JobControlHost>(
-            area, *machine,
-            job::JobControlHooks {[this](int panel, const QString &text) {
-                                      if (panel == 0)
-                                          mainStatus << text;
-                                      else
-                                          status.push_back(text);
-                                  },
-                                  {}});
-    }
-    ~SampleStart()
-    {
-        host.reset();
-        machine.reset();
-        CommandLine::setCurrent(m_commandLine);
-        ProgramFolders::setCurrent(m_folders);
-    }
-
-    // Opens a sample in a new project window, as the opener does (the reader
-    // by the extension), and waits for its plan.
-    TMDIChild *open(const QString &sample, int passNumber = 0)
-    {
-        const QString drawing = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/") + sample;
-        EXPECT_TRUE(QFile::exists(drawing)) << drawing.toStdString();
-        auto *window = new TMDIChild(TProjectWindowContext::program([](const QString &) {}));
-        area.addSubWindow(window);
-        window->show();
-        area.setActiveSubWindow(window);
-        window->document().ReaderKind = DrawingKindOf(drawing);
-        window->document().PassNumber = passNumber;
-        EXPECT_TRUE(window->Load(drawing, 255).opened());
-        EXPECT_TRUE(QTest::qWaitFor([window] { return window->document().Planned; }, 5000)) << "not planned";
-        return window;
-    }
-
-    MachineSession *session() const { return machine->session(); }
-
-    // A homed controller with the wire at (x1, y1) in 0.01 mm.
-    void placeWire(std::int32_t x1, std::int32_t y1)
-    {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return machine->connected(); }, 5000));
-        job::callOn(session(), [&] {
-            controller->setHomed(true);
-            controller->setRawPosition(Axis::X1, x1);
-            controller->setRawPosition(Axis::Y1, y1);
-            controller->clearCommands();
-        });
-    }
-
-    // Start, as the menu does; then waits until the controller has run the
-    // whole job.
-    void startAndRunToTheEnd()
-    {
-        QSignalSpy finished(session(), &MachineSession::transmissionFinished);
-        host->start();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !host->busy(); }, 20000));
-        EXPECT_EQ(status, std::vector<QString> {"1"}) << "the pass counter";
-        ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
-        // A short job may have gone out before the start returned.
-        ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() > 0; }, 20000));
-        // The panel's poll notices the end of the job on the controller.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [this] {
-                return !job::callOn(session(), [&] { return controller->flags() & StatusFlag::JobRunning; });
-            },
-            10000));
-    }
-
-    QByteArray written() const
-    {
-        QFile job(dir.filePath("out.cn"));
-        return job.open(QIODevice::ReadOnly) ? job.readAll() : QByteArray();
-    }
-    std::vector<QByteArray> received() const
-    {
-        return job::callOn(session(), [&] { return controller->commands(); });
-    }
-    std::int32_t position(int axis) const
-    {
-        return job::callOn(session(), [&] { return controller->rawPosition(axis); });
-    }
-
-    // Everything of the file reached the controller in order, with "G" after
-    // the 17th command.
-    void expectTheWholeJobReceived()
-    {
-        const QByteArray job = written();
-        ASSERT_FALSE(job.isEmpty());
-        const std::vector<QByteArray> expected = jobtest::splitJobCommands(job);
-        const std::vector<QByteArray> all = received();
-        std::vector<QByteArray> jobCommands;
-        std::copy_if(all.begin(), all.end(), std::back_inserter(jobCommands), isJobCommand);
-        EXPECT_GT(expected.size(), 17u);
-        EXPECT_EQ(jobCommands, expected);
-        EXPECT_EQ(std::count(all.begin(), all.end(), QByteArray("G")), 1);
-        EXPECT_EQ(job::callOn(session(), [&] { return controller->jobBytes(); }), job);
-    }
-
-    QTemporaryDir dir;
-    RecordingMessageBoxes boxes;
-    QMdiArea area;
-    std::shared_ptr<SimulatedMachine> controller;
-    std::unique_ptr<TMachineHost> machine;
-    std::unique_ptr<job::JobControlHost> host;
-    // The pass counter (status panel 1), and what status panel 0 and its
-    // progress bar showed, in turn.
-    std::vector<QString> status;
-    QStringList mainStatus;
-    std::vector<int> progress;
-
-private:
-    ProgramFolders m_folders;
-    CommandLine m_commandLine;
-};
-
-} // namespace
 
 // Each sample is opened from the source tree's data/ folder, as an operator
 // would open it from the samples shipped with the program.
@@ -210,7 +24,7 @@ class JobControlHostSample : public testing::TestWithParam<const char *>
 
 TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePanelSeesItEnd)
 {
-    SampleStart run(QuickStart(0));
+    ProgramRig run(QuickStart(0));
     TMDIChild *window = run.open(QString::fromLatin1(GetParam()));
     ASSERT_GT(window->document().Figures.size(), 3u) << "every sample holds several figures";
 
@@ -222,7 +36,7 @@ TEST_P(JobControlHostSample, StartStreamsTheWrittenJobToTheControllerUntilThePan
 
     // The start commands ("Q", "C", the job origin) come before the job.
     const std::vector<QByteArray> received = run.received();
-    EXPECT_EQ(job::callOn(run.session(), [&] { return run.controller->jobOriginX(); }), 10000);
+    EXPECT_EQ(run.onMachine([&] { return run.controller->jobOriginX(); }), 10000);
     const auto origin
         = std::find(received.begin(), received.end(), QByteArray("U\x10\x27\x00\x00\x10\x27\x00\x00", 9));
     EXPECT_NE(origin, received.end()) << "the job origin before the job";
@@ -278,8 +92,8 @@ TEST_P(JobControlHostRotarySample, PlannedDrawingCutsOnTheRotaryMachineFromTheAp
     // the simulated machine's own 800 mm of travel.
     SimulatedMachineConfig tall;
     tall.limitY = 1200;
-    SampleStart run(settings, {QStringLiteral("MachineName'%1'").arg(QLatin1String(c.machineName))},
-                    MachineTime::Fast, tall);
+    ProgramRig run(settings, {QStringLiteral("MachineName'%1'").arg(QLatin1String(c.machineName))},
+                   ProgramRig::Time::Fast, tall);
     int pass = 1;
     for (const char *file : c.files) {
         TMDIChild *window = run.open(QString::fromLatin1(file), pass++);
@@ -292,7 +106,7 @@ TEST_P(JobControlHostRotarySample, PlannedDrawingCutsOnTheRotaryMachineFromTheAp
     run.expectTheWholeJobReceived();
 
     const std::vector<QByteArray> received = run.received();
-    const auto firstJob = std::find_if(received.begin(), received.end(), isJobCommand);
+    const auto firstJob = std::find_if(received.begin(), received.end(), IsJobCommand);
     const auto letter = [](char l) { return [l](const QByteArray &cmd) { return cmd[0] == l; }; };
     EXPECT_EQ(std::count_if(received.begin(), received.end(), letter('U')), 0)
         << "no job origin when the material turns";
@@ -350,7 +164,7 @@ TEST(JobControlHostStatus, PausedJobSaysSoUntilContinueAndEachActionShowsItsOwnT
     SimulatedMachineConfig shortQueue;
     shortQueue.queueCapacity = 120; // the job goes out as the machine cuts it
     shortQueue.fullMargin = 60;
-    SampleStart run(QuickStart(0), {}, MachineTime::Fast, shortQueue);
+    ProgramRig run(QuickStart(0), {}, ProgramRig::Time::Fast, shortQueue);
     run.open(QStringLiteral("nested.plt"));
     run.placeWire(10000, 10000);
     const QString sent = GetText(QStringLiteral("Transmission"), QStringLiteral("przeslano"));
@@ -447,11 +261,11 @@ TEST(JobControlHostStart, KeepsTheGuiRunningWhileTheMachineIsWaitedForAndAsksMid
 {
     Settings settings = QuickStart(0);
     settings.PowerOutput = 0; // the broken-wire test runs
-    SampleStart run(settings, {}, MachineTime::WallClock);
+    ProgramRig run(settings, {}, ProgramRig::Time::WallClock);
     run.boxes.answer = DlgButton::Cancel;
     run.open(QStringLiteral("sign.plt"));
     run.placeWire(10000, 10000);
-    job::callOn(run.session(), [&] { run.controller->setBrokenWire(true); });
+    run.onMachine([&] { run.controller->setBrokenWire(true); });
     job::JobControlHost &host = *run.host;
 
     int ticks = 0;

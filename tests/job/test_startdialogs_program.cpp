@@ -3,25 +3,12 @@
 // dialog, which the test fills in and confirms as an operator would, and the
 // machine session streams the job to the simulated controller.
 
-#include "app/commandline.h"
-#include "app/common.h"
-#include "app/programfolders.h"
-#include "app/settings.h"
 #include "app/ui/numericedit.h"
 #include "drawing/jobdecoder.h"
-#include "job/recordingrig.h"
-#include "job/threadhop.h"
+#include "job/programrig.h"
 #include "job/ui/independentstartdialog.h"
-#include "job/ui/jobcontrolhost.h"
 #include "job/ui/perpendicularstartdialog.h"
 #include "job/ui/serialcutdialog.h"
-#include "machine/simulatedmachine.h"
-#include "machine/ui/machinehost.h"
-#include "project/openfile.h"
-#include "project/ui/mdichild.h"
-#include "project/ui/projectwindowhost.h"
-#include "support/fastclock.h"
-#include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
 #include "support/textfit.h"
 
@@ -44,8 +31,6 @@
 #include <memory>
 
 namespace {
-
-const QString kSamples = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/");
 
 // Acts on the named dialog once it is the active modal window, from inside
 // its own event loop, as a user would; a dialog still open three seconds
@@ -104,112 +89,31 @@ std::string axis(const std::string &line, const char *name)
     return line.substr(from, line.find(' ', from) - from);
 }
 
-bool isJobCommand(const QByteArray &c)
+// A controller that reports the model, which the command line names too, as
+// for any machine that is not a "bn"; the shipped English texts, so that
+// messages compare as shown; the area on screen for the dialogs.
+struct ShippedTexts
 {
-    return !c.isEmpty() && c[0] >= 'a' && c[0] <= 'z';
-}
-
-// The running program's classes over a simulated controller of the given
-// model, with the samples opened through the open command of the mode.
-class ProgramRig
+    ScopedLanguage language {ShippedLanguage()};
+};
+class ModelRig : private ShippedTexts, public ProgramRig
 {
 public:
-    ProgramRig(const QString &machineName, Settings settings)
-        : m_previous(ProgramFolders::current())
-        , m_previousCommandLine(CommandLine::current())
+    ModelRig(const QString &machineName, const Settings &settings)
+        : ProgramRig(settings, {QStringLiteral("MachineName'") + machineName + QLatin1Char('\'')}, Time::Fast,
+                     product(machineName))
     {
-        ProgramFolders::setCurrent(ProgramFolders(m_dir.path(), m_dir.path()));
-        // The controller reports its product; the model is named on the
-        // command line, as for any machine that is not a "bn".
-        CommandLine::setCurrent(
-            CommandLine({QStringLiteral("MachineName'") + machineName + QLatin1Char('\'')}));
-        settings.CzasRozgrzewania = 0;
-        settings.Pauza_w_kacie = 0;
-        Settings::setCurrent(settings);
-        auto factory = [this, machineName](MachineClock &clock) {
-            auto backend = std::make_unique<SimulatedHidBackend>(clock);
-            SimulatedMachineConfig config;
-            config.product = machineName;
-            controller = backend->plugMachine(FastClockMachine(config));
-            return backend;
-        };
-        machine = std::make_unique<TMachineHost>(
-            factory, std::make_shared<TMachineIdentity>(), [](const QString &) {}, nullptr,
-            std::make_unique<FastClock>());
-        host = std::make_unique<job::JobControlHost>(area, *machine, job::JobControlHooks {});
-        windows = std::make_unique<TProjectWindowHost>(
-            &area, TProjectWindowContext::program([](const QString &) {}), TProjectWindowHost::Hooks {});
         area.resize(1000, 700);
         area.show();
     }
-    ~ProgramRig()
-    {
-        ProgramFolders::setCurrent(m_previous);
-        CommandLine::setCurrent(m_previousCommandLine);
-    }
-
-    // Connected, with the sample open the mode's way in `count` planned
-    // windows.
-    bool openPlanned(const QString &sample, std::size_t count)
-    {
-        if (!QTest::qWaitFor([this] { return machine->connected(); }, 5000))
-            return false;
-        TDrawingOpener(*windows).OpenFile(QString(), kSamples + sample, false);
-        return QTest::qWaitFor(
-            [&] {
-                const std::vector<TMDIChild *> open = windows->windows();
-                return open.size() == count
-                    && std::all_of(open.begin(), open.end(), [](TMDIChild *w) { return w->planned(); });
-            },
-            10000);
-    }
-    // Start as the operator presses it; true once the job has gone out.
-    bool startAndStream()
-    {
-        QSignalSpy finished(session(), &MachineSession::transmissionFinished);
-        host->start();
-        return QTest::qWaitFor([&] { return !host->busy(); }, 20000)
-            && QTest::qWaitFor([&] { return !finished.isEmpty(); }, 20000);
-    }
-    MachineSession *session() const { return machine->session(); }
-    template<typename F> auto onMachine(F f) { return job::callOn(session(), f); }
-    // Wire ends 1 and 2 at these places (mm), homed, nothing received yet.
-    void placeWire(double x1, double y1, double x2, double y2)
-    {
-        onMachine([&] {
-            controller->setHomed(true);
-            controller->setRawPosition(Axis::X1, static_cast<std::int32_t>(x1 * 100));
-            controller->setRawPosition(Axis::Y1, static_cast<std::int32_t>(y1 * 100));
-            controller->setRawPosition(Axis::X2, static_cast<std::int32_t>(x2 * 100));
-            controller->setRawPosition(Axis::Y2, static_cast<std::int32_t>(y2 * 100));
-            controller->clearCommands();
-        });
-    }
-    std::vector<QByteArray> received()
-    {
-        return onMachine([this] { return controller->commands(); });
-    }
-    QByteArray jobFile() const
-    {
-        QFile file(m_dir.filePath(QStringLiteral("out.cn")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    RecordingMessageBoxes boxes;
-    // The shipped English texts, so that messages can be compared as shown.
-    ScopedLanguage language {tInterfejs::Create(
-        {QStringLiteral(PRENTAVIK_PROGRAM_DIR), QStringLiteral("Prentavik"), VersionString(false, false)}, 1,
-        {})};
-    std::shared_ptr<SimulatedMachine> controller;
-    QMdiArea area;
-    std::unique_ptr<TMachineHost> machine;
-    std::unique_ptr<job::JobControlHost> host;
-    std::unique_ptr<TProjectWindowHost> windows;
 
 private:
-    QTemporaryDir m_dir;
-    ProgramFolders m_previous;
-    CommandLine m_previousCommandLine;
+    static SimulatedMachineConfig product(const QString &name)
+    {
+        SimulatedMachineConfig config;
+        config.product = name;
+        return config;
+    }
 };
 
 } // namespace
@@ -219,10 +123,7 @@ private:
 // the job drives the two carriages along different paths.
 TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
 {
-    Settings settings;
-    settings.Mode = 4;
-    settings.PowerOutput = 1;
-    ProgramRig rig(QStringLiteral("Vq1200"), settings);
+    ModelRig rig(QStringLiteral("Vq1200"), QuickStart(4));
     ASSERT_TRUE(rig.openPlanned(QStringLiteral("wing.plt"), 1)) << "front and back merged into one window";
     const TProjectDocument &merged = rig.windows->windows()[0]->document();
     EXPECT_TRUE(merged.PairedProfiles);
@@ -232,7 +133,7 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
     EXPECT_EQ(merged.Figures[0].pen, 4);
     EXPECT_EQ(merged.Figures[1].pen, 3);
 
-    rig.placeWire(300, 100, 300, 100);
+    rig.placeWires(30000, 10000, 30000, 10000);
     DialogDriver user(QStringLiteral("fFigNaMat"), [](QDialog &d) {
         type(d, "feuSzerMat", QStringLiteral("400"));
         type(d, "feuOdlMatOdFrontu", QStringLiteral("200"));
@@ -242,7 +143,7 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
     EXPECT_TRUE(user.done);
     EXPECT_TRUE(rig.boxes.shown.empty());
 
-    const QByteArray written = rig.jobFile();
+    const QByteArray written = rig.written();
     const DecodedJob job = DecodeJob(written.toStdString());
     ASSERT_TRUE(job.ok) << job.error;
     // The carriages follow their own paths: most moves differ front to back.
@@ -253,10 +154,10 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
 
     const std::vector<QByteArray> received = rig.received();
     std::vector<QByteArray> jobCommands;
-    std::copy_if(received.begin(), received.end(), std::back_inserter(jobCommands), isJobCommand);
+    std::copy_if(received.begin(), received.end(), std::back_inserter(jobCommands), IsJobCommand);
     EXPECT_EQ(jobCommands, jobtest::splitJobCommands(written))
         << "every job command reached the controller in order";
-    const auto first = std::find_if(received.begin(), received.end(), isJobCommand);
+    const auto first = std::find_if(received.begin(), received.end(), IsJobCommand);
     const auto before = [&](char letter) {
         return std::any_of(received.begin(), first, [letter](const QByteArray &c) { return c[0] == letter; });
     };
@@ -311,15 +212,12 @@ public:
 // operator is asked to place the material; then the front job runs.
 TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
 {
-    Settings settings;
-    settings.Mode = 5;
-    settings.PowerOutput = 1;
-    ProgramRig rig(QStringLiteral("Q7-1200"), settings);
+    ModelRig rig(QStringLiteral("Q7-1200"), QuickStart(5));
     CountingBoxes boxes;
     boxes.count = [&rig] { return rig.received().size(); };
     ASSERT_TRUE(rig.openPlanned(QStringLiteral("block.plt"), 2)) << "the front and its side drawing";
 
-    rig.placeWire(500, 500, 100, 50);
+    rig.placeWires(50000, 50000, 10000, 5000);
     std::size_t atDialog = 0;
     DialogDriver user(QStringLiteral("fQ7StartDlg"), [&](QDialog &d) {
         atDialog = rig.received().size();
@@ -365,17 +263,15 @@ TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
 // the job the panel cuts the series again 50 mm lower.
 TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
 {
-    Settings settings;
-    settings.Mode = 2;
+    Settings settings = QuickStart(2);
     settings.StolikSwitch = 1;
     settings.rgKatObrotu = 1;
     settings.Xstolika = 600;
     settings.Ystolika = 300;
-    settings.PowerOutput = 1;
-    ProgramRig rig(QStringLiteral("bn45"), settings);
+    ModelRig rig(QStringLiteral("bn45"), settings);
     ASSERT_TRUE(rig.openPlanned(QStringLiteral("serial/1_rib.plt"), 3)) << "the three numbered passes";
 
-    rig.placeWire(100, 400, 100, 400);
+    rig.placeWires(10000, 40000, 10000, 40000);
     DialogDriver user(QStringLiteral("fDlgSeryjne"), [&](QDialog &d) {
         auto *grid = d.findChild<QTableWidget *>(QStringLiteral("sgKatyObrotu"));
         ASSERT_EQ(grid->rowCount(), 3);
@@ -391,7 +287,7 @@ TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
     EXPECT_TRUE(user.done);
     EXPECT_TRUE(rig.boxes.shown.empty());
 
-    const DecodedJob job = DecodeJob(rig.jobFile().toStdString());
+    const DecodedJob job = DecodeJob(rig.written().toStdString());
     ASSERT_TRUE(job.ok) << job.error;
     std::vector<std::string> turns;
     for (const std::string &line : job.lines) {
@@ -430,19 +326,15 @@ TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
 TEST(StartDialogsProgram, ProfilesWithDifferentFigureCountsAreNotMerged)
 {
     RecordingMessageBoxes boxes;
-    ScopedLanguage language {tInterfejs::Create(
-        {QStringLiteral(PRENTAVIK_PROGRAM_DIR), QStringLiteral("Prentavik"), VersionString(false, false)}, 1,
-        {})};
+    ScopedLanguage language(ShippedLanguage());
     Settings settings;
     settings.Mode = 4;
     Settings::setCurrent(settings);
     QTemporaryDir dir;
     const QString drawing = dir.filePath(QStringLiteral("two_front.plt"));
-    QFile file(drawing);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("IN;SP4;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU8000,0;PD12000,0,12000,4000,8000,4000,8000,0;"
-               "SP3;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU;");
-    file.close();
+    WriteAll(drawing,
+             "IN;SP4;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU8000,0;PD12000,0,12000,4000,8000,4000,8000,0;"
+             "SP3;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU;");
     QMdiArea area;
     TProjectWindowHost windows(&area, TProjectWindowContext::program([](const QString &) {}), {});
 

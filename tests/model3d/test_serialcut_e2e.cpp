@@ -5,103 +5,52 @@
 #include "app/definicje.h"
 #include "app/konfig.h"
 #include "app/machineidentity.h"
-#include "app/programfolders.h"
-#include "app/settings.h"
 #include "drawing/jobdecoder.h"
-#include "job/threadhop.h"
-#include "job/ui/jobcontrolhost.h"
-#include "machine/simulatedmachine.h"
-#include "machine/ui/machinehost.h"
+#include "job/programrig.h"
 #include "model3d/ui/genser.h"
 #include "modelbuilders.h"
 #include "project/programsettings.h"
-#include "project/ui/mdichild.h"
-#include "project/ui/projectwindowhost.h"
-#include "support/fastclock.h"
-#include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
-
-#include <QFile>
-#include <QMdiArea>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <algorithm>
 #include <gtest/gtest.h>
 
 TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
 {
-    RecordingMessageBoxes boxes;
     ScopedLanguage language(ShippedLanguage());
-    QTemporaryDir dir;
-    const ProgramFolders previousFolders = ProgramFolders::current();
-    ProgramFolders::setCurrent(ProgramFolders(dir.path(), dir.path()));
-    Settings settings;
+    Settings settings = QuickStart(0);
     settings.StolikSwitch = 1; // the rotary table turns the material between passes
-    settings.CzasRozgrzewania = 0;
-    settings.Pauza_w_kacie = 0;
-    settings.PowerOutput = 1;
-    Settings::setCurrent(settings);
-
-    std::shared_ptr<SimulatedMachine> controller;
-    auto factory = [&controller](MachineClock &clock) {
-        auto backend = std::make_unique<SimulatedHidBackend>(clock);
-        controller = backend->plugMachine(FastClockMachine());
-        return backend;
-    };
-    QMdiArea area;
-    auto identity = std::make_shared<TMachineIdentity>();
     // The wire moves and cuts at its speeds, on a clock that runs faster.
-    TMachineHost machine(
-        factory, identity, [](const QString &) {}, nullptr, std::make_unique<FastClock>());
-    job::JobControlHost jobs(area, machine, {});
-    TProjectWindowHost projects(&area, TProjectWindowContext::program([](const QString &) {}), {});
+    ProgramRig rig(settings);
     StubMachineIdentity stub;
-    Konfig konfig(ProgramFolders(dir.path()), {}, stub);
+    Konfig konfig(ProgramFolders(rig.dir.path()), {}, stub);
 
     TGenSerHooks hooks;
     hooks.context.projectSettings
         = [] { return ProjectSettingsFrom(Settings::current(), ProgramValues::current(), 1200, 800); };
     hooks.context.tableHeight = [] { return Settings::current().Ystolika; };
     hooks.serialCutReady = [&konfig](bool cutOffAtEnd) { konfig.setSerialCutting(cutOffAtEnd); };
-    TfGenSer window(projects, hooks);
-    const QString model = dir.filePath("block.raw");
-    {
-        QFile file(model);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(modeltest::RawText(modeltest::Box(0, 0, 0, 40, 60, 20)->triangles));
-    }
+    TfGenSer window(*rig.windows, hooks);
+    const QString model = rig.dir.filePath("block.raw");
+    WriteAll(model, modeltest::RawText(modeltest::Box(0, 0, 0, 40, 60, 20)->triangles));
     window.generator().LoadModel(model);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.generator().loading(); }, 10000));
     window.generator().setStepCount(4);
     window.generator().btnGenerujClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.generator().generating(); }, 30000));
-    ASSERT_EQ(projects.windows().size(), 4u);
+    ASSERT_EQ(rig.windows->windows().size(), 4u);
     ASSERT_EQ(Settings::current().Mode, 2);
     ASSERT_TRUE(Globals().CutOffAtEnd);
-    area.setActiveSubWindow(projects.windows().front());
+    rig.area.setActiveSubWindow(rig.windows->windows().front());
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return machine.connected(); }, 5000));
-    MachineSession *session = machine.session();
-    job::callOn(session, [&] {
-        controller->setHomed(true);
-        controller->setRawPosition(Axis::X1, 10000);
-        controller->setRawPosition(Axis::Y1, 30000);
-        controller->clearCommands();
-    });
-    QSignalSpy finished(session, &MachineSession::transmissionFinished);
-    jobs.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !jobs.busy(); }, 20000));
-    ASSERT_TRUE(boxes.shown.empty()) << boxes.shown.front().text.toStdString();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 30000));
+    rig.placeWire(10000, 30000);
+    ASSERT_TRUE(rig.startAndStream());
+    ASSERT_TRUE(rig.boxes.shown.empty()) << rig.boxes.shown.front().text.toStdString();
 
-    QFile job(dir.filePath("out.cn"));
-    ASSERT_TRUE(job.open(QIODevice::ReadOnly));
-    const QByteArray written = job.readAll();
-    EXPECT_FALSE(QFile::exists(dir.filePath("out.cntmp")));
-    EXPECT_EQ(job::callOn(session, [&] { return controller->jobBytes(); }), written);
-    const std::vector<QByteArray> received = job::callOn(session, [&] { return controller->commands(); });
+    const QByteArray written = rig.written();
+    EXPECT_FALSE(QFile::exists(rig.dir.filePath("out.cntmp")));
+    EXPECT_EQ(rig.onMachine([&] { return rig.controller->jobBytes(); }), written);
+    const std::vector<QByteArray> received = rig.received();
     EXPECT_EQ(std::count(received.begin(), received.end(), QByteArray("G")), 1);
     // Four passes, each ending with an eighth of a turn of the table (8000 steps a turn);
     // after the last turn the wire drives through the base and cuts the model off.
@@ -114,7 +63,5 @@ TEST(SerialCutFromModel, GeneratedPassesAreJoinedAndStreamedToATableMachine)
                                      [](const std::string &l) { return l.rfind("move x1=", 0) == 0; });
     EXPECT_NE(cutOff, lastTurn) << Joined(lines);
 
-    Settings::setCurrent(Settings());
     Globals().CutOffAtEnd = false;
-    ProgramFolders::setCurrent(previousFolders);
 }
