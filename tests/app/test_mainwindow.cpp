@@ -10,6 +10,7 @@
 #include "machine/ui/machinehost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 #include "support/textfit.h"
 
 #include <QAction>
@@ -252,10 +253,7 @@ TEST(Startup, MissingLanguageFileEndsWithOneEnglishMessageAndExitCode1)
 TEST(Startup, UnusableLanguageFileEndsTheSameWay)
 {
     QTemporaryDir dir;
-    QFile file(dir.path() + "/Prentavik_US.xml");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<interface name=\"Prentavik\" version=\"0.9\"/>");
-    file.close();
+    WriteAll(dir.path() + "/Prentavik_US.xml", "<interface name=\"Prentavik\" version=\"0.9\"/>");
     FrameEnvironment environment(dir.path());
     RecordingMessageBoxes boxes;
 
@@ -585,11 +583,9 @@ TEST_F(MainWindowTest, ScannedCodeOfAnExistingSetReplacesTheProjectsOnce)
     setMode(0);
     const QString samples = QStringLiteral(PRENTAVIK_SOURCE_DIR "/data/samples/");
     const QString config = windows->dlgkonfig->konfig().caption();
-    QFile set(ProgramFolders::current().writablePath("5900000000015.cod"));
-    ASSERT_TRUE(set.open(QIODevice::WriteOnly));
-    set.write("[Configuration]\r\nConfigFileName=" + config.toUtf8() + "\r\n[Projects]\r\nPrj1="
-              + samples.toUtf8() + "sign.plt\r\nPrj2=" + samples.toUtf8() + "nested.plt\r\n");
-    set.close();
+    WriteAll(ProgramFolders::current().writablePath("5900000000015.cod"),
+             "[Configuration]\r\nConfigFileName=" + config.toUtf8() + "\r\n[Projects]\r\nPrj1="
+                 + samples.toUtf8() + "sign.plt\r\nPrj2=" + samples.toUtf8() + "nested.plt\r\n");
     TProjectWindowHost &projects = *windows->projects;
     windows->drawingOpener->OpenFile(QString(), samples + "flange.dxf", false);
     ASSERT_EQ(projects.ProjectCount(), 1);

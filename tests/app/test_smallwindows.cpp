@@ -7,6 +7,7 @@
 #include "app/supportrequest.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -249,9 +250,7 @@ TEST(SupportRequest, WrittenWholeAndOpenedOrTheFailureShown)
     const QString path = dir.filePath(QStringLiteral("SupportRequest.html"));
     ASSERT_TRUE(WriteSupportRequest(Request(false), path, open));
     EXPECT_EQ(opened, QStringList {path});
-    QFile written(path);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), "\xEF\xBB\xBF" + MakeSupportRequest(Request(false)).toUtf8());
+    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF" + MakeSupportRequest(Request(false)).toUtf8());
 
     const QString unwritable = dir.filePath(QStringLiteral("missing/SupportRequest.html"));
     EXPECT_FALSE(WriteSupportRequest(Request(false), unwritable, open));

@@ -137,9 +137,7 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
     EXPECT_TRUE(save->isEnabled());
     save->click();
     EXPECT_FALSE(save->isEnabled());
-    QFile file(dir.filePath(Code + ".cod"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray saved = file.readAll();
+    const QByteArray saved = ReadAll(dir.filePath(Code + ".cod"));
     EXPECT_TRUE(saved.contains("Prj1=/d/a.plt\r\nPrj2=/d/new.plt\r\n"));
     EXPECT_TRUE(saved.contains("Line1=Shelf\r\n"));
     EXPECT_TRUE(boxes.shown.empty());

@@ -2,6 +2,7 @@
 #include "machine/basepoints.h"
 #include "machine/sterowanie.h"
 #include "simfixture.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -65,9 +66,7 @@ TEST(BasePoints, ListIsSavedWholeOnEveryChangeAndComesBackInOrder)
         EXPECT_FALSE(points.usunClick());
         EXPECT_EQ(points.selected(), 1) << "the line now at the same place";
     }
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "X=    1.000   Y=    0.500 mm\r\nX=    3.000   Y=    0.500 mm\r\n");
+    EXPECT_EQ(ReadAll(path), "X=    1.000   Y=    0.500 mm\r\nX=    3.000   Y=    0.500 mm\r\n");
 
     TPunkty_bazowe again(path, Units::Millimetre, QLocale::c());
     EXPECT_EQ(again.lines(), (QStringList {"X=    1.000   Y=    0.500 mm", "X=    3.000   Y=    0.500 mm"}));
@@ -84,11 +83,7 @@ TEST(BasePoints, BadLinesAndFailedSavesAreToldAndLoseNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/base.txt");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("X=   12.500   Y=    1.000\nX=  garbage   Y=    1.000\n");
-    }
+    WriteAll(path, "X=   12.500   Y=    1.000\nX=  garbage   Y=    1.000\n");
     TPunkty_bazowe points(path, Units::Millimetre, QLocale::c());
     points.listaClick(1);
     const TPunkty_bazowe::Target bad = points.ustawClick();

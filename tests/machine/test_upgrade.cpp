@@ -1,5 +1,6 @@
 #include "machine/upgradeprogram.h"
 #include "simfixture.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,12 +45,7 @@ struct UpgradeRig : SimRig
     }
 
     QString romPath() const { return folder.path() + QStringLiteral("/ROM/Vq/Dervilon162.rom"); }
-    void writeRom(const QByteArray &bytes) const
-    {
-        QFile file(romPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
+    void writeRom(const QByteArray &bytes) const { WriteAll(romPath(), bytes); }
     std::vector<std::uint16_t> memory() { return machine->programMemory().words(clock.nowMs()); }
     int countSub(const std::vector<QByteArray> &commands, int sub) const
     {
@@ -220,9 +216,7 @@ TEST(Upgrade, ReadingTheProgramWritesTheFileWhole)
     UpgradeRig rig;
     rig.upgrade.activate();
     ASSERT_TRUE(rig.upgrade.run(UpgradeOperation::Read));
-    QFile file(rig.romPath());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const std::optional<RomImage> read = ParseRomImage(file.readAll());
+    const std::optional<RomImage> read = ParseRomImage(ReadAll(rig.romPath()));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->version, (FirmwareVersion {3, 5}));
     EXPECT_EQ(read->words, rig.memory());
@@ -235,11 +229,7 @@ TEST(FactoryParameters, RestoreSendsEveryByteAndClaimsOnlyWhenAllWent)
     QByteArray image;
     for (int i = 0; i < 300; ++i)
         image.append(static_cast<char>(i * 7 + 1));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(image);
-    }
+    WriteAll(path, image);
     SimRig rig;
     rig.takeCommands();
     const std::int64_t start = rig.clock.nowMs();

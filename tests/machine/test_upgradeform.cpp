@@ -10,6 +10,7 @@
 #include "machine/ui/upgradeform.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 #include "support/textfit.h"
 
 #include <QCoreApplication>
@@ -61,9 +62,7 @@ struct ThreadedSession
         RomImage image {version, std::vector<std::uint16_t>(kProgramWords)};
         for (int i = 0; i < kProgramWords; ++i)
             image.words[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 31 + 7);
-        QFile file(romPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(RomImageBytes(image));
+        WriteAll(romPath(), RomImageBytes(image));
     }
     QString romPath() const { return folder.path() + QStringLiteral("/ROM/Vq/Dervilon162.rom"); }
     // Everything the controller received, read on the machine's thread.

@@ -15,6 +15,7 @@
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 #include "support/textfit.h"
 
 #include <QApplication>
@@ -84,9 +85,7 @@ protected:
     QString Write(const char *name, const std::vector<TRawTriangle> &triangles)
     {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(RawText(triangles));
+        WriteAll(path, RawText(triangles));
         return path;
     }
 

@@ -6,6 +6,7 @@
 #include "model3d/ui/modelinfodialog.h"
 #include "modelbuilders.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 #include "support/textfit.h"
 
 #include <QLabel>
@@ -58,10 +59,7 @@ TEST(ModelInfoWindow, ShowsTheRecordInTheCurrentUnitByControlName)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("wing.raw"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(1500, 'x'));
-    f.close();
+    WriteAll(file, QByteArray(1500, 'x'));
     const int unit = Units::currentLengthUnit();
     Units::setCurrentLengthUnit(Units::Inch);
     TfModelInfo window;

@@ -1,4 +1,5 @@
 #include "model3d/modelloader.h"
+#include "support/testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,10 +29,8 @@ struct LoaderRig
 
     QString file(const QString &name, const QByteArray &bytes)
     {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            ADD_FAILURE() << "cannot write " << name.toStdString();
-        return f.fileName();
+        WriteAll(dir.filePath(name), bytes);
+        return dir.filePath(name);
     }
 
     void waitForResult()

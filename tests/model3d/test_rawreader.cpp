@@ -1,5 +1,6 @@
 #include "model3d/modelreading.h"
 #include "model3d/rawreader.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,9 +19,7 @@ Floats floatsOf(const TRawTriangle &t)
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        ADD_FAILURE() << "cannot write " << path.toStdString();
+    WriteAll(path, bytes);
     return path;
 }
 

@@ -9,6 +9,7 @@
 #include "project/holedrilling.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -203,9 +204,7 @@ TEST(Duplication, ParametersAreKeptBesideTheDrawing)
 
     params = {3, 2, 112.5, 60, -2.5, 4.25};
     ASSERT_TRUE(SaveDuplicationParameters(file, params).ok);
-    QFile written(file);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(),
+    EXPECT_EQ(ReadAll(file),
               QByteArray("[Duplication_parameters]\r\n"
                          "Number of elements in a row=3\r\n"
                          "Number of rows=2\r\n"
@@ -219,10 +218,7 @@ TEST(Duplication, ParametersAreKeptBesideTheDrawing)
 
     // Keys that are missing take their defaults, the line distances from
     // the spacings read; other sections stay.
-    QFile out(file);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write("[Other]\r\nk=v\r\n[duplication_parameters]\r\nSpace between the elements=120\r\n");
-    out.close();
+    WriteAll(file, "[Other]\r\nk=v\r\n[duplication_parameters]\r\nSpace between the elements=120\r\n");
     ASSERT_TRUE(LoadDuplicationParameters(file, source, read));
     EXPECT_EQ(read, (TDuplicationParams {2, 1, 120, 60, 10, 5}));
     ASSERT_TRUE(SaveDuplicationParameters(file, read).ok);

@@ -5,6 +5,7 @@
 #include "app/ui/mainwindow.h"
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
+#include "support/testfiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -16,12 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class ProjectExport : public ::testing::Test
 {
@@ -84,7 +79,7 @@ TEST_F(ProjectExport, CommandsAskOnlyForAProjectWithFiguresAndWriteWhatTheDialog
               "HPGL.plt (*.plt)*.*");
     EXPECT_EQ(requests[0].defaultSuffix + " " + requests[0].proposedName, "plt wing.v2.plt");
     EXPECT_EQ(requests[0].folder, QDir(dir.path()).absolutePath());
-    EXPECT_EQ(contents(answer), "PA 0,0;\r\nPD 400,0;\r\nPD 400,200;\r\nPD 0,200;\r\nPD 0,0;\r\nPU;\r\n");
+    EXPECT_EQ(ReadAll(answer), "PA 0,0;\r\nPD 400,0;\r\nPD 400,200;\r\nPD 0,200;\r\nPD 0,0;\r\nPU;\r\n");
 
     // The DXF values are millimetres whatever unit the program shows.
     Settings inch = Settings::current();
@@ -95,7 +90,7 @@ TEST_F(ProjectExport, CommandsAskOnlyForAProjectWithFiguresAndWriteWhatTheDialog
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].title + requests[1].filters[0].description, "Save output file as DXFDXF (*.dxf)");
     EXPECT_EQ(requests[1].defaultSuffix + " " + requests[1].proposedName, "dxf ");
-    const QByteArray dxf = contents(answer);
+    const QByteArray dxf = ReadAll(answer);
     EXPECT_TRUE(dxf.contains("  10\r\n10.000\r\n  20\r\n5.000\r\n")) << dxf.constData();
     EXPECT_EQ(dxf.count("VERTEX"), 5);
 
