@@ -1,6 +1,9 @@
 #include "app/ui/widgetroutines.h"
 
+#include <QDialog>
 #include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QTableWidget>
 
 int MeasureText(const QString &text, int maximum, const QFont &font)
@@ -18,4 +21,21 @@ void AutoSizeGridColumns(QTableWidget &grid, int firstColumn, int lastColumn, in
         if (grid.columnWidth(column) < wanted)
             grid.setColumnWidth(column, wanted);
     }
+}
+
+QHBoxLayout *DialogButtonRow(QDialog &dialog, QPushButton *action, QPushButton *cancel,
+                             std::initializer_list<QPushButton *> leading)
+{
+    auto *row = new QHBoxLayout;
+    for (QPushButton *button : leading) {
+        button->setAutoDefault(false);
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+    action->setDefault(true);
+    cancel->setAutoDefault(false);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    row->addWidget(action);
+    row->addWidget(cancel);
+    return row;
 }

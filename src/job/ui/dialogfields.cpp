@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "app/ui/numericedit.h"
+#include "app/ui/widgetroutines.h"
 #include "app/units.h"
 
 #include <QDialog>
@@ -35,15 +36,8 @@ QHBoxLayout *StartCancelButtons(QDialog &dialog, std::function<void()> confirm)
 {
     QPushButton *start = NewButton(&dialog, "btnDalej", QStringLiteral("Main_window"), "Start1.Caption");
     QPushButton *cancel = NewButton(&dialog, "btnAnuluj", QStringLiteral("Base_points"), "anuluj.Caption");
-    start->setDefault(true);
-    cancel->setAutoDefault(false);
     QObject::connect(start, &QPushButton::clicked, &dialog, std::move(confirm));
-    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(start);
-    buttons->addWidget(cancel);
-    return buttons;
+    return DialogButtonRow(dialog, start, cancel);
 }
 
 QString Text(const QString &section, const char *key)

@@ -82,17 +82,9 @@ SerialCutDialog::SerialCutDialog(SerialCutContext context, QWidget *parent)
     QPushButton *confirmButton = NewButton(this, "btnZatwierdz", kButtons, "btnZatwierdz.Caption");
     QPushButton *cancel = NewButton(this, "btnAnuluj", kButtons, "btnAnuluj.Caption");
     QPushButton *defaults = NewButton(this, "btnParDomyslne", kButtons, "btnParDomyslne.Caption");
-    confirmButton->setDefault(true);
-    cancel->setAutoDefault(false);
-    defaults->setAutoDefault(false);
     connect(confirmButton, &QPushButton::clicked, this, &SerialCutDialog::confirm);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(defaults, &QPushButton::clicked, this, &SerialCutDialog::setDefaultAngles);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(defaults);
-    buttons->addStretch(1);
-    buttons->addWidget(confirmButton);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = DialogButtonRow(*this, confirmButton, cancel, {defaults});
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_grid, 1);

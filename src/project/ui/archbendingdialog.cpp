@@ -3,6 +3,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/ui/numericedit.h"
+#include "app/ui/widgetroutines.h"
 #include "app/units.h"
 #include "project/archbending.h"
 #include "project/ui/mdichild.h"
@@ -65,19 +66,12 @@ TfZaginacz::TfZaginacz(TMDIChild &source, TProjectWindowHost &host, QWidget *par
     ratioRow->addWidget(label("labReductionBig"));
     layout->addLayout(ratioRow);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
     auto *generate = new QPushButton(this);
     generate->setObjectName(QStringLiteral("btnGeneruj"));
-    generate->setDefault(true);
     auto *cancel = new QPushButton(this);
     cancel->setObjectName(QStringLiteral("btnAnuluj"));
-    cancel->setAutoDefault(false);
-    buttons->addWidget(generate);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogButtonRow(*this, generate, cancel));
     connect(generate, &QPushButton::clicked, this, &TfZaginacz::btnGenerujClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Translate();
     m_depth->setUnit(Units::currentLengthUnit());

@@ -4,6 +4,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/ui/numericedit.h"
+#include "app/ui/widgetroutines.h"
 #include "app/units.h"
 #include "project/ui/mdichild.h"
 #include "project/ui/projectwindowhost.h"
@@ -116,23 +117,18 @@ TfParDup::TfParDup(TMDIChild &source, TProjectWindowHost &host, QWidget *parent)
     grid->setColumnStretch(0, 1);
     layout->addLayout(grid);
 
-    auto *buttons = new QHBoxLayout;
-    auto button = [this, buttons](const char *name) {
+    auto button = [this](const char *name) {
         auto *created = new QPushButton(this);
         created->setObjectName(QString::fromLatin1(name));
         created->setAutoDefault(false);
-        buttons->addWidget(created);
         return created;
     };
     QPushButton *defaults = button("btnParDomyslne");
-    buttons->addStretch();
     QPushButton *generate = button("btnZatwierdz");
     QPushButton *cancel = button("btnAnuluj");
-    generate->setDefault(true);
-    layout->addLayout(buttons);
+    layout->addLayout(DialogButtonRow(*this, generate, cancel, {defaults}));
     connect(defaults, &QPushButton::clicked, this, &TfParDup::btnParDomyslneClick);
     connect(generate, &QPushButton::clicked, this, &TfParDup::btnZatwierdzClick);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     Translate();
     TntFormActivate();
