@@ -18,11 +18,6 @@
 
 namespace {
 
-QString Text(const char *section, const char *key)
-{
-    return GetText(QString::fromLatin1(section), QString::fromLatin1(key));
-}
-
 struct Values
 {
     double x, y, width, height;
@@ -100,8 +95,8 @@ TEST(HoleDrilling, MissingValuesAndAFailedWriteOpenNothing)
         EXPECT_EQ(QFile::exists(path), c.written);
         if (!c.written) {
             ASSERT_EQ(boxes.shown.size(), 1u);
-            EXPECT_EQ(boxes.shown[0].caption, Text("Main_window", "msgBrakDanychZMorvantelloa"));
-            EXPECT_EQ(boxes.shown[0].text, Text("Main_window", "msgWygenerujStozekWMorvantelloze"));
+            EXPECT_EQ(boxes.shown[0].caption, GetText("Main_window", "msgBrakDanychZMorvantelloa"));
+            EXPECT_EQ(boxes.shown[0].text, GetText("Main_window", "msgWygenerujStozekWMorvantelloze"));
         }
     }
 
@@ -114,7 +109,8 @@ TEST(HoleDrilling, MissingValuesAndAFailedWriteOpenNothing)
         sbGenKrzyzToPunktClick(TCompanionLink(block.name()), nowhere, 0, [&](const QString &) { ++opens; }));
     EXPECT_EQ(opens, 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_TRUE(boxes.shown[0].text.startsWith(Text("Universal", "bladZapisuPliku") + "\n" + nowhere + "\n"));
+    EXPECT_TRUE(
+        boxes.shown[0].text.startsWith(GetText("Universal", "bladZapisuPliku") + "\n" + nowhere + "\n"));
 }
 
 TEST(Companion, StartedOnceWithShowAllThenFoundRunning)
@@ -166,5 +162,5 @@ TEST(Companion, StartedOnceWithShowAllThenFoundRunning)
     const QString missing = dir.filePath("gone");
     EXPECT_EQ(sbMorvantelloClick(missing, hooks), TCompanionOutcome::Missing);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, Text("Universal", "txtPlikuBrak") + "\n" + missing);
+    EXPECT_EQ(boxes.shown[0].text, GetText("Universal", "txtPlikuBrak") + "\n" + missing);
 }

@@ -113,10 +113,6 @@ protected:
         return Button("btnGeneruj")->isEnabled() && Button("btnPlikRaw")->isEnabled()
             && window->findChild<NumericEdit *>("feIloscObrotow")->isEnabled() && !window->view()->busy();
     }
-    static QString Text(const char *section, const char *key)
-    {
-        return GetText(QString::fromLatin1(section), QString::fromLatin1(key));
-    }
 
     QTemporaryDir dir;
     RecordingMessageBoxes boxes;
@@ -208,7 +204,7 @@ TEST_F(GenSer, SeveralFiguresAskAndCancelThereUndoesTheRun)
     Generate(2);
     ASSERT_EQ(boxes.questions.size(), 1u);
     EXPECT_EQ(boxes.questions[0],
-              Text("SerialCutFrom3D", "wieleFigur") + "\n" + Text("SerialCutFrom3D", "czyKontynuowac"));
+              GetText("SerialCutFrom3D", "wieleFigur") + "\n" + GetText("SerialCutFrom3D", "czyKontynuowac"));
     EXPECT_TRUE(Windows().empty());
     EXPECT_TRUE(ControlsEnabled());
     EXPECT_EQ(window->generator().stepCounter(), 1);
@@ -250,7 +246,7 @@ TEST_F(GenSer, CancelDuringStepFiveWaitsForItsWorkersAndTheNextRunStartsAtZero)
     // Closing and choosing another model are refused while the steps run.
     EXPECT_FALSE(window->close());
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, Text("SerialCutFrom3D", "zakonczGenPlikowWy"));
+    EXPECT_EQ(boxes.shown[0].text, GetText("SerialCutFrom3D", "zakonczGenPlikowWy"));
     window->generator().ChooseModelFile();
     QTest::mouseDClick(window->findChild<QLineEdit *>("ePlik"), Qt::LeftButton);
     EXPECT_EQ(asked, 0);
@@ -298,7 +294,7 @@ TEST_F(GenSer, RefusesEmptyModelsAndStopsWhereNoOpenContourIsLeft)
 {
     Load(Write("empty.raw", {}));
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, Text("Project_window", "zbiorPusty"));
+    EXPECT_EQ(boxes.shown[0].text, GetText("Project_window", "zbiorPusty"));
     EXPECT_FALSE(Button("btnGeneruj")->isEnabled());
     EXPECT_FALSE(Button("btnModelInfo")->isEnabled());
     EXPECT_TRUE(Button("btnPlikRaw")->isEnabled());
@@ -314,7 +310,7 @@ TEST_F(GenSer, RefusesEmptyModelsAndStopsWhereNoOpenContourIsLeft)
     boxes.shown.clear();
     Generate(3);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, Text("SerialCutFrom3D", "brakKonturu").arg("0.00"));
+    EXPECT_EQ(boxes.shown[0].text, GetText("SerialCutFrom3D", "brakKonturu").arg("0.00"));
     EXPECT_TRUE(Windows().empty());
     EXPECT_TRUE(ControlsEnabled());
 

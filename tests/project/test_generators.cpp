@@ -45,11 +45,6 @@ TDuplicationParams Defaults(const TProjectDocument &source, double columns, doub
     return params;
 }
 
-QString Text(const char *section, const char *key)
-{
-    return GetText(QString::fromLatin1(section), QString::fromLatin1(key));
-}
-
 } // namespace
 
 TEST(Duplication, ConnectingLineRunsBesideTheCopiesAndCloses)
@@ -167,14 +162,14 @@ TEST(Duplication, ChecksInOrderFocusTheirFieldAndAskAboutOverlaps)
         EXPECT_EQ(CheckDuplicationParameters(params, source, Units::Millimetre), c.field);
         ASSERT_EQ(boxes.shown.size(), c.message ? 1u : 0u);
         if (c.message) {
-            EXPECT_TRUE(boxes.shown[0].text.startsWith(Text("Duplication_parameters", c.message)));
+            EXPECT_TRUE(boxes.shown[0].text.startsWith(GetText("Duplication_parameters", c.message)));
         }
         if (params.elementSpacing == 90) {
             ASSERT_EQ(boxes.questions.size(), 1u);
             EXPECT_EQ(boxes.questions[0],
-                      Text("Duplication_parameters", "ElNachodzaNaSiebie") + "\n"
-                          + Text("Duplication_parameters", "SzerokoscPojedynElem") + ": 100.00 mm\n\n"
-                          + Text("Duplication_parameters", "CzyAkceptujesz"));
+                      GetText("Duplication_parameters", "ElNachodzaNaSiebie") + "\n"
+                          + GetText("Duplication_parameters", "SzerokoscPojedynElem") + ": 100.00 mm\n\n"
+                          + GetText("Duplication_parameters", "CzyAkceptujesz"));
         }
     }
 
@@ -188,7 +183,7 @@ TEST(Duplication, ChecksInOrderFocusTheirFieldAndAskAboutOverlaps)
     // A grid beyond the plotter's coordinates would wrap round.
     params = Defaults(source, 6000, 1);
     EXPECT_EQ(CheckDuplicationParameters(params, source, Units::Millimetre), TDuplicationField::CopiesPerRow);
-    EXPECT_EQ(boxes.shown.back().text, Text("Main_window", "projektZaDuzy"));
+    EXPECT_EQ(boxes.shown.back().text, GetText("Main_window", "projektZaDuzy"));
 }
 
 TEST(Duplication, ParametersAreKeptBesideTheDrawing)
@@ -228,7 +223,7 @@ TEST(Duplication, ParametersAreKeptBesideTheDrawing)
 TEST(ArchBending, NotchesFollowTheCurveOrAreRefused)
 {
     ScopedLanguage language(ShippedLanguage());
-    const QString wrongWay = Text("Arch_cutting", "niedozwolonaWypuklosc");
+    const QString wrongWay = GetText("Arch_cutting", "niedozwolonaWypuklosc");
     struct Case
     {
         const char *what;
@@ -259,7 +254,7 @@ TEST(ArchBending, NotchesFollowTheCurveOrAreRefused)
          {{{0, 0}, {4000, 0}, {4000, -4000}}, {{9000, 0}, {9500, 0}}},
          10,
          {},
-         Text("Arch_cutting", "projWieloelementNiedozwolony")},
+         GetText("Arch_cutting", "projWieloelementNiedozwolony")},
         {"depth 0 is refused without a word", {{{0, 0}, {4000, 0}, {4000, -4000}}}, 0, {}, {}},
         {"a hairpin would open an endless notch", {{{8000, 0}, {0, 0}, {4000, 0}}}, 10, {}, wrongWay},
         {"so would a turn this sharp at this depth", {{{4000, 0}, {0, 0}, {4000, 20}}}, 9000, {}, wrongWay},
@@ -279,7 +274,7 @@ TEST(ArchBending, NotchesFollowTheCurveOrAreRefused)
         ASSERT_EQ(boxes.shown.size(), c.message.isEmpty() ? 0u : 1u);
         if (!c.message.isEmpty()) {
             EXPECT_EQ(boxes.shown[0].text,
-                      c.message + QStringLiteral("\n\n") + Text("Arch_cutting", "wymaganaKrzywa"));
+                      c.message + QStringLiteral("\n\n") + GetText("Arch_cutting", "wymaganaKrzywa"));
         }
         if (bent) {
             ASSERT_EQ(bent->document.Figures.size(), 1u);

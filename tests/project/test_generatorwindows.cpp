@@ -57,11 +57,6 @@ protected:
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     }
 
-    static QString Text(const char *section, const char *key)
-    {
-        return GetText(QString::fromLatin1(section), QString::fromLatin1(key));
-    }
-
     ScopedLanguage language;
     QTemporaryDir dir;
     QMdiArea area;
@@ -101,7 +96,7 @@ TEST_F(GeneratorWindows, DuplicationOpensAPlannedGridAndRemembersItsParameters)
     const int empty = host.CreateEmptyProject(QStringLiteral("empty.plt"), QString());
     ShowDuplicationDialog(*host.window(empty), host, nullptr);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, Text("Main_window", "projektNiezaplanowany"));
+    EXPECT_EQ(boxes.shown[0].text, GetText("Main_window", "projektNiezaplanowany"));
 }
 
 TEST_F(GeneratorWindows, ArchBendingShowsOverlapsAndReplacesItsLastWindow)
@@ -125,14 +120,14 @@ TEST_F(GeneratorWindows, ArchBendingShowsOverlapsAndReplacesItsLastWindow)
     TMDIChild *overlapping = host.window(dialog.generatedWindow());
     ASSERT_NE(overlapping, nullptr);
     EXPECT_EQ(overlapping->windowTitle(),
-              QStringLiteral("!!! ") + Text("Arch_cutting", "blednyPrzebieg") + QStringLiteral(" !!!  ")
+              QStringLiteral("!!! ") + GetText("Arch_cutting", "blednyPrzebieg") + QStringLiteral(" !!!  ")
                   + source->windowTitle());
     EXPECT_EQ(overlapping->geometry(), source->geometry());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].caption,
-              Text("Arch_cutting", "caption") + QStringLiteral(" : ")
-                  + Text("Arch_cutting", "blednyPrzebieg"));
-    EXPECT_TRUE(boxes.shown[0].text.startsWith(Text("Arch_cutting", "bledneParametryDlaKrzywej")));
+              GetText("Arch_cutting", "caption") + QStringLiteral(" : ")
+                  + GetText("Arch_cutting", "blednyPrzebieg"));
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(GetText("Arch_cutting", "bledneParametryDlaKrzywej")));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
 
@@ -144,7 +139,7 @@ TEST_F(GeneratorWindows, ArchBendingShowsOverlapsAndReplacesItsLastWindow)
     TMDIChild *strip = host.window(dialog.generatedWindow());
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->windowTitle(),
-              source->windowTitle() + QStringLiteral(" : ") + Text("Arch_cutting", "caption"));
+              source->windowTitle() + QStringLiteral(" : ") + GetText("Arch_cutting", "caption"));
     EXPECT_TRUE(strip->isMaximized());
     Wait(strip);
     EXPECT_TRUE(strip->planned());
