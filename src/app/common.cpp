@@ -1,5 +1,6 @@
 #include "app/common.h"
 
+#include "app/configfiles.h"
 #include "app/definicje.h"
 #include "app/language.h"
 #include "app/messages.h"
@@ -186,6 +187,14 @@ QString FileWriteFailedText(const QString &fileName, const QString &reason)
 {
     return GetText(QStringLiteral("Universal"), QStringLiteral("bladZapisuPliku")) + QLatin1Char('\n')
         + QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + reason;
+}
+
+bool WriteFileMsg(const QString &fileName, const QByteArray &bytes)
+{
+    const ConfigFiles::FileResult written = ConfigFiles::writeWholeFile(fileName, bytes);
+    if (!written.ok)
+        ShowMsg(FileWriteFailedText(fileName, written.error), true);
+    return written.ok;
 }
 
 void CopyToWideArray(const QString &text, std::span<char16_t> array)

@@ -76,6 +76,9 @@ QString WithoutMnemonic(const QString &caption);
 // The message for a file that could not be written: "Universal"/"bladZapisuPliku",
 // the file's name and the system's reason, one to a line.
 QString FileWriteFailedText(const QString &fileName, const QString &reason);
+// Writes the file whole (ConfigFiles::writeWholeFile). A failed write is shown
+// with that message and gives false.
+bool WriteFileMsg(const QString &fileName, const QByteArray &bytes);
 
 // Zeroes the array and copies as much of the text as leaves the last element
 // 0, so the array always ends with a terminator.

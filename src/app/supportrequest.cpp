@@ -1,8 +1,6 @@
 #include "app/supportrequest.h"
 
 #include "app/common.h"
-#include "app/configfiles.h"
-#include "app/messages.h"
 #include "app/units.h"
 
 namespace {
@@ -186,11 +184,8 @@ bool WriteSupportRequest(const TSupportRequest &request, const QString &path,
     // The byte-order mark tells the browser the page is UTF-8, so names with
     // letters beyond ASCII show as they are.
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + MakeSupportRequest(request).toUtf8();
-    const ConfigFiles::FileResult written = ConfigFiles::writeWholeFile(path, bytes);
-    if (!written.ok) {
-        ShowMsg(FileWriteFailedText(path, written.error), true);
+    if (!WriteFileMsg(path, bytes))
         return false;
-    }
     if (open)
         open(path);
     return true;

@@ -1,7 +1,6 @@
 #include "job/companion.h"
 
 #include "app/common.h"
-#include "app/configfiles.h"
 #include "app/language.h"
 #include "app/messages.h"
 #include "project/holedrilling.h"
@@ -109,11 +108,8 @@ bool sbGenKrzyzToPunktClick(const TCompanionLink &link, const QString &filePath,
     }
     const QByteArray drawing
         = ZapiszDXFkrzyzToPunkt(data.point.x, data.point.y, data.firstValue, data.secondValue, unit);
-    const ConfigFiles::FileResult written = ConfigFiles::writeWholeFile(filePath, drawing);
-    if (!written.ok) {
-        ShowMsg(FileWriteFailedText(filePath, written.error), true);
+    if (!WriteFileMsg(filePath, drawing))
         return false;
-    }
     if (open)
         open(filePath);
     return true;
