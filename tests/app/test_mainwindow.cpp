@@ -5,6 +5,7 @@
 #include "app/programfolders.h"
 #include "app/settings.h"
 #include "app/ui/mainwindow.h"
+#include "app/ui/qmessageboxes.h"
 #include "app/ui/startup.h"
 #include "framefakes.h"
 #include "machine/ui/machinehost.h"
@@ -23,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -189,6 +191,24 @@ TEST(Startup, ToolBarTextsShowWholeAndQtSpeaksTheProgramsLanguage)
         << "Qt's texts go back with the windows";
 }
 
+// Regression: the first start's notice carries its sentence in the caption
+// and only the file name as text; the box was as narrow as the name and the
+// window manager cut the caption to "Brak pliku konfi...anie utworzony".
+TEST(Startup, MessageBoxIsWideEnoughForItsCaption)
+{
+    const QString caption = QStringLiteral("Brak pliku konfiguracji - zostanie utworzony");
+    QMessageBox box(QMessageBox::Information, caption, QStringLiteral("/a/Prentavik.mcc"), QMessageBox::Ok);
+    WidenForCaption(box);
+    box.show();
+    QApplication::processEvents();
+    QFont bold = box.font();
+    bold.setBold(true);
+    // Room for the caption in the title bar's bold face and the frame's
+    // icon and buttons beside it (Qt's own rule allows 50 pixels).
+    const QFontMetrics metrics(bold);
+    EXPECT_GE(box.width(), metrics.horizontalAdvance(caption) + 5 * metrics.height());
+}
+
 // Regression: the manual control panel went behind the main window at the
 // first click there.
 TEST(Startup, ManualControlPanelStaysInFrontOfTheMainWindow)
@@ -332,8 +352,8 @@ TEST_F(MainWindowTest, StartsWithPerProjectItemsDisabledAndHiddenItemsHidden)
     EXPECT_TRUE(enabled(*form, "Konfiguracja"));
     // Shown once their commands exist; F6 stays with the configuration.
     EXPECT_TRUE(form->findChild<QAction *>("miGenSeryjnego3D")->shortcut().isEmpty());
-    for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF", "miDuplikujPlt", "miZaginaczProfili", "miSaveSerial",
-                             "miGenSeryjnego3D"})
+    for (const char *name : {"FileSaveAsHPGL", "FileSaveAsDXF", "miDuplikujPlt", "miZaginaczProfili",
+                             "miSaveSerial", "miGenSeryjnego3D"})
         EXPECT_TRUE(form->findChild<QAction *>(name)->isVisible()) << name;
     EXPECT_TRUE(form->findChild<QMenu *>("Kodykreskowe")->menuAction()->isVisible());
     EXPECT_TRUE(form->findChild<QMenu *>("miProgram")->menuAction()->isVisible());

@@ -1,6 +1,31 @@
 #include "app/ui/qmessageboxes.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
+
+#include <algorithm>
+
+void WidenForCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid || box.windowTitle().isEmpty())
+        return;
+    // The title bar's font is the window manager's; the application font in
+    // bold is a close stand-in. The frame's buttons and icon need room too.
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int frameButtons = 6 * QFontMetrics(titleFont).height();
+    int wanted = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + frameButtons;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        wanted = std::min(wanted, screen->availableGeometry().width() * 2 / 3);
+    // The grid owns the spacer; it only holds the width open.
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                  1, grid->columnCount());
+}
 
 QMessageBoxes::QMessageBoxes(QWidget *owner)
     : m_owner(owner)
@@ -10,6 +35,7 @@ void QMessageBoxes::show(const Message &message)
 {
     QMessageBox box(message.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
                     message.caption, message.text, QMessageBox::Ok, m_owner);
+    WidenForCaption(box);
     box.exec();
 }
 
