@@ -61,8 +61,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_isCandidate(figures.size(), 0)
     , m_best(figures.size())
     , m_unscored(figures.size())
-    , m_rankedAt(figures.size(), 0)
-    , m_ranked(figures.size(), 0)
+    , m_ranking(figures.size())
     , m_seen(figures.size(), 0)
     , m_trees(figures.size(), nullptr)
     , m_summaries(figures.size())
@@ -237,8 +236,7 @@ void StrategyRun::offer(int a, int b)
         // before all the others, and those are dropped.
         while (!unscored.empty())
             scoreNext(a);
-    } else if (m_ranked[static_cast<std::size_t>(a)]
-               && key.score >= m_rankedAt[static_cast<std::size_t>(a)]) {
+    } else if (m_ranking.contains(a) && key.score >= m_ranking.key(a)) {
         return; // its place in the ranking stays
     }
     rank(a);
@@ -266,33 +264,21 @@ void StrategyRun::scoreNext(int a)
 void StrategyRun::rank(int a)
 {
     const auto k = static_cast<std::size_t>(a);
-    m_ranked[k] = 0;
-    if (!m_isCandidate[k])
-        return;
     const Best &best = m_best[k];
     const auto &unscored = m_unscored[k];
-    if (!best.valid && unscored.empty())
+    if (!m_isCandidate[k] || (!best.valid && unscored.empty())) {
+        m_ranking.remove(a);
         return;
+    }
     std::int64_t least = best.valid ? best.score : NoScore;
     if (!unscored.empty())
         least = std::min(least, unscored.front().score);
-    m_rankedAt[k] = least;
-    m_ranked[k] = 1;
-    // Entries of an earlier rank stay in the heap and are passed over when
-    // they come to the top.
-    m_ranking.push({least, a});
+    m_ranking.set(a, least);
 }
 
 int StrategyRun::firstRanked()
 {
-    while (!m_ranking.empty()) {
-        const auto [least, a] = m_ranking.top();
-        const auto k = static_cast<std::size_t>(a);
-        if (m_ranked[k] && m_rankedAt[k] == least)
-            return a;
-        m_ranking.pop();
-    }
-    return -1;
+    return m_ranking.top();
 }
 
 // How far a's best pair still lets a joined figure's pair beat it: the

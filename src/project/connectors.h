@@ -20,8 +20,7 @@
 #include "project/candidatereach.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
-
-#include <queue>
+#include "project/indexedheap.h"
 
 #include <cstdint>
 #include <functional>
@@ -100,12 +99,8 @@ private:
     std::vector<Best> m_best; // per figure: the best pair scored so far
     // Per figure: the joined figures not scored yet, as a heap of lower keys.
     std::vector<std::vector<Best>> m_unscored;
-    // The candidates by (least score they may reach, a), and that score.
-    std::priority_queue<std::pair<std::int64_t, int>, std::vector<std::pair<std::int64_t, int>>,
-                        std::greater<>>
-        m_ranking;
-    std::vector<std::int64_t> m_rankedAt;
-    std::vector<std::uint8_t> m_ranked;
+    // The candidates by (least score they may reach, a).
+    IndexedHeap m_ranking;
     // Lazy strategies: joined b's in the order they became available, and how
     // far each candidate has looked at them.
     std::vector<int> m_joinedLog;
