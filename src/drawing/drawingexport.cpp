@@ -24,7 +24,7 @@ public:
     // exact and no value lies halfway between two written ones.
     void millimetres(std::int32_t units)
     {
-        const double mm = static_cast<double>(static_cast<long double>(units) * 1000.0L / 40000.0L);
+        const double mm = UnitsToMm(units);
         char buffer[32];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, mm, std::chars_format::fixed, 3);
         m_out.append(buffer, result.ptr);
