@@ -47,8 +47,8 @@ struct ProgramWindows
     std::unique_ptr<TProgramBarcodeHost> barcodeSets;
     // The About box reads the machine through its host, so it comes after it.
     std::unique_ptr<TAboutBox> aboutBox;
-    // Still to come, in this order: TNumPadForm, TPunkty_bazowe, TUpgradeProgramForm,
-    // Tprzesun, TfUsb, TTransArm, Tster, TfGenSer, TfModelInfo, TfDlgSeryjne.
+    // The panel and its smaller windows live with the machine's host; the
+    // keypad, the generators and the start dialogs are made by what shows them.
 };
 
 // Reads the program switches, loads the language file and creates the
