@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -38,4 +39,14 @@ QHBoxLayout *DialogButtonRow(QDialog &dialog, QPushButton *action, QPushButton *
     row->addWidget(action);
     row->addWidget(cancel);
     return row;
+}
+
+QLabel *NewValuePanel(QWidget *parent, const char *name)
+{
+    auto *panel = new QLabel(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return panel;
 }

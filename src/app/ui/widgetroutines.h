@@ -7,8 +7,10 @@
 class QDialog;
 class QFont;
 class QHBoxLayout;
+class QLabel;
 class QPushButton;
 class QTableWidget;
+class QWidget;
 
 // Width in pixels of the text with two blanks on each side in the font;
 // capped at maximum when maximum is above 0.
@@ -24,3 +26,6 @@ void AutoSizeGridColumns(QTableWidget &grid, int firstColumn, int lastColumn, in
 // itself when it has the focus.
 QHBoxLayout *DialogButtonRow(QDialog &dialog, QPushButton *action, QPushButton *cancel,
                              std::initializer_list<QPushButton *> leading = {});
+
+// A value to read, not to edit: right-aligned in a sunken panel.
+QLabel *NewValuePanel(QWidget *parent, const char *name);

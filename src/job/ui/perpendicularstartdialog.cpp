@@ -1,12 +1,12 @@
 #include "job/ui/perpendicularstartdialog.h"
 
 #include "app/ui/numericedit.h"
+#include "app/ui/widgetroutines.h"
 #include "app/units.h"
 #include "job/jobadapters.h"
 #include "job/perpendicularstart.h"
 #include "job/ui/dialogfields.h"
 
-#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,12 +24,8 @@ const QString kSection = QStringLiteral("Perpendicular_start_dialog");
 // read-only panel.
 QLabel *limitPanel(QWidget *parent, const char *name, std::int32_t limitMm, int unit)
 {
-    const long double shown = Units::MmToUnit(unit, limitMm);
-    auto *panel = new QLabel(QString::number(static_cast<double>(shown), 'f', 2), parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QLabel *panel = NewValuePanel(parent, name);
+    panel->setText(QString::number(static_cast<double>(Units::MmToUnit(unit, limitMm)), 'f', 2));
     return panel;
 }
 

@@ -35,11 +35,7 @@ QString SizeText(double mm, int unit)
 
 QLabel *Panel(QWidget *parent, const char *name)
 {
-    auto *panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QLabel *panel = NewValuePanel(parent, name);
     panel->setMinimumWidth(90);
     return panel;
 }
