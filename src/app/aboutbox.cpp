@@ -34,7 +34,7 @@ TAboutLayout AboutLayout(const QString &dealerCode, const QString &programDir, c
 
 QString WorkAreaText(double xMm, double yMm, int unit)
 {
-    return QString::number(static_cast<double>(Units::MmToUnit(unit, xMm)), 'f', 1) + QLatin1Char('x')
+    return FixedText(static_cast<double>(Units::MmToUnit(unit, xMm)), 1) + QLatin1Char('x')
         + Units::lengthText(yMm, unit, 1);
 }
 

@@ -14,8 +14,10 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
 QString VersionString(bool withRelease, bool withBuild)
 {
@@ -225,6 +227,22 @@ QString PlToAscii(const QString &text)
             c = plain.at(at);
     }
     return result;
+}
+
+QString FixedText(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    decimals = std::clamp(decimals, 0, 30);
+    // to_chars rounds the double's exact value, ties to even; the largest
+    // double has 309 digits before the point.
+    char buffer[309 + 2 + 30 + 1];
+    const auto end
+        = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
+    std::string_view text(buffer, std::size_t(end - buffer));
+    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string_view::npos)
+        text.remove_prefix(1);
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 int UnitDecimals(int lengthUnit)

@@ -87,6 +87,11 @@ QString RemoveChar(QChar character, const QString &text);
 // The Polish letters replaced by their plain Latin letters (for printers
 // that know only ASCII).
 QString PlToAscii(const QString &text);
+// A number with a fixed count of decimals, "." as the separator and no
+// grouping, rounded to the nearest with exact halves to even (2.5 gives "2",
+// 0.125 gives "0.12"), as every rounding of the program; Qt's own formatting
+// takes halves away from zero. A value that rounds to zero has no sign.
+QString FixedText(double value, int decimals);
 // Decimals shown for a length unit: mm 1, inch 2, foot 3, anything else 1.
 int UnitDecimals(int lengthUnit);
 // The same for the program's current length unit.

@@ -1,5 +1,7 @@
 #include "app/configfiles.h"
 
+#include "app/common.h"
+
 #include <QFile>
 #include <QLocale>
 #include <QSaveFile>
@@ -131,7 +133,8 @@ FileResult SaveGlobalConfig(const QString &path, const GlobalConfig &config)
     return writeWholeFile(path, encodeGlobalConfig(config));
 }
 
-GlobalConfig LoadGlobalConfig(const QString &path, const QString &defaultMachineConfigPath, FileResult *written)
+GlobalConfig LoadGlobalConfig(const QString &path, const QString &defaultMachineConfigPath,
+                              FileResult *written)
 {
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
@@ -188,7 +191,7 @@ QString formatNumber(double value)
     if (text.contains(u'e')) {
         // The reader takes only signs, digits and separators, so never write
         // an exponent: spell the number out and drop trailing zeros.
-        text = QString::number(value, 'f', 17);
+        text = FixedText(value, 17);
         while (text.endsWith(u'0'))
             text.chop(1);
         if (text.endsWith(u'.'))

@@ -1,5 +1,6 @@
 #include "app/jobinfo.h"
 
+#include "app/common.h"
 #include "app/units.h"
 #include "drawing/jobbytes.h"
 
@@ -51,11 +52,10 @@ TJobInfoValues JobInfoValues(const TJobInfoProject &project, const QString &conf
         return values;
     }
     if (settings.unit == Units::Millimetre)
-        values.totlen
-            = QString::number(static_cast<double>(lengthMm / 1000.0L), 'f', 2) + QStringLiteral(" m");
+        values.totlen = FixedText(static_cast<double>(lengthMm / 1000.0L), 2) + QStringLiteral(" m");
     else
         values.totlen = Units::lengthText(lengthMm, settings.unit, 2);
     const long double minutes = timeMm / settings.szybkoscObrobki + 0.03L * project.figureCount;
-    values.total_time = QString::number(static_cast<double>(minutes), 'f', 0) + QStringLiteral(" min");
+    values.total_time = FixedText(static_cast<double>(minutes), 0) + QStringLiteral(" min");
     return values;
 }

@@ -14,7 +14,7 @@ QString shortestGeneral(long double value)
         return QStringLiteral("0");
     QString text = QString::number(double(value), 'g', 15);
     if (text.contains(u'e')) {
-        text = QString::number(double(value), 'f', 17);
+        text = FixedText(double(value), 17);
         while (text.endsWith(u'0'))
             text.chop(1);
         if (text.endsWith(u'.'))
@@ -32,7 +32,7 @@ QString grouped(long double value, int decimals, const QLocale &locale)
 {
     // Build the digits in the C locale and then put in the locale's
     // separators, so grouping never depends on the locale's options.
-    QString text = QString::number(double(value), 'f', decimals);
+    QString text = FixedText(double(value), decimals);
     const bool negative = text.startsWith(u'-');
     if (negative)
         text.remove(0, 1);
@@ -63,7 +63,7 @@ QString formatValue(long double value, const DisplayFormat &f, const QLocale &lo
     case FloatFormat::Exponent:
         return withLocaleSeparator(QString::number(double(value), 'e', std::max(0, f.precision - 1)), locale);
     case FloatFormat::Fixed:
-        return withLocaleSeparator(QString::number(double(value), 'f', f.digits), locale);
+        return withLocaleSeparator(FixedText(double(value), f.digits), locale);
     case FloatFormat::Number:
     case FloatFormat::Currency:
         return grouped(value, f.digits, locale);
@@ -103,8 +103,9 @@ std::optional<QString> checkRange(const QString &text, long double value, long d
         return emptyMessage(fieldName);
     if (min != max && (value < min || value > max)) {
         return QStringLiteral("W polu  »") + fieldName
-               + QStringLiteral("«  wartość poza dopuszczalnym zakresem.\r\n( min= ") + formatRangeBound(min, locale)
-               + QStringLiteral("; max= ") + formatRangeBound(max, locale) + QStringLiteral(" )");
+            + QStringLiteral("«  wartość poza dopuszczalnym zakresem.\r\n( min= ")
+            + formatRangeBound(min, locale) + QStringLiteral("; max= ") + formatRangeBound(max, locale)
+            + QStringLiteral(" )");
     }
     return std::nullopt;
 }
@@ -115,10 +116,11 @@ std::optional<QString> checkInteger(const QString &text, long double value, long
     if (text.trimmed().isEmpty())
         return emptyMessage(fieldName);
     if (value != std::trunc(value)) {
-        QString message = QStringLiteral("W polu  »") + fieldName + QStringLiteral("« wymagana jest liczba całkowita");
+        QString message
+            = QStringLiteral("W polu  »") + fieldName + QStringLiteral("« wymagana jest liczba całkowita");
         if (min != max) {
             message += QStringLiteral("\r\nDopuszczalny zakres (min= ") + formatValue(min, {}, locale)
-                       + QStringLiteral("; max= ") + formatValue(max, {}, locale) + QStringLiteral(" )");
+                + QStringLiteral("; max= ") + formatValue(max, {}, locale) + QStringLiteral(" )");
         }
         return message;
     }

@@ -1,5 +1,7 @@
 #include "app/units.h"
 
+#include "app/common.h"
+
 #include <cmath>
 
 namespace Units {
@@ -55,8 +57,7 @@ long double UnitToMm(int unit, long double value)
 
 QString lengthText(long double mm, int unit, int decimals)
 {
-    return QString::number(static_cast<double>(MmToUnit(unit, mm)), 'f', decimals) + QLatin1Char(' ')
-        + unitName(unit);
+    return FixedText(static_cast<double>(MmToUnit(unit, mm)), decimals) + QLatin1Char(' ') + unitName(unit);
 }
 
 QString unitLabel(int unit)

@@ -1,5 +1,6 @@
 #include "job/independentstart.h"
 
+#include "app/common.h"
 #include "drawing/figure.h"
 #include "drawing/jobbytes.h"
 
@@ -32,8 +33,8 @@ long double toHundredths(long double mm)
 QString lengthText(double mm, int unit)
 {
     if (unit == 1 || unit == 2)
-        return QString::number(mm / 25.4, 'f', 2) + QStringLiteral(" [inch]");
-    return QString::number(mm, 'f', 2) + QStringLiteral(" [mm]");
+        return FixedText(mm / 25.4, 2) + QStringLiteral(" [inch]");
+    return FixedText(mm, 2) + QStringLiteral(" [mm]");
 }
 
 JobMessage pairMessage(const QString &first, const QString &second, double x, double y, int unit,

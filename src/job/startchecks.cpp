@@ -1,5 +1,6 @@
 #include "job/startchecks.h"
 
+#include "app/common.h"
 #include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
@@ -21,7 +22,8 @@ JobMessage error(const QString &section, const QString &key)
 
 JobMessage warning(const QString &key)
 {
-    return {JobMessage::Kind::Error, {TextPiece::text(QStringLiteral("Universal"), QStringLiteral("uwaga"))},
+    return {JobMessage::Kind::Error,
+            {TextPiece::text(QStringLiteral("Universal"), QStringLiteral("uwaga"))},
             {TextPiece::text(kMain, key)}};
 }
 
@@ -36,7 +38,7 @@ QString inUnit(double mm, int unit)
 {
     static const double factors[] = {1.0, 25.4, 304.8};
     const int u = unit >= 0 && unit <= 2 ? unit : 0;
-    return QString::number(mm / factors[u], 'f', 2);
+    return FixedText(mm / factors[u], 2);
 }
 
 QString unitName(int unit)
@@ -61,8 +63,7 @@ StartChecks::StartChecks(JobMachine &machine, JobPanel &panel, JobTransmitter &t
     , m_projects(projects)
     , m_prompts(prompts)
     , m_state(state)
-{
-}
+{ }
 
 bool StartChecks::refuse(JobMessage message)
 {
@@ -170,15 +171,15 @@ bool StartChecks::workAreaFits(JobProject &active, const JobSettings &settings)
     const int root = active.rootFigure();
     const std::vector<JobPoint> points = active.figurePoints(root);
     const int entry = active.entryVertex(root);
-    const JobPoint p = entry >= 0 && entry < static_cast<int>(points.size()) ? points[entry] : JobPoint{};
+    const JobPoint p = entry >= 0 && entry < static_cast<int>(points.size()) ? points[entry] : JobPoint {};
     const JobPoint lo = active.minCorner();
     const JobPoint hi = settings.crossToPoint ? active.crossMax() : active.maxCorner();
-    const StartMargins margins{p.x - lo.x, hi.x - p.x, hi.y - p.y, p.y - lo.y};
+    const StartMargins margins {p.x - lo.x, hi.x - p.x, hi.y - p.y, p.y - lo.y};
     active.setStartMargins(margins);
 
-    m_margins = {scaledThousandths(margins.left, settings.scale), scaledThousandths(margins.right, settings.scale),
-                 scaledThousandths(margins.top, settings.scale),
-                 scaledThousandths(margins.bottom, settings.scale)};
+    m_margins
+        = {scaledThousandths(margins.left, settings.scale), scaledThousandths(margins.right, settings.scale),
+           scaledThousandths(margins.top, settings.scale), scaledThousandths(margins.bottom, settings.scale)};
     const MachineSnapshot &machine = m_machine.snapshot();
     Reference ref = reference(machine);
     const bool bn = IsFamily(machine.family, QLatin1String("BN"));
@@ -191,30 +192,30 @@ bool StartChecks::workAreaFits(JobProject &active, const JobSettings &settings)
 
     if (bn && outside) {
         const int unit = settings.lengthUnit;
-        const double width = scaledMm(settings.crossToPoint ? active.crossWidth() : active.projectWidth(),
-                                      settings.scale);
-        const double height = scaledMm(settings.crossToPoint ? active.crossHeight() : active.projectHeight(),
-                                       settings.scale);
-        JobMessage message{JobMessage::Kind::Error,
-                           {TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy"))},
-                           {TextPiece::text(kMain, QStringLiteral("projektBNpozaObszaremMaszyny")),
-                            TextPiece::raw(kCrLf), TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy")),
-                            TextPiece::raw(kCrLf + kCrLf), TextPiece::text(kMain, QStringLiteral("punktStartowy")),
-                            TextPiece::raw(QStringLiteral(" (") + inUnit(m_state.stopX, unit) + QStringLiteral(" ; ")
-                                           + inUnit(m_state.stopY, unit) + QStringLiteral(") ") + unitName(unit)
-                                           + kCrLf),
-                            TextPiece::text(kMain, QStringLiteral("wielkoscProjektu")),
-                            TextPiece::raw(QStringLiteral(" (") + inUnit(width, unit) + QStringLiteral(" x ")
-                                           + inUnit(height, unit) + QStringLiteral(") ") + unitName(unit)
-                                           + kCrLf)}};
+        const double width
+            = scaledMm(settings.crossToPoint ? active.crossWidth() : active.projectWidth(), settings.scale);
+        const double height
+            = scaledMm(settings.crossToPoint ? active.crossHeight() : active.projectHeight(), settings.scale);
+        JobMessage message {
+            JobMessage::Kind::Error,
+            {TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy"))},
+            {TextPiece::text(kMain, QStringLiteral("projektBNpozaObszaremMaszyny")), TextPiece::raw(kCrLf),
+             TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy")), TextPiece::raw(kCrLf + kCrLf),
+             TextPiece::text(kMain, QStringLiteral("punktStartowy")),
+             TextPiece::raw(QStringLiteral(" (") + inUnit(m_state.stopX, unit) + QStringLiteral(" ; ")
+                            + inUnit(m_state.stopY, unit) + QStringLiteral(") ") + unitName(unit) + kCrLf),
+             TextPiece::text(kMain, QStringLiteral("wielkoscProjektu")),
+             TextPiece::raw(QStringLiteral(" (") + inUnit(width, unit) + QStringLiteral(" x ")
+                            + inUnit(height, unit) + QStringLiteral(") ") + unitName(unit) + kCrLf)}};
         return refuse(message);
     }
     if (!bn && settings.mode == ModeFlat && outside) {
-        JobMessage message{JobMessage::Kind::Error,
-                           {TextPiece::text(kConfiguration, QStringLiteral("CatDir.caption")),
-                            TextPiece::raw(QStringLiteral(" : "))},
-                           {TextPiece::text(kMain, QStringLiteral("projektPozaObszaremMaszyny")),
-                            TextPiece::raw(kCrLf), TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy"))}};
+        JobMessage message {JobMessage::Kind::Error,
+                            {TextPiece::text(kConfiguration, QStringLiteral("CatDir.caption")),
+                             TextPiece::raw(QStringLiteral(" : "))},
+                            {TextPiece::text(kMain, QStringLiteral("projektPozaObszaremMaszyny")),
+                             TextPiece::raw(kCrLf),
+                             TextPiece::text(kMain, QStringLiteral("zmienPunktStartowy"))}};
         if (!catdirKey.isEmpty())
             message.caption.push_back(TextPiece::text(kConfiguration, catdirKey));
         return refuse(message);

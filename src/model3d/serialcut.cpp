@@ -1,5 +1,6 @@
 #include "model3d/serialcut.h"
 
+#include "app/common.h"
 #include "app/language.h"
 #include "drawing/geometry.h"
 #include "drawing/jobbytes.h"
@@ -33,9 +34,7 @@ std::vector<double> StepAngles(double first, int counter, int count, double step
 
 QString StepAngleText(double angle, const QLocale &locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(angle, 'f', 2);
+    return FixedText(angle, 2).replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
 QString StepCaption(const QString &modelFileName, double angle, const QLocale &locale)

@@ -1,5 +1,6 @@
 #include "project/duplication.h"
 
+#include "app/common.h"
 #include "app/inifile.h"
 #include "app/language.h"
 #include "app/messages.h"
@@ -31,7 +32,7 @@ QString Text(const char *key)
 
 QString SizeText(double mm, int unit)
 {
-    return QString::number(double(Units::MmToUnit(unit, mm)), 'f', 2);
+    return FixedText(double(Units::MmToUnit(unit, mm)), 2);
 }
 
 int RoundedCount(double count)

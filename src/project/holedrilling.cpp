@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <charconv>
 #include <initializer_list>
 #include <utility>
 
@@ -16,8 +17,11 @@ namespace {
 QByteArray Number(double mm, int unit)
 {
     const double value = double(Units::MmToUnit(unit, mm));
-    const double significant = QString::number(value, 'g', 7).toDouble();
-    return QByteArray::number(significant, 'f', UnitDecimals(unit));
+    char digits[32];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 7).ptr;
+    double significant = 0;
+    std::from_chars(digits, end, significant);
+    return FixedText(significant, UnitDecimals(unit)).toLatin1();
 }
 
 void Line(QByteArray &out, const QByteArray &text)

@@ -123,6 +123,32 @@ TEST(Common, UnitDecimalsAndDegrees)
     EXPECT_DOUBLE_EQ(DegToRad(-90.0), -1.57079632679489661923);
 }
 
+// Regression: numbers shown and written with fixed decimals (job time,
+// lengths, the hole-drilling drawing) rounded exact halves away from zero.
+TEST(Common, FixedTextRoundsExactHalvesToEven)
+{
+    const struct
+    {
+        double value;
+        int decimals;
+        const char *text;
+    } cases[] = {{2.5, 0, "2"},
+                 {3.5, 0, "4"},
+                 {0.125, 2, "0.12"},
+                 {0.375, 2, "0.38"},
+                 {10.25, 1, "10.2"},
+                 {-2.5, 0, "-2"},
+                 {-0.4, 0, "0"},
+                 {-0.004, 2, "0.00"},
+                 {2.675, 2, "2.67"},
+                 {1234567.891, 3, "1234567.891"},
+                 {1e-7, 17, "0.00000010000000000"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(FixedText(c.value, c.decimals), QString::fromLatin1(c.text));
+    }
+}
+
 TEST(Common, SideFileNamePrefersTheBokFile)
 {
     QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #include "job/ui/perpendicularstartdialog.h"
 
+#include "app/common.h"
 #include "app/ui/numericedit.h"
 #include "app/ui/widgetroutines.h"
 #include "app/units.h"
@@ -25,7 +26,7 @@ const QString kSection = QStringLiteral("Perpendicular_start_dialog");
 QLabel *limitPanel(QWidget *parent, const char *name, std::int32_t limitMm, int unit)
 {
     QLabel *panel = NewValuePanel(parent, name);
-    panel->setText(QString::number(static_cast<double>(Units::MmToUnit(unit, limitMm)), 'f', 2));
+    panel->setText(FixedText(static_cast<double>(Units::MmToUnit(unit, limitMm)), 2));
     return panel;
 }
 

@@ -1,5 +1,6 @@
 #include "machine/ui/sterowanieform.h"
 
+#include "app/common.h"
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/programfolders.h"
@@ -341,7 +342,9 @@ QToolButton *TsterForm::jogButton(const char *name, int jogKey, QWidget *parent)
 void TsterForm::loadIcons()
 {
     const ProgramFolders &folders = ProgramFolders::current();
-    auto path = [&folders](const char *file) { return folders.resourcePath(QStringLiteral("Ikony/") + QLatin1String(file)); };
+    auto path = [&folders](const char *file) {
+        return folders.resourcePath(QStringLiteral("Ikony/") + QLatin1String(file));
+    };
     if (!QFile::exists(path("Arrow66c_L_green.bmp")) || !QFile::exists(path("Arrow66c_R_green.bmp"))) {
         // Without the pictures the jog pad would be fifteen blank buttons:
         // arrows tell the operator which way each one drives.
@@ -349,8 +352,8 @@ void TsterForm::loadIcons()
         {
             const char *button;
             const char16_t *text;
-        } arrows[] = {{"kul", u"\u2196"},  {"ku", u"\u2191"},   {"kur", u"\u2197"},   {"kl", u"\u2190"},
-                      {"kr", u"\u2192"},   {"kdl", u"\u2199"},  {"kd", u"\u2193"},    {"kdr", u"\u2198"},
+        } arrows[] = {{"kul", u"\u2196"},   {"ku", u"\u2191"},    {"kur", u"\u2197"},   {"kl", u"\u2190"},
+                      {"kr", u"\u2192"},    {"kdl", u"\u2199"},   {"kd", u"\u2193"},    {"kdr", u"\u2198"},
                       {"kzl", u"Z \u2191"}, {"kzr", u"Z \u2193"}, {"kwu", u"W \u21BA"}, {"kwd", u"W \u21BB"},
                       {"ksl", u"S \u21BA"}, {"ksr", u"S \u21BB"}};
         for (const auto &arrow : arrows)
@@ -363,11 +366,12 @@ void TsterForm::loadIcons()
     {
         const char *button;
         const char *file;
-    } icons[] = {{"ksl", "Arrow66c_L_green.bmp"},  {"ksr", "Arrow66c_R_green.bmp"},  {"kul", "Arrow66c_UL_red.bmp"},
-                 {"kl", "Arrow66c_L_red.bmp"},     {"kdl", "Arrow66c_DL_red.bmp"},   {"ku", "Arrow66c_U_red.bmp"},
-                 {"kstop", "StopMK3.bmp"},         {"kd", "Arrow66c_D_red.bmp"},     {"kur", "Arrow66c_UR_red.bmp"},
-                 {"kr", "Arrow66c_R_red.bmp"},     {"kdr", "Arrow66c_DR_red.bmp"},   {"kwu", "Arrow66c_L_yellow.bmp"},
-                 {"kwd", "Arrow66c_R_yellow.bmp"}, {"kzl", "Arrow66c_U_blue.bmp"},   {"kzr", "Arrow66c_D_blue.bmp"}};
+    } icons[] = {
+        {"ksl", "Arrow66c_L_green.bmp"},  {"ksr", "Arrow66c_R_green.bmp"}, {"kul", "Arrow66c_UL_red.bmp"},
+        {"kl", "Arrow66c_L_red.bmp"},     {"kdl", "Arrow66c_DL_red.bmp"},  {"ku", "Arrow66c_U_red.bmp"},
+        {"kstop", "StopMK3.bmp"},         {"kd", "Arrow66c_D_red.bmp"},    {"kur", "Arrow66c_UR_red.bmp"},
+        {"kr", "Arrow66c_R_red.bmp"},     {"kdr", "Arrow66c_DR_red.bmp"},  {"kwu", "Arrow66c_L_yellow.bmp"},
+        {"kwd", "Arrow66c_R_yellow.bmp"}, {"kzl", "Arrow66c_U_blue.bmp"},  {"kzr", "Arrow66c_D_blue.bmp"}};
     for (const auto &icon : icons) {
         QToolButton *b = m_buttons[QLatin1String(icon.button)];
         b->setIcon(QIcon(path(icon.file)));
@@ -420,7 +424,8 @@ void TsterForm::Translate()
     m_powerGroup->setTitle(GetText(kControl, QStringLiteral("GroupPower.Caption")));
     m_heating->setToolTip(GetText(kControl, QStringLiteral("k_zalwyl.Hint")));
     m_speedGroup->setTitle(GetText(kControl, QStringLiteral("szybkosc")));
-    m_tensionGroup->setTitle(GetText(kControl, QStringLiteral("NaciagBox.Caption")) + QStringLiteral("  [ N ]"));
+    m_tensionGroup->setTitle(GetText(kControl, QStringLiteral("NaciagBox.Caption"))
+                             + QStringLiteral("  [ N ]"));
     m_home->setText(GetText(kControl, QStringLiteral("bazuj.caption")));
     m_base->setText(GetText(kControl, QStringLiteral("base.Caption")));
     m_moveWire->setText(GetText(kControl, QStringLiteral("keyprzesun.caption")));
@@ -459,15 +464,15 @@ QString TsterForm::positionText(std::int32_t hundredths) const
     const int unit = Units::currentLengthUnit();
     const long double mm = hundredths / 100.0L;
     if (unit == Units::Millimetre || !Units::isValidUnit(unit))
-        return QString::number(static_cast<double>(mm), 'f', 2);
-    return QString::number(static_cast<double>(Units::MmToUnit(unit, mm)), 'f', 3);
+        return FixedText(static_cast<double>(mm), 2);
+    return FixedText(static_cast<double>(Units::MmToUnit(unit, mm)), 3);
 }
 
 QString TsterForm::speedText(int mmPerMinute)
 {
     const int unit = Units::currentLengthUnit();
     if (unit != Units::Millimetre && Units::isValidUnit(unit))
-        return QString::number(static_cast<double>(Units::MmToUnit(unit, mmPerMinute)), 'f', 1);
+        return FixedText(static_cast<double>(Units::MmToUnit(unit, mmPerMinute)), 1);
     // Coarser as the speed grows: the last digit of a fast speed means nothing.
     int step = 1;
     if (mmPerMinute >= 1000)
@@ -494,11 +499,11 @@ void TsterForm::showView(const PanelView &view)
     m_labels[QStringLiteral("wmxb")]->setText(positionText(p.X2));
     m_labels[QStringLiteral("wmyb")]->setText(positionText(p.Y2));
     m_labels[QStringLiteral("wmz")]->setText(positionText(p.Z));
-    m_labels[QStringLiteral("wms")]->setText(QString::number(p.Sangle, 'f', 2));
-    m_labels[QStringLiteral("wmw")]->setText(QString::number(p.Wangle, 'f', 2));
+    m_labels[QStringLiteral("wms")]->setText(FixedText(p.Sangle, 2));
+    m_labels[QStringLiteral("wmw")]->setText(FixedText(p.Wangle, 2));
     m_heating->setChecked(view.heatingOn);
-    m_labels[QStringLiteral("stan_drutu")]->setText(view.wireStateKey.isEmpty() ? QString()
-                                                                               : GetText(kControl, view.wireStateKey));
+    m_labels[QStringLiteral("stan_drutu")]->setText(
+        view.wireStateKey.isEmpty() ? QString() : GetText(kControl, view.wireStateKey));
     m_current->setMaximum(std::max(1, view.maxV));
     m_current->setValue(p.speeds[4]);
     m_labels[QStringLiteral("chwilowaLabel")]->setText(QString::number(p.speeds[4]));
@@ -515,7 +520,8 @@ void TsterForm::showView(const PanelView &view)
     m_keyBack->setChecked(view.keyBack);
     m_backLabel->setVisible(view.showArms);
     m_align->setVisible(view.vq);
-    m_keyBack->setText(GetText(kControl, view.q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption")));
+    m_keyBack->setText(GetText(
+        kControl, view.q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption")));
     m_backLabel->setText(m_keyBack->text());
     m_buttons[QStringLiteral("ksl")]->setVisible(view.showTable);
     m_buttons[QStringLiteral("ksr")]->setVisible(view.showTable);
@@ -528,22 +534,26 @@ void TsterForm::showView(const PanelView &view)
     m_power->setValue(view.powerPosition);
     m_realPower->setVisible(!view.lj);
     if (view.lj) {
-        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption")) + QStringLiteral("  [ % ]"));
-        m_labels[QStringLiteral("PowerLabel")]->setText(QString::number(view.powerPosition) + QLatin1Char('%'));
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption"))
+                               + QStringLiteral("  [ % ]"));
+        m_labels[QStringLiteral("PowerLabel")]->setText(QString::number(view.powerPosition)
+                                                        + QLatin1Char('%'));
     } else {
-        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption")) + QStringLiteral("  [ A ]"));
-        m_labels[QStringLiteral("PowerLabel")]->setText(
-            view.newProtocol ? QString::number(view.powerPosition / 1000.0, 'f', 2)
-                             : QString::number(view.powerPosition / 10.0, 'f', 1));
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption"))
+                               + QStringLiteral("  [ A ]"));
+        m_labels[QStringLiteral("PowerLabel")]->setText(view.newProtocol
+                                                            ? FixedText(view.powerPosition / 1000.0, 2)
+                                                            : FixedText(view.powerPosition / 10.0, 1));
         const int measured = static_cast<int>(p.measuredPower / 100.0 * view.powerFactor);
         m_realPower->setMaximum(std::max(1, view.powerMax));
         m_realPower->setValue(std::clamp(measured, 0, std::max(1, view.powerMax)));
-        m_realPower->setStyleSheet(measured >= p.powerSetting ? QStringLiteral("QProgressBar::chunk { background: green; }")
-                                                              : QStringLiteral("QProgressBar::chunk { background: red; }"));
+        m_realPower->setStyleSheet(measured >= p.powerSetting
+                                       ? QStringLiteral("QProgressBar::chunk { background: green; }")
+                                       : QStringLiteral("QProgressBar::chunk { background: red; }"));
     }
-    m_labels[QStringLiteral("lRealPower")]->setText(QString::number(view.measuredCurrent, 'f', 1));
-    m_labels[QStringLiteral("LabelNaciag")]->setText(QString::number(p.tensionSetting / 10.0, 'f', 1));
-    m_labels[QStringLiteral("LabelNaciagRzeczywisty")]->setText(QString::number(p.tensionMeasured / 10.0, 'f', 1));
+    m_labels[QStringLiteral("lRealPower")]->setText(FixedText(view.measuredCurrent, 1));
+    m_labels[QStringLiteral("LabelNaciag")]->setText(FixedText(p.tensionSetting / 10.0, 1));
+    m_labels[QStringLiteral("LabelNaciagRzeczywisty")]->setText(FixedText(p.tensionMeasured / 10.0, 1));
     for (auto &[name, button] : m_buttons)
         button->setEnabled(!view.jobRunning || name == QLatin1String("kstop"));
     m_speed->setEnabled(!view.jobRunning);

@@ -30,7 +30,7 @@ QString Text(const QString &key)
 // A size in the current unit with its decimals, followed by a blank.
 QString SizeText(double mm, int unit)
 {
-    return QString::number(double(Units::MmToUnit(unit, mm)), 'f', UnitDecimals(unit)) + QLatin1Char(' ');
+    return FixedText(double(Units::MmToUnit(unit, mm)), UnitDecimals(unit)) + QLatin1Char(' ');
 }
 
 QLabel *Panel(QWidget *parent, const char *name)
