@@ -197,11 +197,19 @@ namespace {
 constexpr std::size_t UnscoredLimit = 64;
 constexpr std::size_t ScoreAtOnce = 256;
 
-// Heap order: the least key on top.
-bool LaterKey(const PairBest &l, const PairBest &r)
+// Heap order: the least key on top. One candidate's keys share its vertex,
+// so they compare as PairBefore would by the rest.
+struct LaterKey
 {
-    return PairBefore(r, l);
-}
+    template<class Key> bool operator()(const Key &l, const Key &r) const
+    {
+        if (l.score != r.score)
+            return l.score > r.score;
+        if (l.b != r.b)
+            return l.b > r.b;
+        return l.vb > r.vb;
+    }
+};
 
 } // namespace
 
@@ -229,8 +237,8 @@ void StrategyRun::offer(int a, int b)
         return;
     }
     auto &unscored = m_unscored[static_cast<std::size_t>(a)];
-    unscored.push_back(key);
-    std::push_heap(unscored.begin(), unscored.end(), LaterKey);
+    unscored.push_back(Unscored {key.score, key.b, key.vb});
+    std::push_heap(unscored.begin(), unscored.end(), LaterKey {});
     if (unscored.size() > UnscoredLimit) {
         // Scoring the least keys first soon gives a best pair that comes
         // before all the others, and those are dropped.
@@ -248,17 +256,22 @@ void StrategyRun::scoreNext(int a)
 {
     auto &unscored = m_unscored[static_cast<std::size_t>(a)];
     Best &best = m_best[static_cast<std::size_t>(a)];
-    if (best.valid && !PairBefore(unscored.front(), best)) {
+    if (best.valid && !PairBefore(keyOf(a, unscored.front()), best)) {
         unscored.clear();
         return;
     }
-    std::pop_heap(unscored.begin(), unscored.end(), LaterKey);
+    std::pop_heap(unscored.begin(), unscored.end(), LaterKey {});
     const int b = unscored.back().b;
     unscored.pop_back();
     const std::int64_t before = best.valid ? best.score : NoScore;
     search(a, b).improve(best);
     if (best.score != before)
         reachOut(a);
+}
+
+StrategyRun::Best StrategyRun::keyOf(int a, const Unscored &key)
+{
+    return Best {key.score, key.b, summary(a).minVertex, key.vb, true};
 }
 
 void StrategyRun::rank(int a)
@@ -370,7 +383,7 @@ int StrategyRun::call()
     for (int a = firstRanked(); a >= 0; a = firstRanked()) {
         const auto &unscored = m_unscored[static_cast<std::size_t>(a)];
         const Best &best = m_best[static_cast<std::size_t>(a)];
-        if (unscored.empty() || (best.valid && PairBefore(best, unscored.front())))
+        if (unscored.empty() || (best.valid && PairBefore(best, keyOf(a, unscored.front()))))
             return finish(a);
         scoreNext(a);
         rank(a);

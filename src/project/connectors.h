@@ -97,8 +97,17 @@ private:
     std::vector<int> m_candidates; // pending a's, in list order (joined ones dropped lazily)
     std::vector<std::uint8_t> m_isCandidate;
     std::vector<Best> m_best; // per figure: the best pair scored so far
+    // A lower key of a pair not scored yet: its a's least vertex is the same
+    // for all of a's keys, so only the rest is kept.
+    struct Unscored
+    {
+        std::int64_t score = 0;
+        std::int32_t b = -1;
+        std::int32_t vb = -1;
+    };
+    Best keyOf(int a, const Unscored &key);
     // Per figure: the joined figures not scored yet, as a heap of lower keys.
-    std::vector<std::vector<Best>> m_unscored;
+    std::vector<std::vector<Unscored>> m_unscored;
     // The candidates by (least score they may reach, a).
     IndexedHeap m_ranking;
     // Lazy strategies: joined b's in the order they became available, and how
