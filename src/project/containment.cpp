@@ -79,6 +79,32 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     return inside;
 }
 
+// The direction of an edge depends on its step alone. Outlines, traced
+// shapes and fine paths mostly step a few units: their directions come from
+// a table built once, the rest are worked out.
+constexpr std::int64_t ShortStep = 32;
+
+double EdgeDirection(TPlotPoint p0, TPlotPoint p1)
+{
+    constexpr std::int64_t side = 2 * ShortStep + 1;
+    static const std::vector<double> directions = [] {
+        std::vector<double> table;
+        table.reserve(static_cast<std::size_t>(side * side));
+        for (std::int64_t dy = -ShortStep; dy <= ShortStep; ++dy) {
+            for (std::int64_t dx = -ShortStep; dx <= ShortStep; ++dx)
+                table.push_back(
+                    SegmentAngle(TPlotPoint {0, 0},
+                                 TPlotPoint {static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy)}));
+        }
+        return table;
+    }();
+    const std::int64_t dx = std::int64_t(p1.x) - p0.x;
+    const std::int64_t dy = std::int64_t(p1.y) - p0.y;
+    if (dx < -ShortStep || dx > ShortStep || dy < -ShortStep || dy > ShortStep)
+        return SegmentAngle(p0, p1);
+    return directions[static_cast<std::size_t>((dy + ShortStep) * side + dx + ShortStep)];
+}
+
 } // namespace
 
 void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
@@ -141,9 +167,9 @@ void BuildVertexRecords(std::vector<tfigura> &figures)
         f.vertexInfo.push_back(
             TVertexInfo {wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
         // Each edge's direction serves the turns at both its ends.
-        double in = n >= 2 ? SegmentAngle(p[0], p[1]) : 0.0;
+        double in = n >= 2 ? EdgeDirection(p[0], p[1]) : 0.0;
         for (std::size_t k = 1; k + 1 < n; ++k) {
-            const double out = SegmentAngle(p[k], p[k + 1]);
+            const double out = EdgeDirection(p[k], p[k + 1]);
             f.vertexInfo.push_back(TVertexInfo {TurnBetween(in, out), 0, 0});
             in = out;
         }

@@ -115,12 +115,16 @@ TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
 TEST(VertexRecords, EveryInnerTurnIsTheVertexAngleOfItsNeighbours)
 {
     // Open and closed zig-zags with repeated points, so that edges of no
-    // length and turns of pi come up.
+    // length and turns of pi come up; later rounds scatter their points over
+    // 81 units far from the origin, so that short and long steps both come up.
     std::mt19937 rng(3);
-    for (int round = 0; round < 50; ++round) {
+    for (int round = 0; round < 80; ++round) {
         std::vector<TPlotPoint> points;
+        const int spread = round < 50 ? 5 : 81;
+        const std::int32_t origin = round < 50 ? 0 : -15000000 + 1000003 * (round - 50);
         for (int k = 0; k < 3 + round; ++k)
-            points.push_back({static_cast<std::int32_t>(rng() % 5), static_cast<std::int32_t>(rng() % 5)});
+            points.push_back({origin + static_cast<std::int32_t>(rng() % spread),
+                              origin + static_cast<std::int32_t>(rng() % spread)});
         if (round % 2 == 0)
             points.push_back(points.front());
         std::vector<tfigura> figures {Polyline(points)};
