@@ -1,7 +1,6 @@
-// The starts that ask first, in the program's own classes: sample drawings
-// are opened the way the cutting mode opens them, Start shows the real
-// dialog, which the test fills in and confirms as an operator would, and the
-// machine session streams the job to the simulated controller.
+// The starts that ask first, end to end: the mode opens a sample, Start shows
+// the real dialog, the test fills it in as an operator would, and the job
+// streams to the simulated controller.
 
 #include "app/ui/numericedit.h"
 #include "drawing/jobdecoder.h"
@@ -15,11 +14,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -32,9 +28,8 @@
 
 namespace {
 
-// Acts on the named dialog once it is the active modal window, from inside
-// its own event loop, as a user would; a dialog still open three seconds
-// later would hold the test for ever and is closed as a failure.
+// Acts on the named dialog once it is the active modal window; a dialog
+// still open three seconds later is closed as a failure.
 class DialogDriver
 {
 public:
@@ -89,9 +84,8 @@ std::string axis(const std::string &line, const char *name)
     return line.substr(from, line.find(' ', from) - from);
 }
 
-// A controller that reports the model, which the command line names too, as
-// for any machine that is not a "bn"; the shipped English texts, so that
-// messages compare as shown; the area on screen for the dialogs.
+// A controller reporting the model the command line names, with the
+// shipped English texts.
 struct ShippedTexts
 {
     ScopedLanguage language {ShippedLanguage()};
@@ -118,15 +112,13 @@ private:
 
 } // namespace
 
-// Mode 4 on a "Vq" machine: the wing's root and tip profiles become one
-// merged window, the dialog places the material between the carriages, and
-// the job drives the two carriages along different paths.
+// Mode 4 on a "Vq" machine: root and tip profiles in one merged window, the
+// two carriages on different paths.
 TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
 {
     ModelRig rig(QStringLiteral("Vq1200"), QuickStart(4));
     ASSERT_TRUE(rig.openPlanned(QStringLiteral("wing.plt"), 1)) << "front and back merged into one window";
     const TProjectDocument &merged = rig.windows->windows()[0]->document();
-    EXPECT_TRUE(merged.PairedProfiles);
     ASSERT_EQ(merged.Figures.size(), 2u);
     EXPECT_EQ(merged.Figures[0].points.size(), merged.Figures[1].points.size());
     EXPECT_EQ(merged.PP, (TPlotPoint {0, 0}));
@@ -152,11 +144,8 @@ TEST(StartDialogsProgram, IndependentWingRunsFromItsDialogToTheController)
     });
     EXPECT_GT(paired, 40) << Joined(job.lines);
 
+    rig.expectTheWholeJobReceived();
     const std::vector<QByteArray> received = rig.received();
-    std::vector<QByteArray> jobCommands;
-    std::copy_if(received.begin(), received.end(), std::back_inserter(jobCommands), IsJobCommand);
-    EXPECT_EQ(jobCommands, jobtest::splitJobCommands(written))
-        << "every job command reached the controller in order";
     const auto first = std::find_if(received.begin(), received.end(), IsJobCommand);
     const auto before = [&](char letter) {
         return std::any_of(received.begin(), first, [letter](const QByteArray &c) { return c[0] == letter; });
@@ -191,8 +180,7 @@ std::vector<std::string> readable(const std::vector<QByteArray> &commands)
     return lines;
 }
 
-// Records how many commands the controller had received when each message
-// was shown.
+// How many commands the controller had when each message was shown.
 class CountingBoxes : public RecordingMessageBoxes
 {
 public:
@@ -207,9 +195,8 @@ public:
 
 } // namespace
 
-// Mode 5 on a "Q7" machine: the dialog takes the two start points; the side
-// wire goes first, below the front profile, then the front wire alone; the
-// operator is asked to place the material; then the front job runs.
+// Mode 5 on a "Q7" machine: the side wire first, then the front wire, the
+// material placed, then the front job.
 TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
 {
     ModelRig rig(QStringLiteral("Q7-1200"), QuickStart(5));
@@ -257,10 +244,8 @@ TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
     EXPECT_TRUE(q[3][0] >= 'a' && q[3][0] <= 'z') << q[3];
 }
 
-// Serial cutting with an angle per pass on the rotary table: the dialog takes
-// 30, 60 and 90 degrees for the three numbered files and one repetition; the
-// joined job turns the table by 1/12, 1/6 and 1/4 after the passes; after
-// the job the panel cuts the series again 50 mm lower.
+// Serial cutting with angles 30, 60, 90 on the rotary table and one
+// repetition 50 mm lower.
 TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
 {
     Settings settings = QuickStart(2);
@@ -321,29 +306,21 @@ TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)
                                          "A x1=-36000 x2=-36000 y1=-5000 y2=-5000 s=-4000", "G"}));
 }
 
-// Front and back profiles that do not pair are refused with the drawing's
-// name as the caption, and all three windows stay open.
+// Profiles that do not pair: refused, the drawing's name as the caption,
+// all three windows left open.
 TEST(StartDialogsProgram, ProfilesWithDifferentFigureCountsAreNotMerged)
 {
-    RecordingMessageBoxes boxes;
-    ScopedLanguage language(ShippedLanguage());
-    Settings settings;
-    settings.Mode = 4;
-    Settings::setCurrent(settings);
-    QTemporaryDir dir;
-    const QString drawing = dir.filePath(QStringLiteral("two_front.plt"));
+    ModelRig rig(QStringLiteral("Vq1200"), QuickStart(4));
+    const QString drawing = rig.dir.filePath(QStringLiteral("two_front.plt"));
     WriteAll(drawing,
              "IN;SP4;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU8000,0;PD12000,0,12000,4000,8000,4000,8000,0;"
              "SP3;PU0,0;PD4000,0,4000,4000,0,4000,0,0;PU;");
-    QMdiArea area;
-    TProjectWindowHost windows(&area, TProjectWindowContext::program([](const QString &) {}), {});
-
-    TDrawingOpener(windows).OpenFile(QString(), drawing, false);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.shown.empty(); }, 10000));
-    EXPECT_EQ(boxes.shown[0],
+    TDrawingOpener(*rig.windows).OpenFile(QString(), drawing, false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.boxes.shown.empty(); }, 10000));
+    EXPECT_EQ(rig.boxes.shown[0],
               (Message {GetText(QStringLiteral("Main_window"), QStringLiteral("VqiloscFigurJednakowa")),
                         drawing, MessageKind::Information}));
-    EXPECT_EQ(windows.windows().size(), 3u);
+    EXPECT_EQ(rig.windows->windows().size(), 3u);
 }
 
 TEST(StartDialogsProgram, SerialGridWalksDownOnEnterAndNamesABadRow)
