@@ -1,8 +1,5 @@
-// The serial-cut window over real project windows, with its OpenGL view (Mesa's software
-// renderer under Xvfb): the passes a model becomes, the questions and refusals, and Cancel
-// and closing while the reader or the workers run. The window is not shown: the offscreen
-// platform cannot put an OpenGL widget into a shown window, and its view draws into its
-// own frame buffer either way.
+// The serial-cut window over real project windows, its OpenGL view under Xvfb; not shown,
+// as the offscreen platform cannot show an OpenGL widget.
 
 #include "app/definicje.h"
 #include "app/konfig.h"
@@ -36,12 +33,6 @@ namespace {
 
 using modeltest::RawText;
 
-std::vector<TRawTriangle> Join(std::vector<TRawTriangle> a, const std::vector<TRawTriangle> &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 class GenSer : public ::testing::Test
 {
 protected:
@@ -68,18 +59,18 @@ protected:
         QObject::connect(window.get(), &QDialog::finished, [this] { ++closed; });
     }
 
-    ~GenSer() override
-    {
-        window.reset();
-        Settings::setCurrent(Settings());
-        Globals().CutOffAtEnd = false;
-    }
-
     static TProjectWindowContext Context()
     {
         TProjectWindowContext context;
         context.settings = [] { return TProjectSettings(); };
         return context;
+    }
+
+    ~GenSer() override
+    {
+        window.reset();
+        Settings::setCurrent(Settings());
+        Globals().CutOffAtEnd = false;
     }
 
     QString Write(const char *name, const std::vector<TRawTriangle> &triangles)
@@ -197,8 +188,8 @@ TEST_F(GenSer, OneStepGivesOneWindowAtZeroAndFourStepsTurnTheViewBy45Each)
 TEST_F(GenSer, SeveralFiguresAskAndCancelThereUndoesTheRun)
 {
     // A tower and, well above it, a flat sliver: two open contours at every angle.
-    const auto tower
-        = Join(modeltest::Box(0, 0, 0, 10, 20, 10)->triangles, {{0, 25, 0, 10, 25, 0, 5, 25, 3}});
+    std::vector<TRawTriangle> tower = modeltest::Box(0, 0, 0, 10, 20, 10)->triangles;
+    tower.push_back({0, 25, 0, 10, 25, 0, 5, 25, 3});
     Load(Write("tower.raw", tower));
     boxes.answer = DlgButton::Cancel;
     Generate(2);
@@ -295,8 +286,7 @@ TEST_F(GenSer, RefusesEmptyModelsAndStopsWhereNoOpenContourIsLeft)
     Load(Write("empty.raw", {}));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, GetText("Project_window", "zbiorPusty"));
-    EXPECT_FALSE(Button("btnGeneruj")->isEnabled());
-    EXPECT_FALSE(Button("btnModelInfo")->isEnabled());
+    EXPECT_FALSE(Button("btnGeneruj")->isEnabled() || Button("btnModelInfo")->isEnabled());
     EXPECT_TRUE(Button("btnPlikRaw")->isEnabled());
 
     // An octahedron on its tip: its silhouette touches the base in one cell and is traced
