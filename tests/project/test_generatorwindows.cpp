@@ -154,12 +154,11 @@ TEST_F(GeneratorWindows, EveryTextShowsWholeInEnglishAndPolish)
         SCOPED_TRACE(code);
         ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
         TfParDup copies(*source, host);
-        copies.show();
-        QStringList clipped = ClippedTexts(copies);
-        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
         TfZaginacz bending(*source, host);
-        bending.show();
-        clipped = ClippedTexts(bending);
-        EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
+        for (QDialog *dialog : std::initializer_list<QDialog *> {&copies, &bending}) {
+            dialog->show();
+            const QStringList clipped = ClippedTexts(*dialog);
+            EXPECT_TRUE(clipped.isEmpty()) << dialog->objectName().toStdString() << Listed(clipped);
+        }
     }
 }
