@@ -201,7 +201,7 @@ QString Field(const QString &page, const char *name)
 
 } // namespace
 
-TEST(SupportRequest, MachineFieldsAndTheNoDataNotice)
+TEST(SupportRequest, MachineFieldsNoDataNoticeAndEscapedAttachments)
 {
     const QString absent = MakeSupportRequest(Request(false));
     EXPECT_EQ(absent.count(QStringLiteral("VALUE=\"!!! no data !!!\"")), 7);
@@ -220,11 +220,8 @@ TEST(SupportRequest, MachineFieldsAndTheNoDataNotice)
         EXPECT_EQ(Field(page, name), value) << name;
     EXPECT_EQ(Field(page, "softVersion"), VersionString(true, true) + " [1 Mar 2024]");
     EXPECT_TRUE(page.endsWith(QStringLiteral(" </FORM>\r\n </BODY></HTML>\r\n")));
-}
 
-TEST(SupportRequest, AttachmentsInOrderAndEveryValueEscaped)
-{
-    const QString page = MakeSupportRequest(Request(true));
+    // Attachments in order, every value escaped.
     EXPECT_EQ(page.count(QStringLiteral("<OPTION NAME=\"atach")), 3);
     const qsizetype configuration
         = page.indexOf(QStringLiteral("NAME=\"atach1\" VALUE=\"/p/Prentavik.mcc\""));

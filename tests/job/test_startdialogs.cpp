@@ -23,11 +23,6 @@ std::vector<std::string> keys(const job::JobMessage &m)
     return k;
 }
 
-std::vector<TPlotPoint> points(const tfigura &f)
-{
-    return f.points;
-}
-
 } // namespace
 
 TEST(IndependentStart, ProjectsAlongTheWireAndChecksTheMaterialInOrder)
@@ -250,8 +245,8 @@ TEST(MergeProfiles, IdenticalPathsPairPointForPoint)
     // predecessor, are gone.
     const std::vector<TPlotPoint> expected {{0, 0},      {100, 0},    {100, 100},
                                             {1100, 100}, {1100, 900}, {100, 100}};
-    EXPECT_EQ(points(pair->first), expected);
-    EXPECT_EQ(points(pair->second), expected);
+    EXPECT_EQ(pair->first.points, expected);
+    EXPECT_EQ(pair->second.points, expected);
     EXPECT_EQ(pair->first.pen, 4);
     EXPECT_EQ(pair->second.pen, 3);
     EXPECT_TRUE(pair->first.closed);
@@ -271,8 +266,8 @@ TEST(MergeProfiles, RunsOfDifferentLengthMeetAtEqualFractions)
         {10001, 0, 0, 0}, {20000, 0, 0, 300}, {20000, 1, 400, 300}, {20000, 2, 800, 300}, {20000, 3, 800, 0}};
     const auto pair = job::PairWirePaths(front, back);
     ASSERT_TRUE(pair);
-    EXPECT_EQ(points(pair->first),
+    EXPECT_EQ(pair->first.points,
               (std::vector<TPlotPoint> {{0, 0}, {171, 0}, {200, 0}, {400, 0}, {629, 0}, {800, 0}}));
-    EXPECT_EQ(points(pair->second),
+    EXPECT_EQ(pair->second.points,
               (std::vector<TPlotPoint> {{0, 0}, {0, 300}, {50, 300}, {400, 300}, {800, 300}, {800, 0}}));
 }
