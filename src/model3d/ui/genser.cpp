@@ -387,6 +387,14 @@ void TfGenSer::serialCutReady(bool cutOffAtEnd)
 void ShowSerialCutFrom3D(int x, int y, TProjectWindowHost &projects, TGenSerHooks hooks, QWidget *parent)
 {
     TfGenSer window(projects, std::move(hooks), parent);
-    window.move(std::max(0, x - window.width()), std::max(0, y - window.height()));
+    // The corner is the frame's, but Qt sizes the client area and a window's decorations are
+    // known only once it is shown: the main window's own stand for them, so the status bar
+    // at the bottom is not pushed off the screen by the title bar.
+    QSize outer = window.size();
+    if (parent) {
+        const QWidget *main = parent->window();
+        outer += main->frameGeometry().size() - main->size();
+    }
+    window.move(std::max(0, x - outer.width()), std::max(0, y - outer.height()));
     window.exec();
 }
