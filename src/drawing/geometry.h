@@ -21,6 +21,7 @@ struct TPoint3F
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
+    friend bool operator==(const TPoint3F &, const TPoint3F &) = default;
 };
 
 struct TSegment

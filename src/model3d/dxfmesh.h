@@ -5,6 +5,7 @@
 // nothing. A file that breaks off, names what it does not define or holds a number that does
 // not convert gives no triangles at all.
 
+#include "drawing/geometry.h"
 #include "model3d/model.h"
 #include "model3d/modelinput.h"
 
@@ -13,12 +14,6 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-struct TPoint3F
-{
-    float x = 0, y = 0, z = 0;
-    friend bool operator==(const TPoint3F &, const TPoint3F &) = default;
-};
 
 // The group pairs of a whole DXF text, each a group code and where its value lies in the
 // text: a million-face file is some 16 million pairs, so no pair holds a string of its own.
