@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,8 +21,8 @@
 #include <string>
 
 // Texts a shown window cuts off. Every visible label, button, check box,
-// radio button, group box, tab bar, combo box and line edit (the fields of
-// spin boxes included) whose text needs more room than the widget shows,
+// radio button, group box, tab bar, combo box, line edit (the fields of
+// spin boxes included) and column title of a grid whose text needs more room than the widget shows,
 // within its parents, is listed with what it needs and what it gets. Show
 // the window (and the tab page to check) first; widgets inside a scroll
 // area are left out, as they scroll by design.
@@ -140,6 +141,16 @@ inline QStringList ClippedTexts(const QWidget &window)
             if (combo->sizeHint().width() > shown.width())
                 clipped << describe(w, combo->currentText(), "needs", combo->sizeHint().width(),
                                     shown.width());
+        } else if (const auto *header = qobject_cast<const QHeaderView *>(w)) {
+            // The style draws a title inside a margin on each side.
+            const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+            for (int section = 0; section < header->count(); ++section) {
+                const QString title = header->model()->headerData(section, header->orientation()).toString();
+                const int needs = header->fontMetrics().horizontalAdvance(title) + margins;
+                if (!header->isSectionHidden(section) && !title.isEmpty()
+                    && needs > header->sectionSize(section))
+                    clipped << describe(w, title, "needs", needs, header->sectionSize(section));
+            }
         } else if (const auto *edit = qobject_cast<const QLineEdit *>(w)) {
             const int needs = edit->fontMetrics().horizontalAdvance(edit->displayText());
             const int room = lineEditRoom(edit) - (w->width() - shown.width());

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace job {
 namespace {
 const QString kSection = QStringLiteral("Serial_cut");
@@ -50,6 +52,11 @@ SerialCutDialog::SerialCutDialog(SerialCutContext context, QWidget *parent)
     setDefaultAngles();
     for (int row = 0; row < rows; ++row)
         AutoSizeGridColumns(*m_grid, 0, 1, row);
+    // The column titles are texts too: no column narrower than its title.
+    for (int column = 0; column < m_grid->columnCount(); ++column)
+        m_grid->setColumnWidth(
+            column,
+            std::max(m_grid->columnWidth(column), m_grid->horizontalHeader()->sectionSizeHint(column)));
     m_grid->installEventFilter(this);
 
     m_repetitionsLabel = new QLabel(Text(kSection, "lIloscPowtorzenSer.caption"), this);
