@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const QString Section = QStringLiteral("Barcode_sets");
@@ -27,6 +29,21 @@ QString Text(const char *key)
 QString ProjectPath(const QString &setFolder, const QString &path)
 {
     return QDir(setFolder).absoluteFilePath(path.trimmed());
+}
+
+// A file as the windows name it, for telling whether it is open already.
+QString SameFile(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool IsOpen(IBarcodeSetHost &host, const QString &path)
+{
+    const QString wanted = SameFile(path);
+    const std::vector<TSetProjectWindow> windows = host.projectWindows();
+    return std::any_of(windows.begin(), windows.end(), [&](const TSetProjectWindow &window) {
+        return !window.fileName.isEmpty() && SameFile(window.fileName) == wanted;
+    });
 }
 
 bool IsDrawing(const TSetProjectWindow &window)
@@ -64,8 +81,14 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
     }
 
     const int before = host.projectCount();
-    for (const QString &project : set.projects)
-        host.openProject(ProjectPath(folder, project));
+    for (const QString &project : set.projects) {
+        // Opening a serial cut's pass opens its whole folder, a front profile
+        // its side: opening those again would load the folder once per pass
+        // or add a third window.
+        const QString path = ProjectPath(folder, project);
+        if (!IsOpen(host, path))
+            host.openProject(path);
+    }
     if (host.projectCount() - before >= 2)
         host.tileWindows();
     return loaded;
@@ -99,7 +122,13 @@ TSavedSet SaveBarcodeSet(IBarcodeSetHost &host)
     TBarcodeSet set;
     set.configFileName = host.machineConfigPath();
     QStringList leftOut;
-    for (const TSetProjectWindow &window : host.projectWindows()) {
+    // Opened first, a front profile brings its side along; the side first
+    // would open as a front and ask for another side.
+    std::vector<TSetProjectWindow> windows = host.projectWindows();
+    std::stable_sort(
+        windows.begin(), windows.end(),
+        [](const TSetProjectWindow &a, const TSetProjectWindow &b) { return a.passNumber < b.passNumber; });
+    for (const TSetProjectWindow &window : windows) {
         // The front, back and merged windows of one drawing open from it once.
         if (IsDrawing(window) && !set.projects.contains(window.fileName))
             set.projects << window.fileName;

@@ -17,6 +17,7 @@ struct TSetProjectWindow
 {
     QString caption;
     QString fileName; // the drawing it was loaded from; empty for a generated project
+    int passNumber = 0; // 0 for a front profile, 1 for its side, the pass of a serial cut
 };
 
 class IBarcodeSetHost
@@ -45,7 +46,9 @@ inline constexpr qsizetype MaxConfigPathLength = 254;
 // Opens the set of a code: loads its configuration file when it names one
 // that exists (a path too long for the record is refused with a message),
 // then opens its projects from "Prj1" up to the first gap, and tiles the
-// windows when two or more opened. False when the set file does not exist
+// windows when two or more opened. A project already open, brought along by
+// an earlier one (the side profile beside its front, the other passes of a
+// serial cut's folder), is not opened again. False when the set file does not exist
 // (then nothing is done) or no configuration was loaded.
 bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host);
 
@@ -67,7 +70,8 @@ struct TSavedSet
 };
 
 // Saves the machine configuration path and the drawings of the open windows
-// under the next free code. Refused (with a message) past the last running
+// under the next free code, by pass number and else in window order, so a
+// front profile comes before its side. Refused (with a message) past the last running
 // number or when the code's file exists; windows without a drawing file are
 // left out and named in one information box; a failed write is shown.
 TSavedSet SaveBarcodeSet(IBarcodeSetHost &host);

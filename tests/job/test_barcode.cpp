@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iconv.h>
+#include <map>
 #include <poll.h>
 #include <unistd.h>
 
@@ -50,6 +51,25 @@ public:
     QStringList log;
     int count = 0;
     std::vector<TSetProjectWindow> windows;
+};
+
+// Opening a drawing may open another with it, as a front profile opens its
+// side; the windows record what is open.
+class WindowOpeningHost : public RecordingHost
+{
+public:
+    using RecordingHost::RecordingHost;
+    void openProject(const QString &fileName) override
+    {
+        RecordingHost::openProject(fileName);
+        windows.push_back({fileName, fileName});
+        if (const auto along = alongWith.find(fileName); along != alongWith.end()) {
+            windows.push_back({along->second, along->second, 1});
+            ++count;
+        }
+    }
+
+    std::map<QString, QString> alongWith;
 };
 
 const QString Label15Pattern
@@ -158,6 +178,24 @@ TEST(BarcodeSets, OpeningLoadsTheConfigurationAndProjectsUpToTheFirstGap)
     EXPECT_TRUE(host.log.isEmpty());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.endsWith("\n" + longConfig));
+}
+
+TEST(BarcodeSets, AFrontProfileIsSavedFirstAndItsSideOpensOnlyWithIt)
+{
+    QTemporaryDir dir;
+    ScopedLanguage language(ShippedLanguage());
+    RecordingMessageBoxes boxes;
+    WindowOpeningHost host(dir.path());
+    // Saved while the side window was the active one.
+    host.windows = {{"p_bok.plt   Side", "/d/p_bok.plt", 1}, {"p.plt   Front", "/d/p.plt", 0}};
+    const TSavedSet saved = SaveBarcodeSet(host);
+    ASSERT_TRUE(saved.saved);
+    EXPECT_EQ(ReadBarcodeSet(TIniFile(saved.fileName)).projects, (QStringList {"/d/p.plt", "/d/p_bok.plt"}));
+
+    host.windows.clear();
+    host.alongWith["/d/p.plt"] = "/d/p_bok.plt";
+    OpenBarcodeSet(saved.code, host);
+    EXPECT_EQ(host.log, (QStringList {"open /d/p.plt", "tile"}));
 }
 
 TEST(BarcodeSets, SaveCommandOffersTheBrowserOnTheNewCode)

@@ -63,7 +63,8 @@ std::vector<TSetProjectWindow> TProgramBarcodeHost::projectWindows() const
         if (found == open.end())
             continue;
         const TMDIChild *child = *found;
-        windows.push_back({child->windowTitle(), QString::fromStdString(child->document().FileName)});
+        windows.push_back({child->windowTitle(), QString::fromStdString(child->document().FileName),
+                           child->document().PassNumber});
     }
     return windows;
 }
