@@ -73,6 +73,7 @@ TLoadOutcome ReadFailure(const TReadError &error)
     TLoadOutcome outcome;
     outcome.status = TLoadStatus::ReadFailed;
     outcome.errorLine = static_cast<int>(error.line);
+    outcome.errorText = error.text;
     if (error.kind == TReadError::Kind::Io)
         outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
     else

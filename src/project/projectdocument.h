@@ -32,7 +32,10 @@ struct TLoadOutcome
 {
     TLoadStatus status = TLoadStatus::Opened;
     int readerCode = 0;
+    // Where a read stopped: the line (0 where the format has none) and the
+    // text that could not be read, so the operator can find it.
     int errorLine = 0;
+    std::string errorText;
     // The error box to show: its text and its caption (empty: the default
     // error caption).
     TMessageKey message;

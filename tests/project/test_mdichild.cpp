@@ -1,6 +1,7 @@
 #include "project/ui/mdichild.h"
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
 
 #include <QApplication>
 #include <QMdiArea>
@@ -129,14 +130,32 @@ TEST_F(ProjectWindows, EmptyDrawingShowsTheReasonAndClosesTheWindow)
     EXPECT_TRUE(area.subWindowList().isEmpty());
 }
 
-TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowWithAMessage)
+TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowSayingWhereItStopped)
 {
-    // Broke: the conversion error of the reader ended the program.
-    const TOpenedProject opened
-        = host.OpenProject(Drawing("bad.plt", "IN;SP1;PU0,0;PD100,0;PW0.35,1.5;PD10,10;PU;"), 1, 0, 255);
-    EXPECT_EQ(opened.window, -1);
-    EXPECT_EQ(host.ProjectCount(), 0);
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    // Broke: the conversion error of the reader ended the program; then its message did not
+    // say which value in which line stopped the reading.
+    struct Case
+    {
+        const char *name;
+        int kind;
+        std::string text;
+        QString where;
+    };
+    const Case cases[] = {
+        {"bad.plt", 1, "IN;SP1;PU0,0;PD100,0;PW0.35,1.5;PD10,10;PU;", "\n1.5"},
+        {"bad.dxf", 2, "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n1O0\n21\n0\n0\nENDSEC\n0\nEOF\n",
+         "\nLine 12: 1O0"},
+    };
+    ScopedLanguage language(ShippedLanguage());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.shown.clear();
+        const TOpenedProject opened = host.OpenProject(Drawing(c.name, c.text), c.kind, 0, 255);
+        EXPECT_EQ(opened.window, -1);
+        EXPECT_EQ(host.ProjectCount(), 0);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_TRUE(boxes.shown[0].text.endsWith(c.where)) << boxes.shown[0].text.toStdString();
+    }
 }
 
 TEST_F(ProjectWindows, TooLargeProjectWarnsAndStaysOpen)

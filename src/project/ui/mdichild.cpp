@@ -133,7 +133,17 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
     if (outcome.closesWindow()) {
         if (m_context.mainStatus)
             m_context.mainStatus(QString());
-        ShowMsg(Text(outcome.message), true, outcome.caption.empty() ? QString() : Text(outcome.caption));
+        QString text = Text(outcome.message);
+        if (outcome.status == TLoadStatus::ReadFailed) {
+            const QString value = QString::fromStdString(outcome.errorText);
+            if (outcome.errorLine > 0)
+                text += QLatin1Char('\n')
+                    + GetText(QStringLiteral("Project_window"), QStringLiteral("wierszRysunku"))
+                    + QString::number(outcome.errorLine) + QStringLiteral(": ") + value;
+            else if (!value.isEmpty())
+                text += QLatin1Char('\n') + value;
+        }
+        ShowMsg(text, true, outcome.caption.empty() ? QString() : Text(outcome.caption));
         CloseSelf();
         return outcome;
     }
