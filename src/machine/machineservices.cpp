@@ -74,20 +74,11 @@ Tprzesun &MachineServices::moveWireLogic()
     return *m_moveWire;
 }
 
-void MachineServices::readBasePointPosition(bool *ok, int *x1, int *y1)
+void MachineServices::readBasePointPosition()
 {
     const auto position = ready() ? ReadBasePointPosition(*m_session.ploter()) : std::nullopt;
-    *ok = position.has_value();
-    if (position) {
-        *x1 = position->first;
-        *y1 = position->second;
-    }
-}
-
-void MachineServices::armSelection(bool *front, bool *back)
-{
-    *front = !ready() || m_session.panel()->keyFront();
-    *back = !ready() || m_session.panel()->keyBack();
+    emit basePointPosition(position.has_value(), position ? position->first : 0,
+                           position ? position->second : 0);
 }
 
 void MachineServices::goToBasePoint(double xMm, double yMm)

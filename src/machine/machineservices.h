@@ -14,8 +14,9 @@ class Tprzesun;
 // move-wire dialog with its test loops, the firmware upgrade and the
 // factory parameters. It lives with its machine session, on the session's
 // thread, so every device call runs there; the windows call its slots
-// through queued connections (the short reads blocking) and follow its
-// signals.
+// through queued connections and follow its signals. No window waits for
+// it: a homing can hold its thread for minutes, and the panel's STOP must
+// still answer meanwhile.
 class MachineServices : public QObject
 {
     Q_OBJECT
@@ -34,9 +35,8 @@ public:
     void setUpgradeTimings(std::int64_t eraseMs, std::int64_t restartMs, std::int64_t storeMs);
 
 public slots:
-    // Blocking reads (call with a blocking queued connection).
-    void readBasePointPosition(bool *ok, int *x1, int *y1);
-    void armSelection(bool *front, bool *back);
+    // Answers with basePointPosition.
+    void readBasePointPosition();
 
     void goToBasePoint(double xMm, double yMm);
     void moveWire(int mode, double x, double y, double z, double angle);
@@ -48,6 +48,8 @@ public slots:
     void restoreFactoryParameters();
 
 signals:
+    // Where wire end 1 stands (0.01 mm); `ok` false when it could not be read.
+    void basePointPosition(bool ok, int x1, int y1);
     void motionTestCaption(int readFailures, int writeFailures);
     void testFinished();
     void upgradeViewChanged(const UpgradeView &view);

@@ -165,6 +165,45 @@ TEST(UpgradeForm, AnOlderImageAndAReplacedFileAreAskedForFirst)
 
 namespace {
 
+// A homing holds the machine's thread for minutes; meanwhile the windows
+// must answer (the panel's STOP with them), so none of them waits for it.
+TEST(PanelWindows, NeitherOpeningNorAddingWaitsForABusyMachine)
+{
+    std::atomic<bool> busy {false}, release {false}, released {false};
+    RecordingMessageBoxes boxes;
+    ThreadedSession rig({});
+    QMetaObject::invokeMethod(
+        rig.session,
+        [&] {
+            busy = true;
+            const QDeadlineTimer deadline(5000);
+            while (!release && !deadline.hasExpired())
+                QThread::msleep(1);
+            released = true;
+        },
+        Qt::QueuedConnection);
+    ASSERT_TRUE(ThreadedSession::waitFor([&] { return busy.load(); }));
+
+    TprzesunForm moveWire(rig.session->services(), QStringLiteral("Front"), QStringLiteral("Back"));
+    moveWire.setArmSelection(false, true);
+    moveWire.show();
+    EXPECT_FALSE(released) << "the move-wire window waited for the machine";
+    EXPECT_TRUE(moveWire.windowTitle().endsWith(QStringLiteral(" - Back")));
+
+    TPunkty_bazoweForm basePoints(rig.session->services(),
+                                  TPunkty_bazowe(rig.folder.filePath(QStringLiteral("base.txt")), 0));
+    basePoints.DodajClick();
+    basePoints.DodajClick();
+    EXPECT_FALSE(released) << "Add waited for the machine";
+    EXPECT_TRUE(basePoints.logic().lines().isEmpty());
+    release = true;
+    ASSERT_TRUE(ThreadedSession::waitFor([&] { return !basePoints.logic().lines().isEmpty(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(basePoints.logic().lines(), QStringList {QStringLiteral("X=    0.000   Y=    0.000 mm")})
+        << "a second click while the first read is out adds nothing";
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 // The panel's smaller windows show every text whole in both languages.
 TEST(PanelWindows, EveryTextShowsWholeInEnglishAndPolish)
 {

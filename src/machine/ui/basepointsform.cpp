@@ -1,6 +1,5 @@
 #include "machine/ui/basepointsform.h"
 
-#include "app/callon.h"
 #include "app/language.h"
 #include "app/messages.h"
 #include "machine/machineservices.h"
@@ -65,6 +64,8 @@ TPunkty_bazoweForm::TPunkty_bazoweForm(MachineServices *services, TPunkty_bazowe
     connect(m_usun, &QPushButton::clicked, this, &TPunkty_bazoweForm::usunClick);
     connect(m_ustaw, &QPushButton::clicked, this, &TPunkty_bazoweForm::ustawClick);
     connect(m_anuluj, &QPushButton::clicked, this, &QDialog::reject);
+    if (m_services)
+        connect(m_services, &MachineServices::basePointPosition, this, &TPunkty_bazoweForm::positionRead);
 
     Translate();
     refresh();
@@ -99,11 +100,24 @@ void TPunkty_bazoweForm::report(const std::optional<MachineMessage> &message)
 
 void TPunkty_bazoweForm::DodajClick()
 {
-    bool ok = false;
-    int x1 = 0, y1 = 0;
-    // A short read on the machine's thread; the window waits for it.
-    if (m_services)
-        callOn(m_services, [&] { m_services->readBasePointPosition(&ok, &x1, &y1); });
+    if (!m_services) {
+        ShowMsg(GetText(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci")), true);
+        return;
+    }
+    if (m_reading)
+        return;
+    // Asked for, not waited for: the machine's thread may be homing.
+    m_reading = true;
+    m_dodaj->setEnabled(false);
+    QMetaObject::invokeMethod(m_services, "readBasePointPosition", Qt::QueuedConnection);
+}
+
+void TPunkty_bazoweForm::positionRead(bool ok, int x1, int y1)
+{
+    if (!m_reading)
+        return;
+    m_reading = false;
+    m_dodaj->setEnabled(true);
     if (!ok) {
         ShowMsg(GetText(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci")), true);
         return;

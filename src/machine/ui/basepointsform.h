@@ -20,11 +20,13 @@ public:
     void Translate();
     const TPunkty_bazowe &logic() const { return m_logic; }
 
+    // Asks the machine for the position; the point is added when it comes.
     void DodajClick();
     void usunClick();
     void ustawClick();
 
 private:
+    void positionRead(bool ok, int x1, int y1);
     void refresh();
     void report(const std::optional<MachineMessage> &message);
 
@@ -36,4 +38,5 @@ private:
     QPushButton *m_dodaj = nullptr;
     QPushButton *m_usun = nullptr;
     bool m_refreshing = false;
+    bool m_reading = false; // a position asked for has not come yet
 };

@@ -234,11 +234,12 @@ void TMachineHost::openBasePoints()
 void TMachineHost::openMoveWire()
 {
     pushSettings();
-    const QString back
-        = m_panel->lastView().q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption");
+    const PanelView &view = m_panel->lastView();
+    const QString back = view.q7 ? QStringLiteral("Q7KeyBack.caption") : QStringLiteral("VqKeyBack.caption");
     TprzesunForm form(m_session->services(),
                       GetText(QStringLiteral("Control"), QStringLiteral("KeyFront.caption")),
                       GetText(QStringLiteral("Control"), back), m_panel.get());
+    form.setArmSelection(view.keyFront, view.keyBack);
     form.exec();
 }
 

@@ -1,6 +1,5 @@
 #include "machine/ui/przesunform.h"
 
-#include "app/callon.h"
 #include "app/language.h"
 #include "app/ui/numericedit.h"
 #include "app/units.h"
@@ -130,13 +129,10 @@ void TprzesunForm::Translate()
 void TprzesunForm::showEvent(QShowEvent *event)
 {
     // The caption names the arms the panel has selected.
-    bool front = true, back = true;
-    if (m_services)
-        callOn(m_services, [&] { m_services->armSelection(&front, &back); });
     QStringList arms;
-    if (front)
+    if (m_armFront)
         arms << m_frontCaption;
-    if (back)
+    if (m_armBack)
         arms << m_backCaption;
     setWindowTitle(GetText(kSection, QStringLiteral("caption")) + QStringLiteral(" - ")
                    + arms.join(QStringLiteral(", ")));

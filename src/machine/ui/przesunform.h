@@ -23,6 +23,13 @@ public:
     ~TprzesunForm() override;
 
     void Translate();
+    // The panel's arm selection as it shows it, for the caption (the moves
+    // take the selection where they run).
+    void setArmSelection(bool front, bool back)
+    {
+        m_armFront = front;
+        m_armBack = back;
+    }
     bool testRunning() const { return m_testRunning; }
 
     void WykonajClick();
@@ -42,6 +49,8 @@ private:
     MachineServices *m_services;
     QString m_frontCaption;
     QString m_backCaption;
+    bool m_armFront = true;
+    bool m_armBack = true;
     QGroupBox *m_przesun = nullptr;
     QRadioButton *m_absolute = nullptr;
     QRadioButton *m_relative = nullptr;
