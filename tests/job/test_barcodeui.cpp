@@ -126,7 +126,9 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
     }
     TfBarCodDlg dialog(context, Code);
     EXPECT_EQ(dialog.findChild<QListWidget *>("lbKodyKreskowe")->currentRow(), 0);
-    EXPECT_EQ(dialog.findChild<QListWidget *>("lbProjekty")->count(), 1);
+    auto *projects = dialog.findChild<QListWidget *>("lbProjekty");
+    ASSERT_EQ(projects->count(), 1);
+    EXPECT_EQ(projects->item(0)->toolTip(), "/d/a.plt");
     EXPECT_EQ(dialog.findChild<QLineEdit *>("eEtykieta1")->text(), "Shelf");
     EXPECT_FALSE(dialog.findChild<QLabel *>("Image1")->pixmap().isNull());
     auto *save = dialog.findChild<QPushButton *>("btnZapisz");
@@ -135,6 +137,7 @@ TEST(BarcodeBrowserWindow, ControlsFollowTheSetsAndEditsSaveTheFile)
 
     dialog.findChild<QToolButton *>("sbDodajProjekt")->click();
     EXPECT_TRUE(save->isEnabled());
+    EXPECT_EQ(projects->item(1)->toolTip(), "/d/new.plt");
     save->click();
     EXPECT_FALSE(save->isEnabled());
     const QByteArray saved = ReadAll(dir.filePath(Code + ".cod"));

@@ -48,6 +48,13 @@ QLabel *Caption(QWidget *parent, const char *name)
     return Named<QLabel>(parent, QString::fromLatin1(name));
 }
 
+// A project line; its hint names the whole path, which a narrow list cuts.
+void AddProjectLine(QListWidget &list, const QString &path)
+{
+    auto *item = new QListWidgetItem(path, &list);
+    item->setToolTip(path);
+}
+
 // The folder of a file, or the fallback when there is none.
 QString FolderOf(const QString &file, const QString &fallback)
 {
@@ -176,6 +183,7 @@ void TfBarCodDlg::buildUi()
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_config, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_browser.setConfigFileName(text);
+        m_config->setToolTip(text);
         showState();
     });
     for (int i = 0; i < 4; ++i) {
@@ -233,7 +241,8 @@ void TfBarCodDlg::showSet()
     m_config->setText(m_browser.configFileName());
     m_config->setToolTip(m_browser.configFileName());
     m_projects->clear();
-    m_projects->addItems(m_browser.projects());
+    for (const QString &project : m_browser.projects())
+        AddProjectLine(*m_projects, project);
     for (int i = 0; i < 4; ++i) {
         const QSignalBlocker lineBlocker(m_userLines[i]);
         m_userLines[i]->setText(m_browser.userLines()[i]);
@@ -287,7 +296,7 @@ void TfBarCodDlg::sbDodajProjektClick()
     if (file.isEmpty())
         return;
     m_browser.addProject(file);
-    m_projects->addItem(file);
+    AddProjectLine(*m_projects, file);
     showState();
 }
 
