@@ -186,16 +186,22 @@ std::array<QString, 5> ConfigurationSummaryOf(const QByteArray &configText)
     std::array<QString, 5> lines;
     for (int i = 0; i < 5; ++i) {
         QString value = values[i];
+        QString caption
+            = RemoveChar(u'&', GetText(configuration, QString::fromLatin1(entries[i].captionKey)));
         if (entries[i].unit == nullptr) {
             bool ok = false;
             const int mode = value.trimmed().toInt(&ok);
             const QStringList &keys = KonfigRules::ModeItemKeys();
             value = ok && mode >= 0 && mode < keys.size() ? GetText(configuration, keys[mode]) : QString();
         } else {
-            value += QLatin1String(entries[i].unit);
+            // The dialog's captions of the millisecond fields carry their unit; here it follows
+            // the value, and once is enough.
+            const QLatin1String unit(entries[i].unit);
+            if (caption.endsWith(unit))
+                caption.chop(unit.size());
+            value += unit;
         }
-        lines[i] = RemoveChar(u'&', GetText(configuration, QString::fromLatin1(entries[i].captionKey)))
-            + QStringLiteral(": ") + value;
+        lines[i] = caption + QStringLiteral(": ") + value;
     }
     return lines;
 }

@@ -341,8 +341,8 @@ TEST(BarcodeBrowser, ListsEditsAndSavesSets)
     EXPECT_EQ(browser.userLines(), (std::array<QString, 4> {"", "kept", "", ""}));
     EXPECT_EQ(browser.summary(),
               (std::array<QString, 5> {"Cutting mode: Flat cutting", "Working speed: 300 [mm/min]",
-                                       "Heating power: 2.5 [A]", "Heat-up time [ms]: 1000 [ms]",
-                                       "Pause in a corner [ms]: 0 [ms]"}));
+                                       "Heating power: 2.5 [A]", "Heat-up time: 1000 [ms]",
+                                       "Pause in a corner: 0 [ms]"}));
     const TBarcodeSheet sheet = browser.sheet();
     EXPECT_EQ(sheet.pIloscProjektow, QStringLiteral("Wyświetlane są tylko 4 z 6 projektów"));
     EXPECT_EQ(sheet.projects, (QStringList {"/d/1.plt", "/d/2.plt", "/d/3.plt", "/d/4.plt"}));
