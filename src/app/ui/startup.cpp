@@ -100,9 +100,8 @@ void InstallSerialCutFrom3D(ProgramWindows &windows, std::shared_ptr<TMachineIde
         };
         hooks.context.rememberOpenFolder
             = [dialog](const QString &folder) { dialog->konfig().setOpenFolder(folder); };
-        hooks.context.modelNamed = [](const QString &fileName) {
-            Globals().modelFileName = [fileName] { return fileName; };
-        };
+        hooks.context.modelNamed
+            = [](const QString &fileName) { Globals().modelFileName = [fileName] { return fileName; }; };
         hooks.serialCutReady = [form, dialog](bool cutOffAtEnd) {
             dialog->konfig().setSerialCutting(cutOffAtEnd);
             form->UpdateMenuItems();
@@ -136,8 +135,12 @@ void InstallGenerators(ProgramWindows &windows)
         sbGenKrzyzToPunktClick(TCompanionLink(),
                                ProgramFolders::current().writablePath(QStringLiteral("tmp.dxf")),
                                Units::currentLengthUnit(), [form, opener](const QString &path) {
+                                   // Only the hole's own window is maximised: when the file
+                                   // cannot be opened another project stays as it was.
+                                   QMdiSubWindow *before = form->mdiArea()->currentSubWindow();
                                    opener->OpenFile(QString(), path, false);
-                                   if (QMdiSubWindow *project = form->mdiArea()->currentSubWindow())
+                                   QMdiSubWindow *project = form->mdiArea()->currentSubWindow();
+                                   if (project && project != before)
                                        project->showMaximized();
                                });
     });
