@@ -17,7 +17,7 @@ bool JobControl::askSerialAngles(const JobSettings &settings, const std::vector<
 {
     SerialCutContext context;
     for (const JobProject *window : windows)
-        context.fileNames.push_back(window->fileName());
+        context.captions.push_back(window->caption());
     context.machineName = m_env.machine.snapshot().machineName;
     context.tableY = settings.tableY;
     const std::optional<SerialCutChoice> choice = m_env.dialogs.serialCut(context);

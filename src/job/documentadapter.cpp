@@ -6,10 +6,12 @@
 
 namespace job {
 
-DocumentJobProject::DocumentJobProject(TProjectDocument &document, Writer writer, DirectionSetter setDirection)
+DocumentJobProject::DocumentJobProject(TProjectDocument &document, Writer writer,
+                                       DirectionSetter setDirection, CaptionReader caption)
     : m_document(document)
     , m_writer(std::move(writer))
     , m_setDirection(std::move(setDirection))
+    , m_caption(std::move(caption))
 {
 }
 
@@ -18,7 +20,10 @@ bool DocumentJobProject::validFigure(int figure) const
     return figure >= 0 && figure < static_cast<int>(m_document.Figures.size());
 }
 
-QString DocumentJobProject::fileName() const { return QString::fromStdString(m_document.FileName); }
+QString DocumentJobProject::caption() const
+{
+    return m_caption ? m_caption() : QString::fromStdString(m_document.FileName);
+}
 int DocumentJobProject::passNumber() const { return m_document.PassNumber; }
 double DocumentJobProject::passAngle() const { return m_document.PassAngle; }
 void DocumentJobProject::setPassAngle(double degrees) { m_document.PassAngle = degrees; }

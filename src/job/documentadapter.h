@@ -16,12 +16,15 @@ class DocumentJobProject : public JobProject
 public:
     using Writer = std::function<JobWriteResult(TProjectDocument &, const JobWriteRequest &)>;
     using DirectionSetter = std::function<void(TProjectDocument &, int)>;
+    using CaptionReader = std::function<QString()>;
 
-    DocumentJobProject(TProjectDocument &document, Writer writer, DirectionSetter setDirection);
+    // Without a caption reader the caption is the drawing's path.
+    DocumentJobProject(TProjectDocument &document, Writer writer, DirectionSetter setDirection,
+                       CaptionReader caption = nullptr);
 
     TProjectDocument &document() { return m_document; }
 
-    QString fileName() const override;
+    QString caption() const override;
     int passNumber() const override;
     double passAngle() const override;
     void setPassAngle(double degrees) override;
@@ -60,6 +63,7 @@ private:
     TProjectDocument &m_document;
     Writer m_writer;
     DirectionSetter m_setDirection;
+    CaptionReader m_caption;
 };
 
 } // namespace job

@@ -188,7 +188,9 @@ class JobProject
 public:
     virtual ~JobProject() = default;
 
-    virtual QString fileName() const = 0; // the drawing the window shows
+    // The window's caption: the drawing's path, or the name a generator gave
+    // a window that holds no drawing.
+    virtual QString caption() const = 0;
     virtual int passNumber() const = 0;
     virtual double passAngle() const = 0; // degrees per pass of a serial cut
     virtual void setPassAngle(double degrees) = 0;

@@ -18,7 +18,9 @@ namespace job {
 // Serial cutting with the angle given per pass.
 struct SerialCutContext
 {
-    std::vector<QString> fileNames; // one per project window, in MDI order
+    // One per project window, in MDI order: its caption (the drawing's path,
+    // or a generated pass's name).
+    std::vector<QString> captions;
     QString machineName; // the name the serial start has just read
     double tableY = 250; // Ystolika, mm
 };

@@ -14,7 +14,7 @@ HoppingJobProject::HoppingJobProject(JobProject &inner, GuiGate &gui)
         return m_gui.call([this] { return m_inner.name(); });                                                   \
     }
 
-HOP_GET(QString, fileName)
+HOP_GET(QString, caption)
 HOP_GET(int, passNumber)
 HOP_GET(double, passAngle)
 HOP_GET(std::int32_t, projectWidth)

@@ -116,7 +116,7 @@ public:
 
     JobProject &inner() const { return m_inner; }
 
-    QString fileName() const override;
+    QString caption() const override;
     int passNumber() const override;
     double passAngle() const override;
     void setPassAngle(double degrees) override;

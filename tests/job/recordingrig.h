@@ -164,7 +164,7 @@ class FakeProject : public job::JobProject
 public:
     FakeProject(Trace &trace, std::string name) : m_trace(trace), m_name(std::move(name)) {}
 
-    QString fileName() const override { return QString::fromStdString(m_name) + QStringLiteral(".plt"); }
+    QString caption() const override { return QString::fromStdString(m_name) + QStringLiteral(".plt"); }
     int passNumber() const override { return pass; }
     double passAngle() const override { return angle; }
     void setPassAngle(double degrees) override { angle = degrees; }

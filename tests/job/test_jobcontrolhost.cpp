@@ -243,6 +243,9 @@ TEST(MdiJobProjects, ActiveWindowFirstThenTheStackAndActivationBringsForward)
     EXPECT_EQ(passes(), (std::vector<int> {2, 1, 0})) << "the last opened window is on top";
     ASSERT_NE(projects.active(), nullptr);
     EXPECT_EQ(projects.active()->passNumber(), 2);
+    // A pass made from a 3D model holds no drawing: its caption names it.
+    children[0]->setWindowTitle(QStringLiteral("pawn [10.00 st]"));
+    EXPECT_EQ(projects.windows()[2]->caption(), "pawn [10.00 st]");
 
     projects.activate(projects.windows()[2]);
     EXPECT_EQ(area.currentSubWindow(), children[0]);

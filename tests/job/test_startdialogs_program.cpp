@@ -356,8 +356,8 @@ TEST(StartDialogsProgram, EveryTextShowsWholeInEnglishAndPolish)
         job::PerpendicularStartContext perpendicular;
         perpendicular.limitX = perpendicular.limitY = perpendicular.limitZ = 4800;
         job::SerialCutContext serial;
-        serial.fileNames = {QStringLiteral("/home/operator/baluster/1_baluster.plt"),
-                            QStringLiteral("/home/operator/baluster/2_baluster.plt")};
+        serial.captions = {QStringLiteral("/home/operator/baluster/1_baluster.plt"),
+                           QStringLiteral("/home/operator/baluster/2_baluster.plt")};
         job::IndependentStartDialog first(independent);
         job::PerpendicularStartDialog second(perpendicular);
         job::SerialCutDialog third(serial);

@@ -22,7 +22,13 @@ JobProject *MdiJobProjects::wrap(TMDIChild *child) const
         return nullptr;
     auto found = m_projects.find(child);
     if (found == m_projects.end()) {
-        found = m_projects.emplace(child, std::make_unique<DocumentJobProject>(child->document(), m_writer, m_setDirection)).first;
+        // A generated window holds no drawing: its caption names it.
+        auto caption = [child] { return child->windowTitle(); };
+        found = m_projects
+                    .emplace(child,
+                             std::make_unique<DocumentJobProject>(child->document(), m_writer, m_setDirection,
+                                                                  caption))
+                    .first;
         // A closed window's view goes with it.
         connect(child, &QObject::destroyed, this, [this, child] { m_projects.erase(child); });
     }

@@ -34,7 +34,7 @@ SerialCutDialog::SerialCutDialog(SerialCutContext context, QWidget *parent)
     setWindowTitle(Text(kSection, "fDlgSeryjne.caption"));
     setMinimumSize(415, 218);
 
-    const int rows = static_cast<int>(m_context.fileNames.size());
+    const int rows = static_cast<int>(m_context.captions.size());
     m_grid = new QTableWidget(rows, 2, this);
     m_grid->setObjectName(QStringLiteral("sgKatyObrotu"));
     m_grid->setHorizontalHeaderLabels({Text(kSection, "plik"), Text(kSection, "kat")});
@@ -42,9 +42,10 @@ SerialCutDialog::SerialCutDialog(SerialCutContext context, QWidget *parent)
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setColumnWidth(0, 200);
     m_grid->setColumnWidth(1, 50);
+    // A drawing's path shows as its file name; a generated pass's name whole.
     for (int row = 0; row < rows; ++row) {
         auto *file
-            = new QTableWidgetItem(QFileInfo(m_context.fileNames[static_cast<std::size_t>(row)]).fileName());
+            = new QTableWidgetItem(QFileInfo(m_context.captions[static_cast<std::size_t>(row)]).fileName());
         file->setFlags(file->flags() & ~Qt::ItemIsEditable);
         m_grid->setItem(row, 0, file);
         m_grid->setItem(row, 1, new QTableWidgetItem);
