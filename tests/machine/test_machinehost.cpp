@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,6 +32,31 @@ TEST(MachineHost, FindsTheSimulatedMachineOnItsOwnThreadAndLetsGo)
         EXPECT_TRUE(status.connected);
         EXPECT_FALSE(status.jobRunning);
         EXPECT_FALSE(host.running());
+
+        // A machine thread held by a homing does not hold the caller (closing the configuration
+        // dialog): the status then reads as busy.
+        std::atomic<bool> busy {false}, release {false}, released {false};
+        QMetaObject::invokeMethod(
+            host.session(),
+            [&] {
+                busy = true;
+                const QDeadlineTimer hold(5000);
+                while (!release && !hold.hasExpired())
+                    QThread::msleep(1);
+                released = true;
+            },
+            Qt::QueuedConnection);
+        while (!busy)
+            QThread::msleep(1);
+        const IMachineSettingsLink::Status held = host.readStatus();
+        EXPECT_FALSE(released) << "the status read waited for the machine's thread";
+        EXPECT_TRUE(held.connected);
+        EXPECT_TRUE(held.jobRunning);
+        release = true;
+        while (!released)
+            QThread::msleep(1);
+        EXPECT_FALSE(host.readStatus().jobRunning);
+
         while (identity->machineName().isEmpty() && !deadline.hasExpired()) {
             QCoreApplication::processEvents();
             QThread::msleep(5);
@@ -51,7 +77,8 @@ TEST(MachineHost, MessagesReadInTheProgramsLanguage)
     m.detailKey = "przerwanoPo";
     m.detailArgs = {"120", "35"};
     EXPECT_EQ(TMachineHost::messageText(m),
-              "No connection with the machine.1167\nStopped after 120 commands (35 % of the job). The job file is kept.");
+              "No connection with the machine.1167\nStopped after 120 commands (35 % of the job). The job "
+              "file is kept.");
     EXPECT_EQ(TMachineHost::transmitText({"przeslano", 42, "|"}), "Sent 42% |");
     EXPECT_EQ(TMachineHost::transmitText({"przeslano", 42, {}}), "Sent 42% ");
     tInterfejs::setInstance(tInterfejs());

@@ -16,6 +16,7 @@
 #include <QSemaphore>
 
 #include <memory>
+#include <optional>
 
 void TMachineIdentity::update(const MachineState &state)
 {
@@ -52,7 +53,7 @@ std::optional<MachineIdentity::Position> TMachineIdentity::homedPosition()
 {
     if (!m_state.plot.has(StatusFlag::Homed))
         return std::nullopt;
-    return Position{m_state.plot.X1, m_state.plot.Y1, m_state.plot.Z};
+    return Position {m_state.plot.X1, m_state.plot.Y1, m_state.plot.Z};
 }
 
 void TMachineIdentity::reloadResolutions()
@@ -85,10 +86,11 @@ TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_p
         if (m_progress)
             m_progress(showsProgress(s) ? s.percent : -1);
     });
-    connect(m_session, &MachineSession::message, this,
-            [](const MachineMessage &m) { ShowMsg(messageText(m), true, m.caption == QLatin1String("uwaga")
-                                                                              ? GetText(QStringLiteral("Universal"), m.caption)
-                                                                              : m.caption); });
+    connect(m_session, &MachineSession::message, this, [](const MachineMessage &m) {
+        ShowMsg(messageText(m), true,
+                m.caption == QLatin1String("uwaga") ? GetText(QStringLiteral("Universal"), m.caption)
+                                                    : m.caption);
+    });
     connect(m_session, &MachineSession::stateChanged, this, [this](const MachineState &state) {
         m_state = state;
         if (m_identity)
@@ -101,7 +103,8 @@ TMachineHost::TMachineHost(MachineSession::BackendFactory backend, std::shared_p
         if (m_progress)
             m_progress(-1);
     });
-    connect(m_session, &MachineSession::viewChanged, this, [this](const PanelView &view) { m_connected = view.connected; });
+    connect(m_session, &MachineSession::viewChanged, this,
+            [this](const PanelView &view) { m_connected = view.connected; });
 
     m_panel = std::make_unique<TsterForm>(panelParent);
     m_panel->Translate();
@@ -132,14 +135,16 @@ TMachineHost::~TMachineHost()
     // a test loop still running ends first.
     m_session->requestStop();
     MachineSession *session = m_session;
-    QMetaObject::invokeMethod(session, [session] { delete session; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        session, [session] { delete session; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
 
 void TMachineHost::pushSettings()
 {
-    QMetaObject::invokeMethod(m_session, "setSettings", Qt::QueuedConnection, Q_ARG(Settings, Settings::current()));
+    QMetaObject::invokeMethod(m_session, "setSettings", Qt::QueuedConnection,
+                              Q_ARG(Settings, Settings::current()));
 }
 
 void TMachineHost::showPanel()
@@ -165,40 +170,61 @@ void TMachineHost::startTransmission(const QString &path, std::uint64_t connecti
         Qt::QueuedConnection);
 }
 
+namespace {
+
+// Runs fill(session, value) on the machine's thread and waits for it at most
+// waitMs. That thread can be held for minutes by a homing or a test run;
+// then there is no value and the caller goes on with what it knew, rather
+// than freezing the program (the panel's STOP with it). The reply lives on
+// with the queued call that may still fill it.
+template<typename T, typename F> std::optional<T> AskWithin(MachineSession *session, int waitMs, F fill)
+{
+    struct Reply
+    {
+        QSemaphore done;
+        T value {};
+    };
+    auto reply = std::make_shared<Reply>();
+    QMetaObject::invokeMethod(
+        session,
+        [session, reply, fill] {
+            fill(*session, reply->value);
+            reply->done.release();
+        },
+        Qt::QueuedConnection);
+    if (!reply->done.tryAcquire(1, waitMs))
+        return std::nullopt;
+    return std::move(reply->value);
+}
+
+} // namespace
+
 IMachineSettingsLink::Status TMachineHost::readStatus()
 {
-    bool isConnected = false;
-    bool jobRunning = false;
-    QMetaObject::invokeMethod(
-        m_session, [this, &isConnected, &jobRunning] { m_session->readStatusInto(&isConnected, &jobRunning); },
-        Qt::BlockingQueuedConnection);
-    m_connected = isConnected;
-    return {isConnected, jobRunning};
+    // A machine thread that does not answer within a second is busy: what
+    // depends on the status waits for a later occasion.
+    const auto status = AskWithin<Status>(m_session, 1000, [](MachineSession &session, Status &s) {
+        session.readStatusInto(&s.connected, &s.jobRunning);
+    });
+    if (!status)
+        return {m_connected, true};
+    m_connected = status->connected;
+    return *status;
 }
 
 bool TMachineHost::readIdentity(MachineState &state, int waitMs)
 {
-    // The machine's thread can be held for minutes by a homing or a test
-    // run; then the last report is shown rather than a frozen window. The
-    // reply lives on with the queued call that may still fill it.
-    struct Reply
+    struct Identity
     {
-        QSemaphore done;
         bool connected = false;
         MachineState state;
     };
-    auto reply = std::make_shared<Reply>();
-    MachineSession *session = m_session;
-    QMetaObject::invokeMethod(
-        m_session,
-        [session, reply] {
-            session->readIdentityInto(&reply->connected, &reply->state);
-            reply->done.release();
-        },
-        Qt::QueuedConnection);
-    if (reply->done.tryAcquire(1, waitMs)) {
-        m_connected = reply->connected;
-        m_state = reply->state;
+    const auto identity = AskWithin<Identity>(m_session, waitMs, [](MachineSession &session, Identity &i) {
+        session.readIdentityInto(&i.connected, &i.state);
+    });
+    if (identity) {
+        m_connected = identity->connected;
+        m_state = identity->state;
     }
     state = m_state;
     return m_connected;
