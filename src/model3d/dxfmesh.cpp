@@ -36,7 +36,6 @@ int codeOf(std::string_view text)
     return value <= std::numeric_limits<std::int16_t>::max() ? value : TDxfReader::OtherCode;
 }
 
-constexpr std::string_view Bom = "\xEF\xBB\xBF";
 // Binary DXF files begin with this line; their pairs are not text.
 constexpr std::string_view BinarySentinel = "AutoCAD Binary DXF";
 
@@ -71,8 +70,8 @@ TDxfReader::TDxfReader(std::string_view text, const TStopRequest &stop)
         m_state = State::Unusable;
         return;
     }
-    if (text.starts_with(Bom))
-        text.remove_prefix(Bom.size());
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
     TStopPoll stopRequested(stop);
     TModelLines lines(text);
     const std::size_t skipped = std::size_t(text.data() - m_text.data());

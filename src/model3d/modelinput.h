@@ -35,6 +35,9 @@ private:
     int m_countdown = 1;
 };
 
+// Editors on other systems may start a text file with this byte-order mark; it is no text.
+inline constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
 // Lines of a text in memory. A line ends at CR, LF or CR LF; a text that ends with a line
 // end has no empty line after it. Each lone CR or LF is looked for once, so a file with
 // only one kind of line end is still read in one pass.

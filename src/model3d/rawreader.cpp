@@ -49,6 +49,8 @@ TModelReadEnd ReadRawFile(std::string_view text, double unitFactor, std::vector<
                           TModelBox &box, const TStopRequest &stop, std::size_t maxTriangles)
 {
     TStopPoll stopRequested(stop);
+    if (text.starts_with(Utf8Bom))
+        text.remove_prefix(Utf8Bom.size());
     TModelLines lines(text);
     std::string_view line;
     while (lines.next(line)) {

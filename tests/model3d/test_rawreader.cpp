@@ -71,6 +71,11 @@ TEST(RawReader, SkipsObjectHeadersAndReadsAnyLineEnd)
     TModelBox box;
     ASSERT_EQ(ReadRawFile(text, 1.0, triangles, box), TModelReadEnd::Complete);
     ASSERT_EQ(triangles.size(), 4u);
+    // A byte-order mark before the first triangle does not cost it.
+    std::vector<TRawTriangle> marked;
+    TModelBox markedBox;
+    ASSERT_EQ(ReadRawFile("\xEF\xBB\xBF" + text.substr(9), 1.0, marked, markedBox), TModelReadEnd::Complete);
+    EXPECT_EQ(marked.size(), 4u);
     EXPECT_EQ(floatsOf(triangles[0]), (Floats {1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(floatsOf(triangles[1]), (Floats {9, 8, 7, 6, 5, 4, 3, 2, 1}));
     EXPECT_EQ(triangles[3].z3, 3);
