@@ -475,23 +475,25 @@ void Tster::bazuj()
             send(QByteArrayLiteral("Y"));
         }
     } else {
+        // Each drive waits for its own end: a Z lowered first must have
+        // come down before the wire may travel, or the drive is refused.
         if (bn) {
             PanelTarget here;
             here.x1 = p.X1 / 100.0;
             here.y1 = p.Y1 / 100.0;
             here.x2 = p.X2 / 100.0;
             here.y2 = p.Y2 / 100.0;
-            gotopoint(false, 2, here);
+            gotopoint(true, 2, here);
             m_ploter.WaitWhileBusy();
         }
         if (m_ploter.settings().rgBazowanie == 1) {
             PanelTarget xFirst;
             xFirst.y1 = m_ploter.plot().Y1 / 100.0;
             xFirst.y2 = m_ploter.plot().Y2 / 100.0;
-            gotopoint(false, 2, xFirst);
+            gotopoint(true, 2, xFirst);
             m_ploter.WaitWhileBusy();
         }
-        gotopoint(false, 2, PanelTarget{});
+        gotopoint(true, 2, PanelTarget {});
         m_ploter.WaitWhileBusy();
         homingStep(xMask);
         homingStep(yMask);

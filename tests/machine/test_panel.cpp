@@ -1,9 +1,9 @@
 #include "machine/machinekeys.h"
 #include "machine/machinesession.h"
 #include "machine/sterowanie.h"
-
 #include "simfixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -715,3 +715,23 @@ TEST(SimulatedController, JobTakesTheTimeOfItsMovesAndAPauseHoldsItWhereItIs)
 }
 
 } // namespace
+
+TEST(Homing, AwayFromTheOriginWithZUpDrivesHomeFirstWithoutComplaint)
+{
+    PanelRig rig({}, {QStringLiteral("MachineName'GZ500'")});
+    rig.machine->setHomed(true);
+    for (const int axis : {Axis::X1, Axis::X2})
+        rig.machine->setRawPosition(axis, 30000);
+    for (const int axis : {Axis::Y1, Axis::Y2})
+        rig.machine->setRawPosition(axis, 20000);
+    rig.machine->setRawPosition(Axis::Z, 5000);
+    rig.panel.bazuj();
+    EXPECT_TRUE(rig.messages.empty()) << rig.messages.front().key.toStdString();
+    const std::vector<QByteArray> sent = rig.takeCommands();
+    const auto firstHoming
+        = std::find_if(sent.begin(), sent.end(), [](const QByteArray &c) { return c[0] == 'B'; });
+    // Z down, then the wire to the origin, then homing.
+    EXPECT_EQ(std::count(sent.begin(), firstHoming, moveRecord(0x03, -5000)), 1);
+    EXPECT_EQ(std::count(sent.begin(), firstHoming, moveRecord(0x00, -30000)), 1);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::Z), 0);
+}
