@@ -251,6 +251,12 @@ void MachineSession::keyPressed(int jogKey, bool ctrl)
         m_panel->keyPressed(jogKey, ctrl);
 }
 
+void MachineSession::jogButtonPressed(int jogKey)
+{
+    if (m_panel)
+        m_panel->jogButtonPressed(jogKey);
+}
+
 void MachineSession::keyReleased(int jogKey, bool ctrl)
 {
     if (m_panel)

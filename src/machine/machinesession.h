@@ -68,6 +68,7 @@ public slots:
     void deactivatePanel();
     void setDisplayWanted(bool wanted);
     void keyPressed(int jogKey, bool ctrl);
+    void jogButtonPressed(int jogKey);
     void keyReleased(int jogKey, bool ctrl);
     void focusLost();
     void toggleHeating();

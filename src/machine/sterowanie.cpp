@@ -726,6 +726,12 @@ void Tster::keyPressed(int key, bool ctrl)
     }
 }
 
+void Tster::jogButtonPressed(int key)
+{
+    if (m_ploter.CheckConnected())
+        keyPressed(key, false);
+}
+
 void Tster::releaseJog()
 {
     m_jogInProgress = false;

@@ -137,6 +137,9 @@ public:
     // Keys: the jog key codes of machinekeys.h.
     void keyPressed(int jogKey, bool ctrl);
     void keyReleased(int jogKey, bool ctrl);
+    // A jog button pressed with the mouse: without a machine the operator
+    // is told why nothing moves.
+    void jogButtonPressed(int jogKey);
     // Focus left the panel: a held jog stops.
     void focusLost();
     // Numpad + and -.

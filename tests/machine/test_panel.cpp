@@ -401,6 +401,17 @@ TEST(Keys, JogStartsOnPressAndStopsOnRelease)
     EXPECT_LT(rig.machine->rawPosition(Axis::X1), 120000);
 }
 
+TEST(Keys, AJogButtonWithoutAMachineSaysSo)
+{
+    SimRig rig({}, {}, false);
+    NoJobControl jobControl;
+    Tster panel(*rig.ploter, jobControl);
+    panel.jogButtonPressed(JogKey::Numpad6);
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0].key, "ploterBrakLacznosci");
+    EXPECT_FALSE(panel.jogInProgress());
+}
+
 // Fault mended: the Z and table keys (and their buttons) did nothing.
 TEST(Keys, ZAndTableKeysJogUntilReleased)
 {

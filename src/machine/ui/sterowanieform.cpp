@@ -333,7 +333,7 @@ QToolButton *TsterForm::jogButton(const char *name, int jogKey, QWidget *parent)
     b->setFixedSize(66, 66);
     b->setFocusPolicy(Qt::NoFocus);
     m_buttons[QLatin1String(name)] = b;
-    connect(b, &QToolButton::pressed, this, [this, jogKey] { emit jogPressed(jogKey, false); });
+    connect(b, &QToolButton::pressed, this, [this, jogKey] { emit jogButtonPressed(jogKey); });
     // Every mouse-up stops the jog.
     connect(b, &QToolButton::released, this, [this, jogKey] { emit jogReleased(jogKey, false); });
     return b;
@@ -440,6 +440,7 @@ void TsterForm::Translate()
 void TsterForm::connectSession(MachineSession *session)
 {
     connect(this, &TsterForm::jogPressed, session, &MachineSession::keyPressed);
+    connect(this, &TsterForm::jogButtonPressed, session, &MachineSession::jogButtonPressed);
     connect(this, &TsterForm::jogReleased, session, &MachineSession::keyReleased);
     connect(this, &TsterForm::focusLost, session, &MachineSession::focusLost);
     connect(this, &TsterForm::heatingToggled, session, &MachineSession::toggleHeating);

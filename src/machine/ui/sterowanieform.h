@@ -45,6 +45,8 @@ public:
 
 signals:
     void jogPressed(int jogKey, bool ctrl);
+    // A jog button pressed with the mouse.
+    void jogButtonPressed(int jogKey);
     void jogReleased(int jogKey, bool ctrl);
     void focusLost();
     void heatingToggled();
