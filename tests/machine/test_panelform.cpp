@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -179,6 +180,10 @@ TEST(PanelForm, ReflectsTheSimulatedMachine)
     EXPECT_EQ(rig.form.labelText("wmyb"), "-2.50");
     EXPECT_TRUE(rig.form.findChild<QToolButton *>("k_zalwyl")->isChecked());
     EXPECT_EQ(rig.form.labelText("UsbError"), "0/0");
+    rig.session->setTension(35);
+    rig.session->pollNow();
+    EXPECT_EQ(rig.form.labelText("LabelNaciag"), "35.0");
+    EXPECT_EQ(rig.form.findChild<QScrollBar *>("ScrollNaciag")->value(), 35) << "the bar shows the setting";
     rig.machine->setBrokenWire(true);
     rig.session->pollNow();
     EXPECT_EQ(rig.form.labelText("stan_drutu"), "The wire is broken or the fuse has blown.");

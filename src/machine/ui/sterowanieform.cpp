@@ -528,6 +528,10 @@ void TsterForm::showView(const PanelView &view)
     m_buttons[QStringLiteral("ksr")]->setVisible(view.showTable);
     m_tensionGroup->setVisible(view.showTension);
     m_tension->setMaximum(view.tensionMax);
+    // The tension bar stands where the controller's setting is (tenths of
+    // the bar's unit), not at zero, unless the operator is dragging it.
+    if (!m_tension->isSliderDown())
+        m_tension->setValue(p.tensionSetting / 10);
     m_labels[QStringLiteral("wersjaARMa")]->setText(QStringLiteral("ARM ") + view.firmware);
     m_power->setMaximum(std::max(1, view.powerMax));
     m_power->setSingleStep(view.powerSmallStep);
