@@ -62,6 +62,7 @@ TLoadOutcome OpenFailure(int code)
         outcome.message = {"Project_window", "zbioruUzywaInnyProces"};
     } else {
         outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
+        outcome.messageNamesFile = true;
     }
     return outcome;
 }
@@ -74,10 +75,12 @@ TLoadOutcome ReadFailure(const TReadError &error)
     outcome.status = TLoadStatus::ReadFailed;
     outcome.errorLine = static_cast<int>(error.line);
     outcome.errorText = error.text;
-    if (error.kind == TReadError::Kind::Io)
+    if (error.kind == TReadError::Kind::Io) {
         outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
-    else
+        outcome.messageNamesFile = true;
+    } else {
         outcome.message = {"Project_window", "bladOdczytuRysunku"};
+    }
     return outcome;
 }
 

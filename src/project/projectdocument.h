@@ -40,6 +40,8 @@ struct TLoadOutcome
     // error caption).
     TMessageKey message;
     TMessageKey caption;
+    // The message text ends in a colon: the file's name follows it.
+    bool messageNamesFile = false;
     // The loaded project exceeds the working area; it stays open.
     bool tooLarge = false;
     // Figures left out after joining: each lay within the joining tolerance

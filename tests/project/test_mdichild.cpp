@@ -156,6 +156,13 @@ TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowSayingWhereItStopped)
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_TRUE(boxes.shown[0].text.endsWith(c.where)) << boxes.shown[0].text.toStdString();
     }
+    // Broke: a file that could not be opened gave "The file cannot be
+    // opened: " with nothing after the colon.
+    boxes.shown.clear();
+    const QString gone = dir.filePath(QStringLiteral("gone.dxf"));
+    EXPECT_EQ(host.OpenProject(gone, 2, 0, 255).window, -1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("The file cannot be opened: ") + gone);
 }
 
 TEST_F(ProjectWindows, TooLargeProjectWarnsAndStaysOpen)

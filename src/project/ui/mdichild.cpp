@@ -134,6 +134,8 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
         if (m_context.mainStatus)
             m_context.mainStatus(QString());
         QString text = Text(outcome.message);
+        if (outcome.messageNamesFile)
+            text += fileName;
         if (outcome.status == TLoadStatus::ReadFailed) {
             const QString value = QString::fromStdString(outcome.errorText);
             if (outcome.errorLine > 0)
