@@ -35,6 +35,7 @@
 #include <QToolButton>
 #include <QWindow>
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -572,6 +573,32 @@ TEST_F(MainWindowTest, StatusBarPanelsFollowTheWidthAndShowHints)
     EXPECT_GT(form->findChild<QLabel *>("StatusPanel1")->width(), second / 2);
     form->setProgress(-1);
     EXPECT_FALSE(form->progressBar()->isVisible());
+}
+
+// Broke: the "Open file" text was set, but the drawing loads on the GUI
+// thread, so the panel was painted only after the load had emptied it.
+TEST_F(MainWindowTest, OpeningADrawingShowsItsNameWhileItLoads)
+{
+    struct PaintedTexts : QObject
+    {
+        QStringList texts;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                texts << static_cast<QLabel *>(watched)->text();
+            return false;
+        }
+    } painted;
+    QLabel *panel = form->findChild<QLabel *>(QStringLiteral("StatusPanel0"));
+    ASSERT_NE(panel, nullptr);
+    QCoreApplication::processEvents();
+    panel->installEventFilter(&painted);
+    const QString file = documents.filePath(QStringLiteral("square.plt"));
+    std::ofstream(file.toStdString()) << "IN;SP1;PU0,0;PD400,0,400,200,0,200,0,0;PU;";
+    windows->projects->OpenProject(file, 1, 0, 255);
+    panel->removeEventFilter(&painted);
+    EXPECT_TRUE(painted.texts.contains(QStringLiteral("Open file ") + file))
+        << painted.texts.join('|').toStdString();
 }
 
 TEST_F(MainWindowTest, ConfigurationCommandOpensTheConfigurationDialog)

@@ -480,6 +480,13 @@ void TMainForm::setStatusText(int panel, const QString &text)
         m_statusPanels[panel]->setText(text);
 }
 
+void TMainForm::showStatusNow(int panel, const QString &text)
+{
+    setStatusText(panel, text);
+    if (panel >= 0 && panel < 2)
+        m_statusPanels[panel]->repaint();
+}
+
 void TMainForm::setProgress(int percent)
 {
     m_progress->setVisible(percent >= 0);

@@ -88,6 +88,8 @@ public:
     IProjectWindow *activeProjectWindow() const;
 
     void setStatusText(int panel, const QString &text);
+    // The same, painted at once: for work that holds the GUI thread next.
+    void showStatusNow(int panel, const QString &text);
     QString statusText(int panel) const;
     // The percentage of the work under way (a job going out) as a bar beside
     // status panel 0; -1 hides it.

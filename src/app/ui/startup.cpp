@@ -42,7 +42,8 @@ void InstallProjectCommands(ProgramWindows &windows, std::shared_ptr<TMachineIde
     hooks.openFilterIndex = [dialog] { return dialog->konfig().globalConfig().filterIndex; };
     hooks.rememberOpenFilterIndex = [dialog](int index) { dialog->konfig().setFilterIndex(index); };
     TProjectWindowContext context = TProjectWindowContext::program(
-        [form](const QString &text) { form->setStatusText(0, text); },
+        // A drawing loads on the GUI thread: its "Open file" text is shown first.
+        [form](const QString &text) { form->showStatusNow(0, text); },
         // Projects are checked against the identified machine's travel.
         [identity] { return std::pair(identity->state().limitX, identity->state().limitY); });
     context.showJobInfo = [info, dialog](TMDIChild &window) {
