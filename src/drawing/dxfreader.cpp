@@ -64,7 +64,7 @@ TDxfReader::TDxfReader(std::string_view text, TReaderOptions options)
     updateUnit();
 }
 
-void TDxfReader::fail(std::string_view text)
+void TDxfReader::fail(std::string_view text, const char *what)
 {
     if (m_failed)
         return;
@@ -73,6 +73,7 @@ void TDxfReader::fail(std::string_view text)
     m_error->line = m_lines.lineCount();
     m_error->offset = static_cast<std::int64_t>(m_lines.lineOffset());
     m_error->text = std::string(TrimBlanks(text));
+    m_error->what = what ? what : "";
 }
 
 bool TDxfReader::readCode(int &code)
@@ -95,7 +96,7 @@ bool TDxfReader::readNumber(T &value, bool (*parse)(std::string_view, T &))
     // a value missing, never a zero.
     if (m_lines.atEnd()) {
         readValue();
-        fail("missing value");
+        fail({}, "plikBezWartosci");
         return false;
     }
     const std::string_view line = readValue();
@@ -217,7 +218,7 @@ bool TDxfReader::beginPoint()
     if (m_failed)
         return false;
     if (m_figure->points.size() >= MaxFigurePoints) {
-        fail("too many points");
+        fail({}, "figuraZaDuzoPunktow");
         return false;
     }
     return true;
@@ -337,7 +338,7 @@ void TDxfReader::addPoints(const std::vector<TCurvePoint> &points)
 void TDxfReader::addCurve(const std::vector<TCurvePoint> &points, bool tooLong)
 {
     if (tooLong) {
-        fail("curve too long");
+        fail({}, "krzywaZaDuza");
         return;
     }
     addPoints(points);
@@ -347,7 +348,9 @@ bool TDxfReader::checkPoint(TCurvePoint p)
 {
     if (checkExtent(p, 0.0))
         return true;
+    // A point out of the range is shown as its coordinates alone.
     m_error->text = std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y));
+    m_error->what.clear();
     return false;
 }
 
@@ -358,7 +361,7 @@ bool TDxfReader::checkExtent(TCurvePoint centre, double radius)
     const long double reach
         = (std::abs(centre.x) + std::abs(centre.y) + std::abs(radius)) * mmPerUnit() * 40.0L;
     if (!(reach <= 2.0L * MaxPlotCoordinate)) {
-        fail("radius " + std::to_string(radius));
+        fail(std::to_string(radius), "krzywaZaDuza");
         return false;
     }
     return true;

@@ -94,7 +94,7 @@ private:
     void addBulge(TCurvePoint from, TCurvePoint to, double bulge);
     bool checkExtent(TCurvePoint centre, double radius);
     bool checkPoint(TCurvePoint p);
-    void fail(std::string_view text);
+    void fail(std::string_view text, const char *what = nullptr);
 
     TTextLines m_lines;
     TReaderOptions m_options;

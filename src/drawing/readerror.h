@@ -19,6 +19,10 @@ struct TReadError
     std::int64_t offset = 0; // byte offset of the offending text
     std::int64_t line = 0; // its line (1-based) in line-based formats, else 0
     std::string text; // the offending text
+    // Where the fault is no text of the file (a value missing, a curve too
+    // large), the key in the language file's "Project_window" section that
+    // names it; text then holds at most a figure.
+    std::string what;
 
     explicit operator bool() const { return kind != Kind::None; }
 };

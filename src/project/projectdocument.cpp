@@ -75,6 +75,7 @@ TLoadOutcome ReadFailure(const TReadError &error)
     outcome.status = TLoadStatus::ReadFailed;
     outcome.errorLine = static_cast<int>(error.line);
     outcome.errorText = error.text;
+    outcome.errorWhat = error.what;
     if (error.kind == TReadError::Kind::Io) {
         outcome.message = {"Universal", "zbioruNieMoznaOtworzyc"};
         outcome.messageNamesFile = true;

@@ -36,6 +36,8 @@ struct TLoadOutcome
     // text that could not be read, so the operator can find it.
     int errorLine = 0;
     std::string errorText;
+    // What went wrong where it is no text of the file: a "Project_window" key.
+    std::string errorWhat;
     // The error box to show: its text and its caption (empty: the default
     // error caption).
     TMessageKey message;

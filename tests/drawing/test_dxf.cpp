@@ -490,13 +490,15 @@ TEST(DxfReader, ConversionErrors)
         const char *name;
         std::string text;
         std::string offending;
+        std::string what = {}; // the language key of a fault that is no text of the file
     };
     const Case cases[] = {
         {"not a number", entities({{0, "LINE"}, {10, "abc"}, {20, "0"}, {11, "1"}, {21, "1"}}), "abc"},
         {"nan", entities({{0, "LINE"}, {10, "nan"}, {20, "0"}, {11, "1"}, {21, "1"}}), "nan"},
         {"inf", entities({{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {40, "inf"}}), "inf"},
         {"beyond the plotter range", entities(line(0, 0, 600000, 0)), "600000"},
-        {"huge radius", entities({{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {40, "1e12"}}), "radius"},
+        {"huge radius", entities({{0, "CIRCLE"}, {10, "0"}, {20, "0"}, {40, "1e12"}}), "1000000000000",
+         "krzywaZaDuza"},
         {"bad colour", entities({{0, "LINE"}, {62, "1.5"}, {10, "0"}}), "1.5"},
         // Faults mended: a value cut off by the end of the file was read as
         // 0; curves far beyond the range were flattened into billions of
@@ -504,13 +506,13 @@ TEST(DxfReader, ConversionErrors)
         {"value missing at the end",
          pairsText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, "1"}, {20, "2"}, {11, "3"}})
              + " 21\r\n",
-         "missing value"},
+         "", "plikBezWartosci"},
         {"fit vertex far beyond the range",
          "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n70\n4\n0\nVERTEX\n10\n0\n20\n0\n70\n8\n0\nVERTEX\n10\n"
          "200000000\n20\n0\n70\n8\n0\nVERTEX\n10\n0\n20\n9\n70\n8\n0\nVERTEX\n10\n9\n20\n0\n70\n8\n",
          "200000000"},
-        {"bulge of nearly a whole turn", entities(lwpolyline(0, {{{0, 0}, 1e12}, {{10, 0}, 0}})),
-         "curve too long"},
+        {"bulge of nearly a whole turn", entities(lwpolyline(0, {{{0, 0}, 1e12}, {{10, 0}, 0}})), "",
+         "krzywaZaDuza"},
         {"ellipse swept ten million turns",
          entities({{0, "ELLIPSE"},
                    {10, "0"},
@@ -520,7 +522,7 @@ TEST(DxfReader, ConversionErrors)
                    {40, "0.5"},
                    {41, "0"},
                    {42, "62831853"}}),
-         "curve too long"},
+         "", "krzywaZaDuza"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -528,6 +530,7 @@ TEST(DxfReader, ConversionErrors)
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.error.kind, TReadError::Kind::Conversion);
         EXPECT_EQ(r.error.text.substr(0, c.offending.size()), c.offending);
+        EXPECT_EQ(r.error.what, c.what);
         EXPECT_GT(r.error.line, 0);
     }
 }

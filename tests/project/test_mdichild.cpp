@@ -145,6 +145,9 @@ TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowSayingWhereItStopped)
         {"bad.plt", 1, "IN;SP1;PU0,0;PD100,0;PW0.35,1.5;PD10,10;PU;", "\n1.5"},
         {"bad.dxf", 2, "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n1O0\n21\n0\n0\nENDSEC\n0\nEOF\n",
          "\nLine 12: 1O0"},
+        // Broke: said "missing value" in English whatever the language.
+        {"cut.dxf", 2, "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n1\n21",
+         "\nLine 14: the file ends where a value should follow"},
     };
     ScopedLanguage language(ShippedLanguage());
     for (const Case &c : cases) {

@@ -137,7 +137,10 @@ TLoadOutcome TMDIChild::Load(const QString &fileName, std::uint8_t penFilter)
         if (outcome.messageNamesFile)
             text += fileName;
         if (outcome.status == TLoadStatus::ReadFailed) {
-            const QString value = QString::fromStdString(outcome.errorText);
+            QString value = QString::fromStdString(outcome.errorText);
+            if (!outcome.errorWhat.empty())
+                value = GetText(QStringLiteral("Project_window"), QString::fromStdString(outcome.errorWhat))
+                    + (value.isEmpty() ? QString() : QStringLiteral(" ") + value);
             if (outcome.errorLine > 0)
                 text += QLatin1Char('\n')
                     + GetText(QStringLiteral("Project_window"), QStringLiteral("wierszRysunku"))
