@@ -531,6 +531,19 @@ TEST_F(MainWindowTest, CommandsOfOtherSubsystemsRunThroughTheirHandlers)
     EXPECT_EQ(ran, (std::vector<QString> {"start", "start", "start", "open", "open", "companion", "holes"}));
 }
 
+TEST_F(MainWindowTest, StartKnowsWhichControlSentIt)
+{
+    QStringList senders;
+    form->setCommand(TMainForm::Command::Start, [&] { senders << form->commandSender(); });
+    openProject(*form, "a.plt");
+    form->UpdateMenuItems();
+    form->findChild<QAction *>("Start1")->trigger();
+    form->findChild<QToolButton *>("SpeedStart")->click();
+    form->findChild<QToolButton *>("sbStart")->click();
+    EXPECT_EQ(senders, (QStringList {"Start1", "SpeedStart", "sbStart"}));
+    EXPECT_TRUE(form->commandSender().isEmpty());
+}
+
 TEST_F(MainWindowTest, HiddenItemsKeepTheirShortcuts)
 {
     setMode(0);

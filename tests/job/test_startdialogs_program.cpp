@@ -244,6 +244,31 @@ TEST(StartDialogsProgram, PerpendicularStartPlacesBothWiresBeforeTheJob)
     EXPECT_TRUE(q[3][0] >= 'a' && q[3][0] <= 'z') << q[3];
 }
 
+// After the front pass the operator puts the side window in front and the
+// side wire to work: the side button starts that window as it stands, where
+// the menu would tick the front wire and ask for the start points again.
+TEST(StartDialogsProgram, SideButtonStartsTheActiveWindowWithTheWiresAsTicked)
+{
+    ModelRig rig(QStringLiteral("Q7-1200"), QuickStart(5));
+    ASSERT_TRUE(rig.openPlanned(QStringLiteral("block.plt"), 2));
+    rig.placeWires(50000, 50000, 10000, 5000);
+    job::SessionJobPanel panel(*rig.session());
+    panel.setKeyFront(false);
+    panel.setKeyBack(true);
+    const std::vector<TMDIChild *> open = rig.windows->windows();
+    TMDIChild *side
+        = *std::find_if(open.begin(), open.end(), [](TMDIChild *w) { return w->document().PassNumber == 1; });
+    rig.area.setActiveSubWindow(side);
+    DialogDriver user(QStringLiteral("fQ7StartDlg"), [](QDialog &d) { d.reject(); });
+
+    rig.host->start(QStringLiteral("sbStart"));
+    ASSERT_TRUE(QTest::qWaitFor([&rig] { return !rig.host->busy(); }, 20000));
+    EXPECT_FALSE(user.done) << "the start points were asked for again";
+    EXPECT_FALSE(panel.keyFront());
+    EXPECT_EQ(rig.area.currentSubWindow(), side);
+    EXPECT_FALSE(rig.written().isEmpty()) << "the side job was not written";
+}
+
 // Serial cutting with angles 30, 60, 90 on the rotary table and one
 // repetition 50 mm lower.
 TEST(StartDialogsProgram, SerialAnglesAndRepetitionRunFromTheDialog)

@@ -25,6 +25,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 // Qt disables a hidden action whatever it is told; the frame's own view of
@@ -331,10 +333,12 @@ void TMainForm::buildStatusBar()
 
 void TMainForm::connectCommand(QObject *control, Command command)
 {
+    const QString sender = control->objectName();
     if (auto *action = qobject_cast<QAction *>(control))
-        connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        connect(action, &QAction::triggered, this, [this, command, sender] { runCommand(command, sender); });
     else if (auto *button = qobject_cast<QToolButton *>(control))
-        connect(button, &QToolButton::clicked, this, [this, command] { runCommand(command); });
+        connect(button, &QToolButton::clicked, this,
+                [this, command, sender] { runCommand(command, sender); });
 }
 
 void TMainForm::setCommand(Command command, std::function<void()> handler)
@@ -350,11 +354,14 @@ void TMainForm::showItem(const QString &name)
         menu->menuAction()->setVisible(true);
 }
 
-void TMainForm::runCommand(Command command)
+void TMainForm::runCommand(Command command, const QString &sender)
 {
     const auto found = m_commands.find(command);
-    if (found != m_commands.end() && found->second)
-        found->second();
+    if (found == m_commands.end() || !found->second)
+        return;
+    const QString outer = std::exchange(m_commandSender, sender);
+    found->second();
+    m_commandSender = outer;
 }
 
 void TMainForm::adoptDeviceLink(std::unique_ptr<IDeviceLink> link)

@@ -69,6 +69,9 @@ public:
     bool isItemEnabled(const QString &name) const;
 
     void setCommand(Command command, std::function<void()> handler);
+    // The object name of the item or button whose command runs now (empty
+    // outside a command): some commands act by who sent them.
+    const QString &commandSender() const { return m_commandSender; }
     // Shows a menu item or a menu that the window's design hides until its
     // command exists.
     void showItem(const QString &name);
@@ -123,7 +126,7 @@ private:
     void buildMenus();
     void buildToolBars();
     void buildStatusBar();
-    void runCommand(Command command);
+    void runCommand(Command command, const QString &sender);
     void connectCommand(QObject *control, Command command);
     void keepShortcutWhileHidden(QAction *action);
     void setItemEnabled(const char *name, bool enabled);
@@ -136,6 +139,7 @@ private:
     QHBoxLayout *m_statusLayout = nullptr;
     std::pair<int, int> m_panelWidths {0, 0};
     std::map<Command, std::function<void()>> m_commands;
+    QString m_commandSender;
     ITransmitter *m_transmitter = nullptr;
     IConfigurationDialog *m_configuration = nullptr;
     IMachineSettingsLink *m_machine = nullptr;

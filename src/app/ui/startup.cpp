@@ -182,7 +182,7 @@ void InstallJobControl(ProgramWindows &windows, TMachineHost &machine)
     hooks.refreshMenus = [form] { form->UpdateMenuItems(); };
     windows.jobControl = std::make_unique<job::JobControlHost>(*form->mdiArea(), machine, std::move(hooks));
     job::JobControlHost *jobs = windows.jobControl.get();
-    form->setCommand(TMainForm::Command::Start, [jobs] { jobs->start(); });
+    form->setCommand(TMainForm::Command::Start, [jobs, form] { jobs->start(form->commandSender()); });
     form->setCommand(TMainForm::Command::Pause, [jobs] { jobs->pause(); });
     form->setCommand(TMainForm::Command::Continue, [jobs] { jobs->continueJob(); });
     form->setCommand(TMainForm::Command::DriveAwayRight, [jobs] { jobs->driveAwayRight(); });

@@ -266,9 +266,17 @@ void JobControlHost::workerDone(const std::function<void()> &after)
         emit idle();
 }
 
-void JobControlHost::start()
+void JobControlHost::start(const QString &sender)
 {
-    startFromMachine(StartSender::Menu);
+    // Only the menu and the top tool bar put the front wire first on a
+    // two-wire perpendicular cut; the side button starts whichever window
+    // is active, as the machine's own button does.
+    if (sender == QLatin1String("SpeedStart"))
+        startFromMachine(StartSender::ToolBar);
+    else if (sender == QLatin1String("sbStart"))
+        startFromMachine(StartSender::SideBar);
+    else
+        startFromMachine(StartSender::Menu);
 }
 
 void JobControlHost::startFromMachine(StartSender sender)

@@ -66,7 +66,9 @@ public:
     JobControlHost(QMdiArea &area, TMachineHost &machine, JobControlHooks hooks, QObject *parent = nullptr);
     ~JobControlHost() override;
 
-    void start();
+    // Start from the menu item "Start1", the tool button "SpeedStart" or the
+    // side button "sbStart", named by sender.
+    void start(const QString &sender = QStringLiteral("Start1"));
     void pause();
     void continueJob();
     void driveAwayRight();
