@@ -154,7 +154,11 @@ bool TreeWalk::enter(std::int32_t figure)
         return true;
 
     const bool longOpen = fig.open && pts.size() > 2;
-    if (longOpen) {
+    // A single open line entered at its far end is turned round as well:
+    // arriving at its vertex 0 writes nothing, so walked as it lies it would
+    // never be cut.
+    const bool singleLine = m_options.singleOpenFigure && fig.open && pts.size() == 2;
+    if (longOpen || singleLine) {
         f.direction = 1;
         if (f.e > 0 && f.e < f.n) {
             f.middle = true;

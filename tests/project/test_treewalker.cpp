@@ -153,6 +153,11 @@ TEST(TreeWalker, SingleOpenFigureIsCutOnceEndToEnd)
     options.cutFrame = true;
     EXPECT_EQ(Walk(figures, options),
               Events({"s 0,0", "p", "m 100,0", "p", "m 100,100", "p", "m 200,100", "p"}));
+
+    // A single line entered at its last point (the start checks pick the
+    // end by the feed direction) is cut towards its first.
+    std::vector<tfigura> line = {PlannedFigure({{0, 0}, {100, 0}}, -1, -1, 1)};
+    EXPECT_EQ(Walk(line, options), Events({"s 100,0", "p", "m 0,0", "p"}));
 }
 
 TEST(TreeWalker, OpenFigureInAProjectIsCutToItsEndAndBack)
