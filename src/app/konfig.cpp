@@ -88,7 +88,7 @@ std::vector<KonfigMessage> Konfig::create()
 
     Settings settings = Settings::current();
     append(messages, loadInto(m_global.machineConfigPath, settings));
-    Settings::setCurrent(settings);
+    publish(settings);
     m_working = settings;
     m_snapshot = settings;
     return messages;
@@ -152,9 +152,17 @@ void Konfig::machineIdentified()
 {
     Settings settings = Settings::current();
     applyKnownMachineLimits(settings);
-    Settings::setCurrent(settings);
+    publish(settings);
     applyKnownMachineLimits(m_working);
     applyKnownMachineLimits(m_snapshot);
+}
+
+void Konfig::publish(const Settings &settings)
+{
+    Settings::setCurrent(settings);
+    // The machine's thread keeps a copy of its own: without this it would
+    // home, heat and calibrate with the values of before.
+    machine().settingsChanged();
 }
 
 void Konfig::noteChanges(const Settings &before, const Settings &after)
@@ -191,7 +199,7 @@ KonfigRules::Activation Konfig::activate()
     const KonfigRules::Activation activation = refresh(settings);
     // Forced values and limits hold whether the dialog ends with OK or
     // Cancel, as they would for any look at the dialog.
-    Settings::setCurrent(settings);
+    publish(settings);
     m_snapshot = settings;
     m_working = settings;
     m_editing = true;
@@ -207,7 +215,7 @@ std::vector<KonfigMessage> Konfig::accept()
     // longer allows, must never reach the machine as it is.
     applyKnownMachineLimits(m_working);
     m_working.clampToRanges();
-    Settings::setCurrent(m_working);
+    publish(m_working);
     m_editing = false;
     if (m_flags.calibrationChanged)
         machine().reloadResolutions();
@@ -226,7 +234,7 @@ std::vector<KonfigMessage> Konfig::accept()
 void Konfig::cancel()
 {
     m_working = m_snapshot;
-    Settings::setCurrent(m_snapshot);
+    publish(m_snapshot);
     m_editing = false;
     m_flags.modeChanged = false;
     m_flags.powerOutputChanged = false;
@@ -285,7 +293,7 @@ std::vector<KonfigMessage> Konfig::loadFrom(const QString &path)
         refresh(settings);
         m_working = settings;
     } else {
-        Settings::setCurrent(settings);
+        publish(settings);
         m_working = settings;
         m_snapshot = settings;
     }
@@ -299,7 +307,7 @@ std::vector<KonfigMessage> Konfig::loadKonfig(const QString &path)
         return loadFrom(path);
     Settings settings = Settings::current();
     auto messages = loadInto(path, settings);
-    Settings::setCurrent(settings);
+    publish(settings);
     m_working = settings;
     m_snapshot = settings;
     return messages;
@@ -310,7 +318,7 @@ void Konfig::setSerialCutting(bool cutOffAtEnd)
     Globals().CutOffAtEnd = cutOffAtEnd;
     Settings settings = Settings::current();
     settings.Mode = 2;
-    Settings::setCurrent(settings);
+    publish(settings);
     m_working.Mode = 2;
     m_snapshot.Mode = 2;
 }

@@ -118,6 +118,8 @@ public:
     const QString &executableDateText() const { return m_executableDate; }
 
 private:
+    // Makes the settings the program's and hands them to the machine.
+    void publish(const Settings &settings);
     void noteChanges(const Settings &before, const Settings &after);
     KonfigRules::Activation refresh(Settings &settings);
     std::vector<KonfigMessage> loadInto(const QString &path, Settings &settings);

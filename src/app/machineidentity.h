@@ -38,6 +38,9 @@ public:
     virtual std::optional<Position> homedPosition() = 0;
     // The calibration percentages changed: read the resolutions again.
     virtual void reloadResolutions() = 0;
+    // The program's settings changed: the machine works with them from now
+    // on (homing style, heat-up time, speeds, calibration ...).
+    virtual void settingsChanged() = 0;
 };
 
 // A machine description with plain fields, used before a machine link exists
@@ -54,6 +57,7 @@ public:
     int maxWorkSpeedValue = 5000;
     std::optional<Position> position;
     int resolutionReloads = 0;
+    int settingsChanges = 0;
 
     QString machineName() const override { return name; }
     QString familyCode() const override { return name.left(2); }
@@ -65,6 +69,7 @@ public:
     int maxWorkSpeed() const override { return maxWorkSpeedValue; }
     std::optional<Position> homedPosition() override { return position; }
     void reloadResolutions() override { ++resolutionReloads; }
+    void settingsChanged() override { ++settingsChanges; }
 };
 
 // The machine the program works with; a stub until the machine link sets one.

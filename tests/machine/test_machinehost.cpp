@@ -1,10 +1,12 @@
 #include "app/common.h"
+#include "app/konfig.h"
 #include "app/language.h"
 #include "machine/simulatedmachine.h"
 #include "machine/ui/machinehost.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
@@ -66,6 +68,40 @@ TEST(MachineHost, FindsTheSimulatedMachineOnItsOwnThreadAndLetsGo)
     }
     qunsetenv("PRENTAVIK_SIMULATED_MACHINE");
     tInterfejs::setInstance(tInterfejs());
+}
+
+// The machine's thread works on a copy of the settings: what the
+// configuration accepts must reach it, before the resolutions are read again
+// with the new calibration.
+TEST(MachineHost, SettingsAcceptedInTheConfigurationReachTheMachine)
+{
+    qputenv("PRENTAVIK_SIMULATED_MACHINE", "1");
+    Settings::setCurrent(Settings());
+    QTemporaryDir dir;
+    auto identity = std::make_shared<TMachineIdentity>();
+    {
+        TMachineHost host(MachineSession::programBackend(), identity, {});
+        auto waitFor = [](const auto &done) {
+            const QDeadlineTimer deadline(5000);
+            while (!done() && !deadline.hasExpired()) {
+                QCoreApplication::processEvents();
+                QThread::msleep(5);
+            }
+            return done();
+        };
+        ASSERT_TRUE(waitFor([&] { return !identity->machineName().isEmpty(); }));
+        const double read = host.lastState().readResX;
+        ASSERT_DOUBLE_EQ(host.lastState().resX, read);
+
+        Konfig konfig(ProgramFolders(dir.path()), {}, *identity);
+        konfig.activate();
+        konfig.setWorkingNumber(*Settings::find(u"feKalibracjaX"), 5);
+        konfig.accept();
+        EXPECT_TRUE(waitFor([&] { return host.lastState().resX != read; }));
+        EXPECT_DOUBLE_EQ(host.lastState().resX, read + 0.05);
+    }
+    Settings::setCurrent(Settings());
+    qunsetenv("PRENTAVIK_SIMULATED_MACHINE");
 }
 
 TEST(MachineHost, MessagesReadInTheProgramsLanguage)

@@ -56,6 +56,14 @@ std::optional<MachineIdentity::Position> TMachineIdentity::homedPosition()
     return Position {m_state.plot.X1, m_state.plot.Y1, m_state.plot.Z};
 }
 
+void TMachineIdentity::settingsChanged()
+{
+    // The machine's thread works on its own copy of the settings.
+    if (m_session)
+        QMetaObject::invokeMethod(m_session, "setSettings", Qt::QueuedConnection,
+                                  Q_ARG(Settings, Settings::current()));
+}
+
 void TMachineIdentity::reloadResolutions()
 {
     if (m_session)

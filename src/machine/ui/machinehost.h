@@ -34,6 +34,7 @@ public:
     int maxWorkSpeed() const override { return m_state.maxWorkSpeed; }
     std::optional<Position> homedPosition() override;
     void reloadResolutions() override;
+    void settingsChanged() override;
 
 private:
     MachineState m_state;
