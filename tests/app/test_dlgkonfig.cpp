@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -184,6 +185,19 @@ TEST_F(DlgkonfigTest, ATypedValueOutsideTheRangeIsClampedOnOk)
     dialog->accept();
     EXPECT_EQ(Settings::current().work_power, 30.0);
     EXPECT_EQ(Settings::current().skala, 1.0);
+}
+
+TEST_F(DlgkonfigTest, AValueBeingTypedSurvivesAChangeElsewhere)
+{
+    auto dialog = make();
+    dialog->show();
+    // A scroll bar takes no focus: the caret stays in the field typed into.
+    field(*dialog, "fuPlt_accuracy")->findChild<QLineEdit *>()->setText("0.1");
+    qobject_cast<QScrollBar *>(dialog->control("sbWspSymulacji"))->setValue(5);
+    EXPECT_EQ(field(*dialog, "fuPlt_accuracy")->text(), "0.1");
+    dialog->accept();
+    EXPECT_EQ(Settings::current().fuPlt_accuracy, 0.1);
+    EXPECT_EQ(Settings::current().sbWspSymulacji, 5);
 }
 
 TEST_F(DlgkonfigTest, CancelRestoresTheValuesShownOnOpening)

@@ -474,6 +474,10 @@ void TDlgkonfig::numberChanged(const QString &name, double value)
 {
     if (m_updating)
         return;
+    // A value still being typed (the scroll bars take no focus, so the caret
+    // can stay in its field) is taken in first: showing the change would
+    // otherwise put the old value back over it.
+    commitFields();
     const auto activation = m_konfig.setWorkingNumber(*Settings::find(name), value);
     if (name == u"radiounit")
         Units::setCurrentLengthUnit(m_konfig.working().radiounit);
