@@ -308,7 +308,9 @@ std::unique_ptr<ProgramWindows> CreateProgramWindows(int systemCountry)
     // the machine link fills it once it has identified the machine.
     auto identity = std::make_shared<TMachineIdentity>();
     setMachineIdentity(identity);
-    windows->dlgkonfig = std::make_unique<TDlgkonfig>();
+    // Owned by the main window for the window system, so that it stays in front of it while
+    // one of its message boxes is up; destroyed before it.
+    windows->dlgkonfig = std::make_unique<TDlgkonfig>(windows->mainForm.get());
     // The machine's limits apply to the settings once it is known.
     identity->setChangeHandler([dialog = QPointer<TDlgkonfig>(windows->dlgkonfig.get())] {
         if (dialog)
