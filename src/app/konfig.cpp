@@ -35,8 +35,7 @@ Konfig::Konfig(ProgramFolders folders, KonfigOptions options, MachineIdentity &m
     , m_global(ConfigFiles::defaultGlobalConfig(defaultMachineConfigPath()))
     , m_working(Settings::current())
     , m_snapshot(Settings::current())
-{
-}
+{ }
 
 Konfig::Konfig(ProgramFolders folders, KonfigOptions options)
     : m_folders(std::move(folders))
@@ -44,8 +43,7 @@ Konfig::Konfig(ProgramFolders folders, KonfigOptions options)
     , m_global(ConfigFiles::defaultGlobalConfig(defaultMachineConfigPath()))
     , m_working(Settings::current())
     , m_snapshot(Settings::current())
-{
-}
+{ }
 
 MachineIdentity &Konfig::machine() const
 {
@@ -64,8 +62,8 @@ QString Konfig::defaultMachineConfigPath() const
 
 KonfigMessage Konfig::writeFailure(const QString &path, const QString &reason)
 {
-    return {true, QStringLiteral("Configuration"), QStringLiteral("bladZapisu"), path + QStringLiteral("\n") + reason,
-            false};
+    return {true, QStringLiteral("Configuration"), QStringLiteral("bladZapisu"),
+            path + QStringLiteral("\n") + reason, false};
 }
 
 std::vector<KonfigMessage> Konfig::create()
@@ -193,7 +191,9 @@ KonfigRules::Activation Konfig::activate()
 {
     Settings settings = Settings::current();
     const Settings before = settings;
-    KonfigRules::applyMachineLimits(settings, machine());
+    // A look at the dialog before the machine is known, even one ended with Cancel, must not
+    // cut the power of a file made for a machine heated in percent.
+    applyKnownMachineLimits(settings);
     noteChanges(before, settings);
     m_modeItemCount = KonfigRules::modeItemCount(m_modeItemCount, machine(), m_options.showAll);
     const KonfigRules::Activation activation = refresh(settings);

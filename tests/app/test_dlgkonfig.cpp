@@ -29,8 +29,8 @@ namespace {
 tInterfejs shippedLanguage(const char *lang)
 {
     tInterfejs language;
-    const LanguageFileCheck check{QStringLiteral(PRENTAVIK_SOURCE_DIR) + QStringLiteral("/lang"),
-                                  QStringLiteral("Prentavik"), VersionString(false, false)};
+    const LanguageFileCheck check {QStringLiteral(PRENTAVIK_SOURCE_DIR) + QStringLiteral("/lang"),
+                                   QStringLiteral("Prentavik"), VersionString(false, false)};
     EXPECT_TRUE(language.LoadFile(QString::fromLatin1(lang), check));
     return language;
 }
@@ -47,7 +47,7 @@ protected:
 
     std::unique_ptr<TDlgkonfig> make()
     {
-        auto dialog = std::make_unique<TDlgkonfig>(ProgramFolders(m_dir.path()), KonfigOptions{}, m_machine);
+        auto dialog = std::make_unique<TDlgkonfig>(ProgramFolders(m_dir.path()), KonfigOptions {}, m_machine);
         dialog->setLocale(QLocale::c());
         return dialog;
     }
@@ -83,8 +83,10 @@ TEST_F(DlgkonfigTest, CaptionsComeFromTheLanguageFile)
         auto dialog = make();
         auto *tabs = dialog->findChild<QTabWidget *>();
         EXPECT_EQ(tabs->tabText(0), QString::fromUtf8(c.tab));
-        EXPECT_EQ(qobject_cast<QPushButton *>(dialog->control("cancel"))->text(), QString::fromUtf8(c.cancel));
-        EXPECT_EQ(qobject_cast<QGroupBox *>(dialog->control("rgBazowanie"))->title(), QString::fromUtf8(c.homing));
+        EXPECT_EQ(qobject_cast<QPushButton *>(dialog->control("cancel"))->text(),
+                  QString::fromUtf8(c.cancel));
+        EXPECT_EQ(qobject_cast<QGroupBox *>(dialog->control("rgBazowanie"))->title(),
+                  QString::fromUtf8(c.homing));
         EXPECT_EQ(dialog->findChild<QRadioButton *>("CatDirItem2")->text(), QString::fromUtf8(c.catDirBoth));
         // No control anywhere shows the text of a missing key.
         for (QLabel *label : dialog->findChildren<QLabel *>())
@@ -175,6 +177,7 @@ TEST_F(DlgkonfigTest, EveryTextShowsWholeAndTheUnitGroupStaysInPlace)
 
 TEST_F(DlgkonfigTest, ATypedValueOutsideTheRangeIsClampedOnOk)
 {
+    m_machine.name = QStringLiteral("bn45"); // a known machine heated in amperes, at most 30
     auto dialog = make();
     dialog->show();
     // Broke before: a value typed while the caret stayed in its field skipped
@@ -250,7 +253,7 @@ TEST_F(DlgkonfigTest, ReadingPositionsNeedsAHomedMachine)
     qobject_cast<QPushButton *>(dialog->control("btnPobierzZ"))->click();
     ASSERT_EQ(m_boxes.shown.size(), 1u);
     EXPECT_EQ(m_boxes.shown[0].text, GetText("Configuration", "wykonajBazowaniePrzed"));
-    m_machine.position = MachineIdentity::Position{1000, 2000, 4550};
+    m_machine.position = MachineIdentity::Position {1000, 2000, 4550};
     qobject_cast<QPushButton *>(dialog->control("btnPobierzZ"))->click();
     EXPECT_EQ(dialog->konfig().working().feuGlebokoscNaPrzestawczej, 45.5);
     EXPECT_EQ(m_boxes.shown.size(), 1u);
@@ -266,7 +269,7 @@ TEST_F(DlgkonfigTest, TellsTheMainWindowWhatChanged)
     dialog->accept();
     EXPECT_TRUE(asked.modeChanged());
     EXPECT_TRUE(asked.rotationSettingsClicked()); // every refresh of the enabling counts
-    EXPECT_TRUE(asked.powerOutputChanged());      // the start-up load counts until the machine is told
+    EXPECT_TRUE(asked.powerOutputChanged()); // the start-up load counts until the machine is told
     asked.clearPowerOutputChanged();
     asked.clearRotationSettingsClicked();
     EXPECT_FALSE(asked.powerOutputChanged());

@@ -21,7 +21,10 @@ protected:
     }
     void TearDown() override { Settings::setCurrent(Settings()); }
 
-    Konfig make(KonfigOptions options = {}) { return Konfig(ProgramFolders(m_dir.path()), options, m_machine); }
+    Konfig make(KonfigOptions options = {})
+    {
+        return Konfig(ProgramFolders(m_dir.path()), options, m_machine);
+    }
     QString path(const QString &name) const { return m_dir.filePath(name); }
     void write(const QString &name, const QByteArray &bytes)
     {
@@ -323,6 +326,21 @@ TEST_F(KonfigTest, AForcedHeatingOutputAlsoLimitsThePower)
     EXPECT_EQ(konfig.working().PowerOutput, 0);
     EXPECT_EQ(konfig.working().work_power, 8.0);
     EXPECT_TRUE(konfig.flags().powerOutputChanged);
+}
+
+TEST_F(KonfigTest, ALookAtTheDialogBeforeTheMachineIsKnownKeepsThePower)
+{
+    // Broke before: opening the dialog with the machine unplugged cut a file's 80 % (a machine
+    // heated in percent) to the 30 A of the others, Cancel included.
+    write("Prentavik.mcc", "PowerOutput := 0\r\nwork_power := 80\r\n");
+    Konfig konfig = make();
+    konfig.create();
+    konfig.activate();
+    konfig.cancel();
+    EXPECT_EQ(Settings::current().work_power, 80.0);
+    m_machine.name = QStringLiteral("bn45");
+    konfig.machineIdentified();
+    EXPECT_EQ(Settings::current().work_power, 30.0) << "the known machine's limit holds";
 }
 
 TEST_F(KonfigTest, FollowsTheProgramsMachineWhenNoneIsGiven)
