@@ -6,11 +6,17 @@
 //   (d) a frame holding rings of many points on a 50-column grid (figures x
 //       points per ring); rings of 2,000 points and more are staircases of
 //       rounded points, nearly every vertex a corner candidate;
-//   (e) open paths of 501 points that cross themselves and each other.
+//   (e) open paths of 501 points that cross themselves and each other;
+//   (f) drawings as a shop brings them, at about a million points and four
+//       times that: a sheet of square parts with four round holes each,
+//       rings around one centre, a text-like sheet of letters with holes
+//       laid side by side once, twice and four times, small closed figures.
+//       Each 4x row should take at most five times its 1x row.
 // The plan should cost about the same per point whatever the points per
 // figure: compare the rows of one million points with each other.
 
 #include "planner_fixtures.h"
+#include "planner_shapes.h"
 #include "project/containment.h"
 #include "project/flatplanner.h"
 #include "reference_planner.h"
@@ -180,8 +186,48 @@ void BM_ContainmentReference(benchmark::State &state)
     RunContainment(state, [](std::vector<tfigura> &f, std::int32_t &d) { reference::co_w_czym(f, d); });
 }
 
+// A fixed seed per shape: the rows plan the same drawing on every run.
+template<class Make> void RunShape(benchmark::State &state, Make make)
+{
+    std::mt19937 rng(2024);
+    RunPlan(state, make(rng), [](Project &p) { return PlanFlatCut(p.figures, p.settings, p.state); });
+}
+
+// 10,000 parts of 101 points: 1.01 M points in 50,000 figures.
+void BM_PartsSheet(benchmark::State &state)
+{
+    RunShape(state, [&](std::mt19937 &rng) {
+        return fixtures::PartsSheet(rng, static_cast<int>(state.range(0)), 23);
+    });
+}
+// 200 rings of 5,000 points: 1 M points.
+void BM_ConcentricRings(benchmark::State &state)
+{
+    RunShape(state, [&](std::mt19937 &rng) {
+        return fixtures::ConcentricRings(rng, static_cast<int>(state.range(0)), 5000, false);
+    });
+}
+// 3,000 letters with their holes: 0.27 M points a sheet.
+void BM_TextSheet(benchmark::State &state)
+{
+    RunShape(state, [&](std::mt19937 &rng) {
+        return fixtures::TextSheet(rng, 3000, static_cast<int>(state.range(0)));
+    });
+}
+// 100,000 figures of 10 points: 1 M points.
+void BM_SmallFigures(benchmark::State &state)
+{
+    RunShape(state, [&](std::mt19937 &rng) {
+        return fixtures::SmallFigures(rng, static_cast<int>(state.range(0)), 10);
+    });
+}
+
 } // namespace
 
+BENCHMARK(BM_PartsSheet)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConcentricRings)->Arg(200)->Arg(800)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextSheet)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallFigures)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextFast)->Arg(300)->Arg(1000)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextReference)
     ->Arg(100)

@@ -58,30 +58,34 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_container(container)
     , m_root(root)
     , m_rootClosed(root >= 0 && figures[root].closed)
-    , m_isCandidate(figures.size(), 0)
-    , m_best(figures.size())
-    , m_unscored(figures.size())
-    , m_ranking(figures.size())
-    , m_seen(figures.size(), 0)
-    , m_trees(figures.size(), nullptr)
-    , m_summaries(figures.size())
-    , m_summarised(figures.size(), 0)
+    , m_population(std::move(population))
+    , m_isCandidate(m_population.size(), 0)
+    , m_best(m_population.size())
+    , m_unscored(m_population.size())
+    , m_ranking(m_population.size())
+    , m_seen(m_population.size(), 0)
+    , m_trees(m_population.size(), nullptr)
+    , m_summaries(m_population.size())
+    , m_summarised(m_population.size(), 0)
 {
-    for (int f : population) {
-        if (mayBeA(f)) {
-            m_candidates.push_back(f);
-            m_isCandidate[static_cast<std::size_t>(f)] = 1;
+    const int count = static_cast<int>(m_population.size());
+    m_contiguous = count > 0 && m_population.back() - m_population.front() + 1 == count;
+    for (int s = 0; s < count; ++s) {
+        if (mayBeA(figure(s))) {
+            m_candidates.push_back(s);
+            m_isCandidate[static_cast<std::size_t>(s)] = 1;
         }
     }
     // Without open figures to pair every pair goes through the neighbour slots.
-    const bool anyOpen = std::any_of(population.begin(), population.end(), [&](int f) {
-        const tfigura &figure = m_figures[f];
-        return !figure.closed && (figure.drawingFigure || m_isCandidate[static_cast<std::size_t>(f)]);
-    });
+    bool anyOpen = false;
+    for (int s = 0; s < count && !anyOpen; ++s) {
+        const tfigura &f = m_figures[figure(s)];
+        anyOpen = !f.closed && (f.drawingFigure || m_isCandidate[static_cast<std::size_t>(s)]);
+    }
     if (isMany() && anyOpen) {
         m_leastOfB.minFactor = std::numeric_limits<std::int32_t>::max();
         m_leastOfB.minWeight = std::numeric_limits<std::int32_t>::max();
-        for (int f : population) {
+        for (int f : m_population) {
             if (!m_figures[f].drawingFigure)
                 continue;
             for (const TVertexInfo &info : m_figures[f].vertexInfo) {
@@ -90,23 +94,34 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
             }
         }
         m_leastOfB.boundable = m_leastOfB.minFactor >= 0 && m_leastOfB.minWeight >= 0;
-        std::vector<PlanBox> boxes(figures.size());
+        std::vector<PlanBox> boxes(m_population.size());
         std::vector<int> open;
         std::vector<int> closed;
         for (int a : m_candidates) {
             boxes[static_cast<std::size_t>(a)] = summary(a).box;
-            (m_figures[a].closed ? closed : open).push_back(a);
+            (m_figures[figure(a)].closed ? closed : open).push_back(a);
         }
         m_openReach = std::make_unique<CandidateReach>(open, boxes);
         m_closedReach = std::make_unique<CandidateReach>(closed, boxes);
     }
-    for (int f : population) {
-        if (mayBeB(f))
-            offerNewB(f);
+    for (int s = 0; s < count; ++s) {
+        if (mayBeB(figure(s)))
+            offerNewB(s);
     }
 }
 
 StrategyRun::~StrategyRun() = default;
+
+int StrategyRun::slotOf(int f) const
+{
+    const int count = static_cast<int>(m_population.size());
+    if (m_contiguous) {
+        const int s = f - m_population.front();
+        return s >= 0 && s < count ? s : -1;
+    }
+    const auto at = std::lower_bound(m_population.begin(), m_population.end(), f);
+    return at != m_population.end() && *at == f ? static_cast<int>(at - m_population.begin()) : -1;
+}
 
 bool StrategyRun::isMany() const
 {
@@ -154,7 +169,7 @@ CandidateTree &StrategyRun::tree(int f)
 {
     CandidateTree *&known = m_trees[static_cast<std::size_t>(f)];
     if (!known)
-        known = isMany() ? &m_indexes.marked(f) : &m_indexes.sampled(f);
+        known = isMany() ? &m_indexes.marked(figure(f)) : &m_indexes.sampled(figure(f));
     return *known;
 }
 
@@ -162,7 +177,8 @@ StrategyRun::Scoring StrategyRun::scoring(int a, int b) const
 {
     switch (m_strategy) {
     case ConnectorStrategy::Children:
-        return Scoring {Nudge(m_figures[a], 2), Nudge(m_figures[b], 1), PairScoring::Tenths, false};
+        return Scoring {Nudge(m_figures[figure(a)], 2), Nudge(m_figures[figure(b)], 1), PairScoring::Tenths,
+                        false};
     case ConnectorStrategy::Remaining:
         return Scoring {0, 0, PairScoring::Tenths, false};
     case ConnectorStrategy::ChildrenMany:
@@ -177,7 +193,7 @@ StrategyRun::Scoring StrategyRun::scoring(int a, int b) const
 PairSearch StrategyRun::search(int a, int b)
 {
     const Scoring s = scoring(a, b);
-    return PairSearch(tree(a), s.da, tree(b), s.db, b, s.skipVertexZeroOfB, s.scoring);
+    return PairSearch(tree(a), s.da, tree(b), s.db, figure(b), s.skipVertexZeroOfB, s.scoring);
 }
 
 const CandidateSummary &StrategyRun::summary(int f)
@@ -215,13 +231,13 @@ struct LaterKey
 
 void StrategyRun::offer(int a, int b)
 {
-    if (!pairAllowed(a, b))
+    if (!pairAllowed(figure(a), figure(b)))
         return;
     // Most pairs of figures are told apart by their summaries alone.
     const CandidateSummary &summaryA = summary(a);
     const CandidateSummary &summaryB = summary(b);
     const Scoring s = scoring(a, b);
-    const Best key = LowerKey(summaryA, s.da, summaryB, s.db, b, s.scoring);
+    const Best key = LowerKey(summaryA, s.da, summaryB, s.db, figure(b), s.scoring);
     Best &best = m_best[static_cast<std::size_t>(a)];
     if (!key.valid || (best.valid && !PairBefore(key, best)))
         return;
@@ -237,7 +253,7 @@ void StrategyRun::offer(int a, int b)
         return;
     }
     auto &unscored = m_unscored[static_cast<std::size_t>(a)];
-    unscored.push_back(Unscored {key.score, key.b, key.vb});
+    unscored.push_back(Unscored {key.score, b, key.vb});
     std::push_heap(unscored.begin(), unscored.end(), LaterKey {});
     if (unscored.size() > UnscoredLimit) {
         // Scoring the least keys first soon gives a best pair that comes
@@ -271,7 +287,7 @@ void StrategyRun::scoreNext(int a)
 
 StrategyRun::Best StrategyRun::keyOf(int a, const Unscored &key)
 {
-    return Best {key.score, key.b, summary(a).minVertex, key.vb, true};
+    return Best {key.score, figure(key.b), summary(a).minVertex, key.vb, true};
 }
 
 void StrategyRun::rank(int a)
@@ -300,7 +316,7 @@ void StrategyRun::reachOut(int a)
 {
     if (!m_openReach)
         return;
-    CandidateReach &reach = m_figures[a].closed ? *m_closedReach : *m_openReach;
+    CandidateReach &reach = m_figures[figure(a)].closed ? *m_closedReach : *m_openReach;
     const Best &best = m_best[static_cast<std::size_t>(a)];
     const CandidateSummary &s = summary(a);
     std::int64_t gap = CandidateReach::Everywhere;
@@ -327,7 +343,7 @@ void StrategyRun::offerNewB(int b)
     // A closed pair needs a in b's neighbour slots; an open end pairs with
     // every joined figure.
     // Only candidates within reach of b's box can take a better pair from it.
-    const tfigura &fb = m_figures[b];
+    const tfigura &fb = m_figures[figure(b)];
     if (m_openReach) {
         m_inReach.clear();
         m_openReach->within(summary(b).box, m_inReach);
@@ -340,17 +356,22 @@ void StrategyRun::offerNewB(int b)
     }
     if (!fb.closed)
         return;
-    for (std::int32_t a : fb.neighbourSlots) {
-        if (a >= 0 && static_cast<std::size_t>(a) < m_isCandidate.size()
-            && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[a].closed)
+    for (std::int32_t fa : fb.neighbourSlots) {
+        const int a = fa >= 0 ? slotOf(fa) : -1;
+        if (a >= 0 && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[fa].closed)
             offer(a, b);
     }
 }
 
 void StrategyRun::joined(int a)
 {
-    if (a < 0 || static_cast<std::size_t>(a) >= m_isCandidate.size())
-        return;
+    const int s = a >= 0 ? slotOf(a) : -1;
+    if (s >= 0)
+        joinedSlot(s);
+}
+
+void StrategyRun::joinedSlot(int a)
+{
     if (m_isCandidate[static_cast<std::size_t>(a)]) {
         m_isCandidate[static_cast<std::size_t>(a)] = 0;
         m_best[static_cast<std::size_t>(a)] = Best {};
@@ -363,7 +384,7 @@ void StrategyRun::joined(int a)
         if (!isMany() && m_candidates.size() > 64 && m_candidates.size() % 64 == 0)
             std::erase_if(m_candidates, [&](int f) { return !m_isCandidate[static_cast<std::size_t>(f)]; });
     }
-    if (mayBeB(a))
+    if (mayBeB(figure(a)))
         offerNewB(a);
 }
 
@@ -395,9 +416,10 @@ int StrategyRun::finish(int a)
 {
     const Best best = m_best[static_cast<std::size_t>(a)];
     const int b = best.b;
-    const std::int32_t depth = std::max(m_figures[a].depth, m_figures[b].depth);
+    const int fa = figure(a);
+    const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[b].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
-    flatplan::MakeConnector(m_figures, a, best.va, b, best.vb, container, depth, &m_indexes);
-    joined(a);
-    return a;
+    flatplan::MakeConnector(m_figures, fa, best.va, b, best.vb, container, depth, &m_indexes);
+    joinedSlot(a);
+    return fa;
 }

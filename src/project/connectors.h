@@ -63,6 +63,13 @@ public:
 private:
     using Best = PairBest;
 
+    // The run's state is kept by slot, the figure's place in the population,
+    // so that a run over the few children of one container costs as much as
+    // they do, not as the whole figure list. Slots follow list order, so
+    // ties broken by slot are broken by figure index.
+    int figure(int slot) const { return m_population[static_cast<std::size_t>(slot)]; }
+    int slotOf(int figure) const;
+
     bool isMany() const;
     bool mayBeA(int a) const;
     bool mayBeB(int b) const;
@@ -75,6 +82,7 @@ private:
         bool skipVertexZeroOfB = false;
     };
 
+    // From here on a and b are slots.
     CandidateTree &tree(int f);
     const CandidateSummary &summary(int f);
     Scoring scoring(int a, int b) const;
@@ -86,6 +94,7 @@ private:
     void rank(int a);
     int firstRanked();
     int finish(int a);
+    void joinedSlot(int a);
 
     std::vector<tfigura> &m_figures;
     FigureIndexes &m_indexes;
@@ -93,20 +102,22 @@ private:
     int m_container;
     int m_root;
     bool m_rootClosed;
+    std::vector<int> m_population; // figure indexes by slot, in list order
+    bool m_contiguous = false; // the population is a run of consecutive figures
 
     std::vector<int> m_candidates; // pending a's, in list order (joined ones dropped lazily)
     std::vector<std::uint8_t> m_isCandidate;
-    std::vector<Best> m_best; // per figure: the best pair scored so far
+    std::vector<Best> m_best; // per slot: the best pair scored so far (b a figure index)
     // A lower key of a pair not scored yet: its a's least vertex is the same
     // for all of a's keys, so only the rest is kept.
     struct Unscored
     {
         std::int64_t score = 0;
-        std::int32_t b = -1;
+        std::int32_t b = -1; // slot
         std::int32_t vb = -1;
     };
     Best keyOf(int a, const Unscored &key);
-    // Per figure: the joined figures not scored yet, as a heap of lower keys.
+    // Per slot: the joined figures not scored yet, as a heap of lower keys.
     std::vector<std::vector<Unscored>> m_unscored;
     // The candidates by (least score they may reach, a).
     IndexedHeap m_ranking;
@@ -122,7 +133,7 @@ private:
     std::unique_ptr<CandidateReach> m_closedReach;
     std::vector<int> m_inReach;
     CandidateSummary m_leastOfB;
-    std::vector<CandidateTree *> m_trees; // per figure, once asked for
+    std::vector<CandidateTree *> m_trees; // per slot, once asked for
     std::vector<CandidateSummary> m_summaries;
     std::vector<std::uint8_t> m_summarised;
 };
