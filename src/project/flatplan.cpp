@@ -8,7 +8,7 @@
 
 namespace flatplan {
 
-void StartClean(std::vector<tfigura> &figures, FlatPlanState &state)
+void ForgetCuttingTree(std::vector<tfigura> &figures)
 {
     std::erase_if(figures, [](const tfigura &f) { return f.generatedKind == 3; });
     for (tfigura &f : figures) {
@@ -17,6 +17,11 @@ void StartClean(std::vector<tfigura> &figures, FlatPlanState &state)
         f.vertexOnParent = -1;
         f.entryVertex = 0;
     }
+}
+
+void StartClean(std::vector<tfigura> &figures, FlatPlanState &state)
+{
+    ForgetCuttingTree(figures);
     state.maxDepth = 0;
     state.rootFigure = -1;
     state.framePresent = false;

@@ -77,8 +77,13 @@ inline constexpr int NeighbourSlotCount = 22;
 inline constexpr std::size_t FigureLimit = 10000;
 
 // Removes what an earlier run generated (start figure and connectors,
-// generated kind 3) and puts every other figure back to waiting, so that a
-// run after a cancel or a configuration change starts from a clean project.
+// generated kind 3) and puts every other figure back to waiting, outside any
+// tree. Every planner that runs after a flat plan starts with it: a connector
+// left in the list would be cut as if it were drawn.
+void ForgetCuttingTree(std::vector<tfigura> &figures);
+
+// ForgetCuttingTree and a fresh planning state, so that a run after a cancel
+// or a configuration change starts from a clean project.
 void StartClean(std::vector<tfigura> &figures, FlatPlanState &state);
 
 // The vertex whose rounded distance to pp is least, the first on ties; 0 for

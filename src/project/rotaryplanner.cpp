@@ -2,6 +2,7 @@
 
 #include "drawing/geometry.h"
 #include "project/direction.h"
+#include "project/flatplan.h"
 
 #include <algorithm>
 #include <numeric>
@@ -26,12 +27,18 @@ TPlanOutcome Failed(const char *key)
     return outcome;
 }
 
-// Planning again starts from the drawing: a figure that was the axis under
-// another mounting is a profile now and must be cut.
+// Planning again starts from the drawing: the start figure and connectors of
+// an earlier flat plan are dropped (cut, they would drag the hot wire through
+// the material), and a figure that was the axis under another mounting is a
+// profile now and must be cut.
 void StartPlanning(TProjectDocument &document)
 {
+    flatplan::ForgetCuttingTree(document.Figures);
     document.Planned = false;
     document.AxisFigure = -1;
+    document.RootFigure = -1;
+    document.FramePresent = false;
+    document.SingleOpenFigure = false;
     for (tfigura &f : document.Figures)
         f.cut = true;
 }

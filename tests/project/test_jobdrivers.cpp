@@ -441,8 +441,8 @@ namespace {
 TEST(JobDrivers, PairedProfilesDriveEachWireEndAlongItsOwnProfile)
 {
     DriverHarness h;
-    h.project.Figures
-        = {PlannedFigure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}), PlannedFigure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
+    h.project.Figures = {PlannedFigure({{0, 0}, {400, 0}, {400, 400}, {0, 0}}),
+                         PlannedFigure({{0, 0}, {800, 0}, {800, 200}, {0, 0}})};
     h.project.Ustaw_PPiPK();
     h.project.PairedProfiles = true;
     h.project.CutFrame = true;
@@ -493,6 +493,40 @@ TEST(JobDrivers, ThreeNestedSquaresPlannedAndWritten)
     // Every figure starts with a pause and every corner of the squares and
     // connectors gets the walk's pause.
     EXPECT_GE(std::count(job.lines.begin(), job.lines.end(), "p 200"), 5 + 16);
+}
+
+// Fault mended: a project planned flat and then planned again for rotary
+// cutting cut the flat plan's start figure and connectors too, heating the
+// wire for each of them and dragging it through the material.
+TEST(JobDrivers, RotaryPlanAfterAFlatPlanCutsOnlyTheDrawing)
+{
+    const auto heatUps = [](const DecodedJob &job) {
+        return std::count_if(job.lines.begin(), job.lines.end(),
+                             [](const std::string &l) { return l.rfind("r 1 ", 0) == 0; });
+    };
+    DriverHarness fresh;
+    DriverHarness replanned;
+    for (DriverHarness *h : {&fresh, &replanned}) {
+        h->project.AddFigure(Drawn({{1000, 1000}, {2000, 1000}, {2000, 2000}, {1000, 2000}, {1000, 1000}}));
+        h->project.AddFigure(Drawn({{3000, 1000}, {4000, 1000}, {4000, 2000}, {3000, 2000}, {3000, 1000}}));
+        h->project.AddFigure(Drawn({{0, 0}, {5000, 0}}));
+        h->project.Ustaw_PPiPK();
+    }
+    ASSERT_EQ(ciecie(replanned.project, TPlanControl {}).status, TPlanStatus::Planned);
+    ASSERT_GT(replanned.project.Figures.size(), 3u) << "the flat plan adds its connectors";
+    for (DriverHarness *h : {&fresh, &replanned}) {
+        ASSERT_EQ(ciecie_obrotowe(h->project).status, TPlanStatus::Planned);
+        h->context.start.jobType = TJobType::RotarySpindle;
+        h->context.settings.il_obr_rys = 1;
+        h->context.settings.ilosckrokow = 1.0;
+        ASSERT_TRUE(Save_ciecie_obrotowe(h->project, h->context, QStringLiteral("out.cn"), 0,
+                                         static_cast<int>(h->project.Figures.size()) - 1)
+                        .ok);
+    }
+    EXPECT_EQ(replanned.project.Figures.size(), 3u);
+    EXPECT_EQ(heatUps(fresh.decoded()), 3) << "the opening heat and one per square";
+    EXPECT_EQ(heatUps(replanned.decoded()), 3);
+    EXPECT_TRUE(replanned.bytes == fresh.bytes) << "the job of a project planned rotary from the start";
 }
 
 } // namespace
