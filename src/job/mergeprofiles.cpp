@@ -124,6 +124,47 @@ tfigura ClosedProfile(std::uint8_t pen, std::vector<TPlotPoint> points)
     return f;
 }
 
+// The runs of a recorded path made to alternate between the wire's way to a
+// figure (connectors) and its way along a figure, starting and ending with
+// the way to one: a figure entered where the wire already stands (its
+// connector has no length and records nothing, or it touches the figure
+// before it) gets a way of no length, and the connectors between two figures
+// become one way. So two profiles whose trees differ only there count the
+// same runs and pair, the wire of one standing while the other moves.
+std::vector<TPathRecord> AlternateRuns(const std::vector<TPathRecord> &records,
+                                       const std::vector<tfigura> &figures)
+{
+    const auto isWay = [&figures](const TPathRecord &r) {
+        const std::int32_t index = r.key - PathRecordFigureBase;
+        return index >= 0 && static_cast<std::size_t>(index) < figures.size()
+            && !figures[static_cast<std::size_t>(index)].drawingFigure;
+    };
+    std::vector<TPathRecord> runs;
+    if (records.empty())
+        return runs;
+    runs.push_back(records.front());
+    std::int32_t wayKey = PathRecordStartKey;
+    bool lastOnWay = false; // the start record ends no way
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        TPathRecord r = records[i];
+        const bool onWay = isWay(r);
+        const bool newRun = i == 1 || r.key != records[i - 1].key;
+        if (newRun && onWay && lastOnWay)
+            r.key = wayKey; // the way goes on
+        else if (newRun && onWay)
+            wayKey = r.key;
+        else if (newRun && !lastOnWay)
+            runs.push_back({PathRecordStartKey, 0, runs.back().x, runs.back().y});
+        else if (onWay)
+            r.key = wayKey;
+        runs.push_back(r);
+        lastOnWay = onWay;
+    }
+    if (!lastOnWay)
+        runs.push_back({PathRecordStartKey, 0, runs.back().x, runs.back().y});
+    return runs;
+}
+
 } // namespace
 
 std::optional<std::pair<tfigura, tfigura>> PairWirePaths(std::vector<TPathRecord> front,
@@ -174,8 +215,8 @@ MergeOutcome MergeProfiles(TProjectDocument &front, TProjectDocument &back, cons
         return {std::nullopt, "VqiloscFigurJednakowa"};
     RecordWirePath(front, settings);
     RecordWirePath(back, settings);
-    std::optional<std::pair<tfigura, tfigura>> pair
-        = PairWirePaths(std::move(front.PathRecords), std::move(back.PathRecords));
+    std::optional<std::pair<tfigura, tfigura>> pair = PairWirePaths(
+        AlternateRuns(front.PathRecords, front.Figures), AlternateRuns(back.PathRecords, back.Figures));
     front.PathRecords.clear();
     back.PathRecords.clear();
     if (!pair)

@@ -46,7 +46,9 @@ struct MergeOutcome
     std::string refusalKey; // "Main_window" key when nothing was merged
 };
 
-// Records the wire path of the front and the back window and pairs them.
+// Records the wire path of the front and the back window and pairs them,
+// the runs of each alternating between the way to a figure (connectors, of no
+// length where the figure is entered where the wire stands) and the figure.
 // Refused when the windows hold different numbers of figures
 // ("VqiloscFigurJednakowa") or their paths do not pair ("VqsciezkiRozne").
 MergeOutcome MergeProfiles(TProjectDocument &front, TProjectDocument &back, const TPaintSettings &settings);

@@ -4,6 +4,9 @@
 #include "job/mergeprofiles.h"
 #include "job/perpendicularstart.h"
 #include "job/serialcut.h"
+#include "project/flatplanproject.h"
+#include "project/painting.h"
+#include "project/projectdocument.h"
 #include "recordingrig.h"
 
 #include <gtest/gtest.h>
@@ -270,4 +273,42 @@ TEST(MergeProfiles, RunsOfDifferentLengthMeetAtEqualFractions)
               (std::vector<TPlotPoint> {{0, 0}, {171, 0}, {200, 0}, {400, 0}, {629, 0}, {800, 0}}));
     EXPECT_EQ(pair->second.points,
               (std::vector<TPlotPoint> {{0, 0}, {0, 300}, {50, 300}, {400, 300}, {800, 300}, {800, 0}}));
+}
+
+// Fault mended: a profile entered at its box corner has a connector of no
+// length, which left no run in its recorded path; paired with a profile whose
+// connector has a length, the two paths counted different runs and the merge
+// refused them.
+TEST(MergeProfiles, AConnectorOfNoLengthStillPairsWithOneOfSomeLength)
+{
+    const auto planned = [](std::vector<TPlotPoint> points) {
+        TProjectDocument d;
+        tfigura f;
+        f.points = std::move(points);
+        d.AddFigure(std::move(f));
+        d.Ustaw_PPiPK();
+        EXPECT_EQ(ciecie(d, TPlanControl {}).status, TPlanStatus::Planned);
+        return d;
+    };
+    const std::vector<TPlotPoint> onCorner {{2000, 1000}, {6000, 1000}, {4000, 5000}, {2000, 1000}};
+    const std::vector<TPlotPoint> offCorner {{2000, 1500}, {6000, 1000}, {4000, 5000}, {2000, 1500}};
+    for (const bool frontOnCorner : {true, false}) {
+        SCOPED_TRACE(frontOnCorner);
+        TProjectDocument front = planned(frontOnCorner ? onCorner : offCorner);
+        TProjectDocument back = planned(frontOnCorner ? offCorner : onCorner);
+        const job::MergeOutcome merge = job::MergeProfiles(front, back, TPaintSettings {});
+        ASSERT_TRUE(merge.merged) << merge.refusalKey;
+        const std::vector<TPlotPoint> &f = merge.merged->front.points;
+        const std::vector<TPlotPoint> &b = merge.merged->back.points;
+        ASSERT_EQ(f.size(), b.size());
+        // Both wires enter at the shared corner, run their connector together
+        // (the one of no length stands still) and go round their triangles.
+        EXPECT_EQ(f.front(), (TPlotPoint {2000, 1000}));
+        EXPECT_EQ(b.front(), (TPlotPoint {2000, 1000}));
+        const std::vector<TPlotPoint> &cornerSide = frontOnCorner ? f : b;
+        const std::vector<TPlotPoint> &otherSide = frontOnCorner ? b : f;
+        EXPECT_NE(std::find(cornerSide.begin(), cornerSide.end(), TPlotPoint {6000, 1000}), cornerSide.end());
+        EXPECT_NE(std::find(otherSide.begin(), otherSide.end(), TPlotPoint {2000, 1500}), otherSide.end());
+        EXPECT_NE(std::find(otherSide.begin(), otherSide.end(), TPlotPoint {4000, 5000}), otherSide.end());
+    }
 }
