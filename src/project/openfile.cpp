@@ -189,11 +189,21 @@ void TDrawingOpener::OpenPerpendicular(const QString &fileName, int kind, bool r
 
 void TDrawingOpener::OpenSerial(const QString &fileName, int kind, bool rememberFolder)
 {
+    const QFileInfo info(fileName);
+    const QString folder = info.absolutePath();
+    const std::map<int, QString> files = NumberedFiles(folder, QStringLiteral(".") + info.suffix());
+    if (files.empty()) {
+        // Without a pass number in any name nothing would open, not even the
+        // chosen drawing: say which mode asks for what, and keep the windows.
+        ShowMsg(GetText(QStringLiteral("Configuration"), QStringLiteral("mode.Seryjne"))
+                    + QStringLiteral(": ") + MainWindowText("seryjneBrakNumerowanychPlikow")
+                    + QStringLiteral("\r\n") + QDir::toNativeSeparators(folder),
+                true);
+        return;
+    }
     m_host.CloseAllClick();
     Remember(fileName, rememberFolder);
-    const QFileInfo info(fileName);
-    m_lastFolder = info.absolutePath();
-    const std::map<int, QString> files = NumberedFiles(m_lastFolder, QStringLiteral(".") + info.suffix());
+    m_lastFolder = folder;
     // Highest number first, so the window of the lowest number is created
     // last and stays active.
     for (auto it = files.rbegin(); it != files.rend(); ++it) {

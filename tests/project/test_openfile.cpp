@@ -1,6 +1,7 @@
 #include "app/common.h"
 #include "project/openfile.h"
 #include "support/recordingmessageboxes.h"
+#include "support/scopedlanguage.h"
 
 #include <QDir>
 #include <QFile>
@@ -323,6 +324,34 @@ TEST(OpenFile, SerialModeOpensTheNumberedFilesOfTheFolder)
     EXPECT_EQ(host.windows[host.active].pass, 1);
     EXPECT_EQ(opener.lastFolder(), dir.folder());
     EXPECT_EQ(host.remembered, dir.folder());
+}
+
+// Fault mended: a drawing chosen in serial cutting in a folder without any
+// numbered drawing closed the windows and opened nothing, without a word.
+TEST(OpenFile, SerialModeWithoutNumberedDrawingsSaysWhyAndKeepsTheWindows)
+{
+    DrawingFolder dir({QStringLiteral("nested.plt"), QStringLiteral("7.dxf")});
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        RecordingMessageBoxes boxes;
+        FakeHost host;
+        host.mode = 2;
+        host.windows = {{QStringLiteral("a"), 0, true}};
+        TDrawingOpener opener(host);
+        opener.OpenFile(QString(), dir.path(QStringLiteral("nested.plt")), true);
+        EXPECT_TRUE(host.log.isEmpty()) << host.log.join(QStringLiteral("; ")).toStdString();
+        EXPECT_EQ(host.ProjectCount(), 1);
+        EXPECT_TRUE(host.remembered.isEmpty());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+        EXPECT_EQ(
+            boxes.shown[0].text,
+            GetText(QStringLiteral("Configuration"), QStringLiteral("mode.Seryjne")) + QStringLiteral(": ")
+                + GetText(QStringLiteral("Main_window"), QStringLiteral("seryjneBrakNumerowanychPlikow"))
+                + QStringLiteral("\r\n") + QDir::toNativeSeparators(dir.folder()));
+        EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("000.plt")));
+    }
 }
 
 TEST(OpenFile, SerialModeLaterFileWithTheSameNumberWins)
