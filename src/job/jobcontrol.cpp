@@ -1,5 +1,6 @@
 #include "job/jobcontrol.h"
 
+#include "app/filereplace.h"
 #include "app/machinefamily.h"
 #include "drawing/jobbytes.h"
 #include "job/jobcommands.h"
@@ -7,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <unistd.h>
 #include <utility>
 
 namespace job {
@@ -216,12 +218,16 @@ bool JobControl::writeSerialPasses(const JobSettings &settings)
     std::stable_sort(passes.begin(), passes.end(),
                      [](const JobProject *a, const JobProject *b) { return a->passNumber() < b->passNumber(); });
 
+    // "out.cn" keeps the last whole job until the joined passes replace it:
+    // each pass is written to a file of its own and appended to the joined
+    // file, which takes the job file's name in one step at the end.
     QFile joined(m_env.jobFile + QStringLiteral("tmp"));
     if (!joined.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return refuse(kMain, QStringLiteral("zapisZadaniaNieudany"));
-    auto abandon = [&joined]() {
+    auto abandon = [&joined, this]() {
         joined.close();
         joined.remove();
+        QFile::remove(passFile());
         return false;
     };
 
@@ -242,21 +248,27 @@ bool JobControl::writeSerialPasses(const JobSettings &settings)
             reverse = !reverse;
     }
 
+    // What the transmitter reads must be on the disk, not only in the
+    // program's buffers, before it takes the job file's name.
+    const bool flushed = joined.flush() && ::fsync(joined.handle()) == 0;
     joined.close();
-    if (joined.error() != QFileDevice::NoError) {
-        joined.remove();
-        return refuse(kMain, QStringLiteral("zapisZadaniaNieudany"));
-    }
-    if ((QFile::exists(m_env.jobFile) && !QFile::remove(m_env.jobFile)) || !joined.rename(m_env.jobFile)) {
+    QFile::remove(passFile());
+    if (!flushed || joined.error() != QFileDevice::NoError
+        || !ReplaceFile(joined.fileName(), m_env.jobFile)) {
         joined.remove();
         return refuse(kMain, QStringLiteral("zapisZadaniaNieudany"));
     }
     return startTransmitter();
 }
 
+QString JobControl::passFile() const
+{
+    return m_env.jobFile + QStringLiteral("pass");
+}
+
 bool JobControl::joinPass(QFile &joined)
 {
-    QFile pass(m_env.jobFile);
+    QFile pass(passFile());
     if (!pass.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = pass.readAll();
@@ -302,7 +314,8 @@ bool JobControl::tnij(int direction)
 bool JobControl::writeJob(const JobSettings &settings, JobProject &project, int direction)
 {
     JobWriteRequest request;
-    request.fileName = m_env.jobFile;
+    // The passes of a serial cut are joined into the job file at the end.
+    request.fileName = settings.mode == ModeSerial ? passFile() : m_env.jobFile;
     request.direction = direction;
     const double windowCount = static_cast<double>(m_env.projects.windows().size());
 

@@ -75,6 +75,8 @@ private:
     bool approachSerialStart(const JobSettings &settings, JobProject &active);
     bool writeSerialPasses(const JobSettings &settings);
     bool joinPass(QFile &joined);
+    // Where each pass of a serial cut is written before it is joined.
+    QString passFile() const;
     bool writeJob(const JobSettings &settings, JobProject &project, int direction);
     bool independentStart(const JobSettings &settings, JobProject &merged);
     IndependentStartContext independentContext(const JobSettings &settings, JobProject &merged) const;

@@ -2,6 +2,9 @@
 
 #include "app/mainframe.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace jobtest;
@@ -357,6 +360,30 @@ TEST(StartSequence, SerialPassThatFailsItsChecksAbortsTheWholeStart)
     EXPECT_EQ(rig.messageKeys(), (std::vector<std::string>{"projektZaDuzy"}));
     EXPECT_FALSE(rig.transmitter.running);
     EXPECT_FALSE(QFile::exists(rig.jobFile() + "tmp"));
+}
+
+TEST(StartSequence, SerialStartReplacesTheJobFileOnlyWithTheWholeJoinedJob)
+{
+    // Fault mended: every pass was written over "out.cn" while the passes were
+    // joined, so a start stopped after its first pass left that pass alone
+    // as the job; the joined file then took its place by erase and rename.
+    for (const bool secondPassRefused : {true, false}) {
+        SCOPED_TRACE(secondPassRefused);
+        Rig rig;
+        rig.projects.add("A", 0);
+        rig.projects.add("B", 1).large = secondPassRefused;
+        rig.settings.mode = job::ModeSerial;
+        rig.settings.rotaryAxis = job::AxisTable;
+        QFile old(rig.jobFile());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("OLD;");
+        old.close();
+
+        EXPECT_EQ(rig.control().start(StartSender::Menu), !secondPassRefused);
+        EXPECT_EQ(rig.jobFileBytes(), secondPassRefused ? QByteArray("OLD;") : QByteArray("A>;B<;"));
+        EXPECT_EQ(QDir(rig.dir.path()).entryList(QDir::Files), QStringList {"out.cn"})
+            << "nothing left beside it";
+    }
 }
 
 TEST(StartSequence, SerialCutWithNoPassToWriteIsRefused)

@@ -1,6 +1,7 @@
 #include "project/serialsave.h"
 #include "support/recordingmessageboxes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -74,4 +75,51 @@ TEST(SerialSave, AFailedFileStopsAndIsReported)
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("cannot write ") + dir.filePath(QStringLiteral("001.dxf")));
     EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
+}
+
+// Fault mended: the passes were written over the old ones file by file, so a
+// save that stopped half way left a folder of new and old passes.
+TEST(SerialSave, TheFolderHoldsTheOldPassesOrTheWholeNewSet)
+{
+    QTemporaryDir parent;
+    const QString folder = parent.filePath(QStringLiteral("rib"));
+    const auto read = [&folder](const char *name) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
+    };
+    const auto writing = [](int pass, bool fails) {
+        return TSerialPassWindow {pass, {}, [pass, fails](const QString &file) {
+                                      QFile f(file);
+                                      if (fails || !f.open(QIODevice::WriteOnly))
+                                          return TSaveResult {false, QStringLiteral("cannot write ") + file};
+                                      f.write("NEW" + QByteArray::number(pass));
+                                      return TSaveResult();
+                                  }};
+    };
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char *name : {"000.dxf", "001.dxf", "005.dxf", "notes.txt"}) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("OLD");
+    }
+    for (const bool secondFails : {true, false}) {
+        SCOPED_TRACE(secondFails);
+        RecordingMessageBoxes boxes;
+        boxes.answer = DlgButton::Ok;
+        const auto result = SaveSerialPasses(folder, {writing(0, false), writing(1, secondFails)});
+        EXPECT_EQ(result, secondFails ? TSerialSaveResult::Failed : TSerialSaveResult::Saved);
+        EXPECT_EQ(read("000.dxf"), secondFails ? QByteArray("OLD") : QByteArray("NEW0"));
+        EXPECT_EQ(read("001.dxf"), secondFails ? QByteArray("OLD") : QByteArray("NEW1"));
+        // Files that are no pass of the new set stay as they were.
+        EXPECT_EQ(read("005.dxf"), QByteArray("OLD"));
+        EXPECT_EQ(read("notes.txt"), QByteArray("OLD"));
+        EXPECT_EQ(QDir(parent.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList {QStringLiteral("rib")})
+            << "nothing left beside the folder";
+        if (secondFails) {
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_EQ(boxes.shown[0].text,
+                      QStringLiteral("cannot write ") + folder + QStringLiteral("/001.dxf"));
+        }
+    }
 }
