@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::vector<TRawTriangle> triangles;
         TModelBox box;
         const TModelReadEnd end = ReadRawFile(text, factor, triangles, box, {}, FuzzTriangleCap);
-        if (end == TModelReadEnd::Failed && triangles.size() != FuzzTriangleCap)
+        if (end == TModelReadEnd::Failed
+            || (end == TModelReadEnd::TooManyTriangles && triangles.size() != FuzzTriangleCap))
             std::abort();
         CheckModelRead(end, triangles, box);
     }

@@ -1,5 +1,6 @@
 #include "model3d/dxfmesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -170,6 +171,8 @@ TDxf2RawConverter::TDxf2RawConverter(std::string_view text, const TStopRequest &
     : m_reader(text, stop)
     , m_stop(stop)
     , m_maxTriangles(maxTriangles)
+    , m_count([this](std::ptrdiff_t block) -> const TDxfBlockSummary & { return summary(block); },
+              MaxInsertDepth)
 {
     // The file's own pairs are read about twice (each entity reads its closing pair again);
     // inserts may read blocks again, at most 64 pairs for each triangle the cap allows. No
@@ -201,7 +204,9 @@ TModelReadEnd TDxf2RawConverter::Execute()
 
 void TDxf2RawConverter::next()
 {
-    if (++m_reads > m_readBudget)
+    if (m_summary)
+        ++m_summary->reads;
+    else if (++m_reads > m_readBudget)
         throw Stop {TModelReadEnd::Failed};
     if (m_stopRequested())
         throw Stop {TModelReadEnd::Cancelled};
@@ -249,7 +254,12 @@ void TDxf2RawConverter::readBlocks()
         if (m_reader.is(0, "BLOCK")) {
             pending = m_reader.cursor();
         } else if (pending >= 0 && m_reader.code() == 2) {
-            m_blocks.try_emplace(m_reader.value(), pending); // the first of a name counts
+            // The first of a name counts. A name known only now may complete a block counted
+            // before.
+            if (m_blocks.try_emplace(m_reader.value(), pending).second && !m_summaries.empty()) {
+                m_summaries.clear();
+                m_count.Clear();
+            }
             pending = -1;
         }
     }
@@ -294,7 +304,9 @@ bool TDxf2RawConverter::readCoordinate(int first, int step, TPoint3F &point) con
     const int offset = m_reader.code() - first;
     if (offset < 0 || offset > 2 * step || offset % step != 0)
         return false;
-    (offset == 0 ? point.x : offset == step ? point.y : point.z) = numberValue();
+    // A summary counts, it needs no coordinates.
+    if (!m_summary)
+        (offset == 0 ? point.x : offset == step ? point.y : point.z) = numberValue();
     return true;
 }
 
@@ -350,6 +362,8 @@ void TDxf2RawConverter::readVertex()
     }
     if (kind == Kind::MeshVertex) {
         m_vertices.push_back(toWorld(point));
+    } else if (kind == Kind::FaceRecord && m_summary) {
+        ++m_summary->faces;
     } else if (kind == Kind::FaceRecord) {
         // The corners come from the vertex list, already in world coordinates.
         append(corner[0], corner[1], corner[2]);
@@ -367,19 +381,25 @@ void TDxf2RawConverter::readFace()
         next();
         if (m_reader.code() == 0)
             break;
+        if (m_summary)
+            continue; // one face, whichever corners it has
         // 10..13 x, 20..23 y, 30..33 z of corners 1 to 4.
         for (int k = 0; k < 4; ++k)
             if (readCoordinate(10 + k, 10, corner[std::size_t(k)]))
                 fourth = fourth || k == 3;
     }
-    const TPoint3F a = toWorld(corner[0]);
-    const TPoint3F b = toWorld(corner[1]);
-    const TPoint3F c = toWorld(corner[2]);
-    append(a, b, c);
-    if (fourth) {
-        const TPoint3F d = toWorld(corner[3]);
-        if (d != c)
-            append(a, c, d);
+    if (m_summary) {
+        ++m_summary->faces;
+    } else {
+        const TPoint3F a = toWorld(corner[0]);
+        const TPoint3F b = toWorld(corner[1]);
+        const TPoint3F c = toWorld(corner[2]);
+        append(a, b, c);
+        if (fourth) {
+            const TPoint3F d = toWorld(corner[3]);
+            if (d != c)
+                append(a, c, d);
+        }
     }
     back();
 }
@@ -388,7 +408,6 @@ void TDxf2RawConverter::readInsert()
 {
     TInsertLevel level;
     std::string_view name;
-    m_transform.Reset();
     for (;;) {
         next();
         const int code = m_reader.code();
@@ -408,12 +427,20 @@ void TDxf2RawConverter::readInsert()
     if (block == m_blocks.end())
         throw Stop {TModelReadEnd::Failed}; // blocks must be defined before they are inserted
     level.block = block->second;
+    if (m_summary) {
+        m_summary->inserts.emplace_back(level.block, 1);
+        m_reader.Seek(level.returnPosition);
+        return;
+    }
+    if (m_depth == 0 && mayNest(level.block))
+        refuseBeyondLimits(level.block);
     // Beyond the deepest level, and for a block that would insert itself again, the insert
     // and its geometry are dropped: the stack has no level for it, and a cycle never ends.
     if (m_depth == MaxInsertDepth || onInsertStack(level.block)) {
         m_reader.Seek(level.returnPosition);
         return;
     }
+    m_transform.Reset();
     if (!m_transform.SetExtrusion(level.extrusion))
         throw Stop {TModelReadEnd::Failed};
     const double radians = level.rotation * (std::numbers::pi / 180);
@@ -444,6 +471,73 @@ void TDxf2RawConverter::readBlockBody(std::ptrdiff_t blockIndex)
     }
 }
 
+// The block's body read once as an insert reads it, its own inserts noted instead of expanded.
+// A fault in it ends the summary where it lies: the expansion would end there too.
+const TDxfBlockSummary &TDxf2RawConverter::summary(std::ptrdiff_t blockIndex)
+{
+    const auto [found, added] = m_summaries.try_emplace(blockIndex);
+    TDxfBlockSummary &s = found->second;
+    if (!added)
+        return s;
+    const std::ptrdiff_t cursor = m_reader.cursor();
+    m_summary = &s;
+    try {
+        readBlockBody(blockIndex);
+    } catch (const Stop &stop) {
+        if (stop.end == TModelReadEnd::Cancelled) {
+            m_summary = nullptr;
+            throw;
+        }
+    }
+    m_summary = nullptr;
+    m_reader.Seek(cursor);
+    auto &inserts = s.inserts;
+    std::sort(inserts.begin(), inserts.end());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < inserts.size(); ++i) {
+        if (kept > 0 && inserts[kept - 1].first == inserts[i].first)
+            inserts[kept - 1].second += inserts[i].second;
+        else
+            inserts[kept++] = inserts[i];
+    }
+    inserts.resize(kept);
+    return s;
+}
+
+// A block body runs from its BLOCK to an ENDBLK, at the latest the file's last one. A block
+// that begins after the last INSERT before that ENDBLK inserts nothing: it expands to its own
+// body, which the file's size bounds, and needs no count.
+bool TDxf2RawConverter::mayNest(std::ptrdiff_t blockIndex)
+{
+    if (m_lastNestedInsert == -2) {
+        std::ptrdiff_t lastInsert = -1;
+        m_lastNestedInsert = -1;
+        for (std::size_t i = 0; i < m_reader.count(); ++i) {
+            if (m_reader.codeAt(i) != 0)
+                continue;
+            const std::string_view value = m_reader.valueAt(i);
+            if (value == "INSERT")
+                lastInsert = std::ptrdiff_t(i);
+            else if (value == "ENDBLK")
+                m_lastNestedInsert = lastInsert;
+        }
+    }
+    return blockIndex < m_lastNestedInsert;
+}
+
+// What a block inserted outside blocks will read and give is known before it is expanded:
+// beyond the triangle cap, or beyond the pairs left to read, its expansion would end the
+// conversion anyway, only after minutes and a gigabyte of work.
+void TDxf2RawConverter::refuseBeyondLimits(std::ptrdiff_t blockIndex)
+{
+    const TDxfExpansion limit {m_readBudget - m_reads, m_maxTriangles - m_triangles.size()};
+    const TDxfExpansion total = m_count.Count(blockIndex, limit);
+    if (total.faces > limit.faces)
+        throw Stop {TModelReadEnd::TooManyTriangles};
+    if (total.reads > limit.reads)
+        throw Stop {TModelReadEnd::Failed};
+}
+
 bool TDxf2RawConverter::onInsertStack(std::ptrdiff_t blockIndex) const
 {
     for (int level = 0; level < m_depth; ++level)
@@ -472,7 +566,9 @@ TPoint3F TDxf2RawConverter::toWorld(TPoint3F p)
 void TDxf2RawConverter::append(TPoint3F a, TPoint3F b, TPoint3F c)
 {
     // A value that left the float range on its way to world coordinates is no coordinate.
-    if (!isFinite(a) || !isFinite(b) || !isFinite(c) || m_triangles.size() >= m_maxTriangles)
+    if (!isFinite(a) || !isFinite(b) || !isFinite(c))
         throw Stop {TModelReadEnd::Failed};
+    if (m_triangles.size() >= m_maxTriangles)
+        throw Stop {TModelReadEnd::TooManyTriangles};
     m_triangles.push_back({a.x, a.y, a.z, b.x, b.y, b.z, c.x, c.y, c.z});
 }

@@ -6,6 +6,7 @@
 // not convert gives no triangles at all.
 
 #include "drawing/geometry.h"
+#include "model3d/dxfinsertcount.h"
 #include "model3d/model.h"
 #include "model3d/modelinput.h"
 
@@ -37,6 +38,8 @@ public:
 
     int code() const { return m_pairs[std::size_t(m_cursor)].code; }
     std::string_view value() const { return valueAt(std::size_t(m_cursor)); }
+    int codeAt(std::size_t index) const { return m_pairs[index].code; }
+    std::string_view valueAt(std::size_t index) const;
     bool is(int code, std::string_view value) const { return this->code() == code && this->value() == value; }
 
 private:
@@ -47,8 +50,6 @@ private:
         std::int16_t code;
     };
     static constexpr std::uint16_t LongValue = 0xFFFF;
-
-    std::string_view valueAt(std::size_t index) const;
 
     std::string_view m_text;
     std::vector<Pair> m_pairs;
@@ -89,8 +90,12 @@ public:
 
     explicit TDxf2RawConverter(std::string_view text, const TStopRequest &stop = {},
                                std::size_t maxTriangles = MaxModelTriangles);
+    TDxf2RawConverter(const TDxf2RawConverter &) = delete;
+    TDxf2RawConverter &operator=(const TDxf2RawConverter &) = delete;
 
-    // Fills the triangle list; on anything but Complete the list is empty.
+    // Fills the triangle list; on anything but Complete the list is empty. A block inserted
+    // outside blocks that would expand beyond the triangle cap, or beyond the pairs the
+    // conversion may read, is refused before it is expanded.
     TModelReadEnd Execute();
     std::vector<TRawTriangle> TakeTriangles() { return std::move(m_triangles); }
 
@@ -125,6 +130,9 @@ private:
     void readInsert();
     void readBlockBody(std::ptrdiff_t blockIndex);
     bool onInsertStack(std::ptrdiff_t blockIndex) const;
+    bool mayNest(std::ptrdiff_t blockIndex);
+    const TDxfBlockSummary &summary(std::ptrdiff_t blockIndex);
+    void refuseBeyondLimits(std::ptrdiff_t blockIndex);
 
     float numberValue() const;
     bool readCoordinate(int first, int step, TPoint3F &point) const;
@@ -144,4 +152,9 @@ private:
     std::unordered_map<std::string_view, std::ptrdiff_t> m_blocks;
     std::array<TInsertLevel, MaxInsertDepth> m_levels {};
     int m_depth = 0;
+    // While a block is summarised, the entity readers count into it and convert nothing.
+    TDxfBlockSummary *m_summary = nullptr;
+    std::unordered_map<std::ptrdiff_t, TDxfBlockSummary> m_summaries;
+    std::ptrdiff_t m_lastNestedInsert = -2; // -2: not looked for yet
+    TDxfInsertCount m_count;
 };

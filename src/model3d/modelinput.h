@@ -7,8 +7,9 @@
 #include <functional>
 #include <string_view>
 
-// How a model reader ended. Failed: the file is broken or holds more triangles than the cap.
-enum class TModelReadEnd { Complete, Cancelled, Failed };
+// How a model reader ended. Failed: the file is broken; TooManyTriangles: it holds, or its
+// inserts expand to, more triangles than the cap.
+enum class TModelReadEnd { Complete, Cancelled, Failed, TooManyTriangles };
 
 // Asked every few thousand lines or pairs; true ends the read as Cancelled. Empty: never.
 using TStopRequest = std::function<bool()>;

@@ -1,11 +1,13 @@
 #include "model3d/modelreading.h"
 
+#include "app/language.h"
 #include "model3d/dxfmesh.h"
 #include "model3d/rawreader.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cmath>
 
@@ -48,11 +50,29 @@ TModelMessageKey TModelReadResult::message() const
         return {QStringLiteral("Project_window"), QStringLiteral("zbiorPusty")};
     case Status::Unreadable:
         return {QStringLiteral("Universal"), QStringLiteral("zbioruNieMoznaOtworzyc")};
+    case Status::TooLarge:
+        return {QStringLiteral("SerialCutFrom3D"), QStringLiteral("zaDuzoTrojkatow")};
     case Status::Read:
     case Status::Cancelled:
         break;
     }
     return {};
+}
+
+QString TModelReadResult::text() const
+{
+    const TModelMessageKey key = message();
+    if (key.key.isEmpty())
+        return {};
+    QString text = GetText(key.section, key.key);
+    if (status == Status::Unreadable) {
+        text += fileName;
+        if (!reason.isEmpty())
+            text += QLatin1Char('\n') + reason;
+    } else if (status == Status::TooLarge) {
+        text = text.arg(QLocale().toString(qulonglong(MaxModelTriangles)));
+    }
+    return text;
 }
 
 TModelReadEnd ReadDxfModel(std::string_view text, double unitFactor, std::vector<TRawTriangle> &triangles,
@@ -102,6 +122,8 @@ TModelReadResult ReadModel(const QString &path, int unit, const TStopRequest &st
                                   : ReadDxfModel(text, unitFactor, triangles, box, stop);
     if (end == TModelReadEnd::Cancelled)
         return ended(Status::Cancelled, path);
+    if (end == TModelReadEnd::TooManyTriangles)
+        return ended(Status::TooLarge, path);
     if (end == TModelReadEnd::Failed || triangles.empty())
         return ended(Status::Empty, path);
     TModelReadResult result = ended(Status::Read, path);

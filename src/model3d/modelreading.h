@@ -23,7 +23,8 @@ struct TModelReadResult
 {
     enum class Status {
         Read, // model holds the triangles
-        Empty, // no triangle: none in the file, a broken DXF, too many, or a kind not read
+        Empty, // no triangle: none in the file, a broken DXF, or a kind not read
+        TooLarge, // more triangles than a model may hold
         Unreadable, // the file could not be opened or read; reason holds the system's words
         Cancelled,
     };
@@ -33,8 +34,12 @@ struct TModelReadResult
     QString reason;
 
     // What to show for a load that gave no model: "The file cannot be opened: " (followed by
-    // the file name) or the empty-file message. Empty when there is nothing to show.
+    // the file name), the empty-file message, or the triangle limit's. Empty when there is
+    // nothing to show.
     TModelMessageKey message() const;
+    // That message's text in the current language, with the file name and the system's
+    // reason, or the limit, filled in.
+    QString text() const;
 };
 
 // The DXF face meshes of `text` as triangles in millimetres, appended to `triangles`, with

@@ -62,7 +62,7 @@ TModelReadEnd ReadRawFile(std::string_view text, double unitFactor, std::vector<
         if (!ParseRawLine(line, unitFactor, triangle, box))
             continue;
         if (triangles.size() >= maxTriangles)
-            return TModelReadEnd::Failed;
+            return TModelReadEnd::TooManyTriangles;
         triangles.push_back(triangle);
     }
     return TModelReadEnd::Complete;

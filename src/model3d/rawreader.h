@@ -15,8 +15,8 @@
 // numbers whose millimetres fit a float.
 bool ParseRawLine(std::string_view line, double unitFactor, TRawTriangle &triangle, TModelBox &box);
 
-// Appends the triangles of a RAW file's text to `triangles` and widens `box`. Failed when the
-// file holds more than `maxTriangles` triangles.
+// Appends the triangles of a RAW file's text to `triangles` and widens `box`. TooManyTriangles
+// when the file holds more than `maxTriangles` triangles.
 TModelReadEnd ReadRawFile(std::string_view text, double unitFactor, std::vector<TRawTriangle> &triangles,
                           TModelBox &box, const TStopRequest &stop = {},
                           std::size_t maxTriangles = MaxModelTriangles);

@@ -110,15 +110,9 @@ void TSerialCutGenerator::ZakonczWatekCzytaniaRAW(const TModelReadResult &result
     setControls(idleControls());
     if (!m_modelEmpty)
         return;
-    const TModelMessageKey key = result.message();
-    QString text = GetText(key.section.isEmpty() ? QStringLiteral("Project_window") : key.section,
-                           key.key.isEmpty() ? QStringLiteral("zbiorPusty") : key.key);
-    if (result.status == TModelReadResult::Status::Unreadable) {
-        text += result.fileName;
-        if (!result.reason.isEmpty())
-            text += QLatin1Char('\n') + result.reason;
-    }
-    ShowMsg(text, true);
+    const QString text = result.text();
+    ShowMsg(text.isEmpty() ? GetText(QStringLiteral("Project_window"), QStringLiteral("zbiorPusty")) : text,
+            true);
 }
 
 void TSerialCutGenerator::btnGenerujClick()

@@ -1,4 +1,10 @@
 #include "model3d/dxfmesh.h"
+#include "model3d/modelreading.h"
+#include "support/scopedlanguage.h"
+#include "support/testfiles.h"
+
+#include <QLocale>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -225,4 +231,85 @@ TEST(DxfMesh, BrokenOrHostileFilesGiveNoTriangles)
         SCOPED_TRACE(c.why);
         EXPECT_EQ(convert(c.text, 1000), std::nullopt);
     }
+}
+
+TEST(DxfMesh, InsertsBeyondTheTriangleCapAreRefusedBeforeTheyAreExpanded)
+{
+    // Blocks L1 .. Ln, each holding a face (or only the last one) and inserting the next
+    // `times` times.
+    auto levels = [](int n, int times, bool faceInEach) {
+        std::string blocks;
+        for (int k = 1; k <= n; ++k) {
+            std::string body = faceInEach || k == n ? face(unitFace) : "";
+            for (int i = 0; k < n && i < times; ++i)
+                body += insert(name("L", k + 1), {float(i), 0, 0});
+            blocks += block(name("L", k), body);
+        }
+        return dxfFile(blocks, insert("L1"));
+    };
+    // The count must give what the expansion gives, neither more nor less: at a cap of
+    // exactly that many triangles the file is read, one below it is refused.
+    const struct
+    {
+        const char *why;
+        std::string text;
+        std::size_t triangles;
+    } exact[] = {
+        {"three levels of ten", levels(3, 10, false), 100},
+        {"twelve levels, the last two beyond the deepest", levels(12, 1, true), 10},
+        {"a cycle, each block once",
+         dxfFile(block("A", face(unitFace) + insert("B") + insert("B"))
+                     + block("B", face(unitFace) + insert("A")),
+                 insert("A") + insert("B")),
+         5},
+    };
+    for (const auto &c : exact) {
+        SCOPED_TRACE(c.why);
+        const auto read = convert(c.text, c.triangles);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->size(), c.triangles);
+        TDxf2RawConverter below(c.text, {}, c.triangles - 1);
+        EXPECT_EQ(below.Execute(), TModelReadEnd::TooManyTriangles);
+    }
+
+    // A few kilobytes that stand for 10^11 faces, for 10^10 inserts of nothing, or for a
+    // cycle of eleven blocks each inserting every other three times: with the program's own
+    // cap each ends before its expansion starts. The stop request, asked every 4096 pairs
+    // read, would cancel after some 100,000 pairs.
+    std::string cycle;
+    for (int b = 0; b < 11; ++b) {
+        std::string body = face(unitFace);
+        for (int c = 0; c < 11; ++c)
+            for (int i = 0; c != b && i < 3; ++i)
+                body += insert(name("K", c), {float(i), 0, 0});
+        cycle += block(name("K", b), body);
+    }
+    const struct
+    {
+        const char *why;
+        std::string text;
+        TModelReadEnd end;
+    } hostile[] = {
+        {"faces on twelve levels of ten", levels(12, 10, true), TModelReadEnd::TooManyTriangles},
+        {"a face below the deepest level", levels(12, 10, false), TModelReadEnd::Failed},
+        {"a cycle of eleven", dxfFile(cycle, insert("K0")), TModelReadEnd::TooManyTriangles},
+    };
+    for (const auto &c : hostile) {
+        SCOPED_TRACE(c.why);
+        int asked = 0;
+        TDxf2RawConverter converter(c.text, [&asked] { return ++asked > 25; });
+        EXPECT_EQ(converter.Execute(), c.end);
+    }
+
+    // The operator is told the limit, not that the file is empty.
+    ScopedLanguage language(ShippedLanguage());
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nested.dxf"));
+    WriteAll(path, QByteArray::fromStdString(hostile[0].text));
+    const TModelReadResult result = ReadModel(path, 0);
+    EXPECT_EQ(result.status, TModelReadResult::Status::TooLarge);
+    EXPECT_EQ(result.text().toStdString(),
+              "The model holds more than 30,000,000 triangles, more than can be read.");
+    QLocale::setDefault(QLocale::c());
 }

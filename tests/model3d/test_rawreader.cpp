@@ -118,7 +118,7 @@ TEST(RawReader, EndsOnStopRequestAndOnTheTriangleCap)
     EXPECT_EQ(triangles.size(), 4096u);
 
     triangles.clear();
-    EXPECT_EQ(ReadRawFile(text, 1, triangles, box, {}, 9999), TModelReadEnd::Failed);
+    EXPECT_EQ(ReadRawFile(text, 1, triangles, box, {}, 9999), TModelReadEnd::TooManyTriangles);
     triangles.clear();
     EXPECT_EQ(ReadRawFile(text, 1, triangles, box, {}, 10000), TModelReadEnd::Complete);
 }
