@@ -171,8 +171,14 @@ std::optional<std::pair<std::int32_t, std::int32_t>> ReadBasePointPosition(Plote
 
 bool GoToBasePoint(Tster &panel, Ploter &ploter, const BasePoint &point)
 {
-    // Nothing is switched on for a move that would be refused.
-    if (!ploter.ReadStatus() || ploter.plot().has(StatusFlag::JobRunning | StatusFlag::Moving)) {
+    // Nothing is switched on for a move that would be refused. A status
+    // that cannot be read means no machine, not a busy one.
+    if (!ploter.ReadStatus()) {
+        ploter.showMessage(
+            MachineMessage::of(QStringLiteral("Control"), QStringLiteral("ploterBrakLacznosci")));
+        return false;
+    }
+    if (ploter.plot().has(StatusFlag::JobRunning | StatusFlag::Moving)) {
         ploter.showMessage(
             MachineMessage::of(QStringLiteral("Control"), QStringLiteral("nieMoznaPrzesuwac")));
         return false;

@@ -79,5 +79,6 @@ std::optional<std::pair<std::int32_t, std::int32_t>> ReadBasePointPosition(Plote
 // Drives both wire ends to the point: wire heating on, the heat-up time,
 // then one move (speed mode 2, not waited for) with Z at 0 and the rotary
 // axes where they stand. The point is kept within the travel. Refused with
-// "nieMoznaPrzesuwac" while a job runs or the axes move.
+// "nieMoznaPrzesuwac" while a job runs or the axes move, and with
+// "ploterBrakLacznosci" when the machine does not answer.
 bool GoToBasePoint(Tster &panel, Ploter &ploter, const BasePoint &point);

@@ -160,4 +160,15 @@ TEST(BasePoints, GoHeatsWaitsAndDrivesBothEndsWithinTheTravel)
     EXPECT_EQ(busy.messages[0].key, "nieMoznaPrzesuwac");
 }
 
+// Without a machine "Go to" said that a job ran or the axes moved.
+TEST(BasePoints, GoWithoutAMachineSaysItIsNotConnected)
+{
+    SimRig none({}, {}, false);
+    NoJobControl jobs;
+    Tster panel(*none.ploter, jobs);
+    EXPECT_FALSE(GoToBasePoint(panel, *none.ploter, BasePoint {10, 10}));
+    ASSERT_EQ(none.messages.size(), 1u);
+    EXPECT_EQ(none.messages[0].key, "ploterBrakLacznosci");
+}
+
 } // namespace
