@@ -64,7 +64,9 @@ void Tprzesun::testClick(double dx, double dy, double angle)
 {
     if (!m_ploter.WaitWhileBusy() || !m_ploter.link().connected())
         return;
-    while (!m_stop) {
+    // A whole cycle runs first, even when a key came while the machine was
+    // still busy: the stop is looked at only after each cycle.
+    do {
         if (!m_ploter.ReadPositions())
             return;
         const MachineState &s = m_ploter.state();
@@ -96,7 +98,7 @@ void Tprzesun::testClick(double dx, double dy, double angle)
         }
         if (m_caption)
             m_caption(m_ploter.link().readFailures(), m_ploter.link().writeFailures());
-    }
+    } while (!m_stop);
 }
 
 void Tprzesun::TestGrzalkiClick()

@@ -25,9 +25,9 @@ public:
     // `mode` 0 moves to the position, 1 by the distances; lengths in mm,
     // the angle in degrees; the arms are the panel's selection.
     bool WykonajClick(int mode, double x, double y, double z, double angle);
-    // Back and forth by the distances (mm, degrees) until stopped; the
-    // forward move is cut so that it stays within the travel, and a cycle
-    // always ends where it began.
+    // Back and forth by the distances (mm, degrees) until stopped, at least
+    // one whole cycle; the forward move is cut so that it stays within the
+    // travel, and a cycle always ends where it began.
     void testClick(double dx, double dy, double angle);
     // Heating on and off until stopped; a cycle always ends with the
     // heating off.

@@ -90,4 +90,21 @@ TEST(MoveWire, MotionTestStaysWithinTravelEndsWhereItBeganAndShowsLinkCounts)
     EXPECT_EQ(captions, (std::vector<std::pair<int, int>> {{3, 0}}));
 }
 
+// A key pressed while the test waited for the machine ended it before its
+// first cycle.
+TEST(MoveWire, MotionTestStoppedDuringItsFirstWaitStillRunsOneCycle)
+{
+    MoveWireRig rig;
+    rig.clock.setSleepHook([&](std::int64_t) { rig.stop = true; });
+    int cycles = 0;
+    rig.dialog.setCaptionHandler([&](int, int) { ++cycles; });
+    rig.dialog.testClick(10, 0, 0);
+    const std::vector<QByteArray> sent = rig.takeCommands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), record('A', 0xFE, 200)), 20);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), record('A', 0x00, 1000)), 1);
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), record('A', 0x00, -1000)), 1);
+    EXPECT_EQ(cycles, 1);
+    EXPECT_EQ(rig.machine->rawPosition(Axis::X1), 0);
+}
+
 } // namespace
