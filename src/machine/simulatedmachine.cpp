@@ -10,6 +10,11 @@
 
 namespace {
 
+// The heating channels of the wire: "R" x 2 is the wire, 1 and 3 the two
+// power outputs that feed it.
+constexpr int kWireChannel = 2;
+constexpr int kWireOutputs[] = {1, 3};
+
 std::int32_t int32At(const QByteArray &c, int at)
 {
     if (c.size() < at + 4)
@@ -195,10 +200,21 @@ void SimulatedMachine::execute(const QByteArray &c)
             suspendJobMotion();
         }
         break;
-    case 'R':
-        m_heating[byteAt(c, 2) & 7] = byteAt(c, 1) != 0;
-        m_powerChannel = byteAt(c, 2) & 7;
+    case 'R': {
+        const int channel = byteAt(c, 2) & 7;
+        const bool on = byteAt(c, 1) != 0;
+        m_heating[static_cast<std::size_t>(channel)] = on;
+        // Channel 2 is the wire itself; channels 1 and 3 heat the same wire
+        // through the configured power output. Switching the wire off puts
+        // it out whichever channel heated it, as the end of every job and
+        // every pause expect.
+        if (channel == kWireChannel && !on) {
+            for (const int output : kWireOutputs)
+                m_heating[static_cast<std::size_t>(output)] = false;
+        }
+        m_powerChannel = channel;
         break;
+    }
     case 'S': {
         const std::uint8_t sub = byteAt(c, 1);
         if (sub == 13)

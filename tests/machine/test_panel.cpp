@@ -1,5 +1,6 @@
 #include "machine/machinekeys.h"
 #include "machine/machinesession.h"
+#include "machine/movewire.h"
 #include "machine/sterowanie.h"
 #include "simfixture.h"
 
@@ -723,6 +724,39 @@ TEST(SimulatedController, JobTakesTheTimeOfItsMovesAndAPauseHoldsItWhereItIs)
     EXPECT_TRUE(rig.machine->flags() & StatusFlag::JobRunning) << "the last pause still runs";
     rig.clock.advance(300 + rig.machine->config().jobIdleEndMs);
     EXPECT_FALSE(rig.machine->flags() & StatusFlag::JobRunning);
+}
+
+// "Wire heating off" left the power output that heated the wire on: the
+// lamp stayed lit after every job and pause, and the heat button could not
+// put it out.
+TEST(SimulatedController, WireHeatingOffPutsOutWhicheverChannelHeatedTheWire)
+{
+    for (const int channel : {1, 3}) {
+        SCOPED_TRACE(channel);
+        PanelRig rig;
+        auto lit = [&rig] { return (rig.machine->flags() & StatusFlag::HeatingOn) != 0; };
+        rig.link->Write(bytes({'r', 1, channel}));
+        rig.runJob();
+        ASSERT_TRUE(lit());
+        ASSERT_TRUE(rig.panel.wstrzymaj());
+        EXPECT_FALSE(lit()) << "paused";
+
+        rig.link->Write(bytes({'R', 1, channel}));
+        std::atomic<bool> stop {true};
+        Tprzesun(*rig.ploter, rig.panel, stop).TestGrzalkiClick();
+        EXPECT_FALSE(lit()) << "after the heater test";
+
+        rig.link->Write(bytes({'r', 1, channel}));
+        rig.runJob(20);
+        rig.link->Write(bytes({'r', 0, 2}));
+        rig.clock.advance(2000);
+        ASSERT_FALSE(rig.machine->jobRunning());
+        EXPECT_FALSE(lit()) << "after the job";
+        rig.panel.toggleHeating();
+        EXPECT_TRUE(lit());
+        rig.panel.toggleHeating();
+        EXPECT_FALSE(lit()) << "the heat button puts it out";
+    }
 }
 
 } // namespace
