@@ -1,5 +1,6 @@
 #include "machine/simulatedmachine.h"
 
+#include "app/machinefamily.h"
 #include "drawing/jobformat.h"
 #include "machine/machinestate.h"
 
@@ -157,7 +158,14 @@ void SimulatedMachine::execute(const QByteArray &c)
     case 'B': {
         if (m_moving && m_motion.job)
             break;
-        const std::uint8_t mask = byteAt(c, 1);
+        std::uint8_t mask = byteAt(c, 1);
+        // One drive per axis carries both wire ends: homing it homes both.
+        if (!HasSeparateEndDrives(m_config.product)) {
+            if (mask & (1u << Axis::X1))
+                mask |= 1u << Axis::X2;
+            if (mask & (1u << Axis::Y1))
+                mask |= 1u << Axis::Y2;
+        }
         std::array<std::int32_t, 8> delta{};
         long long longest = 0;
         for (int axis = 0; axis < 8; ++axis) {

@@ -453,8 +453,7 @@ void Tster::bazuj()
         m_ploter.showMessage(MachineMessage::of(kControl, QStringLiteral("ploterBazowanieNiemozliwe")));
         return;
     }
-    const bool bothEnds = m_ploter.nameStartsWith("Vq") || isQ7() || m_ploter.nameStartsWith("Zf")
-        || IsFamily(m_ploter.plot().family, QLatin1String("LJ"));
+    const bool bothEnds = HasSeparateEndDrives(m_ploter.plot().machineName);
     const int xMask = bothEnds ? 17 : 1;
     const int yMask = bothEnds ? 34 : 2;
     const bool bn = IsFamily(m_ploter.plot().family, QLatin1String("BN"));

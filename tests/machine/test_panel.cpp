@@ -227,6 +227,22 @@ TEST(Homing, MasksPerFamily)
     }
 }
 
+// The simulated "bn45" homed its X and Y drives for wire end 1 alone: the
+// panel showed wire end 2 where it stood before until a later move.
+TEST(Homing, OneDrivePerAxisBringsBothWireEndsHome)
+{
+    PanelRig rig;
+    for (const int axis : {Axis::X1, Axis::X2})
+        rig.machine->setRawPosition(axis, 30000);
+    for (const int axis : {Axis::Y1, Axis::Y2})
+        rig.machine->setRawPosition(axis, 20000);
+    rig.panel.bazuj();
+    rig.panel.setDisplayWanted(true);
+    rig.panel.poll();
+    const tplotstate &shown = rig.panel.view().plot;
+    EXPECT_EQ((std::array {shown.X1, shown.Y1, shown.X2, shown.Y2}), (std::array {0, 0, 0, 0}));
+}
+
 TEST(Homing, AKeyPressStopsItAndLaterStepsOnlyStop)
 {
     PanelRig rig;
