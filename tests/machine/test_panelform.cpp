@@ -150,6 +150,27 @@ TEST(PanelForm, EveryTextShowsWholeInEnglishAndPolishInEveryUnit)
     Units::setCurrentLengthUnit(Units::Millimetre);
 }
 
+// Every activation translated the panel again and dropped the units from
+// the speed and heating titles until the next display refresh (none came
+// while homing or while the panel was not the active window).
+TEST(PanelForm, TitlesKeepTheirUnitsWhenThePanelIsTranslatedAgain)
+{
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TsterForm form;
+        PanelView view;
+        view.connected = true;
+        view.speedCaptionKey = QStringLiteral("szybkoscRobocza");
+        form.showView(view);
+        form.Translate();
+        EXPECT_EQ(form.findChild<QGroupBox *>("Szybkosc")->title(),
+                  GetText("Control", "szybkoscRobocza") + " [mm/min]");
+        EXPECT_EQ(form.findChild<QGroupBox *>("GroupPower")->title(),
+                  GetText("Control", "BoxAmper.Caption") + "  [ A ]");
+    }
+}
+
 // Without the pictures the heating button showed a blank square: its drawn
 // lamp must tell on from off.
 TEST(PanelForm, HeatingButtonShowsOnAndOffWithoutItsPicture)

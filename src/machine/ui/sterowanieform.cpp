@@ -392,6 +392,24 @@ QString TsterForm::speedTitle(const QString &key, int unit)
     return GetText(kControl, key) + QStringLiteral(" [") + Units::unitName(unit) + QStringLiteral("/min]");
 }
 
+void TsterForm::showGroupTitles()
+{
+    // Every activation translates the panel again: the titles keep the
+    // units of what the machine last reported (the speed mode's caption,
+    // the power in amperes or percent), or the view would lose them until
+    // the next display refresh, which never comes while the machine's
+    // thread is busy homing or the panel is not the active window.
+    const int unit = Units::currentLengthUnit();
+    m_positions->setTitle(positionTitle(unit));
+    m_speedGroup->setTitle(speedTitle(
+        m_view.speedCaptionKey.isEmpty() ? QStringLiteral("szybkosc") : m_view.speedCaptionKey, unit));
+    if (!m_viewShown)
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("GroupPower.Caption")));
+    else
+        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption"))
+                               + (m_view.lj ? QStringLiteral("  [ % ]") : QStringLiteral("  [ A ]")));
+}
+
 void TsterForm::reserveTextWidths()
 {
     // Every title a group may take, in every length unit.
@@ -415,15 +433,13 @@ void TsterForm::reserveTextWidths()
 void TsterForm::Translate()
 {
     setWindowTitle(GetText(kControl, QStringLiteral("caption")));
-    m_positions->setTitle(positionTitle(Units::currentLengthUnit()));
     for (auto &[name, button] : m_buttons) {
         button->setToolTip(GetText(kControl, name + QStringLiteral(".Hint")));
         if (name == QLatin1String("kstop") && button->icon().isNull())
             button->setText(GetText(kControl, QStringLiteral("kstop.caption")));
     }
-    m_powerGroup->setTitle(GetText(kControl, QStringLiteral("GroupPower.Caption")));
     m_heating->setToolTip(GetText(kControl, QStringLiteral("k_zalwyl.Hint")));
-    m_speedGroup->setTitle(GetText(kControl, QStringLiteral("szybkosc")));
+    showGroupTitles();
     m_tensionGroup->setTitle(GetText(kControl, QStringLiteral("NaciagBox.Caption"))
                              + QStringLiteral("  [ N ]"));
     m_home->setText(GetText(kControl, QStringLiteral("bazuj.caption")));
@@ -508,9 +524,8 @@ void TsterForm::showView(const PanelView &view)
     m_current->setMaximum(std::max(1, view.maxV));
     m_current->setValue(p.speeds[4]);
     m_labels[QStringLiteral("chwilowaLabel")]->setText(QString::number(p.speeds[4]));
-    if (!view.speedCaptionKey.isEmpty())
-        m_speedGroup->setTitle(speedTitle(view.speedCaptionKey, Units::currentLengthUnit()));
-    m_positions->setTitle(positionTitle(Units::currentLengthUnit()));
+    m_viewShown = true;
+    showGroupTitles();
     m_speed->setMaximum(std::max(1, view.maxV));
     m_speed->setValue(view.speed);
     m_labels[QStringLiteral("speedlabel")]->setText(speedText(view.speed));
@@ -539,13 +554,9 @@ void TsterForm::showView(const PanelView &view)
     m_power->setValue(view.powerPosition);
     m_realPower->setVisible(!view.lj);
     if (view.lj) {
-        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption"))
-                               + QStringLiteral("  [ % ]"));
         m_labels[QStringLiteral("PowerLabel")]->setText(QString::number(view.powerPosition)
                                                         + QLatin1Char('%'));
     } else {
-        m_powerGroup->setTitle(GetText(kControl, QStringLiteral("BoxAmper.Caption"))
-                               + QStringLiteral("  [ A ]"));
         m_labels[QStringLiteral("PowerLabel")]->setText(view.newProtocol
                                                             ? FixedText(view.powerPosition / 1000.0, 2)
                                                             : FixedText(view.powerPosition / 10.0, 1));

@@ -80,6 +80,9 @@ private:
     void loadIcons();
     static QString positionTitle(int unit);
     static QString speedTitle(const QString &key, int unit);
+    // The position, speed and power titles for the last view, in the
+    // current language and length unit.
+    void showGroupTitles();
     // Groups and labels whose texts change keep the room of the widest one.
     void reserveTextWidths();
     QString positionText(std::int32_t hundredths) const;
@@ -110,6 +113,7 @@ private:
     QPushButton *m_align = nullptr;
     QLabel *m_backLabel = nullptr;
     PanelView m_view;
+    bool m_viewShown = false;
     bool m_updating = false;
     std::function<void()> m_stopRequest;
 };
