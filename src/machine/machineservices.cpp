@@ -34,8 +34,10 @@ MachineServices::MachineServices(MachineSession &session)
     , m_session(session)
 {
     qRegisterMetaType<UpgradeView>();
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
         m_resourceFolder = ProgramFolders::current().programDir();
+        m_firmwareRecord = ProgramFolders::current().writablePath(QStringLiteral("firmware.ini"));
+    }
 }
 
 MachineServices::~MachineServices() = default;
@@ -57,7 +59,8 @@ bool MachineServices::ready() const
 TUpgradeProgram &MachineServices::upgrade()
 {
     if (!m_upgrade) {
-        m_upgrade = std::make_unique<TUpgradeProgram>(*m_session.ploter(), m_resourceFolder);
+        m_upgrade
+            = std::make_unique<TUpgradeProgram>(*m_session.ploter(), m_resourceFolder, m_firmwareRecord);
         m_upgrade->setTimings(m_eraseMs, m_restartMs);
         m_upgrade->setViewHandler([this](const UpgradeView &view) { emit upgradeViewChanged(view); });
     }

@@ -32,6 +32,9 @@ public:
     // Where the ROM files and "eprom.bin" are looked for (the program
     // folder); the erase and restart waits (ms), for tests.
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
+    // The file that keeps each controller's last version and unfinished
+    // upgrade between runs (before the upgrade window is first opened).
+    void setFirmwareRecord(const QString &path) { m_firmwareRecord = path; }
     void setUpgradeTimings(std::int64_t eraseMs, std::int64_t restartMs, std::int64_t storeMs);
 
 public slots:
@@ -64,6 +67,7 @@ private:
     MachineSession &m_session;
     std::atomic<bool> m_stop {false};
     QString m_resourceFolder;
+    QString m_firmwareRecord;
     std::int64_t m_eraseMs = 15000;
     std::int64_t m_restartMs = 9000;
     std::int64_t m_storeMs = 5000;

@@ -43,6 +43,12 @@ QString RomFileName(const QString &family, int firmwareMajor)
                               : QStringLiteral("ROM/Vq/Dervilon81.rom");
 }
 
+bool IsRomFileName(const QString &name)
+{
+    return name == RomFileName(QStringLiteral("Q7"), 0) || name == RomFileName({}, 2)
+        || name == RomFileName({}, 1);
+}
+
 std::optional<RomImage> ParseRomImage(const QByteArray &bytes)
 {
     if (bytes.size() != kRomFileSize)
@@ -70,11 +76,95 @@ QByteArray RomImageBytes(const RomImage &image)
     return bytes;
 }
 
+// --- What is kept of each controller ------------------------------------------------
+
+namespace {
+
+const QString kLastVersionKey = QStringLiteral("LastVersion");
+const QString kUnfinishedKey = QStringLiteral("UnfinishedUpgrade");
+
+// A controller without a serial number cannot be told from another: what
+// is known of it is kept for the run only, under a name no serial number
+// gives (percent-encoding never ends in a lone "%").
+const QString kNoSerial = QStringLiteral("%");
+
+// A serial number as a section name that reads back as itself: any
+// character a header line cannot hold is percent-encoded.
+QString sectionOf(const QString &serial)
+{
+    return serial.isEmpty() ? kNoSerial : QString::fromLatin1(serial.toUtf8().toPercentEncoding());
+}
+
+} // namespace
+
+FirmwareRecord::FirmwareRecord(QString path)
+    : m_path(std::move(path))
+    , m_ini(m_path.isEmpty() ? TIniFile() : TIniFile(m_path))
+{ }
+
+std::optional<FirmwareVersion> FirmwareRecord::lastVersion(const QString &serial) const
+{
+    const QStringList parts = m_ini.readString(sectionOf(serial), kLastVersionKey).split(QLatin1Char('.'));
+    bool majorOk = false, minorOk = false;
+    const int major = parts.size() == 2 ? parts[0].toInt(&majorOk) : 0;
+    const int minor = parts.size() == 2 ? parts[1].toInt(&minorOk) : 0;
+    // The controller reports each part in one byte.
+    if (!majorOk || !minorOk || major < 0 || minor < 0 || major > 255 || minor > 255)
+        return std::nullopt;
+    return FirmwareVersion {major, minor};
+}
+
+std::optional<QString> FirmwareRecord::unfinishedUpgrade(const QString &serial) const
+{
+    // Only the program's own image names: the file may have been edited, and
+    // the name is written to the controller and read into by the service.
+    const QString name = m_ini.readString(sectionOf(serial), kUnfinishedKey);
+    if (!IsRomFileName(name))
+        return std::nullopt;
+    return name;
+}
+
+std::optional<MachineMessage> FirmwareRecord::setLastVersion(const QString &serial, FirmwareVersion version)
+{
+    if (lastVersion(serial) == version)
+        return std::nullopt;
+    return write(serial, kLastVersionKey, version.text());
+}
+
+std::optional<MachineMessage> FirmwareRecord::setUnfinishedUpgrade(const QString &serial,
+                                                                   const QString &romName)
+{
+    if (unfinishedUpgrade(serial) == romName)
+        return std::nullopt;
+    return write(serial, kUnfinishedKey, romName);
+}
+
+std::optional<MachineMessage> FirmwareRecord::clearUnfinishedUpgrade(const QString &serial)
+{
+    if (m_ini.readString(sectionOf(serial), kUnfinishedKey).isEmpty())
+        return std::nullopt;
+    return write(serial, kUnfinishedKey, {});
+}
+
+std::optional<MachineMessage> FirmwareRecord::write(const QString &serial, const QString &key,
+                                                    const QString &value)
+{
+    if (!m_ini.writeString(sectionOf(serial), key, value) || m_path.isEmpty() || serial.isEmpty())
+        return std::nullopt;
+    TIniFile kept = m_ini;
+    kept.eraseSection(kNoSerial);
+    const ConfigFiles::FileResult saved = kept.save();
+    if (!saved.ok)
+        return MachineMessage::fileWriteFailed(m_path, saved.error);
+    return std::nullopt;
+}
+
 // --- The window's logic ----------------------------------------------------------
 
-TUpgradeProgram::TUpgradeProgram(Ploter &ploter, QString romFolder)
+TUpgradeProgram::TUpgradeProgram(Ploter &ploter, QString romFolder, QString recordPath)
     : m_ploter(ploter)
     , m_romFolder(std::move(romFolder))
+    , m_record(std::move(recordPath))
 { }
 
 void TUpgradeProgram::setTimings(std::int64_t eraseMs, std::int64_t restartMs)
@@ -99,7 +189,20 @@ QString TUpgradeProgram::machineKey() const
 
 bool TUpgradeProgram::incomplete() const
 {
-    return m_incomplete.contains(m_machine);
+    return m_record.unfinishedUpgrade(m_machine).has_value();
+}
+
+void TUpgradeProgram::markUnfinished()
+{
+    recordSaved(m_record.setUnfinishedUpgrade(m_machine, m_romName));
+}
+
+void TUpgradeProgram::recordSaved(const std::optional<MachineMessage> &message)
+{
+    if (!message || m_recordMessageShown)
+        return;
+    m_recordMessageShown = true;
+    m_ploter.showMessage(*message);
 }
 
 void TUpgradeProgram::publish()
@@ -169,11 +272,18 @@ bool TUpgradeProgram::setStartAddress()
 
 void TUpgradeProgram::chooseRomFile()
 {
-    const auto remembered = m_incomplete.find(m_machine);
-    if (remembered != m_incomplete.end())
-        m_romName = remembered->second;
-    else
-        m_romName = RomFileName(m_ploter.plot().family, m_controller ? m_controller->major : 0);
+    if (const std::optional<QString> unfinished = m_record.unfinishedUpgrade(m_machine)) {
+        m_romName = *unfinished;
+    } else {
+        // A controller in its loader (0.0) takes the image of the program it
+        // ran last, not the one for version 0.
+        int major = m_controller ? m_controller->major : 0;
+        const std::optional<FirmwareVersion> last = m_record.lastVersion(m_machine);
+        if ((!m_controller || *m_controller == FirmwareVersion {}) && last)
+            major = last->major;
+        m_romName = RomFileName(m_ploter.plot().family, major);
+    }
+    m_view.incomplete = incomplete();
     m_view.romPath = m_romFolder + QLatin1Char('/') + m_romName;
     m_view.fileVersion.clear();
     m_view.askDowngrade = false;
@@ -193,6 +303,7 @@ void TUpgradeProgram::chooseRomFile()
 void TUpgradeProgram::activate()
 {
     m_success = true;
+    m_recordMessageShown = false;
     m_view = UpgradeView {};
     m_messageShown = true; // the version read at activation stays quiet
     m_machine = machineKey();
@@ -239,6 +350,7 @@ bool TUpgradeProgram::run(UpgradeOperation operation)
 {
     m_success = true;
     m_messageShown = false;
+    m_recordMessageShown = false;
     m_machine = machineKey();
     m_view.busy = true;
     m_view.upgradeEnabled = false;
@@ -287,6 +399,10 @@ bool TUpgradeProgram::GetVersionClick()
         return false;
     }
     m_controller = FirmwareVersion {m_ploter.state().firmwareMajor, m_ploter.state().firmwareMinor};
+    // The version of a program that runs; not the loader's 0.0, and not the
+    // old program's while an upgrade of it is unfinished.
+    if (*m_controller != FirmwareVersion {} && !incomplete())
+        recordSaved(m_record.setLastVersion(m_machine, *m_controller));
     m_view.controllerVersion = version;
     publish();
     return true;
@@ -305,9 +421,10 @@ bool TUpgradeProgram::IsBlanc(bool &blank)
 bool TUpgradeProgram::EraseProgramClick()
 {
     start("Kasuje", 0);
-    m_incomplete.emplace(m_machine, m_romName);
+    // An erase that was never sent left the program as it was.
     if (!send(subCommand(9)))
         return false;
+    markUnfinished();
     // The controller gives no sign of the end of an erase: wait its time.
     waitShowingProgress(m_eraseMs);
     bool blank = false;
@@ -334,7 +451,7 @@ bool TUpgradeProgram::writeImage(const RomImage &image)
     if (!blank && !EraseProgramClick())
         return false;
     start("Zapisuje", 1);
-    m_incomplete.emplace(m_machine, m_romName);
+    markUnfinished();
     if (!setStartAddress())
         return false;
     QByteArray command = subCommand(10);
@@ -374,7 +491,8 @@ bool TUpgradeProgram::verifyImage(const RomImage &image)
         progress(i, kProgramWords - 1);
     }
     m_view.resultKey = QStringLiteral("WeryfikacjaOk");
-    m_incomplete.erase(m_machine);
+    recordSaved(m_record.clearUnfinishedUpgrade(m_machine));
+    m_view.incomplete = incomplete();
     publish();
     return true;
 }

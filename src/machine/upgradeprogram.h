@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/inifile.h"
 #include "machine/ploter.h"
 
 #include <QByteArray>
@@ -9,7 +10,6 @@
 #include <compare>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -29,6 +29,8 @@ bool IsUpgradable(FirmwareVersion version);
 
 // The ROM file of a machine, relative to the program folder.
 QString RomFileName(const QString &family, int firmwareMajor);
+// Whether a name is one that RomFileName gives.
+bool IsRomFileName(const QString &name);
 
 // A ROM file: the image's version in two little-endian header words, then
 // the program words in address order.
@@ -43,6 +45,34 @@ struct RomImage
 // never sent, so a truncated copy cannot leave half a program behind.
 std::optional<RomImage> ParseRomImage(const QByteArray &bytes);
 QByteArray RomImageBytes(const RomImage &image);
+
+// What the program keeps about each controller between runs, by serial
+// number, in a small INI file of its own: the last version the
+// controller's program reported, and the ROM file of an upgrade that began
+// to change the program memory and did not end in a good verify. A
+// controller left in its loader (version 0.0) by such an upgrade is thus
+// offered the same image at the next start. Without a file, or when it
+// cannot be written, it remembers for the run.
+class FirmwareRecord
+{
+public:
+    explicit FirmwareRecord(QString path = {});
+
+    std::optional<FirmwareVersion> lastVersion(const QString &serial) const;
+    // The ROM file (relative to the program folder) of the unfinished upgrade.
+    std::optional<QString> unfinishedUpgrade(const QString &serial) const;
+
+    // Each gives the message of a failed save.
+    std::optional<MachineMessage> setLastVersion(const QString &serial, FirmwareVersion version);
+    std::optional<MachineMessage> setUnfinishedUpgrade(const QString &serial, const QString &romName);
+    std::optional<MachineMessage> clearUnfinishedUpgrade(const QString &serial);
+
+private:
+    std::optional<MachineMessage> write(const QString &serial, const QString &key, const QString &value);
+
+    QString m_path;
+    TIniFile m_ini;
+};
 
 // The operations of the upgrade window: the upgrade itself and the service
 // panel's steps.
@@ -64,6 +94,9 @@ struct UpgradeView
     QString resultKey;
     std::array<bool, 3> steps {}; // erase, write, verify started
     int progress = 0; // 0 .. 100
+    // The last upgrade of this controller did not finish: its program is
+    // incomplete.
+    bool incomplete = false;
 };
 
 // The firmware upgrade window's logic (TUpgradeProgramForm): replaces the
@@ -72,15 +105,17 @@ struct UpgradeView
 // operation; the window follows the view it reports.
 //
 // Every step stops at the first failed command or read with one message.
-// Once the program memory was touched, a machine whose upgrade did not end
-// in a good verify is remembered as incomplete for the rest of the run: its
+// Once the program memory was touched (an erase sent, or words about to be
+// written), a machine whose upgrade did not end in a good verify is kept in
+// the record as incomplete, also for later runs: the window and its
 // messages say so, and the upgrade stays offered for it with the same ROM
 // file even when its loader reports a version that is not upgradable.
 class TUpgradeProgram
 {
 public:
-    // `romFolder` holds "ROM/...".
-    TUpgradeProgram(Ploter &ploter, QString romFolder);
+    // `romFolder` holds "ROM/..."; `recordPath` is the record's file (none:
+    // remembered for the run).
+    TUpgradeProgram(Ploter &ploter, QString romFolder, QString recordPath = {});
 
     void setViewHandler(std::function<void(const UpgradeView &)> handler)
     {
@@ -116,6 +151,9 @@ private:
     bool readWord(std::uint16_t &word);
     bool setStartAddress();
     void fail(MachineMessage message);
+    void markUnfinished();
+    // A record that could not be saved is told once; the upgrade goes on.
+    void recordSaved(const std::optional<MachineMessage> &message);
     void start(const char *operationKey, int step);
     void progress(long long done, long long total);
     void waitShowingProgress(std::int64_t totalMs);
@@ -132,9 +170,8 @@ private:
     QString m_machine; // serial number of the machine the window works on
     UpgradeView m_view;
     std::function<void(const UpgradeView &)> m_viewHandler;
-    // Machines (by serial number) whose program is incomplete, with the ROM
-    // file their upgrade used.
-    std::map<QString, QString> m_incomplete;
+    FirmwareRecord m_record;
+    bool m_recordMessageShown = false;
 };
 
 // The control panel's restore of the factory parameters: every byte of the

@@ -35,9 +35,9 @@ const QByteArray kSetStart = S(8, {0, 0, 0, 2});
 // the upgrade logic over it, in virtual time.
 struct UpgradeRig : SimRig
 {
-    explicit UpgradeRig(SimulatedMachineConfig config = {})
+    explicit UpgradeRig(SimulatedMachineConfig config = {}, QString record = {})
         : SimRig(config)
-        , upgrade(*ploter, folder.path())
+        , upgrade(*ploter, folder.path(), record.isEmpty() ? recordPath() : record)
     {
         ploter->ReadMachineInfo();
         upgrade.setViewHandler([this](const UpgradeView &v) { views.push_back(v); });
@@ -45,6 +45,18 @@ struct UpgradeRig : SimRig
     }
 
     QString romPath() const { return folder.path() + QStringLiteral("/ROM/Vq/Dervilon162.rom"); }
+    QString recordPath() const { return folder.path() + QStringLiteral("/firmware.ini"); }
+    // The cable is pulled while the image is written, then plugged in again:
+    // the controller starts in its loader.
+    void pullMidUpgradeAndReplug(const RomImage &image)
+    {
+        writeRom(RomImageBytes(image));
+        upgrade.activate();
+        machine->unplugAfterWrites(4 + 30000);
+        ASSERT_FALSE(upgrade.run(UpgradeOperation::Upgrade));
+        backend.replug(machine);
+        ploter->ReadMachineInfo();
+    }
     void writeRom(const QByteArray &bytes) const { WriteAll(romPath(), bytes); }
     std::vector<std::uint16_t> memory() { return machine->programMemory().words(clock.nowMs()); }
     int countSub(const std::vector<QByteArray> &commands, int sub) const
@@ -166,13 +178,7 @@ TEST(Upgrade, MachinePulledMidUpgradeIsUpgradedAgainFromItsLoader)
 {
     UpgradeRig rig;
     const RomImage image = makeImage({3, 6}, 5);
-    rig.writeRom(RomImageBytes(image));
-    rig.upgrade.activate();
-    rig.machine->unplugAfterWrites(4 + 30000);
-    ASSERT_FALSE(rig.upgrade.run(UpgradeOperation::Upgrade));
-
-    rig.backend.replug(rig.machine);
-    rig.ploter->ReadMachineInfo();
+    rig.pullMidUpgradeAndReplug(image);
     rig.upgrade.activate();
     EXPECT_EQ(rig.upgrade.view().controllerVersion, "0.0") << "the loader of a half-written program";
     EXPECT_TRUE(rig.upgrade.view().upgradeEnabled);
@@ -184,6 +190,50 @@ TEST(Upgrade, MachinePulledMidUpgradeIsUpgradedAgainFromItsLoader)
     EXPECT_EQ(rig.countSub(rig.takeCommands(), 9), 1) << "erased first";
     EXPECT_EQ(rig.memory(), image.words);
     EXPECT_TRUE(rig.messages.empty());
+}
+
+// After a failed upgrade and a restart of the program the controller sat in
+// its loader at 0.0: the window chose the image for version 0 and nothing
+// said that the program was incomplete. An erase that was never sent was
+// reported as an incomplete program.
+TEST(Upgrade, AnUnfinishedUpgradeAndTheLastVersionAreKeptByTheMachineAcrossRuns)
+{
+    UpgradeRig rig;
+    const RomImage image = makeImage({3, 6}, 11);
+    rig.pullMidUpgradeAndReplug(image);
+
+    TUpgradeProgram nextRun(*rig.ploter, rig.folder.path(), rig.recordPath());
+    nextRun.activate();
+    EXPECT_EQ(nextRun.view().controllerVersion, "0.0");
+    EXPECT_EQ(nextRun.view().romPath, rig.romPath());
+    EXPECT_TRUE(nextRun.view().incomplete) << "the window says the last upgrade did not finish";
+    EXPECT_TRUE(nextRun.view().upgradeEnabled);
+    ASSERT_TRUE(nextRun.run(UpgradeOperation::Upgrade));
+    EXPECT_FALSE(nextRun.view().incomplete);
+    TUpgradeProgram thirdRun(*rig.ploter, rig.folder.path(), rig.recordPath());
+    thirdRun.activate();
+    EXPECT_FALSE(thirdRun.view().incomplete);
+
+    // A loader with nothing unfinished on record still gets the image of the
+    // version the machine last ran (3.5 above).
+    SimulatedMachineConfig loader;
+    loader.firmwareMajor = 0;
+    loader.firmwareMinor = 0;
+    UpgradeRig bare(loader, rig.recordPath());
+    bare.upgrade.activate();
+    EXPECT_TRUE(bare.upgrade.view().romPath.endsWith("ROM/Vq/Dervilon162.rom"));
+
+    // "S" 9 never sent: the program is as it was.
+    UpgradeRig refused;
+    refused.writeRom(RomImageBytes(image));
+    refused.upgrade.activate();
+    refused.machine->failWrites(1, HidError::IoError, 1);
+    EXPECT_FALSE(refused.upgrade.run(UpgradeOperation::Upgrade));
+    EXPECT_EQ(refused.countSub(refused.takeCommands(), 9), 0);
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_EQ(refused.messages[0].key, "ploterBrakLacznosci");
+    EXPECT_TRUE(refused.messages[0].detailKey.isEmpty());
+    EXPECT_FALSE(refused.upgrade.view().incomplete);
 }
 
 TEST(Upgrade, NothingIsErasedForAWrongFileOrABusyMachine)

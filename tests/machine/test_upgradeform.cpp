@@ -43,6 +43,7 @@ struct ThreadedSession
             },
             std::move(virtualClock), CommandLine(), Settings());
         session->services()->setResourceFolder(folder.path());
+        session->services()->setFirmwareRecord(folder.filePath(QStringLiteral("firmware.ini")));
         QDir(folder.path()).mkpath(QStringLiteral("ROM/Vq"));
         session->moveToThread(&thread);
         thread.start();

@@ -88,6 +88,7 @@ TUpgradeProgramForm::TUpgradeProgramForm(MachineServices *services, QWidget *par
     m_status = label("pStatus", this);
     m_status->setFrameShape(QFrame::Panel);
     m_status->setFrameShadow(QFrame::Sunken);
+    m_status->setWordWrap(true);
     m_gauge = new QProgressBar(this);
     m_gauge->setObjectName(QStringLiteral("Gauge"));
     m_gauge->setRange(0, 100);
@@ -160,11 +161,16 @@ void TUpgradeProgramForm::showView(const UpgradeView &view)
     m_buttonUpgrade->setEnabled(view.upgradeEnabled && !view.busy);
     for (QPushButton *b : m_serviceButtons)
         b->setEnabled(!view.busy);
-    m_status->setText(view.busy ? GetText(kSection, QStringLiteral("TrwaAktualizacja"))
-                              + (view.operationKey.isEmpty()
-                                     ? QString()
-                                     : QLatin1Char(' ') + GetText(kSection, view.operationKey))
-                                : QString());
+    // Between operations the status tells of a controller whose last
+    // upgrade did not finish.
+    if (view.busy)
+        m_status->setText(GetText(kSection, QStringLiteral("TrwaAktualizacja"))
+                          + (view.operationKey.isEmpty()
+                                 ? QString()
+                                 : QLatin1Char(' ') + GetText(kSection, view.operationKey)));
+    else
+        m_status->setText(view.incomplete ? GetText(kSection, QStringLiteral("aktualizacjaNieukonczona"))
+                                          : QString());
     m_gauge->setValue(view.progress);
     for (int i = 0; i < 3; ++i)
         m_steps->item(i)->setCheckState(view.steps[static_cast<std::size_t>(i)] ? Qt::Checked
