@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/jobinfo.h"
+#include "project/jobinfo.h"
 
 #include <QDialog>
 

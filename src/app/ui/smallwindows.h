@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/aboutbox.h"
-#include "app/jobinfo.h"
+#include "project/jobinfo.h"
 #include "app/supportrequest.h"
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/jobinfo.h"
+#include "project/jobinfo.h"
 
 #include "app/common.h"
 #include "app/units.h"
