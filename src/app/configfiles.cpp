@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -165,6 +166,7 @@ KonfigLine ReadKonfigLine(QStringView line)
     if (line.mid(j, 2) != u":=")
         return out; // no separator: empty value
     j += 2;
+    out.separated = true;
     while (j < line.size() && isBlank(line[j]))
         ++j;
     out.value = line.mid(j).toString();
@@ -299,10 +301,19 @@ std::vector<KonfigLine> ReadKonfigLines(const QByteArray &bytes)
     return lines;
 }
 
-ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
+bool HoldsSettings(const std::vector<KonfigLine> &lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const KonfigLine &line) {
+        return line.separated && Settings::find(line.name) != nullptr;
+    });
+}
+
+namespace {
+
+ReadReport applyLines(const std::vector<KonfigLine> &lines, Settings &settings)
 {
     ReadReport report;
-    for (const KonfigLine &parsed : ReadKonfigLines(bytes)) {
+    for (const KonfigLine &parsed : lines) {
         const SettingInfo *info = Settings::find(parsed.name);
         if (!info) {
             report.unknown.append(parsed.name);
@@ -314,6 +325,13 @@ ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
             report.rejected.append(parsed.name);
     }
     return report;
+}
+
+} // namespace
+
+ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings)
+{
+    return applyLines(ReadKonfigLines(bytes), settings);
 }
 
 FileResult SaveKonfig(const QString &path, const Settings &settings)
@@ -334,7 +352,14 @@ LoadResult LoadKonfig(const QString &path, Settings &settings)
         result.error = file.errorString();
         return result;
     }
-    result.report = readMachineConfig(file.readAll(), settings);
+    // Any other file named as a configuration (notes, a drawing) changes no
+    // setting; refused, it never becomes the file the configuration is saved to.
+    const std::vector<KonfigLine> lines = ReadKonfigLines(file.readAll());
+    if (!HoldsSettings(lines)) {
+        result.status = LoadStatus::NotConfiguration;
+        return result;
+    }
+    result.report = applyLines(lines, settings);
     return result;
 }
 

@@ -54,10 +54,14 @@ struct KonfigLine
 {
     QString name;
     QString value;
+    bool separated = false; // the name is followed by ":="
 };
 KonfigLine ReadKonfigLine(QStringView line);
 // Every non-empty line of a file's text (UTF-8, CR, LF or CR LF line ends).
 std::vector<KonfigLine> ReadKonfigLines(const QByteArray &bytes);
+// True when some line sets a known setting ("<name> := <value>"): what tells
+// a machine configuration file from any other text file.
+bool HoldsSettings(const std::vector<KonfigLine> &lines);
 // The leading run of "+", "-", digits and decimal separators ("." or ",").
 QStringView NumberPrefix(QStringView value);
 
@@ -79,7 +83,8 @@ ReadReport readMachineConfig(const QByteArray &bytes, Settings &settings);
 
 FileResult SaveKonfig(const QString &path, const Settings &settings);
 
-enum class LoadStatus { Loaded, Missing, Unreadable };
+// NotConfiguration: the file holds no setting, so it is not read at all.
+enum class LoadStatus { Loaded, Missing, Unreadable, NotConfiguration };
 struct LoadResult
 {
     LoadStatus status = LoadStatus::Loaded;

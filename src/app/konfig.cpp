@@ -77,15 +77,21 @@ std::vector<KonfigMessage> Konfig::create()
     // A machine file that was moved or deleted since the last run (or sits on
     // a drive that is gone): say which, then fall back to the default file
     // rather than recreating the old path.
+    const QString fallback = defaultMachineConfigPath().left(MaxMachinePath);
     if (!QFileInfo::exists(m_global.machineConfigPath)) {
-        const QString fallback = defaultMachineConfigPath().left(MaxMachinePath);
         if (m_global.machineConfigPath != fallback)
             messages.push_back(missingFile(m_global.machineConfigPath));
         m_global.machineConfigPath = fallback;
     }
 
     Settings settings = Settings::current();
-    append(messages, loadInto(m_global.machineConfigPath, settings));
+    KonfigLoad load = loadInto(m_global.machineConfigPath, settings);
+    append(messages, std::move(load.messages));
+    if (!load.taken && m_global.machineConfigPath != fallback) {
+        // A refused file must not stay the one OK saves to with AutoSave.
+        m_global.machineConfigPath = fallback;
+        append(messages, loadInto(fallback, settings).messages);
+    }
     publish(settings);
     m_working = settings;
     m_snapshot = settings;
@@ -100,9 +106,10 @@ std::vector<KonfigMessage> Konfig::destroy()
     return {};
 }
 
-std::vector<KonfigMessage> Konfig::loadInto(const QString &path, Settings &settings)
+KonfigLoad Konfig::loadInto(const QString &path, Settings &settings)
 {
-    std::vector<KonfigMessage> messages;
+    KonfigLoad load;
+    std::vector<KonfigMessage> &messages = load.messages;
     m_flags.loading = true;
     const Settings before = settings;
     const auto result = ConfigFiles::LoadKonfig(path, settings);
@@ -118,17 +125,25 @@ std::vector<KonfigMessage> Konfig::loadInto(const QString &path, Settings &setti
     case ConfigFiles::LoadStatus::Unreadable:
         messages.push_back({true, QStringLiteral("Configuration"), QStringLiteral("bladOdczytu"),
                             path + QStringLiteral("\n") + result.error, false});
-        break;
+        m_flags.loading = false;
+        return load;
+    case ConfigFiles::LoadStatus::NotConfiguration:
+        // Nothing is taken from it, so it must not become the current file either.
+        messages.push_back(
+            {true, QStringLiteral("Configuration"), QStringLiteral("plikNieJestKonfiguracja"), path, false});
+        m_flags.loading = false;
+        return load;
     case ConfigFiles::LoadStatus::Loaded:
         break;
     }
+    load.taken = true;
     // A file may hold more power or speed than this machine takes: its
     // limits hold from the load on, not only once the dialog is opened.
     applyKnownMachineLimits(settings);
     noteChanges(before, settings);
     m_flags.loading = false;
     m_flags.powerOutputChanged = true;
-    return messages;
+    return load;
 }
 
 KonfigMessage Konfig::missingFile(const QString &path)
@@ -284,10 +299,12 @@ std::vector<KonfigMessage> Konfig::saveAs(const QString &path)
     return messages;
 }
 
-std::vector<KonfigMessage> Konfig::loadFrom(const QString &path)
+KonfigLoad Konfig::loadFrom(const QString &path)
 {
     Settings settings = m_working;
-    auto messages = loadInto(path, settings);
+    KonfigLoad load = loadInto(path, settings);
+    if (!load.taken)
+        return load;
     if (m_editing) {
         KonfigRules::UpdatePowerLimit(settings, machine());
         refresh(settings);
@@ -298,19 +315,21 @@ std::vector<KonfigMessage> Konfig::loadFrom(const QString &path)
         m_snapshot = settings;
     }
     setMachineConfigPath(path);
-    return messages;
+    return load;
 }
 
-std::vector<KonfigMessage> Konfig::loadKonfig(const QString &path)
+KonfigLoad Konfig::loadKonfig(const QString &path)
 {
     if (m_editing)
         return loadFrom(path);
     Settings settings = Settings::current();
-    auto messages = loadInto(path, settings);
+    KonfigLoad load = loadInto(path, settings);
+    if (!load.taken)
+        return load;
     publish(settings);
     m_working = settings;
     m_snapshot = settings;
-    return messages;
+    return load;
 }
 
 void Konfig::setSerialCutting(bool cutOffAtEnd)

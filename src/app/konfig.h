@@ -42,6 +42,15 @@ struct KonfigMessage
     bool keyIsCaption = false;
 };
 
+// What loading a machine configuration file did.
+struct KonfigLoad
+{
+    // The file's settings were read, or the missing file was made from the
+    // current ones. False when the file was refused: nothing changed.
+    bool taken = false;
+    std::vector<KonfigMessage> messages;
+};
+
 // The configuration store behind the configuration dialog: loads and saves
 // its files, keeps the snapshot that Cancel restores and the working copy the
 // dialog edits, and applies the mode and machine rules. No widgets.
@@ -85,12 +94,13 @@ public:
     std::optional<KonfigRules::Activation> setWorkingNumber(const SettingInfo &info, double value);
     void setWorkingText(const SettingInfo &info, const QString &value);
 
-    // "zapis" and "Odczyt": the chosen file becomes the current machine file.
+    // "zapis" and "Odczyt": the chosen file becomes the current machine file
+    // (a file refused by the load does not).
     std::vector<KonfigMessage> saveAs(const QString &path);
-    std::vector<KonfigMessage> loadFrom(const QString &path);
+    KonfigLoad loadFrom(const QString &path);
     // Loads a machine file into the program's settings while the dialog is
     // closed (barcode sets).
-    std::vector<KonfigMessage> loadKonfig(const QString &path);
+    KonfigLoad loadKonfig(const QString &path);
     std::vector<KonfigMessage> saveKonfig(const QString &path);
 
     // Serial cutting, as the serial-cut generator leaves it: the cutting mode
@@ -122,7 +132,7 @@ private:
     void publish(const Settings &settings);
     void noteChanges(const Settings &before, const Settings &after);
     KonfigRules::Activation refresh(Settings &settings);
-    std::vector<KonfigMessage> loadInto(const QString &path, Settings &settings);
+    KonfigLoad loadInto(const QString &path, Settings &settings);
     void applyKnownMachineLimits(Settings &settings) const;
     static KonfigMessage writeFailure(const QString &path, const QString &reason);
     static KonfigMessage missingFile(const QString &path);

@@ -13,6 +13,7 @@ const QString ProjectsSection = QStringLiteral("Projects");
 const QString LabelSection = QStringLiteral("Label");
 const QString ConfigKey = QStringLiteral("ConfigFileName");
 const QString SetExtension = QStringLiteral(".cod");
+constexpr QDir::Filters SetFileFilter = QDir::Files | QDir::Hidden | QDir::System;
 
 // The L code of each digit; R is its complement and G the R code reversed.
 constexpr const char *LCode[10] = {"0001101", "0011001", "0010011", "0111101", "0100011",
@@ -84,24 +85,36 @@ QString Ean13Pattern(const QString &code)
 
 bool IsBarcodeSetFileName(const QString &fileName)
 {
-    return fileName.size() == 17 && fileName.endsWith(SetExtension)
+    // Sets copied from elsewhere or written by hand may say ".COD".
+    return fileName.size() == 17 && fileName.endsWith(SetExtension, Qt::CaseInsensitive)
         && IsBarcodeCode(QStringView(fileName).left(13));
 }
 
 QString BarcodeSetPath(const QString &folder, const QString &code)
 {
-    return QDir(folder).filePath(code + SetExtension);
+    const QDir dir(folder);
+    const QString name = code + SetExtension;
+    if (IsBarcodeCode(code) && !dir.exists(name)) {
+        // The file of the code in any letter case is the set, so it is opened,
+        // saved and deleted rather than joined by a second file.
+        const QStringList names = dir.entryList({name}, SetFileFilter, QDir::Name);
+        if (!names.isEmpty())
+            return dir.filePath(names.first());
+    }
+    return dir.filePath(name);
 }
 
 QStringList BarcodeSetCodes(const QString &folder)
 {
     QStringList codes;
-    const QStringList names = QDir(folder).entryList({QStringLiteral("*") + SetExtension},
-                                                     QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    // Name filters match in any letter case.
+    const QStringList names
+        = QDir(folder).entryList({QStringLiteral("*") + SetExtension}, SetFileFilter, QDir::Name);
     for (const QString &name : names) {
         if (IsBarcodeSetFileName(name))
             codes << name.left(13);
     }
+    codes.removeDuplicates(); // "<code>.cod" beside "<code>.COD" is one set
     return codes;
 }
 

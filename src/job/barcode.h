@@ -29,10 +29,12 @@ QString Ean13Pattern(const QString &code);
 
 // True for 13 ASCII digits.
 bool IsBarcodeCode(QStringView code);
-// True for the file name (no folder) of a set: 13 digits and ".cod".
+// True for the file name (no folder) of a set: 13 digits and ".cod" in any
+// letter case.
 bool IsBarcodeSetFileName(const QString &fileName);
 
-// The set file of a code in a folder.
+// The set file of a code in a folder: the existing one whatever the letter
+// case of its extension, else "<code>.cod".
 QString BarcodeSetPath(const QString &folder, const QString &code);
 
 // The codes of the set files in a folder, in ascending order.

@@ -24,9 +24,9 @@ QString Text(const char *key)
     return GetText(Section, QString::fromLatin1(key));
 }
 
-// A project path as written in a set; a hand-written relative one is taken
-// from the set's folder.
-QString ProjectPath(const QString &setFolder, const QString &path)
+// A path as written in a set, which may be edited by hand: blanks around it
+// are dropped and a relative one is taken from the set's folder.
+QString SetPath(const QString &setFolder, const QString &path)
 {
     return QDir(setFolder).absoluteFilePath(path.trimmed());
 }
@@ -70,14 +70,14 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
     const TBarcodeSet set = ReadBarcodeSet(TIniFile(fileName));
 
     bool loaded = false;
-    if (!set.configFileName.isEmpty() && QFileInfo(set.configFileName).isFile()) {
+    // An empty name is the set's folder, no file.
+    const QString config = SetPath(folder, set.configFileName);
+    if (QFileInfo(config).isFile()) {
         // The record keeps 254 characters; a cut path would name another file.
-        if (set.configFileName.size() > MaxConfigPathLength) {
-            ShowMsg(Text("sciezkaKonfiguracjiZaDluga") + QLatin1Char('\n') + set.configFileName, true);
-        } else {
-            host.loadKonfig(set.configFileName);
-            loaded = true;
-        }
+        if (config.size() > MaxConfigPathLength)
+            ShowMsg(Text("sciezkaKonfiguracjiZaDluga") + QLatin1Char('\n') + config, true);
+        else
+            loaded = host.loadKonfig(config);
     }
 
     const int before = host.projectCount();
@@ -85,7 +85,7 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
         // Opening a serial cut's pass opens its whole folder, a front profile
         // its side: opening those again would load the folder once per pass
         // or add a third window.
-        const QString path = ProjectPath(folder, project);
+        const QString path = SetPath(folder, project);
         if (!IsOpen(host, path))
             host.openProject(path);
     }

@@ -28,8 +28,9 @@ public:
     // The folder of the set files.
     virtual QString setFolder() const = 0;
     // Loads a machine configuration file into the settings and makes it the
-    // current one (global record, the configuration dialog's caption).
-    virtual void loadKonfig(const QString &path) = 0;
+    // current one (global record, the configuration dialog's caption). False
+    // when the file was refused (it holds no setting): nothing changed.
+    virtual bool loadKonfig(const QString &path) = 0;
     virtual QString machineConfigPath() const = 0;
     // Opens a drawing by name the way the cutting mode asks.
     virtual void openProject(const QString &fileName) = 0;
@@ -44,7 +45,8 @@ public:
 inline constexpr qsizetype MaxConfigPathLength = 254;
 
 // Opens the set of a code: loads its configuration file when it names one
-// that exists (a path too long for the record is refused with a message),
+// that exists (a path too long for the record is refused with a message;
+// paths are trimmed and taken from the set's folder when relative),
 // then opens its projects from "Prj1" up to the first gap, and tiles the
 // windows when two or more opened. A project already open, brought along by
 // an earlier one (the side profile beside its front, the other passes of a

@@ -187,7 +187,7 @@ TEST_F(KonfigTest, OkSavesTheRecordAndWithAutoSaveTheMachineFile)
     write("other.mcc", "skala := 42\r\n");
     Konfig konfig = make();
     konfig.create();
-    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).empty());
+    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).messages.empty());
     konfig.activate();
     konfig.setWorkingNumber(*Settings::find(u"skala"), 55);
     konfig.setWorkingNumber(*Settings::find(u"feKalibracjaX"), 2);
@@ -267,7 +267,7 @@ TEST_F(KonfigTest, ALoadedFileStaysTheCurrentPathAfterCancel)
     Konfig konfig = make();
     konfig.create();
     konfig.activate();
-    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).empty());
+    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).messages.empty());
     EXPECT_EQ(konfig.working().skala, 42.0);
     EXPECT_TRUE(konfig.flags().modeChanged);
     konfig.cancel();
@@ -277,6 +277,46 @@ TEST_F(KonfigTest, ALoadedFileStaysTheCurrentPathAfterCancel)
     const auto record = ConfigFiles::decodeGlobalConfig(ReadAll(path("Prentavik.gcf")));
     ASSERT_TRUE(record);
     EXPECT_EQ(record->machineConfigPath, path("other.mcc"));
+}
+
+// Fault mended: a file that is no machine configuration (notes named by a
+// barcode set, or chosen with Odczyt) was taken silently as the current file,
+// and OK with AutoSave wrote the configuration over it.
+TEST_F(KonfigTest, AFileWithoutSettingsIsRefusedAndNeverWritten)
+{
+    // Lines that only look like settings: no separator, or no such setting.
+    const QByteArray notes("skala 42\r\nMode: 2\r\nnotes := keep\r\n");
+    write("notes.txt", notes);
+    write("other.mcc", "skala := 42\r\n");
+    ConfigFiles::GlobalConfig record = ConfigFiles::defaultGlobalConfig(path("notes.txt"));
+    ASSERT_TRUE(ConfigFiles::SaveGlobalConfig(path("Prentavik.gcf"), record).ok);
+    Konfig konfig = make();
+    const auto started = konfig.create(); // a record naming such a file falls back
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].key + " " + started[0].detail, "plikNieJestKonfiguracja " + path("notes.txt"));
+    EXPECT_TRUE(started[0].error);
+    EXPECT_EQ(started[1].key, "brakKonfiga");
+    EXPECT_EQ(konfig.caption(), path("Prentavik.mcc"));
+
+    EXPECT_TRUE(konfig.loadFrom(path("other.mcc")).taken);
+    for (bool editing : {false, true}) {
+        SCOPED_TRACE(editing);
+        if (editing)
+            konfig.activate();
+        const KonfigLoad load
+            = editing ? konfig.loadFrom(path("notes.txt")) : konfig.loadKonfig(path("notes.txt"));
+        EXPECT_FALSE(load.taken);
+        ASSERT_EQ(load.messages.size(), 1u);
+        EXPECT_EQ(load.messages[0].key + " " + load.messages[0].detail,
+                  "plikNieJestKonfiguracja " + path("notes.txt"));
+        EXPECT_EQ(konfig.caption(), path("other.mcc"));
+        EXPECT_EQ((editing ? konfig.working() : Settings::current()).skala, 42.0);
+    }
+    konfig.setWorkingNumber(*Settings::find(u"AutoSave"), 1);
+    EXPECT_TRUE(konfig.accept().empty());
+    konfig.destroy();
+    EXPECT_EQ(ReadAll(path("notes.txt")), notes);
+    EXPECT_TRUE(ReadAll(path("other.mcc")).contains("AutoSave := cbChecked\r\n"));
 }
 
 TEST_F(KonfigTest, SaveAsWritesTheWorkingCopyAndFailureKeepsThePath)
@@ -300,7 +340,7 @@ TEST_F(KonfigTest, LoadingWhileClosedRecomputesTheDerivedValues)
     write("set.mcc", "feuZderzakX := 99\r\nsbRozdzKrzywychDXF := 4\r\n");
     Konfig konfig = make();
     konfig.create();
-    EXPECT_TRUE(konfig.loadKonfig(path("set.mcc")).empty());
+    EXPECT_TRUE(konfig.loadKonfig(path("set.mcc")).messages.empty());
     EXPECT_DOUBLE_EQ(ProgramValues::current().stopX, 99.0);
     EXPECT_DOUBLE_EQ(ProgramValues::current().dxfCurveStep, 1.25);
 }

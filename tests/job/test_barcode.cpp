@@ -31,7 +31,11 @@ public:
         : folder(std::move(folder))
     { }
     QString setFolder() const override { return folder; }
-    void loadKonfig(const QString &path) override { log << "config " + path; }
+    bool loadKonfig(const QString &path) override
+    {
+        log << "config " + path;
+        return configTaken;
+    }
     QString machineConfigPath() const override { return QStringLiteral("/cfg/shop.mcc"); }
     void openProject(const QString &fileName) override
     {
@@ -49,6 +53,7 @@ public:
 
     QString folder;
     QStringList log;
+    bool configTaken = true;
     int count = 0;
     std::vector<TSetProjectWindow> windows;
 };
@@ -178,6 +183,36 @@ TEST(BarcodeSets, OpeningLoadsTheConfigurationAndProjectsUpToTheFirstGap)
     EXPECT_TRUE(host.log.isEmpty());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.endsWith("\n" + longConfig));
+}
+
+// Faults mended in sets edited by hand: blanks around the configuration path
+// made it name no file, and a set saved as "<code>.COD" was not listed, so
+// the next save wrote a second set under the same code.
+TEST(BarcodeSets, HandEditedSetsAreReadAsTheProgramsOwn)
+{
+    QTemporaryDir dir;
+    ScopedLanguage language(ShippedLanguage());
+    RecordingMessageBoxes boxes;
+    const QString config = dir.filePath("shop.mcc");
+    WriteAll(config, "Mode := 0\r\n");
+    WriteAll(dir.filePath("5900000000015.COD"),
+             "[Configuration]\r\nConfigFileName= " + config.toUtf8() + " \r\n");
+    WriteAll(dir.filePath("5900000000022.cod"), "[Configuration]\r\nConfigFileName= shop.mcc\r\n");
+    EXPECT_EQ(BarcodeSetCodes(dir.path()), (QStringList {"5900000000015", "5900000000022"}));
+    EXPECT_EQ(BarcodeSetPath(dir.path(), "5900000000015"), dir.filePath("5900000000015.COD"));
+
+    RecordingHost host(dir.path());
+    EXPECT_TRUE(OpenScannedSet("5900000000015", host));
+    EXPECT_TRUE(OpenBarcodeSet("5900000000022", host)); // relative, from the set's folder
+    EXPECT_EQ(host.log, (QStringList {"close all", "config " + config, "config " + config}));
+    host.configTaken = false; // the configuration refused the file
+    EXPECT_FALSE(OpenBarcodeSet("5900000000015", host));
+
+    const TSavedSet saved = SaveBarcodeSet(host);
+    ASSERT_TRUE(saved.saved);
+    EXPECT_EQ(saved.code, "5900000000039");
+    EXPECT_EQ(QDir(dir.path()).entryList({"*.cod"}, QDir::Files).size(), 3);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST(BarcodeSets, AFrontProfileIsSavedFirstAndItsSideOpensOnlyWithIt)

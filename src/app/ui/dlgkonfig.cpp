@@ -14,14 +14,14 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHideEvent>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -703,10 +703,13 @@ void TDlgkonfig::OdczytClick()
     LoadKonfig(path);
 }
 
-void TDlgkonfig::LoadKonfig(const QString &path)
+bool TDlgkonfig::LoadKonfig(const QString &path)
 {
     const bool editing = m_konfig.editing();
-    showMessages(editing ? m_konfig.loadFrom(path) : m_konfig.loadKonfig(path));
+    const KonfigLoad load = editing ? m_konfig.loadFrom(path) : m_konfig.loadKonfig(path);
+    showMessages(load.messages);
+    if (!load.taken)
+        return false;
     if (editing) {
         setWindowTitle(m_konfig.caption());
         Units::setCurrentLengthUnit(m_konfig.working().radiounit);
@@ -719,6 +722,7 @@ void TDlgkonfig::LoadKonfig(const QString &path)
     } else {
         loadWidgets();
     }
+    return true;
 }
 
 void TDlgkonfig::SaveKonfig(const QString &path)

@@ -28,8 +28,9 @@ public:
 
     Konfig &konfig() { return m_konfig; }
 
-    // Machine configuration files, also used by the barcode sets.
-    void LoadKonfig(const QString &path);
+    // Machine configuration files, also used by the barcode sets. False when
+    // the file was refused (the reason is shown) and nothing changed.
+    bool LoadKonfig(const QString &path);
     void SaveKonfig(const QString &path);
 
     // Captions from the language file.

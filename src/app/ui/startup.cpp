@@ -197,9 +197,11 @@ void InstallBarcodeSets(ProgramWindows &windows)
     const QPointer<TDlgkonfig> dialog = windows.dlgkonfig.get();
     TProgramBarcodeHost::Hooks hooks;
     hooks.loadKonfig = [dialog](const QString &path) {
-        dialog->LoadKonfig(path);
+        if (!dialog->LoadKonfig(path))
+            return false;
         dialog->konfig().setMachineConfigPath(path);
         dialog->setWindowTitle(dialog->konfig().caption());
+        return true;
     };
     hooks.machineConfigPath = [dialog] { return dialog->konfig().caption(); };
     const ProgramFolders &folders = ProgramFolders::current();

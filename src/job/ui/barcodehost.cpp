@@ -18,10 +18,9 @@ TProgramBarcodeHost::TProgramBarcodeHost(QMdiArea &area, TProjectWindowHost &pro
     , m_hooks(std::move(hooks))
 { }
 
-void TProgramBarcodeHost::loadKonfig(const QString &path)
+bool TProgramBarcodeHost::loadKonfig(const QString &path)
 {
-    if (m_hooks.loadKonfig)
-        m_hooks.loadKonfig(path);
+    return m_hooks.loadKonfig && m_hooks.loadKonfig(path);
 }
 
 QString TProgramBarcodeHost::machineConfigPath() const

@@ -16,8 +16,9 @@ public:
     struct Hooks
     {
         // Loads the file into the settings and makes it the current
-        // configuration file (record and the configuration dialog's caption).
-        std::function<void(const QString &path)> loadKonfig;
+        // configuration file (record and the configuration dialog's caption);
+        // false when the file was refused.
+        std::function<bool(const QString &path)> loadKonfig;
         std::function<QString()> machineConfigPath;
     };
 
@@ -25,7 +26,7 @@ public:
                         QString setFolder, Hooks hooks);
 
     QString setFolder() const override { return m_setFolder; }
-    void loadKonfig(const QString &path) override;
+    bool loadKonfig(const QString &path) override;
     QString machineConfigPath() const override;
     void openProject(const QString &fileName) override;
     int projectCount() const override;
