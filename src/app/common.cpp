@@ -5,6 +5,7 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/programfolders.h"
+#include "app/quotedtext.h"
 #include "app/units.h"
 #include "prentavik_version.h"
 
@@ -214,6 +215,19 @@ QString RemoveChar(QChar character, const QString &text)
     QString result = text;
     result.remove(character);
     return result;
+}
+
+QString QuotedExcerpt(QStringView text)
+{
+    // Twice as many UTF-16 units hold at least QuotedCharacters characters, so
+    // only that much is converted, and a pair cut at its end is cut off again.
+    const QStringView head = text.left(static_cast<qsizetype>(2 * QuotedCharacters));
+    const QByteArray bytes = head.toUtf8();
+    const std::size_t end = QuotedEnd(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    QString quoted = QString::fromUtf8(bytes.constData(), static_cast<qsizetype>(end));
+    if (end < std::size_t(bytes.size()) || head.size() < text.size())
+        quoted += QStringLiteral("...");
+    return quoted;
 }
 
 QString PlToAscii(const QString &text)

@@ -84,6 +84,9 @@ bool WriteFileMsg(const QString &fileName, const QByteArray &bytes);
 // 0, so the array always ends with a terminator.
 void CopyToWideArray(const QString &text, std::span<char16_t> array);
 QString RemoveChar(QChar character, const QString &text);
+// The start of a value or line of a file that a message quotes, cut where
+// "app/quotedtext.h" cuts it, with "..." when there is more.
+QString QuotedExcerpt(QStringView text);
 // The Polish letters replaced by their plain Latin letters (for printers
 // that know only ASCII).
 QString PlToAscii(const QString &text);

@@ -72,7 +72,7 @@ void TDxfReader::fail(std::string_view text, const char *what)
     m_error->kind = TReadError::Kind::Conversion;
     m_error->line = m_lines.lineCount();
     m_error->offset = static_cast<std::int64_t>(m_lines.lineOffset());
-    m_error->text = std::string(TrimBlanks(text));
+    m_error->quote(TrimBlanks(text));
     m_error->what = what ? what : "";
 }
 

@@ -222,7 +222,7 @@ bool TEpsReader::ReadFigure(tfigura &figure, TReadError &error)
                 error.kind = TReadError::Kind::Conversion;
                 error.line = m_lines.lineCount();
                 error.offset = static_cast<std::int64_t>(m_lines.lineOffset());
-                error.text = std::string(line);
+                error.quote(line);
                 return false;
             }
         }

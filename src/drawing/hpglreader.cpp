@@ -163,7 +163,7 @@ bool THpglReader::conversionError(TReadError &error, const Token &token) const
     error.kind = TReadError::Kind::Conversion;
     error.offset = static_cast<std::int64_t>(token.offset);
     error.line = 0;
-    error.text = std::string(token.text);
+    error.quote(token.text);
     return false;
 }
 
@@ -234,7 +234,7 @@ bool THpglReader::target(bool relative, TPlotPoint &point, TReadError &error) co
     if (!inPlotRange(x) || !inPlotRange(y)) {
         error.kind = TReadError::Kind::Conversion;
         error.offset = static_cast<std::int64_t>(m_commandOffset);
-        error.text = m_data.substr(m_commandOffset, std::min<std::size_t>(32, m_pos - m_commandOffset));
+        error.quote(m_data.substr(m_commandOffset, m_pos - m_commandOffset));
         return false;
     }
     point = {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};

@@ -75,7 +75,7 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
     if (QFileInfo(config).isFile()) {
         // The record keeps 254 characters; a cut path would name another file.
         if (config.size() > MaxConfigPathLength)
-            ShowMsg(Text("sciezkaKonfiguracjiZaDluga") + QLatin1Char('\n') + config, true);
+            ShowMsg(Text("sciezkaKonfiguracjiZaDluga") + QLatin1Char('\n') + QuotedExcerpt(config), true);
         else
             loaded = host.loadKonfig(config);
     }

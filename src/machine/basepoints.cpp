@@ -1,5 +1,6 @@
 #include "machine/basepoints.h"
 
+#include "app/common.h"
 #include "app/configfiles.h"
 #include "app/units.h"
 #include "drawing/jobbytes.h"
@@ -145,7 +146,7 @@ TPunkty_bazowe::Target TPunkty_bazowe::ustawClick() const
     target.point = ParseBasePointLine(m_lines[m_selected], m_unit);
     if (!target.point)
         target.message = MachineMessage::of(QStringLiteral("Base_points"), QStringLiteral("bladLinii"),
-                                            QLatin1Char(' ') + m_lines[m_selected]);
+                                            QLatin1Char(' ') + QuotedExcerpt(m_lines[m_selected]));
     return target;
 }
 

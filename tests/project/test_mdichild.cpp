@@ -168,6 +168,41 @@ TEST_F(ProjectWindows, UnreadableDrawingClosesTheWindowSayingWhereItStopped)
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("The file cannot be opened: ") + gone);
 }
 
+// Fault mended: a bad value of megabytes (one number of two million digits)
+// was quoted whole, and the message box took half a minute to lay it out, or
+// never came for a value of 50 MB.
+TEST_F(ProjectWindows, AValueOfMegabytesIsQuotedByItsStartOnly)
+{
+    const std::string digits(2'000'000, '7');
+    std::string letters; // two bytes each: the quote must not cut one in half
+    for (int i = 0; i < 1'000'000; ++i)
+        letters += "\xC5\xBC";
+    struct Case
+    {
+        const char *name;
+        int kind;
+        std::string text;
+        QString where;
+    };
+    const QString sevens = QString(60, u'7') + "...";
+    const Case cases[] = {
+        {"long.plt", 1, "IN;PU0,0;PD" + digits + ",0;", "\n" + sevens},
+        {"long.dxf", 2, "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\n0\n20\n0\n11\n" + digits + "\n21\n0\n0\nEOF\n",
+         "\nLine 12: " + sevens},
+        {"long.eps", 3, "%!PS-Adobe-3.0\n%%EndSetup\n0 0 m\n" + letters + " L\nS\n",
+         "\nLine 4: " + QString(60, QChar(0x017C)) + "..."},
+    };
+    ScopedLanguage language(ShippedLanguage());
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        boxes.shown.clear();
+        EXPECT_EQ(host.OpenProject(Drawing(c.name, c.text), c.kind, 0, 255).window, -1);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_TRUE(boxes.shown[0].text.endsWith(c.where)) << boxes.shown[0].text.right(100).toStdString();
+        EXPECT_LT(boxes.shown[0].text.size(), 300);
+    }
+}
+
 TEST_F(ProjectWindows, TooLargeProjectWarnsAndStaysOpen)
 {
     settings.limitX = 5; // 200 units; the square is 400 wide
