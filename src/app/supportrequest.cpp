@@ -1,7 +1,11 @@
 #include "app/supportrequest.h"
 
 #include "app/common.h"
+#include "app/language.h"
+#include "app/messages.h"
 #include "app/units.h"
+
+#include <QDir>
 
 namespace {
 
@@ -186,7 +190,10 @@ bool WriteSupportRequest(const TSupportRequest &request, const QString &path,
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + MakeSupportRequest(request).toUtf8();
     if (!WriteFileMsg(path, bytes))
         return false;
-    if (open)
-        open(path);
+    // Without a browser that starts the page would sit unseen: say where it is.
+    if (open && !open(path))
+        ShowMsg(GetText(QStringLiteral("Main_window"), QStringLiteral("stronaZgloszeniaNieOtwarta"))
+                    + QLatin1Char('\n') + QDir::toNativeSeparators(path),
+                false);
     return true;
 }

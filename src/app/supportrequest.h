@@ -32,7 +32,7 @@ QString MakeSupportRequest(const TSupportRequest &request);
 
 // Writes the page whole to `path` and opens it with `open` (the desktop's
 // browser). A page that cannot be written shows "bladZapisuPliku" with the
-// path and the reason, and gives false; a browser that does not start shows
-// nothing.
+// path and the reason, and gives false; when no browser starts, the path of
+// the written page is shown.
 bool WriteSupportRequest(const TSupportRequest &request, const QString &path,
                          const std::function<bool(const QString &)> &open);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -211,4 +212,24 @@ TEST(SupportRequest, WrittenWholeAndOpenedOrTheFailureShown)
     EXPECT_EQ(boxes.shown[0].kind, MessageKind::Error);
     EXPECT_TRUE(boxes.shown[0].text.startsWith("The file could not be written:\n"
                                                + QDir::toNativeSeparators(unwritable)));
+}
+
+// Fault mended: with no browser to start, the page was written and nothing
+// said so; the operator did not know where to find it.
+TEST(SupportRequest, ABrowserThatDoesNotStartLeavesThePagesPathShown)
+{
+    RecordingMessageBoxes boxes;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("SupportRequest.html"));
+    for (const char *lang : {"US", "PL"}) {
+        SCOPED_TRACE(lang);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(lang)));
+        boxes.shown.clear();
+        EXPECT_TRUE(WriteSupportRequest(Request(false), path, [](const QString &) { return false; }));
+        EXPECT_TRUE(QFileInfo(path).isFile());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].kind, MessageKind::Information);
+        EXPECT_TRUE(boxes.shown[0].text.endsWith(":\n" + QDir::toNativeSeparators(path)));
+    }
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("Strona zgłoszenia została zapisana"));
 }
