@@ -2,9 +2,11 @@
 
 #include "drawing/geometry.h"
 #include "project/boxgrid.h"
+#include "project/edgespans.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <set>
 
 bool SameFigure(const tfigura &a, const tfigura &b)
@@ -18,13 +20,27 @@ bool SameFigure(const tfigura &a, const tfigura &b)
     return true;
 }
 
+namespace {
+
+bool BoxStrictlyInside(const tfigura &fi, const tfigura &fj)
+{
+    return fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY;
+}
+
+} // namespace
+
 bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
+{
+    return FigureInside(figures, i, j, static_cast<const EdgeSpans *>(nullptr));
+}
+
+bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeSpans *spansOfJ)
 {
     const tfigura &fi = figures[i];
     const tfigura &fj = figures[j];
     if (i == j || fj.open || SameFigure(fi, fj))
         return false;
-    if (!(fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY))
+    if (!BoxStrictlyInside(fi, fj))
         return false;
 
     const auto &pj = fj.points;
@@ -38,8 +54,15 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
             if (VerticalOffsetToSegment(TSegment {p0, p1}, vertex, offset) && offset != 0.0)
                 ++(offset < 0.0 ? below : above);
         };
-        for (std::size_t m = 0; m + 1 < nj; ++m)
-            count(pj[m], pj[m + 1]);
+        // Only the edges whose span holds the vertex's x can count.
+        if (spansOfJ) {
+            spansOfJ->forEdgesAt(vertex.x, [&](std::int32_t m) {
+                count(pj[static_cast<std::size_t>(m)], pj[static_cast<std::size_t>(m) + 1]);
+            });
+        } else {
+            for (std::size_t m = 0; m + 1 < nj; ++m)
+                count(pj[m], pj[m + 1]);
+        }
         if (nj > 0)
             count(pj[0], pj[nj - 1]);
         // Differing parities: the vertical meets j at a vertex or along an
@@ -52,9 +75,13 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
 
 namespace {
 
+// Containers of this many points and more are searched through their spans.
+constexpr std::size_t SpannedPoints = 32;
+
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate.
+
 std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures)
 {
     std::vector<PlanBox> boxes(figures.size());
@@ -64,6 +91,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     BoxGrid grid(boxes);
+    std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
     std::vector<std::vector<int>> inside(figures.size());
     std::vector<int> candidates;
     for (std::size_t i = 0; i < figures.size(); ++i) {
@@ -72,7 +100,12 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
         std::sort(candidates.begin(), candidates.end());
         for (int j : candidates) {
-            if (FigureInside(figures, static_cast<int>(i), j))
+            if (!BoxStrictlyInside(f, figures[j]))
+                continue;
+            std::unique_ptr<EdgeSpans> &known = spans[static_cast<std::size_t>(j)];
+            if (!known && figures[j].points.size() >= SpannedPoints)
+                known = std::make_unique<EdgeSpans>(figures[j].points);
+            if (FigureInside(figures, static_cast<int>(i), j, known.get()))
                 inside[i].push_back(j);
         }
     }

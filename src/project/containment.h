@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+class EdgeSpans;
+
 // Both figures have the same points, in the same order.
 bool SameFigure(const tfigura &a, const tfigura &b);
 
@@ -15,6 +17,9 @@ bool SameFigure(const tfigura &a, const tfigura &b);
 // vertical through one of i's vertices meets j's edges an odd number of times
 // below it (a vertex whose vertical meets j degenerately is skipped).
 bool FigureInside(const std::vector<tfigura> &figures, int i, int j);
+// The same, with j's edge spans (when given) picking the edges a vertical
+// meets instead of a scan of all of j's edges.
+bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeSpans *spansOfJ);
 
 // Recomputes container, depth and child count of every figure and raises
 // maxDepth. The child count is the number of adoptions, so a figure that moved

@@ -3,6 +3,7 @@
 #include "drawing/geometry.h"
 #include "planner_fixtures.h"
 #include "project/containment.h"
+#include "project/edgespans.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -44,6 +45,43 @@ TEST(FigureInside, ContainmentRules)
         EXPECT_EQ(FigureInside(figures, 0, 1), c.inside);
         EXPECT_FALSE(FigureInside(figures, 1, 0));
     }
+}
+
+TEST(FigureInside, EdgeSpansGiveTheAnswersOfTheFullScan)
+{
+    // Containers walked on a coarse lattice, so verticals often pass through
+    // their vertices and along their vertical edges (differing parities),
+    // and small figures placed all over them.
+    std::mt19937 rng(11);
+    const auto uniform
+        = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    int insideCount = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<TPlotPoint> outline;
+        const int n = uniform(32, 400);
+        for (int k = 0; k < n; ++k) {
+            const double t = 2 * 3.14159265358979323846 * k / n;
+            const int r = uniform(60, 100);
+            outline.push_back({static_cast<std::int32_t>(std::lround(r * std::cos(t))) / 4 * 4,
+                               static_cast<std::int32_t>(std::lround(r * std::sin(t))) / 4 * 4});
+        }
+        outline.push_back(outline.front());
+        std::vector<tfigura> figures {Polyline(outline)};
+        const EdgeSpans spans(figures[0].points);
+        for (int k = 0; k < 60; ++k) {
+            const std::int32_t x = uniform(-100, 90) / 2 * 2;
+            const std::int32_t y = uniform(-100, 90) / 2 * 2;
+            const std::int32_t size = uniform(1, 12);
+            figures.push_back(uniform(0, 1)
+                                  ? Square(x, y, size)
+                                  : Polyline({{x, y}, {x + size, y + size}, {x, y + size}, {x, y}}));
+            const int i = static_cast<int>(figures.size()) - 1;
+            const bool inside = FigureInside(figures, i, 0);
+            insideCount += inside ? 1 : 0;
+            ASSERT_EQ(FigureInside(figures, i, 0, &spans), inside) << round << " " << k;
+        }
+    }
+    EXPECT_GT(insideCount, 100);
 }
 
 TEST(CoWCzym, ThreeNestedSquaresGetDepthsAndAdoptionCounts)

@@ -2,6 +2,7 @@
 // reference: same parents, vertices, entries, connectors and path length.
 
 #include "planner_fixtures.h"
+#include "planner_shapes.h"
 #include "project/containment.h"
 #include "project/flatplanner.h"
 #include "project/neighbours.h"
@@ -166,6 +167,38 @@ INSTANTIATE_TEST_SUITE_P(Families, ManyPointEquivalence,
                          ::testing::Combine(::testing::ValuesIn(ManyPointFamilies),
                                             ::testing::Range(0, ManyPointShards)),
                          ShardName);
+
+// Drawings as a shop brings them, small: parts with holes (a run per
+// container), rings around one centre in any order (adoption passes, edge
+// spans), tiled letters with holes, many small figures.
+TEST(PlannerEquivalence, ShopDrawingsMatchTheReference)
+{
+    for (int seed = 0; seed < 24; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed * 9973 + 5));
+        const auto uniform
+            = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+        Project p;
+        switch (seed % 4) {
+        case 0:
+            p = fixtures::PartsSheet(rng, uniform(1, 30), uniform(6, 40));
+            break;
+        case 1:
+            p = fixtures::ConcentricRings(rng, uniform(2, 40), uniform(20, 600), seed % 8 == 1);
+            break;
+        case 2:
+            p = fixtures::TextSheet(rng, uniform(1, 40), uniform(1, 2));
+            break;
+        default:
+            p = fixtures::SmallFigures(rng, uniform(1, 120), 10);
+            break;
+        }
+        if (seed % 6 == 5)
+            p.settings.mode = 2;
+        ExpectSamePlan(std::move(p), seed);
+        if (HasFailure())
+            return;
+    }
+}
 
 TEST(PlannerEquivalence, ContainmentMatchesTheReferencePasses)
 {
