@@ -3,8 +3,6 @@
 #include "drawing/geometry.h"
 #include "project/flatplan.h"
 
-#include <queue>
-
 #include <algorithm>
 #include <cmath>
 
@@ -24,6 +22,29 @@ std::int64_t NeighbourKey(const std::vector<tfigura> &figures, int a, int b)
 namespace {
 
 using Keyed = std::pair<std::int64_t, int>; // (key, figure): the order of the slots
+
+// The least keys offered so far, at most one per slot, in ascending order;
+// its storage serves figure after figure.
+class LeastKeys
+{
+public:
+    void clear() { m_sorted.clear(); }
+    bool full() const { return m_sorted.size() == flatplan::NeighbourSlotCount; }
+    const Keyed &largest() const { return m_sorted.back(); }
+    void add(const Keyed &item)
+    {
+        if (full()) {
+            if (!(item < m_sorted.back()))
+                return;
+            m_sorted.pop_back();
+        }
+        m_sorted.insert(std::lower_bound(m_sorted.begin(), m_sorted.end(), item), item);
+    }
+    const std::vector<Keyed> &sorted() const { return m_sorted; }
+
+private:
+    std::vector<Keyed> m_sorted;
+};
 
 class CentreGrid
 {
@@ -77,17 +98,17 @@ public:
 
     // The 22 smallest (key, figure) of figure a, by rings of cells around
     // a's cell until no unseen cell can hold a smaller key.
-    void nearest(int a, std::priority_queue<Keyed> &heap) const
+    void nearest(int a, LeastKeys &heap) const
     {
         const tfigura &fa = m_figures[a];
         const std::int64_t cx = column(fa.centreX);
         const std::int64_t cy = row(fa.centreY);
         const std::int64_t lastRing = std::max({cx, m_columns - 1 - cx, cy, m_rows - 1 - cy});
         for (std::int64_t ring = 0; ring <= lastRing; ++ring) {
-            if (ring >= 1 && heap.size() == flatplan::NeighbourSlotCount) {
+            if (ring >= 1 && heap.full()) {
                 // Every centre in this ring or beyond is at least this far.
                 const std::int64_t reach = (ring - 1) * m_cell;
-                if (reach > heap.top().first)
+                if (reach > heap.largest().first)
                     return;
             }
             for (std::int64_t y = cy - ring; y <= cy + ring; ++y) {
@@ -96,7 +117,7 @@ public:
                 const bool edgeRow = y == cy - ring || y == cy + ring;
                 const std::int64_t step = edgeRow ? 1 : std::max<std::int64_t>(1, 2 * ring);
                 for (std::int64_t x = cx - ring; x <= cx + ring; x += step) {
-                    if (x < 0 || x >= m_columns)
+                    if (x < 0 || x >= m_columns || farther(fa, x, y, heap))
                         continue;
                     const auto c = static_cast<std::size_t>(cellIndex(x, y));
                     for (int k = m_start[c]; k < m_start[c + 1]; ++k)
@@ -106,18 +127,51 @@ public:
         }
     }
 
-    void offer(int a, int b, std::priority_queue<Keyed> &heap) const
+    void offer(int a, int b, LeastKeys &heap) const
     {
-        const Keyed item {NeighbourKey(m_figures, a, b), b};
-        if (heap.size() < flatplan::NeighbourSlotCount) {
-            heap.push(item);
-        } else if (item < heap.top()) {
-            heap.pop();
-            heap.push(item);
+        if (!heap.full()) {
+            heap.add(Keyed {NeighbourKey(m_figures, a, b), b});
+            return;
         }
+        // A key is at least the rounded centre distance: a centre more than
+        // two units beyond the largest key kept cannot come before it.
+        const tfigura &fa = m_figures[a];
+        const tfigura &fb = m_figures[b];
+        const double dx = static_cast<double>(fb.centreX) - fa.centreX;
+        const double dy = static_cast<double>(fb.centreY) - fa.centreY;
+        if (dx * dx + dy * dy > Beyond(heap.largest().first))
+            return;
+        heap.add(Keyed {NeighbourKey(m_figures, a, b), b});
     }
 
 private:
+    // The squared distance beyond which a centre's key exceeds `key`, with
+    // room for the rounding of squares and roots in doubles.
+    static double Beyond(std::int64_t key)
+    {
+        const double d = static_cast<double>(key) + 2;
+        return d * d;
+    }
+
+    // No centre in cell (x, y) can come before the keys kept.
+    bool farther(const tfigura &fa, std::int64_t x, std::int64_t y, const LeastKeys &heap) const
+    {
+        if (!heap.full())
+            return false;
+        const auto gap = [](std::int64_t v, std::int64_t low, std::int64_t high) {
+            return static_cast<double>(v < low ? low - v : v > high ? v - high : 0);
+        };
+        const std::int64_t left = m_minX + x * m_cell;
+        const std::int64_t bottom = m_minY + y * m_cell;
+        // Border cells also hold the centres clamped into them.
+        const bool border = x == 0 || y == 0 || x == m_columns - 1 || y == m_rows - 1;
+        if (border)
+            return false;
+        const double gx = gap(fa.centreX, left, left + m_cell - 1);
+        const double gy = gap(fa.centreY, bottom, bottom + m_cell - 1);
+        return gx * gx + gy * gy > Beyond(heap.largest().first);
+    }
+
     void widen(const tfigura &f, bool &any)
     {
         if (!any) {
@@ -160,10 +214,9 @@ void OrderByDistance(std::vector<tfigura> &figures)
     if (figures.empty())
         return;
     const CentreGrid grid(figures);
-    std::priority_queue<Keyed> heap;
-    std::vector<Keyed> sorted;
+    LeastKeys heap;
     for (int a = 0; a < static_cast<int>(figures.size()); ++a) {
-        heap = {};
+        heap.clear();
         if (grid.inside(figures[a])) {
             grid.nearest(a, heap);
         } else {
@@ -172,10 +225,7 @@ void OrderByDistance(std::vector<tfigura> &figures)
             for (int b = 0; b < static_cast<int>(figures.size()); ++b)
                 grid.offer(a, b, heap);
         }
-        sorted.clear();
-        for (; !heap.empty(); heap.pop())
-            sorted.push_back(heap.top());
-        std::reverse(sorted.begin(), sorted.end());
+        const std::vector<Keyed> &sorted = heap.sorted();
         auto &slots = figures[a].neighbourSlots;
         for (std::size_t s = 0; s < slots.size(); ++s)
             slots[s] = s < sorted.size() ? sorted[s].second : -1;
