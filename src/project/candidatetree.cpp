@@ -182,22 +182,6 @@ PairSearch::PairSearch(CandidateTree &a, std::int64_t da, CandidateTree &b, std:
     , m_scoring(scoring)
 { }
 
-bool PairBefore(const PairBest &l, const PairBest &r)
-{
-    if (!r.valid)
-        return l.score < std::numeric_limits<std::int64_t>::max();
-    if (l.score != r.score)
-        return l.score < r.score;
-    if (l.b != r.b)
-        return l.b < r.b;
-    return l.va < r.va || (l.va == r.va && l.vb < r.vb);
-}
-
-bool PairSearch::mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const
-{
-    return PairBefore(PairBest {score, m_figureB, va, vb, true}, best);
-}
-
 PairBest PairSearch::lowerKey() const
 {
     return LowerKey(m_a.summary(), m_da, m_b.summary(), m_db, m_figureB, m_scoring);
@@ -250,6 +234,11 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
     std::int64_t worst = best.valid ? best.score : std::numeric_limits<std::int64_t>::max() - 1;
     const PlanBox boxB = Shifted(nb.box, m_db);
     const bool prune = m_a.boundable() && m_b.boundable();
+    // Points come in vertex order, so b's vertex 0 can only be its first.
+    std::int32_t firstB = nb.begin;
+    if (m_skipVertexZeroOfB && firstB < nb.end && m_b.m_points[static_cast<std::size_t>(firstB)].vertex == 0)
+        ++firstB;
+    const CandidatePoint *pointsB = m_b.m_points.data();
     for (std::int32_t i = na.begin; i < na.end; ++i) {
         const CandidatePoint &p = m_a.m_points[static_cast<std::size_t>(i)];
         const std::int64_t px = p.x + m_da;
@@ -258,18 +247,21 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
             // This vertex against b's whole box first.
             const std::int64_t reach = Score<Scoring>(BoxGapSquared(PlanBox {px, py, px, py}, boxB), p.factor,
                                                       nb.minFactor, p.weight, nb.minWeight);
-            if (!mayBeat(reach, p.vertex, nb.minVertex, best))
+            if (reach > worst || (reach == worst && !mayBeat(reach, p.vertex, nb.minVertex, best)))
                 continue;
         }
-        for (std::int32_t j = nb.begin; j < nb.end; ++j) {
-            const CandidatePoint &q = m_b.m_points[static_cast<std::size_t>(j)];
-            const std::int64_t dx = px - (q.x + m_db);
-            const std::int64_t dy = py - (q.y + m_db);
+        const std::int64_t qx0 = px - m_db;
+        const std::int64_t qy0 = py - m_db;
+        for (std::int32_t j = firstB; j < nb.end; ++j) {
+            const CandidatePoint &q = pointsB[j];
+            const std::int64_t dx = qx0 - q.x;
+            const std::int64_t dy = qy0 - q.y;
             const std::int64_t score
                 = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
-            if (score > worst || (m_skipVertexZeroOfB && q.vertex == 0))
+            if (score > worst)
                 continue;
-            if (mayBeat(score, p.vertex, q.vertex, best)) {
+            // A smaller score wins outright; an equal one by the order.
+            if (score < worst || mayBeat(score, p.vertex, q.vertex, best)) {
                 best = PairBest {score, m_figureB, p.vertex, q.vertex, true};
                 worst = score;
             }

@@ -22,6 +22,7 @@
 #include "project/boxgrid.h"
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // How a vertex pair is scored from the squared distance S of its points.
@@ -122,7 +123,16 @@ struct PairBest
 
 // Is l (valid) before r? Every pair whose score is below the largest beats
 // an invalid r.
-bool PairBefore(const PairBest &l, const PairBest &r);
+inline bool PairBefore(const PairBest &l, const PairBest &r)
+{
+    if (!r.valid)
+        return l.score < std::numeric_limits<std::int64_t>::max();
+    if (l.score != r.score)
+        return l.score < r.score;
+    if (l.b != r.b)
+        return l.b < r.b;
+    return l.va < r.va || (l.va == r.va && l.vb < r.vb);
+}
 
 // The score of a pair at squared distance s with these weights (the least
 // ones of two groups give the least score of any pair between them).
@@ -160,7 +170,10 @@ private:
     void scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const;
     template<PairScoring Scoring>
     std::int64_t bound(const CandidateTree::Node &na, const CandidateTree::Node &nb) const;
-    bool mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const;
+    bool mayBeat(std::int64_t score, std::int32_t va, std::int32_t vb, const PairBest &best) const
+    {
+        return PairBefore(PairBest {score, m_figureB, va, vb, true}, best);
+    }
 
     CandidateTree &m_a;
     CandidateTree &m_b;
