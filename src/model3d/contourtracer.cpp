@@ -53,6 +53,45 @@ std::pair<int, double> NearestEnds(const tfigura &f, const tfigura &c)
     return {nearest, least};
 }
 
+// Row 0 of the grid, where the model stands on its base, lies at y = 0.
+bool StandsOnBase(const tfigura &contour)
+{
+    return std::any_of(contour.points.begin(), contour.points.end(), [](TPlotPoint p) { return p.y == 0; });
+}
+
+// A closed contour round a part standing on the base, opened as the first part is traced:
+// from one end of its longest run along the base round to the other, the run between them
+// left out. A part that touches the base in one point is cut round from that point. False
+// for a contour that lies on the base all along.
+bool OpenAtBase(tfigura &contour)
+{
+    const std::vector<TPlotPoint> loop(contour.points.begin(), contour.points.end() - 1);
+    const std::size_t n = loop.size();
+    auto onBase = [&](std::size_t i) { return loop[i % n].y == 0; };
+    std::size_t first = 0, longest = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!onBase(i) || onBase(i + n - 1))
+            continue;
+        std::size_t length = 1;
+        while (onBase(i + length))
+            ++length;
+        if (length > longest) {
+            first = i;
+            longest = length;
+        }
+    }
+    if (longest == 0)
+        return false;
+    std::vector<TPlotPoint> open;
+    const std::size_t last = first + longest - 1;
+    for (std::size_t i = last; open.empty() || i % n != first; ++i)
+        open.push_back(loop[i % n]);
+    open.push_back(loop[first]);
+    contour.points = std::move(open);
+    contour.serialMark = false;
+    return true;
+}
+
 } // namespace
 
 std::int32_t ContourJoinTolerance(double pixelSize)
@@ -276,7 +315,18 @@ std::vector<tfigura> StepContours(ContourTracer &tracer, tpix2d &grid, double pi
                 contours.erase(contours.begin() + std::ptrdiff_t(i));
         }
     }
+    // The interior marking keeps the tracer off the base along its first run only, so a
+    // silhouette standing on the base in several places closes round every other part there:
+    // each is opened at its base and thinned as the first is, a part of its own rather than
+    // an inner contour that the step would drop.
+    const double thinning = MmToUnits(1.5 * pixelSize);
+    if (std::count_if(contours.begin(), contours.end(), StandsOnBase) > 1) {
+        for (std::size_t i = 0; i < contours.size(); ++i) {
+            if (contours[i].serialMark && StandsOnBase(contours[i]) && OpenAtBase(contours[i]) && i > 0)
+                ReduceFigurePoints(contours, i, thinning);
+        }
+    }
     if (!contours.empty())
-        ReduceFigurePoints(contours, 0, MmToUnits(1.5 * pixelSize));
+        ReduceFigurePoints(contours, 0, thinning);
     return contours;
 }

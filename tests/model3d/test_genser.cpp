@@ -212,6 +212,37 @@ TEST_F(GenSer, SeveralFiguresAskAndCancelThereUndoesTheRun)
     EXPECT_EQ(boxes.questions.size(), 3u);
 }
 
+TEST_F(GenSer, PartsStandingApartOnTheBaseAreEachCutAndAskedAbout)
+{
+    // Two blocks 20 mm apart: at 90 degrees one hides the other, at every other step their
+    // silhouettes stand apart and the second closed round its own base, to be dropped unseen.
+    std::vector<TRawTriangle> blocks = modeltest::Box(0, 0, 0, 20, 30, 10)->triangles;
+    const std::vector<TRawTriangle> second = modeltest::Box(40, 0, 0, 60, 20, 10)->triangles;
+    blocks.insert(blocks.end(), second.begin(), second.end());
+    Load(Write("blocks.raw", blocks));
+    Check("cbZamkniOknoAut")->setChecked(false);
+    boxes.answer = DlgButton::Ok;
+    Generate(6);
+
+    const std::vector<TMDIChild *> windows = Windows();
+    ASSERT_EQ(windows.size(), 6u);
+    const std::size_t parts[] = {2, 2, 2, 1, 2, 2};
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(i);
+        std::size_t cut = 0;
+        for (const tfigura &f : windows[i]->document().Figures) {
+            if (!f.drawingFigure)
+                continue;
+            ++cut;
+            EXPECT_EQ(f.points.front().y, 0) << "each part is cut from one end of its base";
+            EXPECT_EQ(f.points.back().y, 0) << "to the other";
+        }
+        EXPECT_EQ(cut, parts[i]);
+    }
+    EXPECT_NEAR(windows[0]->document().ProjectWidth, 2400, 16) << "both blocks, 60 mm";
+    EXPECT_EQ(boxes.questions.size(), 5u);
+}
+
 TEST_F(GenSer, CancelDuringStepFiveWaitsForItsWorkersAndTheNextRunStartsAtZero)
 {
     Check("cbZamkniOknoAut")->setChecked(false);
