@@ -210,6 +210,9 @@ TEST(PanelWindows, EveryTextShowsWholeInEnglishAndPolish)
 {
     RecordingMessageBoxes boxes;
     ThreadedSession rig({});
+    // The upgrade window with its longest text: the notice of an unfinished upgrade.
+    WriteAll(rig.folder.filePath(QStringLiteral("firmware.ini")),
+             "[SIM0001]\r\nUnfinishedUpgrade=ROM/Vq/Dervilon162.rom\r\n");
     for (const char *code : {"US", "PL"}) {
         SCOPED_TRACE(code);
         ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
@@ -222,6 +225,9 @@ TEST(PanelWindows, EveryTextShowsWholeInEnglishAndPolish)
         for (QWidget *window : std::initializer_list<QWidget *> {&upgrade, &basePoints, &moveWire}) {
             SCOPED_TRACE(window->objectName().toStdString());
             window->show();
+            if (window == &upgrade) {
+                ASSERT_TRUE(ThreadedSession::waitFor([&] { return upgrade.view().incomplete; }, 10000));
+            }
             const QStringList clipped = ClippedTexts(*window);
             EXPECT_TRUE(clipped.isEmpty()) << Listed(clipped);
         }

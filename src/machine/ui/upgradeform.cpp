@@ -177,6 +177,10 @@ void TUpgradeProgramForm::showView(const UpgradeView &view)
                                                                                 : Qt::Unchecked);
     m_verify->setText(view.resultKey.isEmpty() ? QString() : GetText(kSection, view.resultKey));
     setCursor(view.busy ? Qt::WaitCursor : Qt::ArrowCursor);
+    // The notice wraps over several lines in some languages: the open
+    // window grows to show it whole.
+    if (const int needed = heightForWidth(width()); needed > height())
+        resize(width(), needed);
 }
 
 void TUpgradeProgramForm::run(UpgradeOperation operation)
