@@ -56,7 +56,7 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeS
         };
         // Only the edges whose span holds the vertex's x can count.
         if (spansOfJ) {
-            spansOfJ->forEdgesAt(vertex.x, [&](std::int32_t m) {
+            spansOfJ->forEdgesAt(pj, vertex.x, [&](std::int32_t m) {
                 count(pj[static_cast<std::size_t>(m)], pj[static_cast<std::size_t>(m) + 1]);
             });
         } else {
@@ -80,8 +80,9 @@ constexpr std::size_t SpannedPoints = 32;
 
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
-// corner, so one grid lookup of that corner finds every candidate.
-
+// corner, so one grid lookup of that corner finds every candidate. The pairs
+// are then tested container by container, so that a container's edges stay
+// at hand while every figure that may lie in it is tested.
 std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures)
 {
     std::vector<PlanBox> boxes(figures.size());
@@ -91,22 +92,39 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     BoxGrid grid(boxes);
-    std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
-    std::vector<std::vector<int>> inside(figures.size());
+    std::vector<std::pair<int, int>> pairs; // (i, j), by i
     std::vector<int> candidates;
     for (std::size_t i = 0; i < figures.size(); ++i) {
         const tfigura &f = figures[i];
         candidates.clear();
         grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
-        std::sort(candidates.begin(), candidates.end());
         for (int j : candidates) {
-            if (!BoxStrictlyInside(f, figures[j]))
-                continue;
-            std::unique_ptr<EdgeSpans> &known = spans[static_cast<std::size_t>(j)];
-            if (!known && figures[j].points.size() >= SpannedPoints)
-                known = std::make_unique<EdgeSpans>(figures[j].points);
-            if (FigureInside(figures, static_cast<int>(i), j, known.get()))
-                inside[i].push_back(j);
+            if (BoxStrictlyInside(f, figures[j]))
+                pairs.emplace_back(static_cast<int>(i), j);
+        }
+    }
+    // By container, each container's figures in list order.
+    std::vector<std::size_t> start(figures.size() + 1, 0);
+    for (const auto &[i, j] : pairs)
+        ++start[static_cast<std::size_t>(j) + 1];
+    for (std::size_t j = 1; j < start.size(); ++j)
+        start[j] += start[j - 1];
+    std::vector<int> held(pairs.size());
+    std::vector<std::size_t> fill(start.begin(), start.end() - 1);
+    for (const auto &[i, j] : pairs)
+        held[fill[static_cast<std::size_t>(j)]++] = i;
+
+    std::vector<std::vector<int>> inside(figures.size());
+    for (std::size_t j = 0; j < figures.size(); ++j) {
+        if (start[j] == start[j + 1])
+            continue;
+        std::unique_ptr<EdgeSpans> spans;
+        if (figures[j].points.size() >= SpannedPoints)
+            spans = std::make_unique<EdgeSpans>(figures[j].points);
+        for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
+            const int i = held[k];
+            if (FigureInside(figures, i, static_cast<int>(j), spans.get()))
+                inside[static_cast<std::size_t>(i)].push_back(static_cast<int>(j));
         }
     }
     return inside;

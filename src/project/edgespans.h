@@ -4,12 +4,12 @@
 // edges a vertical line meets. A containment test counts, for a vertex of one
 // figure, the edges of another that pass above and below it: only the edges
 // whose span holds the vertex's x take part, a handful of a ring's thousands.
-// Consecutive edges lie near each other, so groups of them, and groups of
-// groups, have narrow spans that a vertical line mostly misses.
+// The figure's width is cut into columns, each listing the edges that reach
+// into it, so one column answers a vertical; the few edges wider than a
+// few columns are listed once and looked at by every vertical instead.
 
 #include "drawing/figure.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -19,38 +19,38 @@ public:
     // The edges k -> k + 1 of the points.
     explicit EdgeSpans(const std::vector<TPlotPoint> &points);
 
-    // Calls visit(k) for every edge k -> k + 1 whose span holds x: min x <=
-    // x < max x, so vertical and zero-length edges never. In edge order.
-    template<class Visit> void forEdgesAt(std::int64_t x, Visit &&visit) const
+    // Calls visit(k) for every edge k -> k + 1 of the same points whose span
+    // holds x: min x <= x < max x, so vertical and zero-length edges never.
+    // Each once, in no particular order.
+    template<class Visit>
+    void forEdgesAt(const std::vector<TPlotPoint> &points, std::int64_t x, Visit &&visit) const
     {
-        if (!m_levels.empty())
-            scan(x, m_levels.size() - 1, 0, m_levels.back().size(), visit);
+        if (m_start.empty() || x < m_minX || x >= m_maxX)
+            return;
+        const auto column = static_cast<std::size_t>((x - m_minX) >> m_shift);
+        for (std::uint32_t k = m_start[column]; k < m_start[column + 1]; ++k)
+            visitHolding(points, m_listed[k], x, visit);
+        for (const std::int32_t edge : m_wide)
+            visitHolding(points, edge, x, visit);
     }
 
 private:
-    static constexpr std::size_t Fanout = 8;
-
-    struct Span
-    {
-        std::int32_t minX = 0;
-        std::int32_t maxX = 0; // the first x past the span
-    };
-
     template<class Visit>
-    void scan(std::int64_t x, std::size_t level, std::size_t first, std::size_t last, Visit &visit) const
+    static void visitHolding(const std::vector<TPlotPoint> &points, std::int32_t edge, std::int64_t x,
+                             Visit &visit)
     {
-        const std::vector<Span> &spans = m_levels[level];
-        for (std::size_t k = first; k < last; ++k) {
-            if (x < spans[k].minX || x >= spans[k].maxX)
-                continue;
-            if (level == 0)
-                visit(static_cast<std::int32_t>(k));
-            else
-                scan(x, level - 1, k * Fanout, std::min((k + 1) * Fanout, m_levels[level - 1].size()), visit);
-        }
+        const std::int64_t x0 = points[static_cast<std::size_t>(edge)].x;
+        const std::int64_t x1 = points[static_cast<std::size_t>(edge) + 1].x;
+        if (x0 < x1 ? x0 <= x && x < x1 : x1 <= x && x < x0)
+            visit(edge);
     }
 
-    // Level 0 holds the span of every edge, each level above the spans of
-    // groups of Fanout of the level below; the top level has at most Fanout.
-    std::vector<std::vector<Span>> m_levels;
+    // Columns are 2^m_shift units wide: any column map that never falls as x
+    // grows puts a vertical in a column its edges reach into.
+    std::int64_t m_minX = 0;
+    std::int64_t m_maxX = 0; // the first x past every span
+    int m_shift = 0;
+    std::vector<std::uint32_t> m_start; // column c's edges: m_listed[m_start[c] .. m_start[c + 1])
+    std::vector<std::int32_t> m_listed;
+    std::vector<std::int32_t> m_wide;
 };
