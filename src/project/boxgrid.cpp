@@ -35,22 +35,30 @@ BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
         m_cellSize *= 2;
     }
 
+    // Each box's cells, worked out once for counting and for filling.
+    struct Cells
+    {
+        std::int32_t x0 = 0;
+        std::int32_t y0 = 0;
+        std::int32_t x1 = -1; // x1 < x0: no cells (an empty or a large box)
+        std::int32_t y1 = -1;
+    };
+    std::vector<Cells> cells(boxes.size());
     std::vector<int> cellCount(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
-    const auto forCells = [&](const PlanBox &b, auto &&visit) {
-        for (std::int64_t cy = cellY(b.minY); cy <= cellY(b.maxY); ++cy)
-            for (std::int64_t cx = cellX(b.minX); cx <= cellX(b.maxX); ++cx)
-                visit(static_cast<std::size_t>(cy * m_columns + cx));
-    };
-    const auto isLarge = [&](const PlanBox &b) {
-        return (cellX(b.maxX) - cellX(b.minX) + 1) * (cellY(b.maxY) - cellY(b.minY) + 1) > LargeBoxCells;
-    };
     for (std::size_t k = 0; k < boxes.size(); ++k) {
-        if (boxes[k].empty())
+        const PlanBox &b = boxes[k];
+        if (b.empty())
             continue;
-        if (isLarge(boxes[k]))
+        const Cells c {static_cast<std::int32_t>(cellX(b.minX)), static_cast<std::int32_t>(cellY(b.minY)),
+                       static_cast<std::int32_t>(cellX(b.maxX)), static_cast<std::int32_t>(cellY(b.maxY))};
+        if (std::int64_t(c.x1 - c.x0 + 1) * (c.y1 - c.y0 + 1) > LargeBoxCells) {
             m_large.push_back(static_cast<int>(k));
-        else
-            forCells(boxes[k], [&](std::size_t c) { ++cellCount[c + 1]; });
+            continue;
+        }
+        cells[k] = c;
+        for (std::int64_t cy = c.y0; cy <= c.y1; ++cy)
+            for (std::int64_t cx = c.x0; cx <= c.x1; ++cx)
+                ++cellCount[static_cast<std::size_t>(cy * m_columns + cx) + 1];
     }
     for (std::size_t c = 1; c < cellCount.size(); ++c)
         cellCount[c] += cellCount[c - 1];
@@ -58,21 +66,12 @@ BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
     m_items.resize(static_cast<std::size_t>(cellCount.back()));
     std::vector<int> fill(cellCount.begin(), cellCount.end() - 1);
     for (std::size_t k = 0; k < boxes.size(); ++k) {
-        if (boxes[k].empty() || isLarge(boxes[k]))
-            continue;
-        forCells(boxes[k],
-                 [&](std::size_t c) { m_items[static_cast<std::size_t>(fill[c]++)] = static_cast<int>(k); });
+        const Cells &c = cells[k];
+        for (std::int64_t cy = c.y0; cy <= c.y1; ++cy)
+            for (std::int64_t cx = c.x0; cx <= c.x1; ++cx)
+                m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cy * m_columns + cx)]++)]
+                    = static_cast<int>(k);
     }
-}
-
-std::int64_t BoxGrid::cellX(std::int64_t x) const
-{
-    return std::clamp<std::int64_t>((x - m_originX) / m_cellSize, 0, m_columns - 1);
-}
-
-std::int64_t BoxGrid::cellY(std::int64_t y) const
-{
-    return std::clamp<std::int64_t>((y - m_originY) / m_cellSize, 0, m_rows - 1);
 }
 
 void BoxGrid::query(const PlanBox &box, std::int64_t margin, std::vector<int> &out)

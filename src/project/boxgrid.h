@@ -50,8 +50,14 @@ public:
     void query(const PlanBox &box, std::int64_t margin, std::vector<int> &out);
 
 private:
-    std::int64_t cellX(std::int64_t x) const;
-    std::int64_t cellY(std::int64_t y) const;
+    std::int64_t cellX(std::int64_t x) const
+    {
+        return std::clamp<std::int64_t>((x - m_originX) / m_cellSize, 0, m_columns - 1);
+    }
+    std::int64_t cellY(std::int64_t y) const
+    {
+        return std::clamp<std::int64_t>((y - m_originY) / m_cellSize, 0, m_rows - 1);
+    }
 
     std::int64_t m_originX = 0;
     std::int64_t m_originY = 0;
