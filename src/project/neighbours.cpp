@@ -6,12 +6,30 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The rounded distance of two centres, as PointDistance rounds it, without
+// its extended-precision root where that cannot matter: below 2^21 units the
+// root of an integer lies at least 0.25 / 2^22 from any half, far beyond the
+// rounding of a double root, so both roots round to the same integer.
+std::int64_t RoundedDistance(const tfigura &fa, const tfigura &fb)
+{
+    const std::int64_t dx = std::int64_t(fb.centreX) - fa.centreX;
+    const std::int64_t dy = std::int64_t(fb.centreY) - fa.centreY;
+    constexpr std::int64_t Near = std::int64_t(1) << 20;
+    if (dx > -Near && dx < Near && dy > -Near && dy < Near)
+        return static_cast<std::int64_t>(std::nearbyint(std::sqrt(static_cast<double>(dx * dx + dy * dy))));
+    return static_cast<std::int64_t>(std::nearbyint(
+        PointDistance(TPlotPoint {fa.centreX, fa.centreY}, TPlotPoint {fb.centreX, fb.centreY})));
+}
+
+} // namespace
+
 std::int64_t NeighbourKey(const std::vector<tfigura> &figures, int a, int b)
 {
     const tfigura &fa = figures[a];
     const tfigura &fb = figures[b];
-    auto key = static_cast<std::int64_t>(std::nearbyint(
-        PointDistance(TPlotPoint {fa.centreX, fa.centreY}, TPlotPoint {fb.centreX, fb.centreY})));
+    std::int64_t key = RoundedDistance(fa, fb);
     if (fa.depth > fb.depth)
         key += 500000000;
     if (fb.container == a)
