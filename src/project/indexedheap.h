@@ -1,10 +1,13 @@
 #pragma once
 
-// A binary min-heap over the items 0 .. n - 1, each at most once, ordered by
+// A min-heap over the items 0 .. n - 1, each at most once, ordered by
 // (key, item), whose keys change in place: a planner ranking thousands of
 // figures re-ranks one many times per round, and a heap of stale entries
 // would grow with every change instead of staying as small as the figures.
+// Each entry carries its key, and a node has four children: moving an entry
+// compares keys side by side, not through the items, over half the levels.
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -13,29 +16,29 @@ class IndexedHeap
 {
 public:
     explicit IndexedHeap(std::size_t items)
-        : m_key(items, 0)
-        , m_position(items, -1)
+        : m_position(items, -1)
     { }
 
     bool contains(int item) const { return m_position[static_cast<std::size_t>(item)] >= 0; }
-    std::int64_t key(int item) const { return m_key[static_cast<std::size_t>(item)]; }
+    std::int64_t key(int item) const
+    {
+        return m_heap[static_cast<std::size_t>(m_position[static_cast<std::size_t>(item)])].key;
+    }
     // The least (key, item), -1 when empty.
-    int top() const { return m_heap.empty() ? -1 : m_heap.front(); }
+    int top() const { return m_heap.empty() ? -1 : m_heap.front().item; }
 
     // Inserts the item, or moves it to its new key.
     void set(int item, std::int64_t key)
     {
         const auto k = static_cast<std::size_t>(item);
         if (m_position[k] < 0) {
-            m_key[k] = key;
-            m_position[k] = static_cast<std::int32_t>(m_heap.size());
-            m_heap.push_back(item);
+            m_heap.push_back(Entry {key, item});
             up(m_heap.size() - 1);
             return;
         }
-        const std::int64_t old = m_key[k];
-        m_key[k] = key;
         const auto at = static_cast<std::size_t>(m_position[k]);
+        const std::int64_t old = m_heap[at].key;
+        m_heap[at].key = key;
         if (key < old)
             up(at);
         else
@@ -49,57 +52,67 @@ public:
             return;
         const auto at = static_cast<std::size_t>(m_position[k]);
         m_position[k] = -1;
-        const int last = m_heap.back();
+        const Entry last = m_heap.back();
         m_heap.pop_back();
         if (at == m_heap.size())
             return;
-        place(at, last);
+        m_heap[at] = last;
+        m_position[static_cast<std::size_t>(last.item)] = static_cast<std::int32_t>(at);
         up(at);
-        down(static_cast<std::size_t>(m_position[static_cast<std::size_t>(last)]));
+        down(static_cast<std::size_t>(m_position[static_cast<std::size_t>(last.item)]));
     }
 
 private:
-    bool before(int l, int r) const
+    static constexpr std::size_t Arity = 4;
+
+    struct Entry
     {
-        const std::int64_t kl = m_key[static_cast<std::size_t>(l)];
-        const std::int64_t kr = m_key[static_cast<std::size_t>(r)];
-        return kl < kr || (kl == kr && l < r);
+        std::int64_t key = 0;
+        int item = -1;
+    };
+
+    static bool before(const Entry &l, const Entry &r)
+    {
+        return l.key < r.key || (l.key == r.key && l.item < r.item);
     }
-    void place(std::size_t at, int item)
+    void place(std::size_t at, const Entry &entry)
     {
-        m_heap[at] = item;
-        m_position[static_cast<std::size_t>(item)] = static_cast<std::int32_t>(at);
+        m_heap[at] = entry;
+        m_position[static_cast<std::size_t>(entry.item)] = static_cast<std::int32_t>(at);
     }
     void up(std::size_t at)
     {
-        const int item = m_heap[at];
+        const Entry entry = m_heap[at];
         while (at > 0) {
-            const std::size_t parent = (at - 1) / 2;
-            if (!before(item, m_heap[parent]))
+            const std::size_t parent = (at - 1) / Arity;
+            if (!before(entry, m_heap[parent]))
                 break;
             place(at, m_heap[parent]);
             at = parent;
         }
-        place(at, item);
+        place(at, entry);
     }
     void down(std::size_t at)
     {
-        const int item = m_heap[at];
+        const Entry entry = m_heap[at];
         for (;;) {
-            std::size_t child = 2 * at + 1;
-            if (child >= m_heap.size())
+            const std::size_t first = Arity * at + 1;
+            if (first >= m_heap.size())
                 break;
-            if (child + 1 < m_heap.size() && before(m_heap[child + 1], m_heap[child]))
-                ++child;
-            if (!before(m_heap[child], item))
+            std::size_t least = first;
+            const std::size_t end = std::min(first + Arity, m_heap.size());
+            for (std::size_t child = first + 1; child < end; ++child) {
+                if (before(m_heap[child], m_heap[least]))
+                    least = child;
+            }
+            if (!before(m_heap[least], entry))
                 break;
-            place(at, m_heap[child]);
-            at = child;
+            place(at, m_heap[least]);
+            at = least;
         }
-        place(at, item);
+        place(at, entry);
     }
 
-    std::vector<std::int64_t> m_key; // by item
     std::vector<std::int32_t> m_position; // by item: index in m_heap, -1 when absent
-    std::vector<int> m_heap;
+    std::vector<Entry> m_heap;
 };

@@ -8,33 +8,53 @@
 
 namespace {
 
+// What a neighbour key reads of a figure, kept together so that the search
+// runs through a few compact records instead of whole figures.
+struct Centre
+{
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t depth = 0;
+    std::int32_t container = -1;
+    int figure = -1;
+};
+
+Centre CentreOf(const std::vector<tfigura> &figures, int k)
+{
+    const tfigura &f = figures[static_cast<std::size_t>(k)];
+    return Centre {f.centreX, f.centreY, f.depth, f.container, k};
+}
+
 // The rounded distance of two centres, as PointDistance rounds it, without
 // its extended-precision root where that cannot matter: below 2^21 units the
 // root of an integer lies at least 0.25 / 2^22 from any half, far beyond the
 // rounding of a double root, so both roots round to the same integer.
-std::int64_t RoundedDistance(const tfigura &fa, const tfigura &fb)
+std::int64_t RoundedDistance(const Centre &a, const Centre &b)
 {
-    const std::int64_t dx = std::int64_t(fb.centreX) - fa.centreX;
-    const std::int64_t dy = std::int64_t(fb.centreY) - fa.centreY;
+    const std::int64_t dx = std::int64_t(b.x) - a.x;
+    const std::int64_t dy = std::int64_t(b.y) - a.y;
     constexpr std::int64_t Near = std::int64_t(1) << 20;
     if (dx > -Near && dx < Near && dy > -Near && dy < Near)
         return static_cast<std::int64_t>(std::nearbyint(std::sqrt(static_cast<double>(dx * dx + dy * dy))));
-    return static_cast<std::int64_t>(std::nearbyint(
-        PointDistance(TPlotPoint {fa.centreX, fa.centreY}, TPlotPoint {fb.centreX, fb.centreY})));
+    return static_cast<std::int64_t>(
+        std::nearbyint(PointDistance(TPlotPoint {a.x, a.y}, TPlotPoint {b.x, b.y})));
+}
+
+std::int64_t Key(const Centre &a, const Centre &b)
+{
+    std::int64_t key = RoundedDistance(a, b);
+    if (a.depth > b.depth)
+        key += 500000000;
+    if (b.container == a.figure)
+        key += 500000000;
+    return key;
 }
 
 } // namespace
 
 std::int64_t NeighbourKey(const std::vector<tfigura> &figures, int a, int b)
 {
-    const tfigura &fa = figures[a];
-    const tfigura &fb = figures[b];
-    std::int64_t key = RoundedDistance(fa, fb);
-    if (fa.depth > fb.depth)
-        key += 500000000;
-    if (fb.container == a)
-        key += 500000000;
-    return key;
+    return Key(CentreOf(figures, a), CentreOf(figures, b));
 }
 
 namespace {
@@ -68,7 +88,6 @@ class CentreGrid
 {
 public:
     explicit CentreGrid(const std::vector<tfigura> &figures)
-        : m_figures(figures)
     {
         // Connectors keep a centre of (0, 0); the grid spans the other
         // figures and clamps the few outliers into its border cells.
@@ -106,21 +125,23 @@ public:
         std::vector<int> fill(m_start.begin(), m_start.end() - 1);
         for (std::size_t k = 0; k < figures.size(); ++k)
             m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cellOf[k])]++)]
-                = static_cast<int>(k);
+                = CentreOf(figures, static_cast<int>(k));
     }
 
-    bool inside(const tfigura &f) const
+    // Every figure, cell by cell: neighbours come up one after another.
+    const std::vector<Centre> &items() const { return m_items; }
+
+    bool inside(const Centre &c) const
     {
-        return f.centreX >= m_minX && f.centreX <= m_maxX && f.centreY >= m_minY && f.centreY <= m_maxY;
+        return c.x >= m_minX && c.x <= m_maxX && c.y >= m_minY && c.y <= m_maxY;
     }
 
     // The 22 smallest (key, figure) of figure a, by rings of cells around
     // a's cell until no unseen cell can hold a smaller key.
-    void nearest(int a, LeastKeys &heap) const
+    void nearest(const Centre &a, LeastKeys &heap) const
     {
-        const tfigura &fa = m_figures[a];
-        const std::int64_t cx = column(fa.centreX);
-        const std::int64_t cy = row(fa.centreY);
+        const std::int64_t cx = column(a.x);
+        const std::int64_t cy = row(a.y);
         const std::int64_t lastRing = std::max({cx, m_columns - 1 - cx, cy, m_rows - 1 - cy});
         for (std::int64_t ring = 0; ring <= lastRing; ++ring) {
             if (ring >= 1 && heap.full()) {
@@ -135,7 +156,7 @@ public:
                 const bool edgeRow = y == cy - ring || y == cy + ring;
                 const std::int64_t step = edgeRow ? 1 : std::max<std::int64_t>(1, 2 * ring);
                 for (std::int64_t x = cx - ring; x <= cx + ring; x += step) {
-                    if (x < 0 || x >= m_columns || farther(fa, x, y, heap))
+                    if (x < 0 || x >= m_columns || farther(a, x, y, heap))
                         continue;
                     const auto c = static_cast<std::size_t>(cellIndex(x, y));
                     for (int k = m_start[c]; k < m_start[c + 1]; ++k)
@@ -145,21 +166,17 @@ public:
         }
     }
 
-    void offer(int a, int b, LeastKeys &heap) const
+    static void offer(const Centre &a, const Centre &b, LeastKeys &heap)
     {
-        if (!heap.full()) {
-            heap.add(Keyed {NeighbourKey(m_figures, a, b), b});
-            return;
+        if (heap.full()) {
+            // A key is at least the rounded centre distance: a centre more
+            // than two units beyond the largest key kept cannot come before it.
+            const double dx = static_cast<double>(b.x) - a.x;
+            const double dy = static_cast<double>(b.y) - a.y;
+            if (dx * dx + dy * dy > Beyond(heap.largest().first))
+                return;
         }
-        // A key is at least the rounded centre distance: a centre more than
-        // two units beyond the largest key kept cannot come before it.
-        const tfigura &fa = m_figures[a];
-        const tfigura &fb = m_figures[b];
-        const double dx = static_cast<double>(fb.centreX) - fa.centreX;
-        const double dy = static_cast<double>(fb.centreY) - fa.centreY;
-        if (dx * dx + dy * dy > Beyond(heap.largest().first))
-            return;
-        heap.add(Keyed {NeighbourKey(m_figures, a, b), b});
+        heap.add(Keyed {Key(a, b), b.figure});
     }
 
 private:
@@ -172,7 +189,7 @@ private:
     }
 
     // No centre in cell (x, y) can come before the keys kept.
-    bool farther(const tfigura &fa, std::int64_t x, std::int64_t y, const LeastKeys &heap) const
+    bool farther(const Centre &a, std::int64_t x, std::int64_t y, const LeastKeys &heap) const
     {
         if (!heap.full())
             return false;
@@ -185,8 +202,8 @@ private:
         const bool border = x == 0 || y == 0 || x == m_columns - 1 || y == m_rows - 1;
         if (border)
             return false;
-        const double gx = gap(fa.centreX, left, left + m_cell - 1);
-        const double gy = gap(fa.centreY, bottom, bottom + m_cell - 1);
+        const double gx = gap(a.x, left, left + m_cell - 1);
+        const double gy = gap(a.y, bottom, bottom + m_cell - 1);
         return gx * gx + gy * gy > Beyond(heap.largest().first);
     }
 
@@ -213,7 +230,6 @@ private:
     }
     std::int64_t cellIndex(std::int64_t x, std::int64_t y) const { return y * m_columns + x; }
 
-    const std::vector<tfigura> &m_figures;
     std::int64_t m_minX = 0;
     std::int64_t m_minY = 0;
     std::int64_t m_maxX = 0;
@@ -222,7 +238,7 @@ private:
     std::int64_t m_columns = 1;
     std::int64_t m_rows = 1;
     std::vector<int> m_start;
-    std::vector<int> m_items;
+    std::vector<Centre> m_items; // cell by cell
 };
 
 } // namespace
@@ -233,18 +249,18 @@ void OrderByDistance(std::vector<tfigura> &figures)
         return;
     const CentreGrid grid(figures);
     LeastKeys heap;
-    for (int a = 0; a < static_cast<int>(figures.size()); ++a) {
+    for (const Centre &a : grid.items()) {
         heap.clear();
-        if (grid.inside(figures[a])) {
+        if (grid.inside(a)) {
             grid.nearest(a, heap);
         } else {
             // A centre outside the grid (a connector's) has no cell to start
             // the rings from: look at every figure.
             for (int b = 0; b < static_cast<int>(figures.size()); ++b)
-                grid.offer(a, b, heap);
+                CentreGrid::offer(a, CentreOf(figures, b), heap);
         }
         const std::vector<Keyed> &sorted = heap.sorted();
-        auto &slots = figures[a].neighbourSlots;
+        auto &slots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
         for (std::size_t s = 0; s < slots.size(); ++s)
             slots[s] = s < sorted.size() ? sorted[s].second : -1;
     }
