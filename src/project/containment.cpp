@@ -60,8 +60,14 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeS
                 count(pj[static_cast<std::size_t>(m)], pj[static_cast<std::size_t>(m) + 1]);
             });
         } else {
-            for (std::size_t m = 0; m + 1 < nj; ++m)
-                count(pj[m], pj[m + 1]);
+            // An edge whose span misses the vertex's x is passed over as
+            // VerticalOffsetToSegment would pass it over.
+            for (std::size_t m = 0; m + 1 < nj; ++m) {
+                const std::int32_t x0 = std::min(pj[m].x, pj[m + 1].x);
+                const std::int32_t x1 = std::max(pj[m].x, pj[m + 1].x);
+                if (x0 <= vertex.x && vertex.x < x1)
+                    count(pj[m], pj[m + 1]);
+            }
         }
         if (nj > 0)
             count(pj[0], pj[nj - 1]);
@@ -75,8 +81,10 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeS
 
 namespace {
 
-// Containers of this many points and more are searched through their spans.
+// Containers of this many points and more, tested for this many figures and
+// more, are searched through their spans.
 constexpr std::size_t SpannedPoints = 32;
+constexpr std::size_t SpannedQueries = 4;
 
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
@@ -118,8 +126,9 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     for (std::size_t j = 0; j < figures.size(); ++j) {
         if (start[j] == start[j + 1])
             continue;
+        // Spans pay off over several figures; one or two scan the edges.
         std::unique_ptr<EdgeSpans> spans;
-        if (figures[j].points.size() >= SpannedPoints)
+        if (figures[j].points.size() >= SpannedPoints && start[j + 1] - start[j] >= SpannedQueries)
             spans = std::make_unique<EdgeSpans>(figures[j].points);
         for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
             const int i = held[k];

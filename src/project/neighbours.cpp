@@ -40,14 +40,20 @@ std::int64_t RoundedDistance(const Centre &a, const Centre &b)
         std::nearbyint(PointDistance(TPlotPoint {a.x, a.y}, TPlotPoint {b.x, b.y})));
 }
 
+// Shallower figures and a's own children come after all others.
+std::int64_t Penalty(const Centre &a, const Centre &b)
+{
+    std::int64_t penalty = 0;
+    if (a.depth > b.depth)
+        penalty += 500000000;
+    if (b.container == a.figure)
+        penalty += 500000000;
+    return penalty;
+}
+
 std::int64_t Key(const Centre &a, const Centre &b)
 {
-    std::int64_t key = RoundedDistance(a, b);
-    if (a.depth > b.depth)
-        key += 500000000;
-    if (b.container == a.figure)
-        key += 500000000;
-    return key;
+    return RoundedDistance(a, b) + Penalty(a, b);
 }
 
 } // namespace
@@ -168,15 +174,20 @@ public:
 
     static void offer(const Centre &a, const Centre &b, LeastKeys &heap)
     {
+        const std::int64_t penalty = Penalty(a, b);
         if (heap.full()) {
-            // A key is at least the rounded centre distance: a centre more
-            // than two units beyond the largest key kept cannot come before it.
+            // A key is at least the rounded centre distance and the penalty:
+            // a centre more than two units beyond what the largest key kept
+            // leaves cannot come before it.
+            const std::int64_t room = heap.largest().first - penalty;
+            if (room < 0)
+                return;
             const double dx = static_cast<double>(b.x) - a.x;
             const double dy = static_cast<double>(b.y) - a.y;
-            if (dx * dx + dy * dy > Beyond(heap.largest().first))
+            if (dx * dx + dy * dy > Beyond(room))
                 return;
         }
-        heap.add(Keyed {Key(a, b), b.figure});
+        heap.add(Keyed {RoundedDistance(a, b) + penalty, b.figure});
     }
 
 private:
