@@ -3,6 +3,7 @@
 #include "drawing/geometry.h"
 #include "project/boxgrid.h"
 #include "project/edgespans.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -86,6 +87,9 @@ namespace {
 constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
 
+// Per-figure work is shared out to threads in chunks of this many figures.
+constexpr std::size_t ChunkFigures = 256;
+
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate. The pairs
@@ -122,18 +126,24 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     for (const auto &[i, j] : pairs)
         held[fill[static_cast<std::size_t>(j)]++] = i;
 
+    std::vector<std::uint8_t> heldInside(held.size(), 0);
+    ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t j = begin; j < end; ++j) {
+            if (start[j] == start[j + 1])
+                continue;
+            // Spans pay off over several figures; one or two scan the edges.
+            std::unique_ptr<EdgeSpans> spans;
+            if (figures[j].points.size() >= SpannedPoints && start[j + 1] - start[j] >= SpannedQueries)
+                spans = std::make_unique<EdgeSpans>(figures[j].points);
+            for (std::size_t k = start[j]; k < start[j + 1]; ++k)
+                heldInside[k] = FigureInside(figures, held[k], static_cast<int>(j), spans.get()) ? 1 : 0;
+        }
+    });
     std::vector<std::vector<int>> inside(figures.size());
     for (std::size_t j = 0; j < figures.size(); ++j) {
-        if (start[j] == start[j + 1])
-            continue;
-        // Spans pay off over several figures; one or two scan the edges.
-        std::unique_ptr<EdgeSpans> spans;
-        if (figures[j].points.size() >= SpannedPoints && start[j + 1] - start[j] >= SpannedQueries)
-            spans = std::make_unique<EdgeSpans>(figures[j].points);
         for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
-            const int i = held[k];
-            if (FigureInside(figures, i, static_cast<int>(j), spans.get()))
-                inside[static_cast<std::size_t>(i)].push_back(static_cast<int>(j));
+            if (heldInside[k])
+                inside[static_cast<std::size_t>(held[k])].push_back(static_cast<int>(j));
         }
     }
     return inside;
@@ -163,6 +173,29 @@ double EdgeDirection(TPlotPoint p0, TPlotPoint p1)
     if (dx < -ShortStep || dx > ShortStep || dy < -ShortStep || dy > ShortStep)
         return SegmentAngle(p0, p1);
     return directions[static_cast<std::size_t>((dy + ShortStep) * side + dx + ShortStep)];
+}
+
+// The records of one figure.
+void BuildVertexRecords(tfigura &f)
+{
+    const auto &p = f.points;
+    const std::size_t n = p.size();
+    // A "closed" figure needs three points for its wrap-around angles;
+    // anything shorter is treated like an open one.
+    const bool wraps = f.closed && n >= 2;
+    f.vertexInfo.clear();
+    f.vertexInfo.reserve(std::max<std::size_t>(n, 2));
+    f.vertexInfo.push_back(
+        TVertexInfo {wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
+    // Each edge's direction serves the turns at both its ends.
+    double in = n >= 2 ? EdgeDirection(p[0], p[1]) : 0.0;
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const double out = EdgeDirection(p[k], p[k + 1]);
+        f.vertexInfo.push_back(TVertexInfo {TurnBetween(in, out), 0, 0});
+        in = out;
+    }
+    f.vertexInfo.push_back(
+        TVertexInfo {wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
 }
 
 } // namespace
@@ -216,26 +249,10 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
 
 void BuildVertexRecords(std::vector<tfigura> &figures)
 {
-    for (tfigura &f : figures) {
-        const auto &p = f.points;
-        const std::size_t n = p.size();
-        // A "closed" figure needs three points for its wrap-around angles;
-        // anything shorter is treated like an open one.
-        const bool wraps = f.closed && n >= 2;
-        f.vertexInfo.clear();
-        f.vertexInfo.reserve(std::max<std::size_t>(n, 2));
-        f.vertexInfo.push_back(
-            TVertexInfo {wraps ? VertexAngle(p[n - 2], p[0], p[1]) : 1.5707963267948966, 0, 0});
-        // Each edge's direction serves the turns at both its ends.
-        double in = n >= 2 ? EdgeDirection(p[0], p[1]) : 0.0;
-        for (std::size_t k = 1; k + 1 < n; ++k) {
-            const double out = EdgeDirection(p[k], p[k + 1]);
-            f.vertexInfo.push_back(TVertexInfo {TurnBetween(in, out), 0, 0});
-            in = out;
-        }
-        f.vertexInfo.push_back(
-            TVertexInfo {wraps ? VertexAngle(p[n - 2], p[n - 1], p[1]) : 1.5707963267948966, 0, 0});
-    }
+    ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            BuildVertexRecords(figures[k]);
+    });
 }
 
 void MarkCandidateVertices(std::vector<tfigura> &figures)

@@ -2,6 +2,7 @@
 
 #include "drawing/geometry.h"
 #include "project/flatplan.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -259,20 +260,26 @@ void OrderByDistance(std::vector<tfigura> &figures)
     if (figures.empty())
         return;
     const CentreGrid grid(figures);
-    LeastKeys heap;
-    for (const Centre &a : grid.items()) {
-        heap.clear();
-        if (grid.inside(a)) {
-            grid.nearest(a, heap);
-        } else {
-            // A centre outside the grid (a connector's) has no cell to start
-            // the rings from: look at every figure.
-            for (int b = 0; b < static_cast<int>(figures.size()); ++b)
-                CentreGrid::offer(a, CentreOf(figures, b), heap);
+    const std::vector<Centre> &items = grid.items();
+    // Every figure's slots depend on the centres alone: chunks of them on
+    // their own threads, each with its own list of keys.
+    ParallelChunks(items.size(), 1024, [&](std::size_t begin, std::size_t end) {
+        LeastKeys heap;
+        for (std::size_t k = begin; k < end; ++k) {
+            const Centre &a = items[k];
+            heap.clear();
+            if (grid.inside(a)) {
+                grid.nearest(a, heap);
+            } else {
+                // A centre outside the grid (a connector's) has no cell to
+                // start the rings from: look at every figure.
+                for (int b = 0; b < static_cast<int>(figures.size()); ++b)
+                    CentreGrid::offer(a, CentreOf(figures, b), heap);
+            }
+            const std::vector<Keyed> &sorted = heap.sorted();
+            auto &slots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
+            for (std::size_t s = 0; s < slots.size(); ++s)
+                slots[s] = s < sorted.size() ? sorted[s].second : -1;
         }
-        const std::vector<Keyed> &sorted = heap.sorted();
-        auto &slots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
-        for (std::size_t s = 0; s < slots.size(); ++s)
-            slots[s] = s < sorted.size() ? sorted[s].second : -1;
-    }
+    });
 }
