@@ -2,6 +2,7 @@
 
 #include "drawing/geometry.h"
 #include "project/figureindexes.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -198,12 +199,38 @@ void FinishPlan(std::vector<tfigura> &figures, const FlatPlanSettings &settings,
         }
     }
 
+    state.pathLength = PathLength(figures);
+}
+
+double PathLength(const std::vector<tfigura> &figures)
+{
+    // The segments' lengths are worked out on a few threads a block at a
+    // time, then added in the order of one pass, so that the sum is the same
+    // to the last bit.
+    std::vector<std::size_t> first(figures.size() + 1, 0); // each figure's first segment
+    for (std::size_t k = 0; k < figures.size(); ++k)
+        first[k + 1] = first[k] + (figures[k].points.empty() ? 0 : figures[k].points.size() - 1);
+    constexpr std::size_t Block = std::size_t(1) << 20;
+    std::vector<double> lengths(std::min(first.back(), Block));
     double length = 0.0;
-    for (const tfigura &f : figures) {
-        for (std::size_t k = 1; k < f.points.size(); ++k)
-            length += PointDistance(f.points[k - 1], f.points[k]);
+    for (std::size_t from = 0; from < first.back(); from += Block) {
+        const std::size_t count = std::min(Block, first.back() - from);
+        ParallelChunks(count, 65536, [&](std::size_t begin, std::size_t end) {
+            std::size_t f = static_cast<std::size_t>(
+                                std::upper_bound(first.begin(), first.end(), from + begin) - first.begin())
+                - 1;
+            for (std::size_t s = from + begin; s < from + end; ++s) {
+                while (s >= first[f + 1])
+                    ++f;
+                const auto &p = figures[f].points;
+                const std::size_t k = s - first[f] + 1;
+                lengths[s - from] = PointDistance(p[k - 1], p[k]);
+            }
+        });
+        for (std::size_t s = 0; s < count; ++s)
+            length += lengths[s];
     }
-    state.pathLength = length;
+    return length;
 }
 
 int CountPending(const std::vector<tfigura> &figures)

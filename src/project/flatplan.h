@@ -134,6 +134,9 @@ std::int32_t OpenRootEntry(const std::vector<tfigura> &figures, int root, TPlotP
 // the path length.
 void FinishPlan(std::vector<tfigura> &figures, const FlatPlanSettings &settings, FlatPlanState &state);
 
+// The length of every figure's polyline, connectors included, plotter units.
+double PathLength(const std::vector<tfigura> &figures);
+
 int CountPending(const std::vector<tfigura> &figures);
 
 } // namespace flatplan
