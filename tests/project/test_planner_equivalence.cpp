@@ -1,9 +1,11 @@
 // The fast planner must build exactly the cutting tree of the step-by-step
 // reference: same parents, vertices, entries, connectors and path length.
 
+#include "drawing/geometry.h"
 #include "planner_fixtures.h"
 #include "planner_shapes.h"
 #include "project/containment.h"
+#include "project/flatplan.h"
 #include "project/flatplanner.h"
 #include "project/neighbours.h"
 #include "reference_planner.h"
@@ -198,6 +200,65 @@ TEST(PlannerEquivalence, ShopDrawingsMatchTheReference)
         if (HasFailure())
             return;
     }
+}
+
+// Large drawings are worked on a few threads, a chunk of figures each: the
+// results must be those of one pass over all of them.
+TEST(PlannerEquivalence, LargeDrawingsWorkedOnThreadsMatchOnePass)
+{
+    std::mt19937 rng(77);
+    Project p = fixtures::PartsSheet(rng, 320, 12);
+    Project q = p;
+    std::int32_t d1 = 0;
+    std::int32_t d2 = 0;
+    reference::co_w_czym(p.figures, d1);
+    co_w_czym(q.figures, d2);
+    ASSERT_EQ(d1, d2);
+    for (std::size_t k = 0; k < p.figures.size(); ++k) {
+        ASSERT_EQ(p.figures[k].container, q.figures[k].container) << k;
+        ASSERT_EQ(p.figures[k].childCount, q.figures[k].childCount) << k;
+    }
+
+    BuildVertexRecords(q.figures);
+    for (std::size_t k = 0; k < q.figures.size(); ++k) {
+        std::vector<tfigura> alone {q.figures[k]};
+        BuildVertexRecords(alone);
+        ASSERT_EQ(alone[0].vertexInfo.size(), q.figures[k].vertexInfo.size());
+        for (std::size_t v = 0; v < alone[0].vertexInfo.size(); ++v)
+            ASSERT_EQ(alone[0].vertexInfo[v].angle, q.figures[k].vertexInfo[v].angle) << k << " " << v;
+    }
+
+    OrderByDistance(q.figures);
+    const int count = static_cast<int>(q.figures.size());
+    std::vector<std::pair<std::int64_t, int>> keys;
+    for (int a = 0; a < count; a += 7) {
+        keys.clear();
+        for (int b = 0; b < count; ++b)
+            keys.emplace_back(NeighbourKey(q.figures, a, b), b);
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t s = 0; s < q.figures[a].neighbourSlots.size(); ++s)
+            ASSERT_EQ(q.figures[a].neighbourSlots[s], keys[s].second) << a << " " << s;
+    }
+
+    // Paths longer than one block of segments, summed in one pass.
+    std::vector<tfigura> paths;
+    for (int f = 0; f < 3; ++f) {
+        std::vector<TPlotPoint> line;
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        for (int v = 0; v < 500000; ++v) {
+            x += static_cast<std::int32_t>(rng() % 61) - 30;
+            y += static_cast<std::int32_t>(rng() % 61) - 30;
+            line.push_back({x, y});
+        }
+        paths.push_back(fixtures::Polyline(line));
+    }
+    double length = 0.0;
+    for (const tfigura &f : paths) {
+        for (std::size_t k = 1; k < f.points.size(); ++k)
+            length += PointDistance(f.points[k - 1], f.points[k]);
+    }
+    EXPECT_EQ(flatplan::PathLength(paths), length);
 }
 
 TEST(PlannerEquivalence, ContainmentMatchesTheReferencePasses)
