@@ -87,8 +87,9 @@ namespace {
 constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
 
-// Per-figure work is shared out to threads in chunks of this many figures.
-constexpr std::size_t ChunkFigures = 256;
+// Per-figure work is shared out to threads in chunks of about this many
+// points' worth.
+constexpr std::size_t ChunkPoints = 65536;
 
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
@@ -127,7 +128,11 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         held[fill[static_cast<std::size_t>(j)]++] = i;
 
     std::vector<std::uint8_t> heldInside(held.size(), 0);
-    ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
+    // A container's work grows with its edges and the figures it may hold.
+    const auto work = [&](std::size_t j) {
+        return start[j] == start[j + 1] ? 1 : figures[j].points.size() + 16 * (start[j + 1] - start[j]);
+    };
+    ParallelChunksByWeight(figures.size(), work, ChunkPoints, [&](std::size_t begin, std::size_t end) {
         for (std::size_t j = begin; j < end; ++j) {
             if (start[j] == start[j + 1])
                 continue;
@@ -249,10 +254,12 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
 
 void BuildVertexRecords(std::vector<tfigura> &figures)
 {
-    ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t k = begin; k < end; ++k)
-            BuildVertexRecords(figures[k]);
-    });
+    ParallelChunksByWeight(
+        figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, ChunkPoints,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k)
+                BuildVertexRecords(figures[k]);
+        });
 }
 
 void MarkCandidateVertices(std::vector<tfigura> &figures)

@@ -1,6 +1,7 @@
 #include "project/figureindexes.h"
 
 #include "project/flatplan.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -184,6 +185,29 @@ const EdgeTree *FigureIndexes::edges(int f)
     if (!tree)
         tree.emplace(figure.points);
     return &*tree;
+}
+
+void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked)
+{
+    // Every slot exists before the threads start: they fill slots, the
+    // containers never grow under them.
+    const std::size_t count = m_figures.size();
+    m_sampled.resize(std::max(m_sampled.size(), count));
+    if (marked) {
+        m_marked.resize(std::max(m_marked.size(), count));
+        m_vertices.resize(std::max(m_vertices.size(), count));
+    }
+    const auto points = [&](std::size_t f) { return m_figures[f].points.size() + 1; };
+    ParallelChunksByWeight(count, points, 65536, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f) {
+            if (!fixed(static_cast<int>(f)))
+                continue;
+            if (sampled[f])
+                this->sampled(static_cast<int>(f));
+            if (marked)
+                this->marked(static_cast<int>(f));
+        }
+    });
 }
 
 CandidateTree &FigureIndexes::sampled(int f)

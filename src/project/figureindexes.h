@@ -52,9 +52,14 @@ public:
     // and touching is over.
     CandidateTree &sampled(int f);
     CandidateTree &marked(int f);
+    // Builds now, on a few threads, the sampled trees of the figures for
+    // which `wantSampled` holds and, with `marked`, every marked tree, so that
+    // the strategies find them made instead of building one at a time.
+    template<class WantSampled> void prepareCandidates(WantSampled wantSampled, bool marked);
 
 private:
     bool fixed(int f) const;
+    void prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked);
 
     // Deques: growing them keeps references to what they hold.
     const std::vector<tfigura> &m_figures;
@@ -63,6 +68,14 @@ private:
     std::deque<std::optional<CandidateTree>> m_sampled;
     std::deque<std::optional<CandidateTree>> m_marked;
 };
+
+template<class WantSampled> void FigureIndexes::prepareCandidates(WantSampled wantSampled, bool marked)
+{
+    std::vector<std::uint8_t> sampled(m_figures.size(), 0);
+    for (std::size_t f = 0; f < m_figures.size(); ++f)
+        sampled[f] = wantSampled(static_cast<int>(f)) ? 1 : 0;
+    prepareCandidates(sampled, marked);
+}
 
 // Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
 // not count; the closing edge of a closed figure always does. The edge tree,

@@ -147,6 +147,18 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
 {
     m_pending = flatplan::CountPending(m_figures);
 
+    // A project of many figures: the children strategies score containers
+    // and their children at sampled vertices, the others score at marked
+    // ones; their trees are made at once, on a few threads.
+    if (m_many) {
+        m_indexes->prepareCandidates(
+            [&](int f) {
+                const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
+                return figure.childCount > 0 || figure.container >= 0;
+            },
+            true);
+    }
+
     // Containers by depth, and their children, in list order. Depths and
     // containers of the figures do not change from here on.
     std::map<std::int32_t, std::vector<int>> containersAtDepth;

@@ -33,3 +33,38 @@ template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, W
     for (std::thread &helper : helpers)
         helper.join();
 }
+
+// The same over items of unequal work: the chunks are cut where the running
+// total of weight(k) passes equal shares, and a thread is given at least
+// `grain` of weight.
+template<class Weight, class Work>
+void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grain, Work &&work)
+{
+    std::vector<std::size_t> total(count + 1, 0);
+    for (std::size_t k = 0; k < count; ++k)
+        total[k + 1] = total[k] + weight(k);
+    constexpr std::size_t MostThreads = 8;
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads
+        = std::min({cores, MostThreads, total.back() / std::max<std::size_t>(1, grain)});
+    if (threads <= 1) {
+        work(std::size_t {0}, count);
+        return;
+    }
+    std::vector<std::size_t> cut {0};
+    for (std::size_t t = 1; t < threads; ++t) {
+        const std::size_t share = total.back() / threads * t;
+        const auto at
+            = static_cast<std::size_t>(std::lower_bound(total.begin(), total.end(), share) - total.begin());
+        cut.push_back(std::clamp(at, cut.back(), count));
+    }
+    cut.push_back(count);
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t + 1 < cut.size(); ++t) {
+        if (cut[t] < cut[t + 1])
+            helpers.emplace_back([&work, begin = cut[t], end = cut[t + 1]] { work(begin, end); });
+    }
+    work(cut[0], cut[1]);
+    for (std::thread &helper : helpers)
+        helper.join();
+}
