@@ -10,33 +10,8 @@
 #include <thread>
 #include <vector>
 
-// Calls work(begin, end) over [0, count) in chunks of at least `grain` items.
-template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, Work &&work)
-{
-    constexpr std::size_t MostThreads = 8;
-    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads = std::min({cores, MostThreads, count / std::max<std::size_t>(1, grain)});
-    if (threads <= 1) {
-        work(std::size_t {0}, count);
-        return;
-    }
-    const std::size_t chunk = (count + threads - 1) / threads;
-    std::vector<std::thread> helpers;
-    helpers.reserve(threads - 1);
-    for (std::size_t t = 1; t < threads; ++t) {
-        const std::size_t begin = t * chunk;
-        const std::size_t end = std::min(count, begin + chunk);
-        if (begin < end)
-            helpers.emplace_back([&work, begin, end] { work(begin, end); });
-    }
-    work(std::size_t {0}, std::min(count, chunk));
-    for (std::thread &helper : helpers)
-        helper.join();
-}
-
-// The same over items of unequal work: the chunks are cut where the running
-// total of weight(k) passes equal shares, and a thread is given at least
-// `grain` of weight.
+// Calls work(begin, end) over [0, count) in chunks of items of about equal
+// total weight(k), each chunk at least `grain` of weight.
 template<class Weight, class Work>
 void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grain, Work &&work)
 {
@@ -67,4 +42,11 @@ void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grai
     work(cut[0], cut[1]);
     for (std::thread &helper : helpers)
         helper.join();
+}
+
+// The same over items of equal work: chunks of at least `grain` items.
+template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, Work &&work)
+{
+    ParallelChunksByWeight(
+        count, [](std::size_t) { return std::size_t {1}; }, grain, work);
 }
