@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,8 +37,13 @@ void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grai
     cut.push_back(count);
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t + 1 < cut.size(); ++t) {
-        if (cut[t] < cut[t + 1])
+        if (cut[t] == cut[t + 1])
+            continue;
+        try {
             helpers.emplace_back([&work, begin = cut[t], end = cut[t + 1]] { work(begin, end); });
+        } catch (const std::system_error &) {
+            work(cut[t], cut[t + 1]); // no thread to be had: this one does the chunk
+        }
     }
     work(cut[0], cut[1]);
     for (std::thread &helper : helpers)
