@@ -120,7 +120,7 @@ private:
     // Per slot: the joined figures not scored yet, as a heap of lower keys.
     std::vector<std::vector<Unscored>> m_unscored;
     // The candidates by (least score they may reach, a).
-    IndexedHeap m_ranking;
+    IndexedHeap<std::int64_t> m_ranking;
     // Lazy strategies: joined b's in the order they became available, and how
     // far each candidate has looked at them.
     std::vector<int> m_joinedLog;

@@ -1,18 +1,19 @@
 #pragma once
 
 // A min-heap over the items 0 .. n - 1, each at most once, ordered by
-// (key, item), whose keys change in place: a planner ranking thousands of
-// figures re-ranks one many times per round, and a heap of stale entries
-// would grow with every change instead of staying as small as the figures.
-// Each entry carries its key, and a node has four children: moving an entry
-// compares keys side by side, not through the items, over half the levels.
+// (key, item) (keys compared with <), whose keys change in place: a planner
+// ranking thousands of figures re-ranks one many times per round, and a heap
+// of stale entries would grow with every change instead of staying as small
+// as the figures. Each entry carries its key, and a node has four children:
+// moving an entry compares keys side by side, not through the items, over
+// half the levels.
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-class IndexedHeap
+template<class Key> class IndexedHeap
 {
 public:
     explicit IndexedHeap(std::size_t items)
@@ -20,7 +21,8 @@ public:
     { }
 
     bool contains(int item) const { return m_position[static_cast<std::size_t>(item)] >= 0; }
-    std::int64_t key(int item) const
+    // The item's key; the item must be in the heap.
+    const Key &key(int item) const
     {
         return m_heap[static_cast<std::size_t>(m_position[static_cast<std::size_t>(item)])].key;
     }
@@ -28,7 +30,7 @@ public:
     int top() const { return m_heap.empty() ? -1 : m_heap.front().item; }
 
     // Inserts the item, or moves it to its new key.
-    void set(int item, std::int64_t key)
+    void set(int item, const Key &key)
     {
         const auto k = static_cast<std::size_t>(item);
         if (m_position[k] < 0) {
@@ -37,9 +39,9 @@ public:
             return;
         }
         const auto at = static_cast<std::size_t>(m_position[k]);
-        const std::int64_t old = m_heap[at].key;
+        const bool lower = key < m_heap[at].key;
         m_heap[at].key = key;
-        if (key < old)
+        if (lower)
             up(at);
         else
             down(at);
@@ -56,8 +58,7 @@ public:
         m_heap.pop_back();
         if (at == m_heap.size())
             return;
-        m_heap[at] = last;
-        m_position[static_cast<std::size_t>(last.item)] = static_cast<std::int32_t>(at);
+        place(at, last);
         up(at);
         down(static_cast<std::size_t>(m_position[static_cast<std::size_t>(last.item)]));
     }
@@ -67,13 +68,15 @@ private:
 
     struct Entry
     {
-        std::int64_t key = 0;
+        Key key {};
         int item = -1;
     };
 
     static bool before(const Entry &l, const Entry &r)
     {
-        return l.key < r.key || (l.key == r.key && l.item < r.item);
+        if (l.key < r.key)
+            return true;
+        return !(r.key < l.key) && l.item < r.item;
     }
     void place(std::size_t at, const Entry &entry)
     {
