@@ -5,80 +5,20 @@
 // of the program).
 #include "benchfiles.h"
 #include "drawing/drawingreader.h"
+#include "mixeddxf.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <cstdio>
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 namespace {
 
-void pair(std::ostringstream &out, int code, double value)
-{
-    out << code << "\n" << value << "\n";
-}
-
-void pair(std::ostringstream &out, int code, const char *value)
-{
-    out << code << "\n" << value << "\n";
-}
-
 const std::string &dxfFile()
 {
-    static const std::string path = [] {
-        const std::filesystem::path p = std::filesystem::temp_directory_path() / "prentavik_bench_210k.dxf";
-        std::mt19937 random(4242);
-        std::uniform_real_distribution<double> coordinate(0.0, 1000.0);
-        std::uniform_real_distribution<double> radius(1.0, 40.0);
-        std::uniform_real_distribution<double> angle(0.0, 360.0);
-        std::uniform_real_distribution<double> bulge(-1.0, 1.0);
-        std::ostringstream out;
-        out.precision(10);
-        pair(out, 0, "SECTION");
-        pair(out, 2, "ENTITIES");
-        for (int i = 0; i < 100000; ++i) {
-            pair(out, 0, "LINE");
-            pair(out, 8, "0");
-            pair(out, 10, coordinate(random));
-            pair(out, 20, coordinate(random));
-            pair(out, 30, 0.0);
-            pair(out, 11, coordinate(random));
-            pair(out, 21, coordinate(random));
-            pair(out, 31, 0.0);
-        }
-        for (int i = 0; i < 100000; ++i) {
-            pair(out, 0, "ARC");
-            pair(out, 8, "0");
-            pair(out, 10, coordinate(random));
-            pair(out, 20, coordinate(random));
-            pair(out, 30, 0.0);
-            pair(out, 40, radius(random));
-            pair(out, 50, angle(random));
-            pair(out, 51, angle(random));
-        }
-        for (int i = 0; i < 10000; ++i) {
-            pair(out, 0, "LWPOLYLINE");
-            pair(out, 8, "0");
-            pair(out, 90, 8.0);
-            pair(out, 70, 1.0);
-            for (int v = 0; v < 8; ++v) {
-                pair(out, 10, coordinate(random));
-                pair(out, 20, coordinate(random));
-                pair(out, 42, bulge(random));
-            }
-        }
-        pair(out, 0, "ENDSEC");
-        pair(out, 0, "EOF");
-        std::ofstream(p, std::ios::binary) << out.str();
-        return p.string();
-    }();
-    return path;
+    return MixedDxfFile();
 }
 
 void BM_DxfReader(benchmark::State &state)

@@ -17,17 +17,7 @@ template<PairScoring Scoring>
 std::int64_t Score(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
                    std::int64_t weightB)
 {
-    if constexpr (Scoring == PairScoring::Tenths)
-        return s * factorA / 10 * factorB / 10;
-    else if constexpr (Scoring == PairScoring::HalfHalf)
-        return s * 5 / 10 * 5 / 10;
-    else
-        return s * weightA * weightB;
-}
-
-PlanBox Shifted(const PlanBox &b, std::int64_t d)
-{
-    return PlanBox {b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
+    return PairScoreOf<Scoring>(s, factorA, factorB, weightA, weightB);
 }
 
 bool WithinTolerance(std::int64_t d, double tolerance)
@@ -72,10 +62,10 @@ void CandidateTree::index()
     if (!m_nodes.empty() || m_points.empty())
         return;
     m_nodes.reserve(2 * m_points.size() / (LeafSize / 2) + 1);
-    build(0, static_cast<std::int32_t>(m_points.size()));
+    build(0, static_cast<std::int32_t>(m_points.size()), m_all.box);
 }
 
-std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
+std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end, const PlanBox &span)
 {
     const auto index = static_cast<std::int32_t>(m_nodes.size());
     m_nodes.emplace_back();
@@ -83,12 +73,23 @@ std::int32_t CandidateTree::build(std::int32_t begin, std::int32_t end)
     if (end - begin <= LeafSize) {
         node = measure(begin, end);
     } else {
-        // The points come in vertex order, and neighbouring vertices of a
-        // figure lie near each other: halves of the vertex range make tight
-        // boxes without sorting anything.
+        // Halves across the longer side of the room the points lie in (the
+        // parent's, cut at its median): the vertices of a figure need not lie
+        // near their neighbours in the list, a scribble's or a zigzag's do not.
         const std::int32_t middle = begin + (end - begin) / 2;
-        const std::int32_t left = build(begin, middle);
-        const std::int32_t right = build(middle, end);
+        const bool alongX = span.maxX - span.minX >= span.maxY - span.minY;
+        const auto first = m_points.begin();
+        std::nth_element(first + begin, first + middle, first + end,
+                         [alongX](const CandidatePoint &l, const CandidatePoint &r) {
+                             return alongX ? l.x < r.x : l.y < r.y;
+                         });
+        const CandidatePoint &cut = m_points[static_cast<std::size_t>(middle)];
+        PlanBox low = span;
+        PlanBox high = span;
+        (alongX ? low.maxX : low.maxY) = alongX ? cut.x : cut.y;
+        (alongX ? high.minX : high.minY) = alongX ? cut.x : cut.y;
+        const std::int32_t left = build(begin, middle, low);
+        const std::int32_t right = build(middle, end, high);
         const Node &l = m_nodes[static_cast<std::size_t>(left)];
         const Node &r = m_nodes[static_cast<std::size_t>(right)];
         node.box = l.box;
@@ -133,6 +134,49 @@ void CandidateTree::reweigh(const std::vector<TVertexInfo> &records)
         }
     }
     m_all = measure(0, static_cast<std::int32_t>(m_points.size()));
+}
+
+void CandidateTree::cut(std::int64_t side, std::vector<std::pair<TreePart, PlanBox>> &out)
+{
+    if (m_points.empty())
+        return;
+    const auto fits
+        = [side](const PlanBox &box) { return box.maxX - box.minX <= side && box.maxY - box.minY <= side; };
+    if (fits(m_all.box)) {
+        out.emplace_back(TreePart {}, m_all.box);
+        return;
+    }
+    index();
+    cut(0, side, out);
+}
+
+void CandidateTree::cut(std::int32_t node, std::int64_t side,
+                        std::vector<std::pair<TreePart, PlanBox>> &out) const
+{
+    const Node &n = m_nodes[static_cast<std::size_t>(node)];
+    if (n.box.maxX - n.box.minX <= side && n.box.maxY - n.box.minY <= side) {
+        out.emplace_back(TreePart {node, -1}, n.box);
+    } else if (n.left >= 0) {
+        cut(n.left, side, out);
+        cut(n.right, side, out);
+    } else {
+        for (std::int32_t k = n.begin; k < n.end; ++k) {
+            const CandidatePoint &p = m_points[static_cast<std::size_t>(k)];
+            out.emplace_back(TreePart {-1, k}, PlanBox {p.x, p.y, p.x, p.y});
+        }
+    }
+}
+
+CandidateTree::Node CandidateTree::partNode(TreePart part)
+{
+    if (part.point >= 0)
+        return measure(part.point, part.point + 1);
+    if (part.node >= 0)
+        return m_nodes[static_cast<std::size_t>(part.node)];
+    // Whole: a tree pays off against the parts of another figure.
+    if (m_points.size() > static_cast<std::size_t>(2 * LeafSize))
+        index();
+    return m_nodes.empty() ? m_all : m_nodes.front();
 }
 
 bool CandidateTree::anyWithin(std::int32_t x, std::int32_t y, double tolerance)
@@ -270,10 +314,9 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
 }
 
 template<PairScoring Scoring>
-void PairSearch::visit(std::int32_t na, std::int32_t nb, std::int64_t reach, PairBest &best) const
+void PairSearch::visit(const CandidateTree::Node &A, const CandidateTree::Node &B, std::int64_t reach,
+                       PairBest &best) const
 {
-    const CandidateTree::Node &A = m_a.m_nodes[static_cast<std::size_t>(na)];
-    const CandidateTree::Node &B = m_b.m_nodes[static_cast<std::size_t>(nb)];
     if (!mayBeat(reach, A.minVertex, B.minVertex, best))
         return;
     const bool leafA = A.left < 0;
@@ -285,27 +328,27 @@ void PairSearch::visit(std::int32_t na, std::int32_t nb, std::int64_t reach, Pai
     // Split the bigger side, and look first where the bound is lower: a good
     // pair found early lets the rest be skipped.
     if (!leafA && (leafB || A.end - A.begin >= B.end - B.begin)) {
-        std::int32_t first = A.left;
-        std::int32_t second = A.right;
-        std::int64_t reachFirst = bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(first)], B);
-        std::int64_t reachSecond = bound<Scoring>(m_a.m_nodes[static_cast<std::size_t>(second)], B);
+        const CandidateTree::Node *first = &m_a.m_nodes[static_cast<std::size_t>(A.left)];
+        const CandidateTree::Node *second = &m_a.m_nodes[static_cast<std::size_t>(A.right)];
+        std::int64_t reachFirst = bound<Scoring>(*first, B);
+        std::int64_t reachSecond = bound<Scoring>(*second, B);
         if (reachSecond < reachFirst) {
             std::swap(first, second);
             std::swap(reachFirst, reachSecond);
         }
-        visit<Scoring>(first, nb, reachFirst, best);
-        visit<Scoring>(second, nb, reachSecond, best);
+        visit<Scoring>(*first, B, reachFirst, best);
+        visit<Scoring>(*second, B, reachSecond, best);
     } else {
-        std::int32_t first = B.left;
-        std::int32_t second = B.right;
-        std::int64_t reachFirst = bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(first)]);
-        std::int64_t reachSecond = bound<Scoring>(A, m_b.m_nodes[static_cast<std::size_t>(second)]);
+        const CandidateTree::Node *first = &m_b.m_nodes[static_cast<std::size_t>(B.left)];
+        const CandidateTree::Node *second = &m_b.m_nodes[static_cast<std::size_t>(B.right)];
+        std::int64_t reachFirst = bound<Scoring>(A, *first);
+        std::int64_t reachSecond = bound<Scoring>(A, *second);
         if (reachSecond < reachFirst) {
             std::swap(first, second);
             std::swap(reachFirst, reachSecond);
         }
-        visit<Scoring>(na, first, reachFirst, best);
-        visit<Scoring>(na, second, reachSecond, best);
+        visit<Scoring>(A, *first, reachFirst, best);
+        visit<Scoring>(A, *second, reachSecond, best);
     }
 }
 
@@ -325,7 +368,42 @@ template<PairScoring Scoring> void PairSearch::run(PairBest &best)
     }
     m_a.index();
     m_b.index();
-    visit<Scoring>(0, 0, bound<Scoring>(m_a.m_nodes.front(), m_b.m_nodes.front()), best);
+    const CandidateTree::Node &rootA = m_a.m_nodes.front();
+    const CandidateTree::Node &rootB = m_b.m_nodes.front();
+    visit<Scoring>(rootA, rootB, bound<Scoring>(rootA, rootB), best);
+}
+
+template<PairScoring Scoring>
+void PairSearch::run(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const
+{
+    if (!m_a.boundable() || !m_b.boundable()) {
+        scorePairs<Scoring>(na, nb, best);
+        return;
+    }
+    visit<Scoring>(na, nb, bound<Scoring>(na, nb), best);
+}
+
+void PairSearch::improve(TreePart partA, TreePart partB, PairBest &best)
+{
+    if (partA.whole() && partB.whole()) {
+        improve(best);
+        return;
+    }
+    if (m_a.empty() || m_b.empty())
+        return;
+    const CandidateTree::Node na = m_a.partNode(partA);
+    const CandidateTree::Node nb = m_b.partNode(partB);
+    switch (m_scoring) {
+    case PairScoring::Tenths:
+        run<PairScoring::Tenths>(na, nb, best);
+        break;
+    case PairScoring::HalfHalf:
+        run<PairScoring::HalfHalf>(na, nb, best);
+        break;
+    case PairScoring::Product:
+        run<PairScoring::Product>(na, nb, best);
+        break;
+    }
 }
 
 void PairSearch::improve(PairBest &best)

@@ -10,9 +10,9 @@
 // loop order on ties. The scores never fall as the squared distance or a
 // weight grows, so the gap between two boxes and the least weights inside
 // them bound every pair of two groups of vertices from below. A tree over
-// each figure's vertices, halving their range in vertex order (neighbouring
-// vertices lie near each other), lets the search skip every group pair whose bound,
-// with its least vertex indexes, cannot beat the best pair found so far; the
+// each figure's vertices, halving them across the longer side of their box,
+// lets the search skip every group pair whose bound, with its least vertex
+// indexes, cannot beat the best pair found so far; the
 // pairs it does score are compared by (score, vertex of a, vertex of b),
 // which is the order the full scan meets them in. So the answer is the full
 // scan's, ties included. The touching search is the same walk, for the
@@ -23,6 +23,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 // How a vertex pair is scored from the squared distance S of its points.
@@ -32,6 +33,24 @@ enum class PairScoring {
     Product, // S x weight(a) x weight(b)
 };
 
+// The score of a pair at squared distance s with these factors and weights.
+template<PairScoring Scoring>
+std::int64_t PairScoreOf(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
+                         std::int64_t weightB)
+{
+    if constexpr (Scoring == PairScoring::Tenths)
+        return s * factorA / 10 * factorB / 10;
+    else if constexpr (Scoring == PairScoring::HalfHalf)
+        return s * 5 / 10 * 5 / 10;
+    else
+        return s * weightA * weightB;
+}
+
+inline PlanBox Shifted(const PlanBox &b, std::int64_t d)
+{
+    return PlanBox {b.minX + d, b.minY + d, b.maxX + d, b.maxY + d};
+}
+
 struct CandidatePoint
 {
     std::int32_t x = 0;
@@ -39,6 +58,16 @@ struct CandidatePoint
     std::int32_t vertex = 0;
     std::int32_t factor = 10; // the weight where the vertex is a candidate, else 10
     std::int32_t weight = 10;
+};
+
+// A piece of a tree: one of its nodes, or one point of a leaf that spans too
+// far to be looked at whole; the whole tree by default.
+struct TreePart
+{
+    std::int32_t node = -1;
+    std::int32_t point = -1;
+
+    bool whole() const { return node < 0 && point < 0; }
 };
 
 // All of one figure's candidates at a glance: enough for a first bound.
@@ -66,6 +95,12 @@ public:
     // some weight is negative, and every pair is then scored.
     bool boundable() const { return m_boundable; }
     CandidateSummary summary() const;
+    const std::vector<CandidatePoint> &points() const { return m_points; }
+
+    // Cuts the tree into parts whose boxes are at most `side` across (the
+    // whole tree when it fits; a leaf that does not fit goes point by point),
+    // appending each with its box.
+    void cut(std::int64_t side, std::vector<std::pair<TreePart, PlanBox>> &out);
 
     // True when some point lies within the tolerance of (x, y), measured as
     // the straight distance of PointDistance.
@@ -79,6 +114,7 @@ public:
 private:
     friend class PairSearch;
     friend class TouchSearch;
+    friend class PendingIndex;
 
     struct Node
     {
@@ -94,14 +130,17 @@ private:
     };
 
     void index();
-    std::int32_t build(std::int32_t begin, std::int32_t end);
+    std::int32_t build(std::int32_t begin, std::int32_t end, const PlanBox &span);
+    void cut(std::int32_t node, std::int64_t side, std::vector<std::pair<TreePart, PlanBox>> &out) const;
+    // The part as a node: a leaf of one point for a point part.
+    Node partNode(TreePart part);
     bool anyWithin(std::int32_t node, std::int32_t x, std::int32_t y, double tolerance) const;
     Node measure(std::int32_t begin, std::int32_t end) const;
     // Scoring every pair with a small figure costs about as much as building
     // the tree once; after a few such searches the tree pays off.
     bool worthIndexing(std::size_t partnerSize);
 
-    std::vector<CandidatePoint> m_points; // in vertex order
+    std::vector<CandidatePoint> m_points; // in vertex order until indexed, then by node
     std::vector<Node> m_nodes; // node 0 is the root; empty until indexed
     Node m_all; // every point, for the first bound before any tree exists
     std::int64_t m_unindexedWork = 0;
@@ -155,6 +194,8 @@ public:
 
     // Updates best when a pair of these two figures beats it.
     void improve(PairBest &best);
+    // The same between a part of a and a part of b.
+    void improve(TreePart partA, TreePart partB, PairBest &best);
 
     std::size_t pairCount() const { return m_a.size() * m_b.size(); }
 
@@ -165,7 +206,10 @@ public:
 private:
     template<PairScoring Scoring> void run(PairBest &best);
     template<PairScoring Scoring>
-    void visit(std::int32_t na, std::int32_t nb, std::int64_t reach, PairBest &best) const;
+    void run(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const;
+    template<PairScoring Scoring>
+    void visit(const CandidateTree::Node &na, const CandidateTree::Node &nb, std::int64_t reach,
+               PairBest &best) const;
     template<PairScoring Scoring>
     void scorePairs(const CandidateTree::Node &na, const CandidateTree::Node &nb, PairBest &best) const;
     template<PairScoring Scoring>

@@ -61,12 +61,9 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_population(std::move(population))
     , m_isCandidate(m_population.size(), 0)
     , m_best(m_population.size())
-    , m_unscored(m_population.size())
+    , m_looked(m_population.size(), 0)
     , m_ranking(m_population.size())
-    , m_seen(m_population.size(), 0)
     , m_trees(m_population.size(), nullptr)
-    , m_summaries(m_population.size())
-    , m_summarised(m_population.size(), 0)
 {
     const int count = static_cast<int>(m_population.size());
     m_contiguous = count > 0 && m_population.back() - m_population.front() + 1 == count;
@@ -76,37 +73,9 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
             m_isCandidate[static_cast<std::size_t>(s)] = 1;
         }
     }
-    // Without open figures to pair every pair goes through the neighbour slots.
-    bool anyOpen = false;
-    for (int s = 0; s < count && !anyOpen; ++s) {
-        const tfigura &f = m_figures[figure(s)];
-        anyOpen = !f.closed && (f.drawingFigure || m_isCandidate[static_cast<std::size_t>(s)]);
-    }
-    if (isMany() && anyOpen) {
-        m_leastOfB.minFactor = std::numeric_limits<std::int32_t>::max();
-        m_leastOfB.minWeight = std::numeric_limits<std::int32_t>::max();
-        for (int f : m_population) {
-            if (!m_figures[f].drawingFigure)
-                continue;
-            for (const TVertexInfo &info : m_figures[f].vertexInfo) {
-                m_leastOfB.minFactor = std::min(m_leastOfB.minFactor, info.candidate == 1 ? info.weight : 10);
-                m_leastOfB.minWeight = std::min(m_leastOfB.minWeight, info.weight);
-            }
-        }
-        m_leastOfB.boundable = m_leastOfB.minFactor >= 0 && m_leastOfB.minWeight >= 0;
-        std::vector<PlanBox> boxes(m_population.size());
-        std::vector<int> open;
-        std::vector<int> closed;
-        for (int a : m_candidates) {
-            boxes[static_cast<std::size_t>(a)] = summary(a).box;
-            (m_figures[figure(a)].closed ? closed : open).push_back(a);
-        }
-        m_openReach = std::make_unique<CandidateReach>(open, boxes);
-        m_closedReach = std::make_unique<CandidateReach>(closed, boxes);
-    }
     for (int s = 0; s < count; ++s) {
         if (mayBeB(figure(s)))
-            offerNewB(s);
+            addB(s);
     }
 }
 
@@ -165,261 +134,189 @@ bool StrategyRun::pairAllowed(int a, int b) const
     return true;
 }
 
-CandidateTree &StrategyRun::tree(int f)
+std::int64_t StrategyRun::shiftOfA(int f) const
 {
-    CandidateTree *&known = m_trees[static_cast<std::size_t>(f)];
-    if (!known)
-        known = isMany() ? &m_indexes.marked(figure(f)) : &m_indexes.sampled(figure(f));
-    return *known;
+    return m_strategy == ConnectorStrategy::Children ? Nudge(m_figures[f], 2) : 0;
 }
 
-StrategyRun::Scoring StrategyRun::scoring(int a, int b) const
+std::int64_t StrategyRun::shiftOfB(int f) const
+{
+    return m_strategy == ConnectorStrategy::Children ? Nudge(m_figures[f], 1) : 0;
+}
+
+PairScoring StrategyRun::scoring() const
 {
     switch (m_strategy) {
     case ConnectorStrategy::Children:
-        return Scoring {Nudge(m_figures[figure(a)], 2), Nudge(m_figures[figure(b)], 1), PairScoring::Tenths,
-                        false};
     case ConnectorStrategy::Remaining:
-        return Scoring {0, 0, PairScoring::Tenths, false};
+        return PairScoring::Tenths;
     case ConnectorStrategy::ChildrenMany:
-        // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
-        return Scoring {0, 0, PairScoring::HalfHalf, true};
+        return PairScoring::HalfHalf;
     case ConnectorStrategy::RemainingMany:
         break;
     }
-    return Scoring {0, 0, PairScoring::Product, false};
+    return PairScoring::Product;
 }
 
-PairSearch StrategyRun::search(int a, int b)
+// The rules of pairAllowed that tell waiting figures apart by depth and
+// container alone (the neighbour slots are kept apart by the two trees).
+PendingRule StrategyRun::ruleFor(int b) const
 {
-    const Scoring s = scoring(a, b);
-    return PairSearch(tree(a), s.da, tree(b), s.db, figure(b), s.skipVertexZeroOfB, s.scoring);
-}
-
-const CandidateSummary &StrategyRun::summary(int f)
-{
-    const auto k = static_cast<std::size_t>(f);
-    if (!m_summarised[k]) {
-        m_summaries[k] = tree(f).summary();
-        m_summarised[k] = 1;
+    PendingRule rule;
+    if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
+        const tfigura &fb = m_figures[b];
+        rule.minDepth = fb.depth;
+        rule.sameContainerAtOwnDepth = fb.depth > 1;
+        rule.depth = fb.depth;
+        rule.container = fb.container;
     }
-    return m_summaries[k];
+    return rule;
+}
+
+CandidateTree &StrategyRun::tree(int s)
+{
+    CandidateTree *&known = m_trees[static_cast<std::size_t>(s)];
+    if (!known)
+        known = isMany() ? &m_indexes.marked(figure(s)) : &m_indexes.sampled(figure(s));
+    return *known;
 }
 
 namespace {
 
-// Unscored pairs kept per candidate before they are settled: scored from the
-// least key on until the best comes before the rest, which are dropped.
-constexpr std::size_t UnscoredLimit = 64;
-constexpr std::size_t ScoreAtOnce = 256;
-
-// Heap order: the least key on top. One candidate's keys share its vertex,
-// so they compare as PairBefore would by the rest.
-struct LaterKey
-{
-    template<class Key> bool operator()(const Key &l, const Key &r) const
-    {
-        if (l.score != r.score)
-            return l.score > r.score;
-        if (l.b != r.b)
-            return l.b > r.b;
-        return l.vb > r.vb;
-    }
-};
+// Up to this many pending figures a joined one is paired with each of them;
+// beyond, they are looked up in a tree.
+constexpr std::size_t FewCandidates = 16;
 
 } // namespace
 
-void StrategyRun::offer(int a, int b)
+void StrategyRun::index()
 {
-    if (!pairAllowed(figure(a), figure(b)))
+    m_indexed = true;
+    std::erase_if(m_candidates, [&](int a) { return !m_isCandidate[static_cast<std::size_t>(a)]; });
+    if (m_candidates.size() <= FewCandidates)
         return;
+    std::vector<PendingFigure> open(m_population.size());
+    for (std::size_t s = 0; s < open.size(); ++s) {
+        const tfigura &f = m_figures[m_population[s]];
+        open[s] = PendingFigure {nullptr, shiftOfA(m_population[s]), f.depth, f.container};
+    }
+    std::vector<PendingFigure> closed = open;
+    for (int a : m_candidates) {
+        auto &figures = m_figures[figure(a)].closed ? closed : open;
+        figures[static_cast<std::size_t>(a)].tree = &tree(a);
+    }
+    m_openPending = std::make_unique<PendingIndex>(std::move(open));
+    m_closedPending = std::make_unique<PendingIndex>(std::move(closed));
+}
+
+void StrategyRun::addB(int b)
+{
+    // Not looked for yet: it comes first, to be looked for at the next call.
+    m_looked[static_cast<std::size_t>(b)] = 0;
+    m_ranking.set(b, RankKey {std::numeric_limits<std::int64_t>::min(), -1});
+}
+
+void StrategyRun::improveDirectly(int a, int b, PairBest &best)
+{
+    const int fa = figure(a);
+    const int fb = figure(b);
+    if (!pairAllowed(fa, fb))
+        return;
+    CandidateTree &treeA = tree(a);
+    CandidateTree &treeB = tree(b);
+    const std::int64_t da = shiftOfA(fa);
+    const std::int64_t db = shiftOfB(fb);
     // Most pairs of figures are told apart by their summaries alone.
-    const CandidateSummary &summaryA = summary(a);
-    const CandidateSummary &summaryB = summary(b);
-    const Scoring s = scoring(a, b);
-    const Best key = LowerKey(summaryA, s.da, summaryB, s.db, figure(b), s.scoring);
-    Best &best = m_best[static_cast<std::size_t>(a)];
+    const PairBest key = LowerKey(treeA.summary(), da, treeB.summary(), db, a, scoring());
     if (!key.valid || (best.valid && !PairBefore(key, best)))
         return;
-    if (summaryA.size * summaryB.size <= ScoreAtOnce) {
-        // Keeping a few pairs for later costs more than scoring them.
-        const Best before = best;
-        search(a, b).improve(best);
-        if (best.valid != before.valid || best.b != before.b || best.va != before.va || best.vb != before.vb
-            || best.score != before.score) {
-            rank(a);
-            reachOut(a);
-        }
-        return;
-    }
-    auto &unscored = m_unscored[static_cast<std::size_t>(a)];
-    unscored.push_back(Unscored {key.score, b, key.vb});
-    std::push_heap(unscored.begin(), unscored.end(), LaterKey {});
-    if (unscored.size() > UnscoredLimit) {
-        // Scoring the least keys first soon gives a best pair that comes
-        // before all the others, and those are dropped.
-        while (!unscored.empty())
-            scoreNext(a);
-    } else if (m_ranking.contains(a) && key.score >= m_ranking.key(a)) {
-        return; // its place in the ranking stays
-    }
-    rank(a);
+    PairSearch(treeA, da, treeB, db, a, m_strategy == ConnectorStrategy::ChildrenMany, scoring())
+        .improve(best);
 }
 
-// Scores the unscored pair with the least key, or drops them all when even
-// that one cannot beat the best pair.
-void StrategyRun::scoreNext(int a)
+void StrategyRun::findBest(int b)
 {
-    auto &unscored = m_unscored[static_cast<std::size_t>(a)];
-    Best &best = m_best[static_cast<std::size_t>(a)];
-    if (best.valid && !PairBefore(keyOf(a, unscored.front()), best)) {
-        unscored.clear();
-        return;
-    }
-    std::pop_heap(unscored.begin(), unscored.end(), LaterKey {});
-    const int b = unscored.back().b;
-    unscored.pop_back();
-    const std::int64_t before = best.valid ? best.score : NoScore;
-    search(a, b).improve(best);
-    if (best.score != before)
-        reachOut(a);
-}
-
-StrategyRun::Best StrategyRun::keyOf(int a, const Unscored &key)
-{
-    return Best {key.score, figure(key.b), summary(a).minVertex, key.vb, true};
-}
-
-void StrategyRun::rank(int a)
-{
-    const auto k = static_cast<std::size_t>(a);
-    const Best &best = m_best[k];
-    const auto &unscored = m_unscored[k];
-    if (!m_isCandidate[k] || (!best.valid && unscored.empty())) {
-        m_ranking.remove(a);
-        return;
-    }
-    std::int64_t least = best.valid ? best.score : NoScore;
-    if (!unscored.empty())
-        least = std::min(least, unscored.front().score);
-    m_ranking.set(a, least);
-}
-
-int StrategyRun::firstRanked()
-{
-    return m_ranking.top();
-}
-
-// How far a's best pair still lets a joined figure's pair beat it: the
-// largest squared gap whose score with the least weights is not above it.
-void StrategyRun::reachOut(int a)
-{
-    if (!m_openReach)
-        return;
-    CandidateReach &reach = m_figures[figure(a)].closed ? *m_closedReach : *m_openReach;
-    const Best &best = m_best[static_cast<std::size_t>(a)];
-    const CandidateSummary &s = summary(a);
-    std::int64_t gap = CandidateReach::Everywhere;
-    if (best.valid && s.boundable && m_leastOfB.boundable) {
-        if (m_strategy == ConnectorStrategy::ChildrenMany) {
-            // S x 5 / 10 x 5 / 10 is S / 4 rounded down.
-            if (best.score <= (CandidateReach::Everywhere - 3) / 4)
-                gap = 4 * best.score + 3;
-        } else {
-            const std::int64_t weights = std::int64_t(s.minWeight) * m_leastOfB.minWeight;
-            if (weights > 0)
-                gap = best.score / weights;
-        }
-    }
-    reach.setReach(a, gap);
-}
-
-void StrategyRun::offerNewB(int b)
-{
-    if (!isMany()) {
-        m_joinedLog.push_back(b);
-        return;
-    }
-    // A closed pair needs a in b's neighbour slots; an open end pairs with
-    // every joined figure.
-    // Only candidates within reach of b's box can take a better pair from it.
-    const tfigura &fb = m_figures[figure(b)];
-    if (m_openReach) {
-        m_inReach.clear();
-        m_openReach->within(summary(b).box, m_inReach);
-        if (!fb.closed)
-            m_closedReach->within(summary(b).box, m_inReach);
-        for (int a : m_inReach) {
+    const int fb = figure(b);
+    PairBest best;
+    if (!m_openPending) {
+        for (int a : m_candidates) {
             if (m_isCandidate[static_cast<std::size_t>(a)])
-                offer(a, b);
+                improveDirectly(a, b, best);
+        }
+    } else {
+        PendingQuery query;
+        query.b = &tree(b);
+        query.db = shiftOfB(fb);
+        // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
+        query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
+        query.scoring = scoring();
+        query.rule = ruleFor(fb);
+        m_openPending->improve(query, best);
+        // A closed b of the many-figure strategies meets closed figures only
+        // through its neighbour slots; an open end pairs with every figure.
+        if (!isMany() || !m_figures[fb].closed) {
+            m_closedPending->improve(query, best);
+        } else {
+            for (std::int32_t fa : m_figures[fb].neighbourSlots) {
+                const int a = fa >= 0 ? slotOf(fa) : -1;
+                if (a >= 0 && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[fa].closed)
+                    improveDirectly(a, b, best);
+            }
         }
     }
-    if (!fb.closed)
+    m_best[static_cast<std::size_t>(b)] = best;
+    m_looked[static_cast<std::size_t>(b)] = 1;
+    if (best.valid)
+        m_ranking.set(b, RankKey {best.score, best.b});
+    else
+        m_ranking.remove(b); // no pending figure left for it, nor will there be
+}
+
+void StrategyRun::leave(int a)
+{
+    if (!m_isCandidate[static_cast<std::size_t>(a)])
         return;
-    for (std::int32_t fa : fb.neighbourSlots) {
-        const int a = fa >= 0 ? slotOf(fa) : -1;
-        if (a >= 0 && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[fa].closed)
-            offer(a, b);
+    m_isCandidate[static_cast<std::size_t>(a)] = 0;
+    if (m_openPending) {
+        m_openPending->remove(a);
+        m_closedPending->remove(a);
     }
 }
 
 void StrategyRun::joined(int a)
 {
     const int s = a >= 0 ? slotOf(a) : -1;
-    if (s >= 0)
-        joinedSlot(s);
-}
-
-void StrategyRun::joinedSlot(int a)
-{
-    if (m_isCandidate[static_cast<std::size_t>(a)]) {
-        m_isCandidate[static_cast<std::size_t>(a)] = 0;
-        m_best[static_cast<std::size_t>(a)] = Best {};
-        m_unscored[static_cast<std::size_t>(a)] = {};
-        rank(a);
-        if (m_openReach) {
-            m_openReach->setReach(a, CandidateReach::Nowhere);
-            m_closedReach->setReach(a, CandidateReach::Nowhere);
-        }
-        if (!isMany() && m_candidates.size() > 64 && m_candidates.size() % 64 == 0)
-            std::erase_if(m_candidates, [&](int f) { return !m_isCandidate[static_cast<std::size_t>(f)]; });
-    }
-    if (mayBeB(figure(a)))
-        offerNewB(a);
+    if (s < 0)
+        return;
+    leave(s);
+    if (mayBeB(a) && !m_ranking.contains(s) && !m_looked[static_cast<std::size_t>(s)])
+        addB(s);
 }
 
 int StrategyRun::call()
 {
-    if (!isMany()) {
-        for (int a : m_candidates) {
-            if (!m_isCandidate[static_cast<std::size_t>(a)])
-                continue;
-            for (std::size_t &seen = m_seen[static_cast<std::size_t>(a)]; seen < m_joinedLog.size(); ++seen)
-                offer(a, m_joinedLog[seen]);
-        }
-    }
-    // The first candidate may win once its best pair comes before every
-    // pair it has not scored; every other candidate ranks behind it and
-    // cannot reach a smaller score.
-    for (int a = firstRanked(); a >= 0; a = firstRanked()) {
-        const auto &unscored = m_unscored[static_cast<std::size_t>(a)];
-        const Best &best = m_best[static_cast<std::size_t>(a)];
-        if (unscored.empty() || (best.valid && PairBefore(best, keyOf(a, unscored.front()))))
-            return finish(a);
-        scoreNext(a);
-        rank(a);
+    if (!m_indexed)
+        index();
+    // A b whose pair is current comes before every other b's pair, since the
+    // others' keys only bound theirs from below.
+    for (int b = m_ranking.top(); b >= 0; b = m_ranking.top()) {
+        const PairBest &best = m_best[static_cast<std::size_t>(b)];
+        if (m_looked[static_cast<std::size_t>(b)] && best.valid
+            && m_isCandidate[static_cast<std::size_t>(best.b)])
+            return finish(b);
+        findBest(b);
     }
     return -1;
 }
 
-int StrategyRun::finish(int a)
+int StrategyRun::finish(int b)
 {
-    const Best best = m_best[static_cast<std::size_t>(a)];
-    const int b = best.b;
-    const int fa = figure(a);
-    const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[b].depth);
+    const PairBest best = m_best[static_cast<std::size_t>(b)];
+    const int fa = figure(best.b);
+    const int fb = figure(b);
+    const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[fb].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
-    flatplan::MakeConnector(m_figures, fa, best.va, b, best.vb, container, depth, &m_indexes);
-    joinedSlot(a);
+    flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes);
+    joined(fa);
     return fa;
 }

@@ -6,21 +6,21 @@
 // that pass its rules and the strategy's vertex pairs, the lexicographically
 // least (score, a, b, va, vb) - the first best pair in loop order - and joins
 // a over a connector. Between calls only one thing changes: a joins and may
-// become a b. So every pending figure keeps what it knows of its pairs: the
-// best pair among the figures it has been scored against, and the figures
-// joined since, each with only a lower bound from the boxes (offered lazily,
-// at the next call, for the strategies that pair everything with everything;
-// eagerly, as they join through the neighbour slots, for the many-figure
-// strategies). A call scores pairs only while the figure whose bound is least
-// still has unscored pairs that could beat its best. The best vertex pair of
-// two figures comes from their candidate trees, exactly as a full scan of the
-// pairs would find it, ties included.
+// become a b. So the run keeps, for every joined figure b, its best pair with
+// a pending figure: (score, a, va, vb), least first. Pending figures only
+// ever leave, so a b's best pair can only get worse: once its a has joined,
+// the pair it had still bounds from below what it can offer, and it is looked
+// for again only when that bound comes first among all b's. The first b whose
+// best pair is current holds the pair to join. A b's pair is found in a tree
+// over the pending figures, which leave it as they join, and through the
+// candidate trees of the two figures; the pair is the one a full scan of the
+// pairs would find, ties included.
 
 #include "drawing/figure.h"
-#include "project/candidatereach.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
 #include "project/indexedheap.h"
+#include "project/pendingindex.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,8 +38,11 @@ enum class ConnectorStrategy {
 // Returns false when nothing could be joined.
 bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes);
 
-// One strategy over one population of figures: the children of a container
-// (and the container itself), or the whole project.
+// One strategy over one population of figures, the figures of one
+// container or the whole project. Its state is kept by slot, the figure's
+// place in the population, so that a run over the few children of one
+// container costs as much as they do, not as the whole figure list. Slots
+// follow list order, so ties broken by slot are broken by figure index.
 class StrategyRun
 {
 public:
@@ -61,40 +64,37 @@ public:
     void joined(int a);
 
 private:
-    using Best = PairBest;
-
-    // The run's state is kept by slot, the figure's place in the population,
-    // so that a run over the few children of one container costs as much as
-    // they do, not as the whole figure list. Slots follow list order, so
-    // ties broken by slot are broken by figure index.
-    int figure(int slot) const { return m_population[static_cast<std::size_t>(slot)]; }
-    int slotOf(int figure) const;
-
-    bool isMany() const;
-    bool mayBeA(int a) const;
-    bool mayBeB(int b) const;
-    bool pairAllowed(int a, int b) const;
-    struct Scoring
+    // The least key a joined b's best pair may still have: its score, then
+    // its pending figure's slot (b itself comes next, as the heap's item).
+    struct RankKey
     {
-        std::int64_t da = 0; // shift of a's points in x and y
-        std::int64_t db = 0;
-        PairScoring scoring = PairScoring::Tenths;
-        bool skipVertexZeroOfB = false;
+        std::int64_t score = 0;
+        std::int32_t a = 0;
+        friend bool operator<(const RankKey &l, const RankKey &r)
+        {
+            return l.score < r.score || (l.score == r.score && l.a < r.a);
+        }
     };
 
+    int figure(int slot) const { return m_population[static_cast<std::size_t>(slot)]; }
+    int slotOf(int figure) const;
+    bool isMany() const;
+    bool mayBeA(int f) const;
+    bool mayBeB(int f) const;
+    bool pairAllowed(int fa, int fb) const;
+    std::int64_t shiftOfA(int f) const;
+    std::int64_t shiftOfB(int f) const;
+    PairScoring scoring() const;
+    PendingRule ruleFor(int fb) const;
+
     // From here on a and b are slots.
-    CandidateTree &tree(int f);
-    const CandidateSummary &summary(int f);
-    Scoring scoring(int a, int b) const;
-    PairSearch search(int a, int b);
-    void offer(int a, int b);
-    void offerNewB(int b);
-    void reachOut(int a);
-    void scoreNext(int a);
-    void rank(int a);
-    int firstRanked();
-    int finish(int a);
-    void joinedSlot(int a);
+    CandidateTree &tree(int s);
+    void index();
+    void addB(int b);
+    void leave(int a);
+    void findBest(int b);
+    void improveDirectly(int a, int b, PairBest &best);
+    int finish(int b);
 
     std::vector<tfigura> &m_figures;
     FigureIndexes &m_indexes;
@@ -107,33 +107,16 @@ private:
 
     std::vector<int> m_candidates; // pending a's, in list order (joined ones dropped lazily)
     std::vector<std::uint8_t> m_isCandidate;
-    std::vector<Best> m_best; // per slot: the best pair scored so far (b a figure index)
-    // A lower key of a pair not scored yet: its a's least vertex is the same
-    // for all of a's keys, so only the rest is kept.
-    struct Unscored
-    {
-        std::int64_t score = 0;
-        std::int32_t b = -1; // slot
-        std::int32_t vb = -1;
-    };
-    Best keyOf(int a, const Unscored &key);
-    // Per slot: the joined figures not scored yet, as a heap of lower keys.
-    std::vector<std::vector<Unscored>> m_unscored;
-    // The candidates by (least score they may reach, a).
-    IndexedHeap<std::int64_t> m_ranking;
-    // Lazy strategies: joined b's in the order they became available, and how
-    // far each candidate has looked at them.
-    std::vector<int> m_joinedLog;
-    std::vector<std::size_t> m_seen;
-    // Eager strategies: the candidates by how far their pairs may improve,
-    // against the least weights any joined figure can bring.
-    // Open candidates pair with every joined figure, closed ones with open
-    // joined figures and their neighbour slots: each kind its own tree.
-    std::unique_ptr<CandidateReach> m_openReach;
-    std::unique_ptr<CandidateReach> m_closedReach;
-    std::vector<int> m_inReach;
-    CandidateSummary m_leastOfB;
+    // Per joined b: its best pair (PairBest::b holds the pending a's slot),
+    // once looked for.
+    std::vector<PairBest> m_best;
+    std::vector<std::uint8_t> m_looked;
+    IndexedHeap<RankKey> m_ranking;
+    // The pending figures' candidate vertices, built at the first call: open
+    // figures and closed ones apart, as a closed b of the many-figure
+    // strategies meets closed figures only through its neighbour slots.
+    bool m_indexed = false;
+    std::unique_ptr<PendingIndex> m_openPending;
+    std::unique_ptr<PendingIndex> m_closedPending;
     std::vector<CandidateTree *> m_trees; // per slot, once asked for
-    std::vector<CandidateSummary> m_summaries;
-    std::vector<std::uint8_t> m_summarised;
 };

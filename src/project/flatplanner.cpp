@@ -115,7 +115,7 @@ void FlatPlanner::chooseRoot()
     }
 
     // An open figure with one free end, its box nearest pp, can be the root.
-    VertexProximity proximity(m_figures, m_settings.tolerance, *m_indexes);
+    VertexProximity proximity(m_figures, m_settings.tolerance);
     double best = 1e21;
     int openRoots = 0;
     for (int k = 0; k < count; ++k) {

@@ -182,81 +182,95 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     }
 }
 
-namespace {
-
-std::vector<PlanBox> PointBoxes(const std::vector<tfigura> &figures)
-{
-    std::vector<PlanBox> boxes;
-    boxes.reserve(figures.size());
-    for (const tfigura &f : figures)
-        boxes.push_back(PointBox(f));
-    return boxes;
-}
-
-// Up to this many neighbours a vertex is checked against each of them;
-// beyond, the grid picks the few near the vertex.
-constexpr std::size_t FewNeighbours = 16;
-
-} // namespace
-
-VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance,
-                                 FigureIndexes &indexes)
+VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance)
     : m_figures(figures)
     , m_tolerance(tolerance)
-    , m_indexes(indexes)
-    , m_boxes(PointBoxes(figures))
-    , m_grid(m_boxes)
-{ }
-
-void VertexProximity::gatherNear(int figure)
+    , m_reach(GridMargin(tolerance))
 {
-    m_nearOf = figure;
-    m_answers.assign(m_figures[static_cast<std::size_t>(figure)].points.size(), -1);
-    m_near.clear();
-    m_grid.query(m_boxes[static_cast<std::size_t>(figure)], GridMargin(m_tolerance), m_near);
-    std::erase_if(m_near, [&](int g) {
-        return g == figure
-            || BoxesTooFar(m_boxes[static_cast<std::size_t>(figure)], m_boxes[static_cast<std::size_t>(g)],
-                           m_tolerance);
-    });
+    PlanBox span;
+    std::int64_t count = 0;
+    for (const tfigura &f : figures) {
+        for (const TPlotPoint &p : f.points)
+            span.add(p.x, p.y);
+        count += static_cast<std::int64_t>(f.points.size());
+    }
+    if (count == 0)
+        return;
+    m_originX = span.minX;
+    m_originY = span.minY;
+    const long double w = static_cast<long double>(span.maxX - span.minX) + 1;
+    const long double h = static_cast<long double>(span.maxY - span.minY) + 1;
+    // About two vertices a cell where they are spread evenly.
+    m_cell = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(2 * w * h / count))));
+    for (;;) {
+        m_columns = (span.maxX - span.minX) / m_cell + 1;
+        m_rows = (span.maxY - span.minY) / m_cell + 1;
+        if (m_columns * m_rows <= count + 16)
+            break;
+        m_cell *= 2;
+    }
+    m_cellStart.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
+    const auto cellOf
+        = [&](const TPlotPoint &p) { return static_cast<std::size_t>(row(p.y) * m_columns + column(p.x)); };
+    for (const tfigura &f : figures) {
+        for (const TPlotPoint &p : f.points)
+            ++m_cellStart[cellOf(p) + 1];
+    }
+    for (std::size_t c = 1; c < m_cellStart.size(); ++c)
+        m_cellStart[c] += m_cellStart[c - 1];
+    m_items.resize(static_cast<std::size_t>(count));
+    std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        for (const TPlotPoint &p : figures[k].points)
+            m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
+                = Item {p.x, p.y, static_cast<std::int32_t>(k)};
+    }
 }
 
-bool VertexProximity::closeTo(int other, TPlotPoint p)
+std::int64_t VertexProximity::column(std::int64_t x) const
 {
-    const tfigura &g = m_figures[static_cast<std::size_t>(other)];
-    if (g.points.size() >= TouchTreePoints) {
-        if (CandidateTree *tree = m_indexes.vertices(other))
-            return tree->anyWithin(p.x, p.y, m_tolerance);
-    }
-    return std::any_of(g.points.begin(), g.points.end(),
-                       [&](const TPlotPoint &q) { return PointDistance(p, q) <= m_tolerance; });
+    return std::clamp<std::int64_t>((x - m_originX) / m_cell, 0, m_columns - 1);
+}
+
+std::int64_t VertexProximity::row(std::int64_t y) const
+{
+    return std::clamp<std::int64_t>((y - m_originY) / m_cell, 0, m_rows - 1);
 }
 
 bool VertexProximity::tooClose(int figure, int vertex)
 {
-    const TPlotPoint p = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
-    if (figure != m_nearOf)
-        gatherNear(figure);
     // A free end is looked for twice over the same vertices.
+    if (figure != m_answersOf) {
+        m_answersOf = figure;
+        m_answers.assign(m_figures[static_cast<std::size_t>(figure)].points.size(), -1);
+    }
     std::int8_t &answer = m_answers[static_cast<std::size_t>(vertex)];
-    if (answer < 0)
+    if (answer < 0) {
+        const TPlotPoint p
+            = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
         answer = near(figure, p) ? 1 : 0;
+    }
     return answer == 1;
 }
 
-bool VertexProximity::near(int figure, TPlotPoint p)
+bool VertexProximity::near(int figure, TPlotPoint p) const
 {
-    const PlanBox at {p.x, p.y, p.x, p.y};
-    const std::vector<int> *others = &m_near;
-    if (m_near.size() > FewNeighbours) {
-        m_found.clear();
-        m_grid.query(at, GridMargin(m_tolerance), m_found);
-        others = &m_found;
-    }
-    for (int g : *others) {
-        if (g != figure && !BoxesTooFar(at, m_boxes[static_cast<std::size_t>(g)], m_tolerance)
-            && closeTo(g, p))
-            return true;
+    if (m_items.empty())
+        return false;
+    // Left of the origin the division truncates toward zero, and the clamp
+    // keeps the first column: that only widens the cells looked at.
+    for (std::int64_t cy = row(p.y - m_reach); cy <= row(p.y + m_reach); ++cy) {
+        for (std::int64_t cx = column(p.x - m_reach); cx <= column(p.x + m_reach); ++cx) {
+            const auto c = static_cast<std::size_t>(cy * m_columns + cx);
+            for (std::int32_t k = m_cellStart[c]; k < m_cellStart[c + 1]; ++k) {
+                const Item &q = m_items[static_cast<std::size_t>(k)];
+                if (q.figure == figure || !WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
+                    || !WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance))
+                    continue;
+                if (PointDistance(p, TPlotPoint {q.x, q.y}) <= m_tolerance)
+                    return true;
+            }
+        }
     }
     return false;
 }

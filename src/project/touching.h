@@ -29,28 +29,39 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
 PlanBox PointBox(const tfigura &figure);
 
 // Which vertices lie within the tolerance (straight distance) of a vertex of
-// another figure. Only the figures whose boxes come that close are looked
-// at, through their vertex trees.
+// another figure. Every vertex of the project goes into one grid of cells
+// about as large as the room of one vertex, so a question looks at the few
+// vertices of the cells around it, whatever the shape of the figures.
 class VertexProximity
 {
 public:
-    VertexProximity(const std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes);
+    VertexProximity(const std::vector<tfigura> &figures, double tolerance);
     bool tooClose(int figure, int vertex);
 
 private:
-    void gatherNear(int figure);
-    bool near(int figure, TPlotPoint p);
-    bool closeTo(int other, TPlotPoint p);
+    struct Item
+    {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        std::int32_t figure = 0;
+    };
+
+    bool near(int figure, TPlotPoint p) const;
+    std::int64_t column(std::int64_t x) const;
+    std::int64_t row(std::int64_t y) const;
 
     const std::vector<tfigura> &m_figures;
     double m_tolerance;
-    FigureIndexes &m_indexes;
-    std::vector<PlanBox> m_boxes;
-    BoxGrid m_grid;
-    int m_nearOf = -1; // the figure whose neighbours m_near holds
-    std::vector<int> m_near;
+    std::int64_t m_reach = 0; // the tolerance rounded up: no farther vertex is near
+    std::int64_t m_originX = 0;
+    std::int64_t m_originY = 0;
+    std::int64_t m_cell = 1;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
+    std::vector<Item> m_items;
+    int m_answersOf = -1; // the figure whose answers m_answers holds
     std::vector<std::int8_t> m_answers; // per vertex of that figure: -1 not asked yet
-    std::vector<int> m_found;
 };
 
 // For an open figure that touches another: enters it at its free end (entry

@@ -1,0 +1,126 @@
+#pragma once
+
+// The figures still waiting in one connector strategy run, in one tree, for
+// the question a joined figure b asks: which waiting figure has the best pair
+// with me? Joined figures leave the tree, and a part of the tree that no
+// waiting figure is left in is not looked at again, so the search of a figure
+// deep inside what has been joined goes straight to the waiting ones around
+// it.
+//
+// A compact figure is held whole and paired through the two figures'
+// candidate trees. A figure that spans far beyond the spacing of the figures
+// (a long straight line, a sheet outline) is held in pieces no larger than
+// that spacing, down to single points, since its box says little about where
+// it can be met. Joined figures are looked at in the same pieces.
+
+#include "project/boxgrid.h"
+#include "project/candidatetree.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+// Per slot of the run: what the search needs of a figure.
+struct PendingFigure
+{
+    CandidateTree *tree = nullptr; // its candidates; null when it is not waiting
+    std::int64_t shift = 0; // of its points in x and y while scoring
+    std::int32_t depth = 0;
+    std::int32_t container = -1;
+};
+
+// Which waiting figures a joined figure may pair with, beyond being waiting:
+// at least minDepth deep, and at the depth of the joined figure only within
+// its container when that depth is above 1 (the rules of the remaining
+// strategies).
+struct PendingRule
+{
+    std::int32_t minDepth = std::numeric_limits<std::int32_t>::min();
+    bool sameContainerAtOwnDepth = false;
+    std::int32_t depth = 0;
+    std::int32_t container = -1;
+
+    bool allows(const PendingFigure &a) const
+    {
+        if (a.depth < minDepth)
+            return false;
+        return !(sameContainerAtOwnDepth && a.depth == depth && a.container != container);
+    }
+};
+
+// One search: the joined figure b and how its pairs are scored.
+struct PendingQuery
+{
+    CandidateTree *b = nullptr;
+    std::int64_t db = 0; // shift of b's points in x and y
+    bool skipVertexZeroOfB = false;
+    PairScoring scoring = PairScoring::Tenths;
+    PendingRule rule;
+};
+
+class PendingIndex
+{
+public:
+    // figures: by slot; the waiting ones carry their trees. Slots follow list
+    // order, so they break ties as figures do.
+    explicit PendingIndex(std::vector<PendingFigure> figures);
+
+    // The figure in the slot has been joined.
+    void remove(int slot);
+
+    // Updates best (keyed by the waiting figure's slot, its vertex, then b's
+    // vertex) with the pairs of b and the waiting figures the rule allows.
+    void improve(const PendingQuery &query, PairBest &best);
+
+private:
+    // A piece of a waiting figure: its slot, which part of its tree, the
+    // part's box (shifted) and least factor and weight.
+    struct Piece
+    {
+        PlanBox box;
+        TreePart part;
+        std::int32_t slot = 0;
+        std::int32_t minFactor = 0;
+        std::int32_t minWeight = 0;
+        bool boundable = true;
+    };
+    struct Node
+    {
+        PlanBox box;
+        std::int32_t left = -1; // children; a leaf holds the piece of its own index
+        std::int32_t right = -1;
+        std::int32_t parent = -1;
+        std::int32_t minFactor = 0;
+        std::int32_t minWeight = 0;
+        std::int32_t minSlot = 0;
+        std::int32_t maxDepth = 0;
+        std::int32_t waiting = 0; // pieces of figures still waiting
+        bool boundable = true;
+    };
+    // A node of this tree and a piece of b, with the least key any pair of
+    // their points can have: the search's queue, kept between searches.
+    struct NodePair
+    {
+        std::int64_t score = 0;
+        std::int32_t slot = 0;
+        std::int32_t node = 0;
+        std::int32_t piece = 0;
+    };
+    template<PairScoring Scoring> struct Search;
+
+    static Piece pieceOf(CandidateTree &tree, TreePart part, const PlanBox &box, std::int64_t shift);
+    void build();
+
+    std::vector<PendingFigure> m_figures;
+    std::vector<std::uint8_t> m_waiting; // by slot
+    std::int64_t m_side = 0; // the largest piece, across
+    std::vector<Piece> m_pieces; // in the order of the tree's leaves
+    std::vector<Node> m_nodes; // the leaves first, one per piece
+    std::int32_t m_root = -1;
+    // Each slot's pieces: m_slotPieces[m_slotStart[s] .. m_slotStart[s + 1]).
+    std::vector<std::int32_t> m_slotStart;
+    std::vector<std::int32_t> m_slotPieces;
+    std::vector<NodePair> m_queue;
+    std::vector<std::pair<TreePart, PlanBox>> m_cut;
+    std::vector<Piece> m_piecesOfB;
+};
