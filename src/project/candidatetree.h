@@ -10,9 +10,11 @@
 // loop order on ties. The scores never fall as the squared distance or a
 // weight grows, so the gap between two boxes and the least weights inside
 // them bound every pair of two groups of vertices from below. A tree over
-// each figure's vertices, halving them across the longer side of their box,
-// lets the search skip every group pair whose bound, with its least vertex
-// indexes, cannot beat the best pair found so far; the
+// each figure's vertices, halving their range in vertex order where
+// neighbouring vertices lie near each other and across the longer side of
+// their box where they do not, lets the search skip every group pair whose
+// bound, with its least vertex indexes, cannot beat the best pair found so
+// far; the
 // pairs it does score are compared by (score, vertex of a, vertex of b),
 // which is the order the full scan meets them in. So the answer is the full
 // scan's, ties included. The touching search is the same walk, for the
@@ -140,11 +142,12 @@ private:
     // the tree once; after a few such searches the tree pays off.
     bool worthIndexing(std::size_t partnerSize);
 
-    std::vector<CandidatePoint> m_points; // in vertex order until indexed, then by node
+    std::vector<CandidatePoint> m_points; // in vertex order, or by node once indexed across the box
     std::vector<Node> m_nodes; // node 0 is the root; empty until indexed
     Node m_all; // every point, for the first bound before any tree exists
     std::int64_t m_unindexedWork = 0;
     bool m_boundable = true;
+    bool m_acrossBox = false; // indexed across the box, not along the vertices
 };
 
 // The best pair found so far for one pending figure: its score, the joined

@@ -71,6 +71,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
         if (mayBeA(figure(s))) {
             m_candidates.push_back(s);
             m_isCandidate[static_cast<std::size_t>(s)] = 1;
+            ++m_waiting;
         }
     }
     for (int s = 0; s < count; ++s) {
@@ -193,6 +194,9 @@ void StrategyRun::index()
 {
     m_indexed = true;
     std::erase_if(m_candidates, [&](int a) { return !m_isCandidate[static_cast<std::size_t>(a)]; });
+    m_pairsOf.resize(m_population.size());
+    m_listed.assign(m_population.size(), 0);
+    m_knownOfA.resize(m_population.size());
     if (m_candidates.size() <= FewCandidates)
         return;
     std::vector<PendingFigure> open(m_population.size());
@@ -234,15 +238,87 @@ void StrategyRun::improveDirectly(int a, int b, PairBest &best)
         .improve(best);
 }
 
+namespace {
+
+// Heap order: the pair that comes first on top.
+struct LaterPair
+{
+    template<class Known> bool operator()(const Known &l, const Known &r) const
+    {
+        return PairBefore(r.pair, l.pair);
+    }
+};
+
+} // namespace
+
+// The best pair of b with the candidates listed for it: every candidate
+// when there are few, a closed b's neighbour slots otherwise.
+PairBest StrategyRun::bestOfListed(int b)
+{
+    auto &pairs = m_pairsOf[static_cast<std::size_t>(b)];
+    if (!m_listed[static_cast<std::size_t>(b)]) {
+        m_listed[static_cast<std::size_t>(b)] = 1;
+        const CandidateSummary summaryB = tree(b).summary();
+        const auto list = [&](int a) {
+            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(figure(a), figure(b)))
+                return;
+            const PairBest key = LowerKey(tree(a).summary(), shiftOfA(figure(a)), summaryB,
+                                          shiftOfB(figure(b)), a, scoring());
+            if (key.valid)
+                pairs.push_back(KnownPair {key, false});
+        };
+        if (!m_openPending) {
+            for (int a : m_candidates)
+                list(a);
+        } else {
+            for (std::int32_t fa : m_figures[figure(b)].neighbourSlots) {
+                if (fa >= 0 && m_figures[fa].closed)
+                    list(slotOf(fa));
+            }
+        }
+        std::make_heap(pairs.begin(), pairs.end(), LaterPair {});
+    }
+    // A lower key on top is scored: its pair comes no earlier, and may
+    // still come before the rest.
+    while (!pairs.empty()) {
+        const KnownPair top = pairs.front();
+        if (!m_isCandidate[static_cast<std::size_t>(top.pair.b)]) {
+            std::pop_heap(pairs.begin(), pairs.end(), LaterPair {});
+            pairs.pop_back();
+        } else if (top.scored) {
+            return top.pair;
+        } else {
+            std::pop_heap(pairs.begin(), pairs.end(), LaterPair {});
+            pairs.pop_back();
+            // A pending figure's best pair with any joined figure, known
+            // from an earlier search, is never beaten by a worse pair of
+            // this one: such a pair need not be known. In the order of
+            // whole pairs an equal score comes first from the joined figure
+            // earlier in the list.
+            const int a = top.pair.b;
+            const PairBest &known = m_knownOfA[static_cast<std::size_t>(a)];
+            const std::int32_t tie = b < known.b ? std::numeric_limits<std::int32_t>::max()
+                                                 : std::numeric_limits<std::int32_t>::min();
+            const PairBest bound = known.valid ? PairBest {known.score, a, tie, tie, true} : PairBest {};
+            PairBest pair = bound;
+            improveDirectly(a, b, pair);
+            if (!pair.valid || (bound.valid && pair.va == tie))
+                continue; // no pair of b can join a
+            if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))
+                m_knownOfA[static_cast<std::size_t>(a)] = PairBest {pair.score, b, pair.va, pair.vb, true};
+            pairs.push_back(KnownPair {pair, true});
+            std::push_heap(pairs.begin(), pairs.end(), LaterPair {});
+        }
+    }
+    return {};
+}
+
 void StrategyRun::findBest(int b)
 {
     const int fb = figure(b);
     PairBest best;
     if (!m_openPending) {
-        for (int a : m_candidates) {
-            if (m_isCandidate[static_cast<std::size_t>(a)])
-                improveDirectly(a, b, best);
-        }
+        best = bestOfListed(b);
     } else {
         PendingQuery query;
         query.b = &tree(b);
@@ -256,12 +332,8 @@ void StrategyRun::findBest(int b)
         // through its neighbour slots; an open end pairs with every figure.
         if (!isMany() || !m_figures[fb].closed) {
             m_closedPending->improve(query, best);
-        } else {
-            for (std::int32_t fa : m_figures[fb].neighbourSlots) {
-                const int a = fa >= 0 ? slotOf(fa) : -1;
-                if (a >= 0 && m_isCandidate[static_cast<std::size_t>(a)] && m_figures[fa].closed)
-                    improveDirectly(a, b, best);
-            }
+        } else if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best)) {
+            best = listed;
         }
     }
     m_best[static_cast<std::size_t>(b)] = best;
@@ -277,6 +349,7 @@ void StrategyRun::leave(int a)
     if (!m_isCandidate[static_cast<std::size_t>(a)])
         return;
     m_isCandidate[static_cast<std::size_t>(a)] = 0;
+    --m_waiting;
     if (m_openPending) {
         m_openPending->remove(a);
         m_closedPending->remove(a);
@@ -297,6 +370,8 @@ int StrategyRun::call()
 {
     if (!m_indexed)
         index();
+    if (m_waiting == 0)
+        return -1;
     // A b whose pair is current comes before every other b's pair, since the
     // others' keys only bound theirs from below.
     for (int b = m_ranking.top(); b >= 0; b = m_ranking.top()) {

@@ -94,6 +94,7 @@ private:
     void leave(int a);
     void findBest(int b);
     void improveDirectly(int a, int b, PairBest &best);
+    PairBest bestOfListed(int b);
     int finish(int b);
 
     std::vector<tfigura> &m_figures;
@@ -111,6 +112,21 @@ private:
     // once looked for.
     std::vector<PairBest> m_best;
     std::vector<std::uint8_t> m_looked;
+    // Per joined b, a heap of its pairs with the candidates listed for it
+    // (all of them when they are few, a closed b's neighbour slots in the
+    // many-figure strategies): a candidate's lower key until it comes first
+    // and is scored; each pair is scored once and used up as candidates join.
+    struct KnownPair
+    {
+        PairBest pair;
+        bool scored = false;
+    };
+    std::vector<std::vector<KnownPair>> m_pairsOf;
+    std::vector<std::uint8_t> m_listed;
+    // Per candidate: its best pair scored so far with any joined figure
+    // (PairBest::b holds that figure's slot).
+    std::vector<PairBest> m_knownOfA;
+    std::size_t m_waiting = 0; // candidates not joined yet
     IndexedHeap<RankKey> m_ranking;
     // The pending figures' candidate vertices, built at the first call: open
     // figures and closed ones apart, as a closed b of the many-figure

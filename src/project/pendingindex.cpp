@@ -38,13 +38,15 @@ bool MayBeat(std::int64_t score, std::int32_t slot, const PairBest &best)
 PendingIndex::Piece PendingIndex::pieceOf(CandidateTree &tree, TreePart part, const PlanBox &box,
                                           std::int64_t shift)
 {
-    const CandidateTree::Node node = tree.partNode(part);
+    // A whole figure needs no tree of its own until it is paired.
+    const CandidateSummary summary = tree.summary();
+    const CandidateTree::Node node = part.whole() ? CandidateTree::Node {} : tree.partNode(part);
     Piece piece;
     piece.box = Shifted(box, shift);
     piece.part = part;
-    piece.minFactor = node.minFactor;
-    piece.minWeight = node.minWeight;
-    piece.boundable = tree.boundable() && node.minFactor >= 0 && node.minWeight >= 0;
+    piece.minFactor = part.whole() ? summary.minFactor : node.minFactor;
+    piece.minWeight = part.whole() ? summary.minWeight : node.minWeight;
+    piece.boundable = tree.boundable() && piece.minFactor >= 0 && piece.minWeight >= 0;
     return piece;
 }
 

@@ -186,10 +186,15 @@ VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tol
     : m_figures(figures)
     , m_tolerance(tolerance)
     , m_reach(GridMargin(tolerance))
+{ }
+
+// Built at the first question: a project without open figures asks none.
+void VertexProximity::index()
 {
+    m_indexed = true;
     PlanBox span;
     std::int64_t count = 0;
-    for (const tfigura &f : figures) {
+    for (const tfigura &f : m_figures) {
         for (const TPlotPoint &p : f.points)
             span.add(p.x, p.y);
         count += static_cast<std::int64_t>(f.points.size());
@@ -212,7 +217,7 @@ VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tol
     m_cellStart.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
     const auto cellOf
         = [&](const TPlotPoint &p) { return static_cast<std::size_t>(row(p.y) * m_columns + column(p.x)); };
-    for (const tfigura &f : figures) {
+    for (const tfigura &f : m_figures) {
         for (const TPlotPoint &p : f.points)
             ++m_cellStart[cellOf(p) + 1];
     }
@@ -220,8 +225,8 @@ VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tol
         m_cellStart[c] += m_cellStart[c - 1];
     m_items.resize(static_cast<std::size_t>(count));
     std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t k = 0; k < figures.size(); ++k) {
-        for (const TPlotPoint &p : figures[k].points)
+    for (std::size_t k = 0; k < m_figures.size(); ++k) {
+        for (const TPlotPoint &p : m_figures[k].points)
             m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
                 = Item {p.x, p.y, static_cast<std::int32_t>(k)};
     }
@@ -246,6 +251,8 @@ bool VertexProximity::tooClose(int figure, int vertex)
     }
     std::int8_t &answer = m_answers[static_cast<std::size_t>(vertex)];
     if (answer < 0) {
+        if (!m_indexed)
+            index();
         const TPlotPoint p
             = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
         answer = near(figure, p) ? 1 : 0;

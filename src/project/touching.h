@@ -46,6 +46,7 @@ private:
         std::int32_t figure = 0;
     };
 
+    void index();
     bool near(int figure, TPlotPoint p) const;
     std::int64_t column(std::int64_t x) const;
     std::int64_t row(std::int64_t y) const;
@@ -53,6 +54,7 @@ private:
     const std::vector<tfigura> &m_figures;
     double m_tolerance;
     std::int64_t m_reach = 0; // the tolerance rounded up: no farther vertex is near
+    bool m_indexed = false;
     std::int64_t m_originX = 0;
     std::int64_t m_originY = 0;
     std::int64_t m_cell = 1;
