@@ -293,10 +293,12 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
     std::int64_t worst = best.valid ? best.score : std::numeric_limits<std::int64_t>::max() - 1;
     const PlanBox boxB = Shifted(nb.box, m_db);
     const bool prune = m_a.boundable() && m_b.boundable();
-    // Points come in vertex order, so b's vertex 0 can only be its first.
-    std::int32_t firstB = nb.begin;
-    if (m_skipVertexZeroOfB && firstB < nb.end && m_b.m_points[static_cast<std::size_t>(firstB)].vertex == 0)
-        ++firstB;
+    // b's vertex 0, where it is left out: only a node holding it needs looking.
+    std::int32_t skipB = -1;
+    if (m_skipVertexZeroOfB && nb.minVertex == 0) {
+        for (std::int32_t j = nb.begin; j < nb.end && skipB < 0; ++j)
+            skipB = m_b.m_points[static_cast<std::size_t>(j)].vertex == 0 ? j : -1;
+    }
     const CandidatePoint *pointsB = m_b.m_points.data();
     for (std::int32_t i = na.begin; i < na.end; ++i) {
         const CandidatePoint &p = m_a.m_points[static_cast<std::size_t>(i)];
@@ -311,19 +313,27 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
         }
         const std::int64_t qx0 = px - m_db;
         const std::int64_t qy0 = py - m_db;
-        for (std::int32_t j = firstB; j < nb.end; ++j) {
-            const CandidatePoint &q = pointsB[j];
-            const std::int64_t dx = qx0 - q.x;
-            const std::int64_t dy = qy0 - q.y;
-            const std::int64_t score
-                = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
-            if (score > worst)
-                continue;
-            // A smaller score wins outright; an equal one by the order.
-            if (score < worst || mayBeat(score, p.vertex, q.vertex, best)) {
-                best = PairBest {score, m_figureB, p.vertex, q.vertex, true};
-                worst = score;
+        const auto score = [&](std::int32_t from, std::int32_t to) {
+            for (std::int32_t j = from; j < to; ++j) {
+                const CandidatePoint &q = pointsB[j];
+                const std::int64_t dx = qx0 - q.x;
+                const std::int64_t dy = qy0 - q.y;
+                const std::int64_t s
+                    = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
+                if (s > worst)
+                    continue;
+                // A smaller score wins outright; an equal one by the order.
+                if (s < worst || mayBeat(s, p.vertex, q.vertex, best)) {
+                    best = PairBest {s, m_figureB, p.vertex, q.vertex, true};
+                    worst = s;
+                }
             }
+        };
+        if (skipB < 0) {
+            score(nb.begin, nb.end);
+        } else {
+            score(nb.begin, skipB);
+            score(skipB + 1, nb.end);
         }
     }
 }
