@@ -65,20 +65,20 @@ inline TCurvePoint OnCircle(TCurvePoint centre, double r, double angle)
             centre.y + static_cast<long double>(r) * std::sin(angle)};
 }
 
-// FlattenArc's points handed one by one to emit as (centre, r, angle), the
+// FlattenArc's points handed one by one to emitPoint as (centre, r, angle), the
 // point being OnCircle(centre, r, angle), without a list: readers flatten
 // millions of arcs and may turn a point into plotter units faster than
 // through its extended sums. False (nothing emitted) when FlattenArc would
 // give nothing.
 template<typename Emit>
 bool EmitArc(TCurvePoint centre, double r, double start, double sweep, double mmPerUnit,
-             double minimumChordMm, bool *tooLong, Emit &&emit)
+             double minimumChordMm, bool *tooLong, Emit &&emitPoint)
 {
     long long n = 0;
     if (!ArcChordCount(r, sweep, mmPerUnit, minimumChordMm, n, tooLong))
         return false;
     for (long long i = 0; i <= n; ++i)
-        emit(centre, r, ArcAngle(start, sweep, n, i));
+        emitPoint(centre, r, ArcAngle(start, sweep, n, i));
     return true;
 }
 
@@ -92,19 +92,19 @@ struct TBulgeArc
 };
 TBulgeArc BulgeArc(TCurvePoint p0, TCurvePoint p1, double bulge);
 
-// FlattenBulge's points handed one by one to emit, as EmitArc does (a
+// FlattenBulge's points handed one by one to emitPoint, as EmitArc does (a
 // straight segment's ends as points of radius 0).
 template<typename Emit>
 bool EmitBulge(TCurvePoint p0, TCurvePoint p1, double bulge, double mmPerUnit, double minimumChordMm,
-               bool *tooLong, Emit &&emit)
+               bool *tooLong, Emit &&emitPoint)
 {
     if (bulge == 0.0) {
-        emit(p0, 0.0, 0.0);
-        emit(p1, 0.0, 0.0);
+        emitPoint(p0, 0.0, 0.0);
+        emitPoint(p1, 0.0, 0.0);
         return true;
     }
     const TBulgeArc arc = BulgeArc(p0, p1, bulge);
-    return EmitArc(arc.centre, arc.r, arc.start, arc.sweep, mmPerUnit, minimumChordMm, tooLong, emit);
+    return EmitArc(arc.centre, arc.r, arc.start, arc.sweep, mmPerUnit, minimumChordMm, tooLong, emitPoint);
 }
 
 // The arc of a polyline segment from p0 to p1 with a DXF bulge (tan of a

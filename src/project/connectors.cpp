@@ -129,8 +129,8 @@ bool StrategyRun::pairAllowed(int a, int b) const
             return false;
     }
     if (isMany() && fa.closed && fb.closed) {
-        const auto &slots = fb.neighbourSlots;
-        return std::find(slots.begin(), slots.end(), a) != slots.end();
+        const auto &neighbourSlots = fb.neighbourSlots;
+        return std::find(neighbourSlots.begin(), neighbourSlots.end(), a) != neighbourSlots.end();
     }
     return true;
 }

@@ -277,9 +277,9 @@ void OrderByDistance(std::vector<tfigura> &figures)
                     CentreGrid::offer(a, CentreOf(figures, b), heap);
             }
             const std::vector<Keyed> &sorted = heap.sorted();
-            auto &slots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
-            for (std::size_t s = 0; s < slots.size(); ++s)
-                slots[s] = s < sorted.size() ? sorted[s].second : -1;
+            auto &neighbourSlots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
+            for (std::size_t s = 0; s < neighbourSlots.size(); ++s)
+                neighbourSlots[s] = s < sorted.size() ? sorted[s].second : -1;
         }
     });
 }

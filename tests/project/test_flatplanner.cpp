@@ -242,9 +242,9 @@ TEST(FlatPlanner, TwentyOneFiguresSwitchToNeighbourSlots)
     EXPECT_EQ(r.outcome, FlatPlanOutcome::Planned);
     for (int a = 0; a < 21; ++a) {
         SCOPED_TRACE(a);
-        const auto &slots = many.figures[static_cast<std::size_t>(a)].neighbourSlots;
-        EXPECT_EQ(slots[0], a);
-        EXPECT_EQ(slots[21], -1); // only 21 figures to hold
+        const auto &neighbourSlots = many.figures[static_cast<std::size_t>(a)].neighbourSlots;
+        EXPECT_EQ(neighbourSlots[0], a);
+        EXPECT_EQ(neighbourSlots[21], -1); // only 21 figures to hold
     }
     // The frame is shallower than its parts: last in their lists. Its own
     // children come after everything else in its list.
