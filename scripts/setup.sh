@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev lld
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-serialport-dev
     libgl-dev libglu1-mesa-dev
     libusb-1.0-0-dev libudev-dev
