@@ -8,7 +8,8 @@
 
 using flatplan::NoScore;
 
-bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes)
+bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes,
+                          const PlanStop &stop)
 {
     if (root < 0 || figures[root].points.empty())
         return false;
@@ -21,6 +22,8 @@ bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp
     std::int32_t bestVa = -1;
     for (int a = 0; a < static_cast<int>(figures.size()); ++a) {
         const tfigura &f = figures[a];
+        if (stop.requested())
+            return false;
         if (!f.pending || f.depth >= 2)
             continue;
         for (std::size_t va = 0; va < f.points.size(); ++va) {
@@ -35,7 +38,7 @@ bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp
     }
     if (bestA < 0)
         return false;
-    flatplan::MakeConnector(figures, bestA, bestVa, root, vb, 0, figures[root].depth, &indexes);
+    flatplan::MakeConnector(figures, bestA, bestVa, root, vb, 0, figures[root].depth, &indexes, stop);
     return true;
 }
 
@@ -51,7 +54,7 @@ std::int64_t Nudge(const tfigura &f, std::int64_t amount)
 } // namespace
 
 StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, ConnectorStrategy strategy,
-                         int container, int root, std::vector<int> population)
+                         int container, int root, std::vector<int> population, PlanStop stop)
     : m_figures(figures)
     , m_indexes(indexes)
     , m_strategy(strategy)
@@ -59,6 +62,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_root(root)
     , m_rootClosed(root >= 0 && figures[root].closed)
     , m_population(std::move(population))
+    , m_stop(stop)
     , m_isCandidate(m_population.size(), 0)
     , m_best(m_population.size())
     , m_looked(m_population.size(), 0)
@@ -374,7 +378,7 @@ int StrategyRun::call()
         return -1;
     // A b whose pair is current comes before every other b's pair, since the
     // others' keys only bound theirs from below.
-    for (int b = m_ranking.top(); b >= 0; b = m_ranking.top()) {
+    for (int b = m_ranking.top(); b >= 0 && !m_stop.requested(); b = m_ranking.top()) {
         const PairBest &best = m_best[static_cast<std::size_t>(b)];
         if (m_looked[static_cast<std::size_t>(b)] && best.valid
             && m_isCandidate[static_cast<std::size_t>(best.b)])
@@ -391,7 +395,7 @@ int StrategyRun::finish(int b)
     const int fb = figure(b);
     const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[fb].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
-    flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes);
+    flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes, m_stop);
     joined(fa);
     return fa;
 }

@@ -21,6 +21,7 @@
 #include "project/figureindexes.h"
 #include "project/indexedheap.h"
 #include "project/pendingindex.h"
+#include "project/planstop.h"
 
 #include <cstdint>
 #include <functional>
@@ -36,7 +37,8 @@ enum class ConnectorStrategy {
 
 // Joins the best pending top-level figure (depth below 2) to the root.
 // Returns false when nothing could be joined.
-bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes);
+bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp, FigureIndexes &indexes,
+                          const PlanStop &stop = {});
 
 // One strategy over one population of figures, the figures of one
 // container or the whole project. Its state is kept by slot, the figure's
@@ -49,8 +51,9 @@ public:
     // container: the container c of the children strategies, -1 for the
     // remaining ones. population: the figures that may be a or b, in list
     // order (for the children strategies c's children and c).
+    // A stop makes a call return -1 as it stands.
     StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, ConnectorStrategy strategy,
-                int container, int root, std::vector<int> population);
+                int container, int root, std::vector<int> population, PlanStop stop = {});
     ~StrategyRun();
     StrategyRun(const StrategyRun &) = delete;
     StrategyRun &operator=(const StrategyRun &) = delete;
@@ -104,6 +107,7 @@ private:
     int m_root;
     bool m_rootClosed;
     std::vector<int> m_population; // figure indexes by slot, in list order
+    PlanStop m_stop;
     bool m_contiguous = false; // the population is a run of consecutive figures
 
     std::vector<int> m_candidates; // pending a's, in list order (joined ones dropped lazily)

@@ -96,7 +96,7 @@ constexpr std::size_t ChunkPoints = 65536;
 // corner, so one grid lookup of that corner finds every candidate. The pairs
 // are then tested container by container, so that a container's edges stay
 // at hand while every figure that may lie in it is tested.
-std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures)
+std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, const PlanStop &stop)
 {
     std::vector<PlanBox> boxes(figures.size());
     for (std::size_t k = 0; k < figures.size(); ++k) {
@@ -107,7 +107,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     BoxGrid grid(boxes);
     std::vector<std::pair<int, int>> pairs; // (i, j), by i
     std::vector<int> candidates;
-    for (std::size_t i = 0; i < figures.size(); ++i) {
+    for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
         const tfigura &f = figures[i];
         candidates.clear();
         grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
@@ -133,7 +133,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         return start[j] == start[j + 1] ? 1 : figures[j].points.size() + 16 * (start[j + 1] - start[j]);
     };
     ParallelChunksByWeight(figures.size(), work, ChunkPoints, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t j = begin; j < end; ++j) {
+        for (std::size_t j = begin; j < end && !stop.requested(); ++j) {
             if (start[j] == start[j + 1])
                 continue;
             // Spans pay off over several figures; one or two scan the edges.
@@ -205,14 +205,16 @@ void BuildVertexRecords(tfigura &f)
 
 } // namespace
 
-void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
+void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const PlanStop &stop)
 {
     for (tfigura &f : figures) {
         f.depth = 0;
         f.container = -1;
         f.childCount = 0;
     }
-    const std::vector<std::vector<int>> inside = InsideRelation(figures);
+    const std::vector<std::vector<int>> inside = InsideRelation(figures, stop);
+    if (stop.requested())
+        return;
 
     // The passes only ever adopt along the inside relation, so running them
     // over its pairs alone, in the same order, gives the same adoptions.
@@ -252,20 +254,22 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth)
     }
 }
 
-void BuildVertexRecords(std::vector<tfigura> &figures)
+void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)
 {
     ParallelChunksByWeight(
         figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, ChunkPoints,
         [&](std::size_t begin, std::size_t end) {
-            for (std::size_t k = begin; k < end; ++k)
+            for (std::size_t k = begin; k < end && !stop.requested(); ++k)
                 BuildVertexRecords(figures[k]);
         });
 }
 
-void MarkCandidateVertices(std::vector<tfigura> &figures)
+void MarkCandidateVertices(std::vector<tfigura> &figures, const PlanStop &stop)
 {
     constexpr double CornerAngle = 0.6283185307179586; // pi/5: a turn of 36 degrees or more
     for (tfigura &f : figures) {
+        if (stop.requested())
+            return;
         auto &info = f.vertexInfo;
         for (TVertexInfo &v : info) {
             if (std::abs(v.angle) >= CornerAngle || !f.closed) {

@@ -4,6 +4,7 @@
 // connector strategies choose where connectors start and end.
 
 #include "drawing/figure.h"
+#include "project/planstop.h"
 
 #include <cstdint>
 #include <vector>
@@ -24,13 +25,13 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeS
 // Recomputes container, depth and child count of every figure and raises
 // maxDepth. The child count is the number of adoptions, so a figure that moved
 // on to a deeper container stays counted in its former one.
-void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth);
+void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const PlanStop &stop = {});
 
 // Rebuilds every figure's vertex records with their corner angles; marks and
 // weights stay 0 until MarkCandidateVertices.
-void BuildVertexRecords(std::vector<tfigura> &figures);
+void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop = {});
 
 // Candidate marks and weights (tenths) of every vertex: corners and open
 // figures first, then the extreme vertices, then about twelve evenly spaced
 // vertices of a long smooth figure.
-void MarkCandidateVertices(std::vector<tfigura> &figures);
+void MarkCandidateVertices(std::vector<tfigura> &figures, const PlanStop &stop = {});

@@ -187,7 +187,8 @@ const EdgeTree *FigureIndexes::edges(int f)
     return &*tree;
 }
 
-void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked)
+void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked,
+                                      const PlanStop &stop)
 {
     // Every slot exists before the threads start: they fill slots, the
     // containers never grow under them.
@@ -199,7 +200,7 @@ void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, 
     }
     const auto points = [&](std::size_t f) { return m_figures[f].points.size() + 1; };
     ParallelChunksByWeight(count, points, 65536, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t f = begin; f < end; ++f) {
+        for (std::size_t f = begin; f < end && !stop.requested(); ++f) {
             if (!fixed(static_cast<int>(f)))
                 continue;
             if (sampled[f])

@@ -8,6 +8,7 @@
 #include "drawing/figure.h"
 #include "drawing/geometry.h"
 #include "project/candidatetree.h"
+#include "project/planstop.h"
 
 #include <deque>
 #include <optional>
@@ -55,11 +56,13 @@ public:
     // Builds now, on a few threads, the sampled trees of the figures for
     // which `wantSampled` holds and, with `marked`, every marked tree, so that
     // the strategies find them made instead of building one at a time.
-    template<class WantSampled> void prepareCandidates(WantSampled wantSampled, bool marked);
+    // A stop leaves the rest to be built when asked for.
+    template<class WantSampled>
+    void prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop = {});
 
 private:
     bool fixed(int f) const;
-    void prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked);
+    void prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked, const PlanStop &stop);
 
     // Deques: growing them keeps references to what they hold.
     const std::vector<tfigura> &m_figures;
@@ -69,12 +72,13 @@ private:
     std::deque<std::optional<CandidateTree>> m_marked;
 };
 
-template<class WantSampled> void FigureIndexes::prepareCandidates(WantSampled wantSampled, bool marked)
+template<class WantSampled>
+void FigureIndexes::prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop)
 {
     std::vector<std::uint8_t> sampled(m_figures.size(), 0);
     for (std::size_t f = 0; f < m_figures.size(); ++f)
         sampled[f] = wantSampled(static_cast<int>(f)) ? 1 : 0;
-    prepareCandidates(sampled, marked);
+    prepareCandidates(sampled, marked, stop);
 }
 
 // Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do

@@ -87,7 +87,7 @@ int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int
 }
 
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
-                  std::int32_t depth, FigureIndexes *indexes)
+                  std::int32_t depth, FigureIndexes *indexes, const PlanStop &stop)
 {
     // The walk moves the crossed figure's vertex back, and once that vertex
     // has gone round to its chosen value the other figure's vertex too. When
@@ -101,7 +101,9 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
     std::int64_t steps = 0;
     for (int r = ConnectorCrossesEdge(figures, a, va, b, vb, indexes); r >= 0;
          r = ConnectorCrossesEdge(figures, a, va, b, vb, indexes)) {
-        if (steps++ >= limit) {
+        // Two long figures that cross each other all over may take many
+        // steps: a stop is looked at now and then.
+        if (steps++ >= limit || (steps % 4096 == 0 && stop.requested())) {
             va = chosenA;
             vb = chosenB;
             break;

@@ -6,6 +6,7 @@
 // final margins and path length).
 
 #include "drawing/figure.h"
+#include "project/planstop.h"
 
 #include <atomic>
 #include <cstdint>
@@ -54,14 +55,28 @@ struct FlatPlanResult
     int unjoinedFigures = 0;
 };
 
-// Progress ("Ready N%") and the cancel request (a key press or left click in
-// the project window) of one planning run.
+// The stages of one planning run, in the order they run.
+enum class FlatPlanStage {
+    VertexRecords, // corner angles of every vertex
+    Containment, // which figure lies in which
+    Root, // the frame, an open figure with a free end, or the start figure
+    Touching, // figures joined where they touch
+    Candidates, // candidate vertices and their weights
+    Neighbours, // the nearest figures of each, on large projects
+    Connectors, // connectors from the deepest nesting outwards
+};
+
+// Progress ("Ready N%"), the cancel request (a key press or left click in
+// the project window, closing it or the program) and the stage reached of
+// one planning run.
 struct FlatPlanControl
 {
     std::function<void(int percent)> progress;
     const std::atomic<bool> *cancel = nullptr;
+    std::function<void(FlatPlanStage)> stageStarted;
 
     bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+    PlanStop stop() const { return PlanStop(cancel); }
 };
 
 namespace flatplan {
@@ -106,8 +121,9 @@ int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int
 // Walks the chosen pair back along the figures until the straight cut crosses
 // neither of them, then appends the connector from b's vertex vb to a's vertex
 // va and hangs a on it. Returns the connector's index.
+// A stop ends the walk as the limit does.
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
-                  std::int32_t depth, FigureIndexes *indexes = nullptr);
+                  std::int32_t depth, FigureIndexes *indexes = nullptr, const PlanStop &stop = {});
 
 // Vertex sampling step of the small-project strategies: max(1, Round((n - 1) / 250)).
 std::int32_t SamplingStep(std::size_t pointCount);

@@ -21,6 +21,7 @@ public:
         , m_settings(settings)
         , m_state(state)
         , m_control(control)
+        , m_stop(control.stop())
     { }
 
     FlatPlanResult run();
@@ -28,6 +29,9 @@ public:
 private:
     enum class StageEnd { Joined, Cancelled, Stuck };
 
+    // Announces the stage; false when the run was stopped before it.
+    bool enter(FlatPlanStage stage);
+    FlatPlanResult stopped() const;
     void chooseRoot();
     StageEnd connectorStage();
     bool connectChildrenOf(int c, std::vector<int> population);
@@ -38,18 +42,42 @@ private:
     const FlatPlanSettings &m_settings;
     FlatPlanState &m_state;
     const FlatPlanControl &m_control;
+    PlanStop m_stop;
     std::unique_ptr<FigureIndexes> m_indexes;
     bool m_many = false;
     int m_pending = 0;
 };
 
+bool FlatPlanner::enter(FlatPlanStage stage)
+{
+    if (m_stop.requested())
+        return false;
+    if (m_control.stageStarted)
+        m_control.stageStarted(stage);
+    return true;
+}
+
+// A stop leaves what was done so far; planning again starts afresh.
+FlatPlanResult FlatPlanner::stopped() const
+{
+    return FlatPlanResult {FlatPlanOutcome::Cancelled, flatplan::CountPending(m_figures)};
+}
+
 FlatPlanResult FlatPlanner::run()
 {
     flatplan::StartClean(m_figures, m_state);
     m_indexes = std::make_unique<FigureIndexes>(m_figures);
-    BuildVertexRecords(m_figures);
-    co_w_czym(m_figures, m_state.maxDepth);
+    if (!enter(FlatPlanStage::VertexRecords))
+        return stopped();
+    BuildVertexRecords(m_figures, m_stop);
+    if (!enter(FlatPlanStage::Containment))
+        return stopped();
+    co_w_czym(m_figures, m_state.maxDepth, m_stop);
+    if (!enter(FlatPlanStage::Root))
+        return stopped();
     chooseRoot();
+    if (m_stop.requested())
+        return stopped();
     const int root = m_state.rootFigure;
     if (root < 0) {
         m_state.planned = true;
@@ -62,26 +90,33 @@ FlatPlanResult FlatPlanner::run()
     r.container = -1;
     r.parent = -1;
     r.vertexOnParent = -1;
-    JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance, *m_indexes);
-    JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes);
-    MarkCandidateVertices(m_figures);
+    if (!enter(FlatPlanStage::Touching))
+        return stopped();
+    JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance, *m_indexes, m_stop);
+    JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
+    if (!enter(FlatPlanStage::Candidates))
+        return stopped();
+    MarkCandidateVertices(m_figures, m_stop);
 
     FlatPlanResult result;
     if (flatplan::CountPending(m_figures) > 0) {
         m_many = m_figures.size() >= flatplan::ManyFigures;
-        if (m_many)
-            OrderByDistance(m_figures);
+        if (m_many) {
+            if (!enter(FlatPlanStage::Neighbours))
+                return stopped();
+            OrderByDistance(m_figures, m_stop);
+        }
+        if (!enter(FlatPlanStage::Connectors))
+            return stopped();
         const bool rootHasChild = std::any_of(m_figures.begin(), m_figures.end(),
                                               [&](const tfigura &f) { return f.parent == root; });
         if (m_figures[root].closed && !rootHasChild)
-            ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes);
-        JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes);
+            ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes, m_stop);
+        JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:
-            result.outcome = FlatPlanOutcome::Cancelled;
-            result.unjoinedFigures = flatplan::CountPending(m_figures);
-            return result;
+            return stopped();
         case StageEnd::Stuck:
             result.outcome = FlatPlanOutcome::Stuck;
             result.unjoinedFigures = flatplan::CountPending(m_figures);
@@ -119,6 +154,8 @@ void FlatPlanner::chooseRoot()
     double best = 1e21;
     int openRoots = 0;
     for (int k = 0; k < count; ++k) {
+        if (m_stop.requested())
+            return;
         tfigura &f = m_figures[k];
         if (f.closed || !FreeEndEntry(f, [&](int v) { return proximity.tooClose(k, v); }))
             continue;
@@ -140,12 +177,14 @@ void FlatPlanner::chooseRoot()
     for (tfigura &f : m_figures)
         f.depth += 1;
     if (startFigure)
-        ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp, *m_indexes);
+        ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp, *m_indexes, m_stop);
 }
 
 FlatPlanner::StageEnd FlatPlanner::connectorStage()
 {
     m_pending = flatplan::CountPending(m_figures);
+    if (m_stop.requested())
+        return StageEnd::Cancelled;
 
     // A project of many figures: the children strategies score containers
     // and their children at sampled vertices, the others score at marked
@@ -156,7 +195,7 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
                 const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
                 return figure.childCount > 0 || figure.container >= 0;
             },
-            true);
+            true, m_stop);
     }
 
     // Containers by depth, and their children, in list order. Depths and
@@ -174,7 +213,7 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
         for (int c : level->second) {
             std::vector<int> population = std::move(children[static_cast<std::size_t>(c)]);
             population.insert(std::upper_bound(population.begin(), population.end(), c), c);
-            if (!connectChildrenOf(c, std::move(population)))
+            if (!connectChildrenOf(c, std::move(population)) || m_stop.requested())
                 return StageEnd::Cancelled;
         }
     }
@@ -191,7 +230,7 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
     m_figures[c].pending = false;
 
     StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
-                         population);
+                         population, m_stop);
     std::unique_ptr<StrategyRun> childrenMany;
     int joined = children.call();
     if (joined >= 0)
@@ -202,7 +241,7 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
             if (!childrenMany)
                 childrenMany
                     = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c,
-                                                    m_state.rootFigure, population);
+                                                    m_state.rootFigure, population, m_stop);
             joined = childrenMany->call();
         } else {
             joined = children.call();
@@ -226,11 +265,11 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
     StrategyRun remaining(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1, m_state.rootFigure,
-                          everyone);
+                          everyone, m_stop);
     std::unique_ptr<StrategyRun> remainingMany;
     if (m_many)
         remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
-                                                      -1, m_state.rootFigure, everyone);
+                                                      -1, m_state.rootFigure, everyone, m_stop);
     const auto belowLimit = [&] { return m_figures.size() < flatplan::FigureLimit; };
 
     for (;;) {

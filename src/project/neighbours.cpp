@@ -255,7 +255,7 @@ private:
 
 } // namespace
 
-void OrderByDistance(std::vector<tfigura> &figures)
+void OrderByDistance(std::vector<tfigura> &figures, const PlanStop &stop)
 {
     if (figures.empty())
         return;
@@ -265,7 +265,7 @@ void OrderByDistance(std::vector<tfigura> &figures)
     // their own threads, each with its own list of keys.
     ParallelChunks(items.size(), 1024, [&](std::size_t begin, std::size_t end) {
         LeastKeys heap;
-        for (std::size_t k = begin; k < end; ++k) {
+        for (std::size_t k = begin; k < end && !stop.requested(); ++k) {
             const Centre &a = items[k];
             heap.clear();
             if (grid.inside(a)) {

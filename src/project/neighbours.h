@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/figure.h"
+#include "project/planstop.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,4 +13,4 @@ std::int64_t NeighbourKey(const std::vector<tfigura> &figures, int a, int b);
 
 // Fills every figure's 22 neighbour slots with the nearest figures by key,
 // ties in list order; slots without a figure hold -1.
-void OrderByDistance(std::vector<tfigura> &figures);
+void OrderByDistance(std::vector<tfigura> &figures, const PlanStop &stop = {});

@@ -91,10 +91,10 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
 }
 
 void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
-                             FigureIndexes &indexes)
+                             FigureIndexes &indexes, const PlanStop &stop)
 {
     PlanBox rootBox = PointBox(figures[root]);
-    for (int f = 0; f < static_cast<int>(figures.size()); ++f) {
+    for (int f = 0; f < static_cast<int>(figures.size()) && !stop.requested(); ++f) {
         if (f == root || BoxesTooFar(rootBox, PointBox(figures[f]), tolerance))
             continue;
         std::int32_t vr = 0;
@@ -112,7 +112,8 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
     }
 }
 
-void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes)
+void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes,
+                         const PlanStop &stop)
 {
     const int count = static_cast<int>(figures.size());
     // Pending figures never move (only generated ones do), so their boxes can
@@ -154,10 +155,10 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         return -1;
     };
 
-    for (bool joinedAny = true; joinedAny;) {
+    for (bool joinedAny = true; joinedAny && !stop.requested();) {
         joinedAny = false;
         int f = active.empty() ? -1 : *active.begin();
-        while (f >= 0) {
+        while (f >= 0 && !stop.requested()) {
             std::int32_t vf = 0;
             std::int32_t vg = 0;
             const int g = firstTouching(f, vf, vg);

@@ -6,6 +6,7 @@
 #include "drawing/figure.h"
 #include "project/boxgrid.h"
 #include "project/figureindexes.h"
+#include "project/planstop.h"
 
 #include <cstdint>
 #include <vector>
@@ -19,11 +20,12 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
 
 // Joins pending figures that touch joined ones, following chains of touching
 // figures at once; passes until a pass joins nothing.
-void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes);
+void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes,
+                         const PlanStop &stop = {});
 
 // Joins to the root every figure it touches (joined or not).
 void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
-                             FigureIndexes &indexes);
+                             FigureIndexes &indexes, const PlanStop &stop = {});
 
 // The box of a figure's points as they are now.
 PlanBox PointBox(const tfigura &figure);

@@ -285,6 +285,45 @@ TEST(FlatPlanner, CancelKeepsTheConnectorsAndLeavesThePlanUnfinished)
     EXPECT_GT(r.unjoinedFigures, 0);
 }
 
+TEST(FlatPlanner, StopDuringTheOpenRootStageEndsThePlanThere)
+{
+    // 200 posts of 1,000 points, each standing on a small square: every post
+    // is an open root with its top end free. Looking for free ends goes over
+    // all 200,000 vertices; a stop asked for as that starts ends the plan at
+    // the next post, not after the stage.
+    Project p;
+    for (int k = 0; k < 200; ++k) {
+        const std::int32_t x = 1000 * k;
+        p.add(Square(x, 0, 50));
+        std::vector<TPlotPoint> post;
+        for (int v = 0; v < 1000; ++v)
+            post.push_back({x + 50, 50 + 10 * v});
+        p.add(Polyline(post));
+    }
+    p.bounds();
+    Project whole = p;
+    PlanFlatCut(whole.figures, whole.settings, whole.state);
+    ASSERT_EQ(whole.figures[1].entryVertex, 999);
+
+    std::atomic<bool> stop {false};
+    std::vector<FlatPlanStage> stages;
+    FlatPlanControl control;
+    control.cancel = &stop;
+    control.stageStarted = [&](FlatPlanStage stage) {
+        stages.push_back(stage);
+        if (stage == FlatPlanStage::Root)
+            stop = true;
+    };
+    const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state, control);
+    EXPECT_EQ(r.outcome, FlatPlanOutcome::Cancelled);
+    EXPECT_EQ(stages,
+              (std::vector {FlatPlanStage::VertexRecords, FlatPlanStage::Containment, FlatPlanStage::Root}));
+    EXPECT_FALSE(p.state.planned);
+    EXPECT_EQ(r.unjoinedFigures, 400);
+    EXPECT_TRUE(std::all_of(p.figures.begin(), p.figures.end(),
+                            [](const tfigura &f) { return f.entryVertex == 0 && f.generatedKind != 3; }));
+}
+
 TEST(FlatPlanner, PlanningAgainStartsClean)
 {
     // Regression: planning again after a cancel kept the old connectors and
