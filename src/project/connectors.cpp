@@ -224,21 +224,15 @@ void StrategyRun::addB(int b)
     m_ranking.set(b, RankKey {std::numeric_limits<std::int64_t>::min(), -1});
 }
 
-void StrategyRun::improveDirectly(int a, int b, PairBest &best)
+void StrategyRun::improveDirectly(int a, int b, const PairBest &key, PairBest &best)
 {
+    // The pair was listed: allowed, and with this lower key.
+    if (best.valid && !PairBefore(key, best))
+        return;
     const int fa = figure(a);
     const int fb = figure(b);
-    if (!pairAllowed(fa, fb))
-        return;
-    CandidateTree &treeA = tree(a);
-    CandidateTree &treeB = tree(b);
-    const std::int64_t da = shiftOfA(fa);
-    const std::int64_t db = shiftOfB(fb);
-    // Most pairs of figures are told apart by their summaries alone.
-    const PairBest key = LowerKey(treeA.summary(), da, treeB.summary(), db, a, scoring());
-    if (!key.valid || (best.valid && !PairBefore(key, best)))
-        return;
-    PairSearch(treeA, da, treeB, db, a, m_strategy == ConnectorStrategy::ChildrenMany, scoring())
+    PairSearch(tree(a), shiftOfA(fa), tree(b), shiftOfB(fb), a, m_strategy == ConnectorStrategy::ChildrenMany,
+               scoring())
         .improve(best);
 }
 
@@ -272,9 +266,11 @@ PairBest StrategyRun::bestOfListed(int b)
                 pairs.push_back(KnownPair {key, false});
         };
         if (!m_openPending) {
+            pairs.reserve(m_candidates.size());
             for (int a : m_candidates)
                 list(a);
         } else {
+            pairs.reserve(m_figures[figure(b)].neighbourSlots.size());
             for (std::int32_t fa : m_figures[figure(b)].neighbourSlots) {
                 if (fa >= 0 && m_figures[fa].closed)
                     list(slotOf(fa));
@@ -305,7 +301,7 @@ PairBest StrategyRun::bestOfListed(int b)
                                                  : std::numeric_limits<std::int32_t>::min();
             const PairBest bound = known.valid ? PairBest {known.score, a, tie, tie, true} : PairBest {};
             PairBest pair = bound;
-            improveDirectly(a, b, pair);
+            improveDirectly(a, b, top.pair, pair);
             if (!pair.valid || (bound.valid && pair.va == tie))
                 continue; // no pair of b can join a
             if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))

@@ -96,7 +96,7 @@ private:
     void addB(int b);
     void leave(int a);
     void findBest(int b);
-    void improveDirectly(int a, int b, PairBest &best);
+    void improveDirectly(int a, int b, const PairBest &key, PairBest &best);
     PairBest bestOfListed(int b);
     int finish(int b);
 
