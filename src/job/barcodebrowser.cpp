@@ -53,8 +53,16 @@ void TBarcodeBrowser::load()
     if (!QFileInfo(m_setFile).isFile())
         return;
     const TBarcodeSet set = ReadBarcodeSet(TIniFile(m_setFile));
-    m_configFileName = set.configFileName;
-    m_projects = set.projects;
+    // The files a scan of the set opens, also in a set edited by hand: its
+    // label and sheet describe them, and a save writes them as full paths.
+    const QString folder = QFileInfo(m_setFile).absolutePath();
+    const auto asOpened = [&folder](const QString &path) {
+        return path.trimmed().isEmpty() ? QString() : SetEntryPath(folder, path);
+    };
+    m_configFileName = asOpened(set.configFileName);
+    m_projects.clear();
+    for (const QString &project : set.projects)
+        m_projects << asOpened(project);
     for (int i = 0; i < 4; ++i)
         m_userLines[i] = set.labelLines[i].value_or(QString());
     m_summary = ConfigurationSummary(m_configFileName);

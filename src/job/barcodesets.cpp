@@ -24,13 +24,6 @@ QString Text(const char *key)
     return GetText(Section, QString::fromLatin1(key));
 }
 
-// A path as written in a set, which may be edited by hand: blanks around it
-// are dropped and a relative one is taken from the set's folder.
-QString SetPath(const QString &setFolder, const QString &path)
-{
-    return QDir(setFolder).absoluteFilePath(path.trimmed());
-}
-
 // A file as the windows name it, for telling whether it is open already.
 QString SameFile(const QString &path)
 {
@@ -53,6 +46,11 @@ bool IsDrawing(const TSetProjectWindow &window)
 
 } // namespace
 
+QString SetEntryPath(const QString &setFolder, const QString &path)
+{
+    return QDir(setFolder).absoluteFilePath(path.trimmed());
+}
+
 ConfigFiles::FileResult WriteBarcodeSetFile(const QString &fileName, const TBarcodeSet &set, bool withLabel)
 {
     TIniFile ini(fileName);
@@ -71,7 +69,7 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
 
     bool loaded = false;
     // An empty name is the set's folder, no file.
-    const QString config = SetPath(folder, set.configFileName);
+    const QString config = SetEntryPath(folder, set.configFileName);
     if (QFileInfo(config).isFile()) {
         // The record keeps 254 characters; a cut path would name another file.
         if (config.size() > MaxConfigPathLength)
@@ -85,7 +83,7 @@ bool OpenBarcodeSet(const QString &code, IBarcodeSetHost &host)
         // Opening a serial cut's pass opens its whole folder, a front profile
         // its side: opening those again would load the folder once per pass
         // or add a third window.
-        const QString path = SetPath(folder, project);
+        const QString path = SetEntryPath(folder, project);
         if (!IsOpen(host, path))
             host.openProject(path);
     }

@@ -44,6 +44,10 @@ public:
 // The global record holds at most this many characters of a configuration path.
 inline constexpr qsizetype MaxConfigPathLength = 254;
 
+// A path as written in a set, which may be edited by hand: blanks around it
+// are dropped and a relative one is taken from the set's folder.
+QString SetEntryPath(const QString &setFolder, const QString &path);
+
 // Opens the set of a code: loads its configuration file when it names one
 // that exists (a path too long for the record is refused with a message;
 // paths are trimmed and taken from the set's folder when relative),

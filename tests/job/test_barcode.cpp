@@ -411,3 +411,25 @@ TEST(BarcodeBrowser, ListsEditsAndSavesSets)
     EXPECT_TRUE(browser.codes().isEmpty());
     EXPECT_FALSE(browser.setButtonsEnabled());
 }
+
+// Fault mended: a set edited by hand with blanks around its paths opened its
+// files when scanned, but the browser took the paths as written: its label
+// and sheet had no configuration lines and it listed files that do not exist.
+TEST(BarcodeBrowser, HandEditedSetShowsTheFilesItsScanOpens)
+{
+    QTemporaryDir dir;
+    ScopedLanguage language(ShippedLanguage());
+    RecordingMessageBoxes boxes;
+    WriteAll(dir.filePath("shop.mcc"), "Mode := 0\r\nszybkoscObrobki := 300\r\n");
+    WriteAll(
+        dir.filePath("5900000000015.COD"),
+        "[Configuration]\r\nConfigFileName=  shop.mcc \r\n[Projects]\r\nPrj1= /d/1.plt  \r\nPrj2= 2.plt\r\n");
+
+    TBarcodeBrowser browser(dir.path(), "5900000000015", dir.filePath("Prentavik.ini"));
+    browser.FormShow();
+    ASSERT_EQ(browser.selectedIndex(), 0);
+    EXPECT_EQ(browser.configFileName(), dir.filePath("shop.mcc"));
+    EXPECT_EQ(browser.projects(), (QStringList {"/d/1.plt", dir.filePath("2.plt")}));
+    EXPECT_EQ(browser.summary()[1], "Working speed: 300 [mm/min]");
+    EXPECT_EQ(browser.sheet().projects, browser.projects());
+}
