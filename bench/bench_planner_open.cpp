@@ -19,7 +19,10 @@
 #include "reference_planner.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <map>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -82,26 +85,57 @@ void BM_ScribblesReference(benchmark::State &state)
     RunPlan(state, Scribbles(static_cast<int>(state.range(0))), Reference);
 }
 
-// The whole way from the file to the plan, as a project window takes it.
+// The whole way from the file to the plan, as a project window takes it:
+// reading and collecting the figures, the copy the plan runs on, each stage
+// of planning (counters in milliseconds, from the last iteration).
 void BM_MixedDxfLoadAndPlan(benchmark::State &state)
 {
+    using Clock = std::chrono::steady_clock;
+    const auto since = [](Clock::time_point start) {
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
     const std::string &path = MixedDxfFile();
+    std::map<std::string, double> times;
     std::size_t figures = 0;
+    std::size_t points = 0;
     for (auto _ : state) {
+        times.clear();
         TProjectDocument document;
         document.ReaderKind = 2;
         THpglSource reader;
+        Clock::time_point start = Clock::now();
         const TLoadOutcome loaded = document.Load(reader, path, 255, TProjectSettings {});
+        times["load"] = since(start);
         if (!loaded.opened()) {
             state.SkipWithError("not loaded");
             break;
         }
         figures = document.Figures.size();
-        const TPlanOutcome planned = PlanProject(document, TPlanControl {});
-        if (planned.status != TPlanStatus::Planned)
+        points = 0;
+        for (const tfigura &f : document.Figures)
+            points += f.points.size();
+        start = Clock::now();
+        FlatPlanJob job = FlatPlanJob::From(document);
+        times["copy"] = since(start);
+        static const char *const Names[]
+            = {"records", "containment", "root", "touching", "candidates", "neighbours", "connectors"};
+        std::string stage = "start";
+        FlatPlanControl control;
+        control.stageStarted = [&](FlatPlanStage next) {
+            times[stage] = since(start);
+            stage = Names[static_cast<int>(next)];
+            start = Clock::now();
+        };
+        start = Clock::now();
+        job.result = PlanFlatCut(job.figures, job.settings, job.state, control);
+        times[stage] = since(start);
+        if (job.Apply(document).status != TPlanStatus::Planned)
             state.SkipWithError("not planned");
     }
     state.counters["figures"] = static_cast<double>(figures);
+    state.counters["points"] = static_cast<double>(points);
+    for (const auto &[name, ms] : times)
+        state.counters[name + "_ms"] = ms;
 }
 
 } // namespace

@@ -146,6 +146,113 @@ bool CutCrossesFigure(const TSegment &s, const tfigura &f, int v, const EdgeTree
     return f.closed && n > 0 && SegmentsIntersect(s, TSegment {p[n - 1], p[0]});
 }
 
+namespace {
+
+bool WithinTolerance(std::int64_t d, double tolerance)
+{
+    return std::abs(static_cast<double>(d)) <= tolerance;
+}
+
+} // namespace
+
+VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
+    : m_figures(figures)
+    , m_tolerance(tolerance)
+    , m_reach(static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance))))
+    , m_near(figures.size())
+    , m_known(figures.size(), 0)
+{
+    const auto fixed = [](const tfigura &f) { return f.generatedKind != 3; };
+    PlanBox span;
+    std::int64_t count = 0;
+    for (const tfigura &f : figures) {
+        if (!fixed(f))
+            continue;
+        for (const TPlotPoint &p : f.points)
+            span.add(p.x, p.y);
+        count += static_cast<std::int64_t>(f.points.size());
+    }
+    if (count == 0)
+        return;
+    m_originX = span.minX;
+    m_originY = span.minY;
+    const long double w = static_cast<long double>(span.maxX - span.minX) + 1;
+    const long double h = static_cast<long double>(span.maxY - span.minY) + 1;
+    m_cell = std::max<std::int64_t>(
+        {1, 2 * m_reach, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h / count)))});
+    for (;;) {
+        m_columns = (span.maxX - span.minX) / m_cell + 1;
+        m_rows = (span.maxY - span.minY) / m_cell + 1;
+        if (m_columns * m_rows <= 2 * count + 16)
+            break;
+        m_cell *= 2;
+    }
+    m_tilesAcross = (m_columns + TileSide - 1) / TileSide;
+    const std::int64_t tilesDown = (m_rows + TileSide - 1) / TileSide;
+    m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
+    const auto cellOf = [&](const TPlotPoint &p) { return cellIndex(column(p.x), row(p.y)); };
+    for (const tfigura &f : figures) {
+        if (fixed(f)) {
+            for (const TPlotPoint &p : f.points)
+                ++m_cellStart[cellOf(p) + 1];
+        }
+    }
+    for (std::size_t c = 1; c < m_cellStart.size(); ++c)
+        m_cellStart[c] += m_cellStart[c - 1];
+    m_items.resize(static_cast<std::size_t>(count));
+    std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        if (!fixed(figures[k]))
+            continue;
+        for (const TPlotPoint &p : figures[k].points)
+            m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
+                = Item {p.x, p.y, static_cast<std::int32_t>(k)};
+    }
+}
+
+std::int64_t VertexGrid::column(std::int64_t x) const
+{
+    return std::clamp<std::int64_t>((x - m_originX) / m_cell, 0, m_columns - 1);
+}
+
+std::int64_t VertexGrid::row(std::int64_t y) const
+{
+    return std::clamp<std::int64_t>((y - m_originY) / m_cell, 0, m_rows - 1);
+}
+
+const VertexGrid::Near &VertexGrid::near(int f)
+{
+    const auto k = static_cast<std::size_t>(f);
+    Near &found = m_near[k];
+    if (m_known[k])
+        return found;
+    m_known[k] = 1;
+    const auto &points = m_figures[k].points;
+    for (std::size_t v = 0; v < points.size(); ++v) {
+        const TPlotPoint p = points[v];
+        std::uint8_t place = 0;
+        if (v == 0)
+            place |= FirstNear;
+        if (v + 1 == points.size())
+            place |= LastNear;
+        if (place == 0)
+            place = InnerNear;
+        near(p, [&](const Item &q) {
+            if (q.figure == f || !WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
+                || !WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance))
+                return;
+            if (found.touchers.empty() || found.touchers.back() != q.figure)
+                found.touchers.push_back(q.figure);
+            if ((found.ends & place) == 0 && PointDistance(p, TPlotPoint {q.x, q.y}) <= m_tolerance)
+                found.ends |= place;
+        });
+    }
+    std::sort(found.touchers.begin(), found.touchers.end());
+    found.touchers.erase(std::unique(found.touchers.begin(), found.touchers.end()), found.touchers.end());
+    found.touchers.shrink_to_fit();
+    return found;
+}
+
 FigureIndexes::FigureIndexes(const std::vector<tfigura> &figures)
     : m_figures(figures)
 { }
@@ -209,6 +316,18 @@ void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, 
                 this->marked(static_cast<int>(f));
         }
     });
+}
+
+VertexGrid &FigureIndexes::vertexGrid(double tolerance)
+{
+    if (!m_vertexGrid)
+        m_vertexGrid.emplace(m_figures, tolerance);
+    return *m_vertexGrid;
+}
+
+void FigureIndexes::releaseVertexGrid()
+{
+    m_vertexGrid.reset();
 }
 
 CandidateTree &FigureIndexes::sampled(int f)

@@ -39,6 +39,84 @@ private:
     double m_largest = 0; // largest coordinate magnitude
 };
 
+// Every vertex of the figures whose points never move, in one grid of cells
+// at least twice the tolerance across and about as large as the room of one
+// vertex: the vertices within the tolerance of a point lie in the two by two
+// cells around it, whatever the shape of the figures (a long line's box says
+// nothing of where its two ends lie). The cells lie in memory in square
+// tiles, so that the cells around a point, and along a figure, lie close
+// together.
+class VertexGrid
+{
+public:
+    // Which of a figure's vertices have another figure's vertex within the
+    // tolerance (straight distance): its first, its last, one between.
+    enum NearEnds : std::uint8_t { FirstNear = 1, LastNear = 2, InnerNear = 4 };
+
+    // What lies near one figure that never moves, found at the first
+    // question and kept: the figures that never move with a vertex within
+    // the tolerance of one of its vertices in x and in y, in list order, and
+    // which of its vertices have one within the tolerance (NearEnds).
+    struct Near
+    {
+        std::vector<std::int32_t> touchers;
+        std::uint8_t ends = 0;
+    };
+
+    struct Item
+    {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        std::int32_t figure = 0;
+    };
+
+    VertexGrid(const std::vector<tfigura> &figures, double tolerance);
+
+    const Near &near(int f);
+
+    // Calls visit(item) for every vertex within the tolerance of p in x and
+    // in y, and for a few more of the same cells.
+    template<class Visit> void near(TPlotPoint p, Visit &&visit) const
+    {
+        if (m_items.empty())
+            return;
+        for (std::int64_t cy = row(p.y - m_reach); cy <= row(p.y + m_reach); ++cy) {
+            for (std::int64_t cx = column(p.x - m_reach); cx <= column(p.x + m_reach); ++cx) {
+                const std::size_t c = cellIndex(cx, cy);
+                for (std::int32_t k = m_cellStart[c]; k < m_cellStart[c + 1]; ++k)
+                    visit(m_items[static_cast<std::size_t>(k)]);
+            }
+        }
+    }
+
+private:
+    static constexpr std::int64_t TileSide = 8;
+
+    // Left of the origin the division truncates toward zero, and the clamp
+    // keeps the first column: that only widens the cells looked at.
+    std::int64_t column(std::int64_t x) const;
+    std::int64_t row(std::int64_t y) const;
+    std::size_t cellIndex(std::int64_t cx, std::int64_t cy) const
+    {
+        const std::int64_t tile = (cy / TileSide) * m_tilesAcross + cx / TileSide;
+        return static_cast<std::size_t>((tile * TileSide + cy % TileSide) * TileSide + cx % TileSide);
+    }
+
+    const std::vector<tfigura> &m_figures;
+    double m_tolerance;
+    std::int64_t m_reach = 0; // the tolerance rounded up
+    std::int64_t m_originX = 0;
+    std::int64_t m_originY = 0;
+    std::int64_t m_cell = 1;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::int64_t m_tilesAcross = 0;
+    std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
+    std::vector<Item> m_items;
+    std::vector<Near> m_near; // by figure
+    std::vector<std::uint8_t> m_known;
+};
+
 class FigureIndexes
 {
 public:
@@ -60,8 +138,13 @@ public:
     template<class WantSampled>
     void prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop = {});
 
-private:
+    // Every vertex of the figures that never move, in one grid; built at
+    // the first question, kept until released.
+    VertexGrid &vertexGrid(double tolerance);
+    void releaseVertexGrid();
     bool fixed(int f) const;
+
+private:
     void prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked, const PlanStop &stop);
 
     // Deques: growing them keeps references to what they hold.
@@ -70,6 +153,7 @@ private:
     std::deque<std::optional<EdgeTree>> m_edges;
     std::deque<std::optional<CandidateTree>> m_sampled;
     std::deque<std::optional<CandidateTree>> m_marked;
+    std::optional<VertexGrid> m_vertexGrid;
 };
 
 template<class WantSampled>

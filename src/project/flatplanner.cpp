@@ -113,6 +113,7 @@ FlatPlanResult FlatPlanner::run()
         if (m_figures[root].closed && !rootHasChild)
             ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes, m_stop);
         JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
+        m_indexes->releaseVertexGrid();
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:
@@ -150,14 +151,14 @@ void FlatPlanner::chooseRoot()
     }
 
     // An open figure with one free end, its box nearest pp, can be the root.
-    VertexProximity proximity(m_figures, m_settings.tolerance);
     double best = 1e21;
     int openRoots = 0;
     for (int k = 0; k < count; ++k) {
         if (m_stop.requested())
             return;
         tfigura &f = m_figures[k];
-        if (f.closed || !FreeEndEntry(f, [&](int v) { return proximity.tooClose(k, v); }))
+        // The grid of every vertex is built when an open figure first asks.
+        if (f.closed || !FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance).near(k).ends))
             continue;
         const double d = PointDistance(m_state.pp, TPlotPoint {f.minX, f.minY});
         if (d < best) {

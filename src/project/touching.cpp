@@ -31,11 +31,6 @@ bool BoxesTooFar(const PlanBox &a, const PlanBox &b, double tolerance)
     return !WithinTolerance(gx, tolerance) || !WithinTolerance(gy, tolerance);
 }
 
-std::int64_t GridMargin(double tolerance)
-{
-    return static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance)));
-}
-
 } // namespace
 
 namespace {
@@ -90,25 +85,70 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
     return true;
 }
 
+namespace {
+
+// The figures that never move with a vertex within the tolerance, in x and in
+// y, of a vertex of figure f as its points are now: every figure f touches
+// but the moving ones, in list order.
+void FixedTouchers(const std::vector<tfigura> &figures, int f, double tolerance, VertexGrid &grid,
+                   FigureIndexes &indexes, std::vector<int> &out)
+{
+    out.clear();
+    if (indexes.fixed(f)) {
+        const auto &touchers = grid.near(f).touchers;
+        out.assign(touchers.begin(), touchers.end());
+        return;
+    }
+    for (const TPlotPoint &p : figures[static_cast<std::size_t>(f)].points) {
+        grid.near(p, [&](const VertexGrid::Item &q) {
+            if (q.figure != f && WithinTolerance(std::int64_t(q.x) - p.x, tolerance)
+                && WithinTolerance(std::int64_t(q.y) - p.y, tolerance))
+                out.push_back(q.figure);
+        });
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+}
+
+} // namespace
+
 void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
                              FigureIndexes &indexes, const PlanStop &stop)
 {
-    PlanBox rootBox = PointBox(figures[root]);
-    for (int f = 0; f < static_cast<int>(figures.size()) && !stop.requested(); ++f) {
-        if (f == root || BoxesTooFar(rootBox, PointBox(figures[f]), tolerance))
-            continue;
+    VertexGrid &grid = indexes.vertexGrid(tolerance);
+    // The figures the root touches as it stands, and the moving ones; a
+    // generated root follows the figures it touches, so they are looked for
+    // again after each.
+    std::vector<int> candidates;
+    const auto gather = [&] {
+        FixedTouchers(figures, root, tolerance, grid, indexes, candidates);
+        for (int k = 0; k < static_cast<int>(figures.size()); ++k) {
+            if (!indexes.fixed(k) && k != root)
+                candidates.push_back(k);
+        }
+        std::sort(candidates.begin(), candidates.end());
+    };
+    gather();
+    for (std::size_t next = 0; next < candidates.size() && !stop.requested();) {
+        const int f = candidates[next];
         std::int32_t vr = 0;
         std::int32_t vf = 0;
-        if (!FiguresTouch(figures, root, f, tolerance, vr, vf, indexes))
+        if (!FiguresTouch(figures, root, f, tolerance, vr, vf, indexes)) {
+            ++next;
             continue;
+        }
         tfigura &child = figures[f];
         child.parent = root;
         child.vertexOnParent = vr;
         child.entryVertex = vf;
         child.pending = false;
-        // A generated root follows the figures it touches.
-        if (figures[root].generatedKind == 3)
-            rootBox = PointBox(figures[root]);
+        if (indexes.fixed(root)) {
+            ++next;
+            continue;
+        }
+        gather();
+        next = static_cast<std::size_t>(std::upper_bound(candidates.begin(), candidates.end(), f)
+                                        - candidates.begin());
     }
 }
 
@@ -116,9 +156,9 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
                          const PlanStop &stop)
 {
     const int count = static_cast<int>(figures.size());
-    // Pending figures never move (only generated ones do), so their boxes can
-    // be indexed once; generated pending figures are looked at every time.
-    std::vector<PlanBox> boxes(figures.size());
+    VertexGrid &grid = indexes.vertexGrid(tolerance);
+    // Pending figures that move (generated ones) are looked at every time;
+    // what a figure that never moves touches is found once.
     std::vector<int> movable;
     std::set<int> active; // joined figures whose touch mark is 1
     for (int k = 0; k < count; ++k) {
@@ -126,33 +166,40 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         f.touchMark = 1;
         if (!f.pending)
             active.insert(k);
-        else if (f.generatedKind == 3)
+        else if (!indexes.fixed(k))
             movable.push_back(k);
-        else
-            boxes[k] = PointBox(f);
     }
-    BoxGrid grid(boxes);
-    const std::int64_t margin = GridMargin(tolerance);
-    std::vector<int> candidates;
+    std::vector<std::size_t> passed(figures.size(), 0); // touchers joined already, from the front
+    std::vector<int> fresh;
 
+    // The first pending figure in list order that f touches.
     const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg) {
-        const PlanBox box = PointBox(figures[f]);
-        candidates.clear();
-        grid.query(box, margin, candidates);
-        candidates.insert(candidates.end(), movable.begin(), movable.end());
-        std::erase_if(candidates, [&](int g) {
-            if (g == f || !figures[g].pending)
-                return true;
-            const tfigura &fg = figures[g];
-            return BoxesTooFar(box, fg.generatedKind == 3 ? PointBox(fg) : boxes[static_cast<std::size_t>(g)],
-                               tolerance);
-        });
-        std::sort(candidates.begin(), candidates.end());
-        for (int g : candidates) {
-            if (FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
+        int found = -1;
+        if (indexes.fixed(f)) {
+            const auto &touchers = grid.near(f).touchers;
+            std::size_t &from = passed[static_cast<std::size_t>(f)];
+            while (from < touchers.size() && !figures[static_cast<std::size_t>(touchers[from])].pending)
+                ++from;
+            found = from < touchers.size() ? touchers[from] : -1;
+        } else {
+            FixedTouchers(figures, f, tolerance, grid, indexes, fresh);
+            const auto pending = std::find_if(fresh.begin(), fresh.end(), [&](int g) {
+                return figures[static_cast<std::size_t>(g)].pending;
+            });
+            found = pending != fresh.end() ? *pending : -1;
+        }
+        // A moving figure before it is tried the plain way; trying moves
+        // points, so only up to the one found.
+        for (int g : movable) {
+            if (found >= 0 && g > found)
+                break;
+            if (g != f && figures[g].pending && FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
                 return g;
         }
-        return -1;
+        // The grid found a vertex pair within the tolerance: they touch.
+        if (found >= 0 && !FiguresTouch(figures, f, found, tolerance, vf, vg, indexes))
+            found = -1;
+        return found;
     };
 
     for (bool joinedAny = true; joinedAny && !stop.requested();) {
@@ -183,102 +230,25 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     }
 }
 
-VertexProximity::VertexProximity(const std::vector<tfigura> &figures, double tolerance)
-    : m_figures(figures)
-    , m_tolerance(tolerance)
-    , m_reach(GridMargin(tolerance))
-{ }
-
-// Built at the first question: a project without open figures asks none.
-void VertexProximity::index()
+bool FreeEndEntry(tfigura &figure, std::uint8_t nearEnds)
 {
-    m_indexed = true;
-    PlanBox span;
-    std::int64_t count = 0;
-    for (const tfigura &f : m_figures) {
-        for (const TPlotPoint &p : f.points)
-            span.add(p.x, p.y);
-        count += static_cast<std::int64_t>(f.points.size());
-    }
-    if (count == 0)
-        return;
-    m_originX = span.minX;
-    m_originY = span.minY;
-    const long double w = static_cast<long double>(span.maxX - span.minX) + 1;
-    const long double h = static_cast<long double>(span.maxY - span.minY) + 1;
-    // About two vertices a cell where they are spread evenly.
-    m_cell = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(2 * w * h / count))));
-    for (;;) {
-        m_columns = (span.maxX - span.minX) / m_cell + 1;
-        m_rows = (span.maxY - span.minY) / m_cell + 1;
-        if (m_columns * m_rows <= count + 16)
-            break;
-        m_cell *= 2;
-    }
-    m_cellStart.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
-    const auto cellOf
-        = [&](const TPlotPoint &p) { return static_cast<std::size_t>(row(p.y) * m_columns + column(p.x)); };
-    for (const tfigura &f : m_figures) {
-        for (const TPlotPoint &p : f.points)
-            ++m_cellStart[cellOf(p) + 1];
-    }
-    for (std::size_t c = 1; c < m_cellStart.size(); ++c)
-        m_cellStart[c] += m_cellStart[c - 1];
-    m_items.resize(static_cast<std::size_t>(count));
-    std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t k = 0; k < m_figures.size(); ++k) {
-        for (const TPlotPoint &p : m_figures[k].points)
-            m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
-                = Item {p.x, p.y, static_cast<std::int32_t>(k)};
-    }
-}
-
-std::int64_t VertexProximity::column(std::int64_t x) const
-{
-    return std::clamp<std::int64_t>((x - m_originX) / m_cell, 0, m_columns - 1);
-}
-
-std::int64_t VertexProximity::row(std::int64_t y) const
-{
-    return std::clamp<std::int64_t>((y - m_originY) / m_cell, 0, m_rows - 1);
-}
-
-bool VertexProximity::tooClose(int figure, int vertex)
-{
-    // A free end is looked for twice over the same vertices.
-    if (figure != m_answersOf) {
-        m_answersOf = figure;
-        m_answers.assign(m_figures[static_cast<std::size_t>(figure)].points.size(), -1);
-    }
-    std::int8_t &answer = m_answers[static_cast<std::size_t>(vertex)];
-    if (answer < 0) {
-        if (!m_indexed)
-            index();
-        const TPlotPoint p
-            = m_figures[static_cast<std::size_t>(figure)].points[static_cast<std::size_t>(vertex)];
-        answer = near(figure, p) ? 1 : 0;
-    }
-    return answer == 1;
-}
-
-bool VertexProximity::near(int figure, TPlotPoint p) const
-{
-    if (m_items.empty())
+    const auto n = static_cast<std::int32_t>(figure.points.size());
+    if (n == 0)
         return false;
-    // Left of the origin the division truncates toward zero, and the clamp
-    // keeps the first column: that only widens the cells looked at.
-    for (std::int64_t cy = row(p.y - m_reach); cy <= row(p.y + m_reach); ++cy) {
-        for (std::int64_t cx = column(p.x - m_reach); cx <= column(p.x + m_reach); ++cx) {
-            const auto c = static_cast<std::size_t>(cy * m_columns + cx);
-            for (std::int32_t k = m_cellStart[c]; k < m_cellStart[c + 1]; ++k) {
-                const Item &q = m_items[static_cast<std::size_t>(k)];
-                if (q.figure == figure || !WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
-                    || !WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance))
-                    continue;
-                if (PointDistance(p, TPlotPoint {q.x, q.y}) <= m_tolerance)
-                    return true;
-            }
-        }
+    const bool first = (nearEnds & VertexGrid::FirstNear) != 0;
+    const bool last = (nearEnds & VertexGrid::LastNear) != 0;
+    const bool inner = (nearEnds & VertexGrid::InnerNear) != 0;
+    // Vertex 0 free and one of 1 .. n - 1 near: entered at 0.
+    if (!first && n > 1 && (inner || last)) {
+        figure.entryVertex = 0;
+        return true;
+    }
+    if (last)
+        return false;
+    // One of 0 .. n - 2 near: entered at its last vertex.
+    if (n > 1 && (first || inner)) {
+        figure.entryVertex = n - 1;
+        return true;
     }
     return false;
 }
