@@ -159,8 +159,9 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
     : m_figures(figures)
     , m_tolerance(tolerance)
     , m_reach(static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance))))
-    , m_near(figures.size())
+    , m_touchers(figures.size())
     , m_known(figures.size(), 0)
+    , m_nearEnds(figures.size(), 0)
 {
     const auto fixed = [](const tfigura &f) { return f.generatedKind != 3; };
     PlanBox span;
@@ -187,6 +188,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
             break;
         m_cell *= 2;
     }
+    m_perCell = 1.0 / static_cast<double>(m_cell);
     m_tilesAcross = (m_columns + TileSide - 1) / TileSide;
     const std::int64_t tilesDown = (m_rows + TileSide - 1) / TileSide;
     m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
@@ -210,46 +212,74 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
     }
 }
 
+// A product instead of a division: any cell numbering that never falls as
+// the coordinate grows finds every vertex in the cells around a point, for the
+// cells are numbered the same way when filled and when asked.
 std::int64_t VertexGrid::column(std::int64_t x) const
 {
-    return std::clamp<std::int64_t>((x - m_originX) / m_cell, 0, m_columns - 1);
+    const auto c = static_cast<std::int64_t>(static_cast<double>(x - m_originX) * m_perCell);
+    return std::clamp<std::int64_t>(c, 0, m_columns - 1);
 }
 
 std::int64_t VertexGrid::row(std::int64_t y) const
 {
-    return std::clamp<std::int64_t>((y - m_originY) / m_cell, 0, m_rows - 1);
+    const auto r = static_cast<std::int64_t>(static_cast<double>(y - m_originY) * m_perCell);
+    return std::clamp<std::int64_t>(r, 0, m_rows - 1);
 }
 
-const VertexGrid::Near &VertexGrid::near(int f)
+bool VertexGrid::nearOther(int f, TPlotPoint p) const
+{
+    bool found = false;
+    near(p, [&](const Item &q) {
+        if (!found && q.figure != f && WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
+            && WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance))
+            found = PointDistance(p, TPlotPoint {q.x, q.y}) <= m_tolerance;
+    });
+    return found;
+}
+
+std::uint8_t VertexGrid::nearEnds(int f)
 {
     const auto k = static_cast<std::size_t>(f);
-    Near &found = m_near[k];
-    if (m_known[k])
-        return found;
-    m_known[k] = 1;
+    if (m_known[k] & KnownEnds)
+        return m_nearEnds[k];
+    m_known[k] |= KnownEnds;
     const auto &points = m_figures[k].points;
-    for (std::size_t v = 0; v < points.size(); ++v) {
-        const TPlotPoint p = points[v];
-        std::uint8_t place = 0;
-        if (v == 0)
-            place |= FirstNear;
-        if (v + 1 == points.size())
-            place |= LastNear;
-        if (place == 0)
-            place = InnerNear;
+    std::uint8_t ends = 0;
+    if (!points.empty()) {
+        if (nearOther(f, points.front()))
+            ends |= FirstNear;
+        if (nearOther(f, points.back()))
+            ends |= LastNear;
+        for (std::size_t v = 1; v + 1 < points.size(); ++v) {
+            if (nearOther(f, points[v])) {
+                ends |= InnerNear;
+                break;
+            }
+        }
+    }
+    m_nearEnds[k] = ends;
+    return ends;
+}
+
+const std::vector<std::int32_t> &VertexGrid::touchers(int f)
+{
+    const auto k = static_cast<std::size_t>(f);
+    std::vector<std::int32_t> &found = m_touchers[k];
+    if (m_known[k] & KnownTouchers)
+        return found;
+    m_known[k] |= KnownTouchers;
+    for (const TPlotPoint &p : m_figures[k].points) {
         near(p, [&](const Item &q) {
-            if (q.figure == f || !WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
-                || !WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance))
-                return;
-            if (found.touchers.empty() || found.touchers.back() != q.figure)
-                found.touchers.push_back(q.figure);
-            if ((found.ends & place) == 0 && PointDistance(p, TPlotPoint {q.x, q.y}) <= m_tolerance)
-                found.ends |= place;
+            if (q.figure != f && WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
+                && WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance)
+                && (found.empty() || found.back() != q.figure))
+                found.push_back(q.figure);
         });
     }
-    std::sort(found.touchers.begin(), found.touchers.end());
-    found.touchers.erase(std::unique(found.touchers.begin(), found.touchers.end()), found.touchers.end());
-    found.touchers.shrink_to_fit();
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    found.shrink_to_fit();
     return found;
 }
 

@@ -53,15 +53,14 @@ public:
     // tolerance (straight distance): its first, its last, one between.
     enum NearEnds : std::uint8_t { FirstNear = 1, LastNear = 2, InnerNear = 4 };
 
-    // What lies near one figure that never moves, found at the first
-    // question and kept: the figures that never move with a vertex within
-    // the tolerance of one of its vertices in x and in y, in list order, and
-    // which of its vertices have one within the tolerance (NearEnds).
-    struct Near
-    {
-        std::vector<std::int32_t> touchers;
-        std::uint8_t ends = 0;
-    };
+    // Which of the vertices of a figure that never moves have another
+    // figure's vertex within the tolerance (NearEnds); its ends first, then
+    // the vertices between until one does.
+    std::uint8_t nearEnds(int f);
+    // The figures that never move with a vertex within the tolerance of one
+    // of f's in x and in y, in list order; found at the first question and
+    // kept (f never moves).
+    const std::vector<std::int32_t> &touchers(int f);
 
     struct Item
     {
@@ -71,8 +70,6 @@ public:
     };
 
     VertexGrid(const std::vector<tfigura> &figures, double tolerance);
-
-    const Near &near(int f);
 
     // Calls visit(item) for every vertex within the tolerance of p in x and
     // in y, and for a few more of the same cells.
@@ -91,9 +88,10 @@ public:
 
 private:
     static constexpr std::int64_t TileSide = 8;
+    enum Known : std::uint8_t { KnownEnds = 1, KnownTouchers = 2 };
 
-    // Left of the origin the division truncates toward zero, and the clamp
-    // keeps the first column: that only widens the cells looked at.
+    // Left of the origin the cast truncates toward zero, and the clamp keeps
+    // the first column: that only widens the cells looked at.
     std::int64_t column(std::int64_t x) const;
     std::int64_t row(std::int64_t y) const;
     std::size_t cellIndex(std::int64_t cx, std::int64_t cy) const
@@ -108,13 +106,17 @@ private:
     std::int64_t m_originX = 0;
     std::int64_t m_originY = 0;
     std::int64_t m_cell = 1;
+    double m_perCell = 1.0;
     std::int64_t m_columns = 0;
     std::int64_t m_rows = 0;
     std::int64_t m_tilesAcross = 0;
     std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
     std::vector<Item> m_items;
-    std::vector<Near> m_near; // by figure
-    std::vector<std::uint8_t> m_known;
+    bool nearOther(int f, TPlotPoint p) const;
+
+    std::vector<std::vector<std::int32_t>> m_touchers; // by figure
+    std::vector<std::uint8_t> m_known; // by figure: KnownEnds, KnownTouchers
+    std::vector<std::uint8_t> m_nearEnds;
 };
 
 class FigureIndexes

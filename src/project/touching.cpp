@@ -95,7 +95,7 @@ void FixedTouchers(const std::vector<tfigura> &figures, int f, double tolerance,
 {
     out.clear();
     if (indexes.fixed(f)) {
-        const auto &touchers = grid.near(f).touchers;
+        const auto &touchers = grid.touchers(f);
         out.assign(touchers.begin(), touchers.end());
         return;
     }
@@ -176,7 +176,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg) {
         int found = -1;
         if (indexes.fixed(f)) {
-            const auto &touchers = grid.near(f).touchers;
+            const auto &touchers = grid.touchers(f);
             std::size_t &from = passed[static_cast<std::size_t>(f)];
             while (from < touchers.size() && !figures[static_cast<std::size_t>(touchers[from])].pending)
                 ++from;
