@@ -177,6 +177,9 @@ void SimulatedMachine::execute(const QByteArray &c)
         startMotion(delta, longest * std::max(1, m_config.wspV), true, false, nowUs());
         break;
     }
+    case 'C':
+        clearJob();
+        break;
     case 'F':
         if (byteAt(c, 1) <= 3)
             m_speedMode = byteAt(c, 1);
@@ -431,6 +434,11 @@ void SimulatedMachine::stopMotion()
 {
     if (!m_moving || m_motion.job)
         return;
+    haltMotion();
+}
+
+void SimulatedMachine::haltMotion()
+{
     const std::int64_t now = nowUs();
     for (int axis = 0; axis < 8; ++axis)
         m_position[static_cast<std::size_t>(axis)] = positionAt(m_motion, axis, now);
@@ -451,6 +459,22 @@ void SimulatedMachine::suspendJobMotion()
     rest.durationUs = std::max<std::int64_t>(0, m_motion.endUs() - now);
     m_suspended = rest;
     m_moving = false;
+}
+
+void SimulatedMachine::clearJob()
+{
+    // The wire stays where the job left it; what was queued, the move a pause
+    // broke off and the pause itself are gone, so the next "G" starts afresh
+    // with whatever arrives after this.
+    if (m_moving && m_motion.job)
+        haltMotion();
+    m_queue.clear();
+    m_suspended.reset();
+    m_jobMoveDelta.fill(0);
+    m_jobStarted = false;
+    m_paused = false;
+    m_restoreHeating = false;
+    m_drainCredit = 0;
 }
 
 void SimulatedMachine::resumeJob()

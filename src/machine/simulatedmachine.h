@@ -175,9 +175,13 @@ private:
     void limitToTravel(Motion &motion) const;
     void finishMotion(std::int64_t nowUs);
     void stopMotion();
+    // Holds the axes where the current motion has got to, whatever it is.
+    void haltMotion();
     // Holds a running job motion where it is; `resumeJob` takes it on.
     void suspendJobMotion();
     void resumeJob();
+    // "C": the job is dropped, queued or paused.
+    void clearJob();
     std::int32_t positionAt(const Motion &motion, int axis, std::int64_t nowUs) const;
     std::int64_t nowUs() const { return m_clock.nowMs() * 1000; }
     // Microseconds one tick of a speed mode takes.

@@ -204,6 +204,50 @@ TEST(JobControlHostStatus, PausedJobSaysSoUntilContinueAndEachActionShowsItsOwnT
     ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy(); }, 20000));
 }
 
+// Regression: a start while a job stood paused left that job queued and
+// paused on the controller, so the new job never went out ("Job paused -
+// Sent 0%"), and Continue ran the rest of the old job before it.
+TEST(JobControlHostStart, StartWhileAJobIsPausedRunsOnlyTheNewJob)
+{
+    SimulatedMachineConfig shortQueue;
+    // Part of the first job is still queued at the pause; a tick's batch of
+    // 100 commands still fits once the queue says it is not full.
+    shortQueue.queueCapacity = 160;
+    shortQueue.fullMargin = 110;
+    ProgramRig run(QuickStart(0), {}, ProgramRig::Time::Fast, shortQueue);
+    run.open(QStringLiteral("sign.plt"));
+    run.placeWire(10000, 10000);
+    run.host->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy() && !run.progress.empty(); }, 10000));
+    run.host->pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy(); }, 10000));
+    ASSERT_GT(run.onMachine([&] { return run.controller->queued(); }), 0);
+
+    run.open(QStringLiteral("badge.eps"));
+    run.onMachine([&] { run.controller->clearCommands(); });
+    run.host->start();
+    // The new job goes out whole and runs to its end; nothing stays queued or paused.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !run.host->busy() && !run.machine->running() && run.onMachine([&] {
+                return run.controller->queued() == 0
+                    && !(run.controller->flags() & (StatusFlag::JobRunning | StatusFlag::JobPaused));
+            });
+        },
+        20000));
+    const QByteArray written = run.written();
+    EXPECT_TRUE(run.onMachine([&] { return run.controller->jobBytes(); }).endsWith(written));
+    // Its moves are relative: the wire ends where they take it from the new
+    // job's origin (where the first job was paused), not from the first job's end.
+    const DecodedJob job
+        = DecodeJob(std::string_view(written.constData(), static_cast<std::size_t>(written.size())));
+    EXPECT_EQ(run.position(Axis::X1) - job.totals[0],
+              run.onMachine([&] { return run.controller->jobOriginX(); }));
+    EXPECT_EQ(run.position(Axis::Y1) - job.totals[2],
+              run.onMachine([&] { return run.controller->jobOriginY(); }));
+    EXPECT_TRUE(run.boxes.shown.empty());
+}
+
 TEST(JobBusyDialog, EveryTextShowsWholeInEnglishAndPolish)
 {
     for (const char *code : {"US", "PL"}) {
