@@ -20,6 +20,9 @@ const QString kControl = QStringLiteral("Control");
 // The wire counts as standing at the axis height within 0.05 mm; the small
 // allowance keeps settings such as 729.95 from failing on binary fractions.
 constexpr long double kHeightTolerance = 5.0L + 1e-6L; // hundredths of a mm
+// A paused job comes to rest within seconds; a machine still busy after this
+// is not waited for any longer under the start's modal dialog.
+constexpr std::int64_t kPauseWaitLimitMs = 60 * 1000;
 
 JobMessage error(const QString &section, const QString &key)
 {
@@ -59,6 +62,25 @@ bool JobControl::startTransmitter()
     if (m_state.startConnection && now != *m_state.startConnection)
         return refuse(kControl, QStringLiteral("ploterBrakLacznosci"));
     return m_env.transmitter.start(m_state.startConnection.value_or(now));
+}
+
+bool JobControl::dropControllerJob(bool settle)
+{
+    JobMachine &machine = m_env.machine;
+    machine.sendCommand(commandBytes('Q'));
+    if (settle)
+        machine.pause(10);
+    if (!machine.waitWhileBusyFor(kPauseWaitLimitMs)) {
+        // Nothing of the new job goes to a machine that never came to rest.
+        machine.readStatus();
+        return refuse(kControl,
+                      machine.snapshot().connected ? QStringLiteral("nieMoznaPrzesuwac")
+                                                   : QStringLiteral("ploterBrakLacznosci"));
+    }
+    machine.sendCommand(commandBytes('C'));
+    if (settle)
+        machine.pause(10);
+    return true;
 }
 
 bool JobControl::gotoXY(int speedMode, double x, double y, std::int32_t s, std::int32_t w)
@@ -149,9 +171,8 @@ bool JobControl::serialStart(const JobSettings &settings)
 bool JobControl::approachSerialStart(const JobSettings &settings, JobProject &active)
 {
     JobMachine &machine = m_env.machine;
-    machine.sendCommand(commandBytes('Q'));
-    machine.waitWhileBusy();
-    machine.sendCommand(commandBytes('C'));
+    if (!dropControllerJob(false))
+        return false;
     machine.readPositions();
     machine.readStatus();
 
@@ -299,13 +320,8 @@ bool JobControl::tnij(int direction)
         return false;
     }
 
-    if (settings.mode != ModeSerial && !m_env.testMode) {
-        m_env.machine.sendCommand(commandBytes('Q'));
-        m_env.machine.pause(10);
-        m_env.machine.waitWhileBusy();
-        m_env.machine.sendCommand(commandBytes('C'));
-        m_env.machine.pause(10);
-    }
+    if (settings.mode != ModeSerial && !m_env.testMode && !dropControllerJob(true))
+        return false;
     const bool started = startTail(settings, *project);
     m_env.prompts.setBusy(false);
     return started;

@@ -89,6 +89,10 @@ private:
     bool turningTail(const JobSettings &settings, JobProject &project);
     bool connectedOrRefuse();
     void sendTravelSpeed(const JobSettings &settings);
+    // "Q", a wait until the machine is at rest, "C": whatever job the
+    // controller still holds, running or paused, makes way for the new one.
+    // Refuses with a message when the machine stays busy.
+    bool dropControllerJob(bool settle);
     bool gotoXY(int speedMode, double x, double y, std::int32_t s, std::int32_t w);
     bool startTransmitter();
     bool refuse(const QString &section, const QString &key);

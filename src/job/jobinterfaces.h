@@ -73,6 +73,9 @@ public:
     // One live command (letter and arguments); false when the link failed.
     virtual bool sendCommand(const QByteArray &command) = 0;
     virtual void waitWhileBusy() = 0;
+    // As waitWhileBusy, but gives up after limitMs; true when the machine
+    // was seen idle, false when it stayed busy or the link failed.
+    virtual bool waitWhileBusyFor(std::int64_t limitMs) = 0;
     // Controller period for a speed in mm/min, as the "V" command carries it.
     virtual std::uint16_t speedPeriod(double mmPerMinute) const = 0;
     // Records where wire end 1 stood when the job was started (0.01 mm); the

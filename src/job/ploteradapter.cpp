@@ -71,6 +71,11 @@ void PloterJobMachine::waitWhileBusy()
     m_ploter.WaitWhileBusy();
 }
 
+bool PloterJobMachine::waitWhileBusyFor(std::int64_t limitMs)
+{
+    return m_ploter.WaitWhileBusy(limitMs);
+}
+
 std::uint16_t PloterJobMachine::speedPeriod(double mmPerMinute) const
 {
     return m_ploter.speedPeriod(mmPerMinute);

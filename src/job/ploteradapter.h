@@ -19,6 +19,7 @@ public:
     const MachineSnapshot &snapshot() const override;
     bool sendCommand(const QByteArray &command) override;
     void waitWhileBusy() override;
+    bool waitWhileBusyFor(std::int64_t limitMs) override;
     std::uint16_t speedPeriod(double mmPerMinute) const override;
     void setJobOrigin(std::int32_t x, std::int32_t y) override;
     void rampHeating(int channel, int percent) override;

@@ -44,6 +44,11 @@ bool SessionJobMachine::sendCommand(const QByteArray &command)
 
 void SessionJobMachine::waitWhileBusy() { withMachine([](JobMachine &m) { m.waitWhileBusy(); }); }
 
+bool SessionJobMachine::waitWhileBusyFor(std::int64_t limitMs)
+{
+    return withMachine([limitMs](JobMachine &m) { return m.waitWhileBusyFor(limitMs); });
+}
+
 std::uint16_t SessionJobMachine::speedPeriod(double mmPerMinute) const
 {
     return withMachine([mmPerMinute](JobMachine &m) { return m.speedPeriod(mmPerMinute); });

@@ -98,12 +98,17 @@ bool Ploter::IsWideMachine() const
 
 bool Ploter::WaitWhileBusy()
 {
+    return WaitWhileBusy(m_waitLimitMs);
+}
+
+bool Ploter::WaitWhileBusy(std::int64_t limitMs)
+{
     m_state.busyWait = true;
     const std::int64_t start = m_clock.nowMs();
     m_clock.sleepMs(1);
     bool ok = ReadStatus();
     while (ok && m_state.plot.has(StatusFlag::Moving | StatusFlag::Busy)) {
-        if (m_clock.nowMs() - start > m_waitLimitMs) {
+        if (m_clock.nowMs() - start > limitMs) {
             ok = false;
             break;
         }

@@ -124,6 +124,7 @@ public:
     // True when the machine was seen idle; false when the link failed or the
     // wait ran out.
     bool WaitWhileBusy();
+    bool WaitWhileBusy(std::int64_t limitMs);
     bool HeatWireAndWait();
     bool ToggleHeating();
     bool RampHeating(int channel, int percent);

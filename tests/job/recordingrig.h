@@ -49,6 +49,12 @@ public:
     const job::MachineSnapshot &snapshot() const override { return state; }
     bool sendCommand(const QByteArray &command) override;
     void waitWhileBusy() override { m_trace.push_back("WaitWhileBusy"); }
+    bool waitWhileBusyFor(std::int64_t limitMs) override
+    {
+        m_trace.push_back("WaitWhileBusy");
+        lastWaitLimitMs = limitMs;
+        return goesIdle;
+    }
     // 60000 / speed keeps the expected bytes easy to work out by hand.
     std::uint16_t speedPeriod(double mmPerMinute) const override
     {
@@ -75,6 +81,9 @@ public:
     std::deque<job::StatusBytes> statusScript;
     std::int32_t originX = 0;
     std::int32_t originY = 0;
+    // What a bounded wait for an idle machine finds.
+    bool goesIdle = true;
+    std::int64_t lastWaitLimitMs = 0;
 
 private:
     Trace &m_trace;

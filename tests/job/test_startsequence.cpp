@@ -195,6 +195,31 @@ TEST(StartSequence, TurningWithoutAnAxisWritesAFlatJobAndStartsIt)
                                {"ReadPositions", "ReadStatus", "RampHeating 3 1", "transmitter.start"}}));
 }
 
+// Regression: the start waited for the machine to come to rest after "Q"
+// for as long as it stayed busy, under a dialog that cannot be closed, and
+// then sent the new job to it all the same.
+TEST(StartSequence, AMachineThatStaysBusyAfterThePauseGetsNoJob)
+{
+    for (const int mode : {job::ModeFlat, job::ModeSerial}) {
+        SCOPED_TRACE(mode);
+        Rig rig;
+        rig.projects.add("A", 0);
+        rig.settings.mode = mode;
+        rig.machine.goesIdle = false;
+        EXPECT_FALSE(rig.control().start(StartSender::Menu));
+        EXPECT_EQ(rig.machine.lastWaitLimitMs, 60000);
+        // Neither "C" nor anything after it: the refusal ends the start.
+        const auto q = std::find(rig.trace.begin(), rig.trace.end(), "Q");
+        ASSERT_NE(q, rig.trace.end());
+        EXPECT_EQ(
+            Trace(q, rig.trace.end()),
+            mode == job::ModeFlat
+                ? (Trace {"Q", "pause 10", "WaitWhileBusy", "ReadStatus", "msg Control/nieMoznaPrzesuwac"})
+                : (Trace {"Q", "WaitWhileBusy", "ReadStatus", "msg Control/nieMoznaPrzesuwac"}));
+        EXPECT_FALSE(rig.prompts.busy);
+    }
+}
+
 TEST(StartSequence, SerialCutOnTheTableHeatsBesideTheMaterialAndJoinsThePasses)
 {
     Rig rig;
