@@ -122,7 +122,7 @@ bool StrategyRun::mayBeB(int b) const
     return b != m_root || !m_rootClosed;
 }
 
-bool StrategyRun::pairAllowed(int a, int b) const
+bool StrategyRun::pairAllowed(int a, int b, bool inSlotsOfB) const
 {
     const tfigura &fa = m_figures[a];
     const tfigura &fb = m_figures[b];
@@ -132,7 +132,7 @@ bool StrategyRun::pairAllowed(int a, int b) const
         if (fb.depth > 1 && fb.depth == fa.depth && fa.container != fb.container)
             return false;
     }
-    if (isMany() && fa.closed && fb.closed) {
+    if (isMany() && fa.closed && fb.closed && !inSlotsOfB) {
         const auto &neighbourSlots = fb.neighbourSlots;
         return std::find(neighbourSlots.begin(), neighbourSlots.end(), a) != neighbourSlots.end();
     }
@@ -192,14 +192,23 @@ namespace {
 // beyond, they are looked up in a tree.
 constexpr std::size_t FewCandidates = 16;
 
+// Heap order: the pair that comes first on top.
+struct LaterPair
+{
+    template<class Known> bool operator()(const Known &l, const Known &r) const
+    {
+        return PairBefore(r.pair, l.pair);
+    }
+};
+
 } // namespace
 
 void StrategyRun::index()
 {
     m_indexed = true;
     std::erase_if(m_candidates, [&](int a) { return !m_isCandidate[static_cast<std::size_t>(a)]; });
-    m_pairsOf.resize(m_population.size());
-    m_listed.assign(m_population.size(), 0);
+    m_pairStart.assign(m_population.size(), NotListed);
+    m_pairCount.assign(m_population.size(), 0);
     m_knownOfA.resize(m_population.size());
     if (m_candidates.size() <= FewCandidates)
         return;
@@ -236,60 +245,50 @@ void StrategyRun::improveDirectly(int a, int b, const PairBest &key, PairBest &b
         .improve(best);
 }
 
-namespace {
-
-// Heap order: the pair that comes first on top.
-struct LaterPair
-{
-    template<class Known> bool operator()(const Known &l, const Known &r) const
-    {
-        return PairBefore(r.pair, l.pair);
-    }
-};
-
-} // namespace
-
 // The best pair of b with the candidates listed for it: every candidate
 // when there are few, a closed b's neighbour slots otherwise.
 PairBest StrategyRun::bestOfListed(int b)
 {
-    auto &pairs = m_pairsOf[static_cast<std::size_t>(b)];
-    if (!m_listed[static_cast<std::size_t>(b)]) {
-        m_listed[static_cast<std::size_t>(b)] = 1;
+    std::size_t &start = m_pairStart[static_cast<std::size_t>(b)];
+    std::uint32_t &count = m_pairCount[static_cast<std::size_t>(b)];
+    if (start == NotListed) {
+        start = m_pairPool.size();
+        const int fb = figure(b);
         const CandidateSummary summaryB = tree(b).summary();
-        const auto list = [&](int a) {
-            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(figure(a), figure(b)))
+        const auto list = [&](int a, bool inSlots) {
+            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(figure(a), fb, inSlots))
                 return;
-            const PairBest key = LowerKey(tree(a).summary(), shiftOfA(figure(a)), summaryB,
-                                          shiftOfB(figure(b)), a, scoring());
+            const PairBest key
+                = LowerKey(tree(a).summary(), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
             if (key.valid)
-                pairs.push_back(KnownPair {key, false});
+                m_pairPool.push_back(KnownPair {key, false});
         };
         if (!m_openPending) {
-            pairs.reserve(m_candidates.size());
             for (int a : m_candidates)
-                list(a);
+                list(a, false);
         } else {
-            pairs.reserve(m_figures[figure(b)].neighbourSlots.size());
-            for (std::int32_t fa : m_figures[figure(b)].neighbourSlots) {
+            for (std::int32_t fa : m_figures[fb].neighbourSlots) {
                 if (fa >= 0 && m_figures[fa].closed)
-                    list(slotOf(fa));
+                    list(slotOf(fa), true);
             }
         }
-        std::make_heap(pairs.begin(), pairs.end(), LaterPair {});
+        count = static_cast<std::uint32_t>(m_pairPool.size() - start);
+        const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
+        std::make_heap(first, first + count, LaterPair {});
     }
+    const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
     // A lower key on top is scored: its pair comes no earlier, and may
     // still come before the rest.
-    while (!pairs.empty()) {
-        const KnownPair top = pairs.front();
+    while (count > 0) {
+        const KnownPair top = *first;
         if (!m_isCandidate[static_cast<std::size_t>(top.pair.b)]) {
-            std::pop_heap(pairs.begin(), pairs.end(), LaterPair {});
-            pairs.pop_back();
+            std::pop_heap(first, first + count, LaterPair {});
+            --count;
         } else if (top.scored) {
             return top.pair;
         } else {
-            std::pop_heap(pairs.begin(), pairs.end(), LaterPair {});
-            pairs.pop_back();
+            std::pop_heap(first, first + count, LaterPair {});
+            --count;
             // A pending figure's best pair with any joined figure, known
             // from an earlier search, is never beaten by a worse pair of
             // this one: such a pair need not be known. In the order of
@@ -306,8 +305,9 @@ PairBest StrategyRun::bestOfListed(int b)
                 continue; // no pair of b can join a
             if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))
                 m_knownOfA[static_cast<std::size_t>(a)] = PairBest {pair.score, b, pair.va, pair.vb, true};
-            pairs.push_back(KnownPair {pair, true});
-            std::push_heap(pairs.begin(), pairs.end(), LaterPair {});
+            first[count] = KnownPair {pair, true};
+            ++count;
+            std::push_heap(first, first + count, LaterPair {});
         }
     }
     return {};

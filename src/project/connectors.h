@@ -84,7 +84,8 @@ private:
     bool isMany() const;
     bool mayBeA(int f) const;
     bool mayBeB(int f) const;
-    bool pairAllowed(int fa, int fb) const;
+    // inSlotsOfB: fa was taken from fb's neighbour slots.
+    bool pairAllowed(int fa, int fb, bool inSlotsOfB) const;
     std::int64_t shiftOfA(int f) const;
     std::int64_t shiftOfB(int f) const;
     PairScoring scoring() const;
@@ -125,8 +126,13 @@ private:
         PairBest pair;
         bool scored = false;
     };
-    std::vector<std::vector<KnownPair>> m_pairsOf;
-    std::vector<std::uint8_t> m_listed;
+    // A heap never outgrows its first listing (a pair is pushed only after
+    // one is taken): b's heap is m_pairPool[m_pairStart[b] ..
+    // m_pairStart[b] + m_pairCount[b]), one allocation for all b.
+    static constexpr std::size_t NotListed = static_cast<std::size_t>(-1);
+    std::vector<KnownPair> m_pairPool;
+    std::vector<std::size_t> m_pairStart;
+    std::vector<std::uint32_t> m_pairCount;
     // Per candidate: its best pair scored so far with any joined figure
     // (PairBest::b holds that figure's slot).
     std::vector<PairBest> m_knownOfA;

@@ -186,6 +186,9 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
     m_pending = flatplan::CountPending(m_figures);
     if (m_stop.requested())
         return StageEnd::Cancelled;
+    // Every connector joins one waiting figure: room for all of them at once
+    // spares moving every figure each time the list grows.
+    m_figures.reserve(m_figures.size() + static_cast<std::size_t>(m_pending));
 
     // A project of many figures: the children strategies score containers
     // and their children at sampled vertices, the others score at marked
@@ -265,8 +268,16 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
     std::vector<int> everyone(m_figures.size());
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
-    StrategyRun remaining(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1, m_state.rootFigure,
-                          everyone, m_stop);
+    // A run made from the figures as they stand is the run kept up to date
+    // since the start: beside the many-figure run, the plain one is made
+    // when it is first called, which a project of the figure limit never does.
+    std::unique_ptr<StrategyRun> remaining;
+    const auto plain = [&]() -> StrategyRun & {
+        if (!remaining)
+            remaining = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1,
+                                                      m_state.rootFigure, everyone, m_stop);
+        return *remaining;
+    };
     std::unique_ptr<StrategyRun> remainingMany;
     if (m_many)
         remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
@@ -279,9 +290,10 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
         do {
             if (m_many) {
                 joined = remainingMany->call();
-                remaining.joined(joined);
+                if (remaining)
+                    remaining->joined(joined);
             } else {
-                joined = remaining.call();
+                joined = plain().call();
             }
             if (joined >= 0) {
                 joinedAny = true;
@@ -292,7 +304,7 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
                 return StageEnd::Cancelled;
         } while (joined >= 0 && belowLimit());
         if (m_pending > 0 && belowLimit()) {
-            joined = remaining.call();
+            joined = plain().call();
             if (joined >= 0) {
                 joinedAny = true;
                 --m_pending;

@@ -157,7 +157,7 @@ void PendingIndex::build()
             node.minWeight = std::min(l.minWeight, r.minWeight);
             node.minSlot = std::min(l.minSlot, r.minSlot);
             node.maxDepth = std::max(l.maxDepth, r.maxDepth);
-            node.waiting = l.waiting + r.waiting;
+            node.waiting = (l.waiting > 0 ? 1 : 0) + (r.waiting > 0 ? 1 : 0);
             node.boundable = l.boundable && r.boundable;
             m_nodes.push_back(node);
             m_nodes[static_cast<std::size_t>(level[k])].parent = index;
@@ -188,10 +188,16 @@ void PendingIndex::remove(int slot)
     if (s >= m_waiting.size() || !m_waiting[s])
         return;
     m_waiting[s] = 0;
+    // A node above counts only children that still hold a waiting piece: it
+    // hears of a piece leaving only when that empties the child, so each
+    // node is reached once in the whole run, not at every removal.
     for (std::int32_t k = m_slotStart[s]; k < m_slotStart[s + 1]; ++k) {
-        for (std::int32_t n = m_slotPieces[static_cast<std::size_t>(k)]; n >= 0;
-             n = m_nodes[static_cast<std::size_t>(n)].parent)
-            m_nodes[static_cast<std::size_t>(n)].waiting -= 1;
+        for (std::int32_t n = m_slotPieces[static_cast<std::size_t>(k)]; n >= 0;) {
+            Node &node = m_nodes[static_cast<std::size_t>(n)];
+            if (--node.waiting > 0)
+                break;
+            n = node.parent;
+        }
     }
 }
 

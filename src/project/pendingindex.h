@@ -94,7 +94,9 @@ private:
         std::int32_t minWeight = 0;
         std::int32_t minSlot = 0;
         std::int32_t maxDepth = 0;
-        std::int32_t waiting = 0; // pieces of figures still waiting
+        // A leaf: 1 while its piece's figure waits; a node above: how many
+        // of its children still hold a waiting piece.
+        std::int32_t waiting = 0;
         bool boundable = true;
     };
     // A node of this tree and a piece of b, with the least key any pair of
