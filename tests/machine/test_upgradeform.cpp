@@ -17,6 +17,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -203,6 +204,28 @@ TEST(PanelWindows, NeitherOpeningNorAddingWaitsForABusyMachine)
     EXPECT_EQ(basePoints.logic().lines(), QStringList {QStringLiteral("X=    0.000   Y=    0.000 mm")})
         << "a second click while the first read is out adds nothing";
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Regression: a line of megabytes in the file was laid out whole in the
+// list, and the dialog took minutes to open.
+TEST(BasePointsWindow, ListShowsTheStartOfALongLineAndTheFileKeepsItWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("base.txt"));
+    const QByteArray shortLine = "X=   12.500   Y=    3.000 mm";
+    const QByteArray longLine = "X=" + QByteArray(2 * 1024 * 1024, '7');
+    WriteAll(path, shortLine + "\r\n" + longLine + "\r\n");
+    TPunkty_bazoweForm form(nullptr, TPunkty_bazowe(path, 0));
+    const auto *lista = form.findChild<QListWidget *>(QStringLiteral("lista"));
+    ASSERT_EQ(lista->count(), 2);
+    EXPECT_EQ(lista->item(0)->text(), QString::fromLatin1(shortLine));
+    EXPECT_EQ(lista->item(1)->text(), QString::fromLatin1(longLine.left(60)) + QStringLiteral("..."));
+
+    // Deleting the short line saves the list: the long one goes back whole.
+    form.findChild<QListWidget *>(QStringLiteral("lista"))->setCurrentRow(0);
+    form.usunClick();
+    EXPECT_EQ(ReadAll(path), longLine + "\r\n");
+    EXPECT_EQ(lista->item(0)->text(), QString::fromLatin1(longLine.left(60)) + QStringLiteral("..."));
 }
 
 // The panel's smaller windows show every text whole in both languages.

@@ -1,5 +1,6 @@
 #include "machine/ui/basepointsform.h"
 
+#include "app/common.h"
 #include "app/language.h"
 #include "app/messages.h"
 #include "machine/machineservices.h"
@@ -85,7 +86,14 @@ void TPunkty_bazoweForm::refresh()
 {
     m_refreshing = true;
     m_lista->clear();
-    m_lista->addItems(m_logic.lines());
+    // A line of the file may be megabytes long (written by something else):
+    // the list shows its start, as a message quotes file text, so that it
+    // opens at once; the file keeps the line whole.
+    QStringList shown;
+    shown.reserve(m_logic.lines().size());
+    for (const QString &line : m_logic.lines())
+        shown.append(QuotedExcerpt(line));
+    m_lista->addItems(shown);
     m_lista->setCurrentRow(m_logic.selected());
     m_refreshing = false;
     m_usun->setEnabled(m_logic.actionsEnabled());
