@@ -5,9 +5,11 @@
 #include "project/ui/projectwindowhost.h"
 #include "support/recordingmessageboxes.h"
 #include "support/scopedlanguage.h"
+#include "support/textfit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -129,6 +131,33 @@ TEST_F(PlanWindow, KeyPressOrLeftClickStopsPlanningAndThePlanCanRunAgain)
         EXPECT_EQ(child->lastPlan().status, TPlanStatus::Planned);
         EXPECT_TRUE(child->planned());
         EXPECT_EQ(child->document().Figures.size(), 1u + 2 * 1600u);
+    }
+}
+
+// Regression: the notice of a stopped plan ran past the edge of the window
+// at its first size and was cut off in the middle of a word.
+TEST_F(PlanWindow, StoppedPlanNoticeShowsWholeAtTheFirstSizeInEnglishAndPolish)
+{
+    for (const char *code : {"US", "PL"}) {
+        SCOPED_TRACE(code);
+        ScopedLanguage language(ShippedLanguage(QString::fromLatin1(code)));
+        TMDIChild *child = Open(FrameOfSquares(40, 40));
+        ASSERT_NE(child, nullptr);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(child, &press);
+        Wait(child);
+        ASSERT_EQ(child->lastPlan().status, TPlanStatus::Cancelled);
+        ASSERT_EQ(child->size(), QSize(424, 182));
+        const QString notice
+            = GetText(QStringLiteral("Project_window"), QStringLiteral("planowaniePrzerwane"));
+        const auto labels = child->findChildren<QLabel *>();
+        const auto shown = std::find_if(labels.begin(), labels.end(), [&](const QLabel *label) {
+            return label->isVisible() && label->text() == notice;
+        });
+        ASSERT_NE(shown, labels.end()) << "the notice is on screen";
+        const QStringList clipped = ClippedTexts(*child);
+        EXPECT_TRUE(clipped.isEmpty()) << clipped.join(QLatin1Char('\n')).toStdString();
+        child->close();
     }
 }
 

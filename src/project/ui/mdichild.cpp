@@ -10,8 +10,11 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QStyleOption>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,6 +35,39 @@ public:
     ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// A status bar whose message wraps onto as many lines as the window's width
+// needs: a status bar draws its message on one line, cut off at the edge,
+// and a stopped plan's notice is longer than the window is wide at first.
+class TWrappingStatusBar final : public QStatusBar
+{
+public:
+    explicit TWrappingStatusBar(QWidget *parent)
+        : QStatusBar(parent)
+        , m_text(new QLabel(this))
+    {
+        m_text->setObjectName(QStringLiteral("StatusText"));
+        m_text->setWordWrap(true);
+        m_text->setTextFormat(Qt::PlainText);
+        // Permanent, so that a message does not hide it; first, so that it
+        // takes the room the progress bar leaves.
+        addPermanentWidget(m_text, 1);
+        connect(this, &QStatusBar::messageChanged, m_text, &QLabel::setText);
+    }
+
+protected:
+    // The panel alone: the label shows the message.
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_PanelStatusBar, &option, &painter, this);
+    }
+
+private:
+    QLabel *m_text;
 };
 
 } // namespace
@@ -67,7 +103,7 @@ TMDIChild::TMDIChild(TProjectWindowContext context, QWidget *parent)
     auto *layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_statusBar = new QStatusBar(body);
+    m_statusBar = new TWrappingStatusBar(body);
     m_statusBar->setObjectName(QStringLiteral("StatusBar"));
     m_statusBar->setSizeGripEnabled(false);
     m_view = new TProjectView(
