@@ -71,6 +71,9 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
 {
     const int count = static_cast<int>(m_population.size());
     m_contiguous = count > 0 && m_population.back() - m_population.front() + 1 == count;
+    m_facts.reserve(m_population.size());
+    for (int f : m_population)
+        m_facts.push_back(Facts {m_figures[f].depth, m_figures[f].container, m_figures[f].closed});
     for (int s = 0; s < count; ++s) {
         if (mayBeA(figure(s))) {
             m_candidates.push_back(s);
@@ -124,8 +127,8 @@ bool StrategyRun::mayBeB(int b) const
 
 bool StrategyRun::pairAllowed(int a, int b, bool inSlotsOfB) const
 {
-    const tfigura &fa = m_figures[a];
-    const tfigura &fb = m_figures[b];
+    const Facts &fa = m_facts[static_cast<std::size_t>(a)];
+    const Facts &fb = m_facts[static_cast<std::size_t>(b)];
     if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
         if (fb.depth > fa.depth)
             return false;
@@ -133,8 +136,8 @@ bool StrategyRun::pairAllowed(int a, int b, bool inSlotsOfB) const
             return false;
     }
     if (isMany() && fa.closed && fb.closed && !inSlotsOfB) {
-        const auto &neighbourSlots = fb.neighbourSlots;
-        return std::find(neighbourSlots.begin(), neighbourSlots.end(), a) != neighbourSlots.end();
+        const auto &neighbourSlots = m_figures[figure(b)].neighbourSlots;
+        return std::find(neighbourSlots.begin(), neighbourSlots.end(), figure(a)) != neighbourSlots.end();
     }
     return true;
 }
@@ -256,7 +259,7 @@ PairBest StrategyRun::bestOfListed(int b)
         const int fb = figure(b);
         const CandidateSummary summaryB = tree(b).summary();
         const auto list = [&](int a, bool inSlots) {
-            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(figure(a), fb, inSlots))
+            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(a, b, inSlots))
                 return;
             const PairBest key
                 = LowerKey(tree(a).summary(), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
@@ -268,8 +271,9 @@ PairBest StrategyRun::bestOfListed(int b)
                 list(a, false);
         } else {
             for (std::int32_t fa : m_figures[fb].neighbourSlots) {
-                if (fa >= 0 && m_figures[fa].closed)
-                    list(slotOf(fa), true);
+                const int a = fa >= 0 ? slotOf(fa) : -1;
+                if (a >= 0 && m_facts[static_cast<std::size_t>(a)].closed)
+                    list(a, true);
             }
         }
         count = static_cast<std::uint32_t>(m_pairPool.size() - start);
@@ -391,7 +395,14 @@ int StrategyRun::finish(int b)
     const int fb = figure(b);
     const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[fb].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
-    flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes, m_stop);
+    if (m_deferred) {
+        const auto [va, vb]
+            = flatplan::WalkConnector(m_figures, fa, best.va, fb, best.vb, &m_indexes, m_stop);
+        m_deferred->push_back(flatplan::PlannedJoin {fa, va, fb, vb, container, depth});
+        m_figures[fa].pending = false;
+    } else {
+        flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes, m_stop);
+    }
     joined(fa);
     return fa;
 }

@@ -19,6 +19,7 @@
 #include "drawing/figure.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
+#include "project/flatplan.h"
 #include "project/indexedheap.h"
 #include "project/pendingindex.h"
 #include "project/planstop.h"
@@ -66,6 +67,13 @@ public:
     // candidate and may now be a joined figure b.
     void joined(int a);
 
+    // From now on a call walks its connector and marks its figure joined,
+    // but leaves the figure list as it is: the connector is added to
+    // `joins`, to be appended later in the same order. Only the figures of
+    // the population are touched then, so that runs over different
+    // populations may go side by side.
+    void deferJoins(std::vector<flatplan::PlannedJoin> *joins) { m_deferred = joins; }
+
 private:
     // The least key a joined b's best pair may still have: its score, then
     // its pending figure's slot (b itself comes next, as the heap's item).
@@ -84,8 +92,8 @@ private:
     bool isMany() const;
     bool mayBeA(int f) const;
     bool mayBeB(int f) const;
-    // inSlotsOfB: fa was taken from fb's neighbour slots.
-    bool pairAllowed(int fa, int fb, bool inSlotsOfB) const;
+    // Slots; inSlotsOfB: a was taken from b's neighbour slots.
+    bool pairAllowed(int a, int b, bool inSlotsOfB) const;
     std::int64_t shiftOfA(int f) const;
     std::int64_t shiftOfB(int f) const;
     PairScoring scoring() const;
@@ -108,6 +116,15 @@ private:
     int m_root;
     bool m_rootClosed;
     std::vector<int> m_population; // figure indexes by slot, in list order
+    // What the pair rules ask of each slot's figure, at hand without the
+    // figure's whole record (none of it changes while the run lasts).
+    struct Facts
+    {
+        std::int32_t depth = 0;
+        std::int32_t container = -1;
+        bool closed = false;
+    };
+    std::vector<Facts> m_facts;
     PlanStop m_stop;
     bool m_contiguous = false; // the population is a run of consecutive figures
 
@@ -145,4 +162,5 @@ private:
     std::unique_ptr<PendingIndex> m_openPending;
     std::unique_ptr<PendingIndex> m_closedPending;
     std::vector<CandidateTree *> m_trees; // per slot, once asked for
+    std::vector<flatplan::PlannedJoin> *m_deferred = nullptr;
 };

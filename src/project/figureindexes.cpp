@@ -348,6 +348,15 @@ void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, 
     });
 }
 
+void FigureIndexes::makeSlots()
+{
+    const std::size_t count = m_figures.size();
+    m_vertices.resize(std::max(m_vertices.size(), count));
+    m_edges.resize(std::max(m_edges.size(), count));
+    m_sampled.resize(std::max(m_sampled.size(), count));
+    m_marked.resize(std::max(m_marked.size(), count));
+}
+
 VertexGrid &FigureIndexes::vertexGrid(double tolerance)
 {
     if (!m_vertexGrid)

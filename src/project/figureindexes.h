@@ -140,6 +140,10 @@ public:
     template<class WantSampled>
     void prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop = {});
 
+    // A slot for every figure now in the list: from then on the indexes of
+    // different figures may be built side by side, each on one thread.
+    void makeSlots();
+
     // Every vertex of the figures that never move, in one grid; built at
     // the first question, kept until released.
     VertexGrid &vertexGrid(double tolerance);

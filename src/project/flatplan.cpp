@@ -86,8 +86,8 @@ int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int
     return -1;
 }
 
-int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
-                  std::int32_t depth, FigureIndexes *indexes, const PlanStop &stop)
+std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, int va, int b, int vb,
+                                  FigureIndexes *indexes, const PlanStop &stop)
 {
     // The walk moves the crossed figure's vertex back, and once that vertex
     // has gone round to its chosen value the other figure's vertex too. When
@@ -103,11 +103,8 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
          r = ConnectorCrossesEdge(figures, a, va, b, vb, indexes)) {
         // Two long figures that cross each other all over may take many
         // steps: a stop is looked at now and then.
-        if (steps++ >= limit || (steps % 4096 == 0 && stop.requested())) {
-            va = chosenA;
-            vb = chosenB;
-            break;
-        }
+        if (steps++ >= limit || (steps % 4096 == 0 && stop.requested()))
+            return {chosenA, chosenB};
         if (r == b) {
             vb = PrevVertex(vb, nb);
             if (vb == chosenB)
@@ -118,9 +115,13 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
                 vb = PrevVertex(vb, nb);
         }
     }
+    return {va, vb};
+}
 
-    const TPlotPoint p1 = figures[b].points[vb];
-    const TPlotPoint p2 = figures[a].points[va];
+int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
+{
+    const TPlotPoint p1 = figures[join.b].points[join.vb];
+    const TPlotPoint p2 = figures[join.a].points[join.va];
     tfigura c;
     c.generatedKind = 3;
     c.closed = false;
@@ -129,12 +130,12 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
     c.maxX = std::max(p1.x, p2.x);
     c.minY = std::min(p1.y, p2.y);
     c.maxY = std::max(p1.y, p2.y);
-    c.container = container;
-    c.parent = b;
-    c.vertexOnParent = vb;
+    c.container = join.container;
+    c.parent = join.b;
+    c.vertexOnParent = join.vb;
     c.entryVertex = 0;
     c.pending = false;
-    c.depth = depth;
+    c.depth = join.depth;
     c.childCount = 0;
     c.connectorLength = static_cast<std::int32_t>(std::nearbyint(PointDistance(p1, p2)));
     c.points = {p1, p2};
@@ -142,12 +143,19 @@ int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, s
     figures.push_back(std::move(c));
     const int index = static_cast<int>(figures.size() - 1);
 
-    tfigura &joined = figures[a];
-    joined.entryVertex = va;
+    tfigura &joined = figures[join.a];
+    joined.entryVertex = join.va;
     joined.parent = index;
     joined.vertexOnParent = 1;
     joined.pending = false;
     return index;
+}
+
+int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
+                  std::int32_t depth, FigureIndexes *indexes, const PlanStop &stop)
+{
+    const auto [walkedA, walkedB] = WalkConnector(figures, a, va, b, vb, indexes, stop);
+    return AppendConnector(figures, PlannedJoin {a, walkedA, b, walkedB, container, depth});
 }
 
 std::int32_t SamplingStep(std::size_t pointCount)

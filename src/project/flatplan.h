@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class FigureIndexes;
@@ -124,6 +125,26 @@ int ConnectorCrossesEdge(const std::vector<tfigura> &figures, int a, int va, int
 // A stop ends the walk as the limit does.
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,
                   std::int32_t depth, FigureIndexes *indexes = nullptr, const PlanStop &stop = {});
+
+// A connector chosen but not yet appended: the figure a it joins to b, the
+// walked vertices, and the connector's container and depth.
+struct PlannedJoin
+{
+    int a = -1;
+    int va = 0;
+    int b = -1;
+    int vb = 0;
+    std::int32_t container = 0;
+    std::int32_t depth = 0;
+};
+
+// The walk of MakeConnector alone: the pair (va, vb) the connector is made at.
+// Reads the two figures only (and builds their edge trees).
+std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, int va, int b, int vb,
+                                  FigureIndexes *indexes, const PlanStop &stop);
+
+// Appends the connector of a walked pair and hangs a on it; returns its index.
+int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join);
 
 // Vertex sampling step of the small-project strategies: max(1, Round((n - 1) / 250)).
 std::int32_t SamplingStep(std::size_t pointCount);

@@ -4,6 +4,7 @@
 #include "project/connectors.h"
 #include "project/containment.h"
 #include "project/neighbours.h"
+#include "project/parallelchunks.h"
 #include "project/touching.h"
 
 #include <algorithm>
@@ -35,6 +36,11 @@ private:
     void chooseRoot();
     StageEnd connectorStage();
     bool connectChildrenOf(int c, std::vector<int> population);
+    // The joins connectChildrenOf would make, planned without changing the
+    // figure list.
+    std::vector<flatplan::PlannedJoin> planChildrenOf(int c, const std::vector<int> &population);
+    bool connectChildrenSideBySide(const std::vector<int> &containers,
+                                   const std::vector<std::vector<int>> &populations);
     StageEnd connectRemaining();
     void showProgress();
 
@@ -214,10 +220,24 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
             children[static_cast<std::size_t>(f.container)].push_back(k);
     }
     for (auto level = containersAtDepth.rbegin(); level != containersAtDepth.rend(); ++level) {
-        for (int c : level->second) {
-            std::vector<int> population = std::move(children[static_cast<std::size_t>(c)]);
+        const std::vector<int> &containers = level->second;
+        std::vector<std::vector<int>> populations(containers.size());
+        for (std::size_t k = 0; k < containers.size(); ++k) {
+            const int c = containers[k];
+            std::vector<int> &population = populations[k];
+            population = std::move(children[static_cast<std::size_t>(c)]);
             population.insert(std::upper_bound(population.begin(), population.end(), c), c);
-            if (!connectChildrenOf(c, std::move(population)) || m_stop.requested())
+        }
+        // The candidate trees of a project of many figures are made: the
+        // containers of one depth, each with its own children, can be
+        // worked on side by side.
+        if (m_many && containers.size() > 1) {
+            if (!connectChildrenSideBySide(containers, populations) || m_stop.requested())
+                return StageEnd::Cancelled;
+            continue;
+        }
+        for (std::size_t k = 0; k < containers.size(); ++k) {
+            if (!connectChildrenOf(containers[k], std::move(populations[k])) || m_stop.requested())
                 return StageEnd::Cancelled;
         }
     }
@@ -260,6 +280,86 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
     m_figures[c].pending = wasPending;
     if (wasPending)
         ++m_pending;
+    return true;
+}
+
+std::vector<flatplan::PlannedJoin> FlatPlanner::planChildrenOf(int c, const std::vector<int> &population)
+{
+    std::vector<flatplan::PlannedJoin> joins;
+    const bool manyChildren = m_figures[c].childCount >= 21;
+    const bool wasPending = m_figures[c].pending;
+    m_figures[c].pending = false;
+    StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
+                         population, m_stop);
+    children.deferJoins(&joins);
+    std::unique_ptr<StrategyRun> childrenMany;
+    int joined = children.call();
+    while (joined >= 0 && !m_stop.requested()) {
+        if (manyChildren) {
+            if (!childrenMany) {
+                childrenMany
+                    = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c,
+                                                    m_state.rootFigure, population, m_stop);
+                childrenMany->deferJoins(&joins);
+            }
+            joined = childrenMany->call();
+        } else {
+            joined = children.call();
+        }
+    }
+    m_figures[c].pending = wasPending;
+    return joins;
+}
+
+bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
+                                            const std::vector<std::vector<int>> &populations)
+{
+    // Each container's run reads and marks only its own children and itself,
+    // and leaves the list as it is: the connectors are appended after, in
+    // the order of one container after another.
+    m_indexes->makeSlots();
+    std::vector<std::vector<flatplan::PlannedJoin>> joins(containers.size());
+    ParallelChunksByWeight(
+        containers.size(), [&](std::size_t k) { return populations[k].size(); }, 64,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end && !m_stop.requested(); ++k)
+                joins[k] = planChildrenOf(containers[k], populations[k]);
+        });
+    // What was planned but not appended waits again.
+    const auto unplan = [&](std::size_t k, std::size_t from) {
+        for (; k < joins.size(); ++k, from = 0) {
+            for (std::size_t i = from; i < joins[k].size(); ++i)
+                m_figures[static_cast<std::size_t>(joins[k][i].a)].pending = true;
+        }
+    };
+    if (m_stop.requested()) {
+        unplan(0, 0);
+        return false;
+    }
+    // As connectChildrenOf shows them: progress after every call, the last
+    // finding nothing; a cancel looked at after every call but the first.
+    for (std::size_t k = 0; k < containers.size(); ++k) {
+        tfigura &c = m_figures[static_cast<std::size_t>(containers[k])];
+        const bool wasPending = c.pending;
+        if (wasPending)
+            --m_pending;
+        c.pending = false;
+        const std::vector<flatplan::PlannedJoin> &planned = joins[k];
+        for (std::size_t i = 0; i <= planned.size(); ++i) {
+            if (i < planned.size()) {
+                flatplan::AppendConnector(m_figures, planned[i]);
+                --m_pending;
+            }
+            showProgress();
+            if (i > 0 && m_control.cancelled()) {
+                unplan(k, i + 1);
+                return false;
+            }
+        }
+        m_figures[static_cast<std::size_t>(containers[k])].pending = wasPending;
+        if (wasPending)
+            ++m_pending;
+    }
     return true;
 }
 
