@@ -2,6 +2,7 @@
 
 #include "drawing/geometry.h"
 #include "project/flatplan.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,23 +18,41 @@ bool ConnectToStartFigure(std::vector<tfigura> &figures, int root, TPlotPoint pp
     const std::int32_t vb = flatplan::NearestVertexToPP(r, pp);
     const TPlotPoint q = r.points[vb];
     const TVertexInfo &infoB = r.vertexInfo[vb];
+    // Each figure's first best vertex, worked out on a few threads, then the
+    // first best figure in list order: the pair one pass would find.
+    struct Best
+    {
+        std::int64_t score = NoScore;
+        std::int32_t va = -1;
+    };
+    std::vector<Best> bestOf(figures.size());
+    const auto points = [&](std::size_t a) { return figures[a].points.size() + 1; };
+    ParallelChunksByWeight(figures.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t a = begin; a < end && !stop.requested(); ++a) {
+            const tfigura &f = figures[a];
+            if (!f.pending || f.depth >= 2)
+                continue;
+            Best &best = bestOf[a];
+            for (std::size_t va = 0; va < f.points.size(); ++va) {
+                const std::int64_t s
+                    = flatplan::WeightedScore(DistanceSquared(f.points[va], q), f.vertexInfo[va], infoB);
+                if (s < best.score) {
+                    best.score = s;
+                    best.va = static_cast<std::int32_t>(va);
+                }
+            }
+        }
+    });
+    if (stop.requested())
+        return false;
     std::int64_t best = NoScore;
     int bestA = -1;
     std::int32_t bestVa = -1;
-    for (int a = 0; a < static_cast<int>(figures.size()); ++a) {
-        const tfigura &f = figures[a];
-        if (stop.requested())
-            return false;
-        if (!f.pending || f.depth >= 2)
-            continue;
-        for (std::size_t va = 0; va < f.points.size(); ++va) {
-            const std::int64_t s
-                = flatplan::WeightedScore(DistanceSquared(f.points[va], q), f.vertexInfo[va], infoB);
-            if (s < best) {
-                best = s;
-                bestA = a;
-                bestVa = static_cast<std::int32_t>(va);
-            }
+    for (std::size_t a = 0; a < bestOf.size(); ++a) {
+        if (bestOf[a].va >= 0 && bestOf[a].score < best) {
+            best = bestOf[a].score;
+            bestA = static_cast<int>(a);
+            bestVa = bestOf[a].va;
         }
     }
     if (bestA < 0)
@@ -195,12 +214,11 @@ namespace {
 // beyond, they are looked up in a tree.
 constexpr std::size_t FewCandidates = 16;
 
-// Heap order: the pair that comes first on top.
-struct LaterPair
+struct EarlierPair
 {
     template<class Known> bool operator()(const Known &l, const Known &r) const
     {
-        return PairBefore(r.pair, l.pair);
+        return PairBefore(l.pair, r.pair);
     }
 };
 
@@ -213,20 +231,30 @@ void StrategyRun::index()
     m_pairStart.assign(m_population.size(), NotListed);
     m_pairCount.assign(m_population.size(), 0);
     m_knownOfA.resize(m_population.size());
-    if (m_candidates.size() <= FewCandidates)
-        return;
-    std::vector<PendingFigure> open(m_population.size());
-    for (std::size_t s = 0; s < open.size(); ++s) {
-        const tfigura &f = m_figures[m_population[s]];
-        open[s] = PendingFigure {nullptr, shiftOfA(m_population[s]), f.depth, f.container};
+    m_few = m_candidates.size() <= FewCandidates;
+}
+
+// The tree of the waiting open or closed figures, made at its first question
+// from those waiting then: a closed b of the many-figure strategies never asks
+// for the closed ones, so a project of closed figures never makes it. What a
+// search finds does not hang on how the tree was cut up.
+PendingIndex &StrategyRun::pending(bool closed)
+{
+    std::unique_ptr<PendingIndex> &index = closed ? m_closedPending : m_openPending;
+    if (index)
+        return *index;
+    std::vector<PendingFigure> figures(m_population.size());
+    for (std::size_t s = 0; s < figures.size(); ++s) {
+        const Facts &f = m_facts[s];
+        figures[s] = PendingFigure {nullptr, shiftOfA(m_population[s]), f.depth, f.container};
     }
-    std::vector<PendingFigure> closed = open;
     for (int a : m_candidates) {
-        auto &figures = m_figures[figure(a)].closed ? closed : open;
-        figures[static_cast<std::size_t>(a)].tree = &tree(a);
+        if (m_isCandidate[static_cast<std::size_t>(a)]
+            && m_facts[static_cast<std::size_t>(a)].closed == closed)
+            figures[static_cast<std::size_t>(a)].tree = &tree(a);
     }
-    m_openPending = std::make_unique<PendingIndex>(std::move(open));
-    m_closedPending = std::make_unique<PendingIndex>(std::move(closed));
+    index = std::make_unique<PendingIndex>(std::move(figures));
+    return *index;
 }
 
 void StrategyRun::addB(int b)
@@ -266,7 +294,7 @@ PairBest StrategyRun::bestOfListed(int b)
             if (key.valid)
                 m_pairPool.push_back(KnownPair {key, false});
         };
-        if (!m_openPending) {
+        if (m_few) {
             for (int a : m_candidates)
                 list(a, false);
         } else {
@@ -278,20 +306,19 @@ PairBest StrategyRun::bestOfListed(int b)
         }
         count = static_cast<std::uint32_t>(m_pairPool.size() - start);
         const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
-        std::make_heap(first, first + count, LaterPair {});
+        std::sort(first, first + count, EarlierPair {});
     }
-    const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
-    // A lower key on top is scored: its pair comes no earlier, and may
-    // still come before the rest.
+    // A lower key first is scored: its pair comes no earlier, and may still
+    // come before the rest.
     while (count > 0) {
-        const KnownPair top = *first;
+        const KnownPair top = m_pairPool[start];
         if (!m_isCandidate[static_cast<std::size_t>(top.pair.b)]) {
-            std::pop_heap(first, first + count, LaterPair {});
+            ++start;
             --count;
         } else if (top.scored) {
             return top.pair;
         } else {
-            std::pop_heap(first, first + count, LaterPair {});
+            ++start;
             --count;
             // A pending figure's best pair with any joined figure, known
             // from an earlier search, is never beaten by a worse pair of
@@ -309,9 +336,14 @@ PairBest StrategyRun::bestOfListed(int b)
                 continue; // no pair of b can join a
             if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))
                 m_knownOfA[static_cast<std::size_t>(a)] = PairBest {pair.score, b, pair.va, pair.vb, true};
-            first[count] = KnownPair {pair, true};
+            // Into its place, in the room the lower key left.
+            std::size_t at = start - 1;
+            for (const std::size_t end = start + count;
+                 at + 1 < end && PairBefore(m_pairPool[at + 1].pair, pair); ++at)
+                m_pairPool[at] = m_pairPool[at + 1];
+            m_pairPool[at] = KnownPair {pair, true};
+            --start;
             ++count;
-            std::push_heap(first, first + count, LaterPair {});
         }
     }
     return {};
@@ -321,7 +353,7 @@ void StrategyRun::findBest(int b)
 {
     const int fb = figure(b);
     PairBest best;
-    if (!m_openPending) {
+    if (m_few) {
         best = bestOfListed(b);
     } else {
         PendingQuery query;
@@ -331,11 +363,11 @@ void StrategyRun::findBest(int b)
         query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
         query.scoring = scoring();
         query.rule = ruleFor(fb);
-        m_openPending->improve(query, best);
+        pending(false).improve(query, best);
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
         if (!isMany() || !m_figures[fb].closed) {
-            m_closedPending->improve(query, best);
+            pending(true).improve(query, best);
         } else if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best)) {
             best = listed;
         }
@@ -354,10 +386,10 @@ void StrategyRun::leave(int a)
         return;
     m_isCandidate[static_cast<std::size_t>(a)] = 0;
     --m_waiting;
-    if (m_openPending) {
+    if (m_openPending)
         m_openPending->remove(a);
+    if (m_closedPending)
         m_closedPending->remove(a);
-    }
 }
 
 void StrategyRun::joined(int a)

@@ -102,6 +102,7 @@ private:
     // From here on a and b are slots.
     CandidateTree &tree(int s);
     void index();
+    PendingIndex &pending(bool closed);
     void addB(int b);
     void leave(int a);
     void findBest(int b);
@@ -134,7 +135,7 @@ private:
     // once looked for.
     std::vector<PairBest> m_best;
     std::vector<std::uint8_t> m_looked;
-    // Per joined b, a heap of its pairs with the candidates listed for it
+    // Per joined b, its pairs with the candidates listed for it, in order
     // (all of them when they are few, a closed b's neighbour slots in the
     // many-figure strategies): a candidate's lower key until it comes first
     // and is scored; each pair is scored once and used up as candidates join.
@@ -143,9 +144,9 @@ private:
         PairBest pair;
         bool scored = false;
     };
-    // A heap never outgrows its first listing (a pair is pushed only after
-    // one is taken): b's heap is m_pairPool[m_pairStart[b] ..
-    // m_pairStart[b] + m_pairCount[b]), one allocation for all b.
+    // The pairs never outgrow their first listing (a pair is put back only
+    // after one is taken): b's pairs are m_pairPool[m_pairStart[b] ..
+    // m_pairStart[b] + m_pairCount[b]), in order, one allocation for all b.
     static constexpr std::size_t NotListed = static_cast<std::size_t>(-1);
     std::vector<KnownPair> m_pairPool;
     std::vector<std::size_t> m_pairStart;
@@ -155,10 +156,12 @@ private:
     std::vector<PairBest> m_knownOfA;
     std::size_t m_waiting = 0; // candidates not joined yet
     IndexedHeap<RankKey> m_ranking;
-    // The pending figures' candidate vertices, built at the first call: open
-    // figures and closed ones apart, as a closed b of the many-figure
-    // strategies meets closed figures only through its neighbour slots.
+    // The pending figures' candidate vertices, each tree built when first
+    // asked: open figures and closed ones apart, as a closed b of the
+    // many-figure strategies meets closed figures only through its
+    // neighbour slots.
     bool m_indexed = false;
+    bool m_few = false; // few candidates at the first call: each b is paired with all of them
     std::unique_ptr<PendingIndex> m_openPending;
     std::unique_ptr<PendingIndex> m_closedPending;
     std::vector<CandidateTree *> m_trees; // per slot, once asked for

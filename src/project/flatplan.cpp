@@ -122,7 +122,9 @@ int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
 {
     const TPlotPoint p1 = figures[join.b].points[join.vb];
     const TPlotPoint p2 = figures[join.a].points[join.va];
-    tfigura c;
+    // Made in its place in the list: a connector of a large drawing is one
+    // of many thousands.
+    tfigura &c = figures.emplace_back();
     c.generatedKind = 3;
     c.closed = false;
     c.drawingFigure = false;
@@ -140,7 +142,6 @@ int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
     c.connectorLength = static_cast<std::int32_t>(std::nearbyint(PointDistance(p1, p2)));
     c.points = {p1, p2};
     c.vertexInfo = {TVertexInfo {HalfPi, 5, 1}, TVertexInfo {HalfPi, 5, 1}};
-    figures.push_back(std::move(c));
     const int index = static_cast<int>(figures.size() - 1);
 
     tfigura &joined = figures[join.a];

@@ -72,6 +72,10 @@ FlatPlanResult FlatPlanner::stopped() const
 FlatPlanResult FlatPlanner::run()
 {
     flatplan::StartClean(m_figures, m_state);
+    // The start figure and one connector for each figure at most: room for
+    // all of them at once spares moving every figure each time the list
+    // grows.
+    m_figures.reserve(2 * m_figures.size() + 1);
     m_indexes = std::make_unique<FigureIndexes>(m_figures);
     if (!enter(FlatPlanStage::VertexRecords))
         return stopped();
@@ -192,9 +196,6 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
     m_pending = flatplan::CountPending(m_figures);
     if (m_stop.requested())
         return StageEnd::Cancelled;
-    // Every connector joins one waiting figure: room for all of them at once
-    // spares moving every figure each time the list grows.
-    m_figures.reserve(m_figures.size() + static_cast<std::size_t>(m_pending));
 
     // A project of many figures: the children strategies score containers
     // and their children at sampled vertices, the others score at marked
