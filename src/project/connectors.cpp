@@ -191,7 +191,7 @@ PendingRule StrategyRun::ruleFor(int b) const
 {
     PendingRule rule;
     if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
-        const tfigura &fb = m_figures[b];
+        const Facts &fb = m_facts[static_cast<std::size_t>(b)];
         rule.minDepth = fb.depth;
         rule.sameContainerAtOwnDepth = fb.depth > 1;
         rule.depth = fb.depth;
@@ -362,11 +362,11 @@ void StrategyRun::findBest(int b)
         // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
         query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
         query.scoring = scoring();
-        query.rule = ruleFor(fb);
+        query.rule = ruleFor(b);
         pending(false).improve(query, best);
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
-        if (!isMany() || !m_figures[fb].closed) {
+        if (!isMany() || !m_facts[static_cast<std::size_t>(b)].closed) {
             pending(true).improve(query, best);
         } else if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best)) {
             best = listed;
@@ -425,7 +425,8 @@ int StrategyRun::finish(int b)
     const PairBest best = m_best[static_cast<std::size_t>(b)];
     const int fa = figure(best.b);
     const int fb = figure(b);
-    const std::int32_t depth = std::max(m_figures[fa].depth, m_figures[fb].depth);
+    const std::int32_t depth = std::max(m_facts[static_cast<std::size_t>(best.b)].depth,
+                                        m_facts[static_cast<std::size_t>(b)].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
     if (m_deferred) {
         const auto [va, vb]

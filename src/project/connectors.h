@@ -97,7 +97,7 @@ private:
     std::int64_t shiftOfA(int f) const;
     std::int64_t shiftOfB(int f) const;
     PairScoring scoring() const;
-    PendingRule ruleFor(int fb) const;
+    PendingRule ruleFor(int b) const; // a slot
 
     // From here on a and b are slots.
     CandidateTree &tree(int s);
