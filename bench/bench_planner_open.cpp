@@ -18,11 +18,13 @@
 #include "project/projectdocument.h"
 #include "reference_planner.h"
 
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -138,6 +140,50 @@ void BM_MixedDxfLoadAndPlan(benchmark::State &state)
         state.counters[name + "_ms"] = ms;
 }
 
+// How long a stop takes to end the plan of the mixed DXF when it comes a
+// quarter of a second into the given stage (or later, should the stage end
+// sooner: the counter "stage" tells where it landed).
+void BM_MixedDxfStopLatency(benchmark::State &state)
+{
+    using Clock = std::chrono::steady_clock;
+    TProjectDocument document;
+    document.ReaderKind = 2;
+    THpglSource reader;
+    if (!document.Load(reader, MixedDxfFile(), 255, TProjectSettings {}).opened()) {
+        state.SkipWithError("not loaded");
+        return;
+    }
+    const auto target = static_cast<FlatPlanStage>(state.range(0));
+    for (auto _ : state) {
+        FlatPlanJob job = FlatPlanJob::From(document);
+        std::atomic<bool> stop {false};
+        std::atomic<bool> reached {false};
+        std::atomic<bool> done {false};
+        std::atomic<int> stage {-1};
+        FlatPlanControl control;
+        control.cancel = &stop;
+        control.stageStarted = [&](FlatPlanStage next) {
+            stage = static_cast<int>(next);
+            if (static_cast<int>(next) >= static_cast<int>(target))
+                reached = true;
+        };
+        std::thread planner([&] {
+            job.result = PlanFlatCut(job.figures, job.settings, job.state, control);
+            done = true;
+        });
+        while (!reached && !done)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const Clock::time_point stopAt = Clock::now();
+        stop = true;
+        planner.join();
+        state.counters["latency_ms"]
+            = std::chrono::duration<double, std::milli>(Clock::now() - stopAt).count();
+        state.counters["stage"] = stage.load();
+        state.counters["cancelled"] = job.result.outcome == FlatPlanOutcome::Cancelled ? 1 : 0;
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_StrokesFast)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
@@ -145,3 +191,4 @@ BENCHMARK(BM_StrokesReference)->Arg(100)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_ScribblesFast)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScribblesReference)->Arg(20)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MixedDxfLoadAndPlan)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_MixedDxfStopLatency)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(1);

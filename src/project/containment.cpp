@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <memory>
 #include <set>
 
@@ -105,7 +106,10 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     BoxGrid grid(boxes);
-    std::vector<std::pair<int, int>> pairs; // (i, j), by i
+    // (i, j), by i. A deque: the pairs of a large drawing run to hundreds of
+    // megabytes, and a vector grown by doubling would copy them all at once,
+    // out of reach of a stop.
+    std::deque<std::pair<int, int>> pairs;
     std::vector<int> candidates;
     for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
         const tfigura &f = figures[i];
@@ -116,16 +120,28 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                 pairs.emplace_back(static_cast<int>(i), j);
         }
     }
-    // By container, each container's figures in list order.
+    // By container, each container's figures in list order. The pairs of a
+    // large drawing take seconds to go over: a stop is looked at every block.
+    constexpr std::size_t StopBlock = 1 << 16;
+    const auto stoppedAt = [&](std::size_t k) { return k % StopBlock == 0 && stop.requested(); };
+    if (stop.requested())
+        return {};
     std::vector<std::size_t> start(figures.size() + 1, 0);
-    for (const auto &[i, j] : pairs)
-        ++start[static_cast<std::size_t>(j) + 1];
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        if (stoppedAt(k))
+            return {};
+        ++start[static_cast<std::size_t>(pairs[k].second) + 1];
+    }
     for (std::size_t j = 1; j < start.size(); ++j)
         start[j] += start[j - 1];
     std::vector<int> held(pairs.size());
     std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-    for (const auto &[i, j] : pairs)
-        held[fill[static_cast<std::size_t>(j)]++] = i;
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        if (stoppedAt(k))
+            return {};
+        held[fill[static_cast<std::size_t>(pairs[k].second)]++] = pairs[k].first;
+    }
+    pairs = {};
 
     std::vector<std::uint8_t> heldInside(held.size(), 0);
     // A container's work grows with its edges and the figures it may hold.
@@ -140,12 +156,19 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             std::unique_ptr<EdgeSpans> spans;
             if (figures[j].points.size() >= SpannedPoints && start[j + 1] - start[j] >= SpannedQueries)
                 spans = std::make_unique<EdgeSpans>(figures[j].points);
-            for (std::size_t k = start[j]; k < start[j + 1]; ++k)
+            // A sheet outline may hold thousands, each test scanning its
+            // edges: a stop is looked at before each.
+            for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
+                if (stop.requested())
+                    return;
                 heldInside[k] = FigureInside(figures, held[k], static_cast<int>(j), spans.get()) ? 1 : 0;
+            }
         }
     });
     std::vector<std::vector<int>> inside(figures.size());
     for (std::size_t j = 0; j < figures.size(); ++j) {
+        if (stop.requested())
+            return {};
         for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
             if (heldInside[k])
                 inside[static_cast<std::size_t>(held[k])].push_back(static_cast<int>(j));
@@ -234,9 +257,9 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     };
 
     bool changed = true;
-    while (changed) {
+    while (changed && !stop.requested()) {
         changed = false;
-        for (std::size_t i = 0; i < figures.size(); ++i) {
+        for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
             tfigura &fi = figures[i];
             for (int j : inside[i]) {
                 if (fi.container != -1 && figures[j].depth <= figures[fi.container].depth)

@@ -155,7 +155,7 @@ bool WithinTolerance(std::int64_t d, double tolerance)
 
 } // namespace
 
-VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
+VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, const PlanStop &stop)
     : m_figures(figures)
     , m_tolerance(tolerance)
     , m_reach(static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance))))
@@ -194,6 +194,8 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
     m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
     const auto cellOf = [&](const TPlotPoint &p) { return cellIndex(column(p.x), row(p.y)); };
     for (const tfigura &f : figures) {
+        if (stop.requested())
+            return;
         if (fixed(f)) {
             for (const TPlotPoint &p : f.points)
                 ++m_cellStart[cellOf(p) + 1];
@@ -203,13 +205,17 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance)
         m_cellStart[c] += m_cellStart[c - 1];
     m_items.resize(static_cast<std::size_t>(count));
     std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t k = 0; k < figures.size(); ++k) {
+    for (std::size_t k = 0; k < figures.size() && !stop.requested(); ++k) {
         if (!fixed(figures[k]))
             continue;
         for (const TPlotPoint &p : figures[k].points)
             m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
                 = Item {p.x, p.y, static_cast<std::int32_t>(k)};
     }
+    // Half a grid would answer with vertices that are not there: a stopped
+    // grid answers that nothing is near.
+    if (stop.requested())
+        m_items.clear();
 }
 
 // A product instead of a division: any cell numbering that never falls as
@@ -357,10 +363,10 @@ void FigureIndexes::makeSlots()
     m_marked.resize(std::max(m_marked.size(), count));
 }
 
-VertexGrid &FigureIndexes::vertexGrid(double tolerance)
+VertexGrid &FigureIndexes::vertexGrid(double tolerance, const PlanStop &stop)
 {
     if (!m_vertexGrid)
-        m_vertexGrid.emplace(m_figures, tolerance);
+        m_vertexGrid.emplace(m_figures, tolerance, stop);
     return *m_vertexGrid;
 }
 

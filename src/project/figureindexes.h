@@ -69,7 +69,8 @@ public:
         std::int32_t figure = 0;
     };
 
-    VertexGrid(const std::vector<tfigura> &figures, double tolerance);
+    // A stop leaves the grid unfinished: it serves a run that is ending.
+    VertexGrid(const std::vector<tfigura> &figures, double tolerance, const PlanStop &stop = {});
 
     // Calls visit(item) for every vertex within the tolerance of p in x and
     // in y, and for a few more of the same cells.
@@ -146,7 +147,7 @@ public:
 
     // Every vertex of the figures that never move, in one grid; built at
     // the first question, kept until released.
-    VertexGrid &vertexGrid(double tolerance);
+    VertexGrid &vertexGrid(double tolerance, const PlanStop &stop = {});
     void releaseVertexGrid();
     bool fixed(int f) const;
 

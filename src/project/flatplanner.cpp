@@ -168,7 +168,7 @@ void FlatPlanner::chooseRoot()
             return;
         tfigura &f = m_figures[k];
         // The grid of every vertex is built when an open figure first asks.
-        if (f.closed || !FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance).nearEnds(k)))
+        if (f.closed || !FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance, m_stop).nearEnds(k)))
             continue;
         const double d = PointDistance(m_state.pp, TPlotPoint {f.minX, f.minY});
         if (d < best) {

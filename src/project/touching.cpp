@@ -115,7 +115,7 @@ void FixedTouchers(const std::vector<tfigura> &figures, int f, double tolerance,
 void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
                              FigureIndexes &indexes, const PlanStop &stop)
 {
-    VertexGrid &grid = indexes.vertexGrid(tolerance);
+    VertexGrid &grid = indexes.vertexGrid(tolerance, stop);
     // The figures the root touches as it stands, and the moving ones; a
     // generated root follows the figures it touches, so they are looked for
     // again after each.
@@ -156,7 +156,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
                          const PlanStop &stop)
 {
     const int count = static_cast<int>(figures.size());
-    VertexGrid &grid = indexes.vertexGrid(tolerance);
+    VertexGrid &grid = indexes.vertexGrid(tolerance, stop);
     // Pending figures that move (generated ones) are looked at every time;
     // what a figure that never moves touches is found once.
     std::vector<int> movable;
