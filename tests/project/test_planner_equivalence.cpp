@@ -202,6 +202,32 @@ TEST(PlannerEquivalence, ShopDrawingsMatchTheReference)
     }
 }
 
+// Sheets side by side, each holding more parts than the strategy for a few
+// children takes: the sheets' parts are joined on a few threads, and the
+// plan is still the reference's.
+TEST(PlannerEquivalence, SheetsOfManyPartsSideBySideMatchTheReference)
+{
+    for (int seed = 0; seed < 3; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed + 31));
+        Project p;
+        for (int sheet = 0; sheet < 3 + seed; ++sheet) {
+            const std::int32_t x0 = sheet * 6500;
+            p.add(fixtures::Square(x0, 0, 6000));
+            for (int k = 0; k < 45; ++k) {
+                const auto jitter = [&] { return static_cast<std::int32_t>(rng() % 100); };
+                const std::int32_t cx = x0 + 400 + (k % 9) * 600 + jitter();
+                const std::int32_t cy = 400 + (k / 9) * 700 + jitter();
+                p.add(fixtures::Circle(cx, cy, 150 + static_cast<std::int32_t>(rng() % 30),
+                                       6 + static_cast<int>(rng() % 10)));
+            }
+        }
+        p.bounds();
+        ExpectSamePlan(std::move(p), seed);
+        if (HasFailure())
+            return;
+    }
+}
+
 // Large drawings are worked on a few threads, a chunk of figures each: the
 // results must be those of one pass over all of them.
 TEST(PlannerEquivalence, LargeDrawingsWorkedOnThreadsMatchOnePass)
