@@ -4,6 +4,7 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -159,6 +160,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     : m_figures(figures)
     , m_tolerance(tolerance)
     , m_reach(static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance))))
+    , m_stop(stop)
     , m_touchers(figures.size())
     , m_known(figures.size(), 0)
     , m_nearEnds(figures.size(), 0)
@@ -193,25 +195,33 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     const std::int64_t tilesDown = (m_rows + TileSide - 1) / TileSide;
     m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
     const auto cellOf = [&](const TPlotPoint &p) { return cellIndex(column(p.x), row(p.y)); };
-    for (const tfigura &f : figures) {
-        if (stop.requested())
-            return;
-        if (fixed(f)) {
-            for (const TPlotPoint &p : f.points)
-                ++m_cellStart[cellOf(p) + 1];
-        }
-    }
+    // On a few threads, each counting and then placing its figures' vertices.
+    // Every question of the grid is answered alike whatever the order of the
+    // vertices inside a cell, so the threads place them as they come.
+    const auto points = [&](std::size_t k) { return figures[k].points.size() + 1; };
+    const auto eachVertex = [&](auto &&place) {
+        ParallelChunksByWeight(figures.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end && !stop.requested(); ++k) {
+                if (fixed(figures[k])) {
+                    for (const TPlotPoint &p : figures[k].points)
+                        place(p, k);
+                }
+            }
+        });
+    };
+    eachVertex([&](const TPlotPoint &p, std::size_t) {
+        std::atomic_ref(m_cellStart[cellOf(p) + 1]).fetch_add(1, std::memory_order_relaxed);
+    });
+    if (stop.requested())
+        return;
     for (std::size_t c = 1; c < m_cellStart.size(); ++c)
         m_cellStart[c] += m_cellStart[c - 1];
     m_items.resize(static_cast<std::size_t>(count));
     std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    for (std::size_t k = 0; k < figures.size() && !stop.requested(); ++k) {
-        if (!fixed(figures[k]))
-            continue;
-        for (const TPlotPoint &p : figures[k].points)
-            m_items[static_cast<std::size_t>(fill[cellOf(p)]++)]
-                = Item {p.x, p.y, static_cast<std::int32_t>(k)};
-    }
+    eachVertex([&](const TPlotPoint &p, std::size_t k) {
+        const std::int32_t at = std::atomic_ref(fill[cellOf(p)]).fetch_add(1, std::memory_order_relaxed);
+        m_items[static_cast<std::size_t>(at)] = Item {p.x, p.y, static_cast<std::int32_t>(k)};
+    });
     // Half a grid would answer with vertices that are not there: a stopped
     // grid answers that nothing is near.
     if (stop.requested())
@@ -244,11 +254,40 @@ bool VertexGrid::nearOther(int f, TPlotPoint p) const
     return found;
 }
 
+template<class Asks, class Find>
+void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, Asks &&asks, Find &&find)
+{
+    if (m_known[k] & known)
+        return;
+    // Past a few thousand figures the question is going over the whole
+    // drawing: every figure that may ask is answered at once, on a few
+    // threads, each writing its own figures' entries only.
+    if (++asked == ManyAsked) {
+        ParallelChunksByWeight(
+            m_figures.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
+            [&](std::size_t begin, std::size_t end) {
+                for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+                    if (m_figures[g].generatedKind != 3 && asks(g) && !(m_known[g] & known))
+                        find(g);
+                }
+            });
+    }
+    if (!(m_known[k] & known))
+        find(k);
+}
+
 std::uint8_t VertexGrid::nearEnds(int f)
 {
     const auto k = static_cast<std::size_t>(f);
-    if (m_known[k] & KnownEnds)
-        return m_nearEnds[k];
+    answer(
+        k, KnownEnds, m_endsAsked, [&](std::size_t g) { return !m_figures[g].closed; },
+        [&](std::size_t g) { findNearEnds(g); });
+    return m_nearEnds[k];
+}
+
+void VertexGrid::findNearEnds(std::size_t k)
+{
+    const auto f = static_cast<std::int32_t>(k);
     m_known[k] |= KnownEnds;
     const auto &points = m_figures[k].points;
     std::uint8_t ends = 0;
@@ -257,23 +296,28 @@ std::uint8_t VertexGrid::nearEnds(int f)
             ends |= FirstNear;
         if (nearOther(f, points.back()))
             ends |= LastNear;
-        for (std::size_t v = 1; v + 1 < points.size(); ++v) {
-            if (nearOther(f, points[v])) {
+        // With an end near, the free end (or none) is known without them.
+        for (std::size_t v = 1; ends == 0 && v + 1 < points.size(); ++v) {
+            if (nearOther(f, points[v]))
                 ends |= InnerNear;
-                break;
-            }
         }
     }
     m_nearEnds[k] = ends;
-    return ends;
 }
 
 const std::vector<std::int32_t> &VertexGrid::touchers(int f)
 {
     const auto k = static_cast<std::size_t>(f);
+    answer(
+        k, KnownTouchers, m_touchersAsked, [](std::size_t) { return true; },
+        [&](std::size_t g) { findTouchers(g); });
+    return m_touchers[k];
+}
+
+void VertexGrid::findTouchers(std::size_t k)
+{
+    const auto f = static_cast<std::int32_t>(k);
     std::vector<std::int32_t> &found = m_touchers[k];
-    if (m_known[k] & KnownTouchers)
-        return found;
     m_known[k] |= KnownTouchers;
     for (const TPlotPoint &p : m_figures[k].points) {
         near(p, [&](const Item &q) {
@@ -286,7 +330,6 @@ const std::vector<std::int32_t> &VertexGrid::touchers(int f)
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     found.shrink_to_fit();
-    return found;
 }
 
 FigureIndexes::FigureIndexes(const std::vector<tfigura> &figures)

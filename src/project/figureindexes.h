@@ -54,8 +54,8 @@ public:
     enum NearEnds : std::uint8_t { FirstNear = 1, LastNear = 2, InnerNear = 4 };
 
     // Which of the vertices of a figure that never moves have another
-    // figure's vertex within the tolerance (NearEnds); its ends first, then
-    // the vertices between until one does.
+    // figure's vertex within the tolerance (NearEnds): its ends and, only
+    // when neither is, the vertices between until one is.
     std::uint8_t nearEnds(int f);
     // The figures that never move with a vertex within the tolerance of one
     // of f's in x and in y, in list order; found at the first question and
@@ -114,6 +114,17 @@ private:
     std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
     std::vector<Item> m_items;
     bool nearOther(int f, TPlotPoint p) const;
+    void findNearEnds(std::size_t k);
+    void findTouchers(std::size_t k);
+    // Answers figure k's question (`known` the bit saying it is answered)
+    // with find(k); `asked` counts the figures that asked it.
+    template<class Asks, class Find>
+    void answer(std::size_t k, std::uint8_t known, std::size_t &asked, Asks &&asks, Find &&find);
+
+    PlanStop m_stop;
+    static constexpr std::size_t ManyAsked = 4096;
+    std::size_t m_endsAsked = 0;
+    std::size_t m_touchersAsked = 0;
 
     std::vector<std::vector<std::int32_t>> m_touchers; // by figure
     std::vector<std::uint8_t> m_known; // by figure: KnownEnds, KnownTouchers

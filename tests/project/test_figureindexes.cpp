@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -159,6 +161,65 @@ TEST(CandidateTree, TouchAndNearnessAnswerAsTheScans)
                 near = near || PointDistance(TPlotPoint {p.x, p.y}, TPlotPoint {q.x, q.y}) <= tolerance;
             ASSERT_EQ(treeB.anyWithin(p.x, p.y, tolerance), near);
         }
+    }
+}
+
+TEST(VertexGrid, AnswersAsTheScansOverAWholeDrawing)
+{
+    // 6,000 open figures of 25 points: past the first few thousand asked, the
+    // rest are answered on a few threads at once.
+    std::mt19937 rng(17);
+    const double tolerance = 4.0;
+    std::vector<tfigura> figures(6000);
+    struct Vertex
+    {
+        TPlotPoint p;
+        int figure;
+    };
+    std::vector<Vertex> vertices;
+    for (int f = 0; f < 6000; ++f) {
+        figures[f].points = GridPoints(rng, 25, 6000, 0);
+        for (const TPlotPoint &p : figures[f].points)
+            vertices.push_back({p, f});
+    }
+    // The plain answer: every vertex pair within the tolerance in x, by a
+    // sweep along x.
+    std::sort(vertices.begin(), vertices.end(),
+              [](const Vertex &a, const Vertex &b) { return a.p.x < b.p.x; });
+    std::vector<std::set<std::int32_t>> touchers(figures.size());
+    std::set<std::tuple<int, std::int32_t, std::int32_t>> near; // figure, x, y
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        for (std::size_t j = i + 1; j < vertices.size() && vertices[j].p.x - vertices[i].p.x <= tolerance;
+             ++j) {
+            const Vertex &a = vertices[i];
+            const Vertex &b = vertices[j];
+            if (a.figure == b.figure || std::abs(double(a.p.y - b.p.y)) > tolerance)
+                continue;
+            touchers[a.figure].insert(b.figure);
+            touchers[b.figure].insert(a.figure);
+            if (PointDistance(a.p, b.p) <= tolerance) {
+                near.insert({a.figure, a.p.x, a.p.y});
+                near.insert({b.figure, b.p.x, b.p.y});
+            }
+        }
+    }
+    VertexGrid grid(figures, tolerance);
+    for (int f = 0; f < 6000; ++f) {
+        const auto &points = figures[f].points;
+        const auto isNear = [&](TPlotPoint p) { return near.count({f, p.x, p.y}) > 0; };
+        const bool first = isNear(points.front());
+        const bool last = isNear(points.back());
+        bool inner = false;
+        for (std::size_t v = 1; v + 1 < points.size(); ++v)
+            inner = inner || isNear(points[v]);
+        const std::uint8_t ends = (first ? VertexGrid::FirstNear : 0) | (last ? VertexGrid::LastNear : 0)
+            | (!first && !last && inner ? VertexGrid::InnerNear : 0);
+        SCOPED_TRACE(f);
+        ASSERT_EQ(grid.nearEnds(f), ends);
+    }
+    for (int f = 0; f < 6000; ++f) {
+        SCOPED_TRACE(f);
+        ASSERT_EQ(grid.touchers(f), std::vector<std::int32_t>(touchers[f].begin(), touchers[f].end()));
     }
 }
 
