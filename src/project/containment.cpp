@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <memory>
 #include <set>
 
@@ -92,11 +91,17 @@ constexpr std::size_t SpannedQueries = 4;
 // points' worth.
 constexpr std::size_t ChunkPoints = 65536;
 
+// The candidate pairs are gathered and tested this many at a time: outlines
+// spanning a whole sheet may each be a candidate for most of a large drawing,
+// and all its pairs at once would run to gigabytes.
+constexpr std::size_t BatchPairs = std::size_t {1} << 24;
+
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate. The pairs
-// are then tested container by container, so that a container's edges stay
-// at hand while every figure that may lie in it is tested.
+// of a run of figures are then tested container by container, so that a
+// container's edges stay at hand while every figure that may lie in it is
+// tested.
 std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, const PlanStop &stop)
 {
     std::vector<PlanBox> boxes(figures.size());
@@ -106,72 +111,70 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     BoxGrid grid(boxes);
-    // (i, j), by i. A deque: the pairs of a large drawing run to hundreds of
-    // megabytes, and a vector grown by doubling would copy them all at once,
-    // out of reach of a stop.
-    std::deque<std::pair<int, int>> pairs;
+    std::vector<std::vector<int>> inside(figures.size());
+    // A container's edges by their spans, once it has been tested often
+    // enough to pay off; kept from one run of figures to the next.
+    std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
+    std::vector<std::pair<int, int>> pairs; // (i, j), by i
     std::vector<int> candidates;
-    for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
-        const tfigura &f = figures[i];
-        candidates.clear();
-        grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
-        for (int j : candidates) {
-            if (BoxStrictlyInside(f, figures[j]))
-                pairs.emplace_back(static_cast<int>(i), j);
-        }
-    }
-    // By container, each container's figures in list order. The pairs of a
-    // large drawing take seconds to go over: a stop is looked at every block.
-    constexpr std::size_t StopBlock = 1 << 16;
-    const auto stoppedAt = [&](std::size_t k) { return k % StopBlock == 0 && stop.requested(); };
-    if (stop.requested())
-        return {};
-    std::vector<std::size_t> start(figures.size() + 1, 0);
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        if (stoppedAt(k))
-            return {};
-        ++start[static_cast<std::size_t>(pairs[k].second) + 1];
-    }
-    for (std::size_t j = 1; j < start.size(); ++j)
-        start[j] += start[j - 1];
-    std::vector<int> held(pairs.size());
-    std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        if (stoppedAt(k))
-            return {};
-        held[fill[static_cast<std::size_t>(pairs[k].second)]++] = pairs[k].first;
-    }
-    pairs = {};
-
-    std::vector<std::uint8_t> heldInside(held.size(), 0);
-    // A container's work grows with its edges and the figures it may hold.
-    const auto work = [&](std::size_t j) {
-        return start[j] == start[j + 1] ? 1 : figures[j].points.size() + 16 * (start[j + 1] - start[j]);
-    };
-    ParallelChunksByWeight(figures.size(), work, ChunkPoints, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t j = begin; j < end && !stop.requested(); ++j) {
-            if (start[j] == start[j + 1])
-                continue;
-            // Spans pay off over several figures; one or two scan the edges.
-            std::unique_ptr<EdgeSpans> spans;
-            if (figures[j].points.size() >= SpannedPoints && start[j + 1] - start[j] >= SpannedQueries)
-                spans = std::make_unique<EdgeSpans>(figures[j].points);
-            // A sheet outline may hold thousands, each test scanning its
-            // edges: a stop is looked at before each.
-            for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
-                if (stop.requested())
-                    return;
-                heldInside[k] = FigureInside(figures, held[k], static_cast<int>(j), spans.get()) ? 1 : 0;
+    std::vector<std::size_t> start(figures.size() + 1);
+    std::vector<int> held;
+    std::vector<std::uint8_t> heldInside;
+    for (std::size_t next = 0; next < figures.size();) {
+        pairs.clear();
+        for (; next < figures.size() && pairs.size() < BatchPairs; ++next) {
+            if (stop.requested())
+                return {};
+            const tfigura &f = figures[next];
+            candidates.clear();
+            grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
+            for (int j : candidates) {
+                if (BoxStrictlyInside(f, figures[j]))
+                    pairs.emplace_back(static_cast<int>(next), j);
             }
         }
-    });
-    std::vector<std::vector<int>> inside(figures.size());
-    for (std::size_t j = 0; j < figures.size(); ++j) {
+        // By container, each container's figures in list order.
+        std::fill(start.begin(), start.end(), 0);
+        for (const auto &[i, j] : pairs)
+            ++start[static_cast<std::size_t>(j) + 1];
+        for (std::size_t j = 1; j < start.size(); ++j)
+            start[j] += start[j - 1];
+        held.resize(pairs.size());
+        std::vector<std::size_t> fill(start.begin(), start.end() - 1);
+        for (const auto &[i, j] : pairs)
+            held[fill[static_cast<std::size_t>(j)]++] = i;
+
+        heldInside.assign(held.size(), 0);
+        // A container's work grows with its edges and the figures it may hold.
+        const auto work = [&](std::size_t j) {
+            return start[j] == start[j + 1] ? 1 : figures[j].points.size() + 16 * (start[j + 1] - start[j]);
+        };
+        ParallelChunksByWeight(figures.size(), work, ChunkPoints, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t j = begin; j < end && !stop.requested(); ++j) {
+                if (start[j] == start[j + 1])
+                    continue;
+                // Spans pay off over several figures; one or two scan the edges.
+                if (!spans[j] && figures[j].points.size() >= SpannedPoints
+                    && start[j + 1] - start[j] >= SpannedQueries)
+                    spans[j] = std::make_unique<EdgeSpans>(figures[j].points);
+                // A sheet outline may hold thousands, each test scanning its
+                // edges: a stop is looked at before each.
+                for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
+                    if (stop.requested())
+                        return;
+                    heldInside[k]
+                        = FigureInside(figures, held[k], static_cast<int>(j), spans[j].get()) ? 1 : 0;
+                }
+            }
+        });
         if (stop.requested())
             return {};
-        for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
-            if (heldInside[k])
-                inside[static_cast<std::size_t>(held[k])].push_back(static_cast<int>(j));
+        // Each figure's containers all come from its own run, in list order.
+        for (std::size_t j = 0; j < figures.size(); ++j) {
+            for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
+                if (heldInside[k])
+                    inside[static_cast<std::size_t>(held[k])].push_back(static_cast<int>(j));
+            }
         }
     }
     return inside;
