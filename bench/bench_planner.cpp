@@ -17,16 +17,14 @@
 
 #include "planner_fixtures.h"
 #include "planner_shapes.h"
+#include "planrun.h"
 #include "project/containment.h"
 #include "project/flatplanner.h"
 #include "reference_planner.h"
 
 #include <benchmark/benchmark.h>
-#include <chrono>
 #include <cmath>
-#include <map>
 #include <random>
-#include <string>
 
 namespace {
 
@@ -118,20 +116,6 @@ Project CrossingPaths(int paths, int points)
     return p;
 }
 
-template<class Plan> void RunPlan(benchmark::State &state, const Project &project, Plan plan)
-{
-    for (auto _ : state) {
-        state.PauseTiming();
-        Project p = project;
-        state.ResumeTiming();
-        const FlatPlanResult r = plan(p);
-        benchmark::DoNotOptimize(r);
-        if (r.outcome != FlatPlanOutcome::Planned)
-            state.SkipWithError("not planned");
-    }
-    state.counters["figures"] = static_cast<double>(project.figures.size());
-}
-
 void BM_TextFast(benchmark::State &state)
 {
     RunPlan(state, Text(static_cast<int>(state.range(0))),
@@ -195,30 +179,15 @@ void BM_ContainmentReference(benchmark::State &state)
 template<class Make> void RunShape(benchmark::State &state, Make make)
 {
     std::mt19937 rng(2024);
-    using Clock = std::chrono::steady_clock;
-    std::map<std::string, double> times;
+    StageTimes times;
     RunPlan(state, make(rng), [&](Project &p) {
-        static const char *const Names[]
-            = {"records", "containment", "root", "touching", "candidates", "neighbours", "connectors"};
-        times.clear();
-        std::string stage = "start";
-        Clock::time_point start = Clock::now();
-        const auto lap = [&] {
-            const Clock::time_point now = Clock::now();
-            times[stage] = std::chrono::duration<double, std::milli>(now - start).count();
-            start = now;
-        };
         FlatPlanControl control;
-        control.stageStarted = [&](FlatPlanStage next) {
-            lap();
-            stage = Names[static_cast<int>(next)];
-        };
+        times.hook(control);
         const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state, control);
-        lap();
+        times.lap();
         return r;
     });
-    for (const auto &[name, ms] : times)
-        state.counters[name + "_ms"] = ms;
+    times.report(state);
 }
 
 // 10,000 parts of 101 points: 1.01 M points in 50,000 figures.

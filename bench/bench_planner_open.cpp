@@ -12,6 +12,7 @@
 #include "mixeddxf.h"
 #include "planner_fixtures.h"
 #include "planner_openshapes.h"
+#include "planrun.h"
 #include "project/drawingsource.h"
 #include "project/flatplanner.h"
 #include "project/flatplanproject.h"
@@ -21,7 +22,6 @@
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -40,24 +40,6 @@ Project Scribbles(int count)
 {
     std::mt19937 rng(13);
     return fixtures::Scribbles(rng, count, 1000, 1000);
-}
-
-template<class Plan> void RunPlan(benchmark::State &state, const Project &project, Plan plan)
-{
-    for (auto _ : state) {
-        state.PauseTiming();
-        Project p = project;
-        state.ResumeTiming();
-        const FlatPlanResult r = plan(p);
-        benchmark::DoNotOptimize(r);
-        if (r.outcome != FlatPlanOutcome::Planned)
-            state.SkipWithError("not planned");
-    }
-    std::size_t points = 0;
-    for (const tfigura &f : project.figures)
-        points += f.points.size();
-    state.counters["figures"] = static_cast<double>(project.figures.size());
-    state.counters["points"] = static_cast<double>(points);
 }
 
 FlatPlanResult Fast(Project &p)
@@ -97,17 +79,18 @@ void BM_MixedDxfLoadAndPlan(benchmark::State &state)
         return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     };
     const std::string &path = MixedDxfFile();
-    std::map<std::string, double> times;
+    StageTimes stages;
+    double load = 0;
+    double copy = 0;
     std::size_t figures = 0;
     std::size_t points = 0;
     for (auto _ : state) {
-        times.clear();
         TProjectDocument document;
         document.ReaderKind = 2;
         THpglSource reader;
         Clock::time_point start = Clock::now();
         const TLoadOutcome loaded = document.Load(reader, path, 255, TProjectSettings {});
-        times["load"] = since(start);
+        load = since(start);
         if (!loaded.opened()) {
             state.SkipWithError("not loaded");
             break;
@@ -118,26 +101,19 @@ void BM_MixedDxfLoadAndPlan(benchmark::State &state)
             points += f.points.size();
         start = Clock::now();
         FlatPlanJob job = FlatPlanJob::From(document);
-        times["copy"] = since(start);
-        static const char *const Names[]
-            = {"records", "containment", "root", "touching", "candidates", "neighbours", "connectors"};
-        std::string stage = "start";
+        copy = since(start);
         FlatPlanControl control;
-        control.stageStarted = [&](FlatPlanStage next) {
-            times[stage] = since(start);
-            stage = Names[static_cast<int>(next)];
-            start = Clock::now();
-        };
-        start = Clock::now();
+        stages.hook(control);
         job.result = PlanFlatCut(job.figures, job.settings, job.state, control);
-        times[stage] = since(start);
+        stages.lap();
         if (job.Apply(document).status != TPlanStatus::Planned)
             state.SkipWithError("not planned");
     }
     state.counters["figures"] = static_cast<double>(figures);
     state.counters["points"] = static_cast<double>(points);
-    for (const auto &[name, ms] : times)
-        state.counters[name + "_ms"] = ms;
+    state.counters["load_ms"] = load;
+    state.counters["copy_ms"] = copy;
+    stages.report(state);
 }
 
 // How long a stop takes to end the plan of the mixed DXF when it comes a

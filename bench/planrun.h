@@ -1,0 +1,71 @@
+#pragma once
+
+// What the planner benches share: planning a fresh copy of a project per
+// iteration, and the time each stage of a run takes.
+
+#include "planner_fixtures.h"
+#include "project/flatplan.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <map>
+#include <string>
+
+// Plans a copy of the project per iteration (the copy is not timed); counts
+// its figures and points.
+template<class Plan> void RunPlan(benchmark::State &state, const fixtures::Project &project, Plan plan)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        fixtures::Project p = project;
+        state.ResumeTiming();
+        const FlatPlanResult r = plan(p);
+        benchmark::DoNotOptimize(r);
+        if (r.outcome != FlatPlanOutcome::Planned)
+            state.SkipWithError("not planned");
+    }
+    std::size_t points = 0;
+    for (const tfigura &f : project.figures)
+        points += f.points.size();
+    state.counters["figures"] = static_cast<double>(project.figures.size());
+    state.counters["points"] = static_cast<double>(points);
+}
+
+// The milliseconds of each stage of one run, by the stage's name ("start"
+// up to the first): hook it into the run's control, and call lap() once the
+// run is over.
+class StageTimes
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    void hook(FlatPlanControl &control)
+    {
+        m_times.clear();
+        m_stage = "start";
+        m_start = Clock::now();
+        control.stageStarted = [this](FlatPlanStage next) {
+            lap();
+            static const char *const Names[]
+                = {"records", "containment", "root", "touching", "candidates", "neighbours", "connectors"};
+            m_stage = Names[static_cast<int>(next)];
+        };
+    }
+    void lap()
+    {
+        const Clock::time_point now = Clock::now();
+        m_times[m_stage] = std::chrono::duration<double, std::milli>(now - m_start).count();
+        m_start = now;
+    }
+    // As "<stage>_ms" counters of the row.
+    void report(benchmark::State &state) const
+    {
+        for (const auto &[name, ms] : m_times)
+            state.counters[name + "_ms"] = ms;
+    }
+
+private:
+    std::map<std::string, double> m_times;
+    std::string m_stage;
+    Clock::time_point m_start;
+};
