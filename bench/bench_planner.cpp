@@ -179,15 +179,7 @@ void BM_ContainmentReference(benchmark::State &state)
 template<class Make> void RunShape(benchmark::State &state, Make make)
 {
     std::mt19937 rng(2024);
-    StageTimes times;
-    RunPlan(state, make(rng), [&](Project &p) {
-        FlatPlanControl control;
-        times.hook(control);
-        const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state, control);
-        times.lap();
-        return r;
-    });
-    times.report(state);
+    RunPlanByStages(state, make(rng));
 }
 
 // 10,000 parts of 101 points: 1.01 M points in 50,000 figures.

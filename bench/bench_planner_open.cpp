@@ -42,11 +42,6 @@ Project Scribbles(int count)
     return fixtures::Scribbles(rng, count, 1000, 1000);
 }
 
-FlatPlanResult Fast(Project &p)
-{
-    return PlanFlatCut(p.figures, p.settings, p.state);
-}
-
 FlatPlanResult Reference(Project &p)
 {
     return reference::ciecie(p.figures, p.settings, p.state);
@@ -54,7 +49,7 @@ FlatPlanResult Reference(Project &p)
 
 void BM_StrokesFast(benchmark::State &state)
 {
-    RunPlan(state, Strokes(static_cast<int>(state.range(0))), Fast);
+    RunPlanByStages(state, Strokes(static_cast<int>(state.range(0))));
 }
 void BM_StrokesReference(benchmark::State &state)
 {
@@ -62,7 +57,7 @@ void BM_StrokesReference(benchmark::State &state)
 }
 void BM_ScribblesFast(benchmark::State &state)
 {
-    RunPlan(state, Scribbles(static_cast<int>(state.range(0))), Fast);
+    RunPlanByStages(state, Scribbles(static_cast<int>(state.range(0))));
 }
 void BM_ScribblesReference(benchmark::State &state)
 {

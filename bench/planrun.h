@@ -5,6 +5,7 @@
 
 #include "planner_fixtures.h"
 #include "project/flatplan.h"
+#include "project/flatplanner.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -69,3 +70,18 @@ private:
     std::string m_stage;
     Clock::time_point m_start;
 };
+
+// Plans with the fast planner as RunPlan does, and reports the time of each
+// stage of the last run, to show where a row's time goes.
+inline void RunPlanByStages(benchmark::State &state, const fixtures::Project &project)
+{
+    StageTimes times;
+    RunPlan(state, project, [&](fixtures::Project &p) {
+        FlatPlanControl control;
+        times.hook(control);
+        const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state, control);
+        times.lap();
+        return r;
+    });
+    times.report(state);
+}

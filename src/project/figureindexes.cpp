@@ -259,10 +259,12 @@ void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, A
 {
     if (m_known[k] & known)
         return;
-    // Past a few thousand figures the question is going over the whole
-    // drawing: every figure that may ask is answered at once, on a few
-    // threads, each writing its own figures' entries only.
-    if (++asked == ManyAsked) {
+    // Past some tens of thousands of points asked about, the question is going
+    // over the whole drawing: every figure that may ask is answered at once,
+    // on a few threads, each writing its own figures' entries only.
+    const std::size_t before = asked;
+    asked += m_figures[k].points.size() + 1;
+    if (before < ManyAsked && asked >= ManyAsked) {
         ParallelChunksByWeight(
             m_figures.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
             [&](std::size_t begin, std::size_t end) {

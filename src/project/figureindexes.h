@@ -117,12 +117,12 @@ private:
     void findNearEnds(std::size_t k);
     void findTouchers(std::size_t k);
     // Answers figure k's question (`known` the bit saying it is answered)
-    // with find(k); `asked` counts the figures that asked it.
+    // with find(k); `asked` counts the points of the figures that asked it.
     template<class Asks, class Find>
     void answer(std::size_t k, std::uint8_t known, std::size_t &asked, Asks &&asks, Find &&find);
 
     PlanStop m_stop;
-    static constexpr std::size_t ManyAsked = 4096;
+    static constexpr std::size_t ManyAsked = std::size_t {1} << 16;
     std::size_t m_endsAsked = 0;
     std::size_t m_touchersAsked = 0;
 

@@ -166,19 +166,19 @@ TEST(CandidateTree, TouchAndNearnessAnswerAsTheScans)
 
 TEST(VertexGrid, AnswersAsTheScansOverAWholeDrawing)
 {
-    // 6,000 open figures of 25 points: past the first few thousand asked, the
-    // rest are answered on a few threads at once.
+    // 3,000 open figures of 100 points: past the first 650 or so asked,
+    // the rest are answered on a few threads at once.
     std::mt19937 rng(17);
     const double tolerance = 4.0;
-    std::vector<tfigura> figures(6000);
+    std::vector<tfigura> figures(3000);
     struct Vertex
     {
         TPlotPoint p;
         int figure;
     };
     std::vector<Vertex> vertices;
-    for (int f = 0; f < 6000; ++f) {
-        figures[f].points = GridPoints(rng, 25, 6000, 0);
+    for (int f = 0; f < 3000; ++f) {
+        figures[f].points = GridPoints(rng, 100, 10000, 0);
         for (const TPlotPoint &p : figures[f].points)
             vertices.push_back({p, f});
     }
@@ -204,7 +204,7 @@ TEST(VertexGrid, AnswersAsTheScansOverAWholeDrawing)
         }
     }
     VertexGrid grid(figures, tolerance);
-    for (int f = 0; f < 6000; ++f) {
+    for (int f = 0; f < 3000; ++f) {
         const auto &points = figures[f].points;
         const auto isNear = [&](TPlotPoint p) { return near.count({f, p.x, p.y}) > 0; };
         const bool first = isNear(points.front());
@@ -217,7 +217,7 @@ TEST(VertexGrid, AnswersAsTheScansOverAWholeDrawing)
         SCOPED_TRACE(f);
         ASSERT_EQ(grid.nearEnds(f), ends);
     }
-    for (int f = 0; f < 6000; ++f) {
+    for (int f = 0; f < 3000; ++f) {
         SCOPED_TRACE(f);
         ASSERT_EQ(grid.touchers(f), std::vector<std::int32_t>(touchers[f].begin(), touchers[f].end()));
     }
