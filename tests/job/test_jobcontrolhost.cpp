@@ -214,7 +214,11 @@ TEST(JobControlHostStart, StartWhileAJobIsPausedRunsOnlyTheNewJob)
     // 100 commands still fits once the queue says it is not full.
     shortQueue.queueCapacity = 160;
     shortQueue.fullMargin = 110;
-    ProgramRig run(QuickStart(0), {}, ProgramRig::Time::Fast, shortQueue);
+    // The first job cuts slowly enough that it is still running when the
+    // pause comes, however late a loaded machine lets it come.
+    Settings slow = QuickStart(0);
+    slow.szybkoscObrobki = 20;
+    ProgramRig run(slow, {}, ProgramRig::Time::Fast, shortQueue);
     run.open(QStringLiteral("sign.plt"));
     run.placeWire(10000, 10000);
     run.host->start();
@@ -223,6 +227,7 @@ TEST(JobControlHostStart, StartWhileAJobIsPausedRunsOnlyTheNewJob)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !run.host->busy(); }, 10000));
     ASSERT_GT(run.onMachine([&] { return run.controller->queued(); }), 0);
 
+    Settings::setCurrent(QuickStart(0));
     run.open(QStringLiteral("badge.eps"));
     run.onMachine([&] { run.controller->clearCommands(); });
     run.host->start();
