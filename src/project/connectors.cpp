@@ -5,6 +5,7 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 using flatplan::NoScore;
@@ -84,6 +85,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
     , m_stop(stop)
     , m_isCandidate(m_population.size(), 0)
     , m_best(m_population.size())
+    , m_runnersUp(m_population.size() * RunnersUp)
     , m_looked(m_population.size(), 0)
     , m_ranking(m_population.size())
     , m_trees(m_population.size(), nullptr)
@@ -363,13 +365,20 @@ void StrategyRun::findBest(int b)
         query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
         query.scoring = scoring();
         query.rule = ruleFor(b);
-        pending(false).improve(query, best);
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
+        const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
         if (!isMany() || !m_facts[static_cast<std::size_t>(b)].closed) {
-            pending(true).improve(query, best);
-        } else if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best)) {
-            best = listed;
+            std::array<PairBest, RunnersUp + 1> kept {};
+            pending(false).improve(query, kept.data(), kept.size());
+            pending(true).improve(query, kept.data(), kept.size());
+            best = kept[0];
+            std::copy(kept.begin() + 1, kept.end(), runnersUp);
+        } else {
+            std::fill(runnersUp, runnersUp + RunnersUp, PairBest {});
+            pending(false).improve(query, best);
+            if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best))
+                best = listed;
         }
     }
     m_best[static_cast<std::size_t>(b)] = best;
@@ -378,6 +387,28 @@ void StrategyRun::findBest(int b)
         m_ranking.set(b, RankKey {best.score, best.b});
     else
         m_ranking.remove(b); // no pending figure left for it, nor will there be
+}
+
+bool StrategyRun::promoteRunnerUp(int b)
+{
+    if (!m_looked[static_cast<std::size_t>(b)])
+        return false;
+    const auto first = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
+    const auto last = first + RunnersUp;
+    // Those before it have joined too: the best pair left is the first whose
+    // figure waits.
+    const auto waiting = std::find_if(first, last, [&](const PairBest &pair) {
+        return pair.valid && m_isCandidate[static_cast<std::size_t>(pair.b)];
+    });
+    if (waiting == last) {
+        std::fill(first, last, PairBest {});
+        return false;
+    }
+    const PairBest best = *waiting;
+    std::fill(std::copy(waiting + 1, last, first), last, PairBest {});
+    m_best[static_cast<std::size_t>(b)] = best;
+    m_ranking.set(b, RankKey {best.score, best.b});
+    return true;
 }
 
 void StrategyRun::leave(int a)
@@ -415,7 +446,8 @@ int StrategyRun::call()
         if (m_looked[static_cast<std::size_t>(b)] && best.valid
             && m_isCandidate[static_cast<std::size_t>(best.b)])
             return finish(b);
-        findBest(b);
+        if (!promoteRunnerUp(b))
+            findBest(b);
     }
     return -1;
 }

@@ -106,6 +106,8 @@ private:
     void addB(int b);
     void leave(int a);
     void findBest(int b);
+    // b's first runner-up whose figure still waits becomes its best pair.
+    bool promoteRunnerUp(int b);
     void improveDirectly(int a, int b, const PairBest &key, PairBest &best);
     PairBest bestOfListed(int b);
     int finish(int b);
@@ -134,6 +136,12 @@ private:
     // Per joined b: its best pair (PairBest::b holds the pending a's slot),
     // once looked for.
     std::vector<PairBest> m_best;
+    // Per joined b, once looked for in the trees: its best pairs with a few
+    // further pending figures, each the best but for the figures before it,
+    // which take over in turn as those join and spare looking again;
+    // m_runnersUp[b * RunnersUp ..] by slot.
+    static constexpr std::size_t RunnersUp = 3;
+    std::vector<PairBest> m_runnersUp;
     std::vector<std::uint8_t> m_looked;
     // Per joined b, its pairs with the candidates listed for it, in order
     // (all of them when they are few, a closed b's neighbour slots in the

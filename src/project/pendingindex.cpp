@@ -201,6 +201,47 @@ void PendingIndex::remove(int slot)
     }
 }
 
+// The best pairs of a few figures, best first, each the best pair of every
+// waiting figure but those before it: a pair matters while it may beat the
+// kept pair of its own figure, or the last one when its figure has none.
+class PendingIndex::BestFew
+{
+public:
+    BestFew(PairBest *kept, std::size_t count)
+        : m_kept(kept)
+        , m_count(count)
+    { }
+
+    // What a pair must come before to matter at all.
+    const PairBest &threshold() const { return m_kept[m_count - 1]; }
+    // What a pair of the figure in the slot must come before.
+    const PairBest &thresholdFor(std::int32_t slot) const { return m_kept[place(slot)]; }
+    // Takes in pair, the best of its figure's pairs searched against
+    // thresholdFor(pair.b), should it have beaten that.
+    void add(const PairBest &pair)
+    {
+        std::size_t at = place(pair.b);
+        if (!pair.valid || !PairBefore(pair, m_kept[at]))
+            return;
+        m_kept[at] = pair;
+        for (; at > 0 && PairBefore(m_kept[at], m_kept[at - 1]); --at)
+            std::swap(m_kept[at], m_kept[at - 1]);
+    }
+
+private:
+    std::size_t place(std::int32_t slot) const
+    {
+        for (std::size_t k = 0; k + 1 < m_count; ++k) {
+            if (m_kept[k].valid && m_kept[k].b == slot)
+                return k;
+        }
+        return m_count - 1;
+    }
+
+    PairBest *m_kept;
+    std::size_t m_count;
+};
+
 template<PairScoring Scoring> struct PendingIndex::Search
 {
     PendingIndex &index;
@@ -214,7 +255,7 @@ template<PairScoring Scoring> struct PendingIndex::Search
                                     node.minWeight, b.minWeight);
     }
 
-    void run(PairBest &best) const
+    void run(BestFew &kept) const
     {
         std::vector<NodePair> &queue = index.m_queue;
         queue.clear();
@@ -223,7 +264,7 @@ template<PairScoring Scoring> struct PendingIndex::Search
             if (node.waiting == 0 || node.maxDepth < query.rule.minDepth)
                 return;
             const std::int64_t score = bound(node, index.m_piecesOfB[static_cast<std::size_t>(piece)]);
-            if (!MayBeat(score, node.minSlot, best))
+            if (!MayBeat(score, node.minSlot, kept.threshold()))
                 return;
             queue.push_back(NodePair {score, node.minSlot, n, piece});
             std::push_heap(queue.begin(), queue.end(), LaterPair {});
@@ -237,7 +278,7 @@ template<PairScoring Scoring> struct PendingIndex::Search
             std::pop_heap(queue.begin(), queue.end(), LaterPair {});
             const NodePair next = queue.back();
             queue.pop_back();
-            if (!MayBeat(next.score, next.slot, best))
+            if (!MayBeat(next.score, next.slot, kept.threshold()))
                 break;
             const Node &node = index.m_nodes[static_cast<std::size_t>(next.node)];
             // Figures may have joined since the pair was queued.
@@ -253,14 +294,26 @@ template<PairScoring Scoring> struct PendingIndex::Search
             if (!query.rule.allows(figure))
                 continue;
             const Piece &b = index.m_piecesOfB[static_cast<std::size_t>(next.piece)];
+            PairBest pair = kept.thresholdFor(a.slot);
             PairSearch(*figure.tree, figure.shift, *query.b, query.db, a.slot, query.skipVertexZeroOfB,
                        Scoring)
-                .improve(a.part, b.part, best);
+                .improve(a.part, b.part, pair);
+            kept.add(pair);
         }
     }
 };
 
 void PendingIndex::improve(const PendingQuery &query, PairBest &best)
+{
+    search(query, BestFew(&best, 1));
+}
+
+void PendingIndex::improve(const PendingQuery &query, PairBest *kept, std::size_t count)
+{
+    search(query, BestFew(kept, count));
+}
+
+void PendingIndex::search(const PendingQuery &query, BestFew kept)
 {
     if (m_root < 0 || query.b->empty())
         return;
@@ -271,13 +324,13 @@ void PendingIndex::improve(const PendingQuery &query, PairBest &best)
         m_piecesOfB.push_back(pieceOf(*query.b, part, box, query.db));
     switch (query.scoring) {
     case PairScoring::Tenths:
-        Search<PairScoring::Tenths> {*this, query}.run(best);
+        Search<PairScoring::Tenths> {*this, query}.run(kept);
         break;
     case PairScoring::HalfHalf:
-        Search<PairScoring::HalfHalf> {*this, query}.run(best);
+        Search<PairScoring::HalfHalf> {*this, query}.run(kept);
         break;
     case PairScoring::Product:
-        Search<PairScoring::Product> {*this, query}.run(best);
+        Search<PairScoring::Product> {*this, query}.run(kept);
         break;
     }
 }

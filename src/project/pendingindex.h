@@ -71,6 +71,10 @@ public:
     // Updates best (keyed by the waiting figure's slot, its vertex, then b's
     // vertex) with the pairs of b and the waiting figures the rule allows.
     void improve(const PendingQuery &query, PairBest &best);
+    // The same for the best pairs of count different figures, best first:
+    // kept[k] is the best pair of every waiting figure but those of kept[0
+    // .. k - 1], so when those have joined it is the best pair left.
+    void improve(const PendingQuery &query, PairBest *kept, std::size_t count);
 
 private:
     // A piece of a waiting figure: its slot, which part of its tree, the
@@ -108,10 +112,12 @@ private:
         std::int32_t node = 0;
         std::int32_t piece = 0;
     };
+    class BestFew;
     template<PairScoring Scoring> struct Search;
 
     static Piece pieceOf(CandidateTree &tree, TreePart part, const PlanBox &box, std::int64_t shift);
     void build();
+    void search(const PendingQuery &query, BestFew kept);
 
     std::vector<PendingFigure> m_figures;
     std::vector<std::uint8_t> m_waiting; // by slot
