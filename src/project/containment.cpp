@@ -82,10 +82,114 @@ bool FigureInside(const std::vector<tfigura> &figures, int i, int j, const EdgeS
 
 namespace {
 
+// Whether a container holds a point, read off a coarse grid over the
+// container's box. A cell that no edge's box reaches holds no point on an
+// edge and none straight above or below a vertex; the edges a vertical
+// through any of its points meets then lie wholly above or below that point
+// and come in pairs, so FigureInside's first vertex alone decides, and it
+// decides the even-odd side of that point, the same for the whole cell. Each
+// such cell's side is counted once, at its least corner; a figure whose
+// first vertex falls in one needs no look at the container's edges.
+class ParityRaster
+{
+public:
+    // FigureInside works out an edge's height in doubles; with every
+    // coordinate within this reach its error stays well under a unit, so a
+    // point off an edge's box is always placed on its true side.
+    static constexpr std::int64_t Reach = std::int64_t {1} << 24;
+    static constexpr std::int64_t MaxSide = 256;
+
+    static bool Fits(const std::vector<TPlotPoint> &points)
+    {
+        return !points.empty() && std::all_of(points.begin(), points.end(), [](TPlotPoint p) {
+            return p.x >= -Reach && p.x <= Reach && p.y >= -Reach && p.y <= Reach;
+        });
+    }
+
+    explicit ParityRaster(const std::vector<TPlotPoint> &points)
+    {
+        m_minX = m_maxX = points[0].x;
+        m_minY = m_maxY = points[0].y;
+        for (const TPlotPoint p : points) {
+            m_minX = std::min<std::int64_t>(m_minX, p.x);
+            m_maxX = std::max<std::int64_t>(m_maxX, p.x);
+            m_minY = std::min<std::int64_t>(m_minY, p.y);
+            m_maxY = std::max<std::int64_t>(m_maxY, p.y);
+        }
+        while (((m_maxX - m_minX) >> m_shiftX) >= MaxSide)
+            ++m_shiftX;
+        while (((m_maxY - m_minY) >> m_shiftY) >= MaxSide)
+            ++m_shiftY;
+        m_columns = ((m_maxX - m_minX) >> m_shiftX) + 1;
+        m_rows = ((m_maxY - m_minY) >> m_shiftY) + 1;
+        const auto cells = static_cast<std::size_t>(m_columns * m_rows);
+        std::vector<std::uint8_t> touched(cells, 0);
+        // Per column, a toggle at the first row above each edge that the
+        // column's left side crosses; the rows' running sum is the parity.
+        std::vector<std::uint8_t> toggles(static_cast<std::size_t>(m_columns * (m_rows + 1)), 0);
+        const auto edge = [&](TPlotPoint p0, TPlotPoint p1) {
+            const std::int64_t x0 = std::min(p0.x, p1.x) - m_minX;
+            const std::int64_t x1 = std::max(p0.x, p1.x) - m_minX;
+            const std::int64_t y0 = std::min(p0.y, p1.y) - m_minY;
+            const std::int64_t y1 = std::max(p0.y, p1.y) - m_minY;
+            // A cell's points reach from its corner to just short of the next
+            // column (a vertical's edges are those whose span holds x plus a
+            // sliver) and up to its last row.
+            for (std::int64_t c = x0 >> m_shiftX; c <= x1 >> m_shiftX; ++c) {
+                for (std::int64_t r = y0 >> m_shiftY; r <= y1 >> m_shiftY; ++r)
+                    touched[static_cast<std::size_t>(r * m_columns + c)] = 1;
+            }
+            const std::int64_t width = std::int64_t {1} << m_shiftX;
+            const std::int64_t firstRow = (y1 >> m_shiftY) + 1;
+            for (std::int64_t c = (x0 + width - 1) >> m_shiftX; c < (x1 + width - 1) >> m_shiftX; ++c)
+                toggles[static_cast<std::size_t>(c * (m_rows + 1) + firstRow)] ^= 1;
+        };
+        const std::size_t n = points.size();
+        for (std::size_t m = 0; m + 1 < n; ++m)
+            edge(points[m], points[m + 1]);
+        edge(points[0], points[n - 1]);
+
+        m_cells.assign((cells + 31) / 32, 0);
+        for (std::int64_t c = 0; c < m_columns; ++c) {
+            std::uint8_t parity = 0;
+            for (std::int64_t r = 0; r < m_rows; ++r) {
+                parity ^= toggles[static_cast<std::size_t>(c * (m_rows + 1) + r)];
+                const auto cell = static_cast<std::size_t>(r * m_columns + c);
+                if (!touched[cell])
+                    m_cells[cell / 32] |= std::uint64_t(2 | parity) << (cell % 32 * 2);
+            }
+        }
+    }
+
+    // 1 inside, 0 outside, -1 where the edges must be looked at.
+    int side(TPlotPoint p) const
+    {
+        if (p.x < m_minX || p.x > m_maxX || p.y < m_minY || p.y > m_maxY)
+            return -1;
+        const auto cell = static_cast<std::size_t>(((p.y - m_minY) >> m_shiftY) * m_columns
+                                                   + ((p.x - m_minX) >> m_shiftX));
+        const auto bits = (m_cells[cell / 32] >> (cell % 32 * 2)) & 3;
+        return bits & 2 ? static_cast<int>(bits & 1) : -1;
+    }
+
+private:
+    std::int64_t m_minX = 0;
+    std::int64_t m_maxX = 0;
+    std::int64_t m_minY = 0;
+    std::int64_t m_maxY = 0;
+    int m_shiftX = 0;
+    int m_shiftY = 0;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::vector<std::uint64_t> m_cells; // two bits a cell: known, inside
+};
+
 // Containers of this many points and more, tested for this many figures and
 // more, are searched through their spans.
 constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
+// Containers tested for this many figures in one run get a parity raster.
+constexpr std::size_t RasterQueries = 1024;
 
 // Per-figure work is shared out to threads in chunks of about this many
 // points' worth.
@@ -95,6 +199,10 @@ constexpr std::size_t ChunkPoints = 65536;
 // spanning a whole sheet may each be a candidate for most of a large drawing,
 // and all its pairs at once would run to gigabytes.
 constexpr std::size_t BatchPairs = std::size_t {1} << 24;
+// A run's pairs are put in container order in this many parts at once.
+constexpr std::size_t SortParts = 8;
+// Each thread takes at least this many figures' containers into their lists.
+constexpr std::size_t ChunkFigures = 256;
 
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
@@ -115,12 +223,27 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     // A container's edges by their spans, once it has been tested often
     // enough to pay off; kept from one run of figures to the next.
     std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
+    std::vector<std::unique_ptr<ParityRaster>> rasters(figures.size());
+    std::vector<std::uint8_t> rasterless(figures.size(), 0);
     std::vector<std::pair<int, int>> pairs; // (i, j), by i
     std::vector<int> candidates;
     std::vector<std::size_t> start(figures.size() + 1);
     std::vector<int> held;
+    // Beside each held figure, what a raster needs of it: its first vertex,
+    // and whether it may be answered from that vertex alone (a figure with
+    // the container's count of points might be the container itself).
+    struct HeldFirst
+    {
+        TPlotPoint vertex;
+        std::size_t points;
+    };
+    std::vector<HeldFirst> heldFirst;
     std::vector<std::uint8_t> heldInside;
+    std::vector<std::vector<std::size_t>> partFill(SortParts);
+    for (std::vector<std::size_t> &fill : partFill)
+        fill.resize(figures.size());
     for (std::size_t next = 0; next < figures.size();) {
+        const std::size_t first = next;
         pairs.clear();
         for (; next < figures.size() && pairs.size() < BatchPairs; ++next) {
             if (stop.requested())
@@ -134,15 +257,41 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             }
         }
         // By container, each container's figures in list order.
-        std::fill(start.begin(), start.end(), 0);
-        for (const auto &[i, j] : pairs)
-            ++start[static_cast<std::size_t>(j) + 1];
-        for (std::size_t j = 1; j < start.size(); ++j)
-            start[j] += start[j - 1];
+        // The pairs are cut into parts, sorted in parallel: each part's
+        // figures of a container go after those of the parts before it.
+        const auto part = [&](std::size_t s) { return pairs.size() * s / SortParts; };
+        ParallelChunks(SortParts, 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t s = begin; s < end; ++s) {
+                std::vector<std::size_t> &count = partFill[s];
+                std::fill(count.begin(), count.end(), 0);
+                for (std::size_t p = part(s); p < part(s + 1); ++p)
+                    ++count[static_cast<std::size_t>(pairs[p].second)];
+            }
+        });
+        start[0] = 0;
+        for (std::size_t j = 0; j < figures.size(); ++j) {
+            std::size_t at = start[j];
+            for (std::vector<std::size_t> &fill : partFill) {
+                const std::size_t count = fill[j];
+                fill[j] = at;
+                at += count;
+            }
+            start[j + 1] = at;
+        }
         held.resize(pairs.size());
-        std::vector<std::size_t> fill(start.begin(), start.end() - 1);
-        for (const auto &[i, j] : pairs)
-            held[fill[static_cast<std::size_t>(j)]++] = i;
+        heldFirst.resize(pairs.size());
+        ParallelChunks(SortParts, 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t s = begin; s < end; ++s) {
+                std::vector<std::size_t> &fill = partFill[s];
+                for (std::size_t p = part(s); p < part(s + 1); ++p) {
+                    const auto [i, j] = pairs[p];
+                    const std::size_t k = fill[static_cast<std::size_t>(j)]++;
+                    held[k] = i;
+                    const auto &points = figures[static_cast<std::size_t>(i)].points;
+                    heldFirst[k] = HeldFirst {points.empty() ? TPlotPoint {} : points[0], points.size()};
+                }
+            }
+        });
 
         heldInside.assign(held.size(), 0);
         // A container's work grows with its edges and the figures it may hold.
@@ -157,11 +306,27 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                 if (!spans[j] && figures[j].points.size() >= SpannedPoints
                     && start[j + 1] - start[j] >= SpannedQueries)
                     spans[j] = std::make_unique<EdgeSpans>(figures[j].points);
+                const std::size_t queries = start[j + 1] - start[j];
+                if (!rasters[j] && !rasterless[j] && queries >= RasterQueries) {
+                    if (!figures[j].open && ParityRaster::Fits(figures[j].points))
+                        rasters[j] = std::make_unique<ParityRaster>(figures[j].points);
+                    else
+                        rasterless[j] = 1;
+                }
+                const ParityRaster *raster = rasters[j].get();
+                const std::size_t ownPoints = figures[j].points.size();
                 // A sheet outline may hold thousands, each test scanning its
                 // edges: a stop is looked at before each.
                 for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
                     if (stop.requested())
                         return;
+                    if (raster && heldFirst[k].points != 0 && heldFirst[k].points != ownPoints) {
+                        const int side = raster->side(heldFirst[k].vertex);
+                        if (side >= 0) {
+                            heldInside[k] = static_cast<std::uint8_t>(side);
+                            continue;
+                        }
+                    }
                     heldInside[k]
                         = FigureInside(figures, held[k], static_cast<int>(j), spans[j].get()) ? 1 : 0;
                 }
@@ -169,13 +334,22 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         });
         if (stop.requested())
             return {};
-        // Each figure's containers all come from its own run, in list order.
-        for (std::size_t j = 0; j < figures.size(); ++j) {
-            for (std::size_t k = start[j]; k < start[j + 1]; ++k) {
-                if (heldInside[k])
-                    inside[static_cast<std::size_t>(held[k])].push_back(static_cast<int>(j));
+        // Each figure's containers all come from its own run, in list order;
+        // a container's figures are in list order, so a share of the run's
+        // figures finds its own in each container by a search.
+        ParallelChunks(next - first, ChunkFigures, [&](std::size_t begin, std::size_t end) {
+            const int low = static_cast<int>(first + begin);
+            const int high = static_cast<int>(first + end);
+            for (std::size_t j = 0; j < figures.size(); ++j) {
+                const auto from = held.begin() + static_cast<std::ptrdiff_t>(start[j]);
+                const auto to = held.begin() + static_cast<std::ptrdiff_t>(start[j + 1]);
+                const auto own = std::lower_bound(from, to, low);
+                for (auto at = own; at != to && *at < high; ++at) {
+                    if (heldInside[static_cast<std::size_t>(at - held.begin())])
+                        inside[static_cast<std::size_t>(*at)].push_back(static_cast<int>(j));
+                }
             }
-        }
+        });
     }
     return inside;
 }
@@ -245,15 +419,17 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     // The passes only ever adopt along the inside relation, so running them
     // over its pairs alone, in the same order, gives the same adoptions.
     std::vector<std::set<int>> children(figures.size());
+    // The depths side by side, as a pass reads one for every pair.
+    std::vector<std::int32_t> depth(figures.size(), 0);
     std::vector<int> stack;
     const auto propagateDepth = [&](int i) {
         stack.assign(1, i);
         while (!stack.empty()) {
             const int k = stack.back();
             stack.pop_back();
-            maxDepth = std::max(maxDepth, figures[k].depth);
+            maxDepth = std::max(maxDepth, depth[k]);
             for (int child : children[k]) {
-                figures[child].depth = figures[k].depth + 1;
+                depth[child] = figures[child].depth = depth[k] + 1;
                 stack.push_back(child);
             }
         }
@@ -263,19 +439,27 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     while (changed && !stop.requested()) {
         changed = false;
         for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
-            tfigura &fi = figures[i];
+            // No figure i may be adopted by lies inside i, so none of their
+            // depths moves while i is worked: each adoption counts at once,
+            // and the depth of the last reaches i's descendants once (the
+            // depths of the earlier ones were only lower).
+            int container = figures[i].container;
             for (int j : inside[i]) {
-                if (fi.container != -1 && figures[j].depth <= figures[fi.container].depth)
+                if (container != -1 && depth[j] <= depth[container])
                     continue;
-                if (fi.container != -1)
-                    children[fi.container].erase(static_cast<int>(i));
-                fi.container = j;
-                children[j].insert(static_cast<int>(i));
-                fi.depth = figures[j].depth + 1;
-                propagateDepth(static_cast<int>(i));
+                container = j;
                 figures[j].childCount += 1;
-                changed = true;
             }
+            tfigura &fi = figures[i];
+            if (container == fi.container)
+                continue;
+            if (fi.container != -1)
+                children[fi.container].erase(static_cast<int>(i));
+            fi.container = container;
+            children[container].insert(static_cast<int>(i));
+            depth[i] = fi.depth = depth[container] + 1;
+            propagateDepth(static_cast<int>(i));
+            changed = true;
         }
     }
 }

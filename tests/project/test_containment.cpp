@@ -4,6 +4,7 @@
 #include "planner_fixtures.h"
 #include "project/containment.h"
 #include "project/edgespans.h"
+#include "reference_planner.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -138,6 +139,56 @@ TEST(CoWCzym, DeepNestingReachesEveryLevel)
     EXPECT_EQ(figures.front().depth, 499);
     EXPECT_EQ(figures.front().container, 1);
     EXPECT_EQ(figures.back().childCount, 1);
+}
+
+TEST(CoWCzym, ContainersTestedForManyFiguresGiveTheAnswersOfTheFullScan)
+{
+    // A square around a self-crossing outline on a lattice, both tested for
+    // over a thousand small figures whose first vertices lie in open space, on
+    // the outline's vertices and on its edges; once in units, once scaled up
+    // so that many lattice points share one stretch of the outline's box.
+    std::mt19937 rng(5);
+    const auto uniform
+        = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    for (const std::int32_t scale : {1, 1000}) {
+        std::vector<TPlotPoint> outline;
+        for (int k = 0; k < 60; ++k)
+            outline.push_back({uniform(-25, 25) * 4 * scale, uniform(-25, 25) * 4 * scale});
+        outline.push_back(outline.front());
+        std::vector<tfigura> figures {Square(-110 * scale, -110 * scale, 220 * scale), Polyline(outline)};
+        for (int k = 0; k < 1500; ++k) {
+            TPlotPoint v {uniform(-105, 100) * scale + uniform(0, scale - 1),
+                          uniform(-105, 100) * scale + uniform(0, scale - 1)};
+            const auto m = static_cast<std::size_t>(uniform(0, 59));
+            if (k % 3 == 1)
+                v = outline[m];
+            else if (k % 3 == 2) {
+                const int t = uniform(1, 3);
+                v = {outline[m].x + (outline[m + 1].x - outline[m].x) / 4 * t,
+                     outline[m].y + (outline[m + 1].y - outline[m].y) / 4 * t};
+            }
+            const std::int32_t size = uniform(1, 4) * scale;
+            figures.push_back(Polyline({v, {v.x + size, v.y + size}, {v.x, v.y + size}, v}));
+        }
+        std::vector<tfigura> expected = figures;
+        std::int32_t expectedDepth = 0;
+        reference::co_w_czym(expected, expectedDepth);
+        std::int32_t maxDepth = 0;
+        co_w_czym(figures, maxDepth);
+        SCOPED_TRACE(scale);
+        ASSERT_EQ(maxDepth, expectedDepth);
+        int inSquare = 0;
+        int inOutline = 0;
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            ASSERT_EQ(figures[k].container, expected[k].container) << k;
+            ASSERT_EQ(figures[k].depth, expected[k].depth) << k;
+            ASSERT_EQ(figures[k].childCount, expected[k].childCount) << k;
+            inSquare += figures[k].container == 0 ? 1 : 0;
+            inOutline += figures[k].container == 1 ? 1 : 0;
+        }
+        EXPECT_GT(inSquare, 300);
+        EXPECT_GT(inOutline, 300);
+    }
 }
 
 TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
