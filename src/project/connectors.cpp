@@ -401,8 +401,14 @@ bool StrategyRun::promoteRunnerUp(int b)
         return pair.valid && m_isCandidate[static_cast<std::size_t>(pair.b)];
     });
     if (waiting == last) {
+        // Every pair left comes after the last one kept, whose figure has
+        // joined: b need not be looked for again before that.
+        const PairBest floor = *(last - 1);
         std::fill(first, last, PairBest {});
-        return false;
+        if (!floor.valid)
+            return false;
+        m_ranking.set(b, RankKey {floor.score, floor.b});
+        return true;
     }
     const PairBest best = *waiting;
     std::fill(std::copy(waiting + 1, last, first), last, PairBest {});
