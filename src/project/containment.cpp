@@ -28,6 +28,13 @@ bool BoxStrictlyInside(const tfigura &fi, const tfigura &fj)
     return fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY;
 }
 
+// The same against a container's box as the grid holds it (the box of any
+// figure the grid returns), read from a compact list.
+bool BoxStrictlyInside(const tfigura &fi, const PlanBox &box)
+{
+    return fi.minX > box.minX && fi.maxX < box.maxX && fi.minY > box.minY && fi.maxY < box.maxY;
+}
+
 } // namespace
 
 bool FigureInside(const std::vector<tfigura> &figures, int i, int j)
@@ -199,8 +206,10 @@ constexpr std::size_t ChunkPoints = 65536;
 // spanning a whole sheet may each be a candidate for most of a large drawing,
 // and all its pairs at once would run to gigabytes.
 constexpr std::size_t BatchPairs = std::size_t {1} << 24;
-// A run's pairs are put in container order in this many parts at once.
+// The pairs are gathered and put in container order in up to this many
+// parts at once, a part for every so many figures.
 constexpr std::size_t SortParts = 8;
+constexpr std::size_t PartFigures = 2048;
 // Each thread takes at least this many figures' containers into their lists.
 constexpr std::size_t ChunkFigures = 256;
 
@@ -218,15 +227,26 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
-    BoxGrid grid(boxes);
+    // The list is cut into parts that gather their pairs side by side, each
+    // on a grid of its own (a lookup marks what it has returned). A run takes
+    // from every part until each has its share of the run's pairs; the parts
+    // in order hold the run's pairs by figure.
+    const std::size_t parts = std::clamp<std::size_t>(figures.size() / PartFigures, 1, SortParts);
+    std::vector<BoxGrid> grids(parts, BoxGrid(boxes));
+    std::vector<std::size_t> cursor(parts);
+    std::vector<std::size_t> partEnd(parts);
+    for (std::size_t s = 0; s < parts; ++s) {
+        cursor[s] = figures.size() * s / parts;
+        partEnd[s] = figures.size() * (s + 1) / parts;
+    }
+    std::vector<std::vector<std::pair<int, int>>> pairsOf(parts); // (i, j), by i
+    std::vector<std::vector<int>> candidatesOf(parts);
     std::vector<std::vector<int>> inside(figures.size());
     // A container's edges by their spans, once it has been tested often
     // enough to pay off; kept from one run of figures to the next.
     std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
     std::vector<std::unique_ptr<ParityRaster>> rasters(figures.size());
     std::vector<std::uint8_t> rasterless(figures.size(), 0);
-    std::vector<std::pair<int, int>> pairs; // (i, j), by i
-    std::vector<int> candidates;
     std::vector<std::size_t> start(figures.size() + 1);
     std::vector<int> held;
     // Beside each held figure, what a raster needs of it: its first vertex,
@@ -239,33 +259,46 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     };
     std::vector<HeldFirst> heldFirst;
     std::vector<std::uint8_t> heldInside;
-    std::vector<std::vector<std::size_t>> partFill(SortParts);
+    std::vector<std::vector<std::size_t>> partFill(parts);
     for (std::vector<std::size_t> &fill : partFill)
         fill.resize(figures.size());
-    for (std::size_t next = 0; next < figures.size();) {
-        const std::size_t first = next;
-        pairs.clear();
-        for (; next < figures.size() && pairs.size() < BatchPairs; ++next) {
-            if (stop.requested())
-                return {};
-            const tfigura &f = figures[next];
-            candidates.clear();
-            grid.query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
-            for (int j : candidates) {
-                if (BoxStrictlyInside(f, figures[j]))
-                    pairs.emplace_back(static_cast<int>(next), j);
-            }
+    const auto gathered = [&] {
+        for (std::size_t s = 0; s < parts; ++s) {
+            if (cursor[s] < partEnd[s])
+                return false;
         }
-        // By container, each container's figures in list order.
-        // The pairs are cut into parts, sorted in parallel: each part's
-        // figures of a container go after those of the parts before it.
-        const auto part = [&](std::size_t s) { return pairs.size() * s / SortParts; };
-        ParallelChunks(SortParts, 1, [&](std::size_t begin, std::size_t end) {
+        return true;
+    };
+    while (!gathered()) {
+        ParallelChunks(parts, 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t s = begin; s < end; ++s) {
+                std::vector<std::pair<int, int>> &pairs = pairsOf[s];
+                std::vector<int> &candidates = candidatesOf[s];
+                pairs.clear();
+                for (; cursor[s] < partEnd[s] && pairs.size() < BatchPairs / parts; ++cursor[s]) {
+                    if (stop.requested())
+                        return;
+                    const tfigura &f = figures[cursor[s]];
+                    candidates.clear();
+                    grids[s].query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
+                    for (int j : candidates) {
+                        if (BoxStrictlyInside(f, boxes[static_cast<std::size_t>(j)]))
+                            pairs.emplace_back(static_cast<int>(cursor[s]), j);
+                    }
+                }
+            }
+        });
+        if (stop.requested())
+            return {};
+        // By container, each container's figures in list order: the parts
+        // are sorted side by side, each part's figures of a container going
+        // after those of the parts before it.
+        ParallelChunks(parts, 1, [&](std::size_t begin, std::size_t end) {
             for (std::size_t s = begin; s < end; ++s) {
                 std::vector<std::size_t> &count = partFill[s];
                 std::fill(count.begin(), count.end(), 0);
-                for (std::size_t p = part(s); p < part(s + 1); ++p)
-                    ++count[static_cast<std::size_t>(pairs[p].second)];
+                for (const auto &[i, j] : pairsOf[s])
+                    ++count[static_cast<std::size_t>(j)];
             }
         });
         start[0] = 0;
@@ -278,13 +311,12 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             }
             start[j + 1] = at;
         }
-        held.resize(pairs.size());
-        heldFirst.resize(pairs.size());
-        ParallelChunks(SortParts, 1, [&](std::size_t begin, std::size_t end) {
+        held.resize(start.back());
+        heldFirst.resize(start.back());
+        ParallelChunks(parts, 1, [&](std::size_t begin, std::size_t end) {
             for (std::size_t s = begin; s < end; ++s) {
                 std::vector<std::size_t> &fill = partFill[s];
-                for (std::size_t p = part(s); p < part(s + 1); ++p) {
-                    const auto [i, j] = pairs[p];
+                for (const auto &[i, j] : pairsOf[s]) {
                     const std::size_t k = fill[static_cast<std::size_t>(j)]++;
                     held[k] = i;
                     const auto &points = figures[static_cast<std::size_t>(i)].points;
@@ -337,9 +369,9 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         // Each figure's containers all come from its own run, in list order;
         // a container's figures are in list order, so a share of the run's
         // figures finds its own in each container by a search.
-        ParallelChunks(next - first, ChunkFigures, [&](std::size_t begin, std::size_t end) {
-            const int low = static_cast<int>(first + begin);
-            const int high = static_cast<int>(first + end);
+        ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
+            const int low = static_cast<int>(begin);
+            const int high = static_cast<int>(end);
             for (std::size_t j = 0; j < figures.size(); ++j) {
                 const auto from = held.begin() + static_cast<std::ptrdiff_t>(start[j]);
                 const auto to = held.begin() + static_cast<std::ptrdiff_t>(start[j + 1]);
