@@ -209,9 +209,11 @@ constexpr std::size_t BatchPairs = std::size_t {1} << 24;
 // The pairs are gathered and put in container order in up to this many
 // parts at once, a part for every so many figures.
 constexpr std::size_t SortParts = 8;
-constexpr std::size_t PartFigures = 2048;
-// Each thread takes at least this many figures' containers into their lists.
+constexpr std::size_t PartFigures = 16384;
+// Each thread takes at least this many figures' containers into their lists,
+// once a run has this many pairs.
 constexpr std::size_t ChunkFigures = 256;
+constexpr std::size_t SharedPairs = std::size_t {1} << 18;
 
 // For every figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
@@ -369,7 +371,8 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         // Each figure's containers all come from its own run, in list order;
         // a container's figures are in list order, so a share of the run's
         // figures finds its own in each container by a search.
-        ParallelChunks(figures.size(), ChunkFigures, [&](std::size_t begin, std::size_t end) {
+        const std::size_t grain = held.size() >= SharedPairs ? ChunkFigures : figures.size();
+        ParallelChunks(figures.size(), grain, [&](std::size_t begin, std::size_t end) {
             const int low = static_cast<int>(begin);
             const int high = static_cast<int>(end);
             for (std::size_t j = 0; j < figures.size(); ++j) {
