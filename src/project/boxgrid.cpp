@@ -8,6 +8,13 @@ namespace {
 constexpr std::int64_t LargeBoxCells = 64;
 } // namespace
 
+std::int64_t CellSideForCount(const PlanBox &span, std::int64_t count)
+{
+    const long double w = static_cast<long double>(span.maxX - span.minX) + 1;
+    const long double h = static_cast<long double>(span.maxY - span.minY) + 1;
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h / count))));
+}
+
 BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
     : m_stamp(boxes.size(), 0)
 {
@@ -24,9 +31,7 @@ BoxGrid::BoxGrid(const std::vector<PlanBox> &boxes)
         return;
     m_originX = all.minX;
     m_originY = all.minY;
-    const long double w = static_cast<long double>(all.maxX - all.minX) + 1;
-    const long double h = static_cast<long double>(all.maxY - all.minY) + 1;
-    m_cellSize = std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h / count))));
+    m_cellSize = CellSideForCount(all, count);
     for (;;) {
         m_columns = (all.maxX - all.minX) / m_cellSize + 1;
         m_rows = (all.maxY - all.minY) / m_cellSize + 1;

@@ -31,6 +31,10 @@ struct PlanBox
     }
 };
 
+// The side of square cells over the span that hold about one of `count`
+// items each (at least 1).
+std::int64_t CellSideForCount(const PlanBox &span, std::int64_t count);
+
 // Squared distance between two boxes (0 when they overlap or touch).
 inline std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b)
 {

@@ -179,10 +179,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
         return;
     m_originX = span.minX;
     m_originY = span.minY;
-    const long double w = static_cast<long double>(span.maxX - span.minX) + 1;
-    const long double h = static_cast<long double>(span.maxY - span.minY) + 1;
-    m_cell = std::max<std::int64_t>(
-        {1, 2 * m_reach, static_cast<std::int64_t>(std::ceil(std::sqrt(w * h / count)))});
+    m_cell = std::max<std::int64_t>(2 * m_reach, CellSideForCount(span, count));
     for (;;) {
         m_columns = (span.maxX - span.minX) / m_cell + 1;
         m_rows = (span.maxY - span.minY) / m_cell + 1;
