@@ -6,9 +6,13 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <span>
 
 bool SameFigure(const tfigura &a, const tfigura &b)
 {
@@ -215,7 +219,7 @@ constexpr std::size_t PartFigures = 16384;
 constexpr std::size_t ChunkFigures = 256;
 constexpr std::size_t SharedPairs = std::size_t {1} << 18;
 
-// For every figure, the figures it lies inside, in list order. Only boxes
+// For every closed figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate. The pairs
 // of a run of figures are then tested container by container, so that a
@@ -281,6 +285,9 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                     if (stop.requested())
                         return;
                     const tfigura &f = figures[cursor[s]];
+                    // Open figures hold nothing; theirs are found by LeafContainers.
+                    if (f.open)
+                        continue;
                     candidates.clear();
                     grids[s].query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
                     for (int j : candidates) {
@@ -389,6 +396,452 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     return inside;
 }
 
+// The closed figures whose boxes reach each cell of a coarse grid, each
+// cell's in list order. A figure's containers all hold its least corner, so
+// the cell of that corner lists every one of them, in the order the passes
+// take them.
+class ContainerCells
+{
+public:
+    // At most about `budget` entries: outlines spanning the whole sheet are
+    // in every cell, so their cells grow until they fit.
+    ContainerCells(const std::vector<PlanBox> &boxes, std::int64_t budget)
+    {
+        std::int64_t count = 0;
+        for (const PlanBox &b : boxes) {
+            if (b.empty())
+                continue;
+            m_span.add(b.minX, b.minY);
+            m_span.add(b.maxX, b.maxY);
+            ++count;
+        }
+        if (count == 0)
+            return;
+        m_side = CellSideForCount(m_span, count);
+        for (;;) {
+            m_columns = (m_span.maxX - m_span.minX) / m_side + 1;
+            m_rows = (m_span.maxY - m_span.minY) / m_side + 1;
+            std::int64_t entries = 0;
+            for (const PlanBox &b : boxes) {
+                if (!b.empty())
+                    entries += (column(b.maxX) - column(b.minX) + 1) * (row(b.maxY) - row(b.minY) + 1);
+            }
+            if (entries <= budget || m_columns * m_rows == 1)
+                break;
+            m_side *= 2;
+        }
+        m_start.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
+        const auto cover = [&](auto &&visit) {
+            for (std::size_t k = 0; k < boxes.size(); ++k) {
+                const PlanBox &b = boxes[k];
+                if (b.empty())
+                    continue;
+                for (std::int64_t r = row(b.minY); r <= row(b.maxY); ++r) {
+                    for (std::int64_t c = column(b.minX); c <= column(b.maxX); ++c)
+                        visit(static_cast<std::size_t>(r * m_columns + c), static_cast<int>(k));
+                }
+            }
+        };
+        cover([&](std::size_t cell, int) { ++m_start[cell + 1]; });
+        for (std::size_t c = 1; c < m_start.size(); ++c)
+            m_start[c] += m_start[c - 1];
+        m_items.resize(m_start.back());
+        std::vector<std::size_t> fill(m_start.begin(), m_start.end() - 1);
+        cover([&](std::size_t cell, int k) { m_items[fill[cell]++] = k; });
+    }
+
+    static constexpr std::size_t NoCell = ~std::size_t {0};
+
+    std::size_t cellCount() const { return m_start.empty() ? 0 : m_start.size() - 1; }
+    // The cell of a point, NoCell where no closed figure's box reaches.
+    std::size_t cellOf(std::int64_t x, std::int64_t y) const
+    {
+        if (m_start.empty() || x < m_span.minX || x > m_span.maxX || y < m_span.minY || y > m_span.maxY)
+            return NoCell;
+        return static_cast<std::size_t>(row(y) * m_columns + column(x));
+    }
+    std::size_t begin(std::size_t cell) const { return m_start[cell]; }
+    std::size_t end(std::size_t cell) const { return m_start[cell + 1]; }
+    // The closed figures whose boxes may hold the cell's points, in list order.
+    std::span<const int> items(std::size_t cell) const
+    {
+        return {m_items.data() + m_start[cell], m_items.data() + m_start[cell + 1]};
+    }
+    std::size_t size() const { return m_items.size(); }
+
+private:
+    std::int64_t column(std::int64_t x) const { return (x - m_span.minX) / m_side; }
+    std::int64_t row(std::int64_t y) const { return (y - m_span.minY) / m_side; }
+
+    PlanBox m_span;
+    std::int64_t m_side = 1;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::vector<std::size_t> m_start;
+    std::vector<int> m_items;
+};
+
+// The depths of the figures as the passes over the closed figures change
+// them: their values when a pass starts, then each change with the list
+// place of the figure being worked when it was made.
+struct DepthChange
+{
+    std::size_t position = 0;
+    int figure = 0;
+    std::int32_t depth = 0;
+};
+struct PassDepths
+{
+    std::vector<std::int32_t> start;
+    std::vector<DepthChange> changes;
+};
+
+// Each cell's closed figures split by the depth they end a pass with, each
+// level's in list order. Depths only grow, so no figure is deeper than its
+// level at any time of the pass: a walk that needs figures deeper than its
+// container's depth reads only the levels above it.
+class CellLevels
+{
+public:
+    struct Run
+    {
+        std::int32_t level = 0;
+        std::uint32_t size = 0;
+    };
+
+    CellLevels(const ContainerCells &cells, const std::vector<std::int32_t> &levelOf)
+        : m_items(cells.size())
+        , m_runs(cells.size())
+        , m_runCount(cells.cellCount(), 0)
+    {
+        ParallelChunksByWeight(
+            cells.cellCount(), [&](std::size_t c) { return cells.end(c) - cells.begin(c) + 1; }, 1U << 16,
+            [&](std::size_t first, std::size_t last) {
+                std::vector<std::uint32_t> count;
+                for (std::size_t c = first; c < last; ++c) {
+                    const std::span<const int> items = cells.items(c);
+                    std::int32_t top = 0;
+                    for (const int j : items)
+                        top = std::max(top, levelOf[static_cast<std::size_t>(j)]);
+                    count.assign(static_cast<std::size_t>(top) + 2, 0);
+                    for (const int j : items)
+                        ++count[static_cast<std::size_t>(levelOf[static_cast<std::size_t>(j)]) + 1];
+                    std::size_t runs = cells.begin(c);
+                    for (std::size_t level = 0; level <= static_cast<std::size_t>(top); ++level) {
+                        if (count[level + 1] != 0)
+                            m_runs[runs++] = Run {static_cast<std::int32_t>(level), count[level + 1]};
+                        count[level + 1] += count[level];
+                    }
+                    m_runCount[c] = static_cast<std::uint32_t>(runs - cells.begin(c));
+                    // In list order within each level: the items come in list order.
+                    for (const int j : items)
+                        m_items[cells.begin(c)
+                                + count[static_cast<std::size_t>(levelOf[static_cast<std::size_t>(j)])]++]
+                            = j;
+                }
+            });
+    }
+
+    std::span<const Run> runs(const ContainerCells &cells, std::size_t cell) const
+    {
+        return {m_runs.data() + cells.begin(cell), m_runCount[cell]};
+    }
+    const int *items(const ContainerCells &cells, std::size_t cell) const
+    {
+        return m_items.data() + cells.begin(cell);
+    }
+
+private:
+    std::vector<int> m_items;
+    std::vector<Run> m_runs;
+    std::vector<std::uint32_t> m_runCount;
+};
+
+// Leaves per thread's share, and how often a share looks at the stop.
+constexpr std::size_t LeafGrain = 2048;
+constexpr std::size_t LeafStopEvery = 256;
+
+// The adoptions of the open figures. Nothing lies inside an open figure, so
+// none of them moves a closed figure's depth or container: the closed
+// figures' passes ran alone, and each open figure now takes the passes it
+// would have taken among them, reading the closed figures' depths as they
+// stood when the pass reached its place in the list. The passes go on while
+// a closed or an open figure still changes, as the passes over all did.
+// Containers are found from the grid cell of the figure's least corner, in
+// list order; those no deeper than the figure's container are passed over
+// untested, and the walk ends at a container of the greatest depth there is.
+void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes,
+                    std::int32_t &maxDepth, const PlanStop &stop)
+{
+    const std::size_t n = figures.size();
+    std::vector<std::size_t> leaves;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (figures[k].open)
+            leaves.push_back(k);
+    }
+    std::vector<PlanBox> boxes(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const tfigura &f = figures[k];
+        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
+            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
+    }
+    const ContainerCells cells(
+        boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
+    if (leaves.empty() || passes.empty())
+        return;
+
+    // A container's spans and raster are made by the first thread that needs
+    // them, once it has been tested often enough for them to pay off.
+    const auto uses = std::make_unique<std::atomic<std::uint32_t>[]>(n);
+    const auto spansMade = std::make_unique<std::once_flag[]>(n);
+    const auto rasterMade = std::make_unique<std::once_flag[]>(n);
+    std::vector<std::unique_ptr<EdgeSpans>> spans(n);
+    std::vector<std::unique_ptr<ParityRaster>> rasters(n);
+    const auto inside = [&](std::size_t i, std::size_t j) {
+        const std::uint32_t use = uses[j].fetch_add(1, std::memory_order_relaxed) + 1;
+        const auto &points = figures[j].points;
+        if (use >= RasterQueries) {
+            std::call_once(rasterMade[j], [&] {
+                if (ParityRaster::Fits(points))
+                    rasters[j] = std::make_unique<ParityRaster>(points);
+            });
+            const auto &own = figures[i].points;
+            if (rasters[j] && !own.empty() && own.size() != points.size()) {
+                const int side = rasters[j]->side(own[0]);
+                if (side >= 0)
+                    return side == 1;
+            }
+        }
+        const EdgeSpans *spansOfJ = nullptr;
+        if (points.size() >= SpannedPoints && use >= SpannedQueries) {
+            std::call_once(spansMade[j], [&] { spans[j] = std::make_unique<EdgeSpans>(points); });
+            spansOfJ = spans[j].get();
+        }
+        return FigureInside(figures, static_cast<int>(i), static_cast<int>(j), spansOfJ);
+    };
+
+    std::vector<int> container(n, -1);
+    std::vector<std::int32_t> adoptions(n, 0);
+    std::mutex adoptionsHeld;
+    // Within a pass, a closed figure the pass has not reached yet still has
+    // the depth it started the pass with, unless a change made before the
+    // leaf's place reached it; one the pass has passed is no deeper than it
+    // ends the pass. The walk reads the levels by those depths on each side
+    // of the leaf's place, and the figures changed ahead of their place
+    // besides.
+    std::unique_ptr<CellLevels> startLevels = std::make_unique<CellLevels>(cells, passes.front().start);
+    // The places of each pass's first and last change, the passes after the
+    // closed figures' last one changing nothing.
+    std::vector<std::size_t> changedFrom(passes.size() + 1, n);
+    std::vector<std::size_t> changedUntil(passes.size() + 1, 0);
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        for (const DepthChange &change : passes[p].changes) {
+            changedFrom[p] = std::min(changedFrom[p], change.position);
+            changedUntil[p] = std::max(changedUntil[p], change.position + 1);
+        }
+    }
+    for (std::size_t pass = 0;; ++pass) {
+        const PassDepths &state = passes[std::min(pass, passes.size() - 1)];
+        const bool closedChanged = pass + 1 < passes.size();
+        std::unique_ptr<CellLevels> endLevels
+            = closedChanged ? std::make_unique<CellLevels>(cells, passes[pass + 1].start) : nullptr;
+        const CellLevels &before = endLevels ? *endLevels : *startLevels;
+        const CellLevels &after = *startLevels;
+        if (stop.requested())
+            return;
+        const std::int32_t deepestAtStart = *std::max_element(state.start.begin(), state.start.end());
+        std::atomic<bool> leafChanged {false};
+        if (pass > 0 && changedUntil[std::min(pass - 1, passes.size())] == 0
+            && changedFrom[std::min(pass, passes.size())] == n)
+            break; // no depth moved since the last pass: this one can change nothing
+
+        // The closed figures this pass changes, by list place, with the place
+        // of their last change.
+        std::vector<std::pair<int, std::size_t>> lastChanged;
+        for (const DepthChange &change : state.changes)
+            lastChanged.emplace_back(change.figure, change.position);
+        std::sort(lastChanged.begin(), lastChanged.end());
+        for (std::size_t k = 0; k + 1 < lastChanged.size();) {
+            if (lastChanged[k].first == lastChanged[k + 1].first)
+                lastChanged.erase(lastChanged.begin() + static_cast<std::ptrdiff_t>(k));
+            else
+                ++k;
+        }
+        ParallelChunks(leaves.size(), LeafGrain, [&](std::size_t begin, std::size_t end) {
+            std::vector<std::int32_t> depth = state.start;
+            std::int32_t deepest = deepestAtStart;
+            auto change = state.changes.begin();
+            auto passed = lastChanged.begin();
+            std::vector<std::int32_t> counts(n, 0);
+            // The figures whose depth now is not the level they are listed
+            // at: those after the leaf's place changed before it, and those
+            // before it that change again after it.
+            std::vector<int> ahead;
+            std::vector<std::pair<int, std::size_t>> behind;
+            std::vector<int> odd;
+            bool changed = false;
+            for (std::size_t t = begin; t < end; ++t) {
+                if ((t - begin) % LeafStopEvery == 0 && stop.requested())
+                    return;
+                const std::size_t i = leaves[t];
+                const int place = static_cast<int>(i);
+                std::erase_if(ahead, [&](int k) { return k < place; });
+                for (; change != state.changes.end() && change->position < i; ++change) {
+                    depth[static_cast<std::size_t>(change->figure)] = change->depth;
+                    deepest = std::max(deepest, change->depth);
+                    const auto next = std::lower_bound(ahead.begin(), ahead.end(), change->figure);
+                    if (change->figure > place && (next == ahead.end() || *next != change->figure))
+                        ahead.insert(next, change->figure);
+                }
+                for (; passed != lastChanged.end() && passed->first < place; ++passed)
+                    behind.push_back(*passed);
+                std::erase_if(behind, [&](const std::pair<int, std::size_t> &k) { return k.second < i; });
+                // With the depths as the last pass saw them here, the last
+                // pass left the figure in the deepest container it has.
+                if (pass > 0 && i >= changedUntil[std::min(pass - 1, passes.size())]
+                    && i < changedFrom[std::min(pass, passes.size())])
+                    continue;
+                const tfigura &fi = figures[i];
+                int c = container[i];
+                if (c != -1 && depth[static_cast<std::size_t>(c)] >= deepest)
+                    continue;
+                const std::size_t cell = cells.cellOf(fi.minX, fi.minY);
+                if (cell == ContainerCells::NoCell)
+                    continue;
+                const auto holds = [&](int j) {
+                    return BoxStrictlyInside(fi, boxes[static_cast<std::size_t>(j)])
+                        && inside(i, static_cast<std::size_t>(j));
+                };
+                // The first container, in list order, of a figure that has none.
+                int from = -1;
+                if (c == -1) {
+                    for (const int j : cells.items(cell)) {
+                        if (holds(j)) {
+                            c = j;
+                            ++counts[static_cast<std::size_t>(j)];
+                            break;
+                        }
+                    }
+                    if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest)
+                        from = c;
+                }
+                if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest) {
+                    // The pass adopts, in list order, each container deeper
+                    // than all before it: the first of each depth that comes
+                    // before the first of every greater depth. Depth by depth
+                    // from the greatest, each first is looked for only before
+                    // the earliest found so far.
+                    const std::int32_t floor = depth[static_cast<std::size_t>(c)];
+                    odd.clear();
+                    for (const int k : ahead)
+                        odd.push_back(k);
+                    for (const auto &k : behind)
+                        odd.push_back(k.first);
+                    std::erase_if(odd, [&](int k) {
+                        return k <= from || depth[static_cast<std::size_t>(k)] <= floor
+                            || boxes[static_cast<std::size_t>(k)].empty();
+                    });
+                    std::sort(odd.begin(), odd.end());
+                    const auto beforeRuns = before.runs(cells, cell);
+                    const auto afterRuns = after.runs(cells, cell);
+                    std::int32_t top = floor;
+                    for (const int k : odd)
+                        top = std::max(top, depth[static_cast<std::size_t>(k)]);
+                    if (!beforeRuns.empty())
+                        top = std::max(top, beforeRuns.back().level);
+                    if (!afterRuns.empty())
+                        top = std::max(top, afterRuns.back().level);
+                    // Where in each list its run of a level starts.
+                    const auto runOf = [&](const CellLevels &levels, std::span<const CellLevels::Run> runs,
+                                           std::int32_t level) -> std::span<const int> {
+                        const int *at = levels.items(cells, cell);
+                        for (const CellLevels::Run run : runs) {
+                            if (run.level == level)
+                                return {at, run.size};
+                            at += run.size;
+                        }
+                        return {};
+                    };
+                    int limit = std::numeric_limits<int>::max();
+                    int deepestFound = -1;
+                    for (std::int32_t level = top; level > floor; --level) {
+                        // This level's figures in list order: the listed ones
+                        // and the odd ones now at this depth.
+                        const std::span<const int> early = runOf(before, beforeRuns, level);
+                        const std::span<const int> late = runOf(after, afterRuns, level);
+                        const int *e = std::upper_bound(early.data(), early.data() + early.size(), from);
+                        const int *eEnd = std::lower_bound(e, early.data() + early.size(), place);
+                        const int *l
+                            = std::upper_bound(late.data(), late.data() + late.size(), std::max(from, place));
+                        const int *lEnd = late.data() + late.size();
+                        auto o = odd.begin();
+                        const auto next = [&]() -> int {
+                            for (;;) {
+                                while (o != odd.end() && depth[static_cast<std::size_t>(*o)] != level)
+                                    ++o;
+                                int listed = std::numeric_limits<int>::max();
+                                if (e != eEnd)
+                                    listed = *e;
+                                else if (l != lEnd)
+                                    listed = *l;
+                                // One listed at a depth it no longer has is among the odd ones.
+                                if (listed != std::numeric_limits<int>::max()
+                                    && depth[static_cast<std::size_t>(listed)] != level) {
+                                    (e != eEnd ? ++e : ++l);
+                                    continue;
+                                }
+                                if (o != odd.end() && *o < listed)
+                                    return *o++;
+                                if (listed != std::numeric_limits<int>::max())
+                                    (e != eEnd ? ++e : ++l);
+                                return listed;
+                            }
+                        };
+                        for (int j = next(); j < limit; j = next()) {
+                            if (holds(j)) {
+                                limit = j;
+                                if (deepestFound == -1)
+                                    deepestFound = j;
+                                ++counts[static_cast<std::size_t>(j)];
+                                break;
+                            }
+                        }
+                    }
+                    if (deepestFound != -1)
+                        c = deepestFound;
+                }
+                if (c != container[i]) {
+                    container[i] = c;
+                    changed = true;
+                }
+            }
+            const std::lock_guard<std::mutex> lock(adoptionsHeld);
+            for (std::size_t j = 0; j < n; ++j)
+                adoptions[j] += counts[j];
+            if (changed)
+                leafChanged = true;
+        });
+        if (stop.requested())
+            return;
+        if (!leafChanged && !closedChanged)
+            break;
+        if (endLevels)
+            startLevels = std::move(endLevels);
+    }
+
+    const std::vector<std::int32_t> &depth = passes.back().start;
+    for (std::size_t j = 0; j < n; ++j)
+        figures[j].childCount += adoptions[j];
+    for (const std::size_t i : leaves) {
+        tfigura &fi = figures[i];
+        fi.container = container[i];
+        if (fi.container != -1) {
+            fi.depth = depth[static_cast<std::size_t>(fi.container)] + 1;
+            maxDepth = std::max(maxDepth, fi.depth);
+        }
+    }
+}
+
 // The direction of an edge depends on its step alone. Outlines, traced
 // shapes and fine paths mostly step a few units: their directions come from
 // a table built once, the rest are worked out.
@@ -453,9 +906,12 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
 
     // The passes only ever adopt along the inside relation, so running them
     // over its pairs alone, in the same order, gives the same adoptions.
+    // These are the closed figures' passes; the open figures follow them.
     std::vector<std::set<int>> children(figures.size());
     // The depths side by side, as a pass reads one for every pair.
     std::vector<std::int32_t> depth(figures.size(), 0);
+    std::vector<PassDepths> passes;
+    std::size_t position = 0;
     std::vector<int> stack;
     const auto propagateDepth = [&](int i) {
         stack.assign(1, i);
@@ -463,6 +919,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
             const int k = stack.back();
             stack.pop_back();
             maxDepth = std::max(maxDepth, depth[k]);
+            passes.back().changes.push_back(DepthChange {position, k, depth[k]});
             for (int child : children[k]) {
                 depth[child] = figures[child].depth = depth[k] + 1;
                 stack.push_back(child);
@@ -473,7 +930,11 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     bool changed = true;
     while (changed && !stop.requested()) {
         changed = false;
+        passes.push_back(PassDepths {depth, {}});
         for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
+            if (figures[i].open)
+                continue;
+            position = i;
             // No figure i may be adopted by lies inside i, so none of their
             // depths moves while i is worked: each adoption counts at once,
             // and the depth of the last reaches i's descendants once (the
@@ -497,6 +958,9 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
             changed = true;
         }
     }
+    if (stop.requested())
+        return;
+    LeafContainers(figures, passes, maxDepth, stop);
 }
 
 void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)

@@ -6,6 +6,7 @@
 #include "project/edgespans.h"
 #include "reference_planner.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -188,6 +189,46 @@ TEST(CoWCzym, ContainersTestedForManyFiguresGiveTheAnswersOfTheFullScan)
         }
         EXPECT_GT(inSquare, 300);
         EXPECT_GT(inOutline, 300);
+    }
+}
+
+// Open figures hold nothing, so their adoptions are worked out after the
+// closed figures' passes, from the depths as each pass found them: squares
+// nested many deep in shuffled order move depths in every pass, before and
+// after the open figures' places, and thousands of open strokes are shared
+// out to threads.
+TEST(CoWCzym, OpenFiguresAmongShuffledNestedSquaresAsThePassesAdoptThem)
+{
+    for (const unsigned seed : {3U, 11U}) {
+        std::mt19937 rng(seed);
+        const auto uniform
+            = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+        std::vector<tfigura> figures;
+        for (int k = 0; k < 120; ++k) {
+            const int size = uniform(20, 900);
+            figures.push_back(Square(uniform(0, 1000 - size), uniform(0, 1000 - size), size));
+        }
+        for (int k = 0; k < 4500; ++k) {
+            const TPlotPoint a {uniform(0, 1000), uniform(0, 1000)};
+            figures.push_back(Polyline({a, {a.x + uniform(1, 30), a.y + uniform(-30, 30)}}));
+        }
+        std::shuffle(figures.begin(), figures.end(), rng);
+        std::vector<tfigura> expected = figures;
+        std::int32_t expectedDepth = 0;
+        reference::co_w_czym(expected, expectedDepth);
+        std::int32_t maxDepth = 0;
+        co_w_czym(figures, maxDepth);
+        SCOPED_TRACE(seed);
+        ASSERT_EQ(maxDepth, expectedDepth);
+        int nestedStrokes = 0;
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            ASSERT_EQ(figures[k].container, expected[k].container) << k;
+            ASSERT_EQ(figures[k].depth, expected[k].depth) << k;
+            ASSERT_EQ(figures[k].childCount, expected[k].childCount) << k;
+            nestedStrokes += figures[k].open && figures[k].depth >= 3 ? 1 : 0;
+        }
+        EXPECT_GE(maxDepth, 6);
+        EXPECT_GT(nestedStrokes, 500);
     }
 }
 
