@@ -211,9 +211,9 @@ constexpr std::size_t ChunkPoints = 65536;
 // and all its pairs at once would run to gigabytes.
 constexpr std::size_t BatchPairs = std::size_t {1} << 24;
 // The pairs are gathered and put in container order in up to this many
-// parts at once, a part for every so many figures.
+// parts at once, a part for every so many closed figures.
 constexpr std::size_t SortParts = 8;
-constexpr std::size_t PartFigures = 16384;
+constexpr std::size_t PartFigures = 1024;
 // Each thread takes at least this many figures' containers into their lists,
 // once a run has this many pairs.
 constexpr std::size_t ChunkFigures = 256;
@@ -237,13 +237,20 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     // on a grid of its own (a lookup marks what it has returned). A run takes
     // from every part until each has its share of the run's pairs; the parts
     // in order hold the run's pairs by figure.
-    const std::size_t parts = std::clamp<std::size_t>(figures.size() / PartFigures, 1, SortParts);
+    // Parts hold equal shares of the closed figures, wherever in the list
+    // they lie (a drawing's outlines may all come after its lines).
+    std::vector<std::size_t> closed;
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        if (!figures[k].open)
+            closed.push_back(k);
+    }
+    const std::size_t parts = std::clamp<std::size_t>(closed.size() / PartFigures, 1, SortParts);
     std::vector<BoxGrid> grids(parts, BoxGrid(boxes));
     std::vector<std::size_t> cursor(parts);
     std::vector<std::size_t> partEnd(parts);
     for (std::size_t s = 0; s < parts; ++s) {
-        cursor[s] = figures.size() * s / parts;
-        partEnd[s] = figures.size() * (s + 1) / parts;
+        cursor[s] = s == 0 ? 0 : closed[closed.size() * s / parts];
+        partEnd[s] = s + 1 == parts ? figures.size() : closed[closed.size() * (s + 1) / parts];
     }
     std::vector<std::vector<std::pair<int, int>>> pairsOf(parts); // (i, j), by i
     std::vector<std::vector<int>> candidatesOf(parts);
@@ -579,6 +586,8 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         if (figures[k].open)
             leaves.push_back(k);
     }
+    if (leaves.empty() || passes.empty())
+        return;
     std::vector<PlanBox> boxes(n);
     for (std::size_t k = 0; k < n; ++k) {
         const tfigura &f = figures[k];
@@ -587,7 +596,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     }
     const ContainerCells cells(
         boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
-    if (leaves.empty() || passes.empty())
+    if (cells.cellCount() == 0)
         return;
 
     // A container's spans and raster are made by the first thread that needs
@@ -598,7 +607,11 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     std::vector<std::unique_ptr<EdgeSpans>> spans(n);
     std::vector<std::unique_ptr<ParityRaster>> rasters(n);
     const auto inside = [&](std::size_t i, std::size_t j) {
-        const std::uint32_t use = uses[j].fetch_add(1, std::memory_order_relaxed) + 1;
+        // Counted only up to the raster's threshold: past it, threads only
+        // read the count and do not fight over its cache line.
+        std::uint32_t use = uses[j].load(std::memory_order_relaxed);
+        if (use < RasterQueries)
+            use = uses[j].fetch_add(1, std::memory_order_relaxed) + 1;
         const auto &points = figures[j].points;
         if (use >= RasterQueries) {
             std::call_once(rasterMade[j], [&] {
