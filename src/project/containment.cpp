@@ -201,6 +201,10 @@ constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
 // Containers tested for this many figures in one run get a parity raster.
 constexpr std::size_t RasterQueries = 1024;
+// The same for the open figures' tests, counted over all their passes: a
+// raster costs about what a hundred tests of a large outline's edges do, and
+// an outline tested this often is mostly tested many times more.
+constexpr std::size_t LeafRasterQueries = 64;
 
 // Per-figure work is shared out to threads in chunks of about this many
 // points' worth.
@@ -610,10 +614,10 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         // Counted only up to the raster's threshold: past it, threads only
         // read the count and do not fight over its cache line.
         std::uint32_t use = uses[j].load(std::memory_order_relaxed);
-        if (use < RasterQueries)
+        if (use < LeafRasterQueries)
             use = uses[j].fetch_add(1, std::memory_order_relaxed) + 1;
         const auto &points = figures[j].points;
-        if (use >= RasterQueries) {
+        if (use >= LeafRasterQueries) {
             std::call_once(rasterMade[j], [&] {
                 if (ParityRaster::Fits(points))
                     rasters[j] = std::make_unique<ParityRaster>(points);
