@@ -571,6 +571,9 @@ private:
 // Leaves per thread's share, and how often a share looks at the stop.
 constexpr std::size_t LeafGrain = 2048;
 constexpr std::size_t LeafStopEvery = 256;
+// Passes after the first look only at the figures whose depth moved since
+// the last one looked, when there are no more than this many.
+constexpr std::size_t FewMoved = 2048;
 
 // The adoptions of the open figures. Nothing lies inside an open figure, so
 // none of them moves a closed figure's depth or container: the closed
@@ -696,6 +699,25 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             std::vector<int> ahead;
             std::vector<std::pair<int, std::size_t>> behind;
             std::vector<int> odd;
+            // The closed figures whose depth moved between the last pass's
+            // look at the leaf's place and this one's: only they can be
+            // deeper now than the container the last pass left it in.
+            std::vector<std::uint32_t> moves(n, 0);
+            std::set<int> moved;
+            const auto move = [&](int k, bool in) {
+                auto &count = moves[static_cast<std::size_t>(k)];
+                if (in && count++ == 0)
+                    moved.insert(k);
+                else if (!in && --count == 0)
+                    moved.erase(k);
+            };
+            const std::vector<DepthChange> *previous
+                = pass > 0 && pass - 1 < passes.size() ? &passes[pass - 1].changes : nullptr;
+            auto earlier = previous ? previous->begin() : state.changes.end();
+            if (previous) {
+                for (const DepthChange &change : *previous)
+                    move(change.figure, true);
+            }
             bool changed = false;
             for (std::size_t t = begin; t < end; ++t) {
                 if ((t - begin) % LeafStopEvery == 0 && stop.requested())
@@ -703,7 +725,11 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 const std::size_t i = leaves[t];
                 const int place = static_cast<int>(i);
                 std::erase_if(ahead, [&](int k) { return k < place; });
+                for (; previous && earlier != previous->end() && earlier->position < i; ++earlier)
+                    move(earlier->figure, false);
                 for (; change != state.changes.end() && change->position < i; ++change) {
+                    if (previous)
+                        move(change->figure, true);
                     depth[static_cast<std::size_t>(change->figure)] = change->depth;
                     deepest = std::max(deepest, change->depth);
                     const auto next = std::lower_bound(ahead.begin(), ahead.end(), change->figure);
@@ -720,11 +746,31 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                     continue;
                 const tfigura &fi = figures[i];
                 int c = container[i];
+                // The first pass looked at every box holding the figure.
+                if (pass > 0 && c == -1)
+                    continue;
                 if (c != -1 && depth[static_cast<std::size_t>(c)] >= deepest)
                     continue;
                 const std::size_t cell = cells.cellOf(fi.minX, fi.minY);
                 if (cell == ContainerCells::NoCell)
                     continue;
+                if (pass > 0 && moved.size() <= FewMoved) {
+                    for (const int j : moved) {
+                        const auto uj = static_cast<std::size_t>(j);
+                        if (depth[uj] <= depth[static_cast<std::size_t>(c)] || boxes[uj].empty()
+                            || !BoxStrictlyInside(fi, boxes[uj]) || !inside(i, uj))
+                            continue;
+                        c = j;
+                        ++counts[uj];
+                        if (depth[uj] >= deepest)
+                            break;
+                    }
+                    if (c != container[i]) {
+                        container[i] = c;
+                        changed = true;
+                    }
+                    continue;
+                }
                 const auto holds = [&](int j) {
                     return BoxStrictlyInside(fi, boxes[static_cast<std::size_t>(j)])
                         && inside(i, static_cast<std::size_t>(j));
