@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -251,26 +254,17 @@ bool VertexGrid::nearOther(int f, TPlotPoint p) const
     return found;
 }
 
-template<class Asks, class Find>
-void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, Asks &&asks, Find &&find)
+template<class FindAll, class Find>
+void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, FindAll &&findAll, Find &&find)
 {
     if (m_known[k] & known)
         return;
     // Past some tens of thousands of points asked about, the question is going
-    // over the whole drawing: every figure that may ask is answered at once,
-    // on a few threads, each writing its own figures' entries only.
+    // over the whole drawing: every figure that may ask is answered at once.
     const std::size_t before = asked;
     asked += m_figures[k].points.size() + 1;
-    if (before < ManyAsked && asked >= ManyAsked) {
-        ParallelChunksByWeight(
-            m_figures.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
-            [&](std::size_t begin, std::size_t end) {
-                for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
-                    if (m_figures[g].generatedKind != 3 && asks(g) && !(m_known[g] & known))
-                        find(g);
-                }
-            });
-    }
+    if (before < ManyAsked && asked >= ManyAsked)
+        findAll();
     if (!(m_known[k] & known))
         find(k);
 }
@@ -278,9 +272,18 @@ void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, A
 std::uint8_t VertexGrid::nearEnds(int f)
 {
     const auto k = static_cast<std::size_t>(f);
-    answer(
-        k, KnownEnds, m_endsAsked, [&](std::size_t g) { return !m_figures[g].closed; },
-        [&](std::size_t g) { findNearEnds(g); });
+    // On a few threads, each writing its own figures' entries only.
+    const auto findAll = [&] {
+        ParallelChunksByWeight(
+            m_figures.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
+            [&](std::size_t begin, std::size_t end) {
+                for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+                    if (m_figures[g].generatedKind != 3 && !m_figures[g].closed && !(m_known[g] & KnownEnds))
+                        findNearEnds(g);
+                }
+            });
+    };
+    answer(k, KnownEnds, m_endsAsked, findAll, [&](std::size_t g) { findNearEnds(g); });
     return m_nearEnds[k];
 }
 
@@ -308,7 +311,7 @@ const std::vector<std::int32_t> &VertexGrid::touchers(int f)
 {
     const auto k = static_cast<std::size_t>(f);
     answer(
-        k, KnownTouchers, m_touchersAsked, [](std::size_t) { return true; },
+        k, KnownTouchers, m_touchersAsked, [&] { findAllTouchers(); },
         [&](std::size_t g) { findTouchers(g); });
     return m_touchers[k];
 }
@@ -329,6 +332,171 @@ void VertexGrid::findTouchers(std::size_t k)
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     found.shrink_to_fit();
+}
+
+template<class Pair>
+void VertexGrid::eachNearPair(std::int64_t firstRow, std::int64_t endRow, Pair &&pair) const
+{
+    // Two vertices within the tolerance lie in one cell or in two side by
+    // side (cells are at least twice the tolerance across): each cell is
+    // paired with itself and with the four of its eight neighbours that come
+    // after it, so every pair of cells is met once.
+    const auto items = [&](std::int64_t cx, std::int64_t cy) {
+        const std::size_t c = cellIndex(cx, cy);
+        return std::pair {m_items.data() + m_cellStart[c], m_items.data() + m_cellStart[c + 1]};
+    };
+    // Coordinates differ by less than 2^33: an integer difference lies
+    // within the tolerance exactly when it lies within its whole part.
+    if (!(m_tolerance >= 0))
+        return;
+    const auto within = static_cast<std::uint64_t>(std::min(m_tolerance, 0x1p40));
+    const auto meet = [&](const Item &a, const Item *from, const Item *to) {
+        std::int32_t last = a.figure; // a run of one figure's vertices meets a once
+        for (const Item *b = from; b != to; ++b) {
+            const bool near
+                = (static_cast<std::uint64_t>(std::int64_t(b->x) - a.x + std::int64_t(within)) <= 2 * within)
+                & (static_cast<std::uint64_t>(std::int64_t(b->y) - a.y + std::int64_t(within)) <= 2 * within);
+            if (near & (b->figure != a.figure) & (b->figure != last)) {
+                last = b->figure;
+                pair(a.figure, b->figure);
+            }
+        }
+    };
+    constexpr std::int64_t Ahead[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    const auto cell = [&](std::int64_t cx, std::int64_t cy) {
+        const auto [begin, end] = items(cx, cy);
+        if (begin == end)
+            return;
+        std::pair<const Item *, const Item *> ahead[4];
+        std::size_t n = 0;
+        for (const auto &d : Ahead) {
+            const std::int64_t nx = cx + d[0];
+            const std::int64_t ny = cy + d[1];
+            if (nx >= 0 && nx < m_columns && ny < m_rows)
+                ahead[n++] = items(nx, ny);
+        }
+        for (const Item *a = begin; a != end; ++a) {
+            meet(*a, a + 1, end);
+            for (std::size_t i = 0; i < n; ++i)
+                meet(*a, ahead[i].first, ahead[i].second);
+        }
+    };
+    // Tile by tile, in the order the cells lie in memory.
+    for (std::int64_t ty = firstRow; ty < endRow; ++ty) {
+        for (std::int64_t tx = 0; tx < m_tilesAcross; ++tx) {
+            for (std::int64_t cy = ty * TileSide; cy < std::min(m_rows, (ty + 1) * TileSide); ++cy) {
+                for (std::int64_t cx = tx * TileSide; cx < std::min(m_columns, (tx + 1) * TileSide); ++cx)
+                    cell(cx, cy);
+            }
+        }
+    }
+}
+
+void VertexGrid::findAllTouchers()
+{
+    // Every vertex pair is met once, walking the cells as they lie in
+    // memory, rather than around each vertex of each figure in turn: the
+    // same cells are not fetched again for every vertex near them. Each
+    // figure's touchers go to its own run of one shared list, counted
+    // first; the drawing is cut into a few bands of tile rows, each with
+    // its own counts and its own part of every run, so no two threads ever
+    // write the same place.
+    if (m_items.empty())
+        return;
+    const std::size_t count = m_touchers.size();
+    const auto tileRows = static_cast<std::size_t>((m_rows + TileSide - 1) / TileSide);
+    const auto rowCells = static_cast<std::size_t>(m_tilesAcross * TileSide * TileSide);
+    constexpr std::size_t MostBands = 8;
+    std::vector<std::size_t> cut {0};
+    for (std::size_t b = 1; b < MostBands; ++b) {
+        const std::size_t share = m_items.size() / MostBands * b;
+        std::size_t r = cut.back();
+        while (r < tileRows && static_cast<std::size_t>(m_cellStart[r * rowCells]) < share)
+            ++r;
+        cut.push_back(r);
+    }
+    cut.push_back(tileRows);
+    const std::size_t bands = cut.size() - 1;
+    const auto overBands = [&](auto &&pairIn) {
+        ParallelChunks(bands, 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t b = begin; b < end; ++b) {
+                auto pair = pairIn(b);
+                for (std::size_t r = cut[b]; r < cut[b + 1] && !m_stop.requested(); ++r)
+                    eachNearPair(static_cast<std::int64_t>(r), static_cast<std::int64_t>(r) + 1, pair);
+            }
+        });
+    };
+    // Counted in 32 bits, against the sum in 64 that no count can pass.
+    std::vector<std::vector<std::uint32_t>> at(bands, std::vector<std::uint32_t>(count, 0));
+    struct alignas(64) Sum // one cache line each: the threads add to them all the time
+    {
+        std::uint64_t value = 0;
+    };
+    std::vector<Sum> emitted(bands);
+    overBands([&](std::size_t band) {
+        return [&counts = at[band], &sum = emitted[band].value](std::int32_t a, std::int32_t b) {
+            ++counts[static_cast<std::size_t>(a)];
+            ++counts[static_cast<std::size_t>(b)];
+            sum += 2;
+        };
+    });
+    if (m_stop.requested())
+        return;
+    // Many figures through one point meet each other pairwise: a list of
+    // every pair would outgrow the grid many times over, where the figures
+    // asked one by one each keep only their own distinct touchers.
+    std::uint64_t total = 0;
+    for (const Sum &sum : emitted)
+        total += sum.value;
+    if (total > std::min<std::uint64_t>(8 * m_items.size() + 65536, UINT32_MAX)) {
+        findEachTouchers();
+        return;
+    }
+    // Counts become where each band writes: figure by figure, band by band.
+    std::vector<std::uint32_t> start(count + 1, 0);
+    std::uint32_t next = 0;
+    for (std::size_t g = 0; g < count; ++g) {
+        start[g] = next;
+        for (std::size_t band = 0; band < bands; ++band)
+            next += std::exchange(at[band][g], next);
+    }
+    start[count] = next;
+    // Left unset: the second walk writes every entry.
+    const auto met = std::make_unique_for_overwrite<std::int32_t[]>(total);
+    overBands([&](std::size_t band) {
+        return [&place = at[band], &met](std::int32_t a, std::int32_t b) {
+            met[place[static_cast<std::size_t>(a)]++] = b;
+            met[place[static_cast<std::size_t>(b)]++] = a;
+        };
+    });
+    if (m_stop.requested())
+        return;
+    ParallelChunksByWeight(
+        count, [&](std::size_t g) { return std::size_t {start[g + 1] - start[g]} + 1; }, 65536,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+                if (m_figures[g].generatedKind == 3 || (m_known[g] & KnownTouchers))
+                    continue;
+                std::int32_t *first = met.get() + start[g];
+                std::int32_t *last = met.get() + start[g + 1];
+                std::sort(first, last);
+                m_touchers[g].assign(first, std::unique(first, last));
+                m_known[g] |= KnownTouchers;
+            }
+        });
+}
+
+void VertexGrid::findEachTouchers()
+{
+    // On a few threads, each writing its own figures' entries only.
+    ParallelChunksByWeight(
+        m_touchers.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+                if (m_figures[g].generatedKind != 3 && !(m_known[g] & KnownTouchers))
+                    findTouchers(g);
+            }
+        });
 }
 
 FigureIndexes::FigureIndexes(const std::vector<tfigura> &figures)

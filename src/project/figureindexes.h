@@ -116,10 +116,18 @@ private:
     bool nearOther(int f, TPlotPoint p) const;
     void findNearEnds(std::size_t k);
     void findTouchers(std::size_t k);
+    void findAllTouchers();
+    void findEachTouchers();
+    // Calls pair(a, b) once for every two vertices of different figures a
+    // and b within the tolerance in x and in y whose first lies in the tile
+    // rows [firstRow, endRow).
+    template<class Pair> void eachNearPair(std::int64_t firstRow, std::int64_t endRow, Pair &&pair) const;
     // Answers figure k's question (`known` the bit saying it is answered)
-    // with find(k); `asked` counts the points of the figures that asked it.
-    template<class Asks, class Find>
-    void answer(std::size_t k, std::uint8_t known, std::size_t &asked, Asks &&asks, Find &&find);
+    // with find(k), or all figures' at once with findAll() once the
+    // question goes over the whole drawing; `asked` counts the points of the
+    // figures that asked it.
+    template<class FindAll, class Find>
+    void answer(std::size_t k, std::uint8_t known, std::size_t &asked, FindAll &&findAll, Find &&find);
 
     PlanStop m_stop;
     static constexpr std::size_t ManyAsked = std::size_t {1} << 16;

@@ -171,6 +171,12 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     }
     std::vector<std::size_t> passed(figures.size(), 0); // touchers joined already, from the front
     std::vector<int> fresh;
+    // The pending flags side by side: the walk along a figure's touchers
+    // reads one for each, and a whole figure record each time would go to
+    // memory for nearly every one of them on a large drawing.
+    std::vector<std::uint8_t> pending(figures.size());
+    for (std::size_t k = 0; k < figures.size(); ++k)
+        pending[k] = figures[k].pending ? 1 : 0;
 
     // The first pending figure in list order that f touches.
     const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg) {
@@ -178,22 +184,22 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         if (indexes.fixed(f)) {
             const auto &touchers = grid.touchers(f);
             std::size_t &from = passed[static_cast<std::size_t>(f)];
-            while (from < touchers.size() && !figures[static_cast<std::size_t>(touchers[from])].pending)
+            while (from < touchers.size() && !pending[static_cast<std::size_t>(touchers[from])])
                 ++from;
             found = from < touchers.size() ? touchers[from] : -1;
         } else {
             FixedTouchers(figures, f, tolerance, grid, indexes, fresh);
-            const auto pending = std::find_if(fresh.begin(), fresh.end(), [&](int g) {
-                return figures[static_cast<std::size_t>(g)].pending;
-            });
-            found = pending != fresh.end() ? *pending : -1;
+            const auto first = std::find_if(fresh.begin(), fresh.end(),
+                                            [&](int g) { return pending[static_cast<std::size_t>(g)] != 0; });
+            found = first != fresh.end() ? *first : -1;
         }
         // A moving figure before it is tried the plain way; trying moves
         // points, so only up to the one found.
         for (int g : movable) {
             if (found >= 0 && g > found)
                 break;
-            if (g != f && figures[g].pending && FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
+            if (g != f && pending[static_cast<std::size_t>(g)]
+                && FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
                 return g;
         }
         // The grid found a vertex pair within the tolerance: they touch.
@@ -215,6 +221,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
                 child.vertexOnParent = vf;
                 child.entryVertex = vg;
                 child.pending = false;
+                pending[static_cast<std::size_t>(g)] = 0;
                 active.insert(g);
                 joinedAny = true;
                 if (g < 2)

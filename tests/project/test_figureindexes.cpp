@@ -6,6 +6,7 @@
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -24,6 +25,36 @@ std::vector<TPlotPoint> GridPoints(std::mt19937 &rng, int count, int span, std::
     for (int k = 0; k < count; ++k)
         points.push_back({offset + Uniform(rng, 0, span), offset + Uniform(rng, 0, span)});
     return points;
+}
+
+// Every figure with a vertex within the tolerance, in x and in y, of one of
+// each figure's, by a sweep along x.
+std::vector<std::vector<std::int32_t>> PlainTouchers(const std::vector<tfigura> &figures, double tolerance)
+{
+    std::vector<std::pair<TPlotPoint, std::int32_t>> vertices;
+    for (std::size_t f = 0; f < figures.size(); ++f) {
+        for (const TPlotPoint &p : figures[f].points)
+            vertices.push_back({p, static_cast<std::int32_t>(f)});
+    }
+    std::sort(vertices.begin(), vertices.end(),
+              [](const auto &a, const auto &b) { return a.first.x < b.first.x; });
+    std::vector<std::vector<std::int32_t>> touchers(figures.size());
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        for (std::size_t j = i + 1;
+             j < vertices.size() && vertices[j].first.x - vertices[i].first.x <= tolerance; ++j) {
+            const auto &[p, a] = vertices[i];
+            const auto &[q, b] = vertices[j];
+            if (a != b && std::abs(double(p.y - q.y)) <= tolerance) {
+                touchers[a].push_back(b);
+                touchers[b].push_back(a);
+            }
+        }
+    }
+    for (auto &list : touchers) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+    }
+    return touchers;
 }
 
 TEST(EdgeTree, AnswersAsTestingEveryEdge)
@@ -220,6 +251,30 @@ TEST(VertexGrid, AnswersAsTheScansOverAWholeDrawing)
     for (int f = 0; f < 3000; ++f) {
         SCOPED_TRACE(f);
         ASSERT_EQ(grid.touchers(f), std::vector<std::int32_t>(touchers[f].begin(), touchers[f].end()));
+    }
+}
+
+TEST(VertexGrid, AnswersTouchersOfACrowdedDrawingAndBetweenWholeUnits)
+{
+    // 1,500 figures of 60 points, most answered all at once: once with every
+    // figure through one spot, so that they all touch one another (far more
+    // vertex pairs than vertices), once without; the tolerance lies between
+    // whole units.
+    const double tolerance = 3.5;
+    for (const bool crowded : {true, false}) {
+        std::mt19937 rng(crowded ? 5 : 6);
+        std::vector<tfigura> figures(1500);
+        for (tfigura &f : figures) {
+            f.points = GridPoints(rng, 60, 4000, 0);
+            if (crowded)
+                f.points[0] = {2000 + Uniform(rng, 0, 3), 2000 - Uniform(rng, 0, 3)};
+        }
+        const auto plain = PlainTouchers(figures, tolerance);
+        VertexGrid grid(figures, tolerance);
+        for (int f = 0; f < 1500; ++f) {
+            SCOPED_TRACE(f);
+            ASSERT_EQ(grid.touchers(f), plain[static_cast<std::size_t>(f)]);
+        }
     }
 }
 
