@@ -199,11 +199,11 @@ private:
 // more, are searched through their spans.
 constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
-// Containers tested for this many figures in one run get a parity raster.
-constexpr std::size_t RasterQueries = 1024;
-// The same for the open figures' tests, counted over all their passes: a
-// raster costs about what a hundred tests of a large outline's edges do, and
-// an outline tested this often is mostly tested many times more.
+// Containers tested for this many figures in one run get a parity raster: a
+// raster costs about what a hundred tests of a large outline's edges do.
+constexpr std::size_t RasterQueries = 128;
+// The same for the open figures' tests, counted over all their passes: an
+// outline tested this often is mostly tested many times more.
 constexpr std::size_t LeafRasterQueries = 64;
 
 // Per-figure work is shared out to threads in chunks of about this many
@@ -573,7 +573,7 @@ constexpr std::size_t LeafGrain = 2048;
 constexpr std::size_t LeafStopEvery = 256;
 // Passes after the first look only at the figures whose depth moved since
 // the last one looked, when there are no more than this many.
-constexpr std::size_t FewMoved = 2048;
+constexpr std::size_t FewMoved = 1024;
 
 // The adoptions of the open figures. Nothing lies inside an open figure, so
 // none of them moves a closed figure's depth or container: the closed
@@ -607,35 +607,57 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         return;
 
     // A container's spans and raster are made by the first thread that needs
-    // them, once it has been tested often enough for them to pay off.
-    const auto uses = std::make_unique<std::atomic<std::uint32_t>[]>(n);
-    const auto spansMade = std::make_unique<std::once_flag[]>(n);
-    const auto rasterMade = std::make_unique<std::once_flag[]>(n);
+    // them, once it has been tested often enough for them to pay off. What a
+    // test reads of a container sits together: the tests go from container
+    // to container all over a large drawing.
+    struct Tested
+    {
+        std::atomic<std::uint32_t> uses {0};
+        std::once_flag rasterMade;
+        std::once_flag spansMade;
+        std::atomic<const ParityRaster *> raster {nullptr};
+        const EdgeSpans *spans = nullptr;
+    };
+    std::vector<Tested> tested(n);
     std::vector<std::unique_ptr<EdgeSpans>> spans(n);
     std::vector<std::unique_ptr<ParityRaster>> rasters(n);
     const auto inside = [&](std::size_t i, std::size_t j) {
+        Tested &state = tested[j];
+        const auto &own = figures[i].points;
+        if (const ParityRaster *raster = state.raster.load(std::memory_order_acquire)) {
+            if (!own.empty() && own.size() != figures[j].points.size()) {
+                const int side = raster->side(own[0]);
+                if (side >= 0)
+                    return side == 1;
+            }
+        }
         // Counted only up to the raster's threshold: past it, threads only
         // read the count and do not fight over its cache line.
-        std::uint32_t use = uses[j].load(std::memory_order_relaxed);
+        std::uint32_t use = state.uses.load(std::memory_order_relaxed);
         if (use < LeafRasterQueries)
-            use = uses[j].fetch_add(1, std::memory_order_relaxed) + 1;
+            use = state.uses.fetch_add(1, std::memory_order_relaxed) + 1;
         const auto &points = figures[j].points;
         if (use >= LeafRasterQueries) {
-            std::call_once(rasterMade[j], [&] {
-                if (ParityRaster::Fits(points))
+            std::call_once(state.rasterMade, [&] {
+                if (ParityRaster::Fits(points)) {
                     rasters[j] = std::make_unique<ParityRaster>(points);
+                    state.raster.store(rasters[j].get(), std::memory_order_release);
+                }
             });
-            const auto &own = figures[i].points;
-            if (rasters[j] && !own.empty() && own.size() != points.size()) {
-                const int side = rasters[j]->side(own[0]);
+            const ParityRaster *raster = rasters[j].get();
+            if (raster && !own.empty() && own.size() != points.size()) {
+                const int side = raster->side(own[0]);
                 if (side >= 0)
                     return side == 1;
             }
         }
         const EdgeSpans *spansOfJ = nullptr;
         if (points.size() >= SpannedPoints && use >= SpannedQueries) {
-            std::call_once(spansMade[j], [&] { spans[j] = std::make_unique<EdgeSpans>(points); });
-            spansOfJ = spans[j].get();
+            std::call_once(state.spansMade, [&] {
+                spans[j] = std::make_unique<EdgeSpans>(points);
+                state.spans = spans[j].get();
+            });
+            spansOfJ = state.spans;
         }
         return FigureInside(figures, static_cast<int>(i), static_cast<int>(j), spansOfJ);
     };
@@ -703,13 +725,13 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             // look at the leaf's place and this one's: only they can be
             // deeper now than the container the last pass left it in.
             std::vector<std::uint32_t> moves(n, 0);
-            std::set<int> moved;
+            std::vector<int> moved; // in list order
             const auto move = [&](int k, bool in) {
                 auto &count = moves[static_cast<std::size_t>(k)];
                 if (in && count++ == 0)
-                    moved.insert(k);
+                    moved.insert(std::lower_bound(moved.begin(), moved.end(), k), k);
                 else if (!in && --count == 0)
-                    moved.erase(k);
+                    moved.erase(std::lower_bound(moved.begin(), moved.end(), k));
             };
             const std::vector<DepthChange> *previous
                 = pass > 0 && pass - 1 < passes.size() ? &passes[pass - 1].changes : nullptr;
