@@ -4,7 +4,6 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -194,38 +193,89 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     m_tilesAcross = (m_columns + TileSide - 1) / TileSide;
     const std::int64_t tilesDown = (m_rows + TileSide - 1) / TileSide;
     m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
-    const auto cellOf = [&](const TPlotPoint &p) { return cellIndex(column(p.x), row(p.y)); };
-    // On a few threads, each counting and then placing its figures' vertices.
-    // Every question of the grid is answered alike whatever the order of the
-    // vertices inside a cell, so the threads place them as they come.
-    const auto points = [&](std::size_t k) { return figures[k].points.size() + 1; };
+    // Two counting sorts, each writing to few places at a time, where one
+    // straight into the cells would write all over the grid for every
+    // vertex: the vertices go first to their row of tiles, then, row by row,
+    // to their cells. Each keeps the order it is given, so a cell holds its
+    // vertices in list order. On a few threads: the figures in a few parts,
+    // then the rows.
+    const auto rows = static_cast<std::size_t>(tilesDown);
+    const auto rowCells = static_cast<std::size_t>(m_tilesAcross * TileSide * TileSide);
+    const auto tileRow = [&](const TPlotPoint &p) { return static_cast<std::size_t>(row(p.y) / TileSide); };
+    std::vector<std::size_t> part {0};
+    {
+        constexpr std::size_t MostParts = 8;
+        const std::size_t parts
+            = std::clamp<std::size_t>(static_cast<std::size_t>(count) / 65536, 1, MostParts);
+        std::size_t sum = 0;
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            sum += fixed(figures[k]) ? figures[k].points.size() : 0;
+            if (part.size() < parts && sum * parts >= static_cast<std::size_t>(count) * part.size())
+                part.push_back(k + 1);
+        }
+        part.push_back(figures.size());
+    }
+    const std::size_t parts = part.size() - 1;
     const auto eachVertex = [&](auto &&place) {
-        ParallelChunksByWeight(figures.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t k = begin; k < end && !stop.requested(); ++k) {
-                if (fixed(figures[k])) {
-                    for (const TPlotPoint &p : figures[k].points)
-                        place(p, k);
+        ParallelChunks(parts, 1, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t c = begin; c < end; ++c) {
+                for (std::size_t k = part[c]; k < part[c + 1] && !stop.requested(); ++k) {
+                    if (fixed(figures[k])) {
+                        for (const TPlotPoint &p : figures[k].points)
+                            place(c, p, k);
+                    }
                 }
             }
         });
     };
-    eachVertex([&](const TPlotPoint &p, std::size_t) {
-        std::atomic_ref(m_cellStart[cellOf(p) + 1]).fetch_add(1, std::memory_order_relaxed);
+    std::vector<std::vector<std::int32_t>> at(parts, std::vector<std::int32_t>(rows, 0));
+    eachVertex([&](std::size_t c, const TPlotPoint &p, std::size_t) { ++at[c][tileRow(p)]; });
+    if (stop.requested())
+        return;
+    std::vector<std::int32_t> rowStart(rows + 1, 0);
+    std::int32_t next = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+        rowStart[r] = next;
+        for (std::size_t c = 0; c < parts; ++c)
+            next += std::exchange(at[c][r], next);
+    }
+    rowStart[rows] = next;
+    const auto byRow = std::make_unique_for_overwrite<Item[]>(static_cast<std::size_t>(count));
+    eachVertex([&](std::size_t c, const TPlotPoint &p, std::size_t k) {
+        byRow[static_cast<std::size_t>(at[c][tileRow(p)]++)] = Item {p.x, p.y, static_cast<std::int32_t>(k)};
     });
     if (stop.requested())
         return;
-    for (std::size_t c = 1; c < m_cellStart.size(); ++c)
-        m_cellStart[c] += m_cellStart[c - 1];
-    m_items.resize(static_cast<std::size_t>(count));
-    std::vector<std::int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
-    eachVertex([&](const TPlotPoint &p, std::size_t k) {
-        const std::int32_t at = std::atomic_ref(fill[cellOf(p)]).fetch_add(1, std::memory_order_relaxed);
-        m_items[static_cast<std::size_t>(at)] = Item {p.x, p.y, static_cast<std::int32_t>(k)};
+    m_items = std::make_unique_for_overwrite<Item[]>(static_cast<std::size_t>(count));
+    const auto rowItems
+        = [&](std::size_t r) { return static_cast<std::size_t>(rowStart[r + 1] - rowStart[r]) + 1; };
+    ParallelChunksByWeight(rows, rowItems, 65536, [&](std::size_t begin, std::size_t end) {
+        std::vector<std::int32_t> inRow(rowCells + 1);
+        for (std::size_t r = begin; r < end && !stop.requested(); ++r) {
+            const std::size_t first = r * rowCells;
+            std::fill(inRow.begin(), inRow.end(), 0);
+            for (std::int32_t i = rowStart[r]; i < rowStart[r + 1]; ++i) {
+                const Item &q = byRow[static_cast<std::size_t>(i)];
+                ++inRow[cellIndex(column(q.x), row(q.y)) - first + 1];
+            }
+            inRow[0] = rowStart[r];
+            for (std::size_t c = 1; c <= rowCells; ++c)
+                inRow[c] += inRow[c - 1];
+            std::copy(inRow.begin(), inRow.end() - 1,
+                      m_cellStart.begin() + static_cast<std::ptrdiff_t>(first));
+            for (std::int32_t i = rowStart[r]; i < rowStart[r + 1]; ++i) {
+                const Item &q = byRow[static_cast<std::size_t>(i)];
+                m_items[static_cast<std::size_t>(inRow[cellIndex(column(q.x), row(q.y)) - first]++)] = q;
+            }
+        }
     });
+    m_cellStart.back() = static_cast<std::int32_t>(count);
     // Half a grid would answer with vertices that are not there: a stopped
     // grid answers that nothing is near.
-    if (stop.requested())
-        m_items.clear();
+    if (!stop.requested())
+        m_itemCount = static_cast<std::size_t>(count);
+    else
+        m_items.reset();
 }
 
 // A product instead of a division: any cell numbering that never falls as
@@ -343,7 +393,7 @@ void VertexGrid::eachNearPair(std::int64_t firstRow, std::int64_t endRow, Pair &
     // after it, so every pair of cells is met once.
     const auto items = [&](std::int64_t cx, std::int64_t cy) {
         const std::size_t c = cellIndex(cx, cy);
-        return std::pair {m_items.data() + m_cellStart[c], m_items.data() + m_cellStart[c + 1]};
+        return std::pair {m_items.get() + m_cellStart[c], m_items.get() + m_cellStart[c + 1]};
     };
     // Coordinates differ by less than 2^33: an integer difference lies
     // within the tolerance exactly when it lies within its whole part.
@@ -401,7 +451,7 @@ void VertexGrid::findAllTouchers()
     // first; the drawing is cut into a few bands of tile rows, each with
     // its own counts and its own part of every run, so no two threads ever
     // write the same place.
-    if (m_items.empty())
+    if (m_itemCount == 0)
         return;
     const std::size_t count = m_touchers.size();
     const auto tileRows = static_cast<std::size_t>((m_rows + TileSide - 1) / TileSide);
@@ -409,7 +459,7 @@ void VertexGrid::findAllTouchers()
     constexpr std::size_t MostBands = 8;
     std::vector<std::size_t> cut {0};
     for (std::size_t b = 1; b < MostBands; ++b) {
-        const std::size_t share = m_items.size() / MostBands * b;
+        const std::size_t share = m_itemCount / MostBands * b;
         std::size_t r = cut.back();
         while (r < tileRows && static_cast<std::size_t>(m_cellStart[r * rowCells]) < share)
             ++r;
@@ -448,7 +498,7 @@ void VertexGrid::findAllTouchers()
     std::uint64_t total = 0;
     for (const Sum &sum : emitted)
         total += sum.value;
-    if (total > std::min<std::uint64_t>(8 * m_items.size() + 65536, UINT32_MAX)) {
+    if (total > std::min<std::uint64_t>(8 * m_itemCount + 65536, UINT32_MAX)) {
         findEachTouchers();
         return;
     }

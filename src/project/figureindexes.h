@@ -11,6 +11,7 @@
 #include "project/planstop.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -62,11 +63,12 @@ public:
     // kept (f never moves).
     const std::vector<std::int32_t> &touchers(int f);
 
+    // Left unset when made: the grid is filled in place.
     struct Item
     {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        std::int32_t figure = 0;
+        std::int32_t x;
+        std::int32_t y;
+        std::int32_t figure;
     };
 
     // A stop leaves the grid unfinished: it serves a run that is ending.
@@ -76,7 +78,7 @@ public:
     // in y, and for a few more of the same cells.
     template<class Visit> void near(TPlotPoint p, Visit &&visit) const
     {
-        if (m_items.empty())
+        if (m_itemCount == 0)
             return;
         for (std::int64_t cy = row(p.y - m_reach); cy <= row(p.y + m_reach); ++cy) {
             for (std::int64_t cx = column(p.x - m_reach); cx <= column(p.x + m_reach); ++cx) {
@@ -112,7 +114,8 @@ private:
     std::int64_t m_rows = 0;
     std::int64_t m_tilesAcross = 0;
     std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
-    std::vector<Item> m_items;
+    std::unique_ptr<Item[]> m_items;
+    std::size_t m_itemCount = 0;
     bool nearOther(int f, TPlotPoint p) const;
     void findNearEnds(std::size_t k);
     void findTouchers(std::size_t k);
