@@ -502,17 +502,22 @@ void VertexGrid::findAllTouchers()
         findEachTouchers();
         return;
     }
-    // Counts become where each band writes: figure by figure, band by band.
-    std::vector<std::uint32_t> start(count + 1, 0);
+    // Counts become where each band writes: band after band, figure by
+    // figure, so that a band writes within a stretch of its own, where the
+    // figures of its rows lie close together; a figure's part in band b ends
+    // where the next figure's begins.
+    std::vector<std::vector<std::uint32_t>> start(bands, std::vector<std::uint32_t>(count + 1));
     std::uint32_t next = 0;
-    for (std::size_t g = 0; g < count; ++g) {
-        start[g] = next;
-        for (std::size_t band = 0; band < bands; ++band)
-            next += std::exchange(at[band][g], next);
+    for (std::size_t band = 0; band < bands; ++band) {
+        for (std::size_t g = 0; g < count; ++g) {
+            start[band][g] = next;
+            next += at[band][g];
+        }
+        start[band][count] = next;
+        std::copy(start[band].begin(), start[band].end() - 1, at[band].begin());
     }
-    start[count] = next;
     // Left unset: the second walk writes every entry.
-    const auto met = std::make_unique_for_overwrite<std::int32_t[]>(total);
+    const auto met = std::make_unique_for_overwrite<std::int32_t[]>(next);
     overBands([&](std::size_t band) {
         return [&place = at[band], &met](std::int32_t a, std::int32_t b) {
             met[place[static_cast<std::size_t>(a)]++] = b;
@@ -521,16 +526,24 @@ void VertexGrid::findAllTouchers()
     });
     if (m_stop.requested())
         return;
+    const auto metBy = [&](std::size_t g) {
+        std::size_t n = 0;
+        for (std::size_t band = 0; band < bands; ++band)
+            n += start[band][g + 1] - start[band][g];
+        return n;
+    };
     ParallelChunksByWeight(
-        count, [&](std::size_t g) { return std::size_t {start[g + 1] - start[g]} + 1; }, 65536,
+        count, [&](std::size_t g) { return metBy(g) + 1; }, 65536,
         [&](std::size_t begin, std::size_t end) {
+            std::vector<std::int32_t> run;
             for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
                 if (m_figures[g].generatedKind == 3 || (m_known[g] & KnownTouchers))
                     continue;
-                std::int32_t *first = met.get() + start[g];
-                std::int32_t *last = met.get() + start[g + 1];
-                std::sort(first, last);
-                m_touchers[g].assign(first, std::unique(first, last));
+                run.clear();
+                for (std::size_t band = 0; band < bands; ++band)
+                    run.insert(run.end(), met.get() + start[band][g], met.get() + start[band][g + 1]);
+                std::sort(run.begin(), run.end());
+                m_touchers[g].assign(run.begin(), std::unique(run.begin(), run.end()));
                 m_known[g] |= KnownTouchers;
             }
         });

@@ -3,8 +3,8 @@
 #include "drawing/geometry.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <set>
 
 PlanBox PointBox(const tfigura &figure)
 {
@@ -152,6 +152,60 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
     }
 }
 
+namespace {
+
+// Figure indexes in a bit each, with a bit for each word of them above:
+// the first after a given one is found in a few words, where a tree of
+// nodes would allocate for every insertion and chase pointers for every step.
+class FigureSet
+{
+public:
+    explicit FigureSet(std::size_t count)
+        : m_words((count + 63) / 64, 0)
+        , m_summary((m_words.size() + 63) / 64, 0)
+    { }
+
+    void insert(int f)
+    {
+        const auto w = static_cast<std::size_t>(f) / 64;
+        m_words[w] |= std::uint64_t {1} << (static_cast<std::size_t>(f) % 64);
+        m_summary[w / 64] |= std::uint64_t {1} << (w % 64);
+    }
+    void erase(int f)
+    {
+        const auto w = static_cast<std::size_t>(f) / 64;
+        m_words[w] &= ~(std::uint64_t {1} << (static_cast<std::size_t>(f) % 64));
+        if (m_words[w] == 0)
+            m_summary[w / 64] &= ~(std::uint64_t {1} << (w % 64));
+    }
+    // The least member above f (the first for -1), or -1 when there is none.
+    int after(int f) const
+    {
+        const auto from = static_cast<std::size_t>(f + 1);
+        std::size_t w = from / 64;
+        if (w >= m_words.size())
+            return -1;
+        if (const std::uint64_t bits = m_words[w] & (~std::uint64_t {0} << (from % 64)))
+            return static_cast<int>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
+        ++w;
+        for (std::size_t s = w / 64; s < m_summary.size(); ++s) {
+            const std::uint64_t words
+                = s == w / 64 && w % 64 != 0 ? m_summary[s] & (~std::uint64_t {0} << (w % 64)) : m_summary[s];
+            if (words) {
+                const std::size_t at = s * 64 + static_cast<std::size_t>(std::countr_zero(words));
+                return static_cast<int>(at * 64 + static_cast<std::size_t>(std::countr_zero(m_words[at])));
+            }
+        }
+        return -1;
+    }
+
+private:
+    std::vector<std::uint64_t> m_words;
+    std::vector<std::uint64_t> m_summary; // bit w: word w is not empty
+};
+
+} // namespace
+
 void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes,
                          const PlanStop &stop)
 {
@@ -160,7 +214,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     // Pending figures that move (generated ones) are looked at every time;
     // what a figure that never moves touches is found once.
     std::vector<int> movable;
-    std::set<int> active; // joined figures whose touch mark is 1
+    FigureSet active(figures.size()); // joined figures whose touch mark is 1
     for (int k = 0; k < count; ++k) {
         tfigura &f = figures[k];
         f.touchMark = 1;
@@ -210,7 +264,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
 
     for (bool joinedAny = true; joinedAny && !stop.requested();) {
         joinedAny = false;
-        int f = active.empty() ? -1 : *active.begin();
+        int f = active.after(-1);
         while (f >= 0 && !stop.requested()) {
             std::int32_t vf = 0;
             std::int32_t vg = 0;
@@ -231,8 +285,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
             }
             figures[f].touchMark = 0;
             active.erase(f);
-            const auto next = active.upper_bound(f);
-            f = next == active.end() ? -1 : *next;
+            f = active.after(f);
         }
     }
 }
