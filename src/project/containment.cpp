@@ -568,7 +568,7 @@ private:
     std::vector<std::uint32_t> m_runCount;
 };
 
-// Leaves per thread's share, and how often a share looks at the stop.
+// Leaves a thread takes at a time, and how often it looks at the stop.
 constexpr std::size_t LeafGrain = 2048;
 constexpr std::size_t LeafStopEvery = 256;
 // Passes after the first look only at the figures whose depth moved since
@@ -709,7 +709,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             else
                 ++k;
         }
-        ParallelChunks(leaves.size(), LeafGrain, [&](std::size_t begin, std::size_t end) {
+        const auto work = [&](std::size_t begin, std::size_t end) {
             std::vector<std::int32_t> depth = state.start;
             std::int32_t deepest = deepestAtStart;
             auto change = state.changes.begin();
@@ -737,8 +737,11 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 = pass > 0 && pass - 1 < passes.size() ? &passes[pass - 1].changes : nullptr;
             auto earlier = previous ? previous->begin() : state.changes.end();
             if (previous) {
-                for (const DepthChange &change : *previous)
-                    move(change.figure, true);
+                for (const DepthChange &change : *previous) {
+                    if (moves[static_cast<std::size_t>(change.figure)]++ == 0)
+                        moved.push_back(change.figure);
+                }
+                std::sort(moved.begin(), moved.end());
             }
             bool changed = false;
             for (std::size_t t = begin; t < end; ++t) {
@@ -905,6 +908,14 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 adoptions[j] += counts[j];
             if (changed)
                 leafChanged = true;
+        };
+        // The leaves' work is uneven along the list: threads take blocks of
+        // them in turn until none is left.
+        const std::size_t blocks = (leaves.size() + LeafGrain - 1) / LeafGrain;
+        std::atomic<std::size_t> nextBlock {0};
+        ParallelChunks(std::min<std::size_t>(blocks, 8), 1, [&](std::size_t, std::size_t) {
+            for (std::size_t b = nextBlock++; b < blocks && !stop.requested(); b = nextBlock++)
+                work(b * LeafGrain, std::min(leaves.size(), (b + 1) * LeafGrain));
         });
         if (stop.requested())
             return;
