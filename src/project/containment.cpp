@@ -137,7 +137,8 @@ public:
         std::vector<std::uint8_t> touched(cells, 0);
         // Per column, a toggle at the first row above each edge that the
         // column's left side crosses; the rows' running sum is the parity.
-        std::vector<std::uint8_t> toggles(static_cast<std::size_t>(m_columns * (m_rows + 1)), 0);
+        // Row by row, as the cells are, so that the sums run along memory.
+        std::vector<std::uint8_t> toggles(static_cast<std::size_t>((m_rows + 1) * m_columns), 0);
         const auto edge = [&](TPlotPoint p0, TPlotPoint p1) {
             const std::int64_t x0 = std::min(p0.x, p1.x) - m_minX;
             const std::int64_t x1 = std::max(p0.x, p1.x) - m_minX;
@@ -146,14 +147,14 @@ public:
             // A cell's points reach from its corner to just short of the next
             // column (a vertical's edges are those whose span holds x plus a
             // sliver) and up to its last row.
-            for (std::int64_t c = x0 >> m_shiftX; c <= x1 >> m_shiftX; ++c) {
-                for (std::int64_t r = y0 >> m_shiftY; r <= y1 >> m_shiftY; ++r)
+            for (std::int64_t r = y0 >> m_shiftY; r <= y1 >> m_shiftY; ++r) {
+                for (std::int64_t c = x0 >> m_shiftX; c <= x1 >> m_shiftX; ++c)
                     touched[static_cast<std::size_t>(r * m_columns + c)] = 1;
             }
             const std::int64_t width = std::int64_t {1} << m_shiftX;
             const std::int64_t firstRow = (y1 >> m_shiftY) + 1;
             for (std::int64_t c = (x0 + width - 1) >> m_shiftX; c < (x1 + width - 1) >> m_shiftX; ++c)
-                toggles[static_cast<std::size_t>(c * (m_rows + 1) + firstRow)] ^= 1;
+                toggles[static_cast<std::size_t>(firstRow * m_columns + c)] ^= 1;
         };
         const std::size_t n = points.size();
         for (std::size_t m = 0; m + 1 < n; ++m)
@@ -161,13 +162,14 @@ public:
         edge(points[0], points[n - 1]);
 
         m_cells.assign((cells + 31) / 32, 0);
-        for (std::int64_t c = 0; c < m_columns; ++c) {
-            std::uint8_t parity = 0;
-            for (std::int64_t r = 0; r < m_rows; ++r) {
-                parity ^= toggles[static_cast<std::size_t>(c * (m_rows + 1) + r)];
-                const auto cell = static_cast<std::size_t>(r * m_columns + c);
-                if (!touched[cell])
-                    m_cells[cell / 32] |= std::uint64_t(2 | parity) << (cell % 32 * 2);
+        std::vector<std::uint8_t> parity(static_cast<std::size_t>(m_columns), 0);
+        for (std::int64_t r = 0; r < m_rows; ++r) {
+            const std::size_t row = static_cast<std::size_t>(r * m_columns);
+            for (std::size_t c = 0; c < static_cast<std::size_t>(m_columns); ++c) {
+                parity[c] ^= toggles[row + c];
+                // Two bits, known and inside, where no edge comes; none elsewhere.
+                const std::uint64_t known = touched[row + c] ^ 1U;
+                m_cells[(row + c) / 32] |= (known * (2U | parity[c])) << ((row + c) % 32 * 2);
             }
         }
     }
@@ -193,6 +195,18 @@ private:
     std::int64_t m_columns = 0;
     std::int64_t m_rows = 0;
     std::vector<std::uint64_t> m_cells; // two bits a cell: known, inside
+};
+
+// What containment tests keep of a container, made when first worth it and
+// kept for all the tests of one run, closed and open figures alike.
+struct ContainerAids
+{
+    explicit ContainerAids(std::size_t count)
+        : spans(count)
+        , rasters(count)
+    { }
+    std::vector<std::unique_ptr<EdgeSpans>> spans;
+    std::vector<std::unique_ptr<ParityRaster>> rasters;
 };
 
 // Containers of this many points and more, tested for this many figures and
@@ -229,8 +243,11 @@ constexpr std::size_t SharedPairs = std::size_t {1} << 18;
 // of a run of figures are then tested container by container, so that a
 // container's edges stay at hand while every figure that may lie in it is
 // tested.
-std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, const PlanStop &stop)
+std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, ContainerAids &aids,
+                                             const PlanStop &stop)
 {
+    std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
+    std::vector<std::unique_ptr<ParityRaster>> &rasters = aids.rasters;
     std::vector<PlanBox> boxes(figures.size());
     for (std::size_t k = 0; k < figures.size(); ++k) {
         const tfigura &f = figures[k];
@@ -261,8 +278,6 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     std::vector<std::vector<int>> inside(figures.size());
     // A container's edges by their spans, once it has been tested often
     // enough to pay off; kept from one run of figures to the next.
-    std::vector<std::unique_ptr<EdgeSpans>> spans(figures.size());
-    std::vector<std::unique_ptr<ParityRaster>> rasters(figures.size());
     std::vector<std::uint8_t> rasterless(figures.size(), 0);
     std::vector<std::size_t> start(figures.size() + 1);
     std::vector<int> held;
@@ -584,7 +599,7 @@ constexpr std::size_t FewMoved = 1024;
 // Containers are found from the grid cell of the figure's least corner, in
 // list order; those no deeper than the figure's container are passed over
 // untested, and the walk ends at a container of the greatest depth there is.
-void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes,
+void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes, ContainerAids &aids,
                     std::int32_t &maxDepth, const PlanStop &stop)
 {
     const std::size_t n = figures.size();
@@ -619,8 +634,11 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         const EdgeSpans *spans = nullptr;
     };
     std::vector<Tested> tested(n);
-    std::vector<std::unique_ptr<EdgeSpans>> spans(n);
-    std::vector<std::unique_ptr<ParityRaster>> rasters(n);
+    std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
+    std::vector<std::unique_ptr<ParityRaster>> &rasters = aids.rasters;
+    // The rasters the closed figures' tests made serve from the first test.
+    for (std::size_t j = 0; j < n; ++j)
+        tested[j].raster.store(rasters[j].get(), std::memory_order_relaxed);
     const auto inside = [&](std::size_t i, std::size_t j) {
         Tested &state = tested[j];
         const auto &own = figures[i].points;
@@ -639,7 +657,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         const auto &points = figures[j].points;
         if (use >= LeafRasterQueries) {
             std::call_once(state.rasterMade, [&] {
-                if (ParityRaster::Fits(points)) {
+                if (!rasters[j] && ParityRaster::Fits(points)) {
                     rasters[j] = std::make_unique<ParityRaster>(points);
                     state.raster.store(rasters[j].get(), std::memory_order_release);
                 }
@@ -654,7 +672,8 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         const EdgeSpans *spansOfJ = nullptr;
         if (points.size() >= SpannedPoints && use >= SpannedQueries) {
             std::call_once(state.spansMade, [&] {
-                spans[j] = std::make_unique<EdgeSpans>(points);
+                if (!spans[j])
+                    spans[j] = std::make_unique<EdgeSpans>(points);
                 state.spans = spans[j].get();
             });
             spansOfJ = state.spans;
@@ -996,7 +1015,8 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
         f.container = -1;
         f.childCount = 0;
     }
-    const std::vector<std::vector<int>> inside = InsideRelation(figures, stop);
+    ContainerAids aids(figures.size());
+    const std::vector<std::vector<int>> inside = InsideRelation(figures, aids, stop);
     if (stop.requested())
         return;
 
@@ -1056,7 +1076,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     }
     if (stop.requested())
         return;
-    LeafContainers(figures, passes, maxDepth, stop);
+    LeafContainers(figures, passes, aids, maxDepth, stop);
 }
 
 void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)
