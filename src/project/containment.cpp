@@ -588,7 +588,7 @@ constexpr std::size_t LeafGrain = 2048;
 constexpr std::size_t LeafStopEvery = 256;
 // Passes after the first look only at the figures whose depth moved since
 // the last one looked, when there are no more than this many.
-constexpr std::size_t FewMoved = 1024;
+constexpr std::size_t FewMoved = 512;
 
 // The adoptions of the open figures. Nothing lies inside an open figure, so
 // none of them moves a closed figure's depth or container: the closed
