@@ -32,9 +32,9 @@ bool BoxStrictlyInside(const tfigura &fi, const tfigura &fj)
     return fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY;
 }
 
-// The same against a container's box as the grid holds it (the box of any
-// figure the grid returns), read from a compact list.
-bool BoxStrictlyInside(const tfigura &fi, const PlanBox &box)
+// The same against a container's box as an index holds it, read from a
+// compact list.
+template<class Box> bool BoxStrictlyInside(const tfigura &fi, const Box &box)
 {
     return fi.minX > box.minX && fi.maxX < box.maxX && fi.minY > box.minY && fi.maxY < box.maxY;
 }
@@ -237,27 +237,124 @@ constexpr std::size_t PartFigures = 1024;
 constexpr std::size_t ChunkFigures = 256;
 constexpr std::size_t SharedPairs = std::size_t {1} << 18;
 
+// The closed figures whose boxes reach each cell of a coarse grid, each
+// cell's in list order. A figure's containers all hold its least corner, so
+// the cell of that corner lists every one of them, in the order the passes
+// take them.
+class ContainerCells
+{
+public:
+    // At most about `budget` entries: outlines spanning the whole sheet are
+    // in every cell, so their cells grow until they fit. The boxes are
+    // figures' boxes (32-bit coordinates).
+    ContainerCells(const std::vector<PlanBox> &boxes, std::int64_t budget)
+    {
+        std::int64_t count = 0;
+        for (const PlanBox &b : boxes) {
+            if (b.empty())
+                continue;
+            m_span.add(b.minX, b.minY);
+            m_span.add(b.maxX, b.maxY);
+            ++count;
+        }
+        if (count == 0)
+            return;
+        m_side = CellSideForCount(m_span, count);
+        for (;;) {
+            m_columns = (m_span.maxX - m_span.minX) / m_side + 1;
+            m_rows = (m_span.maxY - m_span.minY) / m_side + 1;
+            std::int64_t entries = 0;
+            for (const PlanBox &b : boxes) {
+                if (!b.empty())
+                    entries += (column(b.maxX) - column(b.minX) + 1) * (row(b.maxY) - row(b.minY) + 1);
+            }
+            if (entries <= budget || m_columns * m_rows == 1)
+                break;
+            m_side *= 2;
+        }
+        m_start.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
+        const auto cover = [&](auto &&visit) {
+            for (std::size_t k = 0; k < boxes.size(); ++k) {
+                const PlanBox &b = boxes[k];
+                if (b.empty())
+                    continue;
+                for (std::int64_t r = row(b.minY); r <= row(b.maxY); ++r) {
+                    for (std::int64_t c = column(b.minX); c <= column(b.maxX); ++c)
+                        visit(static_cast<std::size_t>(r * m_columns + c), static_cast<int>(k));
+                }
+            }
+        };
+        cover([&](std::size_t cell, int) { ++m_start[cell + 1]; });
+        for (std::size_t c = 1; c < m_start.size(); ++c)
+            m_start[c] += m_start[c - 1];
+        m_items.resize(m_start.back());
+        m_boxes.resize(m_start.back());
+        std::vector<std::size_t> fill(m_start.begin(), m_start.end() - 1);
+        cover([&](std::size_t cell, int k) {
+            const PlanBox &b = boxes[static_cast<std::size_t>(k)];
+            m_boxes[fill[cell]] = Box {static_cast<std::int32_t>(b.minX), static_cast<std::int32_t>(b.minY),
+                                       static_cast<std::int32_t>(b.maxX), static_cast<std::int32_t>(b.maxY)};
+            m_items[fill[cell]++] = k;
+        });
+    }
+
+    static constexpr std::size_t NoCell = ~std::size_t {0};
+
+    std::size_t cellCount() const { return m_start.empty() ? 0 : m_start.size() - 1; }
+    // The cell of a point, NoCell where no closed figure's box reaches.
+    std::size_t cellOf(std::int64_t x, std::int64_t y) const
+    {
+        if (m_start.empty() || x < m_span.minX || x > m_span.maxX || y < m_span.minY || y > m_span.maxY)
+            return NoCell;
+        return static_cast<std::size_t>(row(y) * m_columns + column(x));
+    }
+    std::size_t begin(std::size_t cell) const { return m_start[cell]; }
+    std::size_t end(std::size_t cell) const { return m_start[cell + 1]; }
+    // The closed figures whose boxes may hold the cell's points, in list order.
+    std::span<const int> items(std::size_t cell) const
+    {
+        return {m_items.data() + m_start[cell], m_items.data() + m_start[cell + 1]};
+    }
+    std::size_t size() const { return m_items.size(); }
+
+    // Each listed figure's box, beside it: a walk over a cell reads them in
+    // turn rather than from all over the figure list.
+    struct Box
+    {
+        std::int32_t minX = 0;
+        std::int32_t minY = 0;
+        std::int32_t maxX = 0;
+        std::int32_t maxY = 0;
+    };
+    const Box *boxes(std::size_t cell) const { return m_boxes.data() + m_start[cell]; }
+
+private:
+    std::int64_t column(std::int64_t x) const { return (x - m_span.minX) / m_side; }
+    std::int64_t row(std::int64_t y) const { return (y - m_span.minY) / m_side; }
+
+    PlanBox m_span;
+    std::int64_t m_side = 1;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::vector<std::size_t> m_start;
+    std::vector<int> m_items;
+    std::vector<Box> m_boxes;
+};
+
 // For every closed figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate. The pairs
 // of a run of figures are then tested container by container, so that a
 // container's edges stay at hand while every figure that may lie in it is
 // tested.
-std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, ContainerAids &aids,
-                                             const PlanStop &stop)
+std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, const ContainerCells &cells,
+                                             ContainerAids &aids, const PlanStop &stop)
 {
     std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
     std::vector<std::unique_ptr<ParityRaster>> &rasters = aids.rasters;
-    std::vector<PlanBox> boxes(figures.size());
-    for (std::size_t k = 0; k < figures.size(); ++k) {
-        const tfigura &f = figures[k];
-        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
-            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
-    }
-    // The list is cut into parts that gather their pairs side by side, each
-    // on a grid of its own (a lookup marks what it has returned). A run takes
-    // from every part until each has its share of the run's pairs; the parts
-    // in order hold the run's pairs by figure.
+    // The list is cut into parts that gather their pairs side by side. A run
+    // takes from every part until each has its share of the run's pairs; the
+    // parts in order hold the run's pairs by figure.
     // Parts hold equal shares of the closed figures, wherever in the list
     // they lie (a drawing's outlines may all come after its lines).
     std::vector<std::size_t> closed;
@@ -266,7 +363,6 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             closed.push_back(k);
     }
     const std::size_t parts = std::clamp<std::size_t>(closed.size() / PartFigures, 1, SortParts);
-    std::vector<BoxGrid> grids(parts, BoxGrid(boxes));
     std::vector<std::size_t> cursor(parts);
     std::vector<std::size_t> partEnd(parts);
     for (std::size_t s = 0; s < parts; ++s) {
@@ -274,7 +370,6 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         partEnd[s] = s + 1 == parts ? figures.size() : closed[closed.size() * (s + 1) / parts];
     }
     std::vector<std::vector<std::pair<int, int>>> pairsOf(parts); // (i, j), by i
-    std::vector<std::vector<int>> candidatesOf(parts);
     std::vector<std::vector<int>> inside(figures.size());
     // A container's edges by their spans, once it has been tested often
     // enough to pay off; kept from one run of figures to the next.
@@ -305,7 +400,6 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         ParallelChunks(parts, 1, [&](std::size_t begin, std::size_t end) {
             for (std::size_t s = begin; s < end; ++s) {
                 std::vector<std::pair<int, int>> &pairs = pairsOf[s];
-                std::vector<int> &candidates = candidatesOf[s];
                 pairs.clear();
                 for (; cursor[s] < partEnd[s] && pairs.size() < BatchPairs / parts; ++cursor[s]) {
                     if (stop.requested())
@@ -314,11 +408,14 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                     // Open figures hold nothing; theirs are found by LeafContainers.
                     if (f.open)
                         continue;
-                    candidates.clear();
-                    grids[s].query(PlanBox {f.minX, f.minY, f.minX, f.minY}, 0, candidates);
-                    for (int j : candidates) {
-                        if (BoxStrictlyInside(f, boxes[static_cast<std::size_t>(j)]))
-                            pairs.emplace_back(static_cast<int>(cursor[s]), j);
+                    const std::size_t cell = cells.cellOf(f.minX, f.minY);
+                    if (cell == ContainerCells::NoCell)
+                        continue;
+                    const std::span<const int> items = cells.items(cell);
+                    const ContainerCells::Box *box = cells.boxes(cell);
+                    for (std::size_t k = 0; k < items.size(); ++k) {
+                        if (BoxStrictlyInside(f, box[k]))
+                            pairs.emplace_back(static_cast<int>(cursor[s]), items[k]);
                     }
                 }
             }
@@ -422,91 +519,6 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     return inside;
 }
 
-// The closed figures whose boxes reach each cell of a coarse grid, each
-// cell's in list order. A figure's containers all hold its least corner, so
-// the cell of that corner lists every one of them, in the order the passes
-// take them.
-class ContainerCells
-{
-public:
-    // At most about `budget` entries: outlines spanning the whole sheet are
-    // in every cell, so their cells grow until they fit.
-    ContainerCells(const std::vector<PlanBox> &boxes, std::int64_t budget)
-    {
-        std::int64_t count = 0;
-        for (const PlanBox &b : boxes) {
-            if (b.empty())
-                continue;
-            m_span.add(b.minX, b.minY);
-            m_span.add(b.maxX, b.maxY);
-            ++count;
-        }
-        if (count == 0)
-            return;
-        m_side = CellSideForCount(m_span, count);
-        for (;;) {
-            m_columns = (m_span.maxX - m_span.minX) / m_side + 1;
-            m_rows = (m_span.maxY - m_span.minY) / m_side + 1;
-            std::int64_t entries = 0;
-            for (const PlanBox &b : boxes) {
-                if (!b.empty())
-                    entries += (column(b.maxX) - column(b.minX) + 1) * (row(b.maxY) - row(b.minY) + 1);
-            }
-            if (entries <= budget || m_columns * m_rows == 1)
-                break;
-            m_side *= 2;
-        }
-        m_start.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
-        const auto cover = [&](auto &&visit) {
-            for (std::size_t k = 0; k < boxes.size(); ++k) {
-                const PlanBox &b = boxes[k];
-                if (b.empty())
-                    continue;
-                for (std::int64_t r = row(b.minY); r <= row(b.maxY); ++r) {
-                    for (std::int64_t c = column(b.minX); c <= column(b.maxX); ++c)
-                        visit(static_cast<std::size_t>(r * m_columns + c), static_cast<int>(k));
-                }
-            }
-        };
-        cover([&](std::size_t cell, int) { ++m_start[cell + 1]; });
-        for (std::size_t c = 1; c < m_start.size(); ++c)
-            m_start[c] += m_start[c - 1];
-        m_items.resize(m_start.back());
-        std::vector<std::size_t> fill(m_start.begin(), m_start.end() - 1);
-        cover([&](std::size_t cell, int k) { m_items[fill[cell]++] = k; });
-    }
-
-    static constexpr std::size_t NoCell = ~std::size_t {0};
-
-    std::size_t cellCount() const { return m_start.empty() ? 0 : m_start.size() - 1; }
-    // The cell of a point, NoCell where no closed figure's box reaches.
-    std::size_t cellOf(std::int64_t x, std::int64_t y) const
-    {
-        if (m_start.empty() || x < m_span.minX || x > m_span.maxX || y < m_span.minY || y > m_span.maxY)
-            return NoCell;
-        return static_cast<std::size_t>(row(y) * m_columns + column(x));
-    }
-    std::size_t begin(std::size_t cell) const { return m_start[cell]; }
-    std::size_t end(std::size_t cell) const { return m_start[cell + 1]; }
-    // The closed figures whose boxes may hold the cell's points, in list order.
-    std::span<const int> items(std::size_t cell) const
-    {
-        return {m_items.data() + m_start[cell], m_items.data() + m_start[cell + 1]};
-    }
-    std::size_t size() const { return m_items.size(); }
-
-private:
-    std::int64_t column(std::int64_t x) const { return (x - m_span.minX) / m_side; }
-    std::int64_t row(std::int64_t y) const { return (y - m_span.minY) / m_side; }
-
-    PlanBox m_span;
-    std::int64_t m_side = 1;
-    std::int64_t m_columns = 0;
-    std::int64_t m_rows = 0;
-    std::vector<std::size_t> m_start;
-    std::vector<int> m_items;
-};
-
 // The depths of the figures as the passes over the closed figures change
 // them: their values when a pass starts, then each change with the list
 // place of the figure being worked when it was made.
@@ -599,7 +611,8 @@ constexpr std::size_t FewMoved = 512;
 // Containers are found from the grid cell of the figure's least corner, in
 // list order; those no deeper than the figure's container are passed over
 // untested, and the walk ends at a container of the greatest depth there is.
-void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes, ContainerAids &aids,
+void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes,
+                    const std::vector<PlanBox> &boxes, const ContainerCells &cells, ContainerAids &aids,
                     std::int32_t &maxDepth, const PlanStop &stop)
 {
     const std::size_t n = figures.size();
@@ -610,14 +623,6 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     }
     if (leaves.empty() || passes.empty())
         return;
-    std::vector<PlanBox> boxes(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const tfigura &f = figures[k];
-        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
-            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
-    }
-    const ContainerCells cells(
-        boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
     if (cells.cellCount() == 0)
         return;
 
@@ -822,10 +827,12 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 // The first container, in list order, of a figure that has none.
                 int from = -1;
                 if (c == -1) {
-                    for (const int j : cells.items(cell)) {
-                        if (holds(j)) {
-                            c = j;
-                            ++counts[static_cast<std::size_t>(j)];
+                    const std::span<const int> items = cells.items(cell);
+                    const ContainerCells::Box *box = cells.boxes(cell);
+                    for (std::size_t k = 0; k < items.size(); ++k) {
+                        if (BoxStrictlyInside(fi, box[k]) && inside(i, static_cast<std::size_t>(items[k]))) {
+                            c = items[k];
+                            ++counts[static_cast<std::size_t>(c)];
                             break;
                         }
                     }
@@ -1015,8 +1022,19 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
         f.container = -1;
         f.childCount = 0;
     }
-    ContainerAids aids(figures.size());
-    const std::vector<std::vector<int>> inside = InsideRelation(figures, aids, stop);
+    // The closed figures' boxes, indexed once for the closed and the open
+    // figures' containers.
+    const std::size_t n = figures.size();
+    std::vector<PlanBox> boxes(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const tfigura &f = figures[k];
+        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
+            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
+    }
+    const ContainerCells cells(
+        boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
+    ContainerAids aids(n);
+    const std::vector<std::vector<int>> inside = InsideRelation(figures, cells, aids, stop);
     if (stop.requested())
         return;
 
@@ -1076,7 +1094,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     }
     if (stop.requested())
         return;
-    LeafContainers(figures, passes, aids, maxDepth, stop);
+    LeafContainers(figures, passes, boxes, cells, aids, maxDepth, stop);
 }
 
 void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)
