@@ -83,12 +83,19 @@ void TFigureCollector::Add(tfigura figure)
 
 std::vector<tfigura> TFigureCollector::TakeFigures()
 {
-    std::vector<tfigura> figures;
-    for (auto &slot : m_slots) {
-        if (slot.alive)
-            figures.push_back(std::move(slot.figure));
+    // The live figures close up in place: no second list of them is built.
+    std::size_t kept = 0;
+    for (std::size_t slot = 0; slot < m_figures.size(); ++slot) {
+        if (!m_alive[slot])
+            continue;
+        if (kept != slot)
+            m_figures[kept] = std::move(m_figures[slot]);
+        ++kept;
     }
-    m_slots.clear();
+    m_figures.resize(kept);
+    std::vector<tfigura> figures = std::move(m_figures);
+    m_figures.clear();
+    m_alive.clear();
     m_ends.clear();
     m_shapes.clear();
     m_lines.clear();
@@ -112,10 +119,10 @@ void TFigureCollector::JoinOpenPolylines(tfigura &figure)
         const int slot = found.afterCursor >= 0 ? found.afterCursor : found.first;
         if (slot < 0)
             return;
-        const auto &b = m_slots[slot].figure.points;
+        const auto &b = m_figures[slot].points;
         const int rule
             = JoinRule(figure.points.front(), figure.points.back(), b.front(), b.back(), m_tolerance);
-        ApplyJoin(figure, m_slots[slot].figure, rule);
+        ApplyJoin(figure, m_figures[slot], rule);
         Remove(slot);
         after = slot;
     }
@@ -163,9 +170,8 @@ bool TFigureCollector::IsDuplicateFigure(const tfigura &figure) const
     if (figure.points.empty())
         return false;
     bool duplicate = false;
-    m_shapes.forEach(ShapeKey(figure), [&](int slot) {
-        duplicate = duplicate || m_slots[slot].figure.points == figure.points;
-    });
+    m_shapes.forEach(ShapeKey(figure),
+                     [&](int slot) { duplicate = duplicate || m_figures[slot].points == figure.points; });
     return duplicate;
 }
 
@@ -217,9 +223,9 @@ void TFigureCollector::MakeCrossPoint(tfigura &figure)
         m_candidates.erase(std::unique(m_candidates.begin(), m_candidates.end()), m_candidates.end());
     }
     for (const int slot : m_candidates) {
-        if (!m_slots[slot].alive)
+        if (!m_alive[slot])
             continue;
-        const auto &line = m_slots[slot].figure.points;
+        const auto &line = m_figures[slot].points;
         TPlotPoint cross;
         if (SegmentsCrossPoint({line[0], line[1]}, {figure.points[0], figure.points[1]}, cross)) {
             Remove(slot);
@@ -233,25 +239,26 @@ void TFigureCollector::MakeCrossPoint(tfigura &figure)
 
 void TFigureCollector::Append(tfigura figure)
 {
-    const int slot = static_cast<int>(m_slots.size());
+    const int slot = static_cast<int>(m_figures.size());
     if (Joinable(figure))
         IndexEnds(figure, slot);
     if (!figure.points.empty())
         m_shapes.insert(ShapeKey(figure), slot);
     if (figure.points.size() == 2 && m_crossToPoint)
         IndexLine(figure, slot);
-    m_slots.push_back({std::move(figure), true});
+    m_figures.push_back(std::move(figure));
+    m_alive.push_back(1);
 }
 
 void TFigureCollector::Remove(int slot)
 {
-    Slot &s = m_slots[slot];
-    s.alive = false;
-    if (Joinable(s.figure))
-        UnindexEnds(s.figure, slot);
-    if (!s.figure.points.empty())
-        m_shapes.eraseIf(ShapeKey(s.figure), [slot](int entry) { return entry == slot; });
-    s.figure = tfigura();
+    tfigura &figure = m_figures[slot];
+    m_alive[slot] = 0;
+    if (Joinable(figure))
+        UnindexEnds(figure, slot);
+    if (!figure.points.empty())
+        m_shapes.eraseIf(ShapeKey(figure), [slot](int entry) { return entry == slot; });
+    figure = tfigura();
 }
 
 std::int64_t TFigureCollector::CellOf(std::int64_t c) const

@@ -38,12 +38,6 @@ private:
         TPlotPoint last;
     };
 
-    struct Slot
-    {
-        tfigura figure;
-        bool alive = false;
-    };
-
     // Live figures whose ends meet one of the figure's ends: the first in
     // list order after the slot `after` (the walk of the current pass goes on
     // there), and the first of all (where the next pass would start); -1 none.
@@ -72,7 +66,9 @@ private:
     bool m_crossToPoint;
     std::int64_t m_reach = 0;
     std::int64_t m_cellSize = 1;
-    std::vector<Slot> m_slots;
+    // The figures by slot, removed ones left empty and marked dead.
+    std::vector<tfigura> m_figures;
+    std::vector<std::uint8_t> m_alive;
     // End points of the open figures that may be joined, by grid cell.
     TFlatMultiMap<TEndEntry> m_ends;
     // Figures by point count, first and last point.
