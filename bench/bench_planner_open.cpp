@@ -111,6 +111,47 @@ void BM_MixedDxfLoadAndPlan(benchmark::State &state)
     stages.report(state);
 }
 
+// Loading alone, with a hash over every loaded figure's points and fields, so
+// that a change to loading can be checked to give the same list.
+void BM_MixedDxfLoad(benchmark::State &state)
+{
+    const std::string &path = MixedDxfFile();
+    std::uint64_t hash = 0;
+    std::size_t figures = 0;
+    for (auto _ : state) {
+        TProjectDocument document;
+        document.ReaderKind = 2;
+        THpglSource reader;
+        if (!document.Load(reader, path, 255, TProjectSettings {}).opened()) {
+            state.SkipWithError("not loaded");
+            break;
+        }
+        hash = 1469598103934665603ULL;
+        const auto mix
+            = [&hash](std::int64_t v) { hash = (hash ^ static_cast<std::uint64_t>(v)) * 1099511628211ULL; };
+        for (const tfigura &f : document.Figures) {
+            for (const TPlotPoint &p : f.points) {
+                mix(p.x);
+                mix(p.y);
+            }
+            for (const std::int64_t v :
+                 {std::int64_t(f.points.size()), std::int64_t(f.pen), std::int64_t(f.minX),
+                  std::int64_t(f.minY), std::int64_t(f.maxX), std::int64_t(f.maxY), std::int64_t(f.width),
+                  std::int64_t(f.height), std::int64_t(f.centreX), std::int64_t(f.centreY),
+                  std::int64_t(f.open), std::int64_t(f.closed), std::int64_t(f.valid),
+                  std::int64_t(f.crossPoint), std::int64_t(f.projectCorner.x),
+                  std::int64_t(f.projectCorner.y)})
+                mix(v);
+            for (const std::int32_t e : f.extremeVertices)
+                mix(e);
+        }
+        figures = document.Figures.size();
+    }
+    state.counters["figures"] = static_cast<double>(figures);
+    // A faster load must give the same number (the same list, field for field).
+    state.counters["figureHash"] = static_cast<double>(hash & ((std::uint64_t {1} << 52) - 1));
+}
+
 // How long a stop takes to end the plan of the mixed DXF when it comes a
 // quarter of a second into the given stage (or later, should the stage end
 // sooner: the counter "stage" tells where it landed).
@@ -162,4 +203,5 @@ BENCHMARK(BM_StrokesReference)->Arg(100)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_ScribblesFast)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScribblesReference)->Arg(20)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_MixedDxfLoadAndPlan)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_MixedDxfLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MixedDxfStopLatency)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->Iterations(1);

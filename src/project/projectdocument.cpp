@@ -7,7 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -85,6 +92,163 @@ TLoadOutcome ReadFailure(const TReadError &error)
     return outcome;
 }
 
+// Reads the drawing to its end and hands each accepted figure, in reading
+// order, to take(figure); take returns false to stop the reading early.
+// False when the drawing could not be read on.
+template<class Take> bool ReadAcceptedFigures(IDrawingSource &reader, std::uint8_t penFilter, Take &&take)
+{
+    tfigura figure;
+    while (!reader.EndOfFile()) {
+        if (!reader.ReadFigure(figure))
+            return false;
+        // A call that delivered no figure leaves the object to be used again.
+        if (!figure.valid)
+            continue;
+        if (TProjectDocument::PenAccepted(figure.pen, penFilter) && !take(std::move(figure)))
+            return true;
+        figure = tfigura();
+    }
+    return true;
+}
+
+// Figures passed from the thread that reads the drawing to the one that
+// collects them, in batches and in reading order: parsing the file and
+// joining and checking the figures take about as long as each other, so
+// side by side a large drawing opens in little more than the longer of the
+// two. The collector sees the figures in the same order as in one pass, so
+// the list is the same. A bounded number of batches waits at a time.
+class TFigureFeed
+{
+public:
+    static constexpr std::size_t BatchSize = 512;
+    static constexpr std::size_t MostWaiting = 16;
+
+    // Reading side. False once the collecting side has stopped taking.
+    bool Push(std::vector<tfigura> &&batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_roomFreed.wait(lock, [this] { return m_abandoned || m_waiting.size() < MostWaiting; });
+        if (m_abandoned)
+            return false;
+        m_waiting.push_back(std::move(batch));
+        m_batchReady.notify_one();
+        return true;
+    }
+    void Finish(bool readFailed, std::exception_ptr thrown)
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_readFailed = readFailed;
+        m_thrown = std::move(thrown);
+        m_batchReady.notify_one();
+    }
+
+    // Collecting side. False when every batch has been taken.
+    bool Pop(std::vector<tfigura> &batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_batchReady.wait(lock, [this] { return m_finished || !m_waiting.empty(); });
+        // Nothing more is worth collecting once the reading has failed.
+        if (m_waiting.empty() || m_readFailed || m_thrown)
+            return false;
+        batch = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        m_roomFreed.notify_one();
+        return true;
+    }
+    void Abandon()
+    {
+        std::lock_guard lock(m_mutex);
+        m_abandoned = true;
+        m_roomFreed.notify_one();
+    }
+    // After the reading thread has ended.
+    bool readFailed() const { return m_readFailed; }
+    std::exception_ptr thrown() const { return m_thrown; }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_batchReady;
+    std::condition_variable m_roomFreed;
+    std::deque<std::vector<tfigura>> m_waiting;
+    bool m_finished = false;
+    bool m_abandoned = false;
+    bool m_readFailed = false;
+    std::exception_ptr m_thrown;
+};
+
+// The reading thread of one load; leaving the scope, by return or by an
+// exception of the collector, stops the reading and waits for the thread.
+class TReadingThread
+{
+public:
+    TReadingThread(TFigureFeed &feed, IDrawingSource &reader, std::uint8_t penFilter)
+        : m_feed(feed)
+        , m_thread([&feed, &reader, penFilter] {
+            bool failed = false;
+            std::exception_ptr thrown;
+            try {
+                std::vector<tfigura> batch;
+                batch.reserve(TFigureFeed::BatchSize);
+                failed = !ReadAcceptedFigures(reader, penFilter, [&](tfigura &&figure) {
+                    batch.push_back(std::move(figure));
+                    if (batch.size() < TFigureFeed::BatchSize)
+                        return true;
+                    const bool taken = feed.Push(std::move(batch));
+                    batch = {};
+                    batch.reserve(TFigureFeed::BatchSize);
+                    return taken;
+                });
+                if (!batch.empty())
+                    feed.Push(std::move(batch));
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+            feed.Finish(failed, std::move(thrown));
+        })
+    { }
+    TReadingThread(const TReadingThread &) = delete;
+    TReadingThread &operator=(const TReadingThread &) = delete;
+    ~TReadingThread() { Join(); }
+
+    void Join()
+    {
+        if (!m_thread.joinable())
+            return;
+        m_feed.Abandon();
+        m_thread.join();
+    }
+
+private:
+    TFigureFeed &m_feed;
+    std::thread m_thread;
+};
+
+// Reads the drawing into the collector; false when it could not be read to
+// its end. Without a thread to be had the two run one after the other.
+bool CollectDrawing(IDrawingSource &reader, std::uint8_t penFilter, TFigureCollector &collector)
+{
+    TFigureFeed feed;
+    std::optional<TReadingThread> reading;
+    try {
+        reading.emplace(feed, reader, penFilter);
+    } catch (const std::system_error &) {
+        return ReadAcceptedFigures(reader, penFilter, [&](tfigura &&figure) {
+            collector.Add(std::move(figure));
+            return true;
+        });
+    }
+    std::vector<tfigura> batch;
+    while (feed.Pop(batch)) {
+        for (tfigura &figure : batch)
+            collector.Add(std::move(figure));
+    }
+    reading->Join();
+    if (feed.thrown())
+        std::rethrow_exception(feed.thrown());
+    return !feed.readFailed();
+}
+
 } // namespace
 
 bool TProjectDocument::PenAccepted(std::uint8_t pen, std::uint8_t penFilter)
@@ -120,20 +284,11 @@ TLoadOutcome TProjectDocument::Load(IDrawingSource &reader, const std::string &f
         return OpenFailure(code);
 
     TFigureCollector collector(m_settings.tolerance, m_settings.cbKrzyzToPunkt);
-    tfigura figure;
-    while (!reader.EndOfFile()) {
-        if (!reader.ReadFigure(figure)) {
-            const TReadError error = reader.ReadError();
-            reader.Close();
-            Figures.clear();
-            return ReadFailure(error);
-        }
-        // A call that delivered no figure leaves the object to be used again.
-        if (!figure.valid)
-            continue;
-        if (PenAccepted(figure.pen, penFilter))
-            collector.Add(std::move(figure));
-        figure = tfigura();
+    if (!CollectDrawing(reader, penFilter, collector)) {
+        const TReadError error = reader.ReadError();
+        reader.Close();
+        Figures.clear();
+        return ReadFailure(error);
     }
     PassAngle = 100.0 * reader.PenWidth(1);
     reader.Close();

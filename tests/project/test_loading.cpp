@@ -1,7 +1,9 @@
 #include "loadsupport.h"
+#include "project/figurecollector.h"
 #include "project/projectdocument.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -306,6 +308,55 @@ TEST(Loading, ReadErrorEndsTheLoadWithAMessage)
         EXPECT_TRUE(drawing.closed);
         EXPECT_TRUE(doc.Figures.empty());
     }
+}
+
+TEST(Loading, ThousandsOfFiguresLoadInReadingOrderAndAFailureFarInStillFails)
+{
+    // Pieces that join (also across many figures in between), exact
+    // duplicates and figures of other pens, far more than are handed on at
+    // once from the reading.
+    std::mt19937 rng(77);
+    std::vector<tfigura> incoming;
+    for (int i = 0; i < 1400; ++i) {
+        const TPlotPoint a {int(rng() % 40) * 100, int(rng() % 40) * 100};
+        const TPlotPoint b {a.x + 50 + int(rng() % 300), a.y + int(rng() % 300)};
+        incoming.push_back(ReaderFigure({a, b, {b.x + 40, a.y}}, i % 5 == 0 ? 2 : (i % 7 == 0 ? 6 : 3)));
+        if (i % 11 == 0)
+            incoming.push_back(incoming.back());
+    }
+    TFigureCollector collector(10.0, false);
+    for (const tfigura &f : incoming) {
+        if (TProjectDocument::PenAccepted(f.pen, 3))
+            collector.Add(f);
+    }
+    const std::vector<tfigura> expected = collector.TakeFigures();
+    ASSERT_LT(expected.size(), 1200u);
+
+    TFakeDrawing drawing(incoming);
+    drawing.emptyReadsBetween = true;
+    drawing.penWidths[1] = 0.5;
+    TProjectDocument doc;
+    const TLoadOutcome outcome = doc.Load(drawing, "many.plt", 3, Settings());
+    ASSERT_TRUE(outcome.opened());
+    EXPECT_TRUE(drawing.closed);
+    EXPECT_EQ(doc.PassAngle, 50.0);
+    ASSERT_EQ(doc.Figures.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(doc.Figures[i].points, expected[i].points);
+        EXPECT_EQ(doc.Figures[i].pen, expected[i].pen);
+    }
+
+    TFakeDrawing failing(incoming);
+    failing.emptyReadsBetween = true;
+    failing.failAt = 2500;
+    failing.failLine = 40001;
+    const TLoadOutcome failed = doc.Load(failing, "many.plt", 3, Settings());
+    EXPECT_EQ(failed.status, TLoadStatus::ReadFailed);
+    EXPECT_EQ(failed.errorLine, 40001);
+    EXPECT_EQ(failed.message, (TMessageKey {"Project_window", "bladOdczytuRysunku"}));
+    EXPECT_TRUE(failing.closed);
+    EXPECT_TRUE(doc.Figures.empty());
 }
 
 TEST(Loading, BoundsNumbersOriginsAndFieldsAfterALoad)
