@@ -161,17 +161,27 @@ public:
             edge(points[m], points[m + 1]);
         edge(points[0], points[n - 1]);
 
-        m_cells.assign((cells + 31) / 32, 0);
+        // Two bits a cell, known and inside, where no edge comes; none
+        // elsewhere. Each word is filled in a register and stored once.
+        std::vector<std::uint64_t> words((cells + 31) / 32, 0);
         std::vector<std::uint8_t> parity(static_cast<std::size_t>(m_columns), 0);
-        for (std::int64_t r = 0; r < m_rows; ++r) {
-            const std::size_t row = static_cast<std::size_t>(r * m_columns);
-            for (std::size_t c = 0; c < static_cast<std::size_t>(m_columns); ++c) {
-                parity[c] ^= toggles[row + c];
-                // Two bits, known and inside, where no edge comes; none elsewhere.
-                const std::uint64_t known = touched[row + c] ^ 1U;
-                m_cells[(row + c) / 32] |= (known * (2U | parity[c])) << ((row + c) % 32 * 2);
+        const auto columns = static_cast<std::size_t>(m_columns);
+        std::uint64_t word = 0;
+        std::size_t cell = 0;
+        for (std::size_t r = 0; r < static_cast<std::size_t>(m_rows); ++r) {
+            for (std::size_t c = 0; c < columns; ++c, ++cell) {
+                parity[c] ^= toggles[cell];
+                const std::uint64_t known = touched[cell] ^ 1U;
+                word |= (known * (2U | parity[c])) << (cell % 32 * 2);
+                if (cell % 32 == 31) {
+                    words[cell / 32] = word;
+                    word = 0;
+                }
             }
         }
+        if (cell % 32 != 0)
+            words[cell / 32] = word;
+        m_cells = std::move(words);
     }
 
     // 1 inside, 0 outside, -1 where the edges must be looked at.
