@@ -224,10 +224,12 @@ struct ContainerAids
 constexpr std::size_t SpannedPoints = 32;
 constexpr std::size_t SpannedQueries = 4;
 // Containers tested for this many figures in one run get a parity raster: a
-// raster costs about what a hundred tests of a large outline's edges do.
-constexpr std::size_t RasterQueries = 128;
+// smooth outline's edges are few to a vertical, and a raster pays only over
+// many tests.
+constexpr std::size_t RasterQueries = 1024;
 // The same for the open figures' tests, counted over all their passes: an
-// outline tested this often is mostly tested many times more.
+// outline tested this often is mostly tested many times more, and an
+// outline spanning the sheet costs a hundred tests' worth of a raster.
 constexpr std::size_t LeafRasterQueries = 64;
 
 // Per-figure work is shared out to threads in chunks of about this many
