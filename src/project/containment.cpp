@@ -1056,7 +1056,9 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     std::vector<std::set<int>> children(figures.size());
     // The depths side by side, as a pass reads one for every pair.
     std::vector<std::int32_t> depth(figures.size(), 0);
+    // Kept only for the open figures to read.
     std::vector<PassDepths> passes;
+    const bool anyOpen = std::any_of(figures.begin(), figures.end(), [](const tfigura &f) { return f.open; });
     std::size_t position = 0;
     std::vector<int> stack;
     const auto propagateDepth = [&](int i) {
@@ -1065,7 +1067,8 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
             const int k = stack.back();
             stack.pop_back();
             maxDepth = std::max(maxDepth, depth[k]);
-            passes.back().changes.push_back(DepthChange {position, k, depth[k]});
+            if (anyOpen)
+                passes.back().changes.push_back(DepthChange {position, k, depth[k]});
             for (int child : children[k]) {
                 depth[child] = figures[child].depth = depth[k] + 1;
                 stack.push_back(child);
@@ -1076,7 +1079,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     bool changed = true;
     while (changed && !stop.requested()) {
         changed = false;
-        passes.push_back(PassDepths {depth, {}});
+        passes.push_back(anyOpen ? PassDepths {depth, {}} : PassDepths {});
         for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
             if (figures[i].open)
                 continue;
