@@ -241,9 +241,10 @@ constexpr std::size_t ChunkPoints = 65536;
 // and all its pairs at once would run to gigabytes.
 constexpr std::size_t BatchPairs = std::size_t {1} << 24;
 // The pairs are gathered and put in container order in up to this many
-// parts at once, a part for every so many closed figures.
+// parts at once, a part for every so many closed figures and boxes looked at.
 constexpr std::size_t SortParts = 8;
 constexpr std::size_t PartFigures = 1024;
+constexpr std::size_t PartLooks = std::size_t {1} << 20;
 // Each thread takes at least this many figures' containers into their lists,
 // once a run has this many pairs.
 constexpr std::size_t ChunkFigures = 256;
@@ -369,12 +370,20 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     // parts in order hold the run's pairs by figure.
     // Parts hold equal shares of the closed figures, wherever in the list
     // they lie (a drawing's outlines may all come after its lines).
+    // A part for every so many boxes looked at: a drawing of small parts
+    // looks at a few per figure, one of outlines across the sheet at
+    // thousands.
     std::vector<std::size_t> closed;
+    std::size_t looks = 0;
     for (std::size_t k = 0; k < figures.size(); ++k) {
-        if (!figures[k].open)
-            closed.push_back(k);
+        if (figures[k].open)
+            continue;
+        closed.push_back(k);
+        const std::size_t cell = cells.cellOf(figures[k].minX, figures[k].minY);
+        looks += cell == ContainerCells::NoCell ? 1 : cells.end(cell) - cells.begin(cell) + 1;
     }
-    const std::size_t parts = std::clamp<std::size_t>(closed.size() / PartFigures, 1, SortParts);
+    const std::size_t parts
+        = std::clamp<std::size_t>(std::min(closed.size() / PartFigures, looks / PartLooks), 1, SortParts);
     std::vector<std::size_t> cursor(parts);
     std::vector<std::size_t> partEnd(parts);
     for (std::size_t s = 0; s < parts; ++s) {
