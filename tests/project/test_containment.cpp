@@ -18,6 +18,22 @@ using fixtures::Square;
 
 constexpr double HalfPi = 1.5707963267948966;
 
+// Works out containment and checks every figure's container, depth and
+// adoption count, and the greatest depth, against the reference passes.
+void ContainmentAsTheReference(std::vector<tfigura> &figures, std::int32_t &maxDepth)
+{
+    std::vector<tfigura> expected = figures;
+    std::int32_t expectedDepth = 0;
+    reference::co_w_czym(expected, expectedDepth);
+    co_w_czym(figures, maxDepth);
+    ASSERT_EQ(maxDepth, expectedDepth);
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        ASSERT_EQ(figures[k].container, expected[k].container) << k;
+        ASSERT_EQ(figures[k].depth, expected[k].depth) << k;
+        ASSERT_EQ(figures[k].childCount, expected[k].childCount) << k;
+    }
+}
+
 TEST(FigureInside, ContainmentRules)
 {
     struct Case
@@ -171,19 +187,12 @@ TEST(CoWCzym, ContainersTestedForManyFiguresGiveTheAnswersOfTheFullScan)
             const std::int32_t size = uniform(1, 4) * scale;
             figures.push_back(Polyline({v, {v.x + size, v.y + size}, {v.x, v.y + size}, v}));
         }
-        std::vector<tfigura> expected = figures;
-        std::int32_t expectedDepth = 0;
-        reference::co_w_czym(expected, expectedDepth);
-        std::int32_t maxDepth = 0;
-        co_w_czym(figures, maxDepth);
         SCOPED_TRACE(scale);
-        ASSERT_EQ(maxDepth, expectedDepth);
+        std::int32_t maxDepth = 0;
+        ASSERT_NO_FATAL_FAILURE(ContainmentAsTheReference(figures, maxDepth));
         int inSquare = 0;
         int inOutline = 0;
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            ASSERT_EQ(figures[k].container, expected[k].container) << k;
-            ASSERT_EQ(figures[k].depth, expected[k].depth) << k;
-            ASSERT_EQ(figures[k].childCount, expected[k].childCount) << k;
             inSquare += figures[k].container == 0 ? 1 : 0;
             inOutline += figures[k].container == 1 ? 1 : 0;
         }
@@ -213,18 +222,11 @@ TEST(CoWCzym, OpenFiguresAmongShuffledNestedSquaresAsThePassesAdoptThem)
             figures.push_back(Polyline({a, {a.x + uniform(1, 30), a.y + uniform(-30, 30)}}));
         }
         std::shuffle(figures.begin(), figures.end(), rng);
-        std::vector<tfigura> expected = figures;
-        std::int32_t expectedDepth = 0;
-        reference::co_w_czym(expected, expectedDepth);
-        std::int32_t maxDepth = 0;
-        co_w_czym(figures, maxDepth);
         SCOPED_TRACE(seed);
-        ASSERT_EQ(maxDepth, expectedDepth);
+        std::int32_t maxDepth = 0;
+        ASSERT_NO_FATAL_FAILURE(ContainmentAsTheReference(figures, maxDepth));
         int nestedStrokes = 0;
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            ASSERT_EQ(figures[k].container, expected[k].container) << k;
-            ASSERT_EQ(figures[k].depth, expected[k].depth) << k;
-            ASSERT_EQ(figures[k].childCount, expected[k].childCount) << k;
             nestedStrokes += figures[k].open && figures[k].depth >= 3 ? 1 : 0;
         }
         EXPECT_GE(maxDepth, 6);
