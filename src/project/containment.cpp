@@ -747,13 +747,14 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
         std::vector<std::pair<int, std::size_t>> lastChanged;
         for (const DepthChange &change : state.changes)
             lastChanged.emplace_back(change.figure, change.position);
+        // Sorted by figure, then place: the last of each figure's run stays.
         std::sort(lastChanged.begin(), lastChanged.end());
-        for (std::size_t k = 0; k + 1 < lastChanged.size();) {
-            if (lastChanged[k].first == lastChanged[k + 1].first)
-                lastChanged.erase(lastChanged.begin() + static_cast<std::ptrdiff_t>(k));
-            else
-                ++k;
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < lastChanged.size(); ++k) {
+            if (k + 1 == lastChanged.size() || lastChanged[k + 1].first != lastChanged[k].first)
+                lastChanged[kept++] = lastChanged[k];
         }
+        lastChanged.resize(kept);
         const auto work = [&](std::size_t begin, std::size_t end) {
             std::vector<std::int32_t> depth = state.start;
             std::int32_t deepest = deepestAtStart;
