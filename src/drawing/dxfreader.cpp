@@ -3,6 +3,7 @@
 #include "drawing/jobbytes.h"
 #include "drawing/numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -89,8 +90,7 @@ bool TDxfReader::readCode(int &code)
 
 // An empty value leaves the number as it was; one that does not parse fails
 // the reading.
-template<typename T>
-bool TDxfReader::readNumber(T &value, bool (*parse)(std::string_view, T &))
+template<typename T> bool TDxfReader::readNumber(T &value, bool (*parse)(std::string_view, T &))
 {
     // A group code with no value line after it (the file cut off there) is
     // a value missing, never a zero.
@@ -250,29 +250,52 @@ inline bool unitsClearOfHalf(double x, double rs, double t, double bound, std::i
 
 } // namespace
 
+[[gnu::always_inline]] inline bool TDxfReader::fastUnits(const TCircleFrame &frame, double cosine,
+                                                         double sine, double trigError, TPlotPoint &point)
+{
+    const double extra = std::fabs(frame.r) * trigError;
+    std::int64_t ux = 0;
+    std::int64_t uy = 0;
+    if (!unitsClearOfHalf(frame.x, frame.r, cosine, frame.boundX + extra, ux)
+        || !unitsClearOfHalf(frame.y, frame.r, sine, frame.boundY + extra, uy))
+        return false;
+    point = {static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)};
+    return true;
+}
+
+inline void TDxfReader::emitPoint(TPlotPoint point)
+{
+    if (point == m_last)
+        return;
+    m_figure->AddPoint(point);
+    m_last = point;
+}
+
+// The few points too near a half unit for the double evaluation, in the
+// extended type; out of the line of the arc loop.
+[[gnu::noinline]] void TDxfReader::placeExact(const TCircleFrame &frame, double angle)
+{
+    const TCurvePoint p = frame.radius == 0.0 ? frame.centre : OnCircle(frame.centre, frame.radius, angle);
+    std::int64_t ux = 0;
+    std::int64_t uy = 0;
+    if (!toUnits(p.x, ux) || !toUnits(p.y, uy)) {
+        fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
+        return;
+    }
+    emitPoint({static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)});
+}
+
 // The point OnCircle(centre, r, angle) in plotter units (r 0: the centre),
 // given the cosine and sine of the angle within trigError of those OnCircle
 // takes.
 void TDxfReader::placePoint(const TCircleFrame &frame, double angle, double cosine, double sine,
                             double trigError)
 {
-    const double extra = std::fabs(frame.r) * trigError;
-    std::int64_t ux = 0;
-    std::int64_t uy = 0;
-    if (!unitsClearOfHalf(frame.x, frame.r, cosine, frame.boundX + extra, ux)
-        || !unitsClearOfHalf(frame.y, frame.r, sine, frame.boundY + extra, uy)) {
-        const TCurvePoint p
-            = frame.radius == 0.0 ? frame.centre : OnCircle(frame.centre, frame.radius, angle);
-        if (!toUnits(p.x, ux) || !toUnits(p.y, uy)) {
-            fail(std::to_string(static_cast<double>(p.x)) + " " + std::to_string(static_cast<double>(p.y)));
-            return;
-        }
-    }
-    const TPlotPoint point {static_cast<std::int32_t>(ux), static_cast<std::int32_t>(uy)};
-    if (point == m_last)
-        return;
-    m_figure->AddPoint(point);
-    m_last = point;
+    TPlotPoint point;
+    if (fastUnits(frame, cosine, sine, trigError, point))
+        emitPoint(point);
+    else
+        placeExact(frame, angle);
 }
 
 // FlattenArc's points. The cosines and sines of its angles come from a
@@ -282,8 +305,9 @@ void TDxfReader::placePoint(const TCircleFrame &frame, double angle, double cosi
 // the error's size; the step's own sine and cosine, its angle and the four
 // products and sums add the rest), a fresh pair starts within 2, and the
 // angles of the points differ from start + i * step by at most 40 (the
-// rounding of the angle formula, angles below 6 pi). placePoint takes that
-// bound into its test and decides anything closer to a half exactly.
+// rounding of the angle formula, angles below 6 pi). fastUnits takes that
+// bound into its test and anything closer to a half is decided exactly, so
+// the angle itself is worked out only there and at the fresh pairs.
 void TDxfReader::addArc(TCurvePoint centre, double r, double start, double sweep)
 {
     constexpr long long kReseed = 64;
@@ -298,12 +322,24 @@ void TDxfReader::addArc(TCurvePoint centre, double r, double start, double sweep
     const double stepCos = std::cos(step);
     const double stepSin = std::sin(step);
     const bool rotate = std::fabs(start) + std::fabs(sweep) < 6 * Pi;
+    // Room for the whole arc at once (growing still doubles, for polylines
+    // of many arcs), and no check per point while the figure cannot reach
+    // its limit within the arc.
+    std::vector<TPlotPoint> &points = m_figure->points;
+    const std::size_t count = static_cast<std::size_t>(n) + 1;
+    const std::size_t wanted = std::min(points.size() + count, MaxFigurePoints);
+    if (points.capacity() < wanted)
+        points.reserve(std::max(wanted, std::min(2 * points.capacity(), MaxFigurePoints)));
+    const bool roomForAll = points.size() + count <= MaxFigurePoints;
     double c = 1.0;
     double s = 0.0;
-    for (long long i = 0; i <= n && beginPoint(); ++i) {
-        const double angle = ArcAngle(start, sweep, n, i);
+    for (long long i = 0; i <= n; ++i) {
+        if (roomForAll ? m_failed : !beginPoint())
+            break;
         const long long since = i % kReseed;
-        if (since == 0 || !rotate) {
+        const bool fresh = since == 0 || !rotate;
+        if (fresh) {
+            const double angle = ArcAngle(start, sweep, n, i);
             c = std::cos(angle);
             s = std::sin(angle);
         } else {
@@ -311,8 +347,12 @@ void TDxfReader::addArc(TCurvePoint centre, double r, double start, double sweep
             s = s * stepCos + c * stepSin;
             c = nc;
         }
-        const double error = since == 0 || !rotate ? 0.0 : static_cast<double>(64 + 16 * since) * 0x1p-53;
-        placePoint(frame, angle, c, s, error);
+        const double error = fresh ? 0.0 : static_cast<double>(64 + 16 * since) * 0x1p-53;
+        TPlotPoint point;
+        if (fastUnits(frame, c, s, error, point))
+            emitPoint(point);
+        else
+            placeExact(frame, ArcAngle(start, sweep, n, i));
     }
 }
 

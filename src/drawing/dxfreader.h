@@ -41,8 +41,7 @@ private:
     std::string_view readValue() { return m_lines.ReadTextLine(); }
     bool readReal(double &value);
     bool readInt(std::int32_t &value);
-    template<typename T>
-    bool readNumber(T &value, bool (*parse)(std::string_view, T &));
+    template<typename T> bool readNumber(T &value, bool (*parse)(std::string_view, T &));
     // Reads pairs up to one with a wanted code (its value not yet read),
     // taking colours on the way; false at a code 0 or the end of the file.
     bool seekCode(std::initializer_list<int> wanted, int &found);
@@ -86,6 +85,12 @@ private:
     TCircleFrame circleFrame(TCurvePoint centre, double r) const;
     bool beginPoint();
     void placePoint(const TCircleFrame &frame, double angle, double cosine, double sine, double trigError);
+    // The point in double when that provably rounds as the exact evaluation
+    // does; false when it lies too near a half unit or out of the range.
+    static bool fastUnits(const TCircleFrame &frame, double cosine, double sine, double trigError,
+                          TPlotPoint &point);
+    void placeExact(const TCircleFrame &frame, double angle);
+    void emitPoint(TPlotPoint point);
     void addArc(TCurvePoint centre, double r, double start, double sweep);
     bool toUnits(long double v, std::int64_t &units) const;
     void addPoints(const std::vector<TCurvePoint> &points);

@@ -34,6 +34,47 @@ bool onlyDecimalCharacters(std::string_view text)
     return true;
 }
 
+// The powers of ten a double holds exactly.
+constexpr std::array<double, 23> ExactPowersOfTen {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common form of a drawing number, "[-]digits[.digits]" with at most 19
+// digits that make a whole number up to 2^53: that number and the power of
+// ten are exact doubles, so one division gives the correctly rounded value,
+// the one the general conversion gives. False leaves the text to it.
+bool parsePlainDecimal(std::string_view text, double &value)
+{
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        ++i;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = -1; // digits after the point, -1 before it
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 19)
+                return false;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            if (fraction >= 0)
+                ++fraction;
+        } else if ((c == '.' || c == ',') && fraction < 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || mantissa > (std::uint64_t {1} << 53))
+        return false;
+    double result = static_cast<double>(mantissa);
+    if (fraction > 0)
+        result /= ExactPowersOfTen[static_cast<std::size_t>(fraction)];
+    value = negative ? -result : result;
+    return true;
+}
+
 } // namespace
 
 std::string_view TrimBlanks(std::string_view text)
@@ -48,6 +89,8 @@ std::string_view TrimBlanks(std::string_view text)
 bool ParseReal(std::string_view text, double &value)
 {
     text = withoutPlus(TrimBlanks(text));
+    if (parsePlainDecimal(text, value))
+        return true;
     if (text.empty() || text.size() > 64)
         return false;
     std::array<char, 64> buffer {};

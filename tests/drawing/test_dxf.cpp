@@ -523,6 +523,16 @@ TEST(DxfReader, ConversionErrors)
                    {41, "0"},
                    {42, "62831853"}}),
          "", "krzywaZaDuza"},
+        {"polyline of more points than a figure holds",
+         entities(lwpolyline(0,
+                             [] {
+                                 // Fourteen half turns of radius 500 m, some 314,000 points each.
+                                 std::vector<std::pair<TPointF, double>> vertices;
+                                 for (int i = 0; i < 14; ++i)
+                                     vertices.push_back({{0, i % 2 ? 500000.0 : -500000.0}, 1.0});
+                                 return vertices;
+                             }())),
+         "", "figuraZaDuzoPunktow"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
