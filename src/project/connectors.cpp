@@ -210,11 +210,12 @@ CandidateTree &StrategyRun::tree(int s)
     return *known;
 }
 
-namespace {
+CandidateSummary StrategyRun::summary(int s)
+{
+    return m_summaries.empty() ? tree(s).summary() : m_summaries[static_cast<std::size_t>(s)];
+}
 
-// Up to this many pending figures a joined one is paired with each of them;
-// beyond, they are looked up in a tree.
-constexpr std::size_t FewCandidates = 16;
+namespace {
 
 struct EarlierPair
 {
@@ -234,6 +235,17 @@ void StrategyRun::index()
     m_pairCount.assign(m_population.size(), 0);
     m_knownOfA.resize(m_population.size());
     m_few = m_candidates.size() <= FewCandidates;
+    if (m_few && m_waiting > 0) {
+        // Each joined figure meets the few waiting ones first through its
+        // summary: a project of many figures with a few left to join makes
+        // trees only for the pairs that come to be scored.
+        m_summaries.resize(m_population.size());
+        const auto points = [&](std::size_t s) { return m_figures[m_population[s]].points.size() + 1; };
+        ParallelChunksByWeight(m_population.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t s = begin; s < end; ++s)
+                m_summaries[s] = m_indexes.candidateSummary(m_population[s], isMany());
+        });
+    }
 }
 
 // The tree of the waiting open or closed figures, made at its first question
@@ -287,12 +299,12 @@ PairBest StrategyRun::bestOfListed(int b)
     if (start == NotListed) {
         start = m_pairPool.size();
         const int fb = figure(b);
-        const CandidateSummary summaryB = tree(b).summary();
+        const CandidateSummary summaryB = summary(b);
         const auto list = [&](int a, bool inSlots) {
             if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(a, b, inSlots))
                 return;
             const PairBest key
-                = LowerKey(tree(a).summary(), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
+                = LowerKey(summary(a), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
             if (key.valid)
                 m_pairPool.push_back(KnownPair {key, false});
         };

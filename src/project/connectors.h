@@ -59,6 +59,10 @@ public:
     StrategyRun(const StrategyRun &) = delete;
     StrategyRun &operator=(const StrategyRun &) = delete;
 
+    // Up to this many figures waiting at the first call, each joined figure
+    // is paired with each of them; beyond, they are looked up in a tree.
+    static constexpr std::size_t FewCandidates = 16;
+
     // One strategy call: joins one figure over a new connector and returns
     // it, or returns -1 when nothing is left to join.
     int call();
@@ -101,6 +105,7 @@ private:
 
     // From here on a and b are slots.
     CandidateTree &tree(int s);
+    CandidateSummary summary(int s);
     void index();
     PendingIndex &pending(bool closed);
     void addB(int b);
@@ -173,5 +178,6 @@ private:
     std::unique_ptr<PendingIndex> m_openPending;
     std::unique_ptr<PendingIndex> m_closedPending;
     std::vector<CandidateTree *> m_trees; // per slot, once asked for
+    std::vector<CandidateSummary> m_summaries; // per slot, when few candidates wait
     std::vector<flatplan::PlannedJoin> *m_deferred = nullptr;
 };

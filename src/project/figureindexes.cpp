@@ -47,11 +47,11 @@ double Magnitude(TPlotPoint p)
     return std::max(std::abs(static_cast<double>(p.x)), std::abs(static_cast<double>(p.y)));
 }
 
-CandidateTree TreeOf(const tfigura &f, std::int32_t step, bool markedOnly)
+// Calls add(point) for every step-th vertex, or every marked one, as the
+// strategies score them.
+template<class Add> void ForEachCandidate(const tfigura &f, std::int32_t step, bool markedOnly, Add &&add)
 {
-    std::vector<CandidatePoint> points;
     const auto n = static_cast<std::int32_t>(f.points.size());
-    points.reserve(static_cast<std::size_t>(n / step + 1));
     for (std::int32_t v = 0; v < n; v += step) {
         const TVertexInfo *info = static_cast<std::size_t>(v) < f.vertexInfo.size()
             ? &f.vertexInfo[static_cast<std::size_t>(v)]
@@ -60,8 +60,15 @@ CandidateTree TreeOf(const tfigura &f, std::int32_t step, bool markedOnly)
             continue;
         const TPlotPoint p = f.points[static_cast<std::size_t>(v)];
         const std::int32_t weight = info ? info->weight : 10;
-        points.push_back(CandidatePoint {p.x, p.y, v, info && info->candidate == 1 ? weight : 10, weight});
+        add(CandidatePoint {p.x, p.y, v, info && info->candidate == 1 ? weight : 10, weight});
     }
+}
+
+CandidateTree TreeOf(const tfigura &f, std::int32_t step, bool markedOnly)
+{
+    std::vector<CandidatePoint> points;
+    points.reserve(f.points.size() / static_cast<std::size_t>(step) + 1);
+    ForEachCandidate(f, step, markedOnly, [&](const CandidatePoint &p) { points.push_back(p); });
     return CandidateTree(std::move(points));
 }
 
@@ -650,28 +657,45 @@ const EdgeTree *FigureIndexes::edges(int f)
     return &*tree;
 }
 
-void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked,
-                                      const PlanStop &stop)
+void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &wanted, const PlanStop &stop)
 {
     // Every slot exists before the threads start: they fill slots, the
     // containers never grow under them.
-    const std::size_t count = m_figures.size();
-    m_sampled.resize(std::max(m_sampled.size(), count));
-    if (marked) {
-        m_marked.resize(std::max(m_marked.size(), count));
-        m_vertices.resize(std::max(m_vertices.size(), count));
-    }
-    const auto points = [&](std::size_t f) { return m_figures[f].points.size() + 1; };
-    ParallelChunksByWeight(count, points, 65536, [&](std::size_t begin, std::size_t end) {
+    makeSlots();
+    const auto points = [&](std::size_t f) { return wanted[f] ? m_figures[f].points.size() + 1 : 1; };
+    ParallelChunksByWeight(wanted.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
         for (std::size_t f = begin; f < end && !stop.requested(); ++f) {
             if (!fixed(static_cast<int>(f)))
                 continue;
-            if (sampled[f])
+            if (wanted[f] & 1)
                 this->sampled(static_cast<int>(f));
-            if (marked)
+            if (wanted[f] & 2)
                 this->marked(static_cast<int>(f));
         }
     });
+}
+
+CandidateSummary FigureIndexes::candidateSummary(int f, bool marked) const
+{
+    const auto &cache = marked ? m_marked : m_sampled;
+    if (static_cast<std::size_t>(f) < cache.size() && cache[static_cast<std::size_t>(f)])
+        return cache[static_cast<std::size_t>(f)]->summary();
+    const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
+    // As CandidateTree measures its points.
+    CandidateSummary summary;
+    summary.minVertex = std::numeric_limits<std::int32_t>::max();
+    summary.minFactor = std::numeric_limits<std::int32_t>::max();
+    summary.minWeight = std::numeric_limits<std::int32_t>::max();
+    ForEachCandidate(figure, marked ? 1 : flatplan::SamplingStep(figure.points.size()), marked,
+                     [&](const CandidatePoint &p) {
+                         summary.box.add(p.x, p.y);
+                         summary.minVertex = std::min(summary.minVertex, p.vertex);
+                         summary.minFactor = std::min(summary.minFactor, p.factor);
+                         summary.minWeight = std::min(summary.minWeight, p.weight);
+                         summary.boundable = summary.boundable && p.factor >= 0 && p.weight >= 0;
+                         ++summary.size;
+                     });
+    return summary;
 }
 
 void FigureIndexes::makeSlots()

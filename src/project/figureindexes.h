@@ -157,11 +157,16 @@ public:
     CandidateTree &sampled(int f);
     CandidateTree &marked(int f);
     // Builds now, on a few threads, the sampled trees of the figures for
-    // which `wantSampled` holds and, with `marked`, every marked tree, so that
-    // the strategies find them made instead of building one at a time.
-    // A stop leaves the rest to be built when asked for.
-    template<class WantSampled>
-    void prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop = {});
+    // which `wantSampled` holds and the marked trees of those for which
+    // `wantMarked` holds, so that the strategies find them made instead of
+    // building one at a time. A stop leaves the rest to be built when asked
+    // for.
+    template<class WantSampled, class WantMarked>
+    void prepareCandidates(WantSampled wantSampled, WantMarked wantMarked, const PlanStop &stop = {});
+    // What the marked or sampled tree of f would hold, at a glance: from the
+    // tree when it is made, else from the figure without making it. Safe
+    // beside threads that build other figures' trees once the slots exist.
+    CandidateSummary candidateSummary(int f, bool marked) const;
 
     // A slot for every figure now in the list: from then on the indexes of
     // different figures may be built side by side, each on one thread.
@@ -174,7 +179,7 @@ public:
     bool fixed(int f) const;
 
 private:
-    void prepareCandidates(const std::vector<std::uint8_t> &sampled, bool marked, const PlanStop &stop);
+    void prepareCandidates(const std::vector<std::uint8_t> &wanted, const PlanStop &stop);
 
     // Deques: growing them keeps references to what they hold.
     const std::vector<tfigura> &m_figures;
@@ -185,15 +190,15 @@ private:
     std::optional<VertexGrid> m_vertexGrid;
 };
 
-template<class WantSampled>
-void FigureIndexes::prepareCandidates(WantSampled wantSampled, bool marked, const PlanStop &stop)
+template<class WantSampled, class WantMarked>
+void FigureIndexes::prepareCandidates(WantSampled wantSampled, WantMarked wantMarked, const PlanStop &stop)
 {
-    std::vector<std::uint8_t> sampled(m_figures.size(), 0);
+    // Bit 1: the sampled tree, bit 2: the marked one.
+    std::vector<std::uint8_t> wanted(m_figures.size(), 0);
     for (std::size_t f = 0; f < m_figures.size(); ++f)
-        sampled[f] = wantSampled(static_cast<int>(f)) ? 1 : 0;
-    prepareCandidates(sampled, marked, stop);
+        wanted[f] = (wantSampled(static_cast<int>(f)) ? 1 : 0) | (wantMarked(static_cast<int>(f)) ? 2 : 0);
+    prepareCandidates(wanted, stop);
 }
-
 // Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do
 // not count; the closing edge of a closed figure always does. The edge tree,
 // when given, answers for the open edges.

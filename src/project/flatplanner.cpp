@@ -42,6 +42,9 @@ private:
     bool connectChildrenSideBySide(const std::vector<int> &containers,
                                    const std::vector<std::vector<int>> &populations);
     StageEnd connectRemaining();
+    // Past 20 children, a container's children are joined by the
+    // many-figure strategy after the first.
+    bool manyChildren(int c) const { return m_figures[static_cast<std::size_t>(c)].childCount >= 21; }
     void showProgress();
 
     std::vector<tfigura> &m_figures;
@@ -198,15 +201,26 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
         return StageEnd::Cancelled;
 
     // A project of many figures: the children strategies score containers
-    // and their children at sampled vertices, the others score at marked
-    // ones; their trees are made at once, on a few threads.
+    // and their children at sampled vertices (marked ones past 20 children);
+    // their trees are made at once, on a few threads, where a child is left
+    // to join. The figures touching joined make no trees.
     if (m_many) {
-        m_indexes->prepareCandidates(
-            [&](int f) {
-                const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
-                return figure.childCount > 0 || figure.container >= 0;
-            },
-            true, m_stop);
+        std::vector<std::uint8_t> waitingChild(m_figures.size(), 0);
+        for (const tfigura &f : m_figures) {
+            if (f.pending && f.container >= 0 && static_cast<std::size_t>(f.container) < m_figures.size())
+                waitingChild[static_cast<std::size_t>(f.container)] = 1;
+        }
+        // A figure is in the population of its container and, as a
+        // container, in its own.
+        const auto wanted = [&](int f, bool marked) {
+            const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
+            const auto in = [&](int c) {
+                return c >= 0 && waitingChild[static_cast<std::size_t>(c)] && (!marked || manyChildren(c));
+            };
+            return in(f) || in(figure.container);
+        };
+        m_indexes->prepareCandidates([&](int f) { return wanted(f, false); },
+                                     [&](int f) { return wanted(f, true); }, m_stop);
     }
 
     // Containers by depth, and their children, in list order. Depths and
@@ -247,7 +261,7 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
 
 bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
 {
-    const bool manyChildren = m_figures[c].childCount >= 21;
+    const bool many = manyChildren(c);
     // c counts as joined while its children are joined to it.
     const bool wasPending = m_figures[c].pending;
     if (wasPending)
@@ -262,7 +276,7 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
         --m_pending;
     showProgress();
     while (joined >= 0) {
-        if (manyChildren) {
+        if (many) {
             if (!childrenMany)
                 childrenMany
                     = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c,
@@ -287,7 +301,7 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
 std::vector<flatplan::PlannedJoin> FlatPlanner::planChildrenOf(int c, const std::vector<int> &population)
 {
     std::vector<flatplan::PlannedJoin> joins;
-    const bool manyChildren = m_figures[c].childCount >= 21;
+    const bool many = manyChildren(c);
     const bool wasPending = m_figures[c].pending;
     m_figures[c].pending = false;
     StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
@@ -296,7 +310,7 @@ std::vector<flatplan::PlannedJoin> FlatPlanner::planChildrenOf(int c, const std:
     std::unique_ptr<StrategyRun> childrenMany;
     int joined = children.call();
     while (joined >= 0 && !m_stop.requested()) {
-        if (manyChildren) {
+        if (many) {
             if (!childrenMany) {
                 childrenMany
                     = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::ChildrenMany, c,
@@ -380,6 +394,11 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
         return *remaining;
     };
     std::unique_ptr<StrategyRun> remainingMany;
+    // The many-figure run pairs every joined figure with the waiting ones:
+    // past a few of those, through every figure's marked tree, made at once
+    // on a few threads.
+    if (m_many && static_cast<std::size_t>(m_pending) > StrategyRun::FewCandidates)
+        m_indexes->prepareCandidates([](int) { return false; }, [](int) { return true; }, m_stop);
     if (m_many)
         remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
                                                       -1, m_state.rootFigure, everyone, m_stop);
