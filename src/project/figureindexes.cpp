@@ -4,6 +4,7 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -185,21 +186,23 @@ public:
         m_blockWords[w / 64] |= std::uint64_t {1} << (w % 64);
         m_words[w] |= std::uint64_t {1} << (i % 64);
     }
-    // Replaces out with the marks in increasing order, and clears them.
-    void take(std::vector<std::int32_t> &out)
+    // Writes the marks to out in increasing order, clears them and answers
+    // how many there were (out has room for every mark made).
+    std::size_t take(std::int32_t *out)
     {
-        out.clear();
+        std::int32_t *const first = out;
         std::sort(m_blocks.begin(), m_blocks.end());
         for (const std::size_t block : m_blocks) {
             for (std::uint64_t words = std::exchange(m_blockWords[block], 0); words != 0;
                  words &= words - 1) {
                 const std::size_t w = block * 64 + static_cast<std::size_t>(std::countr_zero(words));
                 for (std::uint64_t bits = std::exchange(m_words[w], 0); bits != 0; bits &= bits - 1)
-                    out.push_back(
-                        static_cast<std::int32_t>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits))));
+                    *out++ = static_cast<std::int32_t>(w * 64
+                                                       + static_cast<std::size_t>(std::countr_zero(bits)));
             }
         }
         m_blocks.clear();
+        return static_cast<std::size_t>(out - first);
     }
 
 private:
@@ -216,6 +219,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     , m_reach(static_cast<std::int64_t>(std::ceil(std::max(0.0, tolerance))))
     , m_stop(stop)
     , m_touchers(figures.size())
+    , m_answers(figures.size())
     , m_known(figures.size(), 0)
     , m_nearEnds(figures.size(), 0)
 {
@@ -409,13 +413,13 @@ void VertexGrid::findNearEnds(std::size_t k)
     m_nearEnds[k] = ends;
 }
 
-const std::vector<std::int32_t> &VertexGrid::touchers(int f)
+std::span<const std::int32_t> VertexGrid::touchers(int f)
 {
     const auto k = static_cast<std::size_t>(f);
     answer(
         k, KnownTouchers, m_touchersAsked, [&] { findAllTouchers(); },
         [&](std::size_t g) { findTouchers(g); });
-    return m_touchers[k];
+    return m_answers[k];
 }
 
 void VertexGrid::findTouchers(std::size_t k)
@@ -434,6 +438,7 @@ void VertexGrid::findTouchers(std::size_t k)
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     found.shrink_to_fit();
+    m_answers[k] = found;
 }
 
 template<class Pair>
@@ -498,11 +503,12 @@ void VertexGrid::findAllTouchers()
 {
     // Every vertex pair is met once, walking the cells as they lie in
     // memory, rather than around each vertex of each figure in turn: the
-    // same cells are not fetched again for every vertex near them. Each
-    // figure's touchers go to its own run of one shared list, counted
-    // first; the drawing is cut into a few bands of tile rows, each with
-    // its own counts and its own part of every run, so no two threads ever
-    // write the same place.
+    // same cells are not fetched again for every vertex near them. The
+    // drawing is cut into a few bands of tile rows, each walked by one
+    // thread that keeps the figure pairs it meets, in the order met, and
+    // counts them by figure; then each band sorts its pairs out to the
+    // figures' runs of one shared list, each band to its own part of every
+    // run, so no two threads ever write the same place.
     if (m_itemCount == 0)
         return;
     const std::size_t count = m_touchers.size();
@@ -519,85 +525,95 @@ void VertexGrid::findAllTouchers()
     }
     cut.push_back(tileRows);
     const std::size_t bands = cut.size() - 1;
-    const auto overBands = [&](auto &&pairIn) {
-        ParallelChunks(bands, 1, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t b = begin; b < end; ++b) {
-                auto pair = pairIn(b);
-                for (std::size_t r = cut[b]; r < cut[b + 1] && !m_stop.requested(); ++r)
-                    eachNearPair(static_cast<std::int64_t>(r), static_cast<std::int64_t>(r) + 1, pair);
-            }
-        });
-    };
-    // Counted in 32 bits, against the sum in 64 that no count can pass.
-    std::vector<std::vector<std::uint32_t>> at(bands, std::vector<std::uint32_t>(count, 0));
-    struct alignas(64) Sum // one cache line each: the threads add to them all the time
+    // Many figures through one point meet each other pairwise: a list of
+    // every pair would outgrow the grid many times over, where the figures
+    // asked one by one each keep only their own distinct touchers. The
+    // bands tell each other, every few thousand pairs, how many they keep,
+    // and all stop keeping them past the limit.
+    const std::uint64_t most = std::min<std::uint64_t>(8 * m_itemCount + 65536, UINT32_MAX);
+    constexpr std::size_t Told = 4096;
+    std::atomic<std::uint64_t> kept {0};
+    std::atomic<bool> tooMany {false};
+    struct Met
     {
-        std::uint64_t value = 0;
+        std::int32_t a;
+        std::int32_t b;
     };
-    std::vector<Sum> emitted(bands);
-    overBands([&](std::size_t band) {
-        return [&counts = at[band], &sum = emitted[band].value](std::int32_t a, std::int32_t b) {
-            ++counts[static_cast<std::size_t>(a)];
-            ++counts[static_cast<std::size_t>(b)];
-            sum += 2;
-        };
+    struct alignas(64) Band // apart from each other: each is written all the time by its thread
+    {
+        std::vector<Met> pairs;
+        std::vector<std::uint32_t> counts; // by figure: counted in 32 bits, against the limit
+    };
+    std::vector<Band> met(bands);
+    ParallelChunks(bands, 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t b = begin; b < end; ++b) {
+            Band &band = met[b];
+            band.counts.assign(count, 0);
+            std::size_t untold = 0;
+            bool over = false;
+            const auto pair = [&](std::int32_t x, std::int32_t y) {
+                if (over)
+                    return;
+                band.pairs.push_back(Met {x, y});
+                ++band.counts[static_cast<std::size_t>(x)];
+                ++band.counts[static_cast<std::size_t>(y)];
+                if (++untold == Told) {
+                    over = kept.fetch_add(2 * untold) + 2 * untold > most || tooMany;
+                    untold = 0;
+                    if (over)
+                        tooMany = true;
+                }
+            };
+            for (std::size_t r = cut[b]; r < cut[b + 1] && !over && !m_stop.requested(); ++r)
+                eachNearPair(static_cast<std::int64_t>(r), static_cast<std::int64_t>(r) + 1, pair);
+            if (kept.fetch_add(2 * untold) + 2 * untold > most)
+                tooMany = true;
+        }
     });
     if (m_stop.requested())
         return;
-    // Many figures through one point meet each other pairwise: a list of
-    // every pair would outgrow the grid many times over, where the figures
-    // asked one by one each keep only their own distinct touchers.
-    std::uint64_t total = 0;
-    for (const Sum &sum : emitted)
-        total += sum.value;
-    if (total > std::min<std::uint64_t>(8 * m_itemCount + 65536, UINT32_MAX)) {
+    if (tooMany) {
+        met.clear();
         findEachTouchers();
         return;
     }
-    // Counts become where each band writes: band after band, figure by
-    // figure, so that a band writes within a stretch of its own, where the
-    // figures of its rows lie close together; a figure's part in band b ends
-    // where the next figure's begins.
-    std::vector<std::vector<std::uint32_t>> start(bands, std::vector<std::uint32_t>(count + 1));
+    // Each figure's run holds every band's pairs with it, band after band;
+    // counts become where each band writes next.
+    std::vector<std::uint32_t> runStart(count + 1);
     std::uint32_t next = 0;
-    for (std::size_t band = 0; band < bands; ++band) {
-        for (std::size_t g = 0; g < count; ++g) {
-            start[band][g] = next;
-            next += at[band][g];
-        }
-        start[band][count] = next;
-        std::copy(start[band].begin(), start[band].end() - 1, at[band].begin());
+    for (std::size_t g = 0; g < count; ++g) {
+        runStart[g] = next;
+        for (Band &band : met)
+            next += std::exchange(band.counts[g], next);
     }
-    // Left unset: the second walk writes every entry.
-    const auto met = std::make_unique_for_overwrite<std::int32_t[]>(next);
-    overBands([&](std::size_t band) {
-        return [&place = at[band], &met](std::int32_t a, std::int32_t b) {
-            met[place[static_cast<std::size_t>(a)]++] = b;
-            met[place[static_cast<std::size_t>(b)]++] = a;
-        };
+    runStart[count] = next;
+    m_allTouchers = std::make_unique_for_overwrite<std::int32_t[]>(next); // every entry is written below
+    std::int32_t *const all = m_allTouchers.get();
+    ParallelChunks(bands, 1, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t b = begin; b < end && !m_stop.requested(); ++b) {
+            std::vector<std::uint32_t> &place = met[b].counts;
+            for (const Met &m : met[b].pairs) {
+                all[place[static_cast<std::size_t>(m.a)]++] = m.b;
+                all[place[static_cast<std::size_t>(m.b)]++] = m.a;
+            }
+            met[b] = Band {};
+        }
     });
     if (m_stop.requested())
         return;
-    const auto metBy = [&](std::size_t g) {
-        std::size_t n = 0;
-        for (std::size_t band = 0; band < bands; ++band)
-            n += start[band][g + 1] - start[band][g];
-        return n;
-    };
+    // Each run becomes its figure's touchers in list order, without
+    // repeats, in its own first part.
     ParallelChunksByWeight(
-        count, [&](std::size_t g) { return metBy(g) + 1; }, 65536,
+        count, [&](std::size_t g) { return std::size_t {runStart[g + 1] - runStart[g]} + 1; }, 65536,
         [&](std::size_t begin, std::size_t end) {
             SortedMarks marks(count);
-            std::vector<std::int32_t> run;
             for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
                 if (m_figures[g].generatedKind == 3 || (m_known[g] & KnownTouchers))
                     continue;
-                for (std::size_t band = 0; band < bands; ++band) {
-                    for (std::uint32_t i = start[band][g]; i < start[band][g + 1]; ++i)
-                        marks.mark(met[i]);
-                }
-                marks.take(run);
-                m_touchers[g].assign(run.begin(), run.end());
+                std::int32_t *const run = all + runStart[g];
+                for (std::uint32_t i = runStart[g]; i < runStart[g + 1]; ++i)
+                    marks.mark(all[i]);
+                m_answers[g] = std::span<const std::int32_t>(run, marks.take(run));
                 m_known[g] |= KnownTouchers;
             }
         });

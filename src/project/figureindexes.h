@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 // The edges of one polyline in blocks of consecutive edges, with the box of
@@ -61,7 +62,7 @@ public:
     // The figures that never move with a vertex within the tolerance of one
     // of f's in x and in y, in list order; found at the first question and
     // kept (f never moves).
-    const std::vector<std::int32_t> &touchers(int f);
+    std::span<const std::int32_t> touchers(int f);
 
     // Left unset when made: the grid is filled in place.
     struct Item
@@ -137,7 +138,9 @@ private:
     std::size_t m_endsAsked = 0;
     std::size_t m_touchersAsked = 0;
 
-    std::vector<std::vector<std::int32_t>> m_touchers; // by figure
+    std::vector<std::vector<std::int32_t>> m_touchers; // by figure, of those asked one by one
+    std::unique_ptr<std::int32_t[]> m_allTouchers; // of those answered all at once
+    std::vector<std::span<const std::int32_t>> m_answers; // by figure, in one of the two
     std::vector<std::uint8_t> m_known; // by figure: KnownEnds, KnownTouchers
     std::vector<std::uint8_t> m_nearEnds;
 };

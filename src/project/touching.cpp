@@ -1,6 +1,7 @@
 #include "project/touching.h"
 
 #include "drawing/geometry.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <bit>
@@ -60,6 +61,22 @@ bool ScanForTouch(const tfigura &fa, const tfigura &fb, double tolerance, std::i
     return false;
 }
 
+// A short figure is scanned: its vertices outside the other's box cost one
+// comparison each, less than a tree.
+bool WorthTrees(const tfigura &a, const tfigura &b)
+{
+    return a.points.size() >= TouchTreePoints && b.points.size() >= TouchTreePoints;
+}
+
+// FiguresTouch without moving anything, through the trees when both are
+// given.
+bool FindTouch(const tfigura &fa, const tfigura &fb, CandidateTree *treeA, CandidateTree *treeB,
+               double tolerance, std::int32_t &vertexA, std::int32_t &vertexB)
+{
+    return treeA && treeB ? TouchSearch(*treeA, *treeB, tolerance).find(vertexA, vertexB)
+                          : ScanForTouch(fa, fb, tolerance, vertexA, vertexB);
+}
+
 } // namespace
 
 bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance, std::int32_t &vertexA,
@@ -69,13 +86,9 @@ bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance,
         return false;
     tfigura &fa = figures[a];
     tfigura &fb = figures[b];
-    // A short figure is scanned: its vertices outside the other's box cost
-    // one comparison each, less than a tree.
-    const bool worthTrees = fa.points.size() >= TouchTreePoints && fb.points.size() >= TouchTreePoints;
-    CandidateTree *treeA = worthTrees ? indexes.vertices(a) : nullptr;
+    CandidateTree *treeA = WorthTrees(fa, fb) ? indexes.vertices(a) : nullptr;
     CandidateTree *treeB = treeA ? indexes.vertices(b) : nullptr;
-    const bool found = treeA && treeB ? TouchSearch(*treeA, *treeB, tolerance).find(vertexA, vertexB)
-                                      : ScanForTouch(fa, fb, tolerance, vertexA, vertexB);
+    const bool found = FindTouch(fa, fb, treeA, treeB, tolerance, vertexA, vertexB);
     if (!found)
         return false;
     if (fa.generatedKind == 3)
@@ -153,6 +166,52 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
 }
 
 namespace {
+
+// Finds where each joined pair of figures that never move touches, on a few
+// threads: the vertex trees first, each figure's by one thread, then the
+// searches, which only read the trees and the points.
+void PlaceJoins(std::vector<tfigura> &figures, const std::vector<std::pair<int, int>> &joins,
+                double tolerance, FigureIndexes &indexes)
+{
+    if (joins.empty())
+        return;
+    indexes.makeSlots();
+    std::vector<std::uint8_t> wanted(figures.size(), 0);
+    for (const auto &[parent, child] : joins) {
+        if (WorthTrees(figures[parent], figures[child])) {
+            wanted[parent] = 1;
+            wanted[child] = 1;
+        }
+    }
+    ParallelChunksByWeight(
+        figures.size(), [&](std::size_t f) { return wanted[f] ? figures[f].points.size() + 1 : 1; }, 65536,
+        [&](std::size_t begin, std::size_t end) {
+            // The first question to a tree builds it: asked here, the
+            // searches below find every tree built and only read them.
+            for (std::size_t f = begin; f < end; ++f) {
+                if (wanted[f] && !figures[f].points.empty()) {
+                    const TPlotPoint p = figures[f].points.front();
+                    indexes.vertices(static_cast<int>(f))->anyWithin(p.x, p.y, tolerance);
+                }
+            }
+        });
+    ParallelChunksByWeight(
+        joins.size(),
+        [&](std::size_t k) {
+            return figures[joins[k].first].points.size() + figures[joins[k].second].points.size();
+        },
+        65536,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k) {
+                const auto [parent, child] = joins[k];
+                const bool trees = WorthTrees(figures[parent], figures[child]);
+                tfigura &joined = figures[child];
+                FindTouch(figures[parent], joined, trees ? indexes.vertices(parent) : nullptr,
+                          trees ? indexes.vertices(child) : nullptr, tolerance, joined.vertexOnParent,
+                          joined.entryVertex);
+            }
+        });
+}
 
 // Figure indexes in a bit each, with a bit for each word of them above:
 // the first after a given one is found in a few words, where a tree of
@@ -232,8 +291,14 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     for (std::size_t k = 0; k < figures.size(); ++k)
         pending[k] = figures[k].pending ? 1 : 0;
 
-    // The first pending figure in list order that f touches.
-    const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg) {
+    // Joins of two figures that never move whose vertices are found after
+    // all the joins (see below).
+    std::vector<std::pair<int, int>> unplaced; // parent, child
+
+    // The first pending figure in list order that f touches; `placed` tells
+    // whether vf and vg hold the vertices where they touch.
+    const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg, bool &placed) {
+        placed = true;
         int found = -1;
         if (indexes.fixed(f)) {
             const auto &touchers = grid.touchers(f);
@@ -256,7 +321,13 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
                 && FiguresTouch(figures, f, g, tolerance, vf, vg, indexes))
                 return g;
         }
-        // The grid found a vertex pair within the tolerance: they touch.
+        // The grid found a vertex pair within the tolerance: they touch. Two
+        // figures that never move touch where their points alone say, so
+        // the search waits; a moving one is moved onto the other now.
+        if (found >= 0 && indexes.fixed(f)) {
+            placed = false;
+            return found;
+        }
         if (found >= 0 && !FiguresTouch(figures, f, found, tolerance, vf, vg, indexes))
             found = -1;
         return found;
@@ -268,12 +339,17 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         while (f >= 0 && !stop.requested()) {
             std::int32_t vf = 0;
             std::int32_t vg = 0;
-            const int g = firstTouching(f, vf, vg);
+            bool placed = true;
+            const int g = firstTouching(f, vf, vg, placed);
             if (g >= 0) {
                 tfigura &child = figures[g];
                 child.parent = f;
-                child.vertexOnParent = vf;
-                child.entryVertex = vg;
+                if (placed) {
+                    child.vertexOnParent = vf;
+                    child.entryVertex = vg;
+                } else {
+                    unplaced.emplace_back(f, g);
+                }
                 child.pending = false;
                 pending[static_cast<std::size_t>(g)] = 0;
                 active.insert(g);
@@ -288,6 +364,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
             f = active.after(f);
         }
     }
+    PlaceJoins(figures, unplaced, tolerance, indexes);
 }
 
 bool FreeEndEntry(tfigura &figure, std::uint8_t nearEnds)
