@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 namespace {
@@ -224,15 +225,29 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     , m_nearEnds(figures.size(), 0)
 {
     const auto fixed = [](const tfigura &f) { return f.generatedKind != 3; };
+    // The span of every vertex, the figures in a few parts side by side.
     PlanBox span;
     std::int64_t count = 0;
-    for (const tfigura &f : figures) {
-        if (!fixed(f))
-            continue;
-        for (const TPlotPoint &p : f.points)
-            span.add(p.x, p.y);
-        count += static_cast<std::int64_t>(f.points.size());
-    }
+    std::mutex together;
+    ParallelChunksByWeight(
+        figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, 1 << 20,
+        [&](std::size_t begin, std::size_t end) {
+            PlanBox box;
+            std::int64_t points = 0;
+            for (std::size_t k = begin; k < end; ++k) {
+                if (!fixed(figures[k]))
+                    continue;
+                for (const TPlotPoint &p : figures[k].points)
+                    box.add(p.x, p.y);
+                points += static_cast<std::int64_t>(figures[k].points.size());
+            }
+            const std::lock_guard lock(together);
+            if (!box.empty()) {
+                span.add(box.minX, box.minY);
+                span.add(box.maxX, box.maxY);
+            }
+            count += points;
+        });
     if (count == 0)
         return;
     m_originX = span.minX;
@@ -248,7 +263,9 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     m_perCell = 1.0 / static_cast<double>(m_cell);
     m_tilesAcross = (m_columns + TileSide - 1) / TileSide;
     const std::int64_t tilesDown = (m_rows + TileSide - 1) / TileSide;
-    m_cellStart.assign(static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1, 0);
+    // Left unset: the rows below write every cell's start.
+    m_cellStart = std::make_unique_for_overwrite<std::int32_t[]>(
+        static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide) + 1);
     // Two counting sorts, each writing to few places at a time, where one
     // straight into the cells would write all over the grid for every
     // vertex: the vertices go first to their row of tiles, then, row by row,
@@ -317,36 +334,21 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
             inRow[0] = rowStart[r];
             for (std::size_t c = 1; c <= rowCells; ++c)
                 inRow[c] += inRow[c - 1];
-            std::copy(inRow.begin(), inRow.end() - 1,
-                      m_cellStart.begin() + static_cast<std::ptrdiff_t>(first));
+            std::copy(inRow.begin(), inRow.end() - 1, m_cellStart.get() + first);
             for (std::int32_t i = rowStart[r]; i < rowStart[r + 1]; ++i) {
                 const Item &q = byRow[static_cast<std::size_t>(i)];
                 m_items[static_cast<std::size_t>(inRow[cellIndex(column(q.x), row(q.y)) - first]++)] = q;
             }
         }
     });
-    m_cellStart.back() = static_cast<std::int32_t>(count);
+    m_cellStart[static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide)]
+        = static_cast<std::int32_t>(count);
     // Half a grid would answer with vertices that are not there: a stopped
     // grid answers that nothing is near.
     if (!stop.requested())
         m_itemCount = static_cast<std::size_t>(count);
     else
         m_items.reset();
-}
-
-// A product instead of a division: any cell numbering that never falls as
-// the coordinate grows finds every vertex in the cells around a point, for the
-// cells are numbered the same way when filled and when asked.
-std::int64_t VertexGrid::column(std::int64_t x) const
-{
-    const auto c = static_cast<std::int64_t>(static_cast<double>(x - m_originX) * m_perCell);
-    return std::clamp<std::int64_t>(c, 0, m_columns - 1);
-}
-
-std::int64_t VertexGrid::row(std::int64_t y) const
-{
-    const auto r = static_cast<std::int64_t>(static_cast<double>(y - m_originY) * m_perCell);
-    return std::clamp<std::int64_t>(r, 0, m_rows - 1);
 }
 
 bool VertexGrid::nearOther(int f, TPlotPoint p) const

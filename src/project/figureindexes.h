@@ -10,6 +10,7 @@
 #include "project/candidatetree.h"
 #include "project/planstop.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -95,9 +96,20 @@ private:
     enum Known : std::uint8_t { KnownEnds = 1, KnownTouchers = 2 };
 
     // Left of the origin the cast truncates toward zero, and the clamp keeps
-    // the first column: that only widens the cells looked at.
-    std::int64_t column(std::int64_t x) const;
-    std::int64_t row(std::int64_t y) const;
+    // the first column: that only widens the cells looked at. A product
+    // instead of a division: any cell numbering that never falls as the
+    // coordinate grows finds every vertex in the cells around a point, for
+    // the cells are numbered the same way when filled and when asked.
+    std::int64_t column(std::int64_t x) const
+    {
+        const auto c = static_cast<std::int64_t>(static_cast<double>(x - m_originX) * m_perCell);
+        return std::clamp<std::int64_t>(c, 0, m_columns - 1);
+    }
+    std::int64_t row(std::int64_t y) const
+    {
+        const auto r = static_cast<std::int64_t>(static_cast<double>(y - m_originY) * m_perCell);
+        return std::clamp<std::int64_t>(r, 0, m_rows - 1);
+    }
     std::size_t cellIndex(std::int64_t cx, std::int64_t cy) const
     {
         const std::int64_t tile = (cy / TileSide) * m_tilesAcross + cx / TileSide;
@@ -114,7 +126,8 @@ private:
     std::int64_t m_columns = 0;
     std::int64_t m_rows = 0;
     std::int64_t m_tilesAcross = 0;
-    std::vector<std::int32_t> m_cellStart; // items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1])
+    // Items of cell c: m_items[m_cellStart[c] .. m_cellStart[c + 1]).
+    std::unique_ptr<std::int32_t[]> m_cellStart;
     std::unique_ptr<Item[]> m_items;
     std::size_t m_itemCount = 0;
     bool nearOther(int f, TPlotPoint p) const;
