@@ -70,14 +70,25 @@ TFigureCollector::TFigureCollector(double tolerance, bool crossToPoint)
 
 void TFigureCollector::Add(tfigura figure)
 {
-    JoinOpenPolylines(figure);
+    Collect(std::move(figure), nullptr);
+}
+
+void TFigureCollector::Add(tfigura figure, const TFigureParameters &parameters)
+{
+    Collect(std::move(figure), &parameters);
+}
+
+void TFigureCollector::Collect(tfigura &&figure, const TFigureParameters *parameters)
+{
+    const bool joined = JoinOpenPolylines(figure);
     if (IsDuplicateFigure(figure))
         return;
-    TProjectDocument::licz_parametry(figure, m_tolerance);
-    if (figure.points.size() == 2 && m_crossToPoint) {
-        MakeCrossPoint(figure);
+    if (parameters && !joined && !figure.points.empty())
+        TProjectDocument::SetParameters(figure, *parameters);
+    else
         TProjectDocument::licz_parametry(figure, m_tolerance);
-    }
+    if (figure.points.size() == 2 && m_crossToPoint && MakeCrossPoint(figure))
+        TProjectDocument::licz_parametry(figure, m_tolerance);
     Append(std::move(figure));
 }
 
@@ -104,11 +115,11 @@ std::vector<tfigura> TFigureCollector::TakeFigures()
     return figures;
 }
 
-void TFigureCollector::JoinOpenPolylines(tfigura &figure)
+bool TFigureCollector::JoinOpenPolylines(tfigura &figure)
 {
     // The reader's open flag decides; it is not looked at again while joining.
     if (!Joinable(figure) || !(m_tolerance > 0.0))
-        return;
+        return false;
     // A pass walks the list once: the next figure of the walk that joins is
     // the first live one after the last joined (removed) one that meets the
     // ends as they are by then. Passes repeat until one joins nothing, and a
@@ -118,7 +129,7 @@ void TFigureCollector::JoinOpenPolylines(tfigura &figure)
         const TJoinCandidates found = FindJoinCandidates(figure, after);
         const int slot = found.afterCursor >= 0 ? found.afterCursor : found.first;
         if (slot < 0)
-            return;
+            return after >= 0;
         const auto &b = m_figures[slot].points;
         const int rule
             = JoinRule(figure.points.front(), figure.points.back(), b.front(), b.back(), m_tolerance);
@@ -205,7 +216,7 @@ void TFigureCollector::IndexLine(const tfigura &figure, int slot)
         m_lineColumns.insert(static_cast<std::uint64_t>(c), slot);
 }
 
-void TFigureCollector::MakeCrossPoint(tfigura &figure)
+bool TFigureCollector::MakeCrossPoint(tfigura &figure)
 {
     const auto [x0, x1] = std::minmax(figure.points[0].x, figure.points[1].x);
     const std::int64_t c0 = LineColumn(x0), c1 = LineColumn(x1);
@@ -232,12 +243,13 @@ void TFigureCollector::MakeCrossPoint(tfigura &figure)
             figure.points[0] = cross;
             figure.points[1] = cross;
             figure.crossPoint = true;
-            return;
+            return true;
         }
     }
+    return false;
 }
 
-void TFigureCollector::Append(tfigura figure)
+void TFigureCollector::Append(tfigura &&figure)
 {
     const int slot = static_cast<int>(m_figures.size());
     if (Joinable(figure))

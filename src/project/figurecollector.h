@@ -2,6 +2,7 @@
 
 #include "drawing/figure.h"
 #include "project/flatmultimap.h"
+#include "project/projectdocument.h"
 
 #include <cstdint>
 #include <vector>
@@ -25,6 +26,10 @@ public:
     TFigureCollector(double tolerance, bool crossToPoint);
 
     void Add(tfigura figure);
+    // The same for a figure whose parameters were worked out beforehand with
+    // the collector's tolerance (TProjectDocument::Parameters): they serve
+    // unless joining changes the figure.
+    void Add(tfigura figure, const TFigureParameters &parameters);
     // The figures in list order; the collector is empty afterwards.
     std::vector<tfigura> TakeFigures();
 
@@ -47,13 +52,16 @@ private:
         int first = -1;
     };
 
-    void JoinOpenPolylines(tfigura &figure);
+    void Collect(tfigura &&figure, const TFigureParameters *parameters);
+    // True when the figure took in others.
+    bool JoinOpenPolylines(tfigura &figure);
     TJoinCandidates FindJoinCandidates(const tfigura &figure, int after) const;
     bool IsDuplicateFigure(const tfigura &figure) const;
-    void MakeCrossPoint(tfigura &figure);
+    // True when the figure became a cross point.
+    bool MakeCrossPoint(tfigura &figure);
     void IndexLine(const tfigura &figure, int slot);
 
-    void Append(tfigura figure);
+    void Append(tfigura &&figure);
     void Remove(int slot);
 
     std::uint64_t CellKey(std::int64_t cx, std::int64_t cy) const;

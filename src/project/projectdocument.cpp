@@ -111,20 +111,34 @@ template<class Take> bool ReadAcceptedFigures(IDrawingSource &reader, std::uint8
     return true;
 }
 
+// A figure as read, with the parameters the reading thread worked out for it.
+struct TReadFigure
+{
+    tfigura figure;
+    TFigureParameters parameters;
+};
+
 // Figures passed from the thread that reads the drawing to the one that
 // collects them, in batches and in reading order: parsing the file and
 // joining and checking the figures take about as long as each other, so
 // side by side a large drawing opens in little more than the longer of the
 // two. The collector sees the figures in the same order as in one pass, so
-// the list is the same. A bounded number of batches waits at a time.
+// the list is the same.
+//
+// Which side is slower changes along a drawing (lines read quickly and cost
+// the collector an index search each, arcs are many points to read and
+// little to collect), so the reader may run far ahead: a short queue would
+// stall it on the lines and starve the collector on the arcs. Queued
+// figures are the drawing's own, held once; the bound only stops a reader
+// whose collector has fallen half a million figures behind.
 class TFigureFeed
 {
 public:
     static constexpr std::size_t BatchSize = 512;
-    static constexpr std::size_t MostWaiting = 16;
+    static constexpr std::size_t MostWaiting = 1024;
 
     // Reading side. False once the collecting side has stopped taking.
-    bool Push(std::vector<tfigura> &&batch)
+    bool Push(std::vector<TReadFigure> &&batch)
     {
         std::unique_lock lock(m_mutex);
         m_roomFreed.wait(lock, [this] { return m_abandoned || m_waiting.size() < MostWaiting; });
@@ -144,7 +158,7 @@ public:
     }
 
     // Collecting side. False when every batch has been taken.
-    bool Pop(std::vector<tfigura> &batch)
+    bool Pop(std::vector<TReadFigure> &batch)
     {
         std::unique_lock lock(m_mutex);
         m_batchReady.wait(lock, [this] { return m_finished || !m_waiting.empty(); });
@@ -170,7 +184,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_batchReady;
     std::condition_variable m_roomFreed;
-    std::deque<std::vector<tfigura>> m_waiting;
+    std::deque<std::vector<TReadFigure>> m_waiting;
     bool m_finished = false;
     bool m_abandoned = false;
     bool m_readFailed = false;
@@ -179,19 +193,22 @@ private:
 
 // The reading thread of one load; leaving the scope, by return or by an
 // exception of the collector, stops the reading and waits for the thread.
+// It also works out each figure's parameters while its points are at hand,
+// which takes that pass over every point off the collecting thread.
 class TReadingThread
 {
 public:
-    TReadingThread(TFigureFeed &feed, IDrawingSource &reader, std::uint8_t penFilter)
+    TReadingThread(TFigureFeed &feed, IDrawingSource &reader, std::uint8_t penFilter, double tolerance)
         : m_feed(feed)
-        , m_thread([&feed, &reader, penFilter] {
+        , m_thread([&feed, &reader, penFilter, tolerance] {
             bool failed = false;
             std::exception_ptr thrown;
             try {
-                std::vector<tfigura> batch;
+                std::vector<TReadFigure> batch;
                 batch.reserve(TFigureFeed::BatchSize);
                 failed = !ReadAcceptedFigures(reader, penFilter, [&](tfigura &&figure) {
-                    batch.push_back(std::move(figure));
+                    const TFigureParameters parameters = TProjectDocument::Parameters(figure, tolerance);
+                    batch.push_back({std::move(figure), parameters});
                     if (batch.size() < TFigureFeed::BatchSize)
                         return true;
                     const bool taken = feed.Push(std::move(batch));
@@ -226,22 +243,23 @@ private:
 
 // Reads the drawing into the collector; false when it could not be read to
 // its end. Without a thread to be had the two run one after the other.
-bool CollectDrawing(IDrawingSource &reader, std::uint8_t penFilter, TFigureCollector &collector)
+bool CollectDrawing(IDrawingSource &reader, std::uint8_t penFilter, double tolerance,
+                    TFigureCollector &collector)
 {
     TFigureFeed feed;
     std::optional<TReadingThread> reading;
     try {
-        reading.emplace(feed, reader, penFilter);
+        reading.emplace(feed, reader, penFilter, tolerance);
     } catch (const std::system_error &) {
         return ReadAcceptedFigures(reader, penFilter, [&](tfigura &&figure) {
             collector.Add(std::move(figure));
             return true;
         });
     }
-    std::vector<tfigura> batch;
+    std::vector<TReadFigure> batch;
     while (feed.Pop(batch)) {
-        for (tfigura &figure : batch)
-            collector.Add(std::move(figure));
+        for (TReadFigure &read : batch)
+            collector.Add(std::move(read.figure), read.parameters);
     }
     reading->Join();
     if (feed.thrown())
@@ -284,7 +302,7 @@ TLoadOutcome TProjectDocument::Load(IDrawingSource &reader, const std::string &f
         return OpenFailure(code);
 
     TFigureCollector collector(m_settings.tolerance, m_settings.cbKrzyzToPunkt);
-    if (!CollectDrawing(reader, penFilter, collector)) {
+    if (!CollectDrawing(reader, penFilter, m_settings.tolerance, collector)) {
         const TReadError error = reader.ReadError();
         reader.Close();
         Figures.clear();
@@ -348,11 +366,17 @@ void TProjectDocument::SetBoundsAfterLoad()
 
 void TProjectDocument::licz_parametry(tfigura &figure, double tolerance)
 {
-    const auto &points = figure.points;
-    if (points.empty()) {
+    if (figure.points.empty()) {
         figure.valid = false;
         return;
     }
+    SetParameters(figure, Parameters(figure, tolerance));
+}
+
+TFigureParameters TProjectDocument::Parameters(const tfigura &figure, double tolerance)
+{
+    const auto &points = figure.points;
+    TFigureParameters parameters;
     std::int32_t minX = MaxCoord, minY = MaxCoord, maxX = MinCoord, maxY = MinCoord;
     std::array<std::int32_t, 4> extreme {0, 0, 0, 0}; // least x, greatest x, least y, greatest y
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -375,19 +399,30 @@ void TProjectDocument::licz_parametry(tfigura &figure, double tolerance)
             extreme[3] = index;
         }
     }
-    figure.width = SizeBetween(minX, maxX);
-    figure.height = SizeBetween(minY, maxY);
-    figure.minX = minX;
-    figure.minY = minY;
-    figure.maxX = maxX;
-    figure.maxY = maxY;
+    parameters.minX = minX;
+    parameters.minY = minY;
+    parameters.maxX = maxX;
+    parameters.maxY = maxY;
+    parameters.extremeVertices = extreme;
+    parameters.open = points.size() <= 2 || !PointsWithinTolerance(points.back(), points.front(), tolerance);
+    return parameters;
+}
+
+void TProjectDocument::SetParameters(tfigura &figure, const TFigureParameters &parameters)
+{
+    figure.width = SizeBetween(parameters.minX, parameters.maxX);
+    figure.height = SizeBetween(parameters.minY, parameters.maxY);
+    figure.minX = parameters.minX;
+    figure.minY = parameters.minY;
+    figure.maxX = parameters.maxX;
+    figure.maxY = parameters.maxY;
     // Integer division truncates toward zero, as the planners expect.
-    figure.centreX = static_cast<std::int32_t>((std::int64_t(minX) + maxX) / 2);
-    figure.centreY = static_cast<std::int32_t>((std::int64_t(minY) + maxY) / 2);
-    figure.extremeVertices = extreme;
+    figure.centreX = static_cast<std::int32_t>((std::int64_t(parameters.minX) + parameters.maxX) / 2);
+    figure.centreY = static_cast<std::int32_t>((std::int64_t(parameters.minY) + parameters.maxY) / 2);
+    figure.extremeVertices = parameters.extremeVertices;
     figure.valid = true;
     figure.depth = 0;
-    figure.open = points.size() <= 2 || !PointsWithinTolerance(points.back(), points.front(), tolerance);
+    figure.open = parameters.open;
     figure.closed = !figure.open;
     figure.drawingFigure = true;
     figure.cut = true;

@@ -4,6 +4,7 @@
 #include "project/pathrecord.h"
 #include "project/projectsettings.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,6 +56,20 @@ struct TLoadOutcome
     bool closesWindow() const { return status != TLoadStatus::Opened; }
 };
 
+// The fields licz_parametry derives from a figure's points and the joining
+// tolerance, worked out apart from the figure: loading works them out on the
+// reading thread and gives them to the figure once collecting leaves its
+// points as they were read.
+struct TFigureParameters
+{
+    std::int32_t minX = 0;
+    std::int32_t minY = 0;
+    std::int32_t maxX = 0;
+    std::int32_t maxY = 0;
+    std::array<std::int32_t, 4> extremeVertices {};
+    bool open = false;
+};
+
 // Width and height of the project as the job will cut it, in millimetres.
 struct TProjectSizeMm
 {
@@ -86,6 +101,9 @@ public:
     // Derived fields of a figure: box, size, centre, extreme vertices, open
     // and closed with the joining tolerance, and the planning flags.
     static void licz_parametry(tfigura &figure, double tolerance);
+    // The same in two steps, for a figure with at least one point.
+    static TFigureParameters Parameters(const tfigura &figure, double tolerance);
+    static void SetParameters(tfigura &figure, const TFigureParameters &parameters);
     void licz_parametry(tfigura &figure) const { licz_parametry(figure, m_settings.tolerance); }
 
     void AddFigure(tfigura figure);

@@ -359,6 +359,44 @@ TEST(Loading, ThousandsOfFiguresLoadInReadingOrderAndAFailureFarInStillFails)
     EXPECT_TRUE(doc.Figures.empty());
 }
 
+TEST(Loading, FiguresJoinedOrLeftAsReadGetTheFieldsOfCollectingOneByOne)
+{
+    // Strokes whose ends meet (joined, so their fields are worked out anew)
+    // beside figures left as read, some closed only within the tolerance
+    // (open as read, closed in the project).
+    std::mt19937 rng(5);
+    std::vector<tfigura> incoming;
+    for (int i = 0; i < 3000; ++i) {
+        const TPlotPoint a {int(rng() % 30) * 200, int(rng() % 30) * 200};
+        const TPlotPoint b {a.x + int(rng() % 150), a.y + 20 + int(rng() % 150)};
+        Points points {a, b, {b.x + 60, a.y + 3}};
+        if (i % 3 == 0)
+            points.push_back({a.x + int(rng() % 7), a.y - int(rng() % 7)});
+        incoming.push_back(ReaderFigure(points));
+    }
+    TFigureCollector collector(10.0, false);
+    for (const tfigura &f : incoming)
+        collector.Add(f);
+    const std::vector<tfigura> expected = collector.TakeFigures();
+    ASSERT_LT(expected.size(), 2500u);
+
+    TFakeDrawing drawing(incoming);
+    TProjectDocument doc;
+    ASSERT_TRUE(doc.Load(drawing, "joins.plt", 255, Settings()).opened());
+    ASSERT_EQ(doc.Figures.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        const tfigura &f = doc.Figures[i];
+        const tfigura &e = expected[i];
+        EXPECT_EQ(f.points, e.points);
+        EXPECT_EQ((std::array {f.minX, f.minY, f.maxX, f.maxY, f.width, f.height, f.centreX, f.centreY}),
+                  (std::array {e.minX, e.minY, e.maxX, e.maxY, e.width, e.height, e.centreX, e.centreY}));
+        EXPECT_EQ(f.extremeVertices, e.extremeVertices);
+        EXPECT_EQ((std::array {f.open, f.closed, f.valid, f.drawingFigure, f.cut, f.pending}),
+                  (std::array {e.open, e.closed, e.valid, e.drawingFigure, e.cut, e.pending}));
+    }
+}
+
 TEST(Loading, BoundsNumbersOriginsAndFieldsAfterALoad)
 {
     TFakeDrawing drawing(
