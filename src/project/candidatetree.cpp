@@ -165,6 +165,13 @@ void CandidateTree::cut(std::int64_t side, std::vector<std::pair<TreePart, PlanB
     cut(0, side, out);
 }
 
+void CandidateTree::prepareCut(std::int64_t side)
+{
+    if (!m_points.empty()
+        && !(m_all.box.maxX - m_all.box.minX <= side && m_all.box.maxY - m_all.box.minY <= side))
+        index();
+}
+
 void CandidateTree::cut(std::int32_t node, std::int64_t side,
                         std::vector<std::pair<TreePart, PlanBox>> &out) const
 {

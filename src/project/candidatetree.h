@@ -103,6 +103,9 @@ public:
     // whole tree when it fits; a leaf that does not fit goes point by point),
     // appending each with its box.
     void cut(std::int64_t side, std::vector<std::pair<TreePart, PlanBox>> &out);
+    // Makes now what cutting at `side` will need: trees of different
+    // figures may be prepared side by side.
+    void prepareCut(std::int64_t side);
 
     // True when some point lies within the tolerance of (x, y), measured as
     // the straight distance of PointDistance.

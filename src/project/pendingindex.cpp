@@ -1,5 +1,7 @@
 #include "project/pendingindex.h"
 
+#include "project/parallelchunks.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -71,6 +73,15 @@ PendingIndex::PendingIndex(std::vector<PendingFigure> figures)
     const long double area = (static_cast<long double>(span.maxX - span.minX) + 1)
         * (static_cast<long double>(span.maxY - span.minY) + 1);
     m_side = std::max<std::int64_t>(1, static_cast<std::int64_t>(2 * std::sqrt(area / count)));
+    // The trees of figures that do not fit a piece are cut along their
+    // nodes: those are made first, on a few threads.
+    const auto points = [&](std::size_t s) { return m_figures[s].tree ? m_figures[s].tree->size() + 1 : 1; };
+    ParallelChunksByWeight(m_figures.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t s = begin; s < end; ++s) {
+            if (m_figures[s].tree)
+                m_figures[s].tree->prepareCut(m_side);
+        }
+    });
     for (std::size_t s = 0; s < m_figures.size(); ++s) {
         PendingFigure &f = m_figures[s];
         if (!f.tree || f.tree->empty())
@@ -84,6 +95,72 @@ PendingIndex::PendingIndex(std::vector<PendingFigure> figures)
         }
     }
     build();
+    // The grid serves where most figures were cut up, and pairs are scored
+    // as they stand (no shifted points, no weights that break the bounds).
+    bool gridded = m_pieces.size() >= 2 * count;
+    for (const PendingFigure &f : m_figures)
+        gridded = gridded && (!f.tree || (f.shift == 0 && f.tree->boundable()));
+    if (gridded)
+        buildGrid();
+}
+
+void PendingIndex::buildGrid()
+{
+    PlanBox span;
+    std::size_t points = 0;
+    m_gridMinFactor = std::numeric_limits<std::int32_t>::max();
+    m_gridMinWeight = std::numeric_limits<std::int32_t>::max();
+    for (const PendingFigure &f : m_figures) {
+        if (!f.tree)
+            continue;
+        for (const CandidatePoint &p : f.tree->points()) {
+            span.add(p.x, p.y);
+            m_gridMinFactor = std::min(m_gridMinFactor, p.factor);
+            m_gridMinWeight = std::min(m_gridMinWeight, p.weight);
+        }
+        points += f.tree->size();
+    }
+    if (points == 0 || points > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return;
+    m_cellSide = CellSideForCount(span, static_cast<std::int64_t>(points));
+    m_gridX = span.minX;
+    m_gridY = span.minY;
+    m_columns = (span.maxX - span.minX) / m_cellSide + 1;
+    m_rows = (span.maxY - span.minY) / m_cellSide + 1;
+    // A drawing far longer than it is wide would need many empty cells.
+    if (m_columns * m_rows > 4 * static_cast<std::int64_t>(points) + 1024)
+        return;
+    const auto cells = static_cast<std::size_t>(m_columns * m_rows);
+    const auto cellOf = [&](const CandidatePoint &p) { return gridCell(p.x, p.y); };
+    m_cells.assign(cells, Cell {});
+    for (const PendingFigure &f : m_figures) {
+        if (f.tree) {
+            for (const CandidatePoint &p : f.tree->points())
+                ++m_cells[cellOf(p)].live;
+        }
+    }
+    std::int32_t start = 0;
+    for (Cell &cell : m_cells) {
+        cell.start = start;
+        start += cell.live;
+    }
+    m_occupied.assign((cells + 63) / 64, 0);
+    for (std::size_t c = 0; c < cells; ++c) {
+        if (m_cells[c].live > 0)
+            m_occupied[c / 64] |= std::uint64_t(1) << (c % 64);
+    }
+    m_gridPoints.resize(points);
+    std::vector<std::int32_t> fill(cells);
+    for (std::size_t c = 0; c < cells; ++c)
+        fill[c] = m_cells[c].start;
+    for (std::size_t s = 0; s < m_figures.size(); ++s) {
+        if (!m_figures[s].tree)
+            continue;
+        for (const CandidatePoint &p : m_figures[s].tree->points())
+            m_gridPoints[static_cast<std::size_t>(fill[cellOf(p)]++)]
+                = GridPoint {p.x, p.y, static_cast<std::int32_t>(s), p.vertex, p.factor, p.weight};
+    }
+    m_gridded = true;
 }
 
 // The pieces in the order of a Z curve over their centres (16 bits of each
@@ -188,6 +265,21 @@ void PendingIndex::remove(int slot)
     if (s >= m_waiting.size() || !m_waiting[s])
         return;
     m_waiting[s] = 0;
+    if (m_gridded) {
+        for (const CandidatePoint &p : m_figures[s].tree->points()) {
+            const std::size_t c = gridCell(p.x, p.y);
+            Cell &cell = m_cells[c];
+            const auto first = m_gridPoints.begin() + cell.start;
+            const auto last = first + cell.live;
+            const auto at = std::find_if(
+                first, last, [&](const GridPoint &q) { return q.slot == slot && q.vertex == p.vertex; });
+            if (at == last)
+                continue;
+            *at = *(last - 1);
+            if (--cell.live == 0)
+                m_occupied[c / 64] &= ~(std::uint64_t(1) << (c % 64));
+        }
+    }
     // A node above counts only children that still hold a waiting piece: it
     // hears of a piece leaving only when that empties the child, so each
     // node is reached once in the whole run, not at every removal.
@@ -303,6 +395,153 @@ template<PairScoring Scoring> struct PendingIndex::Search
     }
 };
 
+// The pairs of b's points with the points in the cells around them. Every
+// pair that could still come before the last pair kept is offered, so what is
+// kept does not hang on the order the pairs are met in; false when the cells
+// near b do not settle the search, the pairs met so far kept for the tree.
+template<PairScoring Scoring> class PendingIndex::GridSearch
+{
+public:
+    GridSearch(const PendingIndex &index, const PendingQuery &query, BestFew &kept)
+        : m_index(index)
+        , m_query(query)
+        , m_kept(kept)
+    { }
+
+    bool run()
+    {
+        const std::vector<CandidatePoint> &points = m_query.b->points();
+        for (const CandidatePoint &p : points) {
+            if (p.factor < 0 || p.weight < 0)
+                return false;
+        }
+        // Each point's own cell and the eight around it first: what they
+        // hold bounds what lies further out.
+        for (const CandidatePoint &p : points) {
+            if (!skipped(p)) {
+                scanRing(ringOf(p, 0), p);
+                scanRing(ringOf(p, 1), p);
+            }
+        }
+        // Too few figures near b: the tree does better. Else, point by
+        // point, the rings beyond while a ring's nearest room could still
+        // hold a pair before the last one kept; a search that would look at
+        // many cells is left to the tree too.
+        if (!m_kept.threshold().valid)
+            return false;
+        m_budget = 64 * static_cast<std::int64_t>(points.size()) + 16384;
+        for (const CandidatePoint &p : points) {
+            if (skipped(p))
+                continue;
+            for (std::int64_t r = 2;; ++r) {
+                const Ring ring = ringOf(p, r);
+                if (ring.beyond)
+                    break;
+                const std::int64_t gap = (r - 1) * m_index.m_cellSide;
+                if (gap > MostGap)
+                    return false;
+                if (reach(gap, gap, p) > m_kept.threshold().score)
+                    break;
+                if (!scanRing(ring, p))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    // Beyond this the scores of the rings are not worked out: the tree
+    // takes over.
+    static constexpr std::int64_t MostGap = std::int64_t(1) << 26;
+
+    // The cells at Chebyshev distance r from a point's cell; beyond when
+    // none of them is in the grid.
+    struct Ring
+    {
+        std::int64_t cx = 0;
+        std::int64_t cy = 0;
+        std::int64_t r = 0;
+        bool beyond = false;
+    };
+
+    bool skipped(const CandidatePoint &p) const { return m_query.skipVertexZeroOfB && p.vertex == 0; }
+    // A point outside the grid has its cell beyond the grid's edge: only the
+    // cells inside are looked at.
+    std::int64_t cellOf(std::int64_t v, std::int64_t origin) const
+    {
+        const std::int64_t d = v - origin;
+        return d >= 0 ? d / m_index.m_cellSide : -((-d + m_index.m_cellSide - 1) / m_index.m_cellSide);
+    }
+    Ring ringOf(const CandidatePoint &p, std::int64_t r) const
+    {
+        const std::int64_t cx = cellOf(p.x, m_index.m_gridX);
+        const std::int64_t cy = cellOf(p.y, m_index.m_gridY);
+        const std::int64_t last = std::max({cx, m_index.m_columns - 1 - cx, cy, m_index.m_rows - 1 - cy});
+        return Ring {cx, cy, r, r > last};
+    }
+    // The least score of p with any point gapX and gapY away or further.
+    std::int64_t reach(std::int64_t gapX, std::int64_t gapY, const CandidatePoint &p) const
+    {
+        return PairScoreOf<Scoring>(gapX * gapX + gapY * gapY, m_index.m_gridMinFactor, p.factor,
+                                    m_index.m_gridMinWeight, p.weight);
+    }
+    // False when the cells to look at ran out.
+    bool scanRing(const Ring &ring, const CandidatePoint &p)
+    {
+        const std::int64_t r = ring.r;
+        for (std::int64_t y = std::max<std::int64_t>(ring.cy - r, 0);
+             y <= std::min(ring.cy + r, m_index.m_rows - 1); ++y) {
+            const bool edge = y == ring.cy - r || y == ring.cy + r;
+            for (std::int64_t x = ring.cx - r; x <= ring.cx + r; x += edge || r == 0 ? 1 : 2 * r) {
+                if (x < 0 || x >= m_index.m_columns)
+                    continue;
+                if (r > 1 && --m_budget < 0)
+                    return false;
+                scoreCell(x, y, p);
+            }
+        }
+        return true;
+    }
+
+    void scoreCell(std::int64_t x, std::int64_t y, const CandidatePoint &p)
+    {
+        const auto c = static_cast<std::size_t>(y * m_index.m_columns + x);
+        if (!(m_index.m_occupied[c / 64] >> (c % 64) & 1))
+            return;
+        // A cell whose nearest room is already too far is not read.
+        if (const PairBest &last = m_kept.threshold(); last.valid) {
+            const std::int64_t left = m_index.m_gridX + x * m_index.m_cellSide;
+            const std::int64_t bottom = m_index.m_gridY + y * m_index.m_cellSide;
+            const std::int64_t gapX
+                = std::max<std::int64_t>({0, left - p.x, p.x - (left + m_index.m_cellSide - 1)});
+            const std::int64_t gapY
+                = std::max<std::int64_t>({0, bottom - p.y, p.y - (bottom + m_index.m_cellSide - 1)});
+            if (gapX <= MostGap && gapY <= MostGap && reach(gapX, gapY, p) > last.score)
+                return;
+        }
+        const Cell &cell = m_index.m_cells[c];
+        for (std::int32_t k = cell.start; k < cell.start + cell.live; ++k) {
+            const GridPoint &q = m_index.m_gridPoints[static_cast<std::size_t>(k)];
+            const std::int64_t dx = std::int64_t(q.x) - p.x;
+            const std::int64_t dy = std::int64_t(q.y) - p.y;
+            const std::int64_t s
+                = PairScoreOf<Scoring>(dx * dx + dy * dy, q.factor, p.factor, q.weight, p.weight);
+            if (const PairBest &last = m_kept.threshold(); last.valid && s > last.score)
+                continue;
+            if (!m_query.rule.allows(m_index.m_figures[static_cast<std::size_t>(q.slot)]))
+                continue;
+            const PairBest pair {s, q.slot, q.vertex, p.vertex, true};
+            if (PairBefore(pair, m_kept.thresholdFor(q.slot)))
+                m_kept.add(pair);
+        }
+    }
+
+    const PendingIndex &m_index;
+    const PendingQuery &m_query;
+    BestFew &m_kept;
+    std::int64_t m_budget = 0;
+};
+
 void PendingIndex::improve(const PendingQuery &query, PairBest &best)
 {
     search(query, BestFew(&best, 1));
@@ -317,6 +556,22 @@ void PendingIndex::search(const PendingQuery &query, BestFew kept)
 {
     if (m_root < 0 || query.b->empty())
         return;
+    if (m_gridded && query.db == 0) {
+        bool settled = false;
+        switch (query.scoring) {
+        case PairScoring::Tenths:
+            settled = GridSearch<PairScoring::Tenths>(*this, query, kept).run();
+            break;
+        case PairScoring::HalfHalf:
+            settled = GridSearch<PairScoring::HalfHalf>(*this, query, kept).run();
+            break;
+        case PairScoring::Product:
+            settled = GridSearch<PairScoring::Product>(*this, query, kept).run();
+            break;
+        }
+        if (settled)
+            return;
+    }
     m_cut.clear();
     query.b->cut(m_side, m_cut);
     m_piecesOfB.clear();

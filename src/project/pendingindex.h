@@ -115,8 +115,21 @@ private:
     class BestFew;
     template<PairScoring Scoring> struct Search;
 
+    // A waiting figure's point in the grid.
+    struct GridPoint
+    {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        std::int32_t slot = 0;
+        std::int32_t vertex = 0;
+        std::int32_t factor = 0;
+        std::int32_t weight = 0;
+    };
+    template<PairScoring Scoring> class GridSearch;
+
     static Piece pieceOf(CandidateTree &tree, TreePart part, const PlanBox &box, std::int64_t shift);
     void build();
+    void buildGrid();
     void search(const PendingQuery &query, BestFew kept);
 
     std::vector<PendingFigure> m_figures;
@@ -131,4 +144,35 @@ private:
     std::vector<NodePair> m_queue;
     std::vector<std::pair<TreePart, PlanBox>> m_cut;
     std::vector<Piece> m_piecesOfB;
+
+    // Figures that sprawl far beyond the spacing of the figures (scribbles,
+    // long strokes) are cut into pieces whose boxes overlap many others, so
+    // their boxes prune little. Their points are also kept in square cells
+    // of about one point each: a joined figure's points look first at the
+    // cells around them, which mostly settles the search; the tree finishes
+    // it when they do not.
+    bool m_gridded = false;
+    std::int64_t m_cellSide = 1;
+    std::int64_t m_gridX = 0; // the grid's corner
+    std::int64_t m_gridY = 0;
+    std::int64_t m_columns = 0;
+    std::int64_t m_rows = 0;
+    std::int32_t m_gridMinFactor = 0;
+    std::int32_t m_gridMinWeight = 0;
+    // A cell holds the points of waiting figures m_gridPoints[start .. start
+    // + live); a joined figure's points leave at once. A bit per cell tells
+    // the cells that hold any, so that the empty ones, most of them once the
+    // joined figures spread, cost no reading.
+    struct Cell
+    {
+        std::int32_t start = 0;
+        std::int32_t live = 0;
+    };
+    std::vector<Cell> m_cells;
+    std::vector<std::uint64_t> m_occupied;
+    std::size_t gridCell(std::int64_t x, std::int64_t y) const
+    {
+        return static_cast<std::size_t>((y - m_gridY) / m_cellSide * m_columns + (x - m_gridX) / m_cellSide);
+    }
+    std::vector<GridPoint> m_gridPoints;
 };

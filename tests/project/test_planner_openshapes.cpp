@@ -70,6 +70,25 @@ TEST(OpenShapeEquivalence, ScribblesAloneAndInAFrame)
     });
 }
 
+// Paths that leap across the whole sheet at every vertex crowd each other
+// everywhere: a joined one finds its pairs among the points around its own,
+// and the tree finishes the search where those are too few.
+TEST(OpenShapeEquivalence, PathsThatLeapAcrossTheSheet)
+{
+    ForSeeds([](std::mt19937 &, auto uniform, const std::string &at, int) {
+        Project leaps;
+        const int paths = uniform(20, 40);
+        for (int k = 0; k < paths; ++k) {
+            std::vector<TPlotPoint> line(static_cast<std::size_t>(uniform(2, 60)));
+            for (TPlotPoint &p : line)
+                p = TPlotPoint {uniform(0, 20000), uniform(0, 20000)};
+            leaps.add(fixtures::Polyline(line));
+        }
+        leaps.bounds();
+        ExpectSamePlan(leaps, "leaping paths" + at);
+    });
+}
+
 TEST(OpenShapeEquivalence, LongLinesArcsAndOutlines)
 {
     ForSeeds([](std::mt19937 &rng, auto uniform, const std::string &at, int) {
