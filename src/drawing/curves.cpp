@@ -1,5 +1,7 @@
 #include "drawing/curves.h"
 
+#include "drawing/jobbytes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -13,7 +15,7 @@ constexpr double Pi = std::numbers::pi;
 // reader refuses such curves before they get here).
 bool roundedCount(long double v, long long &count)
 {
-    const long double r = std::nearbyint(v);
+    const long double r = RoundHalfEven(v);
     if (!std::isfinite(r) || std::abs(r) > 1e9L)
         return false;
     count = static_cast<long long>(r);

@@ -515,6 +515,7 @@ void TDxfReader::readLine()
     }
     if (seen != 15)
         return; // a LINE cut short gives no figure
+    m_figure->points.reserve(2);
     addPoint({x10, y20});
     addPoint({x11, y21});
 }

@@ -73,7 +73,7 @@ void TFigureCollector::Add(tfigura figure)
     Collect(std::move(figure), nullptr);
 }
 
-void TFigureCollector::Add(tfigura figure, const TFigureParameters &parameters)
+void TFigureCollector::Add(tfigura &&figure, const TFigureParameters &parameters)
 {
     Collect(std::move(figure), &parameters);
 }

@@ -29,7 +29,7 @@ public:
     // The same for a figure whose parameters were worked out beforehand with
     // the collector's tolerance (TProjectDocument::Parameters): they serve
     // unless joining changes the figure.
-    void Add(tfigura figure, const TFigureParameters &parameters);
+    void Add(tfigura &&figure, const TFigureParameters &parameters);
     // The figures in list order; the collector is empty afterwards.
     std::vector<tfigura> TakeFigures();
 

@@ -3,6 +3,7 @@
 #include "drawing/geometry.h"
 #include "project/drawingsource.h"
 #include "project/figurecollector.h"
+#include "project/parallelchunks.h"
 #include "project/planningdispatch.h"
 
 #include <algorithm>
@@ -50,8 +51,24 @@ bool IsSliver(const tfigura &figure, double tolerance)
 
 int DropSlivers(std::vector<tfigura> &figures, double tolerance)
 {
-    return static_cast<int>(
-        std::erase_if(figures, [tolerance](const tfigura &f) { return IsSliver(f, tolerance); }));
+    // The work is the visit to every figure's points: it is shared out, and
+    // the rare sliver is then taken out in one pass.
+    std::vector<std::uint8_t> sliver(figures.size(), 0);
+    ParallelChunks(figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            sliver[k] = IsSliver(figures[k], tolerance) ? 1 : 0;
+    });
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        if (sliver[k])
+            continue;
+        if (kept != k)
+            figures[kept] = std::move(figures[k]);
+        ++kept;
+    }
+    const auto dropped = static_cast<int>(figures.size() - kept);
+    figures.erase(figures.begin() + static_cast<std::ptrdiff_t>(kept), figures.end());
+    return dropped;
 }
 
 TLoadOutcome OpenFailure(int code)

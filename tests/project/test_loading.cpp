@@ -397,6 +397,28 @@ TEST(Loading, FiguresJoinedOrLeftAsReadGetTheFieldsOfCollectingOneByOne)
     }
 }
 
+TEST(Loading, SliversAmongTensOfThousandsOfFiguresLeaveTheOthersInOrder)
+{
+    // Enough figures for the sliver check to be shared out to threads; the
+    // slivers (zero-length lines) lie in every part of the list.
+    std::vector<tfigura> incoming;
+    for (int i = 0; i < 40000; ++i) {
+        const TPlotPoint a {(i % 200) * 100, (i / 200) * 100};
+        const bool sliver = i % 997 == 0;
+        incoming.push_back(ReaderFigure({a, sliver ? a : TPlotPoint {a.x + 50, a.y + 30}}));
+    }
+    const Loaded l = LoadFigures(incoming);
+    ASSERT_TRUE(l.outcome.opened());
+    EXPECT_EQ(l.outcome.droppedFigures, 41);
+    ASSERT_EQ(l.doc.Figures.size(), 40000u - 41u);
+    std::size_t k = 0;
+    for (int i = 0; i < 40000; ++i) {
+        if (i % 997 == 0)
+            continue;
+        ASSERT_EQ(l.doc.Figures[k++].points.front(), incoming[i].points.front()) << i;
+    }
+}
+
 TEST(Loading, BoundsNumbersOriginsAndFieldsAfterALoad)
 {
     TFakeDrawing drawing(
