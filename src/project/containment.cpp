@@ -321,6 +321,20 @@ public:
             return NoCell;
         return static_cast<std::size_t>(row(y) * m_columns + column(x));
     }
+    // Of the cells of a figure's corners, the one that lists the fewest: a
+    // box that holds the figure's box reaches every one of them.
+    std::size_t leastCellOf(const tfigura &f) const
+    {
+        std::size_t least = cellOf(f.minX, f.minY);
+        if (least == NoCell)
+            return NoCell;
+        for (const std::size_t cell :
+             {cellOf(f.maxX, f.minY), cellOf(f.minX, f.maxY), cellOf(f.maxX, f.maxY)}) {
+            if (cell != NoCell && end(cell) - begin(cell) < end(least) - begin(least))
+                least = cell;
+        }
+        return least;
+    }
     std::size_t begin(std::size_t cell) const { return m_start[cell]; }
     std::size_t end(std::size_t cell) const { return m_start[cell + 1]; }
     // The closed figures whose boxes may hold the cell's points, in list order.
@@ -570,6 +584,7 @@ public:
 
     CellLevels(const ContainerCells &cells, const std::vector<std::int32_t> &levelOf)
         : m_items(cells.size())
+        , m_boxes(cells.size())
         , m_runs(cells.size())
         , m_runCount(cells.cellCount(), 0)
     {
@@ -593,10 +608,14 @@ public:
                     }
                     m_runCount[c] = static_cast<std::uint32_t>(runs - cells.begin(c));
                     // In list order within each level: the items come in list order.
-                    for (const int j : items)
-                        m_items[cells.begin(c)
-                                + count[static_cast<std::size_t>(levelOf[static_cast<std::size_t>(j)])]++]
-                            = j;
+                    const ContainerCells::Box *box = cells.boxes(c);
+                    for (std::size_t k = 0; k < items.size(); ++k) {
+                        const int j = items[k];
+                        const std::size_t at = cells.begin(c)
+                            + count[static_cast<std::size_t>(levelOf[static_cast<std::size_t>(j)])]++;
+                        m_items[at] = j;
+                        m_boxes[at] = box[k];
+                    }
                 }
             });
     }
@@ -609,9 +628,15 @@ public:
     {
         return m_items.data() + cells.begin(cell);
     }
+    // Each item's box beside it, for walks that pass over most of them.
+    const ContainerCells::Box *boxes(const ContainerCells &cells, std::size_t cell) const
+    {
+        return m_boxes.data() + cells.begin(cell);
+    }
 
 private:
     std::vector<int> m_items;
+    std::vector<ContainerCells::Box> m_boxes;
     std::vector<Run> m_runs;
     std::vector<std::uint32_t> m_runCount;
 };
@@ -755,7 +780,13 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 lastChanged[kept++] = lastChanged[k];
         }
         lastChanged.resize(kept);
-        const auto work = [&](std::size_t begin, std::size_t end) {
+        // The leaves' work is uneven along the list: threads take blocks of
+        // them in turn until none is left. Each thread sweeps its blocks in
+        // list order, so what it knows of the depths at one leaf's place
+        // carries on to the next block's leaves.
+        const std::size_t blocks = (leaves.size() + LeafGrain - 1) / LeafGrain;
+        std::atomic<std::size_t> nextBlock {0};
+        const auto work = [&] {
             std::vector<std::int32_t> depth = state.start;
             std::int32_t deepest = deepestAtStart;
             auto change = state.changes.begin();
@@ -767,174 +798,253 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             std::vector<int> ahead;
             std::vector<std::pair<int, std::size_t>> behind;
             std::vector<int> odd;
+            std::vector<int> oddByDepth;
+            std::vector<std::size_t> oddStart;
+            // Marks the figures in either list: they are not at the depth
+            // they are listed at.
+            std::vector<std::uint64_t> oddBits((n + 63) / 64, 0);
+            const auto flipOdd = [&](int k) {
+                oddBits[static_cast<std::size_t>(k) / 64] ^= std::uint64_t {1}
+                    << (static_cast<std::size_t>(k) % 64);
+            };
+            const auto isOdd = [&](int k) {
+                return (oddBits[static_cast<std::size_t>(k) / 64] >> (static_cast<std::size_t>(k) % 64)) & 1U;
+            };
             // The closed figures whose depth moved between the last pass's
             // look at the leaf's place and this one's: only they can be
             // deeper now than the container the last pass left it in.
-            std::vector<std::uint32_t> moves(n, 0);
-            std::vector<int> moved; // in list order
-            const auto move = [&](int k, bool in) {
-                auto &count = moves[static_cast<std::size_t>(k)];
-                if (in && count++ == 0)
-                    moved.insert(std::lower_bound(moved.begin(), moved.end(), k), k);
-                else if (!in && --count == 0)
-                    moved.erase(std::lower_bound(moved.begin(), moved.end(), k));
-            };
             const std::vector<DepthChange> *previous
                 = pass > 0 && pass - 1 < passes.size() ? &passes[pass - 1].changes : nullptr;
+            std::vector<std::uint32_t> moves(n, 0);
+            std::vector<int> moved; // in list order
+            // The same as bits, read for every container a walk passes.
+            std::vector<std::uint64_t> movedBits(previous ? (n + 63) / 64 : 0, 0);
+            const auto flip = [&](int k) {
+                movedBits[static_cast<std::size_t>(k) / 64] ^= std::uint64_t {1}
+                    << (static_cast<std::size_t>(k) % 64);
+            };
+            const auto move = [&](int k, bool in) {
+                auto &count = moves[static_cast<std::size_t>(k)];
+                if (in && count++ == 0) {
+                    moved.insert(std::lower_bound(moved.begin(), moved.end(), k), k);
+                    flip(k);
+                } else if (!in && --count == 0) {
+                    moved.erase(std::lower_bound(moved.begin(), moved.end(), k));
+                    flip(k);
+                }
+            };
             auto earlier = previous ? previous->begin() : state.changes.end();
             if (previous) {
                 for (const DepthChange &change : *previous) {
-                    if (moves[static_cast<std::size_t>(change.figure)]++ == 0)
+                    if (moves[static_cast<std::size_t>(change.figure)]++ == 0) {
                         moved.push_back(change.figure);
+                        flip(change.figure);
+                    }
                 }
                 std::sort(moved.begin(), moved.end());
             }
+            // Past the first pass, the last look left each leaf in the
+            // deepest container it had then: only one whose depth moved
+            // since can now be deeper.
+            const auto isMoved = [&](int k) {
+                return (movedBits[static_cast<std::size_t>(k) / 64] >> (static_cast<std::size_t>(k) % 64))
+                    & 1U;
+            };
             bool changed = false;
-            for (std::size_t t = begin; t < end; ++t) {
-                if ((t - begin) % LeafStopEvery == 0 && stop.requested())
-                    return;
-                const std::size_t i = leaves[t];
-                const int place = static_cast<int>(i);
-                std::erase_if(ahead, [&](int k) { return k < place; });
-                for (; previous && earlier != previous->end() && earlier->position < i; ++earlier)
-                    move(earlier->figure, false);
-                for (; change != state.changes.end() && change->position < i; ++change) {
-                    if (previous)
-                        move(change->figure, true);
-                    depth[static_cast<std::size_t>(change->figure)] = change->depth;
-                    deepest = std::max(deepest, change->depth);
-                    const auto next = std::lower_bound(ahead.begin(), ahead.end(), change->figure);
-                    if (change->figure > place && (next == ahead.end() || *next != change->figure))
-                        ahead.insert(next, change->figure);
-                }
-                for (; passed != lastChanged.end() && passed->first < place; ++passed)
-                    behind.push_back(*passed);
-                std::erase_if(behind, [&](const std::pair<int, std::size_t> &k) { return k.second < i; });
-                // With the depths as the last pass saw them here, the last
-                // pass left the figure in the deepest container it has.
-                if (pass > 0 && i >= changedUntil[std::min(pass - 1, passes.size())]
-                    && i < changedFrom[std::min(pass, passes.size())])
-                    continue;
-                const tfigura &fi = figures[i];
-                int c = container[i];
-                // The first pass looked at every box holding the figure.
-                if (pass > 0 && c == -1)
-                    continue;
-                if (c != -1 && depth[static_cast<std::size_t>(c)] >= deepest)
-                    continue;
-                const std::size_t cell = cells.cellOf(fi.minX, fi.minY);
-                if (cell == ContainerCells::NoCell)
-                    continue;
-                if (pass > 0 && moved.size() <= FewMoved) {
-                    for (const int j : moved) {
-                        const auto uj = static_cast<std::size_t>(j);
-                        if (depth[uj] <= depth[static_cast<std::size_t>(c)] || boxes[uj].empty()
-                            || !BoxStrictlyInside(fi, boxes[uj]) || !inside(i, uj))
-                            continue;
-                        c = j;
-                        ++counts[uj];
-                        if (depth[uj] >= deepest)
-                            break;
+            for (std::size_t b = nextBlock++; b < blocks; b = nextBlock++) {
+                const std::size_t begin = b * LeafGrain;
+                const std::size_t end = std::min(leaves.size(), begin + LeafGrain);
+                for (std::size_t t = begin; t < end; ++t) {
+                    if ((t - begin) % LeafStopEvery == 0 && stop.requested())
+                        return;
+                    const std::size_t i = leaves[t];
+                    const int place = static_cast<int>(i);
+                    {
+                        const auto passedOver = std::lower_bound(ahead.begin(), ahead.end(), place);
+                        for (auto k = ahead.begin(); k != passedOver; ++k)
+                            flipOdd(*k);
+                        ahead.erase(ahead.begin(), passedOver);
                     }
-                    if (c != container[i]) {
-                        container[i] = c;
-                        changed = true;
-                    }
-                    continue;
-                }
-                const auto holds = [&](int j) {
-                    return BoxStrictlyInside(fi, boxes[static_cast<std::size_t>(j)])
-                        && inside(i, static_cast<std::size_t>(j));
-                };
-                // The first container, in list order, of a figure that has none.
-                int from = -1;
-                if (c == -1) {
-                    const std::span<const int> items = cells.items(cell);
-                    const ContainerCells::Box *box = cells.boxes(cell);
-                    for (std::size_t k = 0; k < items.size(); ++k) {
-                        if (BoxStrictlyInside(fi, box[k]) && inside(i, static_cast<std::size_t>(items[k]))) {
-                            c = items[k];
-                            ++counts[static_cast<std::size_t>(c)];
-                            break;
+                    for (; previous && earlier != previous->end() && earlier->position < i; ++earlier)
+                        move(earlier->figure, false);
+                    for (; change != state.changes.end() && change->position < i; ++change) {
+                        if (previous)
+                            move(change->figure, true);
+                        depth[static_cast<std::size_t>(change->figure)] = change->depth;
+                        deepest = std::max(deepest, change->depth);
+                        const auto next = std::lower_bound(ahead.begin(), ahead.end(), change->figure);
+                        if (change->figure > place && (next == ahead.end() || *next != change->figure)) {
+                            ahead.insert(next, change->figure);
+                            flipOdd(change->figure);
                         }
                     }
-                    if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest)
-                        from = c;
-                }
-                if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest) {
-                    // The pass adopts, in list order, each container deeper
-                    // than all before it: the first of each depth that comes
-                    // before the first of every greater depth. Depth by depth
-                    // from the greatest, each first is looked for only before
-                    // the earliest found so far.
-                    const std::int32_t floor = depth[static_cast<std::size_t>(c)];
-                    odd.clear();
-                    for (const int k : ahead)
-                        odd.push_back(k);
-                    for (const auto &k : behind)
-                        odd.push_back(k.first);
-                    std::erase_if(odd, [&](int k) {
-                        return k <= from || depth[static_cast<std::size_t>(k)] <= floor
-                            || boxes[static_cast<std::size_t>(k)].empty();
+                    for (; passed != lastChanged.end() && passed->first < place; ++passed) {
+                        behind.push_back(*passed);
+                        flipOdd(passed->first);
+                    }
+                    std::erase_if(behind, [&](const std::pair<int, std::size_t> &k) {
+                        if (k.second >= i)
+                            return false;
+                        flipOdd(k.first);
+                        return true;
                     });
-                    std::sort(odd.begin(), odd.end());
-                    const auto beforeRuns = before.runs(cells, cell);
-                    const auto afterRuns = after.runs(cells, cell);
-                    std::int32_t top = floor;
-                    for (const int k : odd)
-                        top = std::max(top, depth[static_cast<std::size_t>(k)]);
-                    if (!beforeRuns.empty())
-                        top = std::max(top, beforeRuns.back().level);
-                    if (!afterRuns.empty())
-                        top = std::max(top, afterRuns.back().level);
-                    // Where in each list its run of a level starts.
-                    const auto runOf = [&](const CellLevels &levels, std::span<const CellLevels::Run> runs,
-                                           std::int32_t level) -> std::span<const int> {
-                        const int *at = levels.items(cells, cell);
-                        for (const CellLevels::Run run : runs) {
-                            if (run.level == level)
-                                return {at, run.size};
-                            at += run.size;
+                    // With the depths as the last pass saw them here, the last
+                    // pass left the figure in the deepest container it has.
+                    if (pass > 0 && i >= changedUntil[std::min(pass - 1, passes.size())]
+                        && i < changedFrom[std::min(pass, passes.size())])
+                        continue;
+                    const tfigura &fi = figures[i];
+                    int c = container[i];
+                    // The first pass looked at every box holding the figure.
+                    if (pass > 0 && c == -1)
+                        continue;
+                    if (c != -1 && depth[static_cast<std::size_t>(c)] >= deepest)
+                        continue;
+                    const std::size_t cell = cells.leastCellOf(fi);
+                    if (cell == ContainerCells::NoCell)
+                        continue;
+                    if (pass > 0 && moved.size() <= FewMoved) {
+                        for (const int j : moved) {
+                            const auto uj = static_cast<std::size_t>(j);
+                            if (depth[uj] <= depth[static_cast<std::size_t>(c)] || boxes[uj].empty()
+                                || !BoxStrictlyInside(fi, boxes[uj]) || !inside(i, uj))
+                                continue;
+                            c = j;
+                            ++counts[uj];
+                            if (depth[uj] >= deepest)
+                                break;
                         }
-                        return {};
-                    };
-                    int limit = std::numeric_limits<int>::max();
-                    int deepestFound = -1;
-                    for (std::int32_t level = top; level > floor; --level) {
-                        // This level's figures in list order: the listed ones
-                        // and the odd ones now at this depth.
-                        const std::span<const int> early = runOf(before, beforeRuns, level);
-                        const std::span<const int> late = runOf(after, afterRuns, level);
-                        const int *e = std::upper_bound(early.data(), early.data() + early.size(), from);
-                        const int *eEnd = std::lower_bound(e, early.data() + early.size(), place);
-                        const int *l
-                            = std::upper_bound(late.data(), late.data() + late.size(), std::max(from, place));
-                        const int *lEnd = late.data() + late.size();
-                        auto o = odd.begin();
-                        const auto next = [&]() -> int {
-                            for (;;) {
-                                while (o != odd.end() && depth[static_cast<std::size_t>(*o)] != level)
-                                    ++o;
-                                int listed = std::numeric_limits<int>::max();
-                                if (e != eEnd)
-                                    listed = *e;
-                                else if (l != lEnd)
-                                    listed = *l;
-                                // One listed at a depth it no longer has is among the odd ones.
-                                if (listed != std::numeric_limits<int>::max()
-                                    && depth[static_cast<std::size_t>(listed)] != level) {
-                                    (e != eEnd ? ++e : ++l);
-                                    continue;
-                                }
-                                if (o != odd.end() && *o < listed)
-                                    return *o++;
-                                if (listed != std::numeric_limits<int>::max())
-                                    (e != eEnd ? ++e : ++l);
-                                return listed;
+                        if (c != container[i]) {
+                            container[i] = c;
+                            changed = true;
+                        }
+                        continue;
+                    }
+                    // The first container, in list order, of a figure that has none.
+                    int from = -1;
+                    if (c == -1) {
+                        const std::span<const int> items = cells.items(cell);
+                        const ContainerCells::Box *box = cells.boxes(cell);
+                        for (std::size_t k = 0; k < items.size(); ++k) {
+                            if (BoxStrictlyInside(fi, box[k])
+                                && inside(i, static_cast<std::size_t>(items[k]))) {
+                                c = items[k];
+                                ++counts[static_cast<std::size_t>(c)];
+                                break;
                             }
+                        }
+                        if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest)
+                            from = c;
+                    }
+                    if (c != -1 && depth[static_cast<std::size_t>(c)] < deepest) {
+                        // The pass adopts, in list order, each container deeper
+                        // than all before it: the first of each depth that comes
+                        // before the first of every greater depth. Depth by depth
+                        // from the greatest, each first is looked for only before
+                        // the earliest found so far.
+                        const std::int32_t floor = depth[static_cast<std::size_t>(c)];
+                        // The odd ones that may count, in list order: those
+                        // behind the leaf's place, then those ahead of it.
+                        odd.clear();
+                        const auto mayCount = [&](int k) {
+                            return k > from && depth[static_cast<std::size_t>(k)] > floor
+                                && !boxes[static_cast<std::size_t>(k)].empty();
                         };
-                        for (int j = next(); j < limit; j = next()) {
-                            if (holds(j)) {
+                        for (const auto &k : behind) {
+                            if (mayCount(k.first))
+                                odd.push_back(k.first);
+                        }
+                        for (const int k : ahead) {
+                            if (mayCount(k))
+                                odd.push_back(k);
+                        }
+                        const auto beforeRuns = before.runs(cells, cell);
+                        const auto afterRuns = after.runs(cells, cell);
+                        std::int32_t top = floor;
+                        for (const int k : odd)
+                            top = std::max(top, depth[static_cast<std::size_t>(k)]);
+                        if (!beforeRuns.empty())
+                            top = std::max(top, beforeRuns.back().level);
+                        if (!afterRuns.empty())
+                            top = std::max(top, afterRuns.back().level);
+                        // The odd ones by their depth now, each depth's in list order.
+                        oddStart.assign(static_cast<std::size_t>(top - floor) + 1, 0);
+                        for (const int k : odd)
+                            ++oddStart[static_cast<std::size_t>(depth[static_cast<std::size_t>(k)] - floor)];
+                        for (std::size_t d = 1; d < oddStart.size(); ++d)
+                            oddStart[d] += oddStart[d - 1];
+                        oddByDepth.resize(odd.size());
+                        for (auto k = odd.rbegin(); k != odd.rend(); ++k)
+                            oddByDepth[--oddStart[static_cast<std::size_t>(depth[static_cast<std::size_t>(*k)]
+                                                                           - floor)]]
+                                = *k;
+                        oddStart.push_back(odd.size());
+                        // Where in each list its run of a level starts.
+                        const auto runOf
+                            = [&](const CellLevels &levels, std::span<const CellLevels::Run> runs,
+                                  std::int32_t level) -> std::span<const int> {
+                            const int *at = levels.items(cells, cell);
+                            for (const CellLevels::Run run : runs) {
+                                if (run.level == level)
+                                    return {at, run.size};
+                                at += run.size;
+                            }
+                            return {at, 0};
+                        };
+                        const auto boxOf
+                            = [&](const CellLevels &levels, std::span<const int> run, const int *at) {
+                                  return levels.boxes(cells, cell) + (run.data() - levels.items(cells, cell))
+                                      + (at - run.data());
+                              };
+                        int limit = std::numeric_limits<int>::max();
+                        int deepestFound = -1;
+                        for (std::int32_t level = top; level > floor; --level) {
+                            // This level's figures in list order: the listed
+                            // ones, and the odd ones now at this depth in place
+                            // of those listed at a depth they do not have now.
+                            const std::span<const int> early = runOf(before, beforeRuns, level);
+                            const std::span<const int> late = runOf(after, afterRuns, level);
+                            const int *e = std::upper_bound(early.data(), early.data() + early.size(), from);
+                            const int *eEnd = std::lower_bound(e, early.data() + early.size(), place);
+                            const int *l = std::upper_bound(late.data(), late.data() + late.size(),
+                                                            std::max(from, place));
+                            const int *lEnd = late.data() + late.size();
+                            const ContainerCells::Box *eBox = boxOf(before, early, e);
+                            const ContainerCells::Box *lBox = boxOf(after, late, l);
+                            const auto d = static_cast<std::size_t>(level - floor);
+                            const int *o = oddByDepth.data() + oddStart[d];
+                            const int *oEnd = oddByDepth.data() + oddStart[d + 1];
+                            for (;;) {
+                                if (!ahead.empty() || !behind.empty()) {
+                                    while (e != eEnd && isOdd(*e))
+                                        ++e, ++eBox;
+                                    if (e == eEnd) {
+                                        while (l != lEnd && isOdd(*l))
+                                            ++l, ++lBox;
+                                    }
+                                }
+                                int j = 0;
+                                ContainerCells::Box box;
+                                if (o != oEnd && (e == eEnd ? l == lEnd || *o < *l : *o < *e)) {
+                                    j = *o++;
+                                    const PlanBox &b = boxes[static_cast<std::size_t>(j)];
+                                    box = ContainerCells::Box {
+                                        static_cast<std::int32_t>(b.minX), static_cast<std::int32_t>(b.minY),
+                                        static_cast<std::int32_t>(b.maxX), static_cast<std::int32_t>(b.maxY)};
+                                } else if (e != eEnd) {
+                                    j = *e++;
+                                    box = *eBox++;
+                                } else if (l != lEnd) {
+                                    j = *l++;
+                                    box = *lBox++;
+                                } else {
+                                    break;
+                                }
+                                if (j >= limit)
+                                    break;
+                                if (!BoxStrictlyInside(fi, box) || (previous && !isMoved(j))
+                                    || !inside(i, static_cast<std::size_t>(j)))
+                                    continue;
                                 limit = j;
                                 if (deepestFound == -1)
                                     deepestFound = j;
@@ -942,13 +1052,13 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                                 break;
                             }
                         }
+                        if (deepestFound != -1)
+                            c = deepestFound;
                     }
-                    if (deepestFound != -1)
-                        c = deepestFound;
-                }
-                if (c != container[i]) {
-                    container[i] = c;
-                    changed = true;
+                    if (c != container[i]) {
+                        container[i] = c;
+                        changed = true;
+                    }
                 }
             }
             const std::lock_guard<std::mutex> lock(adoptionsHeld);
@@ -957,14 +1067,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             if (changed)
                 leafChanged = true;
         };
-        // The leaves' work is uneven along the list: threads take blocks of
-        // them in turn until none is left.
-        const std::size_t blocks = (leaves.size() + LeafGrain - 1) / LeafGrain;
-        std::atomic<std::size_t> nextBlock {0};
-        ParallelChunks(std::min<std::size_t>(blocks, 8), 1, [&](std::size_t, std::size_t) {
-            for (std::size_t b = nextBlock++; b < blocks && !stop.requested(); b = nextBlock++)
-                work(b * LeafGrain, std::min(leaves.size(), (b + 1) * LeafGrain));
-        });
+        ParallelChunks(std::min<std::size_t>(blocks, 8), 1, [&](std::size_t, std::size_t) { work(); });
         if (stop.requested())
             return;
         if (!leafChanged && !closedChanged)
