@@ -184,16 +184,40 @@ public:
         m_cells = std::move(words);
     }
 
-    // 1 inside, 0 outside, -1 where the edges must be looked at.
-    int side(TPlotPoint p) const
+    // What a lookup reads, small enough to be kept beside other things a
+    // test reads of its container. Every coordinate is within Reach.
+    struct Frame
     {
-        if (p.x < m_minX || p.x > m_maxX || p.y < m_minY || p.y > m_maxY)
-            return -1;
-        const auto cell = static_cast<std::size_t>(((p.y - m_minY) >> m_shiftY) * m_columns
-                                                   + ((p.x - m_minX) >> m_shiftX));
-        const auto bits = (m_cells[cell / 32] >> (cell % 32 * 2)) & 3;
-        return bits & 2 ? static_cast<int>(bits & 1) : -1;
+        std::int32_t minX = 0;
+        std::int32_t minY = 0;
+        std::int32_t maxX = 0;
+        std::int32_t maxY = 0;
+        std::int32_t columns = 0;
+        std::uint8_t shiftX = 0;
+        std::uint8_t shiftY = 0;
+        const std::uint64_t *cells = nullptr;
+
+        // 1 inside, 0 outside, -1 where the edges must be looked at.
+        int side(TPlotPoint p) const
+        {
+            if (p.x < minX || p.x > maxX || p.y < minY || p.y > maxY)
+                return -1;
+            const auto cell = static_cast<std::size_t>(((std::int64_t {p.y} - minY) >> shiftY) * columns
+                                                       + ((std::int64_t {p.x} - minX) >> shiftX));
+            const auto bits = (cells[cell / 32] >> (cell % 32 * 2)) & 3;
+            return bits & 2 ? static_cast<int>(bits & 1) : -1;
+        }
+    };
+
+    Frame frame() const
+    {
+        return Frame {static_cast<std::int32_t>(m_minX),    static_cast<std::int32_t>(m_minY),
+                      static_cast<std::int32_t>(m_maxX),    static_cast<std::int32_t>(m_maxY),
+                      static_cast<std::int32_t>(m_columns), static_cast<std::uint8_t>(m_shiftX),
+                      static_cast<std::uint8_t>(m_shiftY),  m_cells.data()};
     }
+
+    int side(TPlotPoint p) const { return frame().side(p); }
 
 private:
     std::int64_t m_minX = 0;
@@ -676,26 +700,34 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     // them, once it has been tested often enough for them to pay off. What a
     // test reads of a container sits together: the tests go from container
     // to container all over a large drawing.
-    struct Tested
+    // One cache line a container: most tests end at its raster.
+    struct alignas(64) Tested
     {
+        ParityRaster::Frame raster; // once `rastered`
+        std::atomic<bool> rastered {false};
         std::atomic<std::uint32_t> uses {0};
         std::once_flag rasterMade;
         std::once_flag spansMade;
-        std::atomic<const ParityRaster *> raster {nullptr};
         const EdgeSpans *spans = nullptr;
+        std::size_t points = 0;
     };
     std::vector<Tested> tested(n);
     std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
     std::vector<std::unique_ptr<ParityRaster>> &rasters = aids.rasters;
     // The rasters the closed figures' tests made serve from the first test.
-    for (std::size_t j = 0; j < n; ++j)
-        tested[j].raster.store(rasters[j].get(), std::memory_order_relaxed);
+    for (std::size_t j = 0; j < n; ++j) {
+        tested[j].points = figures[j].points.size();
+        if (rasters[j]) {
+            tested[j].raster = rasters[j]->frame();
+            tested[j].rastered.store(true, std::memory_order_relaxed);
+        }
+    }
     const auto inside = [&](std::size_t i, std::size_t j) {
         Tested &state = tested[j];
         const auto &own = figures[i].points;
-        if (const ParityRaster *raster = state.raster.load(std::memory_order_acquire)) {
-            if (!own.empty() && own.size() != figures[j].points.size()) {
-                const int side = raster->side(own[0]);
+        if (state.rastered.load(std::memory_order_acquire)) {
+            if (!own.empty() && own.size() != state.points) {
+                const int side = state.raster.side(own[0]);
                 if (side >= 0)
                     return side == 1;
             }
@@ -710,7 +742,8 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             std::call_once(state.rasterMade, [&] {
                 if (!rasters[j] && ParityRaster::Fits(points)) {
                     rasters[j] = std::make_unique<ParityRaster>(points);
-                    state.raster.store(rasters[j].get(), std::memory_order_release);
+                    state.raster = rasters[j]->frame();
+                    state.rastered.store(true, std::memory_order_release);
                 }
             });
             const ParityRaster *raster = rasters[j].get();
