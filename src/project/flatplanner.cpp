@@ -9,7 +9,12 @@
 
 #include <algorithm>
 #include <map>
+#include <chrono>
+#include <cstdio>
+static double T0(){return std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();}
+
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -45,6 +50,11 @@ private:
     // Past 20 children, a container's children are joined by the
     // many-figure strategy after the first.
     bool manyChildren(int c) const { return m_figures[static_cast<std::size_t>(c)].childCount >= 21; }
+    bool hasWaitingChild(int c, const std::vector<int> &population) const
+    {
+        return std::any_of(population.begin(), population.end(),
+                           [&](int f) { return f != c && m_figures[static_cast<std::size_t>(f)].pending; });
+    }
     void showProgress();
 
     std::vector<tfigura> &m_figures;
@@ -121,12 +131,16 @@ FlatPlanResult FlatPlanner::run()
         }
         if (!enter(FlatPlanStage::Connectors))
             return stopped();
+        double t=T0();
         const bool rootHasChild = std::any_of(m_figures.begin(), m_figures.end(),
                                               [&](const tfigura &f) { return f.parent == root; });
         if (m_figures[root].closed && !rootHasChild)
             ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes, m_stop);
+        fprintf(stderr,"start %.1f ",T0()-t); t=T0();
         JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
+        fprintf(stderr,"touch2 %.1f ",T0()-t); t=T0();
         m_indexes->releaseVertexGrid();
+        fprintf(stderr,"release %.1f ",T0()-t); t=T0();
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:
@@ -140,7 +154,9 @@ FlatPlanResult FlatPlanner::run()
         }
     }
     m_state.planned = result.outcome == FlatPlanOutcome::Planned;
+    double t9=T0();
     flatplan::FinishPlan(m_figures, m_settings, m_state);
+    fprintf(stderr,"finish %.1f\n",T0()-t9);
     return result;
 }
 
@@ -197,6 +213,7 @@ void FlatPlanner::chooseRoot()
 FlatPlanner::StageEnd FlatPlanner::connectorStage()
 {
     m_pending = flatplan::CountPending(m_figures);
+    double t0=T0();
     if (m_stop.requested())
         return StageEnd::Cancelled;
 
@@ -223,6 +240,7 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
                                      [&](int f) { return wanted(f, true); }, m_stop);
     }
 
+    fprintf(stderr,"prepare %.1f ",T0()-t0); double t=T0();
     // Containers by depth, and their children, in list order. Depths and
     // containers of the figures do not change from here on.
     std::map<std::int32_t, std::vector<int>> containersAtDepth;
@@ -256,7 +274,10 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
                 return StageEnd::Cancelled;
         }
     }
-    return connectRemaining();
+    fprintf(stderr,"children %.1f ",T0()-t); t=T0();
+    auto r= connectRemaining();
+    fprintf(stderr,"remaining %.1f ",T0()-t); t=T0();
+    return r;
 }
 
 bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
@@ -268,10 +289,14 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
         --m_pending;
     m_figures[c].pending = false;
 
-    StrategyRun children(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
+    // A container whose children all joined by touching has nothing to
+    // run: its one call would find nothing.
+    std::optional<StrategyRun> children;
+    if (hasWaitingChild(c, population))
+        children.emplace(m_figures, *m_indexes, ConnectorStrategy::Children, c, m_state.rootFigure,
                          population, m_stop);
     std::unique_ptr<StrategyRun> childrenMany;
-    int joined = children.call();
+    int joined = children ? children->call() : -1;
     if (joined >= 0)
         --m_pending;
     showProgress();
@@ -283,7 +308,7 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
                                                     m_state.rootFigure, population, m_stop);
             joined = childrenMany->call();
         } else {
-            joined = children.call();
+            joined = children->call();
         }
         if (joined >= 0)
             --m_pending;
@@ -301,6 +326,8 @@ bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
 std::vector<flatplan::PlannedJoin> FlatPlanner::planChildrenOf(int c, const std::vector<int> &population)
 {
     std::vector<flatplan::PlannedJoin> joins;
+    if (!hasWaitingChild(c, population))
+        return joins;
     const bool many = manyChildren(c);
     const bool wasPending = m_figures[c].pending;
     m_figures[c].pending = false;
