@@ -122,7 +122,9 @@ void PendingIndex::buildGrid()
     }
     if (points == 0 || points > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return;
-    m_cellSide = CellSideForCount(span, static_cast<std::int64_t>(points));
+    // About three points a cell: fewer cells to fill and to look at, each
+    // read at once.
+    m_cellSide = CellSideForCount(span, std::max<std::int64_t>(1, static_cast<std::int64_t>(points) / 3));
     m_gridX = span.minX;
     m_gridY = span.minY;
     m_columns = (span.maxX - span.minX) / m_cellSide + 1;
