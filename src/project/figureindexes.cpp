@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -734,7 +735,15 @@ VertexGrid &FigureIndexes::vertexGrid(double tolerance, const PlanStop &stop)
 
 void FigureIndexes::releaseVertexGrid()
 {
+    if (!m_vertexGrid)
+        return;
+    auto grid = std::make_unique<VertexGrid>(std::move(*m_vertexGrid));
     m_vertexGrid.reset();
+    try {
+        m_released = std::async(std::launch::async, [grid = std::move(grid)]() mutable { grid.reset(); });
+    } catch (const std::system_error &) {
+        // No thread to be had: the grid went with the task, here.
+    }
 }
 
 CandidateTree &FigureIndexes::sampled(int f)

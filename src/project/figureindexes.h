@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -204,6 +205,9 @@ private:
     std::deque<std::optional<CandidateTree>> m_sampled;
     std::deque<std::optional<CandidateTree>> m_marked;
     std::optional<VertexGrid> m_vertexGrid;
+    // A released grid of millions of vertices is given back to the system
+    // beside the work that follows; waited for when the indexes go.
+    std::future<void> m_released;
 };
 
 template<class WantSampled, class WantMarked>
