@@ -3,7 +3,11 @@
 FlatPlanJob FlatPlanJob::From(const TProjectDocument &document)
 {
     FlatPlanJob job;
-    job.figures = document.Figures;
+    // Planning adds a start figure and a connector for each figure at most:
+    // room for them made with the copy spares moving every figure of a
+    // large drawing again when planning starts.
+    job.figures.reserve(2 * document.Figures.size() + 1);
+    job.figures.assign(document.Figures.begin(), document.Figures.end());
     const TProjectSettings &settings = document.settings();
     job.settings.tolerance = settings.tolerance;
     job.settings.mode = settings.Mode;
