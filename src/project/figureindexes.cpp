@@ -381,16 +381,21 @@ void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, F
 std::uint8_t VertexGrid::nearEnds(int f)
 {
     const auto k = static_cast<std::size_t>(f);
-    // On a few threads, each writing its own figures' entries only.
+    // On a few threads, each writing its own figures' entries only. An open
+    // figure asks about its two ends, and about the vertices between only
+    // while neither is near: weighed by its points, a thread with the short
+    // figures of a drawing (its lines) would have most of the questions.
+    const auto asks = [&](std::size_t g) {
+        const tfigura &figure = m_figures[g];
+        return figure.closed ? std::size_t {1} : 4 + figure.points.size() / 64;
+    };
     const auto findAll = [&] {
-        ParallelChunksByWeight(
-            m_figures.size(), [&](std::size_t g) { return m_figures[g].points.size() + 1; }, 65536,
-            [&](std::size_t begin, std::size_t end) {
-                for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
-                    if (m_figures[g].generatedKind != 3 && !m_figures[g].closed && !(m_known[g] & KnownEnds))
-                        findNearEnds(g);
-                }
-            });
+        ParallelChunksByWeight(m_figures.size(), asks, 4096, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+                if (m_figures[g].generatedKind != 3 && !m_figures[g].closed && !(m_known[g] & KnownEnds))
+                    findNearEnds(g);
+            }
+        });
     };
     answer(k, KnownEnds, m_endsAsked, findAll, [&](std::size_t g) { findNearEnds(g); });
     return m_nearEnds[k];
@@ -507,27 +512,23 @@ void VertexGrid::findAllTouchers()
     // Every vertex pair is met once, walking the cells as they lie in
     // memory, rather than around each vertex of each figure in turn: the
     // same cells are not fetched again for every vertex near them. The
-    // drawing is cut into a few bands of tile rows, each walked by one
-    // thread that keeps the figure pairs it meets, in the order met, and
-    // counts them by figure; then each band sorts its pairs out to the
-    // figures' runs of one shared list, each band to its own part of every
-    // run, so no two threads ever write the same place.
+    // tile rows are shared out to a few bands, each walked by one thread
+    // that keeps the figure pairs it meets, in the order met, and counts
+    // them by figure; then each band sorts its pairs out to the figures'
+    // runs of one shared list, each band to its own part of every run, so
+    // no two threads ever write the same place.
     if (m_itemCount == 0)
         return;
     const std::size_t count = m_touchers.size();
     const auto tileRows = static_cast<std::size_t>((m_rows + TileSide - 1) / TileSide);
-    const auto rowCells = static_cast<std::size_t>(m_tilesAcross * TileSide * TileSide);
-    constexpr std::size_t MostBands = 8;
-    std::vector<std::size_t> cut {0};
-    for (std::size_t b = 1; b < MostBands; ++b) {
-        const std::size_t share = m_itemCount / MostBands * b;
-        std::size_t r = cut.back();
-        while (r < tileRows && static_cast<std::size_t>(m_cellStart[r * rowCells]) < share)
-            ++r;
-        cut.push_back(r);
-    }
-    cut.push_back(tileRows);
-    const std::size_t bands = cut.size() - 1;
+    // The rows go to the bands a few at a time, to whichever band is free:
+    // the pairs a row holds grow with the square of how crowded it is, and
+    // rows of equal items would leave the bands through the crowded middle
+    // of a drawing working long after the others.
+    constexpr std::size_t Bands = 8;
+    constexpr std::size_t RowsAtOnce = 2;
+    std::atomic<std::size_t> nextRow {0};
+    const std::size_t bands = std::min(Bands, tileRows);
     // Many figures through one point meet each other pairwise: a list of
     // every pair would outgrow the grid many times over, where the figures
     // asked one by one each keep only their own distinct touchers. The
@@ -552,6 +553,10 @@ void VertexGrid::findAllTouchers()
         for (std::size_t b = begin; b < end; ++b) {
             Band &band = met[b];
             band.counts.assign(count, 0);
+            // Room for about as many pairs as a drawing of figures that
+            // cross each other here and there meets, so that the list is
+            // seldom moved as it grows.
+            band.pairs.reserve(2 * m_itemCount / bands);
             std::size_t untold = 0;
             bool over = false;
             const auto pair = [&](std::int32_t x, std::int32_t y) {
@@ -567,8 +572,13 @@ void VertexGrid::findAllTouchers()
                         tooMany = true;
                 }
             };
-            for (std::size_t r = cut[b]; r < cut[b + 1] && !over && !m_stop.requested(); ++r)
-                eachNearPair(static_cast<std::int64_t>(r), static_cast<std::int64_t>(r) + 1, pair);
+            while (!over && !m_stop.requested()) {
+                const std::size_t first = nextRow.fetch_add(RowsAtOnce);
+                if (first >= tileRows)
+                    break;
+                eachNearPair(static_cast<std::int64_t>(first),
+                             static_cast<std::int64_t>(std::min(first + RowsAtOnce, tileRows)), pair);
+            }
             if (kept.fetch_add(2 * untold) + 2 * untold > most)
                 tooMany = true;
         }

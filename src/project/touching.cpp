@@ -167,24 +167,32 @@ void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tol
 
 namespace {
 
-// Finds where each joined pair of figures that never move touches, on a few
-// threads: the vertex trees first, each figure's by one thread, then the
+// Finds where each figure joined to a parent (parentOf, -1 for none), both
+// never moving, touches it, on a few threads, figure by figure in list
+// order: the vertex trees first, each figure's by one thread, then the
 // searches, which only read the trees and the points.
-void PlaceJoins(std::vector<tfigura> &figures, const std::vector<std::pair<int, int>> &joins,
-                double tolerance, FigureIndexes &indexes)
+void PlaceJoins(std::vector<tfigura> &figures, const std::vector<std::int32_t> &parentOf, double tolerance,
+                FigureIndexes &indexes)
 {
-    if (joins.empty())
-        return;
-    indexes.makeSlots();
-    std::vector<std::uint8_t> wanted(figures.size(), 0);
-    for (const auto &[parent, child] : joins) {
-        if (WorthTrees(figures[parent], figures[child])) {
-            wanted[parent] = 1;
-            wanted[child] = 1;
+    const std::size_t count = parentOf.size();
+    std::vector<std::uint8_t> large(count); // worth a tree
+    ParallelChunksByWeight(
+        count, [&](std::size_t) { return std::size_t {1}; }, 16384,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t f = begin; f < end; ++f)
+                large[f] = figures[f].points.size() >= TouchTreePoints ? 1 : 0;
+        });
+    std::vector<std::uint8_t> wanted(count, 0);
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::int32_t parent = parentOf[f];
+        if (parent >= 0 && large[f] && large[static_cast<std::size_t>(parent)]) {
+            wanted[f] = 1;
+            wanted[static_cast<std::size_t>(parent)] = 1;
         }
     }
+    indexes.makeSlots();
     ParallelChunksByWeight(
-        figures.size(), [&](std::size_t f) { return wanted[f] ? figures[f].points.size() + 1 : 1; }, 65536,
+        count, [&](std::size_t f) { return wanted[f] ? figures[f].points.size() + 1 : 1; }, 65536,
         [&](std::size_t begin, std::size_t end) {
             // The first question to a tree builds it: asked here, the
             // searches below find every tree built and only read them.
@@ -196,19 +204,18 @@ void PlaceJoins(std::vector<tfigura> &figures, const std::vector<std::pair<int, 
             }
         });
     ParallelChunksByWeight(
-        joins.size(),
-        [&](std::size_t k) {
-            return figures[joins[k].first].points.size() + figures[joins[k].second].points.size();
-        },
-        65536,
+        count, [&](std::size_t f) { return std::size_t {parentOf[f] >= 0 ? 64U : 1U}; }, 65536,
         [&](std::size_t begin, std::size_t end) {
-            for (std::size_t k = begin; k < end; ++k) {
-                const auto [parent, child] = joins[k];
-                const bool trees = WorthTrees(figures[parent], figures[child]);
-                tfigura &joined = figures[child];
-                FindTouch(figures[parent], joined, trees ? indexes.vertices(parent) : nullptr,
-                          trees ? indexes.vertices(child) : nullptr, tolerance, joined.vertexOnParent,
-                          joined.entryVertex);
+            for (std::size_t f = begin; f < end; ++f) {
+                const std::int32_t parent = parentOf[f];
+                if (parent < 0)
+                    continue;
+                const bool trees = large[f] && large[static_cast<std::size_t>(parent)];
+                tfigura &joined = figures[f];
+                FindTouch(figures[static_cast<std::size_t>(parent)], joined,
+                          trees ? indexes.vertices(parent) : nullptr,
+                          trees ? indexes.vertices(static_cast<int>(f)) : nullptr, tolerance,
+                          joined.vertexOnParent, joined.entryVertex);
             }
         });
 }
@@ -274,9 +281,14 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     // what a figure that never moves touches is found once.
     std::vector<int> movable;
     FigureSet active(figures.size()); // joined figures whose touch mark is 1
+    // The pending flags side by side: the walk along a figure's touchers
+    // reads one for each, and a whole figure record each time would go to
+    // memory for nearly every one of them on a large drawing.
+    std::vector<std::uint8_t> pending(figures.size());
     for (int k = 0; k < count; ++k) {
         tfigura &f = figures[k];
         f.touchMark = 1;
+        pending[static_cast<std::size_t>(k)] = f.pending ? 1 : 0;
         if (!f.pending)
             active.insert(k);
         else if (!indexes.fixed(k))
@@ -284,16 +296,10 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     }
     std::vector<std::size_t> passed(figures.size(), 0); // touchers joined already, from the front
     std::vector<int> fresh;
-    // The pending flags side by side: the walk along a figure's touchers
-    // reads one for each, and a whole figure record each time would go to
-    // memory for nearly every one of them on a large drawing.
-    std::vector<std::uint8_t> pending(figures.size());
-    for (std::size_t k = 0; k < figures.size(); ++k)
-        pending[k] = figures[k].pending ? 1 : 0;
 
     // Joins of two figures that never move whose vertices are found after
-    // all the joins (see below).
-    std::vector<std::pair<int, int>> unplaced; // parent, child
+    // all the joins (see below): the parent of each joined figure.
+    std::vector<std::int32_t> unplaced;
 
     // The first pending figure in list order that f touches; `placed` tells
     // whether vf and vg hold the vertices where they touch.
@@ -348,7 +354,9 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
                     child.vertexOnParent = vf;
                     child.entryVertex = vg;
                 } else {
-                    unplaced.emplace_back(f, g);
+                    if (unplaced.empty())
+                        unplaced.assign(figures.size(), -1);
+                    unplaced[static_cast<std::size_t>(g)] = f;
                 }
                 child.pending = false;
                 pending[static_cast<std::size_t>(g)] = 0;
@@ -364,7 +372,8 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
             f = active.after(f);
         }
     }
-    PlaceJoins(figures, unplaced, tolerance, indexes);
+    if (!unplaced.empty())
+        PlaceJoins(figures, unplaced, tolerance, indexes);
 }
 
 bool FreeEndEntry(tfigura &figure, std::uint8_t nearEnds)
