@@ -13,6 +13,7 @@
 #include <mutex>
 #include <set>
 #include <span>
+#include <tuple>
 
 bool SameFigure(const tfigura &a, const tfigura &b)
 {
@@ -231,18 +232,6 @@ private:
     std::vector<std::uint64_t> m_cells; // two bits a cell: known, inside
 };
 
-// What containment tests keep of a container, made when first worth it and
-// kept for all the tests of one run, closed and open figures alike.
-struct ContainerAids
-{
-    explicit ContainerAids(std::size_t count)
-        : spans(count)
-        , rasters(count)
-    { }
-    std::vector<std::unique_ptr<EdgeSpans>> spans;
-    std::vector<std::unique_ptr<ParityRaster>> rasters;
-};
-
 // Containers of this many points and more, tested for this many figures and
 // more, are searched through their spans.
 constexpr std::size_t SpannedPoints = 32;
@@ -255,6 +244,24 @@ constexpr std::size_t RasterQueries = 1024;
 // outline tested this often is mostly tested many times more, and an
 // outline spanning the sheet costs a hundred tests' worth of a raster.
 constexpr std::size_t LeafRasterQueries = 64;
+// Among this many open figures and more, an outline that closed figures
+// test as often is mostly tested by open ones too, and would get its raster
+// in their passes anyway: the closed figures' tests make it at once.
+constexpr std::size_t ManyLeaves = RasterQueries;
+
+// What containment tests keep of a container, made when first worth it and
+// kept for all the tests of one run, closed and open figures alike.
+struct ContainerAids
+{
+    explicit ContainerAids(std::size_t count)
+        : spans(count)
+        , rasters(count)
+    { }
+    std::vector<std::unique_ptr<EdgeSpans>> spans;
+    std::vector<std::unique_ptr<ParityRaster>> rasters;
+    // Closed figures' tests of a container that make its raster.
+    std::size_t rasterQueries = RasterQueries;
+};
 
 // Per-figure work is shared out to threads in chunks of about this many
 // points' worth.
@@ -467,7 +474,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                     // Open figures hold nothing; theirs are found by LeafContainers.
                     if (f.open)
                         continue;
-                    const std::size_t cell = cells.cellOf(f.minX, f.minY);
+                    const std::size_t cell = cells.leastCellOf(f);
                     if (cell == ContainerCells::NoCell)
                         continue;
                     const std::span<const int> items = cells.items(cell);
@@ -530,7 +537,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                     && start[j + 1] - start[j] >= SpannedQueries)
                     spans[j] = std::make_unique<EdgeSpans>(figures[j].points);
                 const std::size_t queries = start[j + 1] - start[j];
-                if (!rasters[j] && !rasterless[j] && queries >= RasterQueries) {
+                if (!rasters[j] && !rasterless[j] && queries >= aids.rasterQueries) {
                     if (!figures[j].open && ParityRaster::Fits(figures[j].points))
                         rasters[j] = std::make_unique<ParityRaster>(figures[j].points);
                     else
@@ -693,6 +700,32 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     }
     if (leaves.empty() || passes.empty())
         return;
+    // The leaves by the grid cell their walks read, and within a cell by
+    // the place of their first vertex, row by row, which the raster lookups
+    // read: neighbours then find the same lists and the same rows of the
+    // same rasters at hand.
+    struct Place
+    {
+        std::size_t cell = 0;
+        std::int32_t y = 0;
+        std::int32_t x = 0;
+        std::size_t leaf = 0;
+    };
+    std::vector<Place> places;
+    places.reserve(leaves.size());
+    for (const std::size_t i : leaves) {
+        const auto &points = figures[i].points;
+        const TPlotPoint first = points.empty() ? TPlotPoint {} : points[0];
+        places.push_back(Place {cells.leastCellOf(figures[i]), first.y, first.x, i});
+    }
+    std::sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
+        return std::tie(a.cell, a.y, a.x, a.leaf) < std::tie(b.cell, b.y, b.x, b.leaf);
+    });
+    std::vector<std::size_t> byPlace;
+    byPlace.reserve(places.size());
+    for (const Place &place : places)
+        byPlace.push_back(place.leaf);
+    std::vector<std::size_t> order(leaves.size());
     if (cells.cellCount() == 0)
         return;
 
@@ -813,9 +846,28 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 lastChanged[kept++] = lastChanged[k];
         }
         lastChanged.resize(kept);
+        // Before the first place where a depth changes this pass, or moved
+        // in the last, or where a figure that changes this pass lies, every
+        // leaf sees the same depths and the same figures changed: those
+        // leaves go first, by place, and the rest in list order.
+        std::size_t settled = std::min(changedFrom[std::min(pass, passes.size())],
+                                       pass > 0 ? changedFrom[std::min(pass - 1, passes.size())] : n);
+        if (!lastChanged.empty())
+            settled = std::min(settled, static_cast<std::size_t>(lastChanged.front().first));
+        {
+            auto at = order.begin();
+            for (const std::size_t i : byPlace) {
+                if (i < settled)
+                    *at++ = i;
+            }
+            for (const std::size_t i : leaves) {
+                if (i >= settled)
+                    *at++ = i;
+            }
+        }
         // The leaves' work is uneven along the list: threads take blocks of
         // them in turn until none is left. Each thread sweeps its blocks in
-        // list order, so what it knows of the depths at one leaf's place
+        // that order, so what it knows of the depths at one leaf's place
         // carries on to the next block's leaves.
         const std::size_t blocks = (leaves.size() + LeafGrain - 1) / LeafGrain;
         std::atomic<std::size_t> nextBlock {0};
@@ -890,7 +942,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 for (std::size_t t = begin; t < end; ++t) {
                     if ((t - begin) % LeafStopEvery == 0 && stop.requested())
                         return;
-                    const std::size_t i = leaves[t];
+                    const std::size_t i = order[t];
                     const int place = static_cast<int>(i);
                     {
                         const auto passedOver = std::lower_bound(ahead.begin(), ahead.end(), place);
@@ -1037,11 +1089,18 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                             // of those listed at a depth they do not have now.
                             const std::span<const int> early = runOf(before, beforeRuns, level);
                             const std::span<const int> late = runOf(after, afterRuns, level);
-                            const int *e = std::upper_bound(early.data(), early.data() + early.size(), from);
-                            const int *eEnd = std::lower_bound(e, early.data() + early.size(), place);
-                            const int *l = std::upper_bound(late.data(), late.data() + late.size(),
-                                                            std::max(from, place));
+                            // Most walks start at a list's first figure, and
+                            // the searches would reach far into each list.
+                            const int *e = early.data();
+                            const int *eEnd = early.data() + early.size();
+                            if (e != eEnd && *e <= from)
+                                e = std::upper_bound(e, eEnd, from);
+                            if (e != eEnd && eEnd[-1] >= place)
+                                eEnd = *e >= place ? e : std::lower_bound(e, eEnd, place);
+                            const int *l = late.data();
                             const int *lEnd = late.data() + late.size();
+                            if (l != lEnd && *l <= std::max(from, place))
+                                l = std::upper_bound(l, lEnd, std::max(from, place));
                             const ContainerCells::Box *eBox = boxOf(before, early, e);
                             const ContainerCells::Box *lBox = boxOf(after, late, l);
                             const auto d = static_cast<std::size_t>(level - floor);
@@ -1192,6 +1251,10 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     const ContainerCells cells(
         boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
     ContainerAids aids(n);
+    const auto leaves = static_cast<std::size_t>(
+        std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.open; }));
+    if (leaves >= ManyLeaves)
+        aids.rasterQueries = LeafRasterQueries;
     const std::vector<std::vector<int>> inside = InsideRelation(figures, cells, aids, stop);
     if (stop.requested())
         return;
@@ -1204,7 +1267,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     std::vector<std::int32_t> depth(figures.size(), 0);
     // Kept only for the open figures to read.
     std::vector<PassDepths> passes;
-    const bool anyOpen = std::any_of(figures.begin(), figures.end(), [](const tfigura &f) { return f.open; });
+    const bool anyOpen = leaves > 0;
     std::size_t position = 0;
     std::vector<int> stack;
     const auto propagateDepth = [&](int i) {

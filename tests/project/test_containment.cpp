@@ -234,6 +234,35 @@ TEST(CoWCzym, OpenFiguresAmongShuffledNestedSquaresAsThePassesAdoptThem)
     }
 }
 
+// Open figures listed before every closed one all see the same depths in a
+// pass, and are worked out of list order, by place: thousands of strokes in
+// front of squares nested many deep in shuffled order.
+TEST(CoWCzym, OpenFiguresListedBeforeShuffledNestedSquaresAsThePassesAdoptThem)
+{
+    std::mt19937 rng(7);
+    const auto uniform
+        = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    std::vector<tfigura> figures;
+    for (int k = 0; k < 3000; ++k) {
+        const TPlotPoint a {uniform(0, 1000), uniform(0, 1000)};
+        figures.push_back(Polyline({a, {a.x + uniform(1, 30), a.y + uniform(-30, 30)}}));
+    }
+    std::vector<tfigura> squares;
+    for (int k = 0; k < 120; ++k) {
+        const int size = uniform(20, 900);
+        squares.push_back(Square(uniform(0, 1000 - size), uniform(0, 1000 - size), size));
+    }
+    std::shuffle(squares.begin(), squares.end(), rng);
+    figures.insert(figures.end(), squares.begin(), squares.end());
+    std::int32_t maxDepth = 0;
+    ASSERT_NO_FATAL_FAILURE(ContainmentAsTheReference(figures, maxDepth));
+    int nestedStrokes = 0;
+    for (const tfigura &f : figures)
+        nestedStrokes += f.open && f.depth >= 3 ? 1 : 0;
+    EXPECT_GE(maxDepth, 6);
+    EXPECT_GT(nestedStrokes, 300);
+}
+
 TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
 {
     std::vector<tfigura> figures {Square(0, 0, 100), Polyline({{5, 5}})};
