@@ -9,10 +9,6 @@
 
 #include <algorithm>
 #include <map>
-#include <chrono>
-#include <cstdio>
-static double T0(){return std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();}
-
 #include <memory>
 #include <optional>
 
@@ -131,16 +127,12 @@ FlatPlanResult FlatPlanner::run()
         }
         if (!enter(FlatPlanStage::Connectors))
             return stopped();
-        double t=T0();
         const bool rootHasChild = std::any_of(m_figures.begin(), m_figures.end(),
                                               [&](const tfigura &f) { return f.parent == root; });
         if (m_figures[root].closed && !rootHasChild)
             ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes, m_stop);
-        fprintf(stderr,"start %.1f ",T0()-t); t=T0();
         JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
-        fprintf(stderr,"touch2 %.1f ",T0()-t); t=T0();
         m_indexes->releaseVertexGrid();
-        fprintf(stderr,"release %.1f ",T0()-t); t=T0();
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:
@@ -154,9 +146,7 @@ FlatPlanResult FlatPlanner::run()
         }
     }
     m_state.planned = result.outcome == FlatPlanOutcome::Planned;
-    double t9=T0();
     flatplan::FinishPlan(m_figures, m_settings, m_state);
-    fprintf(stderr,"finish %.1f\n",T0()-t9);
     return result;
 }
 
@@ -213,7 +203,6 @@ void FlatPlanner::chooseRoot()
 FlatPlanner::StageEnd FlatPlanner::connectorStage()
 {
     m_pending = flatplan::CountPending(m_figures);
-    double t0=T0();
     if (m_stop.requested())
         return StageEnd::Cancelled;
 
@@ -240,7 +229,6 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
                                      [&](int f) { return wanted(f, true); }, m_stop);
     }
 
-    fprintf(stderr,"prepare %.1f ",T0()-t0); double t=T0();
     // Containers by depth, and their children, in list order. Depths and
     // containers of the figures do not change from here on.
     std::map<std::int32_t, std::vector<int>> containersAtDepth;
@@ -274,10 +262,7 @@ FlatPlanner::StageEnd FlatPlanner::connectorStage()
                 return StageEnd::Cancelled;
         }
     }
-    fprintf(stderr,"children %.1f ",T0()-t); t=T0();
-    auto r= connectRemaining();
-    fprintf(stderr,"remaining %.1f ",T0()-t); t=T0();
-    return r;
+    return connectRemaining();
 }
 
 bool FlatPlanner::connectChildrenOf(int c, std::vector<int> population)
