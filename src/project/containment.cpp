@@ -110,6 +110,7 @@ public:
     // point off an edge's box is always placed on its true side.
     static constexpr std::int64_t Reach = std::int64_t {1} << 24;
     static constexpr std::int64_t MaxSide = 256;
+    static constexpr std::size_t RowWords = MaxSide / 64;
 
     static bool Fits(const std::vector<TPlotPoint> &points)
     {
@@ -135,11 +136,20 @@ public:
         m_columns = ((m_maxX - m_minX) >> m_shiftX) + 1;
         m_rows = ((m_maxY - m_minY) >> m_shiftY) + 1;
         const auto cells = static_cast<std::size_t>(m_columns * m_rows);
-        std::vector<std::uint8_t> touched(cells, 0);
+        const auto rows = static_cast<std::size_t>(m_rows);
+        const auto columns = static_cast<std::size_t>(m_columns);
+        // A row's cells as bits, a column to a bit: a rectangle of cells is
+        // a few masks a row, and a row's parities a few words.
+        std::vector<std::uint64_t> touched(rows * RowWords, 0);
         // Per column, a toggle at the first row above each edge that the
         // column's left side crosses; the rows' running sum is the parity.
-        // Row by row, as the cells are, so that the sums run along memory.
-        std::vector<std::uint8_t> toggles(static_cast<std::size_t>((m_rows + 1) * m_columns), 0);
+        std::vector<std::uint64_t> toggles((rows + 1) * RowWords, 0);
+        // The bits of columns [from, to) in word w of a row.
+        const auto mask = [](std::size_t w, std::size_t from, std::size_t to) {
+            const std::size_t low = std::max(from, w * 64) - w * 64;
+            const std::size_t high = std::min(to, w * 64 + 64) - w * 64;
+            return (high - low == 64 ? ~std::uint64_t {0} : (std::uint64_t {1} << (high - low)) - 1) << low;
+        };
         const auto edge = [&](TPlotPoint p0, TPlotPoint p1) {
             const std::int64_t x0 = std::min(p0.x, p1.x) - m_minX;
             const std::int64_t x1 = std::max(p0.x, p1.x) - m_minX;
@@ -148,14 +158,19 @@ public:
             // A cell's points reach from its corner to just short of the next
             // column (a vertical's edges are those whose span holds x plus a
             // sliver) and up to its last row.
-            for (std::int64_t r = y0 >> m_shiftY; r <= y1 >> m_shiftY; ++r) {
-                for (std::int64_t c = x0 >> m_shiftX; c <= x1 >> m_shiftX; ++c)
-                    touched[static_cast<std::size_t>(r * m_columns + c)] = 1;
+            const auto c0 = static_cast<std::size_t>(x0 >> m_shiftX);
+            const auto c1 = static_cast<std::size_t>(x1 >> m_shiftX) + 1;
+            for (auto r = static_cast<std::size_t>(y0 >> m_shiftY);
+                 r <= static_cast<std::size_t>(y1 >> m_shiftY); ++r) {
+                for (std::size_t w = c0 / 64; w <= (c1 - 1) / 64; ++w)
+                    touched[r * RowWords + w] |= mask(w, c0, c1);
             }
             const std::int64_t width = std::int64_t {1} << m_shiftX;
-            const std::int64_t firstRow = (y1 >> m_shiftY) + 1;
-            for (std::int64_t c = (x0 + width - 1) >> m_shiftX; c < (x1 + width - 1) >> m_shiftX; ++c)
-                toggles[static_cast<std::size_t>(firstRow * m_columns + c)] ^= 1;
+            const auto firstRow = static_cast<std::size_t>((y1 >> m_shiftY) + 1);
+            const auto t0 = static_cast<std::size_t>((x0 + width - 1) >> m_shiftX);
+            const auto t1 = static_cast<std::size_t>((x1 + width - 1) >> m_shiftX);
+            for (std::size_t w = t0 / 64; t0 < t1 && w <= (t1 - 1) / 64; ++w)
+                toggles[firstRow * RowWords + w] ^= mask(w, t0, t1);
         };
         const std::size_t n = points.size();
         for (std::size_t m = 0; m + 1 < n; ++m)
@@ -163,25 +178,32 @@ public:
         edge(points[0], points[n - 1]);
 
         // Two bits a cell, known and inside, where no edge comes; none
-        // elsewhere. Each word is filled in a register and stored once.
+        // elsewhere: 32 cells of a row at a time, their bits spread apart.
+        const auto spread = [](std::uint64_t x) {
+            x = (x | (x << 16)) & 0x0000FFFF0000FFFFULL;
+            x = (x | (x << 8)) & 0x00FF00FF00FF00FFULL;
+            x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0FULL;
+            x = (x | (x << 2)) & 0x3333333333333333ULL;
+            return (x | (x << 1)) & 0x5555555555555555ULL;
+        };
         std::vector<std::uint64_t> words((cells + 31) / 32, 0);
-        std::vector<std::uint8_t> parity(static_cast<std::size_t>(m_columns), 0);
-        const auto columns = static_cast<std::size_t>(m_columns);
-        std::uint64_t word = 0;
-        std::size_t cell = 0;
-        for (std::size_t r = 0; r < static_cast<std::size_t>(m_rows); ++r) {
-            for (std::size_t c = 0; c < columns; ++c, ++cell) {
-                parity[c] ^= toggles[cell];
-                const std::uint64_t known = touched[cell] ^ 1U;
-                word |= (known * (2U | parity[c])) << (cell % 32 * 2);
-                if (cell % 32 == 31) {
-                    words[cell / 32] = word;
-                    word = 0;
-                }
+        std::uint64_t parity[RowWords] = {};
+        std::size_t bit = 0;
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (std::size_t w = 0; w < RowWords; ++w)
+                parity[w] ^= toggles[r * RowWords + w];
+            for (std::size_t c = 0; c < columns; c += 32) {
+                const std::size_t count = std::min<std::size_t>(32, columns - c);
+                const std::uint64_t all = count == 32 ? 0xFFFFFFFFULL : (std::uint64_t {1} << count) - 1;
+                const std::uint64_t known = ~(touched[r * RowWords + c / 64] >> (c % 64)) & all;
+                const std::uint64_t inside = known & (parity[c / 64] >> (c % 64));
+                const std::uint64_t pairs = spread(known) << 1 | spread(inside);
+                words[bit / 64] |= pairs << (bit % 64);
+                if (bit % 64 != 0 && bit % 64 + 2 * count > 64)
+                    words[bit / 64 + 1] |= pairs >> (64 - bit % 64);
+                bit += 2 * count;
             }
         }
-        if (cell % 32 != 0)
-            words[cell / 32] = word;
         m_cells = std::move(words);
     }
 
