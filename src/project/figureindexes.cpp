@@ -314,32 +314,42 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
             next += std::exchange(at[c][r], next);
     }
     rowStart[rows] = next;
-    const auto byRow = std::make_unique_for_overwrite<Item[]>(static_cast<std::size_t>(count));
-    eachVertex([&](std::size_t c, const TPlotPoint &p, std::size_t k) {
-        byRow[static_cast<std::size_t>(at[c][tileRow(p)]++)] = Item {p.x, p.y, static_cast<std::int32_t>(k)};
-    });
-    if (stop.requested())
-        return;
+    // The rows go straight to their place in the grid's own list, and each
+    // is then sorted into its cells through a copy of its own, which stays
+    // in the nearest caches: no second list of every vertex.
     m_items = std::make_unique_for_overwrite<Item[]>(static_cast<std::size_t>(count));
+    eachVertex([&](std::size_t c, const TPlotPoint &p, std::size_t k) {
+        m_items[static_cast<std::size_t>(at[c][tileRow(p)]++)]
+            = Item {p.x, p.y, static_cast<std::int32_t>(k)};
+    });
+    if (stop.requested()) {
+        m_items.reset();
+        return;
+    }
     const auto rowItems
         = [&](std::size_t r) { return static_cast<std::size_t>(rowStart[r + 1] - rowStart[r]) + 1; };
     ParallelChunksByWeight(rows, rowItems, 65536, [&](std::size_t begin, std::size_t end) {
         std::vector<std::int32_t> inRow(rowCells + 1);
+        std::vector<Item> rowCopy;
+        std::vector<std::uint32_t> cellOf; // of each item of the copy, within the row
         for (std::size_t r = begin; r < end && !stop.requested(); ++r) {
             const std::size_t first = r * rowCells;
+            Item *const items = m_items.get() + rowStart[r];
+            const auto n = static_cast<std::size_t>(rowStart[r + 1] - rowStart[r]);
+            rowCopy.assign(items, items + n);
+            cellOf.resize(n);
             std::fill(inRow.begin(), inRow.end(), 0);
-            for (std::int32_t i = rowStart[r]; i < rowStart[r + 1]; ++i) {
-                const Item &q = byRow[static_cast<std::size_t>(i)];
-                ++inRow[cellIndex(column(q.x), row(q.y)) - first + 1];
+            for (std::size_t i = 0; i < n; ++i) {
+                const Item &q = rowCopy[i];
+                cellOf[i] = static_cast<std::uint32_t>(cellIndex(column(q.x), row(q.y)) - first);
+                ++inRow[cellOf[i] + 1];
             }
             inRow[0] = rowStart[r];
             for (std::size_t c = 1; c <= rowCells; ++c)
                 inRow[c] += inRow[c - 1];
             std::copy(inRow.begin(), inRow.end() - 1, m_cellStart.get() + first);
-            for (std::int32_t i = rowStart[r]; i < rowStart[r + 1]; ++i) {
-                const Item &q = byRow[static_cast<std::size_t>(i)];
-                m_items[static_cast<std::size_t>(inRow[cellIndex(column(q.x), row(q.y)) - first]++)] = q;
-            }
+            for (std::size_t i = 0; i < n; ++i)
+                m_items[static_cast<std::size_t>(inRow[cellOf[i]]++)] = rowCopy[i];
         }
     });
     m_cellStart[static_cast<std::size_t>(m_tilesAcross * tilesDown * TileSide * TileSide)]
@@ -381,44 +391,105 @@ void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, F
 std::uint8_t VertexGrid::nearEnds(int f)
 {
     const auto k = static_cast<std::size_t>(f);
-    // On a few threads, each writing its own figures' entries only. An open
-    // figure asks about its two ends, and about the vertices between only
-    // while neither is near: weighed by its points, a thread with the short
-    // figures of a drawing (its lines) would have most of the questions.
-    const auto asks = [&](std::size_t g) {
-        const tfigura &figure = m_figures[g];
-        return figure.closed ? std::size_t {1} : 4 + figure.points.size() / 64;
-    };
-    const auto findAll = [&] {
-        ParallelChunksByWeight(m_figures.size(), asks, 4096, [&](std::size_t begin, std::size_t end) {
-            for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
-                if (m_figures[g].generatedKind != 3 && !m_figures[g].closed && !(m_known[g] & KnownEnds))
-                    findNearEnds(g);
+    answer(
+        k, KnownEnds, m_endsAsked, [&] { findAllNearEnds(); },
+        [&](std::size_t g) {
+            const auto &points = m_figures[g].points;
+            if (points.empty()) {
+                finishNearEnds(g, 0);
+                return;
             }
+            const auto figure = static_cast<std::int32_t>(g);
+            finishNearEnds(g,
+                           (nearOther(figure, points.front()) ? FirstNear : 0)
+                               | (nearOther(figure, points.back()) ? LastNear : 0));
         });
-    };
-    answer(k, KnownEnds, m_endsAsked, findAll, [&](std::size_t g) { findNearEnds(g); });
     return m_nearEnds[k];
 }
 
-void VertexGrid::findNearEnds(std::size_t k)
+void VertexGrid::finishNearEnds(std::size_t k, std::uint8_t ends)
 {
     const auto f = static_cast<std::int32_t>(k);
     m_known[k] |= KnownEnds;
     const auto &points = m_figures[k].points;
-    std::uint8_t ends = 0;
-    if (!points.empty()) {
-        if (nearOther(f, points.front()))
-            ends |= FirstNear;
-        if (nearOther(f, points.back()))
-            ends |= LastNear;
-        // With an end near, the free end (or none) is known without them.
-        for (std::size_t v = 1; ends == 0 && v + 1 < points.size(); ++v) {
-            if (nearOther(f, points[v]))
-                ends |= InnerNear;
-        }
+    // With an end near, the free end (or none) is known without them.
+    for (std::size_t v = 1; ends == 0 && v + 1 < points.size(); ++v) {
+        if (nearOther(f, points[v]))
+            ends |= InnerNear;
     }
     m_nearEnds[k] = ends;
+}
+
+void VertexGrid::findAllNearEnds()
+{
+    // The ends of every open figure that may ask, asked row of tiles by row
+    // of tiles, on a few threads: the cells around the ends of one row lie
+    // close together, where the ends of one figure after another lie all
+    // over the grid. Each end is written to a list of its own.
+    const auto asks = [&](std::size_t g) {
+        const tfigura &figure = m_figures[g];
+        return figure.generatedKind != 3 && !figure.closed && !(m_known[g] & KnownEnds);
+    };
+    const std::size_t count = m_figures.size();
+    if (m_itemCount == 0) { // no vertex is near any
+        for (std::size_t g = 0; g < count; ++g) {
+            if (asks(g))
+                finishNearEnds(g, 0);
+        }
+        return;
+    }
+    const auto rows = static_cast<std::size_t>((m_rows + TileSide - 1) / TileSide);
+    const auto tileRow = [&](const TPlotPoint &p) { return static_cast<std::size_t>(row(p.y) / TileSide); };
+    struct End
+    {
+        TPlotPoint p;
+        std::int32_t figure;
+        std::uint8_t which;
+    };
+    std::vector<std::uint32_t> rowStart(rows + 1, 0);
+    for (std::size_t g = 0; g < count; ++g) {
+        if (asks(g) && !m_figures[g].points.empty()) {
+            ++rowStart[tileRow(m_figures[g].points.front()) + 1];
+            ++rowStart[tileRow(m_figures[g].points.back()) + 1];
+        }
+    }
+    for (std::size_t r = 0; r < rows; ++r)
+        rowStart[r + 1] += rowStart[r];
+    std::vector<End> ends(rowStart[rows]);
+    {
+        std::vector<std::uint32_t> place(rowStart.begin(), rowStart.end() - 1);
+        for (std::size_t g = 0; g < count; ++g) {
+            if (asks(g) && !m_figures[g].points.empty()) {
+                const auto &points = m_figures[g].points;
+                const auto figure = static_cast<std::int32_t>(g);
+                ends[place[tileRow(points.front())]++] = End {points.front(), figure, FirstNear};
+                ends[place[tileRow(points.back())]++] = End {points.back(), figure, LastNear};
+            }
+        }
+    }
+    std::vector<std::uint8_t> firstNear(count, 0);
+    std::vector<std::uint8_t> lastNear(count, 0);
+    ParallelChunksByWeight(
+        rows, [&](std::size_t r) { return std::size_t {rowStart[r + 1] - rowStart[r]} + 1; }, 4096,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t i = rowStart[begin]; i < rowStart[end] && !m_stop.requested(); ++i) {
+                const End &e = ends[i];
+                const auto g = static_cast<std::size_t>(e.figure);
+                (e.which == FirstNear ? firstNear : lastNear)[g] = nearOther(e.figure, e.p) ? e.which : 0;
+            }
+        });
+    if (m_stop.requested())
+        return;
+    // A figure with neither end near asks about the vertices between.
+    const auto between = [&](std::size_t g) {
+        return (firstNear[g] | lastNear[g]) != 0 || !asks(g) ? std::size_t {1} : m_figures[g].points.size();
+    };
+    ParallelChunksByWeight(count, between, 4096, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t g = begin; g < end && !m_stop.requested(); ++g) {
+            if (asks(g))
+                finishNearEnds(g, firstNear[g] | lastNear[g]);
+        }
+    });
 }
 
 std::span<const std::int32_t> VertexGrid::touchers(int f)

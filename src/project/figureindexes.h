@@ -132,7 +132,10 @@ private:
     std::unique_ptr<Item[]> m_items;
     std::size_t m_itemCount = 0;
     bool nearOther(int f, TPlotPoint p) const;
-    void findNearEnds(std::size_t k);
+    // Answers figure k's ends question given which of its ends are near:
+    // the vertices between are asked only when neither is.
+    void finishNearEnds(std::size_t k, std::uint8_t ends);
+    void findAllNearEnds();
     void findTouchers(std::size_t k);
     void findAllTouchers();
     void findEachTouchers();
