@@ -641,6 +641,12 @@ public:
         , m_runs(cells.size())
         , m_runCount(cells.cellCount(), 0)
     {
+        fill(cells, levelOf);
+    }
+
+    // The same cells split again by other depths, in the memory they had.
+    void fill(const ContainerCells &cells, const std::vector<std::int32_t> &levelOf)
+    {
         ParallelChunksByWeight(
             cells.cellCount(), [&](std::size_t c) { return cells.end(c) - cells.begin(c) + 1; }, 1U << 16,
             [&](std::size_t first, std::size_t last) {
@@ -830,6 +836,8 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     // of the leaf's place, and the figures changed ahead of their place
     // besides.
     std::unique_ptr<CellLevels> startLevels = std::make_unique<CellLevels>(cells, passes.front().start);
+    // The levels a pass no longer reads, filled again for a later one.
+    std::unique_ptr<CellLevels> spareLevels;
     // The places of each pass's first and last change, the passes after the
     // closed figures' last one changing nothing.
     std::vector<std::size_t> changedFrom(passes.size() + 1, n);
@@ -843,8 +851,13 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     for (std::size_t pass = 0;; ++pass) {
         const PassDepths &state = passes[std::min(pass, passes.size() - 1)];
         const bool closedChanged = pass + 1 < passes.size();
-        std::unique_ptr<CellLevels> endLevels
-            = closedChanged ? std::make_unique<CellLevels>(cells, passes[pass + 1].start) : nullptr;
+        std::unique_ptr<CellLevels> endLevels;
+        if (closedChanged && spareLevels) {
+            spareLevels->fill(cells, passes[pass + 1].start);
+            endLevels = std::move(spareLevels);
+        } else if (closedChanged) {
+            endLevels = std::make_unique<CellLevels>(cells, passes[pass + 1].start);
+        }
         const CellLevels &before = endLevels ? *endLevels : *startLevels;
         const CellLevels &after = *startLevels;
         if (stop.requested())
@@ -1186,8 +1199,10 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
             return;
         if (!leafChanged && !closedChanged)
             break;
-        if (endLevels)
+        if (endLevels) {
+            spareLevels = std::move(startLevels);
             startLevels = std::move(endLevels);
+        }
     }
 
     const std::vector<std::int32_t> &depth = passes.back().start;
