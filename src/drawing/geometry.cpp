@@ -312,11 +312,6 @@ bool VerticalOffsetToSegment(TSegment s, TPlotPoint p, double &offset)
     return true;
 }
 
-double PointDistance(TPlotPoint p, TPlotPoint q)
-{
-    return pointDistanceLong(std::int64_t(q.x) - p.x, std::int64_t(q.y) - p.y);
-}
-
 double PointDistanceF(TPointF p, TPointF q)
 {
     return std::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y));

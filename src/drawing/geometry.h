@@ -3,6 +3,7 @@
 #include "drawing/figure.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 
@@ -90,7 +91,14 @@ bool LinesIntersectionPoint(const TLineEq &l1, const TLineEq &l2, TPointF &cross
 // segment that is neither vertical nor degenerate; counted by containment.
 bool VerticalOffsetToSegment(TSegment s, TPlotPoint p, double &offset);
 
-double PointDistance(TPlotPoint p, TPlotPoint q);
+// In extended precision, rounded once to a double; here where the compiler
+// can keep it in the loops that take it millions of times.
+inline double PointDistance(TPlotPoint p, TPlotPoint q)
+{
+    const long double dx = static_cast<long double>(std::int64_t(q.x) - p.x);
+    const long double dy = static_cast<long double>(std::int64_t(q.y) - p.y);
+    return static_cast<double>(std::sqrt(dx * dx + dy * dy));
+}
 double PointDistanceF(TPointF p, TPointF q);
 std::int64_t DistanceSquared(TPlotPoint p, TPlotPoint q);
 // For neighbouring points (less than about 1.16 m apart).
