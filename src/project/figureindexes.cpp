@@ -536,35 +536,57 @@ void VertexGrid::eachNearPair(std::int64_t firstRow, std::int64_t endRow, Pair &
     if (!(m_tolerance >= 0))
         return;
     const auto within = static_cast<std::uint64_t>(std::min(m_tolerance, 0x1p40));
-    const auto meet = [&](const Item &a, const Item *from, const Item *to) {
-        std::int32_t last = a.figure; // a run of one figure's vertices meets a once
-        for (const Item *b = from; b != to; ++b) {
-            const bool near
-                = (static_cast<std::uint64_t>(std::int64_t(b->x) - a.x + std::int64_t(within)) <= 2 * within)
-                & (static_cast<std::uint64_t>(std::int64_t(b->y) - a.y + std::int64_t(within)) <= 2 * within);
-            if (near & (b->figure != a.figure) & (b->figure != last)) {
-                last = b->figure;
-                pair(a.figure, b->figure);
-            }
-        }
-    };
+    // A cell's items and those of the four after it side by side, each of
+    // its own tested against all that follow it in one loop without a
+    // branch: the places of those near go to a list, read after.
+    std::vector<Item> around;
+    std::vector<std::uint32_t> hits;
     constexpr std::int64_t Ahead[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}};
     const auto cell = [&](std::int64_t cx, std::int64_t cy) {
         const auto [begin, end] = items(cx, cy);
         if (begin == end)
             return;
         std::pair<const Item *, const Item *> ahead[4];
+        std::size_t total = static_cast<std::size_t>(end - begin);
         std::size_t n = 0;
         for (const auto &d : Ahead) {
             const std::int64_t nx = cx + d[0];
             const std::int64_t ny = cy + d[1];
-            if (nx >= 0 && nx < m_columns && ny < m_rows)
-                ahead[n++] = items(nx, ny);
+            if (nx >= 0 && nx < m_columns && ny < m_rows) {
+                ahead[n] = items(nx, ny);
+                total += static_cast<std::size_t>(ahead[n].second - ahead[n].first);
+                ++n;
+            }
         }
-        for (const Item *a = begin; a != end; ++a) {
-            meet(*a, a + 1, end);
-            for (std::size_t i = 0; i < n; ++i)
-                meet(*a, ahead[i].first, ahead[i].second);
+        if (around.size() < total) {
+            around.resize(total);
+            hits.resize(total);
+        }
+        Item *to = std::copy(begin, end, around.data());
+        for (std::size_t i = 0; i < n; ++i)
+            to = std::copy(ahead[i].first, ahead[i].second, to);
+        const std::size_t own = static_cast<std::size_t>(end - begin);
+        for (std::size_t i = 0; i < own; ++i) {
+            const Item a = around[i];
+            std::size_t found = 0;
+            for (std::size_t j = i + 1; j < total; ++j) {
+                const Item &b = around[j];
+                const bool near = (static_cast<std::uint64_t>(std::int64_t(b.x) - a.x + std::int64_t(within))
+                                   <= 2 * within)
+                    & (static_cast<std::uint64_t>(std::int64_t(b.y) - a.y + std::int64_t(within))
+                       <= 2 * within)
+                    & (b.figure != a.figure);
+                hits[found] = static_cast<std::uint32_t>(j);
+                found += near ? 1 : 0;
+            }
+            std::int32_t last = a.figure; // a run of one figure's vertices meets a once
+            for (std::size_t k = 0; k < found; ++k) {
+                const std::int32_t b = around[hits[k]].figure;
+                if (b != last) {
+                    last = b;
+                    pair(a.figure, b);
+                }
+            }
         }
     };
     // Tile by tile, in the order the cells lie in memory.
