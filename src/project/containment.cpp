@@ -703,6 +703,8 @@ private:
 // Leaves a thread takes at a time, and how often it looks at the stop.
 constexpr std::size_t LeafGrain = 2048;
 constexpr std::size_t LeafStopEvery = 256;
+// Leaves that all see the same depths are worked by place from this many on.
+constexpr std::size_t PlacedLeaves = 2 * LeafGrain;
 // Passes after the first look only at the figures whose depth moved since
 // the last one looked, when there are no more than this many.
 constexpr std::size_t FewMoved = 512;
@@ -731,29 +733,31 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
     // The leaves by the grid cell their walks read, and within a cell by
     // the place of their first vertex, row by row, which the raster lookups
     // read: neighbours then find the same lists and the same rows of the
-    // same rasters at hand.
-    struct Place
-    {
-        std::size_t cell = 0;
-        std::int32_t y = 0;
-        std::int32_t x = 0;
-        std::size_t leaf = 0;
-    };
-    std::vector<Place> places;
-    places.reserve(leaves.size());
-    for (const std::size_t i : leaves) {
-        const auto &points = figures[i].points;
-        const TPlotPoint first = points.empty() ? TPlotPoint {} : points[0];
-        places.push_back(Place {cells.leastCellOf(figures[i]), first.y, first.x, i});
-    }
-    std::sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
-        return std::tie(a.cell, a.y, a.x, a.leaf) < std::tie(b.cell, b.y, b.x, b.leaf);
-    });
+    // same rasters at hand. Made when first worth it.
     std::vector<std::size_t> byPlace;
-    byPlace.reserve(places.size());
-    for (const Place &place : places)
-        byPlace.push_back(place.leaf);
-    std::vector<std::size_t> order(leaves.size());
+    const auto placeLeaves = [&] {
+        struct Place
+        {
+            std::size_t cell = 0;
+            std::int32_t y = 0;
+            std::int32_t x = 0;
+            std::size_t leaf = 0;
+        };
+        std::vector<Place> places;
+        places.reserve(leaves.size());
+        for (const std::size_t i : leaves) {
+            const auto &points = figures[i].points;
+            const TPlotPoint first = points.empty() ? TPlotPoint {} : points[0];
+            places.push_back(Place {cells.leastCellOf(figures[i]), first.y, first.x, i});
+        }
+        std::sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
+            return std::tie(a.cell, a.y, a.x, a.leaf) < std::tie(b.cell, b.y, b.x, b.leaf);
+        });
+        byPlace.reserve(places.size());
+        for (const Place &place : places)
+            byPlace.push_back(place.leaf);
+    };
+    std::vector<std::size_t> order;
     if (cells.cellCount() == 0)
         return;
 
@@ -889,7 +893,14 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                                        pass > 0 ? changedFrom[std::min(pass - 1, passes.size())] : n);
         if (!lastChanged.empty())
             settled = std::min(settled, static_cast<std::size_t>(lastChanged.front().first));
-        {
+        // Only many leaves pay for being put in order.
+        const bool placed = static_cast<std::size_t>(std::lower_bound(leaves.begin(), leaves.end(), settled)
+                                                     - leaves.begin())
+            >= PlacedLeaves;
+        if (placed) {
+            if (byPlace.empty())
+                placeLeaves();
+            order.resize(leaves.size());
             auto at = order.begin();
             for (const std::size_t i : byPlace) {
                 if (i < settled)
@@ -900,6 +911,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                     *at++ = i;
             }
         }
+        const std::vector<std::size_t> &sweep = placed ? order : leaves;
         // The leaves' work is uneven along the list: threads take blocks of
         // them in turn until none is left. Each thread sweeps its blocks in
         // that order, so what it knows of the depths at one leaf's place
@@ -977,7 +989,7 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths>
                 for (std::size_t t = begin; t < end; ++t) {
                     if ((t - begin) % LeafStopEvery == 0 && stop.requested())
                         return;
-                    const std::size_t i = order[t];
+                    const std::size_t i = sweep[t];
                     const int place = static_cast<int>(i);
                     {
                         const auto passedOver = std::lower_bound(ahead.begin(), ahead.end(), place);

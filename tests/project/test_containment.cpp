@@ -243,7 +243,7 @@ TEST(CoWCzym, OpenFiguresListedBeforeShuffledNestedSquaresAsThePassesAdoptThem)
     const auto uniform
         = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
     std::vector<tfigura> figures;
-    for (int k = 0; k < 3000; ++k) {
+    for (int k = 0; k < 4500; ++k) {
         const TPlotPoint a {uniform(0, 1000), uniform(0, 1000)};
         figures.push_back(Polyline({a, {a.x + uniform(1, 30), a.y + uniform(-30, 30)}}));
     }
@@ -260,7 +260,7 @@ TEST(CoWCzym, OpenFiguresListedBeforeShuffledNestedSquaresAsThePassesAdoptThem)
     for (const tfigura &f : figures)
         nestedStrokes += f.open && f.depth >= 3 ? 1 : 0;
     EXPECT_GE(maxDepth, 6);
-    EXPECT_GT(nestedStrokes, 300);
+    EXPECT_GT(nestedStrokes, 500);
 }
 
 TEST(VertexRecords, AnglesOfRectangleAndSinglePoint)
