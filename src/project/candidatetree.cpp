@@ -20,6 +20,12 @@ std::int64_t Score(std::int64_t s, std::int64_t factorA, std::int64_t factorB, s
     return PairScoreOf<Scoring>(s, factorA, factorB, weightA, weightB);
 }
 
+// A box no more than side across either way: one piece when cut.
+bool Fits(const PlanBox &box, std::int64_t side)
+{
+    return box.maxX - box.minX <= side && box.maxY - box.minY <= side;
+}
+
 bool WithinTolerance(std::int64_t d, double tolerance)
 {
     return std::abs(static_cast<double>(d)) <= tolerance;
@@ -155,9 +161,7 @@ void CandidateTree::cut(std::int64_t side, std::vector<std::pair<TreePart, PlanB
 {
     if (m_points.empty())
         return;
-    const auto fits
-        = [side](const PlanBox &box) { return box.maxX - box.minX <= side && box.maxY - box.minY <= side; };
-    if (fits(m_all.box)) {
+    if (Fits(m_all.box, side)) {
         out.emplace_back(TreePart {}, m_all.box);
         return;
     }
@@ -167,8 +171,7 @@ void CandidateTree::cut(std::int64_t side, std::vector<std::pair<TreePart, PlanB
 
 void CandidateTree::prepareCut(std::int64_t side)
 {
-    if (!m_points.empty()
-        && !(m_all.box.maxX - m_all.box.minX <= side && m_all.box.maxY - m_all.box.minY <= side))
+    if (!m_points.empty() && !Fits(m_all.box, side))
         index();
 }
 
@@ -176,7 +179,7 @@ void CandidateTree::cut(std::int32_t node, std::int64_t side,
                         std::vector<std::pair<TreePart, PlanBox>> &out) const
 {
     const Node &n = m_nodes[static_cast<std::size_t>(node)];
-    if (n.box.maxX - n.box.minX <= side && n.box.maxY - n.box.minY <= side) {
+    if (Fits(n.box, side)) {
         out.emplace_back(TreePart {node, -1}, n.box);
     } else if (n.left >= 0) {
         cut(n.left, side, out);
