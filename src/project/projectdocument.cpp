@@ -225,7 +225,7 @@ public:
                 batch.reserve(TFigureFeed::BatchSize);
                 failed = !ReadAcceptedFigures(reader, penFilter, [&](tfigura &&figure) {
                     const TFigureParameters parameters = TProjectDocument::Parameters(figure, tolerance);
-                    batch.emplace_back(std::move(figure), parameters);
+                    batch.push_back(TReadFigure{std::move(figure), parameters});
                     if (batch.size() < TFigureFeed::BatchSize)
                         return true;
                     const bool taken = feed.Push(std::move(batch));
