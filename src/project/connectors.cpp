@@ -235,10 +235,13 @@ void StrategyRun::index()
     m_pairCount.assign(m_population.size(), 0);
     m_knownOfA.resize(m_population.size());
     m_few = m_candidates.size() <= FewCandidates;
-    if (m_few && m_waiting > 0) {
+    if ((m_few || isMany()) && m_waiting > 0) {
         // Each joined figure meets the few waiting ones first through its
         // summary: a project of many figures with a few left to join makes
-        // trees only for the pairs that come to be scored.
+        // trees only for the pairs that come to be scored. A closed figure
+        // of the many-figure strategies meets its neighbour slots the same
+        // way: kept side by side, the summaries cost one read each there
+        // instead of a walk to each neighbour's tree.
         m_summaries.resize(m_population.size());
         const auto points = [&](std::size_t s) { return m_figures[m_population[s]].points.size() + 1; };
         ParallelChunksByWeight(m_population.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
@@ -312,10 +315,21 @@ PairBest StrategyRun::bestOfListed(int b)
             for (int a : m_candidates)
                 list(a, false);
         } else {
+            // The neighbours lie anywhere in the slots: their reads are
+            // started together rather than met one by one.
+            std::array<int, flatplan::NeighbourSlotCount> waiting {};
+            std::size_t listed = 0;
             for (std::int32_t fa : m_figures[fb].neighbourSlots) {
                 const int a = fa >= 0 ? slotOf(fa) : -1;
-                if (a >= 0 && m_facts[static_cast<std::size_t>(a)].closed)
-                    list(a, true);
+                if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)])
+                    continue;
+                __builtin_prefetch(&m_facts[static_cast<std::size_t>(a)]);
+                __builtin_prefetch(&m_summaries[static_cast<std::size_t>(a)]);
+                waiting[listed++] = a;
+            }
+            for (std::size_t k = 0; k < listed; ++k) {
+                if (m_facts[static_cast<std::size_t>(waiting[k])].closed)
+                    list(waiting[k], true);
             }
         }
         count = static_cast<std::uint32_t>(m_pairPool.size() - start);
@@ -479,8 +493,9 @@ int StrategyRun::finish(int b)
                                         m_facts[static_cast<std::size_t>(b)].depth);
     const std::int32_t container = m_container >= 0 ? m_container : 0;
     if (m_deferred) {
-        const auto [va, vb]
-            = flatplan::WalkConnector(m_figures, fa, best.va, fb, best.vb, &m_indexes, m_stop);
+        const auto [va, vb] = m_walkLater
+            ? std::pair {best.va, best.vb}
+            : flatplan::WalkConnector(m_figures, fa, best.va, fb, best.vb, &m_indexes, m_stop);
         m_deferred->push_back(flatplan::PlannedJoin {fa, va, fb, vb, container, depth});
         m_figures[fa].pending = false;
     } else {

@@ -76,7 +76,13 @@ public:
     // `joins`, to be appended later in the same order. Only the figures of
     // the population are touched then, so that runs over different
     // populations may go side by side.
-    void deferJoins(std::vector<flatplan::PlannedJoin> *joins) { m_deferred = joins; }
+    // walkLater: the connector is not walked either, its join keeps the
+    // pair chosen (flatplan::AppendJoins walks and appends such joins).
+    void deferJoins(std::vector<flatplan::PlannedJoin> *joins, bool walkLater = false)
+    {
+        m_deferred = joins;
+        m_walkLater = walkLater;
+    }
 
 private:
     // The least key a joined b's best pair may still have: its score, then
@@ -178,6 +184,7 @@ private:
     std::unique_ptr<PendingIndex> m_openPending;
     std::unique_ptr<PendingIndex> m_closedPending;
     std::vector<CandidateTree *> m_trees; // per slot, once asked for
-    std::vector<CandidateSummary> m_summaries; // per slot, when few candidates wait
+    std::vector<CandidateSummary> m_summaries; // per slot, when few wait or pairs are listed by slots
     std::vector<flatplan::PlannedJoin> *m_deferred = nullptr;
+    bool m_walkLater = false;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace flatplan {
 
@@ -118,13 +119,15 @@ std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, in
     return {va, vb};
 }
 
-int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
+namespace {
+
+// Makes figures[index] the connector of a walked join and hangs a on it.
+// Writes that slot and figure a only, and reads b's points.
+void FillConnector(std::vector<tfigura> &figures, std::size_t index, const PlannedJoin &join)
 {
     const TPlotPoint p1 = figures[join.b].points[join.vb];
     const TPlotPoint p2 = figures[join.a].points[join.va];
-    // Made in its place in the list: a connector of a large drawing is one
-    // of many thousands.
-    tfigura &c = figures.emplace_back();
+    tfigura &c = figures[index];
     c.generatedKind = 3;
     c.closed = false;
     c.drawingFigure = false;
@@ -142,14 +145,54 @@ int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
     c.connectorLength = static_cast<std::int32_t>(std::nearbyint(PointDistance(p1, p2)));
     c.points = {p1, p2};
     c.vertexInfo = {TVertexInfo {HalfPi, 5, 1}, TVertexInfo {HalfPi, 5, 1}};
-    const int index = static_cast<int>(figures.size() - 1);
 
     tfigura &joined = figures[join.a];
     joined.entryVertex = join.va;
-    joined.parent = index;
+    joined.parent = static_cast<int>(index);
     joined.vertexOnParent = 1;
     joined.pending = false;
-    return index;
+}
+
+} // namespace
+
+int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
+{
+    // Made in its place in the list: a connector of a large drawing is one
+    // of many thousands.
+    figures.emplace_back();
+    FillConnector(figures, figures.size() - 1, join);
+    return static_cast<int>(figures.size() - 1);
+}
+
+void AppendJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins, FigureIndexes *indexes,
+                 const PlanStop &stop)
+{
+    if (joins.empty())
+        return;
+    // The edge trees are made when first asked for: all of them before the
+    // threads start, which then only read.
+    if (indexes) {
+        indexes->makeSlots();
+        for (const PlannedJoin &join : joins) {
+            indexes->edges(join.a);
+            indexes->edges(join.b);
+        }
+    }
+    // Each walk reads its two figures alone; each connector fills its own
+    // slot and hangs its own figure a, joined once only.
+    std::vector<PlannedJoin> walked(joins);
+    ParallelChunks(walked.size(), 512, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k) {
+            PlannedJoin &join = walked[k];
+            std::tie(join.va, join.vb) = WalkConnector(figures, join.a, join.va, join.b, join.vb, indexes, stop);
+        }
+    });
+    const std::size_t first = figures.size();
+    figures.resize(first + walked.size());
+    ParallelChunks(walked.size(), 2048, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            FillConnector(figures, first + k, walked[k]);
+    });
 }
 
 int MakeConnector(std::vector<tfigura> &figures, int a, int va, int b, int vb, std::int32_t container,

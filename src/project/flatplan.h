@@ -146,6 +146,11 @@ std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, in
 // Appends the connector of a walked pair and hangs a on it; returns its index.
 int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join);
 
+// Walks joins chosen but not walked yet and appends their connectors in
+// their order, as MakeConnector would one after another.
+void AppendJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins, FigureIndexes *indexes,
+                 const PlanStop &stop);
+
 // Vertex sampling step of the small-project strategies: max(1, Round((n - 1) / 250)).
 std::int32_t SamplingStep(std::size_t pointCount);
 

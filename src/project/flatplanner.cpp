@@ -43,6 +43,7 @@ private:
     bool connectChildrenSideBySide(const std::vector<int> &containers,
                                    const std::vector<std::vector<int>> &populations);
     StageEnd connectRemaining();
+    StageEnd chooseRemaining(); // the joins of connectRemaining, left unappended
     // Past 20 children, a container's children are joined by the
     // many-figure strategy after the first.
     bool manyChildren(int c) const { return m_figures[static_cast<std::size_t>(c)].childCount >= 21; }
@@ -52,6 +53,8 @@ private:
                            [&](int f) { return f != c && m_figures[static_cast<std::size_t>(f)].pending; });
     }
     void showProgress();
+    // The figures with the connectors chosen but not appended yet.
+    std::size_t figureCount() const { return m_figures.size() + m_unappended.size(); }
 
     std::vector<tfigura> &m_figures;
     const FlatPlanSettings &m_settings;
@@ -61,6 +64,7 @@ private:
     std::unique_ptr<FigureIndexes> m_indexes;
     bool m_many = false;
     int m_pending = 0;
+    std::vector<flatplan::PlannedJoin> m_unappended;
 };
 
 bool FlatPlanner::enter(FlatPlanStage stage)
@@ -392,6 +396,14 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
 
 FlatPlanner::StageEnd FlatPlanner::connectRemaining()
 {
+    const StageEnd end = chooseRemaining();
+    flatplan::AppendJoins(m_figures, m_unappended, m_indexes.get(), m_stop);
+    m_unappended.clear();
+    return end;
+}
+
+FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
+{
     std::vector<int> everyone(m_figures.size());
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
@@ -414,7 +426,18 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
     if (m_many)
         remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
                                                       -1, m_state.rootFigure, everyone, m_stop);
-    const auto belowLimit = [&] { return m_figures.size() < flatplan::FigureLimit; };
+    // The runs choose every join before any connector is walked or added:
+    // nothing they ask depends on the connectors, and walking and adding
+    // them all at the end goes on every core. The list counts them in
+    // the meantime.
+    if (remainingMany)
+        remainingMany->deferJoins(&m_unappended, true);
+    const auto plainDeferred = [&]() -> StrategyRun & {
+        StrategyRun &run = plain();
+        run.deferJoins(&m_unappended, true);
+        return run;
+    };
+    const auto belowLimit = [&] { return figureCount() < flatplan::FigureLimit; };
 
     for (;;) {
         bool joinedAny = false;
@@ -425,7 +448,7 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
                 if (remaining)
                     remaining->joined(joined);
             } else {
-                joined = plain().call();
+                joined = plainDeferred().call();
             }
             if (joined >= 0) {
                 joinedAny = true;
@@ -436,7 +459,7 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
                 return StageEnd::Cancelled;
         } while (joined >= 0 && belowLimit());
         if (m_pending > 0 && belowLimit()) {
-            joined = plain().call();
+            joined = plainDeferred().call();
             if (joined >= 0) {
                 joinedAny = true;
                 --m_pending;
@@ -458,7 +481,7 @@ FlatPlanner::StageEnd FlatPlanner::connectRemaining()
 void FlatPlanner::showProgress()
 {
     if (m_control.progress) {
-        const std::size_t count = m_figures.size();
+        const std::size_t count = figureCount();
         m_control.progress(flatplan::PlanProgressPercent(count - static_cast<std::size_t>(m_pending), count));
     }
 }
