@@ -35,6 +35,37 @@ struct PlanBox
 // items each (at least 1).
 std::int64_t CellSideForCount(const PlanBox &span, std::int64_t count);
 
+// Floor division of offsets by a cell side, asked for every point of a grid
+// and every point looked up in it: a product by the reciprocal, corrected by
+// one step. The product is off by far less than one below 2^50, so the step
+// makes it exact.
+class CellDivider
+{
+public:
+    explicit CellDivider(std::int64_t side = 1)
+        : m_side(side)
+        , m_inverse(1.0 / static_cast<double>(side))
+    { }
+    std::int64_t side() const { return m_side; }
+    // offset >= 0
+    std::int64_t operator()(std::int64_t offset) const
+    {
+        constexpr std::int64_t Exact = std::int64_t(1) << 50;
+        if (offset >= Exact)
+            return offset / m_side;
+        auto q = static_cast<std::int64_t>(static_cast<double>(offset) * m_inverse);
+        if (q * m_side > offset)
+            --q;
+        else if ((q + 1) * m_side <= offset)
+            ++q;
+        return q;
+    }
+
+private:
+    std::int64_t m_side;
+    double m_inverse;
+};
+
 // Squared distance between two boxes (0 when they overlap or touch).
 inline std::int64_t BoxGapSquared(const PlanBox &a, const PlanBox &b)
 {

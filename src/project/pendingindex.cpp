@@ -125,6 +125,7 @@ void PendingIndex::buildGrid()
     // About three points a cell: fewer cells to fill and to look at, each
     // read at once.
     m_cellSide = CellSideForCount(span, std::max<std::int64_t>(1, static_cast<std::int64_t>(points) / 3));
+    m_perCell = CellDivider(m_cellSide);
     m_gridX = span.minX;
     m_gridY = span.minY;
     m_columns = (span.maxX - span.minX) / m_cellSide + 1;
@@ -419,10 +420,24 @@ public:
         }
         // Each point's own cell and the eight around it first: what they
         // hold bounds what lies further out.
-        for (const CandidatePoint &p : points) {
+        m_cellsOfB.resize(points.size());
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            const CandidatePoint &p = points[k];
+            m_cellsOfB[k] = Ring {cellOf(p.x, m_index.m_gridX), cellOf(p.y, m_index.m_gridY), 0, false};
+        }
+        // The cells lie all over the grid: each is asked for from memory a
+        // few points ahead, its record first and then its points.
+        constexpr std::size_t RecordsAhead = 12;
+        constexpr std::size_t PointsAhead = 6;
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            if (k + RecordsAhead < points.size())
+                prefetchRecord(m_cellsOfB[k + RecordsAhead]);
+            if (k + PointsAhead < points.size())
+                prefetchPoints(m_cellsOfB[k + PointsAhead]);
+            const CandidatePoint &p = points[k];
             if (!skipped(p)) {
-                scanRing(ringOf(p, 0), p);
-                scanRing(ringOf(p, 1), p);
+                scanRing(m_cellsOfB[k], p);
+                scanRing(ringAround(m_cellsOfB[k], 1), p);
             }
         }
         // Too few figures near b: the tree does better. Else, point by
@@ -432,11 +447,12 @@ public:
         if (!m_kept.threshold().valid)
             return false;
         m_budget = 64 * static_cast<std::int64_t>(points.size()) + 16384;
-        for (const CandidatePoint &p : points) {
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            const CandidatePoint &p = points[k];
             if (skipped(p))
                 continue;
             for (std::int64_t r = 2;; ++r) {
-                const Ring ring = ringOf(p, r);
+                const Ring ring = ringAround(m_cellsOfB[k], r);
                 if (ring.beyond)
                     break;
                 const std::int64_t gap = (r - 1) * m_index.m_cellSide;
@@ -472,12 +488,33 @@ private:
     std::int64_t cellOf(std::int64_t v, std::int64_t origin) const
     {
         const std::int64_t d = v - origin;
-        return d >= 0 ? d / m_index.m_cellSide : -((-d + m_index.m_cellSide - 1) / m_index.m_cellSide);
+        return d >= 0 ? m_index.m_perCell(d) : -((-d + m_index.m_cellSide - 1) / m_index.m_cellSide);
     }
-    Ring ringOf(const CandidatePoint &p, std::int64_t r) const
+    // The cell's record and the points of its row from one cell before it
+    // to one after, where it lies in the grid.
+    std::size_t indexOf(const Ring &cell) const
     {
-        const std::int64_t cx = cellOf(p.x, m_index.m_gridX);
-        const std::int64_t cy = cellOf(p.y, m_index.m_gridY);
+        return static_cast<std::size_t>(cell.cy * m_index.m_columns + cell.cx);
+    }
+    bool inGrid(const Ring &cell) const
+    {
+        return cell.cx >= 0 && cell.cx < m_index.m_columns && cell.cy >= 0 && cell.cy < m_index.m_rows;
+    }
+    void prefetchRecord(const Ring &cell) const
+    {
+        if (inGrid(cell))
+            __builtin_prefetch(&m_index.m_cells[indexOf(cell)]);
+    }
+    void prefetchPoints(const Ring &cell) const
+    {
+        if (inGrid(cell))
+            __builtin_prefetch(m_index.m_gridPoints.data() + m_index.m_cells[indexOf(cell)].start);
+    }
+    // The ring r around a point's cell (ring 0).
+    Ring ringAround(const Ring &cell, std::int64_t r) const
+    {
+        const std::int64_t cx = cell.cx;
+        const std::int64_t cy = cell.cy;
         const std::int64_t last = std::max({cx, m_index.m_columns - 1 - cx, cy, m_index.m_rows - 1 - cy});
         return Ring {cx, cy, r, r > last};
     }
@@ -542,6 +579,7 @@ private:
     const PendingQuery &m_query;
     BestFew &m_kept;
     std::int64_t m_budget = 0;
+    std::vector<Ring> m_cellsOfB; // each point's cell, as ring 0
 };
 
 void PendingIndex::improve(const PendingQuery &query, PairBest &best)

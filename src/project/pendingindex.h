@@ -153,6 +153,7 @@ private:
     // it when they do not.
     bool m_gridded = false;
     std::int64_t m_cellSide = 1;
+    CellDivider m_perCell;
     std::int64_t m_gridX = 0; // the grid's corner
     std::int64_t m_gridY = 0;
     std::int64_t m_columns = 0;
@@ -172,7 +173,7 @@ private:
     std::vector<std::uint64_t> m_occupied;
     std::size_t gridCell(std::int64_t x, std::int64_t y) const
     {
-        return static_cast<std::size_t>((y - m_gridY) / m_cellSide * m_columns + (x - m_gridX) / m_cellSide);
+        return static_cast<std::size_t>(m_perCell(y - m_gridY) * m_columns + m_perCell(x - m_gridX));
     }
     std::vector<GridPoint> m_gridPoints;
 };

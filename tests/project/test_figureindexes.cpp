@@ -283,3 +283,21 @@ TEST(VertexGrid, AnswersTouchersOfACrowdedDrawingAndBetweenWholeUnits)
 }
 
 } // namespace
+
+TEST(CellDivider, DividesAsIntegersDo)
+{
+    std::mt19937 rng(17);
+    std::uniform_int_distribution<std::int64_t> side(1, std::int64_t(1) << 33);
+    std::uniform_int_distribution<std::int64_t> offset(0, std::int64_t(1) << 52);
+    for (int k = 0; k < 200000; ++k) {
+        const std::int64_t s = k % 2 == 0 ? side(rng) % 4096 + 1 : side(rng);
+        const CellDivider divide(s);
+        // Offsets at, just below and just above multiples of the side, and anywhere.
+        const std::int64_t q = offset(rng) / s;
+        for (const std::int64_t d : {q * s, q * s - 1, q * s + 1, q * s + s - 1, offset(rng) >> (k % 40)}) {
+            if (d >= 0) {
+                ASSERT_EQ(divide(d), d / s) << d << " / " << s;
+            }
+        }
+    }
+}
