@@ -3,7 +3,10 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
+#include <mutex>
 
 namespace {
 
@@ -106,20 +109,43 @@ PendingIndex::PendingIndex(std::vector<PendingFigure> figures)
 
 void PendingIndex::buildGrid()
 {
-    PlanBox span;
-    std::size_t points = 0;
-    m_gridMinFactor = std::numeric_limits<std::int32_t>::max();
-    m_gridMinWeight = std::numeric_limits<std::int32_t>::max();
-    for (const PendingFigure &f : m_figures) {
-        if (!f.tree)
-            continue;
-        for (const CandidatePoint &p : f.tree->points()) {
-            span.add(p.x, p.y);
-            m_gridMinFactor = std::min(m_gridMinFactor, p.factor);
-            m_gridMinWeight = std::min(m_gridMinWeight, p.weight);
+    // Every pass over the points goes on a few threads, by runs of figures.
+    const auto weight = [&](std::size_t s) { return m_figures[s].tree ? m_figures[s].tree->size() + 1 : 1; };
+    constexpr std::size_t Grain = 65536;
+    struct Extent
+    {
+        PlanBox span;
+        std::size_t points = 0;
+        std::int32_t minFactor = std::numeric_limits<std::int32_t>::max();
+        std::int32_t minWeight = std::numeric_limits<std::int32_t>::max();
+    };
+    std::mutex joining;
+    Extent all;
+    ParallelChunksByWeight(m_figures.size(), weight, Grain, [&](std::size_t begin, std::size_t end) {
+        Extent part;
+        for (std::size_t s = begin; s < end; ++s) {
+            if (!m_figures[s].tree)
+                continue;
+            for (const CandidatePoint &p : m_figures[s].tree->points()) {
+                part.span.add(p.x, p.y);
+                part.minFactor = std::min(part.minFactor, p.factor);
+                part.minWeight = std::min(part.minWeight, p.weight);
+            }
+            part.points += m_figures[s].tree->size();
         }
-        points += f.tree->size();
-    }
+        const std::lock_guard lock(joining);
+        if (!part.span.empty()) {
+            all.span.add(part.span.minX, part.span.minY);
+            all.span.add(part.span.maxX, part.span.maxY);
+        }
+        all.points += part.points;
+        all.minFactor = std::min(all.minFactor, part.minFactor);
+        all.minWeight = std::min(all.minWeight, part.minWeight);
+    });
+    const PlanBox &span = all.span;
+    const std::size_t points = all.points;
+    m_gridMinFactor = all.minFactor;
+    m_gridMinWeight = all.minWeight;
     if (points == 0 || points > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return;
     // About three points a cell: fewer cells to fill and to look at, each
@@ -135,13 +161,17 @@ void PendingIndex::buildGrid()
         return;
     const auto cells = static_cast<std::size_t>(m_columns * m_rows);
     const auto cellOf = [&](const CandidatePoint &p) { return gridCell(p.x, p.y); };
+    // The order of the points within a cell does not matter to a search:
+    // the threads count and place them as they come.
     m_cells.assign(cells, Cell {});
-    for (const PendingFigure &f : m_figures) {
-        if (f.tree) {
-            for (const CandidatePoint &p : f.tree->points())
-                ++m_cells[cellOf(p)].live;
+    ParallelChunksByWeight(m_figures.size(), weight, Grain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t s = begin; s < end; ++s) {
+            if (m_figures[s].tree) {
+                for (const CandidatePoint &p : m_figures[s].tree->points())
+                    std::atomic_ref(m_cells[cellOf(p)].live).fetch_add(1, std::memory_order_relaxed);
+            }
         }
-    }
+    });
     std::int32_t start = 0;
     for (Cell &cell : m_cells) {
         cell.start = start;
@@ -156,13 +186,17 @@ void PendingIndex::buildGrid()
     std::vector<std::int32_t> fill(cells);
     for (std::size_t c = 0; c < cells; ++c)
         fill[c] = m_cells[c].start;
-    for (std::size_t s = 0; s < m_figures.size(); ++s) {
-        if (!m_figures[s].tree)
-            continue;
-        for (const CandidatePoint &p : m_figures[s].tree->points())
-            m_gridPoints[static_cast<std::size_t>(fill[cellOf(p)]++)]
-                = GridPoint {p.x, p.y, static_cast<std::int32_t>(s), p.vertex, p.factor, p.weight};
-    }
+    ParallelChunksByWeight(m_figures.size(), weight, Grain, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t s = begin; s < end; ++s) {
+            if (!m_figures[s].tree)
+                continue;
+            for (const CandidatePoint &p : m_figures[s].tree->points()) {
+                const std::int32_t at = std::atomic_ref(fill[cellOf(p)]).fetch_add(1, std::memory_order_relaxed);
+                m_gridPoints[static_cast<std::size_t>(at)]
+                    = GridPoint {p.x, p.y, static_cast<std::int32_t>(s), p.vertex, p.factor, p.weight};
+            }
+        }
+    });
     m_gridded = true;
 }
 
