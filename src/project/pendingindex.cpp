@@ -319,14 +319,39 @@ void PendingIndex::remove(int slot)
     }
     // A node above counts only children that still hold a waiting piece: it
     // hears of a piece leaving only when that empties the child, so each
-    // node is reached once in the whole run, not at every removal.
+    // node is reached once in the whole run, not at every removal. The node
+    // that keeps a waiting child shrinks to the children left, and those
+    // above it with it: late in a run the few figures left would otherwise
+    // sit in boxes made for all, and a search would open most of the tree.
     for (std::int32_t k = m_slotStart[s]; k < m_slotStart[s + 1]; ++k) {
         for (std::int32_t n = m_slotPieces[static_cast<std::size_t>(k)]; n >= 0;) {
             Node &node = m_nodes[static_cast<std::size_t>(n)];
-            if (--node.waiting > 0)
+            if (--node.waiting > 0) {
+                shrink(n);
                 break;
+            }
             n = node.parent;
         }
+    }
+}
+
+void PendingIndex::shrink(std::int32_t n)
+{
+    while (n >= 0) {
+        Node &node = m_nodes[static_cast<std::size_t>(n)];
+        PlanBox box;
+        for (const std::int32_t child : {node.left, node.right}) {
+            const Node &c = m_nodes[static_cast<std::size_t>(child)];
+            if (c.waiting > 0) {
+                box.add(c.box.minX, c.box.minY);
+                box.add(c.box.maxX, c.box.maxY);
+            }
+        }
+        if (box.empty() || (box.minX == node.box.minX && box.minY == node.box.minY && box.maxX == node.box.maxX
+                            && box.maxY == node.box.maxY))
+            return;
+        node.box = box;
+        n = node.parent;
     }
 }
 

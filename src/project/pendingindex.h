@@ -171,6 +171,9 @@ private:
     };
     std::vector<Cell> m_cells;
     std::vector<std::uint64_t> m_occupied;
+    // Node n (not a leaf) and those above it to the boxes of their
+    // children that still hold a waiting piece.
+    void shrink(std::int32_t n);
     std::size_t gridCell(std::int64_t x, std::int64_t y) const
     {
         return static_cast<std::size_t>(m_perCell(y - m_gridY) * m_columns + m_perCell(x - m_gridX));
