@@ -221,7 +221,7 @@ struct EarlierPair
 {
     template<class Known> bool operator()(const Known &l, const Known &r) const
     {
-        return PairBefore(l.pair, r.pair);
+        return PairBefore(l.pair(), r.pair());
     }
 };
 
@@ -340,11 +340,11 @@ PairBest StrategyRun::bestOfListed(int b)
     // come before the rest.
     while (count > 0) {
         const KnownPair top = m_pairPool[start];
-        if (!m_isCandidate[static_cast<std::size_t>(top.pair.b)]) {
+        if (!m_isCandidate[static_cast<std::size_t>(top.a)]) {
             ++start;
             --count;
         } else if (top.scored) {
-            return top.pair;
+            return top.pair();
         } else {
             ++start;
             --count;
@@ -353,13 +353,13 @@ PairBest StrategyRun::bestOfListed(int b)
             // this one: such a pair need not be known. In the order of
             // whole pairs an equal score comes first from the joined figure
             // earlier in the list.
-            const int a = top.pair.b;
+            const int a = top.a;
             const PairBest &known = m_knownOfA[static_cast<std::size_t>(a)];
             const std::int32_t tie = b < known.b ? std::numeric_limits<std::int32_t>::max()
                                                  : std::numeric_limits<std::int32_t>::min();
             const PairBest bound = known.valid ? PairBest {known.score, a, tie, tie, true} : PairBest {};
             PairBest pair = bound;
-            improveDirectly(a, b, top.pair, pair);
+            improveDirectly(a, b, top.pair(), pair);
             if (!pair.valid || (bound.valid && pair.va == tie))
                 continue; // no pair of b can join a
             if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))
@@ -367,7 +367,7 @@ PairBest StrategyRun::bestOfListed(int b)
             // Into its place, in the room the lower key left.
             std::size_t at = start - 1;
             for (const std::size_t end = start + count;
-                 at + 1 < end && PairBefore(m_pairPool[at + 1].pair, pair); ++at)
+                 at + 1 < end && PairBefore(m_pairPool[at + 1].pair(), pair); ++at)
                 m_pairPool[at] = m_pairPool[at + 1];
             m_pairPool[at] = KnownPair {pair, true};
             --start;

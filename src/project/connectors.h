@@ -158,9 +158,24 @@ private:
     // (all of them when they are few, a closed b's neighbour slots in the
     // many-figure strategies): a candidate's lower key until it comes first
     // and is scored; each pair is scored once and used up as candidates join.
+    // Kept in 24 bytes, the pool being read all over: its pairs are all
+    // valid.
     struct KnownPair
     {
-        PairBest pair;
+        KnownPair() = default;
+        KnownPair(const PairBest &pair, bool scored)
+            : score(pair.score)
+            , a(pair.b)
+            , va(pair.va)
+            , vb(pair.vb)
+            , scored(scored)
+        { }
+        PairBest pair() const { return PairBest {score, a, va, vb, true}; }
+
+        std::int64_t score = 0;
+        std::int32_t a = -1;
+        std::int32_t va = -1;
+        std::int32_t vb = -1;
         bool scored = false;
     };
     // The pairs never outgrow their first listing (a pair is put back only
