@@ -303,7 +303,19 @@ void PendingIndex::remove(int slot)
         return;
     m_waiting[s] = 0;
     if (m_gridded) {
-        for (const CandidatePoint &p : m_figures[s].tree->points()) {
+        // The figure's points lie in cells all over the grid: each cell is
+        // asked for from memory a few points ahead, its record first and
+        // then its points.
+        const std::vector<CandidatePoint> &points = m_figures[s].tree->points();
+        constexpr std::size_t RecordsAhead = 12;
+        constexpr std::size_t PointsAhead = 6;
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            if (k + RecordsAhead < points.size())
+                __builtin_prefetch(&m_cells[gridCell(points[k + RecordsAhead].x, points[k + RecordsAhead].y)]);
+            if (k + PointsAhead < points.size())
+                __builtin_prefetch(m_gridPoints.data()
+                                   + m_cells[gridCell(points[k + PointsAhead].x, points[k + PointsAhead].y)].start);
+            const CandidatePoint &p = points[k];
             const std::size_t c = gridCell(p.x, p.y);
             Cell &cell = m_cells[c];
             const auto first = m_gridPoints.begin() + cell.start;
@@ -603,10 +615,8 @@ private:
 
     void scoreCell(std::int64_t x, std::int64_t y, const CandidatePoint &p)
     {
-        const auto c = static_cast<std::size_t>(y * m_index.m_columns + x);
-        if (!(m_index.m_occupied[c / 64] >> (c % 64) & 1))
-            return;
-        // A cell whose nearest room is already too far is not read.
+        // A cell whose nearest room is already too far is not read, nor is
+        // its bit looked at: most cells around a point are passed by so.
         if (const PairBest &last = m_kept.threshold(); last.valid) {
             const std::int64_t left = m_index.m_gridX + x * m_index.m_cellSide;
             const std::int64_t bottom = m_index.m_gridY + y * m_index.m_cellSide;
@@ -617,6 +627,9 @@ private:
             if (gapX <= MostGap && gapY <= MostGap && reach(gapX, gapY, p) > last.score)
                 return;
         }
+        const auto c = static_cast<std::size_t>(y * m_index.m_columns + x);
+        if (!(m_index.m_occupied[c / 64] >> (c % 64) & 1))
+            return;
         const Cell &cell = m_index.m_cells[c];
         for (std::int32_t k = cell.start; k < cell.start + cell.live; ++k) {
             const GridPoint &q = m_index.m_gridPoints[static_cast<std::size_t>(k)];
