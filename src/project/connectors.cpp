@@ -235,6 +235,14 @@ void StrategyRun::index()
     m_pairCount.assign(m_population.size(), 0);
     m_knownOfA.resize(m_population.size());
     m_few = m_candidates.size() <= FewCandidates;
+    // Each b lists at most this many pairs. Room for all is set aside at
+    // once: only the pages the lists come to fill are ever touched, where
+    // growing the pool would copy it over and over.
+    if (m_few || isMany()) {
+        const std::size_t longest
+            = m_few ? m_candidates.size() : static_cast<std::size_t>(flatplan::NeighbourSlotCount);
+        m_pairPool.reserve(std::min<std::size_t>(m_population.size() * longest, std::size_t(1) << 24));
+    }
     if ((m_few || isMany()) && m_waiting > 0) {
         // Each joined figure meets the few waiting ones first through its
         // summary: a project of many figures with a few left to join makes
