@@ -151,7 +151,7 @@ private:
     // further pending figures, each the best but for the figures before it,
     // which take over in turn as those join and spare looking again;
     // m_runnersUp[b * RunnersUp ..] by slot.
-    static constexpr std::size_t RunnersUp = 3;
+    static constexpr std::size_t RunnersUp = 2;
     std::vector<PairBest> m_runnersUp;
     std::vector<std::uint8_t> m_looked;
     // Per joined b, its pairs with the candidates listed for it, in order
