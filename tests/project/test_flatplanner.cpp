@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -429,6 +430,34 @@ TEST(ConnectorWalk, EndsWhenEveryPairCrosses)
     const int c = flatplan::MakeConnector(figures, 0, 1, 1, 0, 0, 1);
     EXPECT_EQ(figures[static_cast<std::size_t>(c)].points, Pts({{5, 0}, {8, 8}}));
     EXPECT_EQ(figures[0].entryVertex, 1);
+}
+
+TEST(ConnectorWalk, JoinsAppendedTogetherMatchJoinsMadeOneByOne)
+{
+    // A chain of joins, each b the a of an earlier one, two of which walk
+    // back: walked and appended at the end (on threads) they must give the
+    // list that making them one after another gives.
+    std::vector<tfigura> figures {Polyline({{0, 0}, {0, 0}}), Square(100, 100, 100), Square(400, 100, 100),
+                                  Square(100, 400, 100), Polyline({{700, 700}, {800, 700}})};
+    const std::vector<flatplan::PlannedJoin> joins {
+        {1, 2, 0, 0, 0, 1}, {2, 0, 1, 1, 0, 1}, {3, 3, 1, 2, 0, 2}, {4, 1, 2, 2, 0, 1}};
+    std::vector<tfigura> oneByOne = figures;
+    for (const flatplan::PlannedJoin &j : joins)
+        flatplan::MakeConnector(oneByOne, j.a, j.va, j.b, j.vb, j.container, j.depth);
+    flatplan::AppendJoins(figures, joins, nullptr, {});
+    ASSERT_EQ(figures.size(), oneByOne.size());
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+        const tfigura &f = figures[k];
+        const tfigura &g = oneByOne[k];
+        EXPECT_EQ(f.points, g.points) << k;
+        EXPECT_EQ(std::tie(f.parent, f.vertexOnParent, f.entryVertex, f.pending, f.generatedKind, f.depth,
+                           f.container, f.connectorLength),
+                  std::tie(g.parent, g.vertexOnParent, g.entryVertex, g.pending, g.generatedKind, g.depth,
+                           g.container, g.connectorLength))
+            << k;
+    }
+    // The first join walked back from the square's far corner.
+    EXPECT_EQ(figures[5].points, Pts({{0, 0}, {200, 100}}));
 }
 
 } // namespace
