@@ -303,18 +303,12 @@ void PendingIndex::remove(int slot)
         return;
     m_waiting[s] = 0;
     if (m_gridded) {
-        // The figure's points lie in cells all over the grid: each cell is
-        // asked for from memory a few points ahead, its record first and
-        // then its points.
         const std::vector<CandidatePoint> &points = m_figures[s].tree->points();
-        constexpr std::size_t RecordsAhead = 12;
-        constexpr std::size_t PointsAhead = 6;
         for (std::size_t k = 0; k < points.size(); ++k) {
             if (k + RecordsAhead < points.size())
-                __builtin_prefetch(&m_cells[gridCell(points[k + RecordsAhead].x, points[k + RecordsAhead].y)]);
+                prefetchRecord(gridCell(points[k + RecordsAhead].x, points[k + RecordsAhead].y));
             if (k + PointsAhead < points.size())
-                __builtin_prefetch(m_gridPoints.data()
-                                   + m_cells[gridCell(points[k + PointsAhead].x, points[k + PointsAhead].y)].start);
+                prefetchPoints(gridCell(points[k + PointsAhead].x, points[k + PointsAhead].y));
             const CandidatePoint &p = points[k];
             const std::size_t c = gridCell(p.x, p.y);
             Cell &cell = m_cells[c];
@@ -496,15 +490,11 @@ public:
             const CandidatePoint &p = points[k];
             m_cellsOfB[k] = Ring {cellOf(p.x, m_index.m_gridX), cellOf(p.y, m_index.m_gridY), 0, false};
         }
-        // The cells lie all over the grid: each is asked for from memory a
-        // few points ahead, its record first and then its points.
-        constexpr std::size_t RecordsAhead = 12;
-        constexpr std::size_t PointsAhead = 6;
         for (std::size_t k = 0; k < points.size(); ++k) {
-            if (k + RecordsAhead < points.size())
-                prefetchRecord(m_cellsOfB[k + RecordsAhead]);
-            if (k + PointsAhead < points.size())
-                prefetchPoints(m_cellsOfB[k + PointsAhead]);
+            if (k + RecordsAhead < points.size() && inGrid(m_cellsOfB[k + RecordsAhead]))
+                m_index.prefetchRecord(indexOf(m_cellsOfB[k + RecordsAhead]));
+            if (k + PointsAhead < points.size() && inGrid(m_cellsOfB[k + PointsAhead]))
+                m_index.prefetchPoints(indexOf(m_cellsOfB[k + PointsAhead]));
             const CandidatePoint &p = points[k];
             if (!skipped(p)) {
                 scanRing(m_cellsOfB[k], p);
@@ -561,8 +551,7 @@ private:
         const std::int64_t d = v - origin;
         return d >= 0 ? m_index.m_perCell(d) : -((-d + m_index.m_cellSide - 1) / m_index.m_cellSide);
     }
-    // The cell's record and the points of its row from one cell before it
-    // to one after, where it lies in the grid.
+    // A cell's place in the grid, for one inside it.
     std::size_t indexOf(const Ring &cell) const
     {
         return static_cast<std::size_t>(cell.cy * m_index.m_columns + cell.cx);
@@ -570,16 +559,6 @@ private:
     bool inGrid(const Ring &cell) const
     {
         return cell.cx >= 0 && cell.cx < m_index.m_columns && cell.cy >= 0 && cell.cy < m_index.m_rows;
-    }
-    void prefetchRecord(const Ring &cell) const
-    {
-        if (inGrid(cell))
-            __builtin_prefetch(&m_index.m_cells[indexOf(cell)]);
-    }
-    void prefetchPoints(const Ring &cell) const
-    {
-        if (inGrid(cell))
-            __builtin_prefetch(m_index.m_gridPoints.data() + m_index.m_cells[indexOf(cell)].start);
     }
     // The ring r around a point's cell (ring 0).
     Ring ringAround(const Ring &cell, std::int64_t r) const
