@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <thread>
 
 using flatplan::NoScore;
 
@@ -404,13 +405,18 @@ void StrategyRun::findBest(int b)
         const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
         if (!isMany() || !m_facts[static_cast<std::size_t>(b)].closed) {
             std::array<PairBest, RunnersUp + 1> kept {};
-            pending(false).improve(query, kept.data(), kept.size());
-            pending(true).improve(query, kept.data(), kept.size());
+            for (const bool closed : {false, true}) {
+                PendingIndex &index = pending(closed);
+                query.helpers = helpersFor(index, query.b->points().size());
+                index.improve(query, kept.data(), kept.size());
+            }
             best = kept[0];
             std::copy(kept.begin() + 1, kept.end(), runnersUp);
         } else {
             std::fill(runnersUp, runnersUp + RunnersUp, PairBest {});
-            pending(false).improve(query, best);
+            PendingIndex &index = pending(false);
+            query.helpers = helpersFor(index, query.b->points().size());
+            index.improve(query, best);
             if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best))
                 best = listed;
         }
@@ -457,10 +463,24 @@ void StrategyRun::leave(int a)
         return;
     m_isCandidate[static_cast<std::size_t>(a)] = 0;
     --m_waiting;
-    if (m_openPending)
-        m_openPending->remove(a);
-    if (m_closedPending)
-        m_closedPending->remove(a);
+    const std::size_t points = m_figures[static_cast<std::size_t>(figure(a))].points.size();
+    for (PendingIndex *index : {m_openPending.get(), m_closedPending.get()}) {
+        if (index)
+            index->remove(a, helpersFor(*index, points));
+    }
+}
+
+HelperGang *StrategyRun::helpersFor(const PendingIndex &index, std::size_t points)
+{
+    // Runs beside others (the children of containers side by side) keep to
+    // their own thread.
+    if (m_container >= 0 || !index.pointwise() || points < 2 * PendingIndex::SharedPoints)
+        return nullptr;
+    if (!m_helpers) {
+        const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+        m_helpers = std::make_unique<HelperGang>(cores - 1);
+    }
+    return m_helpers.get();
 }
 
 void StrategyRun::joined(int a)

@@ -114,6 +114,9 @@ private:
     CandidateSummary summary(int s);
     void index();
     PendingIndex &pending(bool closed);
+    // The threads a search or removal of a figure of that many points in
+    // the index may share out to; null when it is not worth it.
+    HelperGang *helpersFor(const PendingIndex &index, std::size_t points);
     void addB(int b);
     void leave(int a);
     void findBest(int b);
@@ -198,6 +201,7 @@ private:
     bool m_few = false; // few candidates at the first call: each b is paired with all of them
     std::unique_ptr<PendingIndex> m_openPending;
     std::unique_ptr<PendingIndex> m_closedPending;
+    std::unique_ptr<HelperGang> m_helpers; // made at the first search worth sharing out
     std::vector<CandidateTree *> m_trees; // per slot, once asked for
     std::vector<CandidateSummary> m_summaries; // per slot, when few wait or pairs are listed by slots
     std::vector<flatplan::PlannedJoin> *m_deferred = nullptr;

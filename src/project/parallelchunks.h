@@ -6,9 +6,14 @@
 // what belongs to its own items, so the result is the same as one pass.
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 // Calls work(begin, end) over [0, count) in chunks of items of about equal
@@ -56,3 +61,40 @@ template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, W
     ParallelChunksByWeight(
         count, [](std::size_t) { return std::size_t {1}; }, grain, work);
 }
+
+// A few threads kept for a loop that shares out many short pieces of work one
+// after another (the searches of one strategy run): starting threads for each
+// piece would cost more than the piece.
+class HelperGang
+{
+public:
+    // With up to `helpers` threads besides the caller's.
+    explicit HelperGang(std::size_t helpers);
+    ~HelperGang();
+    HelperGang(const HelperGang &) = delete;
+    HelperGang &operator=(const HelperGang &) = delete;
+
+    // The threads a piece is shared out to, the caller's among them.
+    std::size_t size() const { return m_threads.size() + 1; }
+
+    // Calls share(t) once for each t in [0, size()), share(0) on this thread,
+    // and returns when every call has; what a call threw is thrown here.
+    template<class Share> void run(Share &&share)
+    {
+        using Type = std::remove_reference_t<Share>;
+        runErased([](void *s, std::size_t t) { (*static_cast<Type *>(s))(t); }, &share);
+    }
+
+private:
+    void runErased(void (*call)(void *, std::size_t), void *share);
+    void serve(std::size_t t);
+
+    void (*m_call)(void *, std::size_t) = nullptr;
+    void *m_share = nullptr;
+    std::atomic<std::uint32_t> m_round {0};
+    std::atomic<std::uint32_t> m_left {0};
+    bool m_quit = false;
+    std::mutex m_failureLock;
+    std::exception_ptr m_failure;
+    std::vector<std::thread> m_threads;
+};

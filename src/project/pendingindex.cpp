@@ -90,6 +90,7 @@ PendingIndex::PendingIndex(std::vector<PendingFigure> figures)
         if (!f.tree || f.tree->empty())
             continue;
         m_waiting[s] = 1;
+        ++m_waitingCount;
         m_cut.clear();
         f.tree->cut(m_side, m_cut);
         for (const auto &[part, box] : m_cut) {
@@ -98,6 +99,8 @@ PendingIndex::PendingIndex(std::vector<PendingFigure> figures)
         }
     }
     build();
+    if (m_waitingCount <= FewWaiting)
+        listFewWaiting();
     // The grid serves where most figures were cut up, and pairs are scored
     // as they stand (no shifted points, no weights that break the bounds).
     bool gridded = m_pieces.size() >= 2 * count;
@@ -296,31 +299,30 @@ void PendingIndex::build()
             = static_cast<std::int32_t>(k);
 }
 
-void PendingIndex::remove(int slot)
+void PendingIndex::remove(int slot, HelperGang *helpers)
 {
     const auto s = static_cast<std::size_t>(slot);
     if (s >= m_waiting.size() || !m_waiting[s])
         return;
     m_waiting[s] = 0;
+    if (--m_waitingCount == FewWaiting)
+        listFewWaiting();
+    else if (m_waitingCount < FewWaiting)
+        m_fewWaiting.erase(std::find(m_fewWaiting.begin(), m_fewWaiting.end(), slot));
     if (m_gridded) {
         const std::vector<CandidatePoint> &points = m_figures[s].tree->points();
-        for (std::size_t k = 0; k < points.size(); ++k) {
-            if (k + RecordsAhead < points.size())
-                prefetchRecord(gridCell(points[k + RecordsAhead].x, points[k + RecordsAhead].y));
-            if (k + PointsAhead < points.size())
-                prefetchPoints(gridCell(points[k + PointsAhead].x, points[k + PointsAhead].y));
-            const CandidatePoint &p = points[k];
-            const std::size_t c = gridCell(p.x, p.y);
-            Cell &cell = m_cells[c];
-            const auto first = m_gridPoints.begin() + cell.start;
-            const auto last = first + cell.live;
-            const auto at = std::find_if(
-                first, last, [&](const GridPoint &q) { return q.slot == slot && q.vertex == p.vertex; });
-            if (at == last)
-                continue;
-            *at = *(last - 1);
-            if (--cell.live == 0)
-                m_occupied[c / 64] &= ~(std::uint64_t(1) << (c % 64));
+        m_cellsOfRemoved.resize(points.size());
+        for (std::size_t k = 0; k < points.size(); ++k)
+            m_cellsOfRemoved[k] = gridCell(points[k].x, points[k].y);
+        const std::size_t shares
+            = helpers ? std::min(helpers->size(), points.size() / SharedPoints) : std::size_t {1};
+        if (shares <= 1) {
+            removeFromGrid(points, slot, 0, 1);
+        } else {
+            helpers->run([&](std::size_t t) {
+                if (t < shares)
+                    removeFromGrid(points, slot, t, shares);
+            });
         }
     }
     // A node above counts only children that still hold a waiting piece: it
@@ -338,6 +340,45 @@ void PendingIndex::remove(int slot)
             }
             n = node.parent;
         }
+    }
+}
+
+// Shared out, each share takes the points out of the cells whose occupancy
+// bits share a word with its own: no two write the same word, and a cell's
+// points leave in the order they would one after another.
+void PendingIndex::removeFromGrid(const std::vector<CandidatePoint> &points, int slot, std::size_t share,
+                                  std::size_t shares)
+{
+    const auto mine = [&](std::size_t c) { return shares == 1 || c / 64 % shares == share; };
+    const std::size_t count = points.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + RecordsAhead < count && mine(m_cellsOfRemoved[k + RecordsAhead]))
+            prefetchRecord(m_cellsOfRemoved[k + RecordsAhead]);
+        if (k + PointsAhead < count && mine(m_cellsOfRemoved[k + PointsAhead]))
+            prefetchPoints(m_cellsOfRemoved[k + PointsAhead]);
+        const std::size_t c = m_cellsOfRemoved[k];
+        if (!mine(c))
+            continue;
+        const CandidatePoint &p = points[k];
+        Cell &cell = m_cells[c];
+        const auto first = m_gridPoints.begin() + cell.start;
+        const auto last = first + cell.live;
+        const auto at = std::find_if(
+            first, last, [&](const GridPoint &q) { return q.slot == slot && q.vertex == p.vertex; });
+        if (at == last)
+            continue;
+        *at = *(last - 1);
+        if (--cell.live == 0)
+            m_occupied[c / 64] &= ~(std::uint64_t(1) << (c % 64));
+    }
+}
+
+void PendingIndex::listFewWaiting()
+{
+    m_fewWaiting.clear();
+    for (std::size_t s = 0; s < m_waiting.size(); ++s) {
+        if (m_waiting[s])
+            m_fewWaiting.push_back(static_cast<std::int32_t>(s));
     }
 }
 
@@ -371,6 +412,9 @@ public:
         : m_kept(kept)
         , m_count(count)
     { }
+
+    std::size_t count() const { return m_count; }
+    const PairBest &operator[](std::size_t k) const { return m_kept[k]; }
 
     // What a pair must come before to matter at all.
     const PairBest &threshold() const { return m_kept[m_count - 1]; }
@@ -470,46 +514,47 @@ template<PairScoring Scoring> struct PendingIndex::Search
 template<PairScoring Scoring> class PendingIndex::GridSearch
 {
 public:
-    GridSearch(const PendingIndex &index, const PendingQuery &query, BestFew &kept)
+    // Over b's points [begin, end).
+    GridSearch(const PendingIndex &index, const PendingQuery &query, BestFew &kept, std::size_t begin,
+               std::size_t end)
         : m_index(index)
         , m_query(query)
         , m_kept(kept)
+        , m_points(query.b->points().data() + begin)
+        , m_count(end - begin)
     { }
 
-    bool run()
+    // Each point's own cell and the eight around it first: what they hold
+    // bounds what lies further out.
+    void lookNear()
     {
-        const std::vector<CandidatePoint> &points = m_query.b->points();
-        for (const CandidatePoint &p : points) {
-            if (p.factor < 0 || p.weight < 0)
-                return false;
-        }
-        // Each point's own cell and the eight around it first: what they
-        // hold bounds what lies further out.
-        m_cellsOfB.resize(points.size());
-        for (std::size_t k = 0; k < points.size(); ++k) {
-            const CandidatePoint &p = points[k];
+        m_cellsOfB.resize(m_count);
+        for (std::size_t k = 0; k < m_count; ++k) {
+            const CandidatePoint &p = m_points[k];
             m_cellsOfB[k] = Ring {cellOf(p.x, m_index.m_gridX), cellOf(p.y, m_index.m_gridY), 0, false};
         }
-        for (std::size_t k = 0; k < points.size(); ++k) {
-            if (k + RecordsAhead < points.size() && inGrid(m_cellsOfB[k + RecordsAhead]))
+        for (std::size_t k = 0; k < m_count; ++k) {
+            if (k + RecordsAhead < m_count && inGrid(m_cellsOfB[k + RecordsAhead]))
                 m_index.prefetchRecord(indexOf(m_cellsOfB[k + RecordsAhead]));
-            if (k + PointsAhead < points.size() && inGrid(m_cellsOfB[k + PointsAhead]))
+            if (k + PointsAhead < m_count && inGrid(m_cellsOfB[k + PointsAhead]))
                 m_index.prefetchPoints(indexOf(m_cellsOfB[k + PointsAhead]));
-            const CandidatePoint &p = points[k];
+            const CandidatePoint &p = m_points[k];
             if (!skipped(p)) {
                 scanRing(m_cellsOfB[k], p);
                 scanRing(ringAround(m_cellsOfB[k], 1), p);
             }
         }
-        // Too few figures near b: the tree does better. Else, point by
-        // point, the rings beyond while a ring's nearest room could still
-        // hold a pair before the last one kept; a search that would look at
-        // many cells is left to the tree too.
-        if (!m_kept.threshold().valid)
-            return false;
-        m_budget = 64 * static_cast<std::int64_t>(points.size()) + 16384;
-        for (std::size_t k = 0; k < points.size(); ++k) {
-            const CandidatePoint &p = points[k];
+    }
+
+    // Then, point by point, the rings beyond while a ring's nearest room
+    // could still hold a pair before the last one kept. False when that
+    // would look at more than `budget` cells, or too far: the tree does
+    // better then.
+    bool lookFurther(std::int64_t budget)
+    {
+        m_budget = budget;
+        for (std::size_t k = 0; k < m_count; ++k) {
+            const CandidatePoint &p = m_points[k];
             if (skipped(p))
                 continue;
             for (std::int64_t r = 2;; ++r) {
@@ -629,9 +674,76 @@ private:
     const PendingIndex &m_index;
     const PendingQuery &m_query;
     BestFew &m_kept;
+    const CandidatePoint *m_points;
+    std::size_t m_count;
     std::int64_t m_budget = 0;
     std::vector<Ring> m_cellsOfB; // each point's cell, as ring 0
 };
+
+// A search of b over many points is shared out over them when there are
+// helpers: each share keeps its own best pairs, from those kept before. The
+// best few pairs of all are the best few of the shares' best few, since a
+// figure among the best few overall is among them in the share that holds
+// its best pair. The first look is gathered before the second, which so
+// stops where one search would. How the search is shared out changes only
+// whether the grid settles it, not what the tree then keeps.
+template<PairScoring Scoring> bool PendingIndex::searchGrid(const PendingQuery &query, BestFew &kept)
+{
+    const std::vector<CandidatePoint> &points = query.b->points();
+    for (const CandidatePoint &p : points) {
+        if (p.factor < 0 || p.weight < 0)
+            return false;
+    }
+    const auto all = static_cast<std::int64_t>(points.size());
+    const auto budget = [&](std::size_t begin, std::size_t end) {
+        const auto count = static_cast<std::int64_t>(end - begin);
+        return 64 * count + 16384 * count / all;
+    };
+    const std::size_t shares
+        = query.helpers ? std::min(query.helpers->size(), points.size() / SharedPoints) : std::size_t {1};
+    if (shares <= 1) {
+        GridSearch<Scoring> search(*this, query, kept, 0, points.size());
+        search.lookNear();
+        return kept.threshold().valid && search.lookFurther(budget(0, points.size()));
+    }
+    const std::size_t count = kept.count();
+    m_keptOfShares.resize(shares * count);
+    const auto first = [&](std::size_t t) { return points.size() * t / shares; };
+    std::vector<BestFew> keptOfShare;
+    std::vector<GridSearch<Scoring>> searches;
+    keptOfShare.reserve(shares);
+    searches.reserve(shares);
+    for (std::size_t t = 0; t < shares; ++t) {
+        keptOfShare.emplace_back(m_keptOfShares.data() + t * count, count);
+        searches.emplace_back(*this, query, keptOfShare[t], first(t), first(t + 1));
+    }
+    const auto spread = [&](std::size_t t) {
+        for (std::size_t k = 0; k < count; ++k)
+            m_keptOfShares[t * count + k] = kept[k];
+    };
+    const auto gather = [&] {
+        for (const PairBest &pair : m_keptOfShares)
+            kept.add(pair);
+    };
+    query.helpers->run([&](std::size_t t) {
+        if (t < shares) {
+            spread(t);
+            searches[t].lookNear();
+        }
+    });
+    gather();
+    if (!kept.threshold().valid)
+        return false;
+    std::vector<std::uint8_t> settled(shares, 0);
+    query.helpers->run([&](std::size_t t) {
+        if (t < shares) {
+            spread(t);
+            settled[t] = searches[t].lookFurther(budget(first(t), first(t + 1)));
+        }
+    });
+    gather();
+    return std::all_of(settled.begin(), settled.end(), [](std::uint8_t s) { return s != 0; });
+}
 
 void PendingIndex::improve(const PendingQuery &query, PairBest &best)
 {
@@ -647,17 +759,30 @@ void PendingIndex::search(const PendingQuery &query, BestFew kept)
 {
     if (m_root < 0 || query.b->empty())
         return;
+    if (m_waitingCount <= FewWaiting) {
+        for (const std::int32_t slot : m_fewWaiting) {
+            const PendingFigure &figure = m_figures[static_cast<std::size_t>(slot)];
+            if (!query.rule.allows(figure))
+                continue;
+            PairBest pair = kept.thresholdFor(slot);
+            PairSearch(*figure.tree, figure.shift, *query.b, query.db, slot, query.skipVertexZeroOfB,
+                       query.scoring)
+                .improve(pair);
+            kept.add(pair);
+        }
+        return;
+    }
     if (m_gridded && query.db == 0) {
         bool settled = false;
         switch (query.scoring) {
         case PairScoring::Tenths:
-            settled = GridSearch<PairScoring::Tenths>(*this, query, kept).run();
+            settled = searchGrid<PairScoring::Tenths>(query, kept);
             break;
         case PairScoring::HalfHalf:
-            settled = GridSearch<PairScoring::HalfHalf>(*this, query, kept).run();
+            settled = searchGrid<PairScoring::HalfHalf>(query, kept);
             break;
         case PairScoring::Product:
-            settled = GridSearch<PairScoring::Product>(*this, query, kept).run();
+            settled = searchGrid<PairScoring::Product>(query, kept);
             break;
         }
         if (settled)

@@ -20,6 +20,8 @@
 #include <limits>
 #include <vector>
 
+class HelperGang;
+
 // Per slot of the run: what the search needs of a figure.
 struct PendingFigure
 {
@@ -56,6 +58,9 @@ struct PendingQuery
     bool skipVertexZeroOfB = false;
     PairScoring scoring = PairScoring::Tenths;
     PendingRule rule;
+    // Threads a search over many points of b may share them out to; null
+    // when the search runs beside others.
+    HelperGang *helpers = nullptr;
 };
 
 class PendingIndex
@@ -65,8 +70,14 @@ public:
     // order, so they break ties as figures do.
     explicit PendingIndex(std::vector<PendingFigure> figures);
 
-    // The figure in the slot has been joined.
-    void remove(int slot);
+    // The figure in the slot has been joined; its points may be taken out
+    // of the grid by the helpers.
+    void remove(int slot, HelperGang *helpers = nullptr);
+
+    // Does a search of b look at the points of b one by one, so that a b of
+    // many points is worth sharing out?
+    bool pointwise() const { return m_gridded; }
+    static constexpr std::size_t SharedPoints = 64; // at least, for each thread
 
     // Updates best (keyed by the waiting figure's slot, its vertex, then b's
     // vertex) with the pairs of b and the waiting figures the rule allows.
@@ -131,9 +142,20 @@ private:
     void build();
     void buildGrid();
     void search(const PendingQuery &query, BestFew kept);
+    template<PairScoring Scoring> bool searchGrid(const PendingQuery &query, BestFew &kept);
+    void removeFromGrid(const std::vector<CandidatePoint> &points, int slot, std::size_t share,
+                        std::size_t shares);
 
     std::vector<PendingFigure> m_figures;
     std::vector<std::uint8_t> m_waiting; // by slot
+    std::size_t m_waitingCount = 0;
+    // Once few figures wait, each is paired with b whole, through the two
+    // figures' own trees: the search of pieces would open most of them
+    // anyway, and cannot prune at all while fewer wait than it keeps. Their
+    // slots, once so few are left.
+    static constexpr std::size_t FewWaiting = 8;
+    std::vector<std::int32_t> m_fewWaiting;
+    void listFewWaiting();
     std::int64_t m_side = 0; // the largest piece, across
     std::vector<Piece> m_pieces; // in the order of the tree's leaves
     std::vector<Node> m_nodes; // the leaves first, one per piece
@@ -144,6 +166,7 @@ private:
     std::vector<NodePair> m_queue;
     std::vector<std::pair<TreePart, PlanBox>> m_cut;
     std::vector<Piece> m_piecesOfB;
+    std::vector<PairBest> m_keptOfShares; // a search shared out: each thread's own
 
     // Figures that sprawl far beyond the spacing of the figures (scribbles,
     // long strokes) are cut into pieces whose boxes overlap many others, so
@@ -186,4 +209,5 @@ private:
         return static_cast<std::size_t>(m_perCell(y - m_gridY) * m_columns + m_perCell(x - m_gridX));
     }
     std::vector<GridPoint> m_gridPoints;
+    std::vector<std::size_t> m_cellsOfRemoved; // of each point of the figure leaving the grid
 };
