@@ -175,26 +175,26 @@ void PendingIndex::buildGrid()
             }
         }
     });
+    // Each cell's count of points counts them again as they are placed.
+    m_occupied.assign((cells + 63) / 64, 0);
     std::int32_t start = 0;
-    for (Cell &cell : m_cells) {
+    for (std::size_t c = 0; c < cells; ++c) {
+        Cell &cell = m_cells[c];
         cell.start = start;
         start += cell.live;
-    }
-    m_occupied.assign((cells + 63) / 64, 0);
-    for (std::size_t c = 0; c < cells; ++c) {
-        if (m_cells[c].live > 0)
+        if (cell.live > 0)
             m_occupied[c / 64] |= std::uint64_t(1) << (c % 64);
+        cell.live = 0;
     }
-    m_gridPoints.resize(points);
-    std::vector<std::int32_t> fill(cells);
-    for (std::size_t c = 0; c < cells; ++c)
-        fill[c] = m_cells[c].start;
+    m_gridPoints = std::make_unique_for_overwrite<GridPoint[]>(points);
     ParallelChunksByWeight(m_figures.size(), weight, Grain, [&](std::size_t begin, std::size_t end) {
         for (std::size_t s = begin; s < end; ++s) {
             if (!m_figures[s].tree)
                 continue;
             for (const CandidatePoint &p : m_figures[s].tree->points()) {
-                const std::int32_t at = std::atomic_ref(fill[cellOf(p)]).fetch_add(1, std::memory_order_relaxed);
+                Cell &cell = m_cells[cellOf(p)];
+                const std::int32_t at
+                    = cell.start + std::atomic_ref(cell.live).fetch_add(1, std::memory_order_relaxed);
                 m_gridPoints[static_cast<std::size_t>(at)]
                     = GridPoint {p.x, p.y, static_cast<std::int32_t>(s), p.vertex, p.factor, p.weight};
             }
@@ -361,9 +361,9 @@ void PendingIndex::removeFromGrid(const std::vector<CandidatePoint> &points, int
             continue;
         const CandidatePoint &p = points[k];
         Cell &cell = m_cells[c];
-        const auto first = m_gridPoints.begin() + cell.start;
-        const auto last = first + cell.live;
-        const auto at = std::find_if(
+        GridPoint *const first = m_gridPoints.get() + cell.start;
+        GridPoint *const last = first + cell.live;
+        GridPoint *const at = std::find_if(
             first, last, [&](const GridPoint &q) { return q.slot == slot && q.vertex == p.vertex; });
         if (at == last)
             continue;
@@ -787,9 +787,14 @@ void PendingIndex::search(const PendingQuery &query, BestFew kept)
         }
         if (settled)
             return;
+        // The figures the grid could not settle lie far from b: its pieces
+        // would each walk the same way down the tree, b whole walks it once.
+        m_cut.clear();
+        m_cut.emplace_back(TreePart {}, query.b->summary().box);
+    } else {
+        m_cut.clear();
+        query.b->cut(m_side, m_cut);
     }
-    m_cut.clear();
-    query.b->cut(m_side, m_cut);
     m_piecesOfB.clear();
     for (const auto &[part, box] : m_cut)
         m_piecesOfB.push_back(pieceOf(*query.b, part, box, query.db));

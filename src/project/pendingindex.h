@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 class HelperGang;
@@ -127,14 +128,16 @@ private:
     template<PairScoring Scoring> struct Search;
 
     // A waiting figure's point in the grid.
+    // Left unset until placed: the grid's points are written once, on the
+    // threads that place them.
     struct GridPoint
     {
-        std::int32_t x = 0;
-        std::int32_t y = 0;
-        std::int32_t slot = 0;
-        std::int32_t vertex = 0;
-        std::int32_t factor = 0;
-        std::int32_t weight = 0;
+        std::int32_t x;
+        std::int32_t y;
+        std::int32_t slot;
+        std::int32_t vertex;
+        std::int32_t factor;
+        std::int32_t weight;
     };
     template<PairScoring Scoring> class GridSearch;
 
@@ -203,11 +206,11 @@ private:
     static constexpr std::size_t RecordsAhead = 12;
     static constexpr std::size_t PointsAhead = 6;
     void prefetchRecord(std::size_t c) const { __builtin_prefetch(&m_cells[c]); }
-    void prefetchPoints(std::size_t c) const { __builtin_prefetch(m_gridPoints.data() + m_cells[c].start); }
+    void prefetchPoints(std::size_t c) const { __builtin_prefetch(m_gridPoints.get() + m_cells[c].start); }
     std::size_t gridCell(std::int64_t x, std::int64_t y) const
     {
         return static_cast<std::size_t>(m_perCell(y - m_gridY) * m_columns + m_perCell(x - m_gridX));
     }
-    std::vector<GridPoint> m_gridPoints;
+    std::unique_ptr<GridPoint[]> m_gridPoints;
     std::vector<std::size_t> m_cellsOfRemoved; // of each point of the figure leaving the grid
 };
