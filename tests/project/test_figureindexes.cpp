@@ -5,11 +5,13 @@
 #include "drawing/geometry.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
+#include "project/parallelchunks.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 namespace {
@@ -300,4 +302,26 @@ TEST(CellDivider, DividesAsIntegersDo)
             }
         }
     }
+}
+
+// Many short rounds one after another, as a run's searches come: every share
+// runs once a round and its work is seen when the round returns; a share that
+// throws is thrown to the caller, and the next round runs as before.
+TEST(HelperGang, RunsEachShareOnceARound)
+{
+    HelperGang gang(3);
+    ASSERT_GE(gang.size(), 1U);
+    std::vector<int> runs(gang.size(), 0);
+    for (int round = 0; round < 500; ++round)
+        gang.run([&](std::size_t t) { ++runs[t]; });
+    for (std::size_t t = 0; t < runs.size(); ++t)
+        EXPECT_EQ(runs[t], 500) << "share " << t;
+    const std::size_t last = gang.size() - 1;
+    EXPECT_THROW(gang.run([&](std::size_t t) {
+        if (t == last)
+            throw std::runtime_error("share failed");
+    }),
+                 std::runtime_error);
+    gang.run([&](std::size_t t) { ++runs[t]; });
+    EXPECT_EQ(runs[last], 501);
 }
