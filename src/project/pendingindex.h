@@ -127,9 +127,8 @@ private:
     class BestFew;
     template<PairScoring Scoring> struct Search;
 
-    // A waiting figure's point in the grid.
-    // Left unset until placed: the grid's points are written once, on the
-    // threads that place them.
+    // A waiting figure's point in the grid, left unset until placed: the
+    // grid's points are written once, by the threads that place them.
     struct GridPoint
     {
         std::int32_t x;
