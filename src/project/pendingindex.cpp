@@ -314,8 +314,7 @@ void PendingIndex::remove(int slot, HelperGang *helpers)
         m_cellsOfRemoved.resize(points.size());
         for (std::size_t k = 0; k < points.size(); ++k)
             m_cellsOfRemoved[k] = gridCell(points[k].x, points[k].y);
-        const std::size_t shares
-            = helpers ? std::min(helpers->size(), points.size() / SharedPoints) : std::size_t {1};
+        const std::size_t shares = SharesOf(helpers, points.size());
         if (shares <= 1) {
             removeFromGrid(points, slot, 0, 1);
         } else {
@@ -371,6 +370,11 @@ void PendingIndex::removeFromGrid(const std::vector<CandidatePoint> &points, int
         if (--cell.live == 0)
             m_occupied[c / 64] &= ~(std::uint64_t(1) << (c % 64));
     }
+}
+
+std::size_t PendingIndex::SharesOf(const HelperGang *helpers, std::size_t points)
+{
+    return helpers ? std::min(helpers->size(), points / SharedPoints) : std::size_t {1};
 }
 
 void PendingIndex::listFewWaiting()
@@ -699,8 +703,7 @@ template<PairScoring Scoring> bool PendingIndex::searchGrid(const PendingQuery &
         const auto count = static_cast<std::int64_t>(end - begin);
         return 64 * count + 16384 * count / all;
     };
-    const std::size_t shares
-        = query.helpers ? std::min(query.helpers->size(), points.size() / SharedPoints) : std::size_t {1};
+    const std::size_t shares = SharesOf(query.helpers, points.size());
     if (shares <= 1) {
         GridSearch<Scoring> search(*this, query, kept, 0, points.size());
         search.lookNear();

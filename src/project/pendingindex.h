@@ -147,6 +147,8 @@ private:
     template<PairScoring Scoring> bool searchGrid(const PendingQuery &query, BestFew &kept);
     void removeFromGrid(const std::vector<CandidatePoint> &points, int slot, std::size_t share,
                         std::size_t shares);
+    // How many threads a walk over that many points of one figure goes on.
+    static std::size_t SharesOf(const HelperGang *helpers, std::size_t points);
 
     std::vector<PendingFigure> m_figures;
     std::vector<std::uint8_t> m_waiting; // by slot
