@@ -164,7 +164,7 @@ int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join)
     return static_cast<int>(figures.size() - 1);
 }
 
-void AppendJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins, FigureIndexes *indexes,
+void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, FigureIndexes *indexes,
                  const PlanStop &stop)
 {
     if (joins.empty())
@@ -180,18 +180,17 @@ void AppendJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &
     }
     // Each walk reads its two figures alone; each connector fills its own
     // slot and hangs its own figure a, joined once only.
-    std::vector<PlannedJoin> walked(joins);
-    ParallelChunks(walked.size(), 512, [&](std::size_t begin, std::size_t end) {
+    ParallelChunks(joins.size(), 512, [&](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k) {
-            PlannedJoin &join = walked[k];
+            PlannedJoin &join = joins[k];
             std::tie(join.va, join.vb) = WalkConnector(figures, join.a, join.va, join.b, join.vb, indexes, stop);
         }
     });
     const std::size_t first = figures.size();
-    figures.resize(first + walked.size());
-    ParallelChunks(walked.size(), 2048, [&](std::size_t begin, std::size_t end) {
+    figures.resize(first + joins.size());
+    ParallelChunks(joins.size(), 2048, [&](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k)
-            FillConnector(figures, first + k, walked[k]);
+            FillConnector(figures, first + k, joins[k]);
     });
 }
 

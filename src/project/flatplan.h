@@ -147,8 +147,9 @@ std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, in
 int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join);
 
 // Walks joins chosen but not walked yet and appends their connectors in
-// their order, as MakeConnector would one after another.
-void AppendJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins, FigureIndexes *indexes,
+// their order, as MakeConnector would one after another. The joins are
+// walked in place: a planner hands its list over.
+void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, FigureIndexes *indexes,
                  const PlanStop &stop);
 
 // Vertex sampling step of the small-project strategies: max(1, Round((n - 1) / 250)).

@@ -397,7 +397,7 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
 FlatPlanner::StageEnd FlatPlanner::connectRemaining()
 {
     const StageEnd end = chooseRemaining();
-    flatplan::AppendJoins(m_figures, m_unappended, m_indexes.get(), m_stop);
+    flatplan::AppendJoins(m_figures, std::move(m_unappended), m_indexes.get(), m_stop);
     m_unappended.clear();
     return end;
 }
