@@ -13,13 +13,6 @@ constexpr std::int32_t LeafSize = 8;
 // Two figures with no more pairs than this are scored pair by pair.
 constexpr std::size_t FewPairs = 256;
 
-template<PairScoring Scoring>
-std::int64_t Score(std::int64_t s, std::int64_t factorA, std::int64_t factorB, std::int64_t weightA,
-                   std::int64_t weightB)
-{
-    return PairScoreOf<Scoring>(s, factorA, factorB, weightA, weightB);
-}
-
 // A box no more than side across either way: one piece when cut.
 bool Fits(const PlanBox &box, std::int64_t side)
 {
@@ -259,15 +252,9 @@ PairBest PairSearch::lowerKey() const
 std::int64_t PairScore(PairScoring scoring, std::int64_t s, std::int64_t factorA, std::int64_t factorB,
                        std::int64_t weightA, std::int64_t weightB)
 {
-    switch (scoring) {
-    case PairScoring::Tenths:
-        return Score<PairScoring::Tenths>(s, factorA, factorB, weightA, weightB);
-    case PairScoring::HalfHalf:
-        return Score<PairScoring::HalfHalf>(s, factorA, factorB, weightA, weightB);
-    case PairScoring::Product:
-        break;
-    }
-    return Score<PairScoring::Product>(s, factorA, factorB, weightA, weightB);
+    return WithScoring(scoring, [&](auto kind) {
+        return PairScoreOf<decltype(kind)::value>(s, factorA, factorB, weightA, weightB);
+    });
 }
 
 PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
@@ -291,8 +278,8 @@ CandidateSummary CandidateTree::summary() const
 template<PairScoring Scoring>
 std::int64_t PairSearch::bound(const CandidateTree::Node &na, const CandidateTree::Node &nb) const
 {
-    return Score<Scoring>(BoxGapSquared(Shifted(na.box, m_da), Shifted(nb.box, m_db)), na.minFactor,
-                          nb.minFactor, na.minWeight, nb.minWeight);
+    return PairScoreOf<Scoring>(BoxGapSquared(Shifted(na.box, m_da), Shifted(nb.box, m_db)), na.minFactor,
+                                nb.minFactor, na.minWeight, nb.minWeight);
 }
 
 template<PairScoring Scoring>
@@ -316,8 +303,8 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
         const std::int64_t py = p.y + m_da;
         if (prune && best.valid) {
             // This vertex against b's whole box first.
-            const std::int64_t reach = Score<Scoring>(BoxGapSquared(PlanBox {px, py, px, py}, boxB), p.factor,
-                                                      nb.minFactor, p.weight, nb.minWeight);
+            const std::int64_t reach = PairScoreOf<Scoring>(BoxGapSquared(PlanBox {px, py, px, py}, boxB),
+                                                            p.factor, nb.minFactor, p.weight, nb.minWeight);
             if (reach > worst || (reach == worst && !mayBeat(reach, p.vertex, nb.minVertex, best)))
                 continue;
         }
@@ -329,7 +316,7 @@ void PairSearch::scorePairs(const CandidateTree::Node &na, const CandidateTree::
                 const std::int64_t dx = qx0 - q.x;
                 const std::int64_t dy = qy0 - q.y;
                 const std::int64_t s
-                    = Score<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
+                    = PairScoreOf<Scoring>(dx * dx + dy * dy, p.factor, q.factor, p.weight, q.weight);
                 if (s > worst)
                     continue;
                 // A smaller score wins outright; an equal one by the order.
@@ -428,34 +415,14 @@ void PairSearch::improve(TreePart partA, TreePart partB, PairBest &best)
         return;
     const CandidateTree::Node na = m_a.partNode(partA);
     const CandidateTree::Node nb = m_b.partNode(partB);
-    switch (m_scoring) {
-    case PairScoring::Tenths:
-        run<PairScoring::Tenths>(na, nb, best);
-        break;
-    case PairScoring::HalfHalf:
-        run<PairScoring::HalfHalf>(na, nb, best);
-        break;
-    case PairScoring::Product:
-        run<PairScoring::Product>(na, nb, best);
-        break;
-    }
+    WithScoring(m_scoring, [&](auto kind) { run<decltype(kind)::value>(na, nb, best); });
 }
 
 void PairSearch::improve(PairBest &best)
 {
     if (m_a.empty() || m_b.empty())
         return;
-    switch (m_scoring) {
-    case PairScoring::Tenths:
-        run<PairScoring::Tenths>(best);
-        break;
-    case PairScoring::HalfHalf:
-        run<PairScoring::HalfHalf>(best);
-        break;
-    case PairScoring::Product:
-        run<PairScoring::Product>(best);
-        break;
-    }
+    WithScoring(m_scoring, [&](auto kind) { run<decltype(kind)::value>(best); });
 }
 
 TouchSearch::TouchSearch(CandidateTree &a, CandidateTree &b, double tolerance)

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -46,6 +47,21 @@ std::int64_t PairScoreOf(std::int64_t s, std::int64_t factorA, std::int64_t fact
         return s * 5 / 10 * 5 / 10;
     else
         return s * weightA * weightB;
+}
+
+// Calls call(std::integral_constant<PairScoring, scoring>): the loops over
+// pairs are made once for each scoring, with its formula inlined.
+template<class Call> decltype(auto) WithScoring(PairScoring scoring, Call &&call)
+{
+    switch (scoring) {
+    case PairScoring::Tenths:
+        return call(std::integral_constant<PairScoring, PairScoring::Tenths> {});
+    case PairScoring::HalfHalf:
+        return call(std::integral_constant<PairScoring, PairScoring::HalfHalf> {});
+    case PairScoring::Product:
+        break;
+    }
+    return call(std::integral_constant<PairScoring, PairScoring::Product> {});
 }
 
 inline PlanBox Shifted(const PlanBox &b, std::int64_t d)

@@ -776,18 +776,8 @@ void PendingIndex::search(const PendingQuery &query, BestFew kept)
         return;
     }
     if (m_gridded && query.db == 0) {
-        bool settled = false;
-        switch (query.scoring) {
-        case PairScoring::Tenths:
-            settled = searchGrid<PairScoring::Tenths>(query, kept);
-            break;
-        case PairScoring::HalfHalf:
-            settled = searchGrid<PairScoring::HalfHalf>(query, kept);
-            break;
-        case PairScoring::Product:
-            settled = searchGrid<PairScoring::Product>(query, kept);
-            break;
-        }
+        const bool settled = WithScoring(
+            query.scoring, [&](auto kind) { return searchGrid<decltype(kind)::value>(query, kept); });
         if (settled)
             return;
         // The figures the grid could not settle lie far from b: its pieces
@@ -801,15 +791,5 @@ void PendingIndex::search(const PendingQuery &query, BestFew kept)
     m_piecesOfB.clear();
     for (const auto &[part, box] : m_cut)
         m_piecesOfB.push_back(pieceOf(*query.b, part, box, query.db));
-    switch (query.scoring) {
-    case PairScoring::Tenths:
-        Search<PairScoring::Tenths> {*this, query}.run(kept);
-        break;
-    case PairScoring::HalfHalf:
-        Search<PairScoring::HalfHalf> {*this, query}.run(kept);
-        break;
-    case PairScoring::Product:
-        Search<PairScoring::Product> {*this, query}.run(kept);
-        break;
-    }
+    WithScoring(query.scoring, [&](auto kind) { Search<decltype(kind)::value> {*this, query}.run(kept); });
 }
