@@ -407,14 +407,21 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     std::vector<int> everyone(m_figures.size());
     for (std::size_t k = 0; k < everyone.size(); ++k)
         everyone[k] = static_cast<int>(k);
+    // The runs choose every join before any connector is walked or added:
+    // nothing they ask depends on the connectors, and walking and adding
+    // them all at the end goes on every core. The list counts them in
+    // the meantime.
+    //
     // A run made from the figures as they stand is the run kept up to date
     // since the start: beside the many-figure run, the plain one is made
     // when it is first called, which a project of the figure limit never does.
     std::unique_ptr<StrategyRun> remaining;
     const auto plain = [&]() -> StrategyRun & {
-        if (!remaining)
+        if (!remaining) {
             remaining = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1,
                                                       m_state.rootFigure, everyone, m_stop);
+            remaining->deferJoins(&m_unappended, true);
+        }
         return *remaining;
     };
     std::unique_ptr<StrategyRun> remainingMany;
@@ -426,17 +433,8 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     if (m_many)
         remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
                                                       -1, m_state.rootFigure, everyone, m_stop);
-    // The runs choose every join before any connector is walked or added:
-    // nothing they ask depends on the connectors, and walking and adding
-    // them all at the end goes on every core. The list counts them in
-    // the meantime.
     if (remainingMany)
         remainingMany->deferJoins(&m_unappended, true);
-    const auto plainDeferred = [&]() -> StrategyRun & {
-        StrategyRun &run = plain();
-        run.deferJoins(&m_unappended, true);
-        return run;
-    };
     const auto belowLimit = [&] { return figureCount() < flatplan::FigureLimit; };
 
     for (;;) {
@@ -448,7 +446,7 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
                 if (remaining)
                     remaining->joined(joined);
             } else {
-                joined = plainDeferred().call();
+                joined = plain().call();
             }
             if (joined >= 0) {
                 joinedAny = true;
@@ -459,7 +457,7 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
                 return StageEnd::Cancelled;
         } while (joined >= 0 && belowLimit());
         if (m_pending > 0 && belowLimit()) {
-            joined = plainDeferred().call();
+            joined = plain().call();
             if (joined >= 0) {
                 joinedAny = true;
                 --m_pending;
