@@ -4,9 +4,11 @@
 #include "drawing/epsreader.h"
 #include "drawing/hpglreader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
@@ -18,14 +20,25 @@ int readWholeFile(const std::string &fileName, std::string &text)
     if (!file)
         return errno != 0 ? errno : EIO;
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> closer(file, &std::fclose);
+    // Read straight into room for the whole file where its size is known:
+    // growing the text a buffer at a time would copy a large drawing over
+    // and over. A file that is longer than it said (or has no size) reads on.
     text.clear();
-    char buffer[1 << 16];
+    std::size_t size = 0;
+    if (struct stat info {}; fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        size = static_cast<std::size_t>(info.st_size);
+    text.resize(size + 1);
+    std::size_t length = 0;
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
-        text.append(buffer, got);
-        if (got < sizeof buffer)
+        if (text.size() - length < (1 << 16))
+            text.resize(std::max(2 * text.size(), length + (1 << 16)));
+        const std::size_t room = text.size() - length;
+        const std::size_t got = std::fread(text.data() + length, 1, room, file);
+        length += got;
+        if (got < room)
             break;
     }
+    text.resize(length);
     if (std::ferror(file))
         return errno != 0 ? errno : EIO;
     return 0;
