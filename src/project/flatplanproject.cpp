@@ -1,13 +1,24 @@
 #include "project/flatplanproject.h"
 
+#include "project/parallelchunks.h"
+
 FlatPlanJob FlatPlanJob::From(const TProjectDocument &document)
 {
     FlatPlanJob job;
     // Planning adds a start figure and a connector for each figure at most:
     // room for them made with the copy spares moving every figure of a
     // large drawing again when planning starts.
-    job.figures.reserve(2 * document.Figures.size() + 1);
-    job.figures.assign(document.Figures.begin(), document.Figures.end());
+    const std::vector<tfigura> &from = document.Figures;
+    job.figures.reserve(2 * from.size() + 1);
+    // The points of a large drawing are copied on a few threads: one thread
+    // alone spends most of the copy waiting on fresh memory.
+    job.figures.resize(from.size());
+    ParallelChunksByWeight(
+        from.size(), [&](std::size_t k) { return from[k].points.size() + 1; }, 1U << 18,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k)
+                job.figures[k] = from[k];
+        });
     const TProjectSettings &settings = document.settings();
     job.settings.tolerance = settings.tolerance;
     job.settings.mode = settings.Mode;
