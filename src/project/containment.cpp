@@ -1334,13 +1334,21 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
         }
     };
 
+    // Each pass walks the closed figures alone: on a drawing of many lines
+    // and arcs, looking at every figure's record for its flag would cost a
+    // pass more than its work.
+    std::vector<std::size_t> closed;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!figures[i].open)
+            closed.push_back(i);
+    }
     bool changed = true;
     while (changed && !stop.requested()) {
         changed = false;
         passes.push_back(anyOpen ? PassDepths {depth, {}} : PassDepths {});
-        for (std::size_t i = 0; i < figures.size() && !stop.requested(); ++i) {
-            if (figures[i].open)
-                continue;
+        for (const std::size_t i : closed) {
+            if (stop.requested())
+                break;
             position = i;
             // No figure i may be adopted by lies inside i, so none of their
             // depths moves while i is worked: each adoption counts at once,
