@@ -62,6 +62,7 @@ private:
     const FlatPlanControl &m_control;
     PlanStop m_stop;
     std::unique_ptr<FigureIndexes> m_indexes;
+    TouchWalk m_touchWalk; // from the joining of touching figures to the next
     bool m_many = false;
     int m_pending = 0;
     std::vector<flatplan::PlannedJoin> m_unappended;
@@ -116,7 +117,7 @@ FlatPlanResult FlatPlanner::run()
     if (!enter(FlatPlanStage::Touching))
         return stopped();
     JoinFiguresTouchingRoot(m_figures, root, m_settings.tolerance, *m_indexes, m_stop);
-    JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
+    JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop, &m_touchWalk);
     if (!enter(FlatPlanStage::Candidates))
         return stopped();
     MarkCandidateVertices(m_figures, m_stop);
@@ -135,8 +136,9 @@ FlatPlanResult FlatPlanner::run()
                                               [&](const tfigura &f) { return f.parent == root; });
         if (m_figures[root].closed && !rootHasChild)
             ConnectToStartFigure(m_figures, root, m_state.pp, *m_indexes, m_stop);
-        JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop);
+        JoinTouchingFigures(m_figures, m_settings.tolerance, *m_indexes, m_stop, &m_touchWalk);
         m_indexes->releaseVertexGrid();
+        m_touchWalk = {};
 
         switch (connectorStage()) {
         case StageEnd::Cancelled:

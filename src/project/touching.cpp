@@ -273,7 +273,7 @@ private:
 } // namespace
 
 void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes,
-                         const PlanStop &stop)
+                         const PlanStop &stop, TouchWalk *walk)
 {
     const int count = static_cast<int>(figures.size());
     VertexGrid &grid = indexes.vertexGrid(tolerance, stop);
@@ -294,7 +294,11 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         else if (!indexes.fixed(k))
             movable.push_back(k);
     }
-    std::vector<std::size_t> passed(figures.size(), 0); // touchers joined already, from the front
+    // Each figure's touchers joined already, from the front: a drawing whose
+    // figures touch many others walks long lists, and only once.
+    TouchWalk own;
+    std::vector<std::size_t> &passed = (walk ? *walk : own).joinedFront;
+    passed.resize(figures.size(), 0);
     std::vector<int> fresh;
 
     // Joins of two figures that never move whose vertices are found after

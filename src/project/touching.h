@@ -18,10 +18,19 @@
 bool FiguresTouch(std::vector<tfigura> &figures, int a, int b, double tolerance, std::int32_t &vertexA,
                   std::int32_t &vertexB, FigureIndexes &indexes);
 
+// What one joining of touching figures leaves for the next in the same plan:
+// how many of each figure's touchers, from the front of its list, had joined.
+// It holds as long as no joined figure is made pending again, which planning
+// never does: a later joining starts its walks past them.
+struct TouchWalk
+{
+    std::vector<std::size_t> joinedFront;
+};
+
 // Joins pending figures that touch joined ones, following chains of touching
 // figures at once; passes until a pass joins nothing.
 void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, FigureIndexes &indexes,
-                         const PlanStop &stop = {});
+                         const PlanStop &stop = {}, TouchWalk *walk = nullptr);
 
 // Joins to the root every figure it touches (joined or not).
 void JoinFiguresTouchingRoot(std::vector<tfigura> &figures, int root, double tolerance,
