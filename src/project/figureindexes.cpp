@@ -380,10 +380,11 @@ void VertexGrid::answer(std::size_t k, std::uint8_t known, std::size_t &asked, F
         return;
     // Past some tens of thousands of points asked about, the question is going
     // over the whole drawing: every figure that may ask is answered at once.
-    const std::size_t before = asked;
     asked += m_figures[k].points.size() + 1;
-    if (before < ManyAsked && asked >= ManyAsked)
+    if (asked >= ManyAsked && !(m_askedOfAll & known)) {
+        m_askedOfAll |= known;
         findAll();
+    }
     if (!(m_known[k] & known))
         find(k);
 }
@@ -497,17 +498,21 @@ std::span<const std::int32_t> VertexGrid::touchers(int f)
     const auto k = static_cast<std::size_t>(f);
     answer(
         k, KnownTouchers, m_touchersAsked, [&] { findAllTouchers(); },
-        [&](std::size_t g) { findTouchers(g); });
+        // Where vertices crowd, each point asked about meets many others:
+        // those count towards answering all at once too.
+        [&](std::size_t g) { m_touchersAsked += findTouchers(g) / 4; });
     return m_answers[k];
 }
 
-void VertexGrid::findTouchers(std::size_t k)
+std::size_t VertexGrid::findTouchers(std::size_t k)
 {
     const auto f = static_cast<std::int32_t>(k);
     std::vector<std::int32_t> &found = m_touchers[k];
     m_known[k] |= KnownTouchers;
+    std::size_t met = 0;
     for (const TPlotPoint &p : m_figures[k].points) {
         near(p, [&](const Item &q) {
+            ++met;
             if (q.figure != f && WithinTolerance(std::int64_t(q.x) - p.x, m_tolerance)
                 && WithinTolerance(std::int64_t(q.y) - p.y, m_tolerance)
                 && (found.empty() || found.back() != q.figure))
@@ -518,6 +523,7 @@ void VertexGrid::findTouchers(std::size_t k)
     found.erase(std::unique(found.begin(), found.end()), found.end());
     found.shrink_to_fit();
     m_answers[k] = found;
+    return met;
 }
 
 template<class Pair>

@@ -136,7 +136,8 @@ private:
     // the vertices between are asked only when neither is.
     void finishNearEnds(std::size_t k, std::uint8_t ends);
     void findAllNearEnds();
-    void findTouchers(std::size_t k);
+    // Returns how many vertices it met on the way.
+    std::size_t findTouchers(std::size_t k);
     void findAllTouchers();
     void findEachTouchers();
     // Calls pair(a, b) once for every two vertices of different figures a
@@ -154,6 +155,7 @@ private:
     static constexpr std::size_t ManyAsked = std::size_t {1} << 16;
     std::size_t m_endsAsked = 0;
     std::size_t m_touchersAsked = 0;
+    std::uint8_t m_askedOfAll = 0; // Known bits of the questions answered for all at once
 
     std::vector<std::vector<std::int32_t>> m_touchers; // by figure, of those asked one by one
     std::unique_ptr<std::int32_t[]> m_allTouchers; // of those answered all at once
