@@ -283,15 +283,18 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     FigureSet active(figures.size()); // joined figures whose touch mark is 1
     // The pending flags side by side: the walk along a figure's touchers
     // reads one for each, and a whole figure record each time would go to
-    // memory for nearly every one of them on a large drawing.
+    // memory for nearly every one of them on a large drawing. Which figures
+    // never move, the same way, for each figure the walk goes on to.
     std::vector<std::uint8_t> pending(figures.size());
+    std::vector<std::uint8_t> fixed(figures.size());
     for (int k = 0; k < count; ++k) {
         tfigura &f = figures[k];
         f.touchMark = 1;
         pending[static_cast<std::size_t>(k)] = f.pending ? 1 : 0;
+        fixed[static_cast<std::size_t>(k)] = indexes.fixed(k) ? 1 : 0;
         if (!f.pending)
             active.insert(k);
-        else if (!indexes.fixed(k))
+        else if (!fixed[static_cast<std::size_t>(k)])
             movable.push_back(k);
     }
     // Each figure's touchers joined already, from the front: a drawing whose
@@ -310,7 +313,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     const auto firstTouching = [&](int f, std::int32_t &vf, std::int32_t &vg, bool &placed) {
         placed = true;
         int found = -1;
-        if (indexes.fixed(f)) {
+        if (fixed[static_cast<std::size_t>(f)]) {
             const auto &touchers = grid.touchers(f);
             std::size_t &from = passed[static_cast<std::size_t>(f)];
             while (from < touchers.size() && !pending[static_cast<std::size_t>(touchers[from])])
@@ -334,7 +337,7 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
         // The grid found a vertex pair within the tolerance: they touch. Two
         // figures that never move touch where their points alone say, so
         // the search waits; a moving one is moved onto the other now.
-        if (found >= 0 && indexes.fixed(f)) {
+        if (found >= 0 && fixed[static_cast<std::size_t>(f)]) {
             placed = false;
             return found;
         }
