@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <system_error>
 
 namespace {
 
@@ -27,6 +29,8 @@ public:
     { }
 
     FlatPlanResult run();
+    // The indexes of the run, once it is over.
+    std::unique_ptr<FigureIndexes> takeIndexes() { return std::move(m_indexes); }
 
 private:
     enum class StageEnd { Joined, Cancelled, Stuck };
@@ -491,5 +495,9 @@ void FlatPlanner::showProgress()
 FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings &settings,
                            FlatPlanState &state, const FlatPlanControl &control)
 {
-    return FlatPlanner(figures, settings, state, control).run();
+    FlatPlanner planner(figures, settings, state, control);
+    const FlatPlanResult result = planner.run();
+    // The trees of a large drawing take tens of milliseconds to free.
+    ReleaseBeside(planner.takeIndexes());
+    return result;
 }

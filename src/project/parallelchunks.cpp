@@ -1,5 +1,6 @@
 #include "project/parallelchunks.h"
 
+#include <chrono>
 #include <system_error>
 
 namespace {
@@ -18,6 +19,19 @@ void Relax()
 constexpr int SpinsBeforeSleep = 20000;
 
 } // namespace
+
+void KeepRelease(std::future<void> release)
+{
+    // Those over are dropped as the next comes; the rest are waited for as
+    // the list goes, when the program ends.
+    static std::mutex held;
+    static std::vector<std::future<void>> pending;
+    const std::lock_guard lock(held);
+    std::erase_if(pending, [](const std::future<void> &f) {
+        return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    pending.push_back(std::move(release));
+}
 
 HelperGang::HelperGang(std::size_t helpers)
 {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <future>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -60,6 +61,26 @@ template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, W
 {
     ParallelChunksByWeight(
         count, [](std::size_t) { return std::size_t {1}; }, grain, work);
+}
+
+// Keeps a release running until it is over or the program ends.
+void KeepRelease(std::future<void> release);
+
+// Frees what it is given on a thread of its own, beside the work that
+// follows: giving back the memory of a large drawing's figures or trees takes
+// tens of milliseconds the caller need not wait for. What is still being
+// freed when the program ends is waited for then.
+template<class T> void ReleaseBeside(T &&object)
+{
+    std::future<void> release;
+    try {
+        release = std::async(std::launch::async, [object = std::forward<T>(object)]() mutable {
+            const std::remove_cvref_t<T> gone = std::move(object);
+        });
+    } catch (const std::system_error &) {
+        return; // no thread to be had: it went with the task, here
+    }
+    KeepRelease(std::move(release));
 }
 
 // A few threads kept for a loop that shares out many short pieces of work one
