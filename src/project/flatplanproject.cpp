@@ -52,7 +52,9 @@ void FlatPlanJob::Run(const TPlanControl &control)
 
 TPlanOutcome FlatPlanJob::Apply(TProjectDocument &document)
 {
-    document.Figures = std::move(figures);
+    // The list the plan replaces goes beside: on a large drawing, freeing it
+    // would hold the window for a moment before it shows the plan.
+    ReleaseBeside(std::exchange(document.Figures, std::move(figures)));
     figures.clear();
     document.MaxDepth = state.maxDepth;
     document.RootFigure = state.rootFigure;
