@@ -186,6 +186,11 @@ void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, 
             std::tie(join.va, join.vb) = WalkConnector(figures, join.a, join.va, join.b, join.vb, indexes, stop);
         }
     });
+    AppendWalkedJoins(figures, joins);
+}
+
+void AppendWalkedJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins)
+{
     const std::size_t first = figures.size();
     figures.resize(first + joins.size());
     ParallelChunks(joins.size(), 2048, [&](std::size_t begin, std::size_t end) {

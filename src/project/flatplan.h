@@ -145,6 +145,8 @@ std::pair<int, int> WalkConnector(const std::vector<tfigura> &figures, int a, in
 
 // Appends the connector of a walked pair and hangs a on it; returns its index.
 int AppendConnector(std::vector<tfigura> &figures, const PlannedJoin &join);
+// The same for walked joins in their order, as one after another would.
+void AppendWalkedJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins);
 
 // Walks joins chosen but not walked yet and appends their connectors in
 // their order, as MakeConnector would one after another. The joins are

@@ -56,7 +56,8 @@ private:
         return std::any_of(population.begin(), population.end(),
                            [&](int f) { return f != c && m_figures[static_cast<std::size_t>(f)].pending; });
     }
-    void showProgress();
+    // extra: connectors counted but not in the list yet.
+    void showProgress(std::size_t extra = 0);
     // The figures with the connectors chosen but not appended yet.
     std::size_t figureCount() const { return m_figures.size() + m_unappended.size(); }
 
@@ -375,6 +376,10 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
     }
     // As connectChildrenOf shows them: progress after every call, the last
     // finding nothing; a cancel looked at after every call but the first.
+    // The connectors are counted as they come, then those up to a cancel
+    // are appended all together, on a few threads.
+    std::vector<flatplan::PlannedJoin> appended;
+    const auto append = [&] { flatplan::AppendWalkedJoins(m_figures, appended); };
     for (std::size_t k = 0; k < containers.size(); ++k) {
         tfigura &c = m_figures[static_cast<std::size_t>(containers[k])];
         const bool wasPending = c.pending;
@@ -384,11 +389,12 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
         const std::vector<flatplan::PlannedJoin> &planned = joins[k];
         for (std::size_t i = 0; i <= planned.size(); ++i) {
             if (i < planned.size()) {
-                flatplan::AppendConnector(m_figures, planned[i]);
+                appended.push_back(planned[i]);
                 --m_pending;
             }
-            showProgress();
+            showProgress(appended.size());
             if (i > 0 && m_control.cancelled()) {
+                append();
                 unplan(k, i + 1);
                 return false;
             }
@@ -397,6 +403,7 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
         if (wasPending)
             ++m_pending;
     }
+    append();
     return true;
 }
 
@@ -482,10 +489,10 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     }
 }
 
-void FlatPlanner::showProgress()
+void FlatPlanner::showProgress(std::size_t extra)
 {
     if (m_control.progress) {
-        const std::size_t count = figureCount();
+        const std::size_t count = figureCount() + extra;
         m_control.progress(flatplan::PlanProgressPercent(count - static_cast<std::size_t>(m_pending), count));
     }
 }
