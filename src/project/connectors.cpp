@@ -103,6 +103,11 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
             ++m_waiting;
         }
     }
+    if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
+        m_deepestCandidate = std::numeric_limits<std::int32_t>::min();
+        for (const int a : m_candidates)
+            m_deepestCandidate = std::max(m_deepestCandidate, m_facts[static_cast<std::size_t>(a)].depth);
+    }
     for (int s = 0; s < count; ++s) {
         if (mayBeB(figure(s)))
             addB(s);
@@ -285,6 +290,8 @@ PendingIndex &StrategyRun::pending(bool closed)
 
 void StrategyRun::addB(int b)
 {
+    if (m_facts[static_cast<std::size_t>(b)].depth > m_deepestCandidate)
+        return;
     // Not looked for yet: it comes first, to be looked for at the next call.
     m_looked[static_cast<std::size_t>(b)] = 0;
     m_ranking.set(b, RankKey {std::numeric_limits<std::int64_t>::min(), -1});

@@ -192,6 +192,10 @@ private:
     // (PairBest::b holds that figure's slot).
     std::vector<PairBest> m_knownOfA;
     std::size_t m_waiting = 0; // candidates not joined yet
+    // The remaining strategies pair a joined figure only with figures at
+    // least as deep: one deeper than every candidate at the start has no
+    // pair, then or later, and is never looked for.
+    std::int32_t m_deepestCandidate = std::numeric_limits<std::int32_t>::max();
     IndexedHeap<RankKey> m_ranking;
     // The pending figures' candidate vertices, each tree built when first
     // asked: open figures and closed ones apart, as a closed b of the
