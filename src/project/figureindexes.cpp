@@ -755,7 +755,7 @@ bool FigureIndexes::fixed(int f) const
 
 namespace {
 
-template<class T> std::optional<T> &Slot(std::deque<std::optional<T>> &cache, int f)
+template<class T> std::unique_ptr<T> &Slot(std::vector<std::unique_ptr<T>> &cache, int f)
 {
     if (cache.size() <= static_cast<std::size_t>(f))
         cache.resize(static_cast<std::size_t>(f) + 1);
@@ -770,8 +770,8 @@ CandidateTree *FigureIndexes::vertices(int f)
         return nullptr;
     auto &tree = Slot(m_vertices, f);
     if (!tree)
-        tree.emplace(TreeOf(m_figures[static_cast<std::size_t>(f)], 1, false));
-    return &*tree;
+        tree = std::make_unique<CandidateTree>(TreeOf(m_figures[static_cast<std::size_t>(f)], 1, false));
+    return tree.get();
 }
 
 const EdgeTree *FigureIndexes::edges(int f)
@@ -781,8 +781,8 @@ const EdgeTree *FigureIndexes::edges(int f)
         return nullptr;
     auto &tree = Slot(m_edges, f);
     if (!tree)
-        tree.emplace(figure.points);
-    return &*tree;
+        tree = std::make_unique<EdgeTree>(figure.points);
+    return tree.get();
 }
 
 void FigureIndexes::prepareCandidates(const std::vector<std::uint8_t> &wanted, const PlanStop &stop)
@@ -860,7 +860,8 @@ CandidateTree &FigureIndexes::sampled(int f)
     auto &tree = Slot(m_sampled, f);
     if (!tree) {
         const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
-        tree.emplace(TreeOf(figure, flatplan::SamplingStep(figure.points.size()), false));
+        tree = std::make_unique<CandidateTree>(
+            TreeOf(figure, flatplan::SamplingStep(figure.points.size()), false));
     }
     return *tree;
 }
@@ -879,11 +880,10 @@ CandidateTree &FigureIndexes::marked(int f)
     // vertex is a candidate takes over the tree it was touched with.
     auto &touched = Slot(m_vertices, f);
     if (everyVertex && touched) {
-        tree.emplace(std::move(*touched));
-        touched.reset();
+        tree = std::move(touched);
         tree->reweigh(records);
     } else {
-        tree.emplace(TreeOf(figure, 1, true));
+        tree = std::make_unique<CandidateTree>(TreeOf(figure, 1, true));
     }
     return *tree;
 }

@@ -11,7 +11,6 @@
 #include "project/planstop.h"
 
 #include <algorithm>
-#include <deque>
 #include <future>
 #include <memory>
 #include <optional>
@@ -203,12 +202,13 @@ public:
 private:
     void prepareCandidates(const std::vector<std::uint8_t> &wanted, const PlanStop &stop);
 
-    // Deques: growing them keeps references to what they hold.
+    // A slot for each figure, most of them never filled on a large drawing:
+    // a pointer each, and growing them keeps references to the trees.
     const std::vector<tfigura> &m_figures;
-    std::deque<std::optional<CandidateTree>> m_vertices;
-    std::deque<std::optional<EdgeTree>> m_edges;
-    std::deque<std::optional<CandidateTree>> m_sampled;
-    std::deque<std::optional<CandidateTree>> m_marked;
+    std::vector<std::unique_ptr<CandidateTree>> m_vertices;
+    std::vector<std::unique_ptr<EdgeTree>> m_edges;
+    std::vector<std::unique_ptr<CandidateTree>> m_sampled;
+    std::vector<std::unique_ptr<CandidateTree>> m_marked;
     std::optional<VertexGrid> m_vertexGrid;
     // A released grid of millions of vertices is given back to the system
     // beside the work that follows; waited for when the indexes go.
