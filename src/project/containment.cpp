@@ -718,16 +718,13 @@ constexpr std::size_t FewMoved = 512;
 // Containers are found from the grid cell of the figure's least corner, in
 // list order; those no deeper than the figure's container are passed over
 // untested, and the walk ends at a container of the greatest depth there is.
-void LeafContainers(std::vector<tfigura> &figures, const std::vector<PassDepths> &passes,
-                    const std::vector<PlanBox> &boxes, const ContainerCells &cells, ContainerAids &aids,
-                    std::int32_t &maxDepth, const PlanStop &stop)
+// leaves: the open figures, in list order.
+void LeafContainers(std::vector<tfigura> &figures, const std::vector<std::size_t> &leaves,
+                    const std::vector<PassDepths> &passes, const std::vector<PlanBox> &boxes,
+                    const ContainerCells &cells, ContainerAids &aids, std::int32_t &maxDepth,
+                    const PlanStop &stop)
 {
     const std::size_t n = figures.size();
-    std::vector<std::size_t> leaves;
-    for (std::size_t k = 0; k < n; ++k) {
-        if (figures[k].open)
-            leaves.push_back(k);
-    }
     if (leaves.empty() || passes.empty())
         return;
     // The leaves by the grid cell their walks read, and within a cell by
@@ -1283,26 +1280,33 @@ void BuildVertexRecords(tfigura &f)
 
 void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const PlanStop &stop)
 {
-    for (tfigura &f : figures) {
+    // One walk over the figures' records, which a large drawing has to
+    // fetch from memory: each starts outermost, the closed ones give their
+    // boxes, indexed once for the closed and the open figures' containers,
+    // and are listed for the passes below (on a drawing of many lines and
+    // arcs, looking at every record for its flag would cost a pass more than
+    // its work).
+    const std::size_t n = figures.size();
+    std::vector<PlanBox> boxes(n);
+    std::vector<std::size_t> closed;
+    std::vector<std::size_t> leaves;
+    for (std::size_t k = 0; k < n; ++k) {
+        tfigura &f = figures[k];
         f.depth = 0;
         f.container = -1;
         f.childCount = 0;
-    }
-    // The closed figures' boxes, indexed once for the closed and the open
-    // figures' containers.
-    const std::size_t n = figures.size();
-    std::vector<PlanBox> boxes(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const tfigura &f = figures[k];
-        if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
+        if (f.open) {
+            leaves.push_back(k);
+            continue;
+        }
+        closed.push_back(k);
+        if (f.minX <= f.maxX && f.minY <= f.maxY)
             boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
     }
     const ContainerCells cells(
         boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
     ContainerAids aids(n);
-    const auto leaves = static_cast<std::size_t>(
-        std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.open; }));
-    if (leaves >= ManyLeaves)
+    if (leaves.size() >= ManyLeaves)
         aids.rasterQueries = LeafRasterQueries;
     const std::vector<std::vector<int>> inside = InsideRelation(figures, cells, aids, stop);
     if (stop.requested())
@@ -1316,7 +1320,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     std::vector<std::int32_t> depth(figures.size(), 0);
     // Kept only for the open figures to read.
     std::vector<PassDepths> passes;
-    const bool anyOpen = leaves > 0;
+    const bool anyOpen = !leaves.empty();
     std::size_t position = 0;
     std::vector<int> stack;
     const auto propagateDepth = [&](int i) {
@@ -1334,14 +1338,6 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
         }
     };
 
-    // Each pass walks the closed figures alone: on a drawing of many lines
-    // and arcs, looking at every figure's record for its flag would cost a
-    // pass more than its work.
-    std::vector<std::size_t> closed;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!figures[i].open)
-            closed.push_back(i);
-    }
     bool changed = true;
     while (changed && !stop.requested()) {
         changed = false;
@@ -1375,7 +1371,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     }
     if (stop.requested())
         return;
-    LeafContainers(figures, passes, boxes, cells, aids, maxDepth, stop);
+    LeafContainers(figures, leaves, passes, boxes, cells, aids, maxDepth, stop);
 }
 
 void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)
