@@ -170,22 +170,42 @@ void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, 
     if (joins.empty())
         return;
     // The edge trees are made when first asked for: all of them before the
-    // threads start, which then only read.
+    // walks start, which then only read. Each figure's once, on a few
+    // threads: a drawing of long figures has many edges to index.
+    const auto points = [&](std::size_t f) { return figures[f].points.size() + 1; };
     if (indexes) {
         indexes->makeSlots();
+        std::vector<std::uint8_t> walked(figures.size(), 0);
         for (const PlannedJoin &join : joins) {
-            indexes->edges(join.a);
-            indexes->edges(join.b);
+            walked[static_cast<std::size_t>(join.a)] = 1;
+            walked[static_cast<std::size_t>(join.b)] = 1;
         }
+        ParallelChunksByWeight(
+            walked.size(), [&](std::size_t f) { return walked[f] ? points(f) : 1; }, 65536,
+            [&](std::size_t begin, std::size_t end) {
+                for (std::size_t f = begin; f < end; ++f) {
+                    if (walked[f])
+                        indexes->edges(static_cast<int>(f));
+                }
+            });
     }
     // Each walk reads its two figures alone; each connector fills its own
-    // slot and hangs its own figure a, joined once only.
-    ParallelChunks(joins.size(), 512, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t k = begin; k < end; ++k) {
-            PlannedJoin &join = joins[k];
-            std::tie(join.va, join.vb) = WalkConnector(figures, join.a, join.va, join.b, join.vb, indexes, stop);
-        }
-    });
+    // slot and hangs its own figure a, joined once only. A walk along long
+    // figures weighs more.
+    ParallelChunksByWeight(
+        joins.size(),
+        [&](std::size_t k) {
+            return points(static_cast<std::size_t>(joins[k].a))
+                + points(static_cast<std::size_t>(joins[k].b));
+        },
+        16384,
+        [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k) {
+                PlannedJoin &join = joins[k];
+                std::tie(join.va, join.vb)
+                    = WalkConnector(figures, join.a, join.va, join.b, join.vb, indexes, stop);
+            }
+        });
     AppendWalkedJoins(figures, joins);
 }
 
