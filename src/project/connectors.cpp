@@ -93,11 +93,26 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
 {
     const int count = static_cast<int>(m_population.size());
     m_contiguous = count > 0 && m_population.back() - m_population.front() + 1 == count;
-    m_facts.reserve(m_population.size());
-    for (int f : m_population)
-        m_facts.push_back(Facts {m_figures[f].depth, m_figures[f].container, m_figures[f].closed});
+    // Each figure's record is read once, for all the run wants of it: on a
+    // few threads for the whole of a large drawing, on this one for the
+    // children of a container (such runs go side by side).
+    m_facts.resize(m_population.size());
+    enum Role : std::uint8_t { MayBeA = 1, MayBeB = 2 };
+    std::vector<std::uint8_t> role(m_population.size(), 0);
+    const auto learn = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t s = begin; s < end; ++s) {
+            const int f = m_population[s];
+            const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
+            m_facts[s] = Facts {figure.depth, figure.container, figure.closed};
+            role[s] = static_cast<std::uint8_t>((mayBeA(f) ? MayBeA : 0) | (mayBeB(f) ? MayBeB : 0));
+        }
+    };
+    if (m_container >= 0)
+        learn(0, m_population.size());
+    else
+        ParallelChunks(m_population.size(), 16384, learn);
     for (int s = 0; s < count; ++s) {
-        if (mayBeA(figure(s))) {
+        if (role[static_cast<std::size_t>(s)] & MayBeA) {
             m_candidates.push_back(s);
             m_isCandidate[static_cast<std::size_t>(s)] = 1;
             ++m_waiting;
@@ -109,7 +124,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
             m_deepestCandidate = std::max(m_deepestCandidate, m_facts[static_cast<std::size_t>(a)].depth);
     }
     for (int s = 0; s < count; ++s) {
-        if (mayBeB(figure(s)))
+        if (role[static_cast<std::size_t>(s)] & MayBeB)
             addB(s);
     }
 }
