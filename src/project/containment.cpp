@@ -1387,43 +1387,46 @@ void BuildVertexRecords(std::vector<tfigura> &figures, const PlanStop &stop)
 void MarkCandidateVertices(std::vector<tfigura> &figures, const PlanStop &stop)
 {
     constexpr double CornerAngle = 0.6283185307179586; // pi/5: a turn of 36 degrees or more
-    for (tfigura &f : figures) {
-        if (stop.requested())
-            return;
-        auto &info = f.vertexInfo;
-        for (TVertexInfo &v : info) {
-            if (std::abs(v.angle) >= CornerAngle || !f.closed) {
-                v.candidate = 1;
-                v.weight = f.depth < 2 ? 6 : 5;
-            } else {
-                v.candidate = 0;
-                v.weight = 10;
-            }
-        }
-        // Least y, greatest y, least x, greatest x.
-        constexpr int order[4] = {2, 3, 0, 1};
-        for (int e : order) {
-            const std::int32_t v = f.extremeVertices[static_cast<std::size_t>(e)];
-            if (v >= 0 && static_cast<std::size_t>(v) < info.size() && info[v].candidate == 0) {
-                info[v].candidate = 1;
-                info[v].weight = e >= 2 ? 8 : 9;
-            }
-        }
-        if (!f.closed) {
+    // Each figure's own vertices only: a few threads take runs of figures.
+    const auto points = [&](std::size_t k) { return figures[k].vertexInfo.size() + 1; };
+    ParallelChunksByWeight(figures.size(), points, 65536, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end && !stop.requested(); ++k) {
+            tfigura &f = figures[k];
+            auto &info = f.vertexInfo;
             for (TVertexInfo &v : info) {
-                v.candidate = 1;
-                v.weight = 5;
+                if (std::abs(v.angle) >= CornerAngle || !f.closed) {
+                    v.candidate = 1;
+                    v.weight = f.depth < 2 ? 6 : 5;
+                } else {
+                    v.candidate = 0;
+                    v.weight = 10;
+                }
             }
-        }
-        const std::size_t n = f.points.size();
-        if (n > 20) {
-            const std::size_t step = n / 12 + 1;
-            for (std::size_t v = 0; v < n && v < info.size(); v += step) {
-                if (info[v].candidate == 0) {
+            // Least y, greatest y, least x, greatest x.
+            constexpr int order[4] = {2, 3, 0, 1};
+            for (int e : order) {
+                const std::int32_t v = f.extremeVertices[static_cast<std::size_t>(e)];
+                if (v >= 0 && static_cast<std::size_t>(v) < info.size() && info[v].candidate == 0) {
                     info[v].candidate = 1;
-                    info[v].weight = 10;
+                    info[v].weight = e >= 2 ? 8 : 9;
+                }
+            }
+            if (!f.closed) {
+                for (TVertexInfo &v : info) {
+                    v.candidate = 1;
+                    v.weight = 5;
+                }
+            }
+            const std::size_t n = f.points.size();
+            if (n > 20) {
+                const std::size_t step = n / 12 + 1;
+                for (std::size_t v = 0; v < n && v < info.size(); v += step) {
+                    if (info[v].candidate == 0) {
+                        info[v].candidate = 1;
+                        info[v].weight = 10;
+                    }
                 }
             }
         }
-    }
+    });
 }

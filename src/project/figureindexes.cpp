@@ -231,7 +231,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     std::int64_t count = 0;
     std::mutex together;
     ParallelChunksByWeight(
-        figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, 1 << 20,
+        figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, 1 << 16,
         [&](std::size_t begin, std::size_t end) {
             PlanBox box;
             std::int64_t points = 0;

@@ -8,6 +8,7 @@
 #include "drawing/figure.h"
 #include "drawing/geometry.h"
 #include "project/candidatetree.h"
+#include "project/parallelchunks.h"
 #include "project/planstop.h"
 
 #include <algorithm>
@@ -218,10 +219,14 @@ private:
 template<class WantSampled, class WantMarked>
 void FigureIndexes::prepareCandidates(WantSampled wantSampled, WantMarked wantMarked, const PlanStop &stop)
 {
-    // Bit 1: the sampled tree, bit 2: the marked one.
+    // Bit 1: the sampled tree, bit 2: the marked one. The questions read
+    // the figures' records: asked on a few threads.
     std::vector<std::uint8_t> wanted(m_figures.size(), 0);
-    for (std::size_t f = 0; f < m_figures.size(); ++f)
-        wanted[f] = (wantSampled(static_cast<int>(f)) ? 1 : 0) | (wantMarked(static_cast<int>(f)) ? 2 : 0);
+    ParallelChunks(m_figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t f = begin; f < end; ++f)
+            wanted[f] = static_cast<std::uint8_t>((wantSampled(static_cast<int>(f)) ? 1 : 0)
+                                                  | (wantMarked(static_cast<int>(f)) ? 2 : 0));
+    });
     prepareCandidates(wanted, stop);
 }
 // Does the cut s cross an edge of f? Edges ending at the cut's own vertex v do

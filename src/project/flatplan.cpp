@@ -5,6 +5,7 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <tuple>
 
@@ -313,8 +314,15 @@ double PathLength(const std::vector<tfigura> &figures)
 
 int CountPending(const std::vector<tfigura> &figures)
 {
-    return static_cast<int>(
-        std::count_if(figures.begin(), figures.end(), [](const tfigura &f) { return f.pending; }));
+    // A flag in each record of a large drawing, which lie all over memory:
+    // counted on a few threads.
+    std::atomic<std::size_t> pending {0};
+    ParallelChunks(figures.size(), 32768, [&](std::size_t begin, std::size_t end) {
+        pending += static_cast<std::size_t>(std::count_if(
+            figures.begin() + static_cast<std::ptrdiff_t>(begin),
+            figures.begin() + static_cast<std::ptrdiff_t>(end), [](const tfigura &f) { return f.pending; }));
+    });
+    return static_cast<int>(pending.load());
 }
 
 } // namespace flatplan

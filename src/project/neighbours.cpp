@@ -96,17 +96,26 @@ class CentreGrid
 public:
     explicit CentreGrid(const std::vector<tfigura> &figures)
     {
+        // What the grid needs of each figure, read from its record once, on
+        // a few threads: the records of a large drawing lie all over memory.
+        std::vector<Centre> centres(figures.size());
+        std::vector<std::uint8_t> generated(figures.size());
+        ParallelChunks(figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t k = begin; k < end; ++k) {
+                centres[k] = CentreOf(figures, static_cast<int>(k));
+                generated[k] = figures[k].generatedKind == 3 ? 1 : 0;
+            }
+        });
         // Connectors keep a centre of (0, 0); the grid spans the other
         // figures and clamps the few outliers into its border cells.
         bool any = false;
-        for (const tfigura &f : figures) {
-            if (f.generatedKind == 3)
-                continue;
-            widen(f, any);
+        for (std::size_t k = 0; k < centres.size(); ++k) {
+            if (!generated[k])
+                widen(centres[k], any);
         }
         if (!any) {
-            for (const tfigura &f : figures)
-                widen(f, any);
+            for (const Centre &c : centres)
+                widen(c, any);
         }
         const std::int64_t count = std::max<std::int64_t>(1, static_cast<std::int64_t>(figures.size()));
         const long double w = static_cast<long double>(m_maxX - m_minX) + 1;
@@ -122,17 +131,16 @@ public:
         }
         std::vector<std::int64_t> cellOf(figures.size());
         m_start.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
-        for (std::size_t k = 0; k < figures.size(); ++k) {
-            cellOf[k] = cellIndex(column(figures[k].centreX), row(figures[k].centreY));
+        for (std::size_t k = 0; k < centres.size(); ++k) {
+            cellOf[k] = cellIndex(column(centres[k].x), row(centres[k].y));
             ++m_start[static_cast<std::size_t>(cellOf[k]) + 1];
         }
         for (std::size_t c = 1; c < m_start.size(); ++c)
             m_start[c] += m_start[c - 1];
         m_items.resize(figures.size());
         std::vector<int> fill(m_start.begin(), m_start.end() - 1);
-        for (std::size_t k = 0; k < figures.size(); ++k)
-            m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cellOf[k])]++)]
-                = CentreOf(figures, static_cast<int>(k));
+        for (std::size_t k = 0; k < centres.size(); ++k)
+            m_items[static_cast<std::size_t>(fill[static_cast<std::size_t>(cellOf[k])]++)] = centres[k];
     }
 
     // Every figure, cell by cell: neighbours come up one after another.
@@ -219,18 +227,18 @@ private:
         return gx * gx + gy * gy > Beyond(heap.largest().first);
     }
 
-    void widen(const tfigura &f, bool &any)
+    void widen(const Centre &c, bool &any)
     {
         if (!any) {
-            m_minX = m_maxX = f.centreX;
-            m_minY = m_maxY = f.centreY;
+            m_minX = m_maxX = c.x;
+            m_minY = m_maxY = c.y;
             any = true;
             return;
         }
-        m_minX = std::min<std::int64_t>(m_minX, f.centreX);
-        m_maxX = std::max<std::int64_t>(m_maxX, f.centreX);
-        m_minY = std::min<std::int64_t>(m_minY, f.centreY);
-        m_maxY = std::max<std::int64_t>(m_maxY, f.centreY);
+        m_minX = std::min<std::int64_t>(m_minX, c.x);
+        m_maxX = std::max<std::int64_t>(m_maxX, c.x);
+        m_minY = std::min<std::int64_t>(m_minY, c.y);
+        m_maxY = std::max<std::int64_t>(m_maxY, c.y);
     }
     std::int64_t column(std::int64_t x) const
     {
