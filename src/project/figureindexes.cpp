@@ -408,6 +408,14 @@ std::uint8_t VertexGrid::nearEnds(int f)
     return m_nearEnds[k];
 }
 
+void VertexGrid::expectEnds(std::size_t points)
+{
+    if (points >= ManyAsked && !(m_askedOfAll & KnownEnds)) {
+        m_askedOfAll |= KnownEnds;
+        findAllNearEnds();
+    }
+}
+
 void VertexGrid::finishNearEnds(std::size_t k, std::uint8_t ends)
 {
     const auto f = static_cast<std::int32_t>(k);

@@ -61,6 +61,10 @@ public:
     // figure's vertex within the tolerance (NearEnds): its ends and, only
     // when neither is, the vertices between until one is.
     std::uint8_t nearEnds(int f);
+    // For a caller about to ask the ends of open figures of that many points
+    // in all: past some tens of thousands, every open figure's ends are
+    // answered now, at once, instead of one figure after another first.
+    void expectEnds(std::size_t points);
     // The figures that never move with a vertex within the tolerance of one
     // of f's in x and in y, in list order; found at the first question and
     // kept (f never moves).

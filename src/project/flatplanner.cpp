@@ -168,11 +168,15 @@ void FlatPlanner::chooseRoot()
     m_state.framePresent = false;
 
     int outermost = 0;
+    std::size_t openPoints = 0;
     for (int k = 0; k < count; ++k) {
-        if (m_figures[k].depth == 0) {
+        const tfigura &f = m_figures[k];
+        if (f.depth == 0) {
             ++outermost;
             m_state.rootFigure = k;
         }
+        if (!f.closed)
+            openPoints += f.points.size() + 1;
     }
     if (outermost == 1 && m_figures[m_state.rootFigure].points.size() == 5) {
         // A sole outermost rectangle is the frame: the wire enters there.
@@ -181,13 +185,16 @@ void FlatPlanner::chooseRoot()
     }
 
     // An open figure with one free end, its box nearest pp, can be the root.
+    // Every open figure is asked, so all are answered at once when many.
+    // The grid of every vertex is built when an open figure first asks.
+    if (openPoints > 0 && !m_stop.requested())
+        m_indexes->vertexGrid(m_settings.tolerance, m_stop).expectEnds(openPoints);
     double best = 1e21;
     int openRoots = 0;
     for (int k = 0; k < count; ++k) {
         if (m_stop.requested())
             return;
         tfigura &f = m_figures[k];
-        // The grid of every vertex is built when an open figure first asks.
         if (f.closed || !FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance, m_stop).nearEnds(k)))
             continue;
         const double d = PointDistance(m_state.pp, TPlotPoint {f.minX, f.minY});
