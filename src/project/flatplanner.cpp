@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <system_error>
 
 namespace {
 
