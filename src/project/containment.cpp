@@ -421,6 +421,31 @@ private:
     std::vector<Box> m_boxes;
 };
 
+// A list whose every item is written before it is read, by the threads that
+// fill it: it grows without clearing its room first, so that a run of
+// millions of pairs does not wait for one thread to clear it.
+template<class T> class WrittenList
+{
+public:
+    void resize(std::size_t count)
+    {
+        if (count > m_room) {
+            m_items = std::make_unique_for_overwrite<T[]>(count);
+            m_room = count;
+        }
+        m_size = count;
+    }
+    std::size_t size() const { return m_size; }
+    T &operator[](std::size_t k) { return m_items[k]; }
+    const T &operator[](std::size_t k) const { return m_items[k]; }
+    const T *begin() const { return m_items.get(); }
+
+private:
+    std::unique_ptr<T[]> m_items;
+    std::size_t m_size = 0;
+    std::size_t m_room = 0;
+};
+
 // For every closed figure, the figures it lies inside, in list order. Only boxes
 // that strictly hold i's box can hold i, and such a box covers i's least
 // corner, so one grid lookup of that corner finds every candidate. The pairs
@@ -463,7 +488,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     // enough to pay off; kept from one run of figures to the next.
     std::vector<std::uint8_t> rasterless(figures.size(), 0);
     std::vector<std::size_t> start(figures.size() + 1);
-    std::vector<int> held;
+    WrittenList<int> held;
     // Beside each held figure, what a raster needs of it: its first vertex,
     // and whether it may be answered from that vertex alone (a figure with
     // the container's count of points might be the container itself).
@@ -472,8 +497,8 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
         TPlotPoint vertex;
         std::size_t points;
     };
-    std::vector<HeldFirst> heldFirst;
-    std::vector<std::uint8_t> heldInside;
+    WrittenList<HeldFirst> heldFirst;
+    WrittenList<std::uint8_t> heldInside;
     std::vector<std::vector<std::size_t>> partFill(parts);
     for (std::vector<std::size_t> &fill : partFill)
         fill.resize(figures.size());
@@ -545,7 +570,7 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
             }
         });
 
-        heldInside.assign(held.size(), 0);
+        heldInside.resize(held.size());
         // A container's work grows with its edges and the figures it may hold.
         const auto work = [&](std::size_t j) {
             return start[j] == start[j + 1] ? 1 : figures[j].points.size() + 16 * (start[j + 1] - start[j]);
@@ -777,13 +802,15 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<std::size_t
     std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
     std::vector<std::unique_ptr<ParityRaster>> &rasters = aids.rasters;
     // The rasters the closed figures' tests made serve from the first test.
-    for (std::size_t j = 0; j < n; ++j) {
-        tested[j].points = figures[j].points.size();
-        if (rasters[j]) {
-            tested[j].raster = rasters[j]->frame();
-            tested[j].rastered.store(true, std::memory_order_relaxed);
+    ParallelChunks(n, 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t j = begin; j < end; ++j) {
+            tested[j].points = figures[j].points.size();
+            if (rasters[j]) {
+                tested[j].raster = rasters[j]->frame();
+                tested[j].rastered.store(true, std::memory_order_relaxed);
+            }
         }
-    }
+    });
     const auto inside = [&](std::size_t i, std::size_t j) {
         Tested &state = tested[j];
         const auto &own = figures[i].points;
@@ -1214,17 +1241,28 @@ void LeafContainers(std::vector<tfigura> &figures, const std::vector<std::size_t
         }
     }
 
+    // Into the figures' records, on a few threads.
     const std::vector<std::int32_t> &depth = passes.back().start;
-    for (std::size_t j = 0; j < n; ++j)
-        figures[j].childCount += adoptions[j];
-    for (const std::size_t i : leaves) {
-        tfigura &fi = figures[i];
-        fi.container = container[i];
-        if (fi.container != -1) {
-            fi.depth = depth[static_cast<std::size_t>(fi.container)] + 1;
-            maxDepth = std::max(maxDepth, fi.depth);
+    ParallelChunks(n, 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t j = begin; j < end; ++j) {
+            if (adoptions[j] != 0)
+                figures[j].childCount += adoptions[j];
         }
-    }
+    });
+    std::mutex deepest;
+    ParallelChunks(leaves.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        std::int32_t deepestHere = std::numeric_limits<std::int32_t>::min();
+        for (std::size_t k = begin; k < end; ++k) {
+            tfigura &fi = figures[leaves[k]];
+            fi.container = container[leaves[k]];
+            if (fi.container != -1) {
+                fi.depth = depth[static_cast<std::size_t>(fi.container)] + 1;
+                deepestHere = std::max(deepestHere, fi.depth);
+            }
+        }
+        const std::lock_guard lock(deepest);
+        maxDepth = std::max(maxDepth, deepestHere);
+    });
 }
 
 // The direction of an edge depends on its step alone. Outlines, traced
