@@ -1,6 +1,7 @@
 // The flat planner on hand-made projects whose plan is known.
 
 #include "planner_fixtures.h"
+#include "planner_shapes.h"
 #include "project/containment.h"
 #include "project/flatplanner.h"
 #include "project/neighbours.h"
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 #include <tuple>
 
 namespace {
@@ -285,6 +287,63 @@ TEST(FlatPlanner, CancelKeepsTheConnectorsAndLeavesThePlanUnfinished)
                                           [](const tfigura &f) { return f.generatedKind == 3; });
     EXPECT_GE(connectors, 2);
     EXPECT_GT(r.unjoinedFigures, 0);
+}
+
+TEST(FlatPlanner, CancelAmongContainersSideBySideLeavesEveryJoinedChildOnItsConnector)
+{
+    // Parts worked side by side, their connectors added together: a cancel
+    // part way leaves every connector made hanging its own child, and every
+    // other child waiting.
+    std::mt19937 rng(7);
+    Project p = fixtures::PartsSheet(rng, 40, 12);
+    std::atomic<bool> cancel {false};
+    bool connecting = false;
+    int calls = 0;
+    FlatPlanControl control;
+    control.cancel = &cancel;
+    control.stageStarted = [&](FlatPlanStage stage) { connecting = stage == FlatPlanStage::Connectors; };
+    control.progress = [&](int) {
+        if (connecting && ++calls == 62)
+            cancel = true;
+    };
+    const FlatPlanResult r = PlanFlatCut(p.figures, p.settings, p.state, control);
+    ASSERT_EQ(r.outcome, FlatPlanOutcome::Cancelled);
+    std::vector<int> hung(p.figures.size(), 0);
+    int waiting = 0;
+    for (const tfigura &f : p.figures) {
+        if (!f.drawingFigure)
+            continue;
+        if (f.pending) {
+            ++waiting;
+            continue;
+        }
+        // The root is the start figure: every joined figure hangs on another
+        // but the part whose holes were being joined when the cancel came
+        // (it counts as joined while they are).
+        if (f.parent < 0) {
+            EXPECT_GT(f.childCount, 0);
+            continue;
+        }
+        if (p.figures[static_cast<std::size_t>(f.parent)].generatedKind != 3)
+            continue; // joined by touching
+        const tfigura &c = p.figures[static_cast<std::size_t>(f.parent)];
+        ASSERT_EQ(c.points.size(), 2U);
+        EXPECT_EQ(c.points[1], f.points[static_cast<std::size_t>(f.entryVertex)]);
+        ++hung[static_cast<std::size_t>(f.parent)];
+    }
+    // The start figure's connector may hang nothing: a figure that touches
+    // the start figure is put on it instead.
+    int connectors = 0;
+    for (std::size_t k = 0; k < p.figures.size(); ++k) {
+        const tfigura &c = p.figures[k];
+        if (c.generatedKind == 3 && c.parent >= 0 && c.parent != p.state.rootFigure) {
+            ++connectors;
+            EXPECT_EQ(hung[k], 1) << "connector " << k;
+        }
+    }
+    EXPECT_GT(connectors, 12);
+    EXPECT_EQ(waiting, r.unjoinedFigures);
+    EXPECT_GT(waiting, 0);
 }
 
 TEST(FlatPlanner, StopDuringTheOpenRootStageEndsThePlanThere)
