@@ -452,7 +452,11 @@ private:
 // of a run of figures are then tested container by container, so that a
 // container's edges stay at hand while every figure that may lie in it is
 // tested.
-std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures, const ContainerCells &cells,
+// closed: the closed figures in list order; boxes: each figure's box, empty
+// for an open one.
+std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures,
+                                             const std::vector<std::size_t> &closed,
+                                             const std::vector<PlanBox> &boxes, const ContainerCells &cells,
                                              ContainerAids &aids, const PlanStop &stop)
 {
     std::vector<std::unique_ptr<EdgeSpans>> &spans = aids.spans;
@@ -465,13 +469,13 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
     // A part for every so many boxes looked at: a drawing of small parts
     // looks at a few per figure, one of outlines across the sheet at
     // thousands.
-    std::vector<std::size_t> closed;
+    // The least corners side by side in the boxes, but for a figure whose
+    // box is empty.
     std::size_t looks = 0;
-    for (std::size_t k = 0; k < figures.size(); ++k) {
-        if (figures[k].open)
-            continue;
-        closed.push_back(k);
-        const std::size_t cell = cells.cellOf(figures[k].minX, figures[k].minY);
+    for (const std::size_t k : closed) {
+        const PlanBox &box = boxes[k];
+        const std::size_t cell
+            = box.empty() ? cells.cellOf(figures[k].minX, figures[k].minY) : cells.cellOf(box.minX, box.minY);
         looks += cell == ContainerCells::NoCell ? 1 : cells.end(cell) - cells.begin(cell) + 1;
     }
     const std::size_t parts
@@ -1346,7 +1350,7 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
     ContainerAids aids(n);
     if (leaves.size() >= ManyLeaves)
         aids.rasterQueries = LeafRasterQueries;
-    const std::vector<std::vector<int>> inside = InsideRelation(figures, cells, aids, stop);
+    const std::vector<std::vector<int>> inside = InsideRelation(figures, closed, boxes, cells, aids, stop);
     if (stop.requested())
         return;
 

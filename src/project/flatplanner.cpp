@@ -166,6 +166,7 @@ void FlatPlanner::chooseRoot()
     m_state.framePresent = false;
 
     int outermost = 0;
+    std::vector<int> open; // in list order
     std::size_t openPoints = 0;
     for (int k = 0; k < count; ++k) {
         const tfigura &f = m_figures[k];
@@ -173,8 +174,10 @@ void FlatPlanner::chooseRoot()
             ++outermost;
             m_state.rootFigure = k;
         }
-        if (!f.closed)
+        if (!f.closed) {
+            open.push_back(k);
             openPoints += f.points.size() + 1;
+        }
     }
     if (outermost == 1 && m_figures[m_state.rootFigure].points.size() == 5) {
         // A sole outermost rectangle is the frame: the wire enters there.
@@ -189,11 +192,11 @@ void FlatPlanner::chooseRoot()
         m_indexes->vertexGrid(m_settings.tolerance, m_stop).expectEnds(openPoints);
     double best = 1e21;
     int openRoots = 0;
-    for (int k = 0; k < count; ++k) {
+    for (const int k : open) {
         if (m_stop.requested())
             return;
         tfigura &f = m_figures[k];
-        if (f.closed || !FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance, m_stop).nearEnds(k)))
+        if (!FreeEndEntry(f, m_indexes->vertexGrid(m_settings.tolerance, m_stop).nearEnds(k)))
             continue;
         const double d = PointDistance(m_state.pp, TPlotPoint {f.minX, f.minY});
         if (d < best) {
@@ -210,8 +213,10 @@ void FlatPlanner::chooseRoot()
         m_state.projectWidth = m_state.pk.x - m_state.pp.x;
         m_state.projectHeight = m_state.pk.y - m_state.pp.y;
     }
-    for (tfigura &f : m_figures)
-        f.depth += 1;
+    ParallelChunks(m_figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            m_figures[k].depth += 1;
+    });
     if (startFigure)
         ConnectToStartFigure(m_figures, m_state.rootFigure, m_state.pp, *m_indexes, m_stop);
 }
