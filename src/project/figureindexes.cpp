@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -854,13 +853,10 @@ void FigureIndexes::releaseVertexGrid()
 {
     if (!m_vertexGrid)
         return;
-    auto grid = std::make_unique<VertexGrid>(std::move(*m_vertexGrid));
+    // A grid of millions of vertices is given back to the system beside the
+    // work that follows.
+    ReleaseBeside(std::make_unique<VertexGrid>(std::move(*m_vertexGrid)));
     m_vertexGrid.reset();
-    try {
-        m_released = std::async(std::launch::async, [grid = std::move(grid)]() mutable { grid.reset(); });
-    } catch (const std::system_error &) {
-        // No thread to be had: the grid went with the task, here.
-    }
 }
 
 CandidateTree &FigureIndexes::sampled(int f)

@@ -12,7 +12,6 @@
 #include "project/planstop.h"
 
 #include <algorithm>
-#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -215,9 +214,6 @@ private:
     std::vector<std::unique_ptr<CandidateTree>> m_sampled;
     std::vector<std::unique_ptr<CandidateTree>> m_marked;
     std::optional<VertexGrid> m_vertexGrid;
-    // A released grid of millions of vertices is given back to the system
-    // beside the work that follows; waited for when the indexes go.
-    std::future<void> m_released;
 };
 
 template<class WantSampled, class WantMarked>

@@ -70,13 +70,12 @@ void KeepRelease(std::future<void> release);
 // follows: giving back the memory of a large drawing's figures or trees takes
 // tens of milliseconds the caller need not wait for. What is still being
 // freed when the program ends is waited for then.
-template<class T> void ReleaseBeside(T &&object)
+template<class T> void ReleaseBeside(T object)
 {
     std::future<void> release;
     try {
-        release = std::async(std::launch::async, [object = std::forward<T>(object)]() mutable {
-            const std::remove_cvref_t<T> gone = std::move(object);
-        });
+        release = std::async(std::launch::async,
+                             [object = std::move(object)]() mutable { const T gone = std::move(object); });
     } catch (const std::system_error &) {
         return; // no thread to be had: it went with the task, here
     }
