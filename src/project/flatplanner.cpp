@@ -54,8 +54,7 @@ private:
         return std::any_of(population.begin(), population.end(),
                            [&](int f) { return f != c && m_figures[static_cast<std::size_t>(f)].pending; });
     }
-    // extra: connectors counted but not in the list yet.
-    void showProgress(std::size_t extra = 0);
+    void showProgress();
     // The figures with the connectors chosen but not appended yet.
     std::size_t figureCount() const { return m_figures.size() + m_unappended.size(); }
 
@@ -388,8 +387,10 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
     // finding nothing; a cancel looked at after every call but the first.
     // The connectors are counted as they come, then those up to a cancel
     // are appended all together, on a few threads.
-    std::vector<flatplan::PlannedJoin> appended;
-    const auto append = [&] { flatplan::AppendWalkedJoins(m_figures, appended); };
+    const auto append = [&] {
+        flatplan::AppendWalkedJoins(m_figures, m_unappended);
+        m_unappended.clear();
+    };
     for (std::size_t k = 0; k < containers.size(); ++k) {
         tfigura &c = m_figures[static_cast<std::size_t>(containers[k])];
         const bool wasPending = c.pending;
@@ -399,10 +400,10 @@ bool FlatPlanner::connectChildrenSideBySide(const std::vector<int> &containers,
         const std::vector<flatplan::PlannedJoin> &planned = joins[k];
         for (std::size_t i = 0; i <= planned.size(); ++i) {
             if (i < planned.size()) {
-                appended.push_back(planned[i]);
+                m_unappended.push_back(planned[i]);
                 --m_pending;
             }
-            showProgress(appended.size());
+            showProgress();
             if (i > 0 && m_control.cancelled()) {
                 append();
                 unplan(k, i + 1);
@@ -499,10 +500,10 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     }
 }
 
-void FlatPlanner::showProgress(std::size_t extra)
+void FlatPlanner::showProgress()
 {
     if (m_control.progress) {
-        const std::size_t count = figureCount() + extra;
+        const std::size_t count = figureCount();
         m_control.progress(flatplan::PlanProgressPercent(count - static_cast<std::size_t>(m_pending), count));
     }
 }
