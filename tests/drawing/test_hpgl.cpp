@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -263,4 +267,56 @@ TEST(DrawingReader, OpenReportsFileErrorsAndPostScriptCheck)
     EXPECT_TRUE(fromFile.EndOfFile());
     fromFile.Close();
     std::filesystem::remove(path);
+}
+
+TEST(DrawingReader, ADrawingLongerThanOneReadGivesTheSameFiguresFromAFileAndAPipe)
+{
+    // A file is read into room for its known size; a pipe tells no size and
+    // is read on as it comes. Both must give every figure of the text.
+    std::string text = "IN;SP1;";
+    for (int k = 0; k < 6000; ++k)
+        text += "PU" + std::to_string(k) + ",0;PD" + std::to_string(k) + ",50," + std::to_string(k + 7)
+            + ",90;";
+    text += "PU;";
+    ASSERT_GT(text.size(), std::size_t {2} << 16);
+    const auto figuresOf = [](Thpgl &reader) {
+        std::vector<std::vector<TPlotPoint>> figures;
+        while (!reader.EndOfFile()) {
+            tfigura f;
+            if (!reader.ReadFigure(f))
+                break;
+            if (f.valid)
+                figures.push_back(f.points);
+        }
+        return figures;
+    };
+    Thpgl fromText;
+    ASSERT_EQ(fromText.OpenText(text, TDrawingKind::Hpgl), 0);
+    const auto expected = figuresOf(fromText);
+    ASSERT_EQ(expected.size(), 6000u);
+
+    const std::filesystem::path dir = std::filesystem::temp_directory_path();
+    const std::filesystem::path file = dir / "prentavik_long_drawing.plt";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << text;
+    }
+    Thpgl fromFile;
+    ASSERT_EQ(fromFile.Open(file.string(), TDrawingKind::Hpgl), 0);
+    EXPECT_EQ(figuresOf(fromFile), expected);
+    std::filesystem::remove(file);
+
+    const std::filesystem::path pipe = dir / "prentavik_long_drawing.pipe";
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] {
+        std::ofstream out(pipe, std::ios::binary);
+        out << text;
+    });
+    Thpgl fromPipe;
+    const int opened = fromPipe.Open(pipe.string(), TDrawingKind::Hpgl);
+    writer.join();
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(opened, 0);
+    EXPECT_EQ(figuresOf(fromPipe), expected);
 }
