@@ -415,30 +415,33 @@ void StrategyRun::findBest(int b)
     if (m_few) {
         best = bestOfListed(b);
     } else {
-        PendingQuery query;
-        query.b = &tree(b);
-        query.db = shiftOfB(fb);
-        // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
-        query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
-        query.scoring = scoring();
-        query.rule = ruleFor(b);
+        const auto ask = [&](PendingIndex &index, auto &&...kept) {
+            // b's tree is not read where no figure waits: most figures of a
+            // project of closed figures ask the open ones, and none wait.
+            if (index.empty())
+                return;
+            PendingQuery query;
+            query.b = &tree(b);
+            query.db = shiftOfB(fb);
+            // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
+            query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
+            query.scoring = scoring();
+            query.rule = ruleFor(b);
+            query.helpers = helpersFor(index, query.b->points().size());
+            index.improve(query, kept...);
+        };
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
         const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
         if (!isMany() || !m_facts[static_cast<std::size_t>(b)].closed) {
             std::array<PairBest, RunnersUp + 1> kept {};
-            for (const bool closed : {false, true}) {
-                PendingIndex &index = pending(closed);
-                query.helpers = helpersFor(index, query.b->points().size());
-                index.improve(query, kept.data(), kept.size());
-            }
+            for (const bool closed : {false, true})
+                ask(pending(closed), kept.data(), kept.size());
             best = kept[0];
             std::copy(kept.begin() + 1, kept.end(), runnersUp);
         } else {
             std::fill(runnersUp, runnersUp + RunnersUp, PairBest {});
-            PendingIndex &index = pending(false);
-            query.helpers = helpersFor(index, query.b->points().size());
-            index.improve(query, best);
+            ask(pending(false), best);
             if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best))
                 best = listed;
         }

@@ -78,6 +78,8 @@ public:
     // Does a search of b look at the points of b one by one, so that a b of
     // many points is worth sharing out?
     bool pointwise() const { return m_gridded; }
+    // No figure waits here: every search finds nothing.
+    bool empty() const { return m_waitingCount == 0; }
     static constexpr std::size_t SharedPoints = 64; // at least, for each thread
 
     // Updates best (keyed by the waiting figure's slot, its vertex, then b's
