@@ -17,30 +17,20 @@
 #include <type_traits>
 #include <vector>
 
-// Calls work(begin, end) over [0, count) in chunks of items of about equal
-// total weight(k), each chunk at least `grain` of weight.
-template<class Weight, class Work>
-void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grain, Work &&work)
+namespace parallelchunks {
+
+constexpr std::size_t MostThreads = 8;
+
+// How many threads share a work of this weight, each at least `grain`.
+inline std::size_t ThreadsFor(std::size_t weight, std::size_t grain)
 {
-    std::vector<std::size_t> total(count + 1, 0);
-    for (std::size_t k = 0; k < count; ++k)
-        total[k + 1] = total[k] + weight(k);
-    constexpr std::size_t MostThreads = 8;
     const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads
-        = std::min({cores, MostThreads, total.back() / std::max<std::size_t>(1, grain)});
-    if (threads <= 1) {
-        work(std::size_t {0}, count);
-        return;
-    }
-    std::vector<std::size_t> cut {0};
-    for (std::size_t t = 1; t < threads; ++t) {
-        const std::size_t share = total.back() / threads * t;
-        const auto at
-            = static_cast<std::size_t>(std::lower_bound(total.begin(), total.end(), share) - total.begin());
-        cut.push_back(std::clamp(at, cut.back(), count));
-    }
-    cut.push_back(count);
+    return std::min({cores, MostThreads, weight / std::max<std::size_t>(1, grain)});
+}
+
+// Calls work(cut[t], cut[t + 1]) for every t, the first on this thread.
+template<class Work> void RunCuts(const std::vector<std::size_t> &cut, Work &work)
+{
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t + 1 < cut.size(); ++t) {
         if (cut[t] == cut[t + 1])
@@ -56,11 +46,65 @@ void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grai
         helper.join();
 }
 
+// [0, count) in `threads` runs of equal length.
+inline std::vector<std::size_t> EvenCuts(std::size_t count, std::size_t threads)
+{
+    std::vector<std::size_t> cut {0};
+    for (std::size_t t = 1; t < threads; ++t)
+        cut.push_back(count / threads * t);
+    cut.push_back(count);
+    return cut;
+}
+
+} // namespace parallelchunks
+
+// Calls work(begin, end) over [0, count) in chunks of items of about equal
+// total weight(k), each chunk at least `grain` of weight.
+template<class Weight, class Work>
+void ParallelChunksByWeight(std::size_t count, Weight &&weight, std::size_t grain, Work &&work)
+{
+    using namespace parallelchunks;
+    std::vector<std::size_t> total(count + 1, 0);
+    // A weight reads its item's record, and the records of a large drawing
+    // lie all over memory: they are read on a few threads, then summed.
+    constexpr std::size_t WeighedApart = 8192; // items, at least, for each thread
+    const auto weigh = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            total[k + 1] = weight(k);
+    };
+    const std::size_t weighers = ThreadsFor(count, WeighedApart);
+    if (weighers > 1)
+        RunCuts(EvenCuts(count, weighers), weigh);
+    else
+        weigh(0, count);
+    for (std::size_t k = 0; k < count; ++k)
+        total[k + 1] += total[k];
+    const std::size_t threads = ThreadsFor(total.back(), grain);
+    if (threads <= 1) {
+        work(std::size_t {0}, count);
+        return;
+    }
+    std::vector<std::size_t> cut {0};
+    for (std::size_t t = 1; t < threads; ++t) {
+        const std::size_t share = total.back() / threads * t;
+        const auto at
+            = static_cast<std::size_t>(std::lower_bound(total.begin(), total.end(), share) - total.begin());
+        cut.push_back(std::clamp(at, cut.back(), count));
+    }
+    cut.push_back(count);
+    RunCuts(cut, work);
+}
+
 // The same over items of equal work: chunks of at least `grain` items.
 template<class Work> void ParallelChunks(std::size_t count, std::size_t grain, Work &&work)
 {
-    ParallelChunksByWeight(
-        count, [](std::size_t) { return std::size_t {1}; }, grain, work);
+    using namespace parallelchunks;
+    const std::size_t threads = ThreadsFor(count, grain);
+    if (threads <= 1) {
+        work(std::size_t {0}, count);
+        return;
+    }
+    RunCuts(EvenCuts(count, threads), work);
 }
 
 // Keeps a release running until it is over or the program ends.
