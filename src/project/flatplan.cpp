@@ -287,8 +287,12 @@ double PathLength(const std::vector<tfigura> &figures)
     // time, then added in the order of one pass, so that the sum is the same
     // to the last bit.
     std::vector<std::size_t> first(figures.size() + 1, 0); // each figure's first segment
+    ParallelChunks(figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            first[k + 1] = figures[k].points.empty() ? 0 : figures[k].points.size() - 1;
+    });
     for (std::size_t k = 0; k < figures.size(); ++k)
-        first[k + 1] = first[k] + (figures[k].points.empty() ? 0 : figures[k].points.size() - 1);
+        first[k + 1] += first[k];
     constexpr std::size_t Block = std::size_t(1) << 20;
     std::vector<double> lengths(std::min(first.back(), Block));
     double length = 0.0;

@@ -460,6 +460,9 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     if (remainingMany)
         remainingMany->deferJoins(&m_unappended, true);
     const auto belowLimit = [&] { return figureCount() < flatplan::FigureLimit; };
+    // Each waiting figure comes to one join at most: the list is not
+    // copied over as it grows.
+    m_unappended.reserve(m_unappended.size() + static_cast<std::size_t>(m_pending));
 
     for (;;) {
         bool joinedAny = false;
