@@ -260,13 +260,8 @@ std::int64_t PairScore(PairScoring scoring, std::int64_t s, std::int64_t factorA
 PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
                   int figureB, PairScoring scoring)
 {
-    if (a.size == 0 || b.size == 0)
-        return {};
-    std::int64_t score = std::numeric_limits<std::int64_t>::min();
-    if (a.boundable && b.boundable)
-        score = PairScore(scoring, BoxGapSquared(Shifted(a.box, da), Shifted(b.box, db)), a.minFactor,
-                          b.minFactor, a.minWeight, b.minWeight);
-    return PairBest {score, figureB, a.minVertex, b.minVertex, true};
+    return WithScoring(scoring,
+                       [&](auto kind) { return LowerKeyOf<decltype(kind)::value>(a, da, b, db, figureB); });
 }
 
 CandidateSummary CandidateTree::summary() const

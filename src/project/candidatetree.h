@@ -206,6 +206,21 @@ std::int64_t PairScore(PairScoring scoring, std::int64_t s, std::int64_t factorA
 PairBest LowerKey(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
                   int figureB, PairScoring scoring);
 
+// The same with the scoring known where it is called: a loop over many
+// figures' keys has it inlined.
+template<PairScoring Scoring>
+PairBest LowerKeyOf(const CandidateSummary &a, std::int64_t da, const CandidateSummary &b, std::int64_t db,
+                    int figureB)
+{
+    if (a.size == 0 || b.size == 0)
+        return {};
+    std::int64_t score = std::numeric_limits<std::int64_t>::min();
+    if (a.boundable && b.boundable)
+        score = PairScoreOf<Scoring>(BoxGapSquared(Shifted(a.box, da), Shifted(b.box, db)), a.minFactor,
+                                     b.minFactor, a.minWeight, b.minWeight);
+    return PairBest {score, figureB, a.minVertex, b.minVertex, true};
+}
+
 // The best pair between a's vertices, shifted by (da, da), and b's vertices,
 // shifted by (db, db).
 class PairSearch

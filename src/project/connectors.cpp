@@ -131,13 +131,8 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
 
 StrategyRun::~StrategyRun() = default;
 
-int StrategyRun::slotOf(int f) const
+int StrategyRun::listedSlotOf(int f) const
 {
-    const int count = static_cast<int>(m_population.size());
-    if (m_contiguous) {
-        const int s = f - m_population.front();
-        return s >= 0 && s < count ? s : -1;
-    }
     const auto at = std::lower_bound(m_population.begin(), m_population.end(), f);
     return at != m_population.end() && *at == f ? static_cast<int>(at - m_population.begin()) : -1;
 }
@@ -171,12 +166,9 @@ bool StrategyRun::pairAllowed(int a, int b, bool inSlotsOfB) const
 {
     const Facts &fa = m_facts[static_cast<std::size_t>(a)];
     const Facts &fb = m_facts[static_cast<std::size_t>(b)];
-    if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
-        if (fb.depth > fa.depth)
-            return false;
-        if (fb.depth > 1 && fb.depth == fa.depth && fa.container != fb.container)
-            return false;
-    }
+    if ((m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany)
+        && !DepthAllows(fa, fb))
+        return false;
     if (isMany() && fa.closed && fb.closed && !inSlotsOfB) {
         const auto &neighbourSlots = m_figures[figure(b)].neighbourSlots;
         return std::find(neighbourSlots.begin(), neighbourSlots.end(), figure(a)) != neighbourSlots.end();
@@ -303,10 +295,18 @@ PendingIndex &StrategyRun::pending(bool closed)
     return *index;
 }
 
-void StrategyRun::addB(int b)
+void StrategyRun::addB(int b, bool lookNow)
 {
     if (m_facts[static_cast<std::size_t>(b)].depth > m_deepestCandidate)
         return;
+    // A figure this run joined is looked for at once and ranked by its pair,
+    // as the next call would: ranked first, it would be moved to the top of
+    // the heap and straight down again. One another run joined waits for
+    // this run's next call, which may never come.
+    if (lookNow && m_waiting > 0) {
+        findBest(b);
+        return;
+    }
     // Not looked for yet: it comes first, to be looked for at the next call.
     m_looked[static_cast<std::size_t>(b)] = 0;
     m_ranking.set(b, RankKey {std::numeric_limits<std::int64_t>::min(), -1});
@@ -346,8 +346,12 @@ PairBest StrategyRun::bestOfListed(int b)
             for (int a : m_candidates)
                 list(a, false);
         } else {
-            // The neighbours lie anywhere in the slots: their reads are
-            // started together rather than met one by one.
+            // Only a closed b of the many-figure strategies comes here, to
+            // list its neighbour slots: no figure is nudged, the pairs are
+            // allowed by depth and container alone, and the summaries were
+            // all read when the run was indexed. The neighbours lie anywhere
+            // in the slots: their reads are started together rather than met
+            // one by one.
             std::array<int, flatplan::NeighbourSlotCount> waiting {};
             std::size_t listed = 0;
             for (std::int32_t fa : m_figures[fb].neighbourSlots) {
@@ -358,10 +362,20 @@ PairBest StrategyRun::bestOfListed(int b)
                 __builtin_prefetch(&m_summaries[static_cast<std::size_t>(a)]);
                 waiting[listed++] = a;
             }
-            for (std::size_t k = 0; k < listed; ++k) {
-                if (m_facts[static_cast<std::size_t>(waiting[k])].closed)
-                    list(waiting[k], true);
-            }
+            const Facts &factsB = m_facts[static_cast<std::size_t>(b)];
+            const bool byDepth = m_strategy == ConnectorStrategy::RemainingMany;
+            WithScoring(scoring(), [&](auto kind) {
+                for (std::size_t k = 0; k < listed; ++k) {
+                    const auto a = static_cast<std::size_t>(waiting[k]);
+                    const Facts &factsA = m_facts[a];
+                    if (!factsA.closed || (byDepth && !DepthAllows(factsA, factsB)))
+                        continue;
+                    const PairBest key
+                        = LowerKeyOf<decltype(kind)::value>(m_summaries[a], 0, summaryB, 0, waiting[k]);
+                    if (key.valid)
+                        m_pairPool.push_back(KnownPair {key, false});
+                }
+            });
         }
         count = static_cast<std::uint32_t>(m_pairPool.size() - start);
         const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
@@ -508,14 +522,14 @@ HelperGang *StrategyRun::helpersFor(const PendingIndex &index, std::size_t point
     return m_helpers.get();
 }
 
-void StrategyRun::joined(int a)
+void StrategyRun::joined(int a, bool here)
 {
     const int s = a >= 0 ? slotOf(a) : -1;
     if (s < 0)
         return;
     leave(s);
     if (mayBeB(a) && !m_ranking.contains(s) && !m_looked[static_cast<std::size_t>(s)])
-        addB(s);
+        addB(s, here);
 }
 
 int StrategyRun::call()
@@ -554,6 +568,6 @@ int StrategyRun::finish(int b)
     } else {
         flatplan::MakeConnector(m_figures, fa, best.va, fb, best.vb, container, depth, &m_indexes, m_stop);
     }
-    joined(fa);
+    joined(fa, true);
     return fa;
 }

@@ -69,7 +69,7 @@ public:
 
     // Figure a was joined (by this run or another): it is no longer a
     // candidate and may now be a joined figure b.
-    void joined(int a);
+    void joined(int a) { joined(a, false); }
 
     // From now on a call walks its connector and marks its figure joined,
     // but leaves the figure list as it is: the connector is added to
@@ -98,7 +98,14 @@ private:
     };
 
     int figure(int slot) const { return m_population[static_cast<std::size_t>(slot)]; }
-    int slotOf(int figure) const;
+    int slotOf(int figure) const
+    {
+        if (!m_contiguous)
+            return listedSlotOf(figure);
+        const int s = figure - m_population.front();
+        return s >= 0 && s < static_cast<int>(m_population.size()) ? s : -1;
+    }
+    int listedSlotOf(int figure) const;
     bool isMany() const;
     bool mayBeA(int f) const;
     bool mayBeB(int f) const;
@@ -117,7 +124,8 @@ private:
     // The threads a search or removal of a figure of that many points in
     // the index may share out to; null when it is not worth it.
     HelperGang *helpersFor(const PendingIndex &index, std::size_t points);
-    void addB(int b);
+    void joined(int a, bool here); // here: by this run, in a call
+    void addB(int b, bool lookNow = false);
     void leave(int a);
     void findBest(int b);
     // b's first runner-up whose figure still waits becomes its best pair.
@@ -142,6 +150,13 @@ private:
         bool closed = false;
     };
     std::vector<Facts> m_facts;
+    // The remaining strategies' rule: a joined b pairs with figures no
+    // shallower, and at its own depth past the first only inside its own
+    // container.
+    static bool DepthAllows(const Facts &a, const Facts &b)
+    {
+        return b.depth <= a.depth && !(b.depth > 1 && b.depth == a.depth && a.container != b.container);
+    }
     PlanStop m_stop;
     bool m_contiguous = false; // the population is a run of consecutive figures
 
