@@ -228,18 +228,6 @@ CandidateSummary StrategyRun::summary(int s)
     return m_summaries.empty() ? tree(s).summary() : m_summaries[static_cast<std::size_t>(s)];
 }
 
-namespace {
-
-struct EarlierPair
-{
-    template<class Known> bool operator()(const Known &l, const Known &r) const
-    {
-        return PairBefore(l.pair(), r.pair());
-    }
-};
-
-} // namespace
-
 void StrategyRun::index()
 {
     m_indexed = true;
@@ -379,7 +367,19 @@ PairBest StrategyRun::bestOfListed(int b)
         }
         count = static_cast<std::uint32_t>(m_pairPool.size() - start);
         const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
-        std::sort(first, first + count, EarlierPair {});
+        if (count <= flatplan::NeighbourSlotCount) {
+            // A few pairs, most often in order already: no two are equal, so
+            // any sort leaves them the same.
+            for (auto at = first + 1; at < first + count; ++at) {
+                const KnownPair moving = *at;
+                auto to = at;
+                for (; to > first && moving < *(to - 1); --to)
+                    *to = *(to - 1);
+                *to = moving;
+            }
+        } else {
+            std::sort(first, first + count);
+        }
     }
     // A lower key first is scored: its pair comes no earlier, and may still
     // come before the rest.
@@ -410,11 +410,11 @@ PairBest StrategyRun::bestOfListed(int b)
             if (!known.valid || pair.score < known.score || (pair.score == known.score && b < known.b))
                 m_knownOfA[static_cast<std::size_t>(a)] = PairBest {pair.score, b, pair.va, pair.vb, true};
             // Into its place, in the room the lower key left.
+            const KnownPair scored {pair, true};
             std::size_t at = start - 1;
-            for (const std::size_t end = start + count;
-                 at + 1 < end && PairBefore(m_pairPool[at + 1].pair(), pair); ++at)
+            for (const std::size_t end = start + count; at + 1 < end && m_pairPool[at + 1] < scored; ++at)
                 m_pairPool[at] = m_pairPool[at + 1];
-            m_pairPool[at] = KnownPair {pair, true};
+            m_pairPool[at] = scored;
             --start;
             ++count;
         }
@@ -446,15 +446,15 @@ void StrategyRun::findBest(int b)
         };
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
-        const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
-        if (!isMany() || !m_facts[static_cast<std::size_t>(b)].closed) {
+        if (!keepsNoRunnersUp(b)) {
+            const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
             std::array<PairBest, RunnersUp + 1> kept {};
             for (const bool closed : {false, true})
                 ask(pending(closed), kept.data(), kept.size());
             best = kept[0];
             std::copy(kept.begin() + 1, kept.end(), runnersUp);
         } else {
-            std::fill(runnersUp, runnersUp + RunnersUp, PairBest {});
+            // Such a b keeps no runners-up: they stay as made, empty.
             ask(pending(false), best);
             if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best))
                 best = listed;
@@ -470,7 +470,7 @@ void StrategyRun::findBest(int b)
 
 bool StrategyRun::promoteRunnerUp(int b)
 {
-    if (!m_looked[static_cast<std::size_t>(b)])
+    if (!m_looked[static_cast<std::size_t>(b)] || keepsNoRunnersUp(b))
         return false;
     const auto first = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
     const auto last = first + RunnersUp;

@@ -130,6 +130,13 @@ private:
     void findBest(int b);
     // b's first runner-up whose figure still waits becomes its best pair.
     bool promoteRunnerUp(int b);
+    // A b paired with a few candidates, or a closed b of the many-figure
+    // strategies with its neighbour slots, finds its pairs listed in order
+    // and needs no runners-up.
+    bool keepsNoRunnersUp(int b) const
+    {
+        return m_few || (isMany() && m_facts[static_cast<std::size_t>(b)].closed);
+    }
     void improveDirectly(int a, int b, const PairBest &key, PairBest &best);
     PairBest bestOfListed(int b);
     int finish(int b);
@@ -189,6 +196,15 @@ private:
             , scored(scored)
         { }
         PairBest pair() const { return PairBest {score, a, va, vb, true}; }
+        // PairBefore, for two pairs known valid.
+        friend bool operator<(const KnownPair &l, const KnownPair &r)
+        {
+            if (l.score != r.score)
+                return l.score < r.score;
+            if (l.a != r.a)
+                return l.a < r.a;
+            return l.va < r.va || (l.va == r.va && l.vb < r.vb);
+        }
 
         std::int64_t score = 0;
         std::int32_t a = -1;
