@@ -8,6 +8,7 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -324,4 +325,29 @@ TEST(HelperGang, RunsEachShareOnceARound)
                  std::runtime_error);
     gang.run([&](std::size_t t) { ++runs[t]; });
     EXPECT_EQ(runs[last], 501);
+}
+
+// More items than one thread weighs, with a few heavy ones: each item is
+// weighed once and worked on in exactly one chunk, by weight and by count.
+TEST(ParallelChunks, WeighAndWorkOnEveryItemOnce)
+{
+    constexpr std::size_t Count = 100003;
+    std::vector<std::atomic<int>> weighed(Count);
+    std::vector<std::atomic<int>> worked(Count);
+    const auto work = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k)
+            ++worked[k];
+    };
+    ParallelChunksByWeight(
+        Count,
+        [&](std::size_t k) {
+            ++weighed[k];
+            return k % 1000 == 0 ? std::size_t {5000} : std::size_t {1};
+        },
+        4096, work);
+    ParallelChunks(Count, 1000, work);
+    for (std::size_t k = 0; k < Count; ++k) {
+        ASSERT_EQ(weighed[k], 1) << k;
+        ASSERT_EQ(worked[k], 2) << k;
+    }
 }
