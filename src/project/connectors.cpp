@@ -228,6 +228,27 @@ CandidateSummary StrategyRun::summary(int s)
     return m_summaries.empty() ? tree(s).summary() : m_summaries[static_cast<std::size_t>(s)];
 }
 
+namespace {
+
+// The few pairs of one list, most often in order already, by operator<. No
+// two are equal, so any sort leaves them the same.
+template<class Pair> void SortPairs(Pair *first, std::uint32_t count)
+{
+    if (count > flatplan::NeighbourSlotCount) {
+        std::sort(first, first + count);
+        return;
+    }
+    for (Pair *at = first + 1; at < first + count; ++at) {
+        const Pair moving = *at;
+        Pair *to = at;
+        for (; to > first && moving < *(to - 1); --to)
+            *to = *(to - 1);
+        *to = moving;
+    }
+}
+
+} // namespace
+
 void StrategyRun::index()
 {
     m_indexed = true;
@@ -242,7 +263,7 @@ void StrategyRun::index()
     if (m_few || isMany()) {
         const std::size_t longest
             = m_few ? m_candidates.size() : static_cast<std::size_t>(flatplan::NeighbourSlotCount);
-        m_pairPool.reserve(std::min<std::size_t>(m_population.size() * longest, std::size_t(1) << 24));
+        m_pairPool = std::make_unique_for_overwrite<KnownPair[]>(m_population.size() * longest);
     }
     if ((m_few || isMany()) && m_waiting > 0) {
         // Each joined figure meets the few waiting ones first through its
@@ -258,6 +279,58 @@ void StrategyRun::index()
                 m_summaries[s] = m_indexes.candidateSummary(m_population[s], isMany());
         });
     }
+    if (!m_few && isMany() && m_waiting > 0) {
+        // Every closed figure's pairs with its waiting neighbours are listed
+        // now, on a few threads, with those waiting now: a figure that joins
+        // before the list is read is passed over then, as in a list made
+        // later, and the pairs of the others keep their order.
+        ParallelChunks(m_population.size(), 4096, [&](std::size_t begin, std::size_t end) {
+            for (std::size_t s = begin; s < end && !m_stop.requested(); ++s) {
+                if (!m_facts[s].closed)
+                    continue;
+                const std::size_t start = s * flatplan::NeighbourSlotCount;
+                m_pairCount[s] = listNeighbours(static_cast<int>(s), &m_pairPool[start]);
+                m_pairStart[s] = start;
+            }
+        });
+    }
+}
+
+std::uint32_t StrategyRun::listNeighbours(int b, KnownPair *out) const
+{
+    // Only a closed b of the many-figure strategies comes here: no figure is
+    // nudged, the pairs are allowed by depth and container alone, and the
+    // summaries were all read when the run was indexed. The neighbours lie
+    // anywhere in the slots: their reads are started together rather than
+    // met one by one.
+    std::array<int, flatplan::NeighbourSlotCount> waiting {};
+    std::size_t listed = 0;
+    for (std::int32_t fa : m_figures[figure(b)].neighbourSlots) {
+        const int a = fa >= 0 ? slotOf(fa) : -1;
+        if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)])
+            continue;
+        __builtin_prefetch(&m_facts[static_cast<std::size_t>(a)]);
+        __builtin_prefetch(&m_summaries[static_cast<std::size_t>(a)]);
+        waiting[listed++] = a;
+    }
+    const CandidateSummary &summaryB = m_summaries[static_cast<std::size_t>(b)];
+    const Facts &factsB = m_facts[static_cast<std::size_t>(b)];
+    const bool byDepth = m_strategy == ConnectorStrategy::RemainingMany;
+    std::uint32_t count = 0;
+    WithScoring(scoring(), [&](auto kind) {
+        for (std::size_t k = 0; k < listed; ++k) {
+            const auto a = static_cast<std::size_t>(waiting[k]);
+            const Facts &factsA = m_facts[a];
+            if (!factsA.closed || (byDepth && !DepthAllows(factsA, factsB)))
+                continue;
+            const PairBest key
+                = LowerKeyOf<decltype(kind)::value>(m_summaries[a], 0, summaryB, 0, waiting[k]);
+            if (key.valid)
+                out[count++] = KnownPair {key, false};
+        }
+    });
+    SortPairs(out, count);
+    return count;
 }
 
 // The tree of the waiting open or closed figures, made at its first question
@@ -319,66 +392,24 @@ PairBest StrategyRun::bestOfListed(int b)
     std::size_t &start = m_pairStart[static_cast<std::size_t>(b)];
     std::uint32_t &count = m_pairCount[static_cast<std::size_t>(b)];
     if (start == NotListed) {
-        start = m_pairPool.size();
-        const int fb = figure(b);
-        const CandidateSummary summaryB = summary(b);
-        const auto list = [&](int a, bool inSlots) {
-            if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(a, b, inSlots))
-                return;
-            const PairBest key
-                = LowerKey(summary(a), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
-            if (key.valid)
-                m_pairPool.push_back(KnownPair {key, false});
-        };
-        if (m_few) {
-            for (int a : m_candidates)
-                list(a, false);
+        if (!m_few) {
+            // Listed when the run was indexed, unless it was stopped then.
+            start = static_cast<std::size_t>(b) * flatplan::NeighbourSlotCount;
+            count = listNeighbours(b, &m_pairPool[start]);
         } else {
-            // Only a closed b of the many-figure strategies comes here, to
-            // list its neighbour slots: no figure is nudged, the pairs are
-            // allowed by depth and container alone, and the summaries were
-            // all read when the run was indexed. The neighbours lie anywhere
-            // in the slots: their reads are started together rather than met
-            // one by one.
-            std::array<int, flatplan::NeighbourSlotCount> waiting {};
-            std::size_t listed = 0;
-            for (std::int32_t fa : m_figures[fb].neighbourSlots) {
-                const int a = fa >= 0 ? slotOf(fa) : -1;
-                if (a < 0 || !m_isCandidate[static_cast<std::size_t>(a)])
+            start = m_pairPoolSize;
+            const int fb = figure(b);
+            const CandidateSummary summaryB = summary(b);
+            for (int a : m_candidates) {
+                if (!m_isCandidate[static_cast<std::size_t>(a)] || !pairAllowed(a, b, false))
                     continue;
-                __builtin_prefetch(&m_facts[static_cast<std::size_t>(a)]);
-                __builtin_prefetch(&m_summaries[static_cast<std::size_t>(a)]);
-                waiting[listed++] = a;
+                const PairBest key
+                    = LowerKey(summary(a), shiftOfA(figure(a)), summaryB, shiftOfB(fb), a, scoring());
+                if (key.valid)
+                    m_pairPool[m_pairPoolSize++] = KnownPair {key, false};
             }
-            const Facts &factsB = m_facts[static_cast<std::size_t>(b)];
-            const bool byDepth = m_strategy == ConnectorStrategy::RemainingMany;
-            WithScoring(scoring(), [&](auto kind) {
-                for (std::size_t k = 0; k < listed; ++k) {
-                    const auto a = static_cast<std::size_t>(waiting[k]);
-                    const Facts &factsA = m_facts[a];
-                    if (!factsA.closed || (byDepth && !DepthAllows(factsA, factsB)))
-                        continue;
-                    const PairBest key
-                        = LowerKeyOf<decltype(kind)::value>(m_summaries[a], 0, summaryB, 0, waiting[k]);
-                    if (key.valid)
-                        m_pairPool.push_back(KnownPair {key, false});
-                }
-            });
-        }
-        count = static_cast<std::uint32_t>(m_pairPool.size() - start);
-        const auto first = m_pairPool.begin() + static_cast<std::ptrdiff_t>(start);
-        if (count <= flatplan::NeighbourSlotCount) {
-            // A few pairs, most often in order already: no two are equal, so
-            // any sort leaves them the same.
-            for (auto at = first + 1; at < first + count; ++at) {
-                const KnownPair moving = *at;
-                auto to = at;
-                for (; to > first && moving < *(to - 1); --to)
-                    *to = *(to - 1);
-                *to = moving;
-            }
-        } else {
-            std::sort(first, first + count);
+            count = static_cast<std::uint32_t>(m_pairPoolSize - start);
+            SortPairs(&m_pairPool[start], count);
         }
     }
     // A lower key first is scored: its pair comes no earlier, and may still

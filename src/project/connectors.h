@@ -184,7 +184,8 @@ private:
     // many-figure strategies): a candidate's lower key until it comes first
     // and is scored; each pair is scored once and used up as candidates join.
     // Kept in 24 bytes, the pool being read all over: its pairs are all
-    // valid.
+    // valid. Made without a value, so that room for many is not written
+    // before they come.
     struct KnownPair
     {
         KnownPair() = default;
@@ -206,17 +207,25 @@ private:
             return l.va < r.va || (l.va == r.va && l.vb < r.vb);
         }
 
-        std::int64_t score = 0;
-        std::int32_t a = -1;
-        std::int32_t va = -1;
-        std::int32_t vb = -1;
-        bool scored = false;
+        std::int64_t score;
+        std::int32_t a;
+        std::int32_t va;
+        std::int32_t vb;
+        bool scored;
     };
     // The pairs never outgrow their first listing (a pair is put back only
     // after one is taken): b's pairs are m_pairPool[m_pairStart[b] ..
     // m_pairStart[b] + m_pairCount[b]), in order, one allocation for all b.
+    // With few candidates the lists follow one another as they are made; a
+    // closed b of the many-figure strategies has room for its neighbour
+    // slots at NeighbourSlotCount * b, and all of them are listed at once
+    // when the run is indexed.
     static constexpr std::size_t NotListed = static_cast<std::size_t>(-1);
-    std::vector<KnownPair> m_pairPool;
+    std::unique_ptr<KnownPair[]> m_pairPool;
+    std::size_t m_pairPoolSize = 0; // with few candidates, the room taken
+    // Lists b's pairs with its waiting neighbour slots into out, in order,
+    // and returns how many (a closed b of the many-figure strategies).
+    std::uint32_t listNeighbours(int b, KnownPair *out) const;
     std::vector<std::size_t> m_pairStart;
     std::vector<std::uint32_t> m_pairCount;
     // Per candidate: its best pair scored so far with any joined figure
