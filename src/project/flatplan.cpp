@@ -1,5 +1,6 @@
 #include "project/flatplan.h"
 
+#include "/tmp/tick.h"
 #include "drawing/geometry.h"
 #include "project/figureindexes.h"
 #include "project/parallelchunks.h"
@@ -212,8 +213,11 @@ void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, 
 
 void AppendWalkedJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins)
 {
-    const std::size_t first = figures.size();
-    figures.resize(first + joins.size());
+    Tick ti("append");
+    // The connectors go in the room set aside at the start, whose pages are
+    // made on a few threads first.
+    ResizeInPreparedRoom(figures, figures.size() + joins.size());
+    const std::size_t first = figures.size() - joins.size();
     ParallelChunks(joins.size(), 2048, [&](std::size_t begin, std::size_t end) {
         for (std::size_t k = begin; k < end; ++k)
             FillConnector(figures, first + k, joins[k]);

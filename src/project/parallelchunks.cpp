@@ -1,7 +1,10 @@
 #include "project/parallelchunks.h"
 
 #include <chrono>
+#include <cstdint>
+#include <sys/mman.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +34,30 @@ void KeepRelease(std::future<void> release)
         return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     });
     pending.push_back(std::move(release));
+}
+
+void PrepareRoom(const void *begin, const void *end)
+{
+#ifdef MADV_POPULATE_WRITE
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page;
+    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(end) / page * page;
+    if (last <= first)
+        return;
+    // A few hundred pages for each thread at least: below that, starting it
+    // costs more than the pages. A kernel without the request leaves the
+    // pages to the writer, as before.
+    constexpr std::size_t Pages = 256;
+    const std::size_t pages = (last - first) / page;
+    if (parallelchunks::ThreadsFor(pages, Pages) <= 1)
+        return;
+    ParallelChunks(pages, Pages, [&](std::size_t from, std::size_t to) {
+        madvise(reinterpret_cast<void *>(first + from * page), (to - from) * page, MADV_POPULATE_WRITE);
+    });
+#else
+    (void)begin;
+    (void)end;
+#endif
 }
 
 HelperGang::HelperGang(std::size_t helpers)

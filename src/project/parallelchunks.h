@@ -126,6 +126,23 @@ template<class T> void ReleaseBeside(T object)
     KeepRelease(std::move(release));
 }
 
+// Makes the fresh memory of [begin, end) ready to be written, on a few
+// threads, before one thread writes all of it: the first write to each page
+// otherwise stops that thread once a page. Nothing it holds is read or
+// changed.
+void PrepareRoom(const void *begin, const void *end);
+
+// Sizes a list of many items to count, its memory made ready first as above.
+template<class T> void ResizeInPreparedRoom(std::vector<T> &list, std::size_t count)
+{
+    if (count > list.size()) {
+        list.reserve(count);
+        const auto *room = reinterpret_cast<const char *>(list.data());
+        PrepareRoom(room + list.size() * sizeof(T), room + count * sizeof(T));
+    }
+    list.resize(count);
+}
+
 // A few threads kept for a loop that shares out many short pieces of work one
 // after another (the searches of one strategy run): starting threads for each
 // piece would cost more than the piece.

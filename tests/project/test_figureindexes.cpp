@@ -351,3 +351,14 @@ TEST(ParallelChunks, WeighAndWorkOnEveryItemOnce)
         ASSERT_EQ(worked[k], 2) << k;
     }
 }
+
+// Readying memory for a writer keeps what it already holds.
+TEST(ParallelChunks, PreparedRoomKeepsWhatItHolds)
+{
+    std::vector<std::uint32_t> held(std::size_t(1) << 22);
+    for (std::size_t k = 0; k < held.size(); ++k)
+        held[k] = static_cast<std::uint32_t>(k * 2654435761U);
+    PrepareRoom(held.data(), held.data() + held.size());
+    for (std::size_t k = 0; k < held.size(); ++k)
+        ASSERT_EQ(held[k], static_cast<std::uint32_t>(k * 2654435761U)) << k;
+}
