@@ -1,6 +1,5 @@
 #include "project/flatplan.h"
 
-#include "/tmp/tick.h"
 #include "drawing/geometry.h"
 #include "project/figureindexes.h"
 #include "project/parallelchunks.h"
@@ -213,7 +212,6 @@ void AppendJoins(std::vector<tfigura> &figures, std::vector<PlannedJoin> joins, 
 
 void AppendWalkedJoins(std::vector<tfigura> &figures, const std::vector<PlannedJoin> &joins)
 {
-    Tick ti("append");
     // The connectors go in the room set aside at the start, whose pages are
     // made on a few threads first.
     ResizeInPreparedRoom(figures, figures.size() + joins.size());
