@@ -253,8 +253,7 @@ void StrategyRun::index()
 {
     m_indexed = true;
     std::erase_if(m_candidates, [&](int a) { return !m_isCandidate[static_cast<std::size_t>(a)]; });
-    m_pairStart.assign(m_population.size(), NotListed);
-    m_pairCount.assign(m_population.size(), 0);
+    m_listed.assign(m_population.size(), Listed {});
     m_knownOfA.resize(m_population.size());
     m_few = m_candidates.size() <= FewCandidates;
     // Each b lists at most this many pairs. Room for all is set aside at
@@ -289,8 +288,7 @@ void StrategyRun::index()
                 if (!m_facts[s].closed)
                     continue;
                 const std::size_t start = s * flatplan::NeighbourSlotCount;
-                m_pairCount[s] = listNeighbours(static_cast<int>(s), &m_pairPool[start]);
-                m_pairStart[s] = start;
+                m_listed[s] = Listed {start, listNeighbours(static_cast<int>(s), &m_pairPool[start])};
             }
         });
     }
@@ -389,8 +387,8 @@ void StrategyRun::improveDirectly(int a, int b, const PairBest &key, PairBest &b
 // when there are few, a closed b's neighbour slots otherwise.
 PairBest StrategyRun::bestOfListed(int b)
 {
-    std::size_t &start = m_pairStart[static_cast<std::size_t>(b)];
-    std::uint32_t &count = m_pairCount[static_cast<std::size_t>(b)];
+    std::size_t &start = m_listed[static_cast<std::size_t>(b)].start;
+    std::uint32_t &count = m_listed[static_cast<std::size_t>(b)].count;
     if (start == NotListed) {
         if (!m_few) {
             // Listed when the run was indexed, unless it was stopped then.

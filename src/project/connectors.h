@@ -214,8 +214,9 @@ private:
         bool scored;
     };
     // The pairs never outgrow their first listing (a pair is put back only
-    // after one is taken): b's pairs are m_pairPool[m_pairStart[b] ..
-    // m_pairStart[b] + m_pairCount[b]), in order, one allocation for all b.
+    // after one is taken): b's pairs are m_pairPool[m_listed[b].start ..
+    // m_listed[b].start + m_listed[b].count), in order, one allocation for
+    // all b.
     // With few candidates the lists follow one another as they are made; a
     // closed b of the many-figure strategies has room for its neighbour
     // slots at NeighbourSlotCount * b, and all of them are listed at once
@@ -226,8 +227,12 @@ private:
     // Lists b's pairs with its waiting neighbour slots into out, in order,
     // and returns how many (a closed b of the many-figure strategies).
     std::uint32_t listNeighbours(int b, KnownPair *out) const;
-    std::vector<std::size_t> m_pairStart;
-    std::vector<std::uint32_t> m_pairCount;
+    struct Listed
+    {
+        std::size_t start = NotListed;
+        std::uint32_t count = 0;
+    };
+    std::vector<Listed> m_listed; // by b: read together, as they are used
     // Per candidate: its best pair scored so far with any joined figure
     // (PairBest::b holds that figure's slot).
     std::vector<PairBest> m_knownOfA;
