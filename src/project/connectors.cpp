@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 #include <thread>
 
 using flatplan::NoScore;
@@ -458,20 +459,24 @@ void StrategyRun::findBest(int b)
     if (m_few) {
         best = bestOfListed(b);
     } else {
+        // The question is made at the first index with a figure waiting:
+        // b's tree is not read where none waits (most figures of a project
+        // of closed figures ask the open ones, and none wait).
+        std::optional<PendingQuery> query;
         const auto ask = [&](PendingIndex &index, auto &&...kept) {
-            // b's tree is not read where no figure waits: most figures of a
-            // project of closed figures ask the open ones, and none wait.
             if (index.empty())
                 return;
-            PendingQuery query;
-            query.b = &tree(b);
-            query.db = shiftOfB(fb);
-            // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
-            query.skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
-            query.scoring = scoring();
-            query.rule = ruleFor(b);
-            query.helpers = helpersFor(index, query.b->points().size());
-            index.improve(query, kept...);
+            if (!query) {
+                query.emplace();
+                query->b = &tree(b);
+                query->db = shiftOfB(fb);
+                // ConnectChildrenMany takes b's marked vertices from vertex 1 on.
+                query->skipVertexZeroOfB = m_strategy == ConnectorStrategy::ChildrenMany;
+                query->scoring = scoring();
+                query->rule = ruleFor(b);
+            }
+            query->helpers = helpersFor(index, query->b->points().size());
+            index.improve(*query, kept...);
         };
         // A closed b of the many-figure strategies meets closed figures only
         // through its neighbour slots; an open end pairs with every figure.
