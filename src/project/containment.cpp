@@ -325,10 +325,10 @@ public:
         }
         if (count == 0)
             return;
-        m_side = CellSideForCount(m_span, count);
+        m_divide = CellDivider(CellSideForCount(m_span, count));
         for (;;) {
-            m_columns = (m_span.maxX - m_span.minX) / m_side + 1;
-            m_rows = (m_span.maxY - m_span.minY) / m_side + 1;
+            m_columns = column(m_span.maxX) + 1;
+            m_rows = row(m_span.maxY) + 1;
             std::int64_t entries = 0;
             for (const PlanBox &b : boxes) {
                 if (!b.empty())
@@ -336,7 +336,7 @@ public:
             }
             if (entries <= budget || m_columns * m_rows == 1)
                 break;
-            m_side *= 2;
+            m_divide = CellDivider(2 * m_divide.side());
         }
         m_start.assign(static_cast<std::size_t>(m_columns * m_rows) + 1, 0);
         const auto cover = [&](auto &&visit) {
@@ -409,11 +409,12 @@ public:
     const Box *boxes(std::size_t cell) const { return m_boxes.data() + m_start[cell]; }
 
 private:
-    std::int64_t column(std::int64_t x) const { return (x - m_span.minX) / m_side; }
-    std::int64_t row(std::int64_t y) const { return (y - m_span.minY) / m_side; }
+    // Asked several times for every figure: no division.
+    std::int64_t column(std::int64_t x) const { return m_divide(x - m_span.minX); }
+    std::int64_t row(std::int64_t y) const { return m_divide(y - m_span.minY); }
 
     PlanBox m_span;
-    std::int64_t m_side = 1;
+    CellDivider m_divide;
     std::int64_t m_columns = 0;
     std::int64_t m_rows = 0;
     std::vector<std::size_t> m_start;
@@ -1323,28 +1324,29 @@ void BuildVertexRecords(tfigura &f)
 void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const PlanStop &stop)
 {
     // One walk over the figures' records, which a large drawing has to
-    // fetch from memory: each starts outermost, the closed ones give their
-    // boxes, indexed once for the closed and the open figures' containers,
-    // and are listed for the passes below (on a drawing of many lines and
-    // arcs, looking at every record for its flag would cost a pass more than
-    // its work).
+    // fetch from memory, on a few threads: each starts outermost, the closed
+    // ones give their boxes, indexed once for the closed and the open
+    // figures' containers. Their flags, side by side, then list them for the
+    // passes below (on a drawing of many lines and arcs, looking at every
+    // record for its flag would cost a pass more than its work).
     const std::size_t n = figures.size();
     std::vector<PlanBox> boxes(n);
+    std::vector<std::uint8_t> open(n);
+    ParallelChunks(n, 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k) {
+            tfigura &f = figures[k];
+            f.depth = 0;
+            f.container = -1;
+            f.childCount = 0;
+            open[k] = f.open ? 1 : 0;
+            if (!f.open && f.minX <= f.maxX && f.minY <= f.maxY)
+                boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
+        }
+    });
     std::vector<std::size_t> closed;
     std::vector<std::size_t> leaves;
-    for (std::size_t k = 0; k < n; ++k) {
-        tfigura &f = figures[k];
-        f.depth = 0;
-        f.container = -1;
-        f.childCount = 0;
-        if (f.open) {
-            leaves.push_back(k);
-            continue;
-        }
-        closed.push_back(k);
-        if (f.minX <= f.maxX && f.minY <= f.maxY)
-            boxes[k] = PlanBox {f.minX, f.minY, f.maxX, f.maxY};
-    }
+    for (std::size_t k = 0; k < n; ++k)
+        (open[k] ? leaves : closed).push_back(k);
     const ContainerCells cells(
         boxes, std::max<std::int64_t>(std::int64_t {1} << 22, 16 * static_cast<std::int64_t>(n)));
     ContainerAids aids(n);
@@ -1387,6 +1389,10 @@ void co_w_czym(std::vector<tfigura> &figures, std::int32_t &maxDepth, const Plan
         for (const std::size_t i : closed) {
             if (stop.requested())
                 break;
+            // A figure inside none keeps its container: its record is not
+            // read.
+            if (inside[i].empty())
+                continue;
             position = i;
             // No figure i may be adopted by lies inside i, so none of their
             // depths moves while i is worked: each adoption counts at once,

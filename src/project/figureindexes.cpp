@@ -229,6 +229,9 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
     PlanBox span;
     std::int64_t count = 0;
     std::mutex together;
+    // Each figure's count of vertices in the grid, kept for cutting the
+    // figures into parts below without reading their records again.
+    std::vector<std::uint32_t> gridded(figures.size(), 0);
     ParallelChunksByWeight(
         figures.size(), [&](std::size_t k) { return figures[k].points.size() + 1; }, 1 << 16,
         [&](std::size_t begin, std::size_t end) {
@@ -239,6 +242,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
                     continue;
                 for (const TPlotPoint &p : figures[k].points)
                     box.add(p.x, p.y);
+                gridded[k] = static_cast<std::uint32_t>(figures[k].points.size());
                 points += static_cast<std::int64_t>(figures[k].points.size());
             }
             const std::lock_guard lock(together);
@@ -282,7 +286,7 @@ VertexGrid::VertexGrid(const std::vector<tfigura> &figures, double tolerance, co
             = std::clamp<std::size_t>(static_cast<std::size_t>(count) / 65536, 1, MostParts);
         std::size_t sum = 0;
         for (std::size_t k = 0; k < figures.size(); ++k) {
-            sum += fixed(figures[k]) ? figures[k].points.size() : 0;
+            sum += gridded[k];
             if (part.size() < parts && sum * parts >= static_cast<std::size_t>(count) * part.size())
                 part.push_back(k + 1);
         }

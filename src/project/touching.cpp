@@ -287,12 +287,18 @@ void JoinTouchingFigures(std::vector<tfigura> &figures, double tolerance, Figure
     // never move, the same way, for each figure the walk goes on to.
     std::vector<std::uint8_t> pending(figures.size());
     std::vector<std::uint8_t> fixed(figures.size());
+    // The records are read on a few threads; the sets are made from the
+    // flags after, in list order.
+    ParallelChunks(figures.size(), 16384, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t k = begin; k < end; ++k) {
+            tfigura &f = figures[k];
+            f.touchMark = 1;
+            pending[k] = f.pending ? 1 : 0;
+            fixed[k] = indexes.fixed(static_cast<int>(k)) ? 1 : 0;
+        }
+    });
     for (int k = 0; k < count; ++k) {
-        tfigura &f = figures[k];
-        f.touchMark = 1;
-        pending[static_cast<std::size_t>(k)] = f.pending ? 1 : 0;
-        fixed[static_cast<std::size_t>(k)] = indexes.fixed(k) ? 1 : 0;
-        if (!f.pending)
+        if (!pending[static_cast<std::size_t>(k)])
             active.insert(k);
         else if (!fixed[static_cast<std::size_t>(k)])
             movable.push_back(k);
