@@ -33,9 +33,8 @@ bool BoxStrictlyInside(const tfigura &fi, const tfigura &fj)
     return fi.minX > fj.minX && fi.maxX < fj.maxX && fi.minY > fj.minY && fi.maxY < fj.maxY;
 }
 
-// The same against a container's box as an index holds it, read from a
-// compact list.
-template<class Box> bool BoxStrictlyInside(const tfigura &fi, const Box &box)
+// The same between boxes as the indexes hold them, read from compact lists.
+template<class Inner, class Box> bool BoxStrictlyInside(const Inner &fi, const Box &box)
 {
     return fi.minX > box.minX && fi.maxX < box.maxX && fi.minY > box.minY && fi.maxY < box.maxY;
 }
@@ -376,7 +375,7 @@ public:
     }
     // Of the cells of a figure's corners, the one that lists the fewest: a
     // box that holds the figure's box reaches every one of them.
-    std::size_t leastCellOf(const tfigura &f) const
+    template<class Box> std::size_t leastCellOf(const Box &f) const
     {
         std::size_t least = cellOf(f.minX, f.minY);
         if (least == NoCell)
@@ -522,10 +521,16 @@ std::vector<std::vector<int>> InsideRelation(const std::vector<tfigura> &figures
                 for (; cursor[s] < partEnd[s] && pairs.size() < BatchPairs / parts; ++cursor[s]) {
                     if (stop.requested())
                         return;
-                    const tfigura &f = figures[cursor[s]];
-                    // Open figures hold nothing; theirs are found by LeafContainers.
-                    if (f.open)
-                        continue;
+                    // A closed figure's box is read beside the others, its
+                    // record only where the box is empty.
+                    PlanBox f = boxes[cursor[s]];
+                    if (f.empty()) {
+                        const tfigura &record = figures[cursor[s]];
+                        // Open figures hold nothing; theirs are found by LeafContainers.
+                        if (record.open)
+                            continue;
+                        f = PlanBox {record.minX, record.minY, record.maxX, record.maxY};
+                    }
                     const std::size_t cell = cells.leastCellOf(f);
                     if (cell == ContainerCells::NoCell)
                         continue;
