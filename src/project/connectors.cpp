@@ -117,6 +117,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
             m_candidates.push_back(s);
             m_isCandidate[static_cast<std::size_t>(s)] = 1;
             ++m_waiting;
+            m_openCandidates = m_openCandidates || !m_facts[static_cast<std::size_t>(s)].closed;
         }
     }
     if (m_strategy == ConnectorStrategy::Remaining || m_strategy == ConnectorStrategy::RemainingMany) {
@@ -460,10 +461,14 @@ void StrategyRun::findBest(int b)
         best = bestOfListed(b);
     } else {
         // The question is made at the first index with a figure waiting:
-        // b's tree is not read where none waits (most figures of a project
-        // of closed figures ask the open ones, and none wait).
+        // b's tree is not read where none waits. A run that started with no
+        // open candidate never makes their index (a project of closed
+        // figures would list each of them in it for nothing).
         std::optional<PendingQuery> query;
-        const auto ask = [&](PendingIndex &index, auto &&...kept) {
+        const auto ask = [&](bool closed, auto &&...kept) {
+            if (!closed && !m_openCandidates)
+                return;
+            PendingIndex &index = pending(closed);
             if (index.empty())
                 return;
             if (!query) {
@@ -484,12 +489,12 @@ void StrategyRun::findBest(int b)
             const auto runnersUp = m_runnersUp.begin() + static_cast<std::ptrdiff_t>(b * RunnersUp);
             std::array<PairBest, RunnersUp + 1> kept {};
             for (const bool closed : {false, true})
-                ask(pending(closed), kept.data(), kept.size());
+                ask(closed, kept.data(), kept.size());
             best = kept[0];
             std::copy(kept.begin() + 1, kept.end(), runnersUp);
         } else {
             // Such a b keeps no runners-up: they stay as made, empty.
-            ask(pending(false), best);
+            ask(false, best);
             if (const PairBest listed = bestOfListed(b); listed.valid && PairBefore(listed, best))
                 best = listed;
         }

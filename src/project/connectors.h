@@ -237,6 +237,9 @@ private:
     // (PairBest::b holds that figure's slot).
     std::vector<PairBest> m_knownOfA;
     std::size_t m_waiting = 0; // candidates not joined yet
+    // Some candidate was open at the start: else the index of the waiting
+    // open figures would never hold one, and is never made.
+    bool m_openCandidates = false;
     // The remaining strategies pair a joined figure only with figures at
     // least as deep: one deeper than every candidate at the start has no
     // pair, then or later, and is never looked for.
