@@ -27,8 +27,19 @@ public:
     { }
 
     FlatPlanResult run();
-    // The indexes of the run, once it is over.
-    std::unique_ptr<FigureIndexes> takeIndexes() { return std::move(m_indexes); }
+    // What the run kept to look things up, once it is over: the indexes,
+    // and the remaining strategies' runs, which point into them (freed
+    // first).
+    struct Leftovers
+    {
+        std::unique_ptr<FigureIndexes> indexes;
+        std::unique_ptr<StrategyRun> remaining;
+        std::unique_ptr<StrategyRun> remainingMany;
+    };
+    Leftovers takeLeftovers()
+    {
+        return Leftovers {std::move(m_indexes), std::move(m_remaining), std::move(m_remainingMany)};
+    }
 
 private:
     enum class StageEnd { Joined, Cancelled, Stuck };
@@ -68,6 +79,11 @@ private:
     bool m_many = false;
     int m_pending = 0;
     std::vector<flatplan::PlannedJoin> m_unappended;
+    // The remaining strategies' runs, kept until the run is over: a large
+    // drawing's take milliseconds to free, which the appending of the
+    // connectors need not wait for.
+    std::unique_ptr<StrategyRun> m_remaining;
+    std::unique_ptr<StrategyRun> m_remainingMany;
 };
 
 bool FlatPlanner::enter(FlatPlanStage stage)
@@ -439,7 +455,7 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     // A run made from the figures as they stand is the run kept up to date
     // since the start: beside the many-figure run, the plain one is made
     // when it is first called, which a project of the figure limit never does.
-    std::unique_ptr<StrategyRun> remaining;
+    std::unique_ptr<StrategyRun> &remaining = m_remaining;
     const auto plain = [&]() -> StrategyRun & {
         if (!remaining) {
             remaining = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1,
@@ -448,7 +464,7 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
         }
         return *remaining;
     };
-    std::unique_ptr<StrategyRun> remainingMany;
+    std::unique_ptr<StrategyRun> &remainingMany = m_remainingMany;
     // The many-figure run pairs every joined figure with the waiting ones:
     // past a few of those, through every figure's marked tree, made at once
     // on a few threads.
@@ -519,6 +535,6 @@ FlatPlanResult PlanFlatCut(std::vector<tfigura> &figures, const FlatPlanSettings
     FlatPlanner planner(figures, settings, state, control);
     const FlatPlanResult result = planner.run();
     // The trees of a large drawing take tens of milliseconds to free.
-    ReleaseBeside(planner.takeIndexes());
+    ReleaseBeside(planner.takeLeftovers());
     return result;
 }
