@@ -590,9 +590,24 @@ int StrategyRun::call()
     return -1;
 }
 
-int StrategyRun::finish(int b)
+PairBest StrategyRun::vertexAt(int b)
 {
     const PairBest best = m_best[static_cast<std::size_t>(b)];
+    if (best.va != UnknownVertex)
+        return best;
+    const PairBest &known = m_knownOfA[static_cast<std::size_t>(best.b)];
+    if (known.valid && known.b == b && known.score == best.score)
+        return PairBest {best.score, best.b, known.va, known.vb, true};
+    // Not met: a better pair of another joined figure with the same
+    // candidate comes first in the ranking. Scored afresh all the same.
+    PairBest pair;
+    improveDirectly(best.b, b, best, pair);
+    return pair;
+}
+
+int StrategyRun::finish(int b)
+{
+    const PairBest best = vertexAt(b);
     const int fa = figure(best.b);
     const int fb = figure(b);
     const std::int32_t depth = std::max(m_facts[static_cast<std::size_t>(best.b)].depth,

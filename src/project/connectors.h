@@ -139,6 +139,9 @@ private:
     }
     void improveDirectly(int a, int b, const PairBest &key, PairBest &best);
     PairBest bestOfListed(int b);
+    // b's best pair with its vertices, which a pair from a list leaves
+    // unknown.
+    PairBest vertexAt(int b);
     int finish(int b);
 
     std::vector<tfigura> &m_figures;
@@ -183,8 +186,12 @@ private:
     // (all of them when they are few, a closed b's neighbour slots in the
     // many-figure strategies): a candidate's lower key until it comes first
     // and is scored; each pair is scored once and used up as candidates join.
-    // Kept in 24 bytes, the pool being read all over: its pairs are all
-    // valid. Made without a value, so that room for many is not written
+    // A list holds each candidate once, so its order is that of (score, a).
+    // A scored pair's vertices are those m_knownOfA keeps for a: scoring it
+    // makes it the best known pair of a, and only a better pair of another
+    // joined figure takes that over, which then comes first in the ranking
+    // for as long as a waits. Kept in 16 bytes, the pool being read all
+    // over. Made without a value, so that room for many is not written
     // before they come.
     struct KnownPair
     {
@@ -192,27 +199,23 @@ private:
         KnownPair(const PairBest &pair, bool scored)
             : score(pair.score)
             , a(pair.b)
-            , va(pair.va)
-            , vb(pair.vb)
             , scored(scored)
         { }
-        PairBest pair() const { return PairBest {score, a, va, vb, true}; }
-        // PairBefore, for two pairs known valid.
+        // Its pair as far as the order of pairs goes: a lower key is before
+        // a bound of the same a exactly when its score is.
+        PairBest pair() const { return PairBest {score, a, UnknownVertex, UnknownVertex, true}; }
         friend bool operator<(const KnownPair &l, const KnownPair &r)
         {
-            if (l.score != r.score)
-                return l.score < r.score;
-            if (l.a != r.a)
-                return l.a < r.a;
-            return l.va < r.va || (l.va == r.va && l.vb < r.vb);
+            return l.score < r.score || (l.score == r.score && l.a < r.a);
         }
 
         std::int64_t score;
         std::int32_t a;
-        std::int32_t va;
-        std::int32_t vb;
         bool scored;
     };
+    // The vertices of a pair taken from a list, found in m_knownOfA when it
+    // joins (vertexAt).
+    static constexpr std::int32_t UnknownVertex = -1;
     // The pairs never outgrow their first listing (a pair is put back only
     // after one is taken): b's pairs are m_pairPool[m_listed[b].start ..
     // m_listed[b].start + m_listed[b].count), in order, one allocation for
