@@ -104,7 +104,7 @@ StrategyRun::StrategyRun(std::vector<tfigura> &figures, FigureIndexes &indexes, 
         for (std::size_t s = begin; s < end; ++s) {
             const int f = m_population[s];
             const tfigura &figure = m_figures[static_cast<std::size_t>(f)];
-            m_facts[s] = Facts {figure.depth, figure.container, figure.closed};
+            m_facts[s] = Facts {figure.depth, figure.container, figure.closed, becomesB(f)};
             role[s] = static_cast<std::uint8_t>((mayBeA(f) ? MayBeA : 0) | (mayBeB(f) ? MayBeB : 0));
         }
     };
@@ -156,8 +156,13 @@ bool StrategyRun::mayBeA(int a) const
 
 bool StrategyRun::mayBeB(int b) const
 {
+    return !m_figures[b].pending && becomesB(b);
+}
+
+bool StrategyRun::becomesB(int b) const
+{
     const tfigura &f = m_figures[b];
-    if (f.pending || !f.drawingFigure)
+    if (!f.drawingFigure)
         return false;
     if (m_strategy == ConnectorStrategy::Children || m_strategy == ConnectorStrategy::ChildrenMany)
         return f.container == m_container || b == m_container;
@@ -541,10 +546,10 @@ void StrategyRun::leave(int a)
         return;
     m_isCandidate[static_cast<std::size_t>(a)] = 0;
     --m_waiting;
-    const std::size_t points = m_figures[static_cast<std::size_t>(figure(a))].points.size();
     for (PendingIndex *index : {m_openPending.get(), m_closedPending.get()}) {
         if (index)
-            index->remove(a, helpersFor(*index, points));
+            index->remove(a,
+                          helpersFor(*index, m_figures[static_cast<std::size_t>(figure(a))].points.size()));
     }
 }
 
@@ -567,7 +572,8 @@ void StrategyRun::joined(int a, bool here)
     if (s < 0)
         return;
     leave(s);
-    if (mayBeB(a) && !m_ranking.contains(s) && !m_looked[static_cast<std::size_t>(s)])
+    if (m_facts[static_cast<std::size_t>(s)].becomesB && !m_ranking.contains(s)
+        && !m_looked[static_cast<std::size_t>(s)])
         addB(s, here);
 }
 

@@ -109,6 +109,8 @@ private:
     bool isMany() const;
     bool mayBeA(int f) const;
     bool mayBeB(int f) const;
+    // What mayBeB says of f once it has joined.
+    bool becomesB(int f) const;
     // Slots; inSlotsOfB: a was taken from b's neighbour slots.
     bool pairAllowed(int a, int b, bool inSlotsOfB) const;
     std::int64_t shiftOfA(int f) const;
@@ -158,6 +160,7 @@ private:
         std::int32_t depth = 0;
         std::int32_t container = -1;
         bool closed = false;
+        bool becomesB = false; // mayBeB once joined: joined() need not read the record
     };
     std::vector<Facts> m_facts;
     // The remaining strategies' rule: a joined b pairs with figures no
