@@ -5,7 +5,9 @@
 #include "project/parallelchunks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 
 namespace {
 
@@ -73,22 +75,30 @@ using Keyed = std::pair<std::int64_t, int>; // (key, figure): the order of the s
 class LeastKeys
 {
 public:
-    void clear() { m_sorted.clear(); }
-    bool full() const { return m_sorted.size() == flatplan::NeighbourSlotCount; }
-    const Keyed &largest() const { return m_sorted.back(); }
+    void clear() { m_count = 0; }
+    bool full() const { return m_count == flatplan::NeighbourSlotCount; }
+    const Keyed &largest() const { return m_sorted[m_count - 1]; }
+    // Into its place from the end, the largest dropped when full: most
+    // offers that come in land near the end.
     void add(const Keyed &item)
     {
+        std::size_t at = m_count;
         if (full()) {
-            if (!(item < m_sorted.back()))
+            if (!(item < m_sorted[m_count - 1]))
                 return;
-            m_sorted.pop_back();
+            --at;
+        } else {
+            ++m_count;
         }
-        m_sorted.insert(std::lower_bound(m_sorted.begin(), m_sorted.end(), item), item);
+        for (; at > 0 && item < m_sorted[at - 1]; --at)
+            m_sorted[at] = m_sorted[at - 1];
+        m_sorted[at] = item;
     }
-    const std::vector<Keyed> &sorted() const { return m_sorted; }
+    std::span<const Keyed> sorted() const { return {m_sorted.data(), m_count}; }
 
 private:
-    std::vector<Keyed> m_sorted;
+    std::array<Keyed, flatplan::NeighbourSlotCount> m_sorted {};
+    std::size_t m_count = 0;
 };
 
 class CentreGrid
@@ -284,7 +294,7 @@ void OrderByDistance(std::vector<tfigura> &figures, const PlanStop &stop)
                 for (int b = 0; b < static_cast<int>(figures.size()); ++b)
                     CentreGrid::offer(a, CentreOf(figures, b), heap);
             }
-            const std::vector<Keyed> &sorted = heap.sorted();
+            const std::span<const Keyed> sorted = heap.sorted();
             auto &neighbourSlots = figures[static_cast<std::size_t>(a.figure)].neighbourSlots;
             for (std::size_t s = 0; s < neighbourSlots.size(); ++s)
                 neighbourSlots[s] = s < sorted.size() ? sorted[s].second : -1;
