@@ -294,7 +294,7 @@ void StrategyRun::index()
             for (std::size_t s = begin; s < end && !m_stop.requested(); ++s) {
                 if (!m_facts[s].closed)
                     continue;
-                const std::size_t start = s * flatplan::NeighbourSlotCount;
+                const std::size_t start = neighbourRoom(s);
                 m_listed[s] = Listed {start, listNeighbours(static_cast<int>(s), &m_pairPool[start])};
             }
         });
@@ -399,7 +399,7 @@ PairBest StrategyRun::bestOfListed(int b)
     if (start == NotListed) {
         if (!m_few) {
             // Listed when the run was indexed, unless it was stopped then.
-            start = static_cast<std::size_t>(b) * flatplan::NeighbourSlotCount;
+            start = neighbourRoom(static_cast<std::size_t>(b));
             count = listNeighbours(b, &m_pairPool[start]);
         } else {
             start = m_pairPoolSize;
@@ -604,8 +604,9 @@ PairBest StrategyRun::vertexAt(int b)
     const PairBest &known = m_knownOfA[static_cast<std::size_t>(best.b)];
     if (known.valid && known.b == b && known.score == best.score)
         return PairBest {best.score, best.b, known.va, known.vb, true};
-    // Not met: a better pair of another joined figure with the same
-    // candidate comes first in the ranking. Scored afresh all the same.
+    // Not expected: while the candidate waits, the joined figure whose
+    // better pair took over comes first in the ranking, so b does not join
+    // it. Scored afresh all the same, should it ever happen.
     PairBest pair;
     improveDirectly(best.b, b, best, pair);
     return pair;
@@ -627,7 +628,7 @@ int StrategyRun::finish(int b)
     // A closed figure's pairs are listed from its own room on, untouched
     // while it waited.
     if (m_pairPool && !m_few)
-        __builtin_prefetch(&m_pairPool[a * flatplan::NeighbourSlotCount]);
+        __builtin_prefetch(&m_pairPool[neighbourRoom(a)]);
     const PairBest best = vertexAt(b);
     const int fa = figure(best.b);
     const int fb = figure(b);

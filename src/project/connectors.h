@@ -233,6 +233,8 @@ private:
     // Lists b's pairs with its waiting neighbour slots into out, in order,
     // and returns how many (a closed b of the many-figure strategies).
     std::uint32_t listNeighbours(int b, KnownPair *out) const;
+    // Where a closed b's neighbour pairs start in the pool.
+    static std::size_t neighbourRoom(std::size_t b) { return b * flatplan::NeighbourSlotCount; }
     struct Listed
     {
         std::size_t start = NotListed;

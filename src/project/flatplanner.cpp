@@ -455,26 +455,25 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
     // A run made from the figures as they stand is the run kept up to date
     // since the start: beside the many-figure run, the plain one is made
     // when it is first called, which a project of the figure limit never does.
-    std::unique_ptr<StrategyRun> &remaining = m_remaining;
     const auto plain = [&]() -> StrategyRun & {
-        if (!remaining) {
-            remaining = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::Remaining, -1,
-                                                      m_state.rootFigure, everyone, m_stop);
-            remaining->deferJoins(&m_unappended, true);
+        if (!m_remaining) {
+            m_remaining = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::Remaining,
+                                                        -1, m_state.rootFigure, everyone, m_stop);
+            m_remaining->deferJoins(&m_unappended, true);
         }
-        return *remaining;
+        return *m_remaining;
     };
-    std::unique_ptr<StrategyRun> &remainingMany = m_remainingMany;
     // The many-figure run pairs every joined figure with the waiting ones:
     // past a few of those, through every figure's marked tree, made at once
     // on a few threads.
     if (m_many && static_cast<std::size_t>(m_pending) > StrategyRun::FewCandidates)
         m_indexes->prepareCandidates([](int) { return false; }, [](int) { return true; }, m_stop);
     if (m_many)
-        remainingMany = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany,
-                                                      -1, m_state.rootFigure, everyone, m_stop);
-    if (remainingMany)
-        remainingMany->deferJoins(&m_unappended, true);
+        m_remainingMany
+            = std::make_unique<StrategyRun>(m_figures, *m_indexes, ConnectorStrategy::RemainingMany, -1,
+                                            m_state.rootFigure, everyone, m_stop);
+    if (m_remainingMany)
+        m_remainingMany->deferJoins(&m_unappended, true);
     const auto belowLimit = [&] { return figureCount() < flatplan::FigureLimit; };
     // Each waiting figure comes to one join at most: the list is not
     // copied over as it grows.
@@ -485,9 +484,9 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
         int joined = -1;
         do {
             if (m_many) {
-                joined = remainingMany->call();
-                if (remaining)
-                    remaining->joined(joined);
+                joined = m_remainingMany->call();
+                if (m_remaining)
+                    m_remaining->joined(joined);
             } else {
                 joined = plain().call();
             }
@@ -504,8 +503,8 @@ FlatPlanner::StageEnd FlatPlanner::chooseRemaining()
             if (joined >= 0) {
                 joinedAny = true;
                 --m_pending;
-                if (remainingMany)
-                    remainingMany->joined(joined);
+                if (m_remainingMany)
+                    m_remainingMany->joined(joined);
             }
             showProgress();
         }
