@@ -5,6 +5,7 @@
 #include "drawing/geometry.h"
 #include "project/candidatetree.h"
 #include "project/figureindexes.h"
+#include "project/indexedheap.h"
 #include "project/parallelchunks.h"
 
 #include <algorithm>
@@ -361,4 +362,57 @@ TEST(ParallelChunks, PreparedRoomKeepsWhatItHolds)
     PrepareRoom(held.data(), held.data() + held.size());
     for (std::size_t k = 0; k < held.size(); ++k)
         ASSERT_EQ(held[k], static_cast<std::uint32_t>(k * 2654435761U)) << k;
+}
+
+namespace {
+
+// A ranking key as the planner's: 12 bytes with room left at its end.
+struct RankingKey
+{
+    std::int64_t score = 0;
+    std::int32_t a = 0;
+    friend bool operator<(const RankingKey &l, const RankingKey &r)
+    {
+        return std::tie(l.score, l.a) < std::tie(r.score, r.a);
+    }
+};
+
+} // namespace
+
+// The ranking of joined figures: keys that change in place, ties broken by
+// item. The key leaves room at its end, where the heap keeps the item: a key
+// written over in place must not reach it.
+TEST(IndexedHeap, KeepsTheLeastKeyAndItemThroughChanges)
+{
+    constexpr int Items = 500;
+    IndexedHeap<RankingKey> heap(Items);
+    std::set<std::tuple<std::int64_t, std::int32_t, int>> ordered; // (score, a, item)
+    std::vector<RankingKey> keyOf(Items);
+    std::vector<bool> in(Items, false);
+    std::mt19937 random(7);
+    for (int step = 0; step < 20000; ++step) {
+        const int item = static_cast<int>(random() % Items);
+        if (in[static_cast<std::size_t>(item)]) {
+            const RankingKey &old = keyOf[static_cast<std::size_t>(item)];
+            ordered.erase({old.score, old.a, item});
+        }
+        if (random() % 4 == 0) {
+            heap.remove(item);
+            in[static_cast<std::size_t>(item)] = false;
+        } else {
+            // Few distinct scores: many ties on the score, and some on the whole key.
+            const RankingKey key {static_cast<std::int64_t>(random() % 8) - 4,
+                                  static_cast<std::int32_t>(random() % 3)};
+            heap.set(item, key);
+            keyOf[static_cast<std::size_t>(item)] = key;
+            in[static_cast<std::size_t>(item)] = true;
+            ordered.insert({key.score, key.a, item});
+        }
+        ASSERT_EQ(heap.top(), ordered.empty() ? -1 : std::get<2>(*ordered.begin())) << "step " << step;
+        ASSERT_EQ(heap.contains(item), in[static_cast<std::size_t>(item)]);
+        if (heap.contains(item)) {
+            ASSERT_EQ(heap.key(item).score, keyOf[static_cast<std::size_t>(item)].score);
+            ASSERT_EQ(heap.key(item).a, keyOf[static_cast<std::size_t>(item)].a);
+        }
+    }
 }
